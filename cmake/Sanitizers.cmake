@@ -1,0 +1,12 @@
+# Sanitizer builds, selected with -DVELMORA_SANITIZE=address|thread.
+if(VELMORA_SANITIZE STREQUAL "address")
+  set(VELMORA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(VELMORA_SANITIZE STREQUAL "thread")
+  set(VELMORA_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT VELMORA_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "VELMORA_SANITIZE must be empty, 'address' or 'thread', not '${VELMORA_SANITIZE}'")
+endif()
+if(VELMORA_SANITIZER_FLAGS)
+  add_compile_options(${VELMORA_SANITIZER_FLAGS})
+  add_link_options(${VELMORA_SANITIZER_FLAGS})
+endif()

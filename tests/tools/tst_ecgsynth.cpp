@@ -1,0 +1,360 @@
+#include "TEcgSynthesizer.h"
+
+#include <QtTest>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+enum { I, II, III, aVR, aVL, aVF, V1, V2, V3, V4, V5, V6, CM5, CR5 };
+
+std::vector<qint16> renderAll(const TEcgSynthesizer& s)
+{
+    std::vector<qint16> codes(size_t(s.frameCount()) * 14);
+    s.render(0, int(s.frameCount()), codes.data());
+    return codes;
+}
+
+// Largest violation, in codes, of Einthoven's and Goldberger's relations.
+int worstLimbLeadError(const qint16* frames, qint64 count)
+{
+    int worst = 0;
+    for (qint64 f = 0; f < count; ++f) {
+        const qint16* x = frames + f * 14;
+        const double i = x[I], ii = x[II], iii = x[III];
+        const double errors[] = {iii - (ii - i), x[aVR] + (i + ii) / 2.0, x[aVL] - (i - iii) / 2.0,
+                                 x[aVF] - (ii + iii) / 2.0};
+        for (double e : errors)
+            worst = std::max(worst, int(std::ceil(std::abs(e) - 1e-9)));
+    }
+    return worst;
+}
+
+int frameAt(double seconds, int rate)
+{
+    return int(std::lround(seconds * rate));
+}
+
+} // namespace
+
+class TestEcgSynth : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void limbLeadsObeyEinthoven_data();
+    void limbLeadsObeyEinthoven();
+    void demoRecordingIsUsable();
+    void groundTruthMatchesTheSamples_data();
+    void groundTruthMatchesTheSamples();
+    void stDeviationMatchesTruth();
+    void heartRateFollowsTheRamp();
+    void prematureBeatsAreEarlyWithCompensatoryPause();
+    void chestLeadsProgressFromV1ToV6();
+    void piecesJoinExactly();
+    void seedDecidesTheNoise();
+    void electrodeOffZeroesItsLeads();
+    void writesRecordingAndTruthFiles();
+};
+
+void TestEcgSynth::limbLeadsObeyEinthoven_data()
+{
+    QTest::addColumn<double>("heartRate");
+    QTest::addColumn<int>("pvcEvery");
+    QTest::addColumn<double>("st");
+    QTest::addColumn<double>("muscle");
+    QTest::newRow("resting") << 100.0 << 0 << 0.0 << 6.0;
+    QTest::newRow("fast with ectopy and ST depression") << 210.0 << 4 << -0.2 << 20.0;
+    QTest::newRow("slow and noisy") << 60.0 << 0 << 0.1 << 60.0;
+}
+
+void TestEcgSynth::limbLeadsObeyEinthoven()
+{
+    QFETCH(double, heartRate);
+    QFETCH(int, pvcEvery);
+    QFETCH(double, st);
+    QFETCH(double, muscle);
+    TSynthParams p;
+    p.durationSeconds = 20;
+    p.heartRateStart = p.heartRateEnd = heartRate;
+    p.pvcEvery = pvcEvery;
+    p.stDeviationMv = st;
+    p.muscleNoiseUv = muscle;
+    p.baselineWanderMv = 0.3;
+    const TEcgSynthesizer s(p);
+    const std::vector<qint16> codes = renderAll(s);
+    QCOMPARE(worstLimbLeadError(codes.data(), s.frameCount()) <= 1, true);
+    // Not a trivial signal: lead II reaches well over 1 mV.
+    const qint16 peak = *std::max_element(codes.begin(), codes.end());
+    QVERIFY(peak * s.codeStepMv() > 1.0);
+}
+
+void TestEcgSynth::demoRecordingIsUsable()
+{
+    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath("ecg500.dat");
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::ReadOnly), "the build makes bin/ecg500.dat");
+    QCOMPARE(file.size() % 28, qint64(0));
+    const qint64 frames = file.size() / 28;
+    QVERIFY(frames >= 120 * 500);
+    const QByteArray bytes = file.readAll();
+    std::vector<qint16> codes(size_t(frames) * 14);
+    for (size_t i = 0; i < codes.size(); ++i)
+        codes[i] = qFromLittleEndian<qint16>(bytes.constData() + 2 * i);
+    QVERIFY(worstLimbLeadError(codes.data(), frames) <= 1);
+
+    // The loop seam is a step like any other: no larger than what 99.9 % of the
+    // steps between neighbouring frames reach.
+    for (int lead = 0; lead < 14; ++lead) {
+        std::vector<int> steps;
+        for (qint64 f = 1; f < frames; ++f)
+            steps.push_back(std::abs(codes[size_t(f * 14 + lead)] - codes[size_t((f - 1) * 14 + lead)]));
+        std::nth_element(steps.begin(), steps.begin() + long(steps.size() * 999 / 1000), steps.end());
+        const int typical = steps[steps.size() * 999 / 1000];
+        const int seam = std::abs(codes[size_t(lead)] - codes[size_t((frames - 1) * 14 + lead)]);
+        QVERIFY2(seam <= typical, qPrintable(QString("lead %1: seam %2, steps %3").arg(lead).arg(seam).arg(typical)));
+    }
+}
+
+void TestEcgSynth::groundTruthMatchesTheSamples_data()
+{
+    QTest::addColumn<double>("heartRate");
+    QTest::addColumn<int>("pvcEvery");
+    QTest::newRow("60 bpm") << 60.0 << 0;
+    QTest::newRow("100 bpm with ectopy") << 100.0 << 5;
+    QTest::newRow("200 bpm") << 200.0 << 0;
+}
+
+void TestEcgSynth::groundTruthMatchesTheSamples()
+{
+    // Without noise the waves have finite support: the signal is exactly zero
+    // outside the truth's wave boundaries and not zero just inside them.
+    QFETCH(double, heartRate);
+    QFETCH(int, pvcEvery);
+    TSynthParams p;
+    p.durationSeconds = 30;
+    p.heartRateStart = p.heartRateEnd = heartRate;
+    p.pvcEvery = pvcEvery;
+    p.muscleNoiseUv = p.baselineWanderMv = p.mainsUv = 0;
+    const TEcgSynthesizer s(p);
+    const int rate = p.samplingRate;
+    const std::vector<qint16> codes = renderAll(s);
+    auto allZero = [&](int frame) {
+        for (int l = 0; l < 14; ++l)
+            if (codes[size_t(frame) * 14 + size_t(l)] != 0)
+                return false;
+        return true;
+    };
+    auto energy = [&](int from, int to) {
+        double sum = 0;
+        for (int f = from; f < to; ++f)
+            sum += std::abs(double(codes[size_t(f) * 14 + II])) + std::abs(double(codes[size_t(f) * 14 + V4]));
+        return sum;
+    };
+    const auto& beats = s.beats();
+    QVERIFY(beats.size() > 20);
+    int ventricular = 0;
+    for (int k = 1; k + 1 < beats.size(); ++k) {
+        const TSynthBeat& b = beats[k];
+        const TSynthBeat& previous = beats[k - 1];
+        ventricular += b.ventricular;
+        QVERIFY(b.qrsOnset < b.rTime && b.rTime < b.qrsEnd && b.qrsEnd < b.tEnd);
+        const double start = b.ventricular ? b.qrsOnset : b.pOnset;
+        QVERIFY(b.ventricular == (b.pOnset < 0));
+        // Electrical silence between the previous T end and this beat's first wave.
+        if (previous.tEnd + 0.004 < start) {
+            QVERIFY(allZero(frameAt(previous.tEnd + 0.002, rate)));
+            QVERIFY(allZero(frameAt(start - 0.002, rate)));
+        }
+        if (!b.ventricular) {
+            QVERIFY(allZero(frameAt(b.qrsOnset - 0.002, rate))); // PR segment
+            QVERIFY(energy(frameAt(b.pOnset + 0.004, rate), frameAt(b.pOnset + 0.030, rate)) > 0);
+        }
+        QVERIFY(energy(frameAt(b.qrsOnset + 0.004, rate), frameAt(b.qrsOnset + 0.012, rate)) > 0);
+        QVERIFY(energy(frameAt(b.qrsEnd - 0.010, rate), frameAt(b.qrsEnd - 0.002, rate)) > 0);
+        QVERIFY(energy(frameAt(b.tEnd - 0.010, rate), frameAt(b.tEnd - 0.002, rate)) > 0);
+        // R: the largest deflection of the QRS in lead II.
+        const int r = frameAt(b.rTime, rate);
+        int peak = frameAt(b.qrsOnset, rate);
+        for (int f = peak; f <= frameAt(b.qrsEnd, rate); ++f)
+            if (std::abs(codes[size_t(f) * 14 + II]) > std::abs(codes[size_t(peak) * 14 + II]))
+                peak = f;
+        QVERIFY2(std::abs(peak - r) <= 2, qPrintable(QString("beat %1: R at %2, peak at %3").arg(k).arg(r).arg(peak)));
+    }
+    QCOMPARE(ventricular > 0, pvcEvery > 0);
+}
+
+void TestEcgSynth::stDeviationMatchesTruth()
+{
+    TSynthParams p;
+    p.durationSeconds = 10;
+    p.stDeviationMv = -0.2;
+    p.muscleNoiseUv = p.baselineWanderMv = p.mainsUv = 0;
+    const TEcgSynthesizer s(p);
+    const auto truth = s.stDeviationMv();
+    QVERIFY(std::abs(truth[V5] + 0.2) < 1e-9);
+    QVERIFY(std::abs(truth[V4]) > 0.1); // neighbouring leads carry it too
+    QVERIFY(std::abs(truth[III] - (truth[II] - truth[I])) < 1e-9);
+    const std::vector<qint16> codes = renderAll(s);
+    for (const TSynthBeat& b : s.beats()) {
+        if (b.tEnd > 9.9)
+            break;
+        const int j = frameAt(b.qrsEnd + 0.010, p.samplingRate);
+        for (int l = 0; l < 14; ++l) {
+            const double mv = codes[size_t(j) * 14 + size_t(l)] * s.codeStepMv();
+            QVERIFY2(std::abs(mv - truth[size_t(l)]) <= s.codeStepMv(),
+                     qPrintable(QString("lead %1: %2 mV, truth %3").arg(l).arg(mv).arg(truth[size_t(l)])));
+        }
+    }
+}
+
+void TestEcgSynth::heartRateFollowsTheRamp()
+{
+    TSynthParams p;
+    p.durationSeconds = 120;
+    p.heartRateStart = 80;
+    p.heartRateEnd = 200;
+    p.sinusArrhythmia = 0.0;
+    const TEcgSynthesizer s(p);
+    const auto& beats = s.beats();
+    for (int k = 1; k < beats.size(); ++k) {
+        const double rr = beats[k].rTime - beats[k - 1].rTime;
+        const double t = beats[k - 1].qrsOnset;
+        const double expected = 60.0 / (80.0 + 120.0 * std::min(1.0, t / 120.0));
+        QVERIFY(std::abs(rr - expected) < 1e-6);
+    }
+    QVERIFY(60.0 / (beats.last().rTime - beats[beats.size() - 2].rTime) > 195);
+}
+
+void TestEcgSynth::prematureBeatsAreEarlyWithCompensatoryPause()
+{
+    TSynthParams p;
+    p.durationSeconds = 60;
+    p.heartRateStart = p.heartRateEnd = 120;
+    p.sinusArrhythmia = 0.0;
+    p.pvcEvery = 4;
+    const TEcgSynthesizer s(p);
+    const auto& beats = s.beats();
+    int found = 0;
+    for (int k = 1; k + 1 < beats.size(); ++k) {
+        if (!beats[k].ventricular)
+            continue;
+        ++found;
+        QVERIFY(!beats[k - 1].ventricular && !beats[k + 1].ventricular);
+        const double before = beats[k].qrsOnset - beats[k - 1].qrsOnset;
+        const double around = beats[k + 1].qrsOnset - beats[k - 1].qrsOnset;
+        QVERIFY(std::abs(before - 0.62 * 0.5) < 1e-6);
+        QVERIFY(std::abs(around - 2 * 0.5) < 1e-6);
+        QVERIFY(beats[k].qrsEnd - beats[k].qrsOnset > 0.1); // wide
+    }
+    QVERIFY(found >= 25);
+}
+
+void TestEcgSynth::chestLeadsProgressFromV1ToV6()
+{
+    TSynthParams p;
+    p.durationSeconds = 3;
+    p.muscleNoiseUv = p.baselineWanderMv = p.mainsUv = 0;
+    const TEcgSynthesizer s(p);
+    const std::vector<qint16> codes = renderAll(s);
+    const TSynthBeat& b = s.beats()[1];
+    auto extreme = [&](int lead, bool positive) {
+        int best = 0;
+        for (int f = frameAt(b.qrsOnset, 500); f <= frameAt(b.qrsEnd, 500); ++f) {
+            const int v = codes[size_t(f) * 14 + size_t(lead)];
+            best = positive ? std::max(best, v) : std::min(best, v);
+        }
+        return best;
+    };
+    // R grows from V1 to V4, S shrinks from V2 to V6; V1 is rS, V6 qR.
+    QVERIFY(extreme(V1, true) < extreme(V2, true));
+    QVERIFY(extreme(V2, true) < extreme(V4, true));
+    QVERIFY(-extreme(V2, false) > -extreme(V6, false));
+    QVERIFY(-extreme(V1, false) > extreme(V1, true));
+    QVERIFY(extreme(V6, true) > -extreme(V6, false));
+    QVERIFY(extreme(aVR, false) < -extreme(aVR, true)); // aVR mostly negative
+}
+
+void TestEcgSynth::piecesJoinExactly()
+{
+    TSynthParams p;
+    p.durationSeconds = 8;
+    p.loop = true;
+    const TEcgSynthesizer s(p);
+    std::vector<qint16> whole(4000 * 14), pieces(4000 * 14);
+    s.render(0, 4000, whole.data());
+    for (int start = 0; start < 4000; start += 333)
+        s.render(start, qMin(333, 4000 - start), pieces.data() + start * 14);
+    QVERIFY(whole == pieces);
+    // A looping recording repeats itself after its length.
+    std::vector<qint16> nextLap(1000 * 14);
+    s.render(4000 + 100, 1000, nextLap.data());
+    QVERIFY(std::equal(nextLap.begin(), nextLap.end(), whole.begin() + 100 * 14));
+}
+
+void TestEcgSynth::seedDecidesTheNoise()
+{
+    TSynthParams p;
+    p.durationSeconds = 2;
+    const std::vector<qint16> a = renderAll(TEcgSynthesizer(p));
+    const std::vector<qint16> b = renderAll(TEcgSynthesizer(p));
+    p.seed = 2;
+    const std::vector<qint16> c = renderAll(TEcgSynthesizer(p));
+    QVERIFY(a == b);
+    QVERIFY(a != c);
+}
+
+void TestEcgSynth::electrodeOffZeroesItsLeads()
+{
+    TSynthParams p;
+    p.durationSeconds = 2;
+    p.electrodesOff = QStringList{"LA", "V3"};
+    const TEcgSynthesizer s(p);
+    const std::vector<qint16> codes = renderAll(s);
+    std::vector<int> peak(14, 0);
+    for (qint64 f = 0; f < s.frameCount(); ++f)
+        for (int l = 0; l < 14; ++l)
+            peak[size_t(l)] = std::max(peak[size_t(l)], std::abs(int(codes[size_t(f * 14 + l)])));
+    for (int l = 0; l < 14; ++l) {
+        const bool zeroed = l == I || l == III || l == aVR || l == aVL || l == V3;
+        QCOMPARE(peak[size_t(l)] == 0, zeroed);
+    }
+}
+
+void TestEcgSynth::writesRecordingAndTruthFiles()
+{
+    QTemporaryDir dir;
+    TSynthParams p;
+    p.durationSeconds = 3;
+    p.stDeviationMv = 0.1;
+    const TEcgSynthesizer s(p);
+    QString error;
+    QVERIFY(s.writeRecording(dir.filePath("r.dat"), &error));
+    QVERIFY(s.writeTruth(dir.filePath("r.txt"), &error));
+    QCOMPARE(QFileInfo(dir.filePath("r.dat")).size(), qint64(1500 * 28));
+    QFile truth(dir.filePath("r.txt"));
+    QVERIFY(truth.open(QIODevice::ReadOnly | QIODevice::Text));
+    int beatLines = 0;
+    bool sawSt = false;
+    while (!truth.atEnd()) {
+        const QStringList fields = QString::fromUtf8(truth.readLine()).simplified().split(' ');
+        if (fields[0] == "beat") {
+            QCOMPARE(fields.size(), 7);
+            const TSynthBeat& b = s.beats()[beatLines++];
+            QVERIFY(std::abs(fields[1].toDouble() - b.rTime) < 1e-4);
+            QVERIFY(std::abs(fields[5].toDouble() - b.tEnd) < 1e-4);
+        } else if (fields[0] == "st_mv") {
+            QCOMPARE(fields.size(), 15);
+            QVERIFY(std::abs(fields[11].toDouble() - 0.1) < 1e-4);
+            sawSt = true;
+        }
+    }
+    QCOMPARE(beatLines, s.beats().size());
+    QVERIFY(sawSt);
+    QVERIFY(!s.writeRecording("/nonexistent/dir/r.dat", &error));
+    QVERIFY(error.contains("Cannot create"));
+}
+
+QTEST_GUILESS_MAIN(TestEcgSynth)
+#include "tst_ecgsynth.moc"

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "TSynthParams.h"
+
+#include <QString>
+#include <QVector>
+#include <array>
+#include <vector>
+
+// One synthesized beat with its wave points, in seconds from the start. A
+// ventricular beat has no P wave (pOnset < 0).
+struct TSynthBeat
+{
+    double rTime = 0.0;
+    double pOnset = -1.0;
+    double qrsOnset = 0.0;
+    double qrsEnd = 0.0;
+    double tEnd = 0.0;
+    bool ventricular = false;
+};
+
+// Deterministic 14-lead ECG from a seed: one moving cardiac dipole, projected on
+// the electrodes, so that the limb leads obey Einthoven's and Goldberger's relations
+// and the chest leads change from V1 to V6; plus muscle noise, baseline wander and
+// mains pickup per electrode. Rendered in pieces, so a long recording is never held
+// whole in memory.
+class TEcgSynthesizer
+{
+public:
+    static constexpr int LeadCount = 14;
+
+    explicit TEcgSynthesizer(const TSynthParams& params);
+
+    const TSynthParams& params() const { return m_params; }
+    const QVector<TSynthBeat>& beats() const { return m_beats; }
+    qint64 frameCount() const { return m_frameCount; }
+    double codeStepMv() const { return m_codeStep; }
+
+    // LeadCount codes per frame, interleaved, for frames [firstFrame, firstFrame + count).
+    void render(qint64 firstFrame, int count, qint16* out) const;
+    // The same in millivolts, before rounding to codes.
+    void renderMillivolts(qint64 firstFrame, int count, double* out) const;
+
+    // ST deviation of every lead in mV, measured from the PR segment.
+    std::array<double, LeadCount> stDeviationMv() const;
+
+    // Writes the recording (no header, frames of 14 little-endian codes) and the
+    // ground truth. Return false with a message when a file cannot be written.
+    bool writeRecording(const QString& path, QString* error) const;
+    bool writeTruth(const QString& path, QString* error) const;
+
+    static QString helpText();
+
+private:
+    enum class Shape
+    {
+        RaisedCosine, // sin^2 over the wave
+        TWave,        // slow rise to 60 %, faster fall
+        Plateau       // rise over [start, riseEnd], flat, fall over [fallStart, end]
+    };
+    struct Wave
+    {
+        double start;
+        double end;
+        double amplitude;
+        std::array<double, 3> direction;
+        Shape shape;
+        double riseEnd;
+        double fallStart;
+    };
+    struct Oscillator
+    {
+        double amplitude;
+        double frequency;
+        double phase;
+    };
+    struct RenderedBeat
+    {
+        double begin;
+        double end;
+        int firstWave;
+        int waveCount;
+    };
+
+    void scheduleBeats();
+    void addSinusBeat(double qrsOnset, double rr);
+    void addVentricularBeat(double qrsOnset);
+    void buildNoise();
+    double heartRateAt(double t) const;
+    double snapFrequency(double f) const;
+    void addWave(double start, double end, double amplitude, double frontalDegrees, double elevationDegrees,
+                 Shape shape = Shape::RaisedCosine);
+    void renderLap(qint64 firstFrame, int count, double* out) const;
+    static double shapeValue(const Wave& w, double t);
+
+    TSynthParams m_params;
+    double m_codeStep;
+    qint64 m_frameCount;
+    QVector<TSynthBeat> m_beats;
+    std::vector<Wave> m_waves;
+    std::vector<RenderedBeat> m_rendered; // sorted by begin, with the loop copies
+    double m_longestBeat = 0.0;
+    std::vector<std::vector<Oscillator>> m_noise; // per electrode
+    std::array<bool, LeadCount> m_leadZeroed{};
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+// What the ECG synthesizer makes. Rates are in beats per minute, levels of noise
+// in microvolts, everything else in seconds and millivolts.
+struct TSynthParams
+{
+    quint64 seed = 1;
+    double durationSeconds = 150.0;
+    int samplingRate = 500;
+    // Full-scale range G: a code is 2 G / 65536 mV (the demo recorder's scale).
+    double gainMv = 300.0;
+
+    // Heart rate: heartRateStart until rampStartSeconds, then a linear ramp to
+    // heartRateEnd at rampEndSeconds (negative: the end of the recording).
+    double heartRateStart = 100.0;
+    double heartRateEnd = 100.0;
+    double rampStartSeconds = 0.0;
+    double rampEndSeconds = -1.0;
+    // Respiratory sinus arrhythmia: RR varies by this fraction with breathing.
+    double sinusArrhythmia = 0.06;
+    double respirationHz = 0.25;
+
+    // Every pvcEvery-th beat is a premature ventricular beat (0: none).
+    int pvcEvery = 0;
+    // ST deviation of lead V5 in mV (negative: depression); the other leads carry
+    // its projection (see the ground truth).
+    double stDeviationMv = 0.0;
+
+    double muscleNoiseUv = 6.0;    // RMS on a lead, 20..150 Hz
+    double baselineWanderMv = 0.06; // peak per electrode, respiration and slower
+    double mainsUv = 12.0;          // amplitude per electrode
+    double mainsHz = 50.0;
+    double amplitudeScale = 1.0;
+
+    // Electrodes without skin contact ("LA", "LL", "RA", "V1".."V6"): the leads that
+    // depend on them are delivered as 0, as the recorder does.
+    QStringList electrodesOff;
+
+    // Makes the recording periodic over its duration, so that a replay looping over
+    // the file shows no jump at the seam.
+    bool loop = false;
+};

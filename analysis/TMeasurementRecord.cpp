@@ -1,0 +1,121 @@
+#include "TMeasurementRecord.h"
+
+#include "TBeatAverager.h"
+#include "TSignalBuffer.h"
+#include "TWaveDelineator.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Whole milliseconds, truncated; the guard keeps 0.4 s from becoming 399 ms.
+int truncatedMs(double seconds)
+{
+    return int(std::trunc(seconds * 1000.0 + (seconds >= 0 ? 1e-9 : -1e-9)));
+}
+
+} // namespace
+
+bool TMeasurementRecord::intervalsKnown() const
+{
+    return value(QStringLiteral("POnset")) != 0.0 && value(QStringLiteral("QRSOnset")) != 0.0 &&
+           value(QStringLiteral("QRSOffset")) != 0.0;
+}
+
+std::optional<int> TMeasurementRecord::prMs() const
+{
+    if (!intervalsKnown())
+        return std::nullopt;
+    return truncatedMs(value(QStringLiteral("QRSOnset")) - value(QStringLiteral("POnset")));
+}
+
+std::optional<int> TMeasurementRecord::qrsMs() const
+{
+    if (!intervalsKnown())
+        return std::nullopt;
+    return truncatedMs(value(QStringLiteral("QRSOffset")) - value(QStringLiteral("QRSOnset")));
+}
+
+std::optional<int> TMeasurementRecord::qtMs() const
+{
+    if (!intervalsKnown() || value(QStringLiteral("TOffset")) == 0.0)
+        return std::nullopt;
+    return truncatedMs(value(QStringLiteral("TOffset")) - value(QStringLiteral("QRSOnset")));
+}
+
+std::optional<int> TMeasurementRecord::qtcMs() const
+{
+    const std::optional<int> qt = qtMs();
+    const double rr = value(QStringLiteral("avgRRInterval"));
+    if (!qt || !(rr > 0.0))
+        return std::nullopt;
+    // From the QT as shown, so that the two figures agree; the small guard keeps a
+    // quotient such as 400 / sqrt(0.64) from truncating to 499.
+    return int(std::trunc(*qt / std::sqrt(rr) + 1e-9));
+}
+
+std::optional<int> TMeasurementRecord::rrMs() const
+{
+    const double rr = value(QStringLiteral("avgRRInterval"));
+    if (!(rr > 0.0))
+        return std::nullopt;
+    return truncatedMs(rr);
+}
+
+void TMeasurementRecord::setWavePoints(const TWavePoints& points, int rIndex, int rate)
+{
+    auto relative = [&](int index) { return index >= 0 && rate > 0 ? double(index - rIndex) / rate : 0.0; };
+    setValue(QStringLiteral("POnset"), relative(points.pOnset));
+    setValue(QStringLiteral("PPeak"), relative(points.pPeak));
+    setValue(QStringLiteral("POffset"), relative(points.pEnd));
+    setValue(QStringLiteral("QRSOnset"), relative(points.qrsOnset));
+    setValue(QStringLiteral("QRSOffset"), relative(points.qrsEnd));
+    setValue(QStringLiteral("TOnset"), relative(points.tOnset));
+    setValue(QStringLiteral("TPeak"), relative(points.tPeak));
+    setValue(QStringLiteral("TOffset"), relative(points.tEnd));
+}
+
+double TMeasurementRecord::qrsAxis(const double* leadI, const double* leadIII, int length, int qrsOnset, int qrsEnd)
+{
+    if (!leadI || !leadIII || qrsOnset < 0 || qrsEnd <= qrsOnset + 1 || qrsEnd > length)
+        return NoAxis;
+    auto net = [&](const double* x) {
+        const double base = x[qrsOnset];
+        const auto mm = std::minmax_element(x + qrsOnset + 1, x + qrsEnd);
+        return (*mm.second - base) - (base - *mm.first);
+    };
+    const double nI = net(leadI);
+    const double nIII = net(leadIII);
+    return std::atan2(nI + 2.0 * nIII, std::sqrt(3.0) * nI) * 180.0 / M_PI;
+}
+
+TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int channel)
+{
+    TMeasurementRecord record;
+    const TSignalBuffer* source = averager.source();
+    if (channel < 0)
+        channel = averager.referenceChannel();
+    const std::vector<double>& beat = averager.average(channel);
+    const int rate = source ? source->samplingRate() : 0;
+    record.setValue(QStringLiteral("measurementChannel"), beat.empty() ? -1.0 : double(channel));
+    record.setValue(QStringLiteral("avgRRInterval"), averager.meanRR());
+    record.setValue(QStringLiteral("QRSAxis"), NoAxis);
+    if (beat.empty() || averager.beatCount() == 0) {
+        record.setWavePoints(TWavePoints(), averager.rIndex(), rate);
+        return record;
+    }
+    const TWavePoints points = TWaveDelineator().measure(beat.data(), int(beat.size()), rate, averager.rIndex(),
+                                                          int(averager.meanRR() * rate));
+    record.setWavePoints(points, averager.rIndex(), rate);
+
+    const TSignalChannel* leadI = source->channelByName("I");
+    const TSignalChannel* leadIII = source->channelByName("III");
+    if (leadI && leadIII && points.hasQrs()) {
+        const std::vector<double>& i = averager.average(leadI->index());
+        const std::vector<double>& iii = averager.average(leadIII->index());
+        record.setValue(QStringLiteral("QRSAxis"),
+                        qrsAxis(i.data(), iii.data(), int(i.size()), points.qrsOnset, points.qrsEnd));
+    }
+    return record;
+}

@@ -1,0 +1,377 @@
+#include "TBeatAverager.h"
+#include "TEcgSynthesizer.h"
+#include "TMeasurementRecord.h"
+#include "TRRAverager.h"
+#include "TRingSignalBuffer.h"
+#include "TWaveDelineator.h"
+
+#include <QtTest>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const char* const leadNames[] = {"I", "II", "III", "aVR", "aVL", "aVF", "V1", "V2", "V3", "V4", "V5", "V6", "CM5", "CR5"};
+
+// A synthesized recording in a buffer, with the beats of its ground truth as
+// detected beats (fiducial at R, detected by every lead).
+struct SynthRig
+{
+    explicit SynthRig(const TSynthParams& params, int leads = 14)
+        : synth(params), buffer(4096, int(synth.frameCount()) + 10, leads, params.samplingRate)
+    {
+        buffer.setGain(-params.gainMv, params.gainMv);
+        for (int c = 0; c < leads; ++c)
+            buffer.channel(c)->setName(leadNames[c]);
+        std::vector<qint16> frames(static_cast<size_t>(synth.frameCount()) * 14);
+        synth.render(0, int(synth.frameCount()), frames.data());
+        std::vector<std::vector<qint16>> columns(static_cast<size_t>(leads));
+        std::vector<const qint16*> pointers;
+        for (int c = 0; c < leads; ++c) {
+            columns[size_t(c)].resize(size_t(synth.frameCount()));
+            for (qint64 f = 0; f < synth.frameCount(); ++f)
+                columns[size_t(c)][size_t(f)] = frames[size_t(f * 14 + c)];
+            pointers.push_back(columns[size_t(c)].data());
+        }
+        buffer.appendChannels(pointers.data(), int(synth.frameCount()));
+    }
+
+    TBeat beat(int k, double meanRR) const
+    {
+        const TSynthBeat& b = synth.beats()[k];
+        TBeat t(k + 1, &buffer);
+        t.setValue(TBeat::Time, b.rTime);
+        if (k > 0)
+            t.setValue(TBeat::RR, b.rTime - synth.beats()[k - 1].rTime);
+        t.setValue(TBeat::MeanRR, meanRR);
+        for (int c = 0; c < buffer.channelCount(); ++c) {
+            t.setLeadValue(c, TBeat::Fiducial, b.rTime);
+            t.setLeadValue(c, TBeat::DetectionFlag, 1.0);
+        }
+        return t;
+    }
+
+    TEcgSynthesizer synth;
+    TIntSignalBuffer buffer;
+};
+
+// A beat at time t with its RR and mean RR, detected by the given leads.
+TBeat plainBeat(const TSignalBuffer* buffer, double t, double rr, double meanRR, std::initializer_list<int> leads)
+{
+    TBeat b(1, buffer);
+    b.setValue(TBeat::Time, t);
+    b.setValue(TBeat::RR, rr);
+    b.setValue(TBeat::MeanRR, meanRR);
+    for (int c : leads) {
+        b.setLeadValue(c, TBeat::Fiducial, t);
+        b.setLeadValue(c, TBeat::DetectionFlag, 1.0);
+    }
+    return b;
+}
+
+} // namespace
+
+class TestWaveAnalysis : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rrAveragerMeanBeforeWrite();
+    void irregularBeatsStayOutOfTheAverage_data();
+    void irregularBeatsStayOutOfTheAverage();
+    void referenceChannelHasMostBeats();
+    void averageIsAlignedAndMeanRemoved();
+    void windowDropsOldBeats();
+    void referenceBeatIsTakenAndCleared();
+    void useBeatShowsOneBeat();
+    void delineatesSynthesizedBeats_data();
+    void delineatesSynthesizedBeats();
+    void flatBeatHasNoWaves();
+    void derivedIntervals_data();
+    void derivedIntervals();
+    void qrsAxis_data();
+    void qrsAxis();
+    void axisNeedsLeadsIAndIII();
+};
+
+void TestWaveAnalysis::rrAveragerMeanBeforeWrite()
+{
+    TRRAverager a;
+    QCOMPARE(a.push(0.5), 0.0);
+    QCOMPARE(a.push(0.7), 0.5);
+    QCOMPARE(a.push(0.0), 0.6); // a zero is written but never counted
+    QCOMPARE(a.filledSlots(), 2);
+    for (int i = 0; i < 8; ++i)
+        a.push(1.0);
+    QCOMPARE(a.mean(), 1.0); // the first values have been overwritten
+    QCOMPARE(a.lastMean(), 1.0);
+    a.clear();
+    QCOMPARE(a.mean(), 0.0);
+}
+
+void TestWaveAnalysis::irregularBeatsStayOutOfTheAverage_data()
+{
+    QTest::addColumn<double>("rr");
+    QTest::addColumn<double>("meanRR");
+    QTest::addColumn<bool>("averaged");
+    QTest::newRow("regular") << 0.60 << 0.60 << true;
+    QTest::newRow("RR 0.19 s") << 0.19 << 0.19 << false;
+    QTest::newRow("RR 2.1 s") << 2.1 << 2.1 << false;
+    QTest::newRow("25 % longer than the mean") << 0.75 << 0.60 << false;
+    QTest::newRow("17 % shorter than the mean") << 0.50 << 0.60 << false;
+    QTest::newRow("14 % shorter than the mean") << 0.516 << 0.60 << true;
+    QTest::newRow("mean not yet known") << 0.60 << 0.0 << false;
+}
+
+void TestWaveAnalysis::irregularBeatsStayOutOfTheAverage()
+{
+    QFETCH(double, rr);
+    QFETCH(double, meanRR);
+    QFETCH(bool, averaged);
+    TIntSignalBuffer buffer(4096, 10000, 2, 500);
+    TBeatAverager averager(&buffer, 20.0);
+    averager.addBeat(plainBeat(&buffer, 5.0, rr, meanRR, {0, 1}));
+    QCOMPARE(averager.beatCount(), averaged ? 1 : 0);
+    QCOMPARE(averager.meanRR(), averaged ? rr : 0.0);
+}
+
+void TestWaveAnalysis::referenceChannelHasMostBeats()
+{
+    TIntSignalBuffer buffer(4096, 10000, 3, 500);
+    {
+        TBeatAverager averager(&buffer, 20.0);
+        averager.addBeat(plainBeat(&buffer, 1.0, 0.6, 0.6, {1, 2}));
+        averager.addBeat(plainBeat(&buffer, 1.6, 0.6, 0.6, {2}));
+        QCOMPARE(averager.referenceChannel(), 2);
+    }
+    {
+        TBeatAverager averager(&buffer, 20.0);
+        averager.addBeat(plainBeat(&buffer, 1.0, 0.6, 0.6, {0, 1, 2}));
+        QCOMPARE(averager.referenceChannel(), 0); // ties go to the lowest channel
+    }
+    {
+        // A beat the reference channel did not detect is not averaged.
+        TBeatAverager averager(&buffer, 20.0);
+        averager.addBeat(plainBeat(&buffer, 1.0, 0.6, 0.6, {1}));
+        averager.addBeat(plainBeat(&buffer, 1.6, 0.6, 0.6, {1}));
+        averager.addBeat(plainBeat(&buffer, 2.2, 0.6, 0.6, {0}));
+        QCOMPARE(averager.referenceChannel(), 1);
+        QCOMPARE(averager.beatCount(), 2);
+    }
+}
+
+void TestWaveAnalysis::averageIsAlignedAndMeanRemoved()
+{
+    // Two beats: a spike of 100 codes at each fiducial on a DC level of 40. The
+    // average has the spike at the R index and no DC.
+    TIntSignalBuffer buffer(4096, 10000, 1, 500);
+    std::vector<qint16> x(3000, 40);
+    x[1000] = 140;
+    x[2000] = 140;
+    const qint16* column = x.data();
+    buffer.appendChannels(&column, 3000);
+    TBeatAverager averager(&buffer, 20.0);
+    QCOMPARE(averager.templateLength(), 400);
+    QCOMPARE(averager.rIndex(), 150);
+    averager.addBeat(plainBeat(&buffer, 2.0, 0.6, 0.6, {0}));
+    averager.addBeat(plainBeat(&buffer, 4.0, 0.6, 0.6, {0}));
+    const std::vector<double>& a = averager.average(0);
+    QCOMPARE(int(a.size()), 400);
+    QCOMPARE(a[150], 100.0 - 100.0 / 400);
+    QCOMPARE(a[149], -100.0 / 400);
+    double sum = 0.0;
+    for (double v : a)
+        sum += v;
+    QVERIFY(std::abs(sum) < 1e-9);
+    QVERIFY(averager.average(1).empty());
+}
+
+void TestWaveAnalysis::windowDropsOldBeats()
+{
+    TIntSignalBuffer buffer(4096, 100000, 1, 500);
+    TBeatAverager averager(&buffer, 20.0);
+    for (int i = 0; i < 50; ++i)
+        averager.addBeat(plainBeat(&buffer, 1.0 + i * 0.6, 0.6, 0.6, {0}));
+    // Beats older than the newest time (30.4 s) minus 20 s are gone.
+    QCOMPARE(averager.recentBeatCount(), 34);
+    QCOMPARE(averager.beatCount(), 34);
+}
+
+void TestWaveAnalysis::referenceBeatIsTakenAndCleared()
+{
+    TSynthParams p;
+    p.durationSeconds = 20;
+    SynthRig rig(p, 2);
+    TBeatAverager averager(&rig.buffer, 20.0);
+    QVERIFY(!averager.hasReference());
+    QVERIFY(averager.referenceBeat(0) == std::vector<double>(400, 0.0));
+    for (int k = 1; k < 10; ++k)
+        averager.addBeat(rig.beat(k, 0.6));
+    averager.takeReference(); // recomputes the stale average first
+    QVERIFY(averager.hasReference());
+    QVERIFY(averager.referenceBeat(1) == averager.average(1));
+    QVERIFY(*std::max_element(averager.referenceBeat(1).begin(), averager.referenceBeat(1).end()) > 100);
+    for (int k = 10; k < 20; ++k)
+        averager.addBeat(rig.beat(k, 0.6));
+    QVERIFY(averager.hasReference()); // new beats do not touch it
+    averager.reset();
+    QVERIFY(averager.hasReference());
+    QCOMPARE(averager.beatCount(), 0);
+    averager.setSource(&rig.buffer);
+    QVERIFY(!averager.hasReference());
+    QVERIFY(averager.referenceBeat(1) == std::vector<double>(400, 0.0));
+}
+
+void TestWaveAnalysis::useBeatShowsOneBeat()
+{
+    TSynthParams p;
+    p.durationSeconds = 10;
+    SynthRig rig(p, 2);
+    TBeatAverager averager(&rig.buffer, 20.0);
+    TBeat beat = rig.beat(5, 0.6);
+    beat.clearLeadValue(0, TBeat::Fiducial); // aligned on the first channel that has one
+    averager.useBeat(beat);
+    QCOMPARE(averager.beatCount(), 1);
+    QCOMPARE(averager.meanRR(), beat.value(TBeat::RR));
+    QCOMPARE(averager.referenceChannel(), 1);
+    const std::vector<double>& a = averager.average(1);
+    const int peak = int(std::max_element(a.begin(), a.end()) - a.begin());
+    QVERIFY(std::abs(peak - averager.rIndex()) <= 1);
+}
+
+void TestWaveAnalysis::delineatesSynthesizedBeats_data()
+{
+    QTest::addColumn<double>("heartRate");
+    QTest::addColumn<bool>("noisy");
+    for (double hr : {60.0, 100.0, 150.0, 200.0}) {
+        QTest::newRow(qPrintable(QString("%1 bpm clean").arg(hr))) << hr << false;
+        QTest::newRow(qPrintable(QString("%1 bpm noisy").arg(hr))) << hr << true;
+    }
+}
+
+void TestWaveAnalysis::delineatesSynthesizedBeats()
+{
+    // Beats averaged on their true R: the delineation alone within 10 ms of the
+    // truth for P onset and the QRS, 25 ms for the T end.
+    QFETCH(double, heartRate);
+    QFETCH(bool, noisy);
+    TSynthParams p;
+    p.durationSeconds = 25;
+    p.heartRateStart = p.heartRateEnd = heartRate;
+    p.sinusArrhythmia = 0.03;
+    if (noisy) {
+        p.muscleNoiseUv = 20;
+        p.baselineWanderMv = 0.1;
+    } else {
+        p.muscleNoiseUv = p.baselineWanderMv = p.mainsUv = 0;
+    }
+    SynthRig rig(p);
+    TBeatAverager averager(&rig.buffer, 20.0);
+    const auto& beats = rig.synth.beats();
+    for (int k = 0; k < beats.size(); ++k)
+        averager.addBeat(rig.beat(k, 60.0 / heartRate));
+    const TSynthBeat& truth = beats[beats.size() - 2];
+    const TMeasurementRecord m = TMeasurementRecord::measure(averager, 1);
+    QCOMPARE(m.value("measurementChannel"), 1.0);
+    auto error = [&](const char* key, double truthTime) { return 1000.0 * (m.value(key) - (truthTime - truth.rTime)); };
+    QVERIFY2(std::abs(error("POnset", truth.pOnset)) <= 10, qPrintable(QString::number(error("POnset", truth.pOnset))));
+    QVERIFY2(std::abs(error("QRSOnset", truth.qrsOnset)) <= 10,
+             qPrintable(QString::number(error("QRSOnset", truth.qrsOnset))));
+    QVERIFY2(std::abs(error("QRSOffset", truth.qrsEnd)) <= 10,
+             qPrintable(QString::number(error("QRSOffset", truth.qrsEnd))));
+    QVERIFY2(std::abs(error("TOffset", truth.tEnd)) <= 25, qPrintable(QString::number(error("TOffset", truth.tEnd))));
+    QVERIFY(std::abs(m.value("avgRRInterval") - 60.0 / heartRate) < 0.02);
+    QVERIFY2(std::abs(m.value("QRSAxis") - 70.0) < 5.0, qPrintable(QString::number(m.value("QRSAxis"))));
+    QVERIFY(m.prMs() && m.qrsMs() && m.qtMs() && m.qtcMs());
+}
+
+void TestWaveAnalysis::flatBeatHasNoWaves()
+{
+    std::vector<double> flat(400, 3.0);
+    flat[150] = 12.0; // range 9 codes: below the 10 that a beat needs
+    const TWavePoints p = TWaveDelineator().measure(flat.data(), 400, 500, 150, 300);
+    QCOMPARE(p.qrsOnset, -1);
+    QCOMPARE(p.tEnd, -1);
+    QCOMPARE(p.pOnset, -1);
+}
+
+void TestWaveAnalysis::derivedIntervals_data()
+{
+    QTest::addColumn<double>("pOnset");
+    QTest::addColumn<double>("qrsOnset");
+    QTest::addColumn<double>("qrsOffset");
+    QTest::addColumn<double>("tOffset");
+    QTest::addColumn<double>("rr");
+    QTest::addColumn<int>("pr");
+    QTest::addColumn<int>("qrs");
+    QTest::addColumn<int>("qt");
+    QTest::addColumn<int>("qtc");
+    QTest::newRow("QT 400 ms at RR 0.64 s") << -0.12 << -0.02 << 0.05 << 0.38 << 0.64 << 100 << 70 << 400 << 500;
+    QTest::newRow("truncated, not rounded") << -0.1009 << -0.0200 << 0.0399 << 0.2 << 0.5 << 80 << 59 << 220 << 311;
+    QTest::newRow("no P onset: no intervals") << 0.0 << -0.02 << 0.05 << 0.38 << 0.64 << -1 << -1 << -1 << -1;
+    QTest::newRow("no T end: no QT") << -0.12 << -0.02 << 0.05 << 0.0 << 0.64 << 100 << 70 << -1 << -1;
+    QTest::newRow("no RR: no QTc") << -0.12 << -0.02 << 0.05 << 0.38 << 0.0 << 100 << 70 << 400 << -1;
+}
+
+void TestWaveAnalysis::derivedIntervals()
+{
+    QFETCH(double, pOnset);
+    QFETCH(double, qrsOnset);
+    QFETCH(double, qrsOffset);
+    QFETCH(double, tOffset);
+    QFETCH(double, rr);
+    QFETCH(int, pr);
+    QFETCH(int, qrs);
+    QFETCH(int, qt);
+    QFETCH(int, qtc);
+    TMeasurementRecord m;
+    m.setValue("POnset", pOnset);
+    m.setValue("QRSOnset", qrsOnset);
+    m.setValue("QRSOffset", qrsOffset);
+    m.setValue("TOffset", tOffset);
+    m.setValue("avgRRInterval", rr);
+    QCOMPARE(m.prMs().value_or(-1), pr);
+    QCOMPARE(m.qrsMs().value_or(-1), qrs);
+    QCOMPARE(m.qtMs().value_or(-1), qt);
+    QCOMPARE(m.qtcMs().value_or(-1), qtc);
+    QCOMPARE(m.rrMs().value_or(-1), rr > 0 ? int(rr * 1000 + 1e-9) : -1);
+}
+
+void TestWaveAnalysis::qrsAxis_data()
+{
+    QTest::addColumn<double>("axis");
+    for (double a : {-90.0, -30.0, 0.0, 60.0, 70.0, 120.0, 179.0})
+        QTest::newRow(qPrintable(QString("%1 degrees").arg(a))) << a;
+}
+
+void TestWaveAnalysis::qrsAxis()
+{
+    // A QRS of amplitude 200 along the axis, seen by lead I (0 degrees) and lead
+    // III (120 degrees).
+    QFETCH(double, axis);
+    const double r = axis * M_PI / 180.0;
+    std::vector<double> i(40, 5.0), iii(40, 5.0);
+    for (int k = 10; k < 30; ++k) {
+        const double shape = std::sin(M_PI * (k - 10) / 20.0);
+        i[size_t(k)] += 200.0 * shape * std::cos(r);
+        iii[size_t(k)] += 200.0 * shape * std::cos(r - 2.0 * M_PI / 3.0);
+    }
+    const double measured = TMeasurementRecord::qrsAxis(i.data(), iii.data(), 40, 10, 30);
+    QVERIFY2(std::abs(measured - axis) < 1.0, qPrintable(QString::number(measured)));
+}
+
+void TestWaveAnalysis::axisNeedsLeadsIAndIII()
+{
+    TSynthParams p;
+    p.durationSeconds = 10;
+    SynthRig rig(p, 2); // only I and II
+    TBeatAverager averager(&rig.buffer, 20.0);
+    for (int k = 1; k < rig.synth.beats().size(); ++k)
+        averager.addBeat(rig.beat(k, 0.6));
+    const TMeasurementRecord m = TMeasurementRecord::measure(averager);
+    QVERIFY(m.value("QRSOnset") != 0.0);
+    QCOMPARE(m.value("QRSAxis"), TMeasurementRecord::NoAxis);
+}
+
+QTEST_GUILESS_MAIN(TestWaveAnalysis)
+#include "tst_waveanalysis.moc"

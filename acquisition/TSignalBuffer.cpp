@@ -137,8 +137,10 @@ const void* TSignalBuffer::getPage(int channel, int page)
         return nullptr;
     PageEntry* e = &entry(channel, page);
     const bool final = isPageFinal(page);
-    if (e->data && e->partial && final && e->references == 0)
-        dropPage(channel, page); // cached before it was final: read it again
+    // Cached before it was final: read it again once it is, or once the buffer has
+    // gained pages since (what it was made from may have changed).
+    if (e->data && e->partial && e->references == 0 && (final || e->pageCountAtLoad != m_pageCount))
+        dropPage(channel, page);
     if (!e->data) {
         if (int(m_loadedPages.size()) > MaxLoadedPages)
             evictOnePage();
@@ -149,6 +151,7 @@ const void* TSignalBuffer::getPage(int channel, int page)
         e->data = data;
         e->references = 0;
         e->partial = !final;
+        e->pageCountAtLoad = m_pageCount;
         m_loadedPages.push_back({channel, page});
     }
     ++e->references;

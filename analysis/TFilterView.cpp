@@ -54,8 +54,9 @@ void TFilterView::followSource()
 
 bool TFilterView::isPageFinal(int page) const
 {
-    // The window reads the source pages before, at and after this one.
-    return page < pageCount() && m_source->isPageFinal(page) && m_source->isPageFinal(page + 1);
+    // The window reads the source pages before, at and after this one; pages
+    // become final in order, so the one after is the one to ask about.
+    return page < pageCount() && m_source->isPageFinal(page + 1);
 }
 
 void TFilterView::readSourcePage(int channel, int page, double* into, bool* present)

@@ -12,9 +12,10 @@
 // shape and names, follows the source's length as it grows and tells its own
 // listeners in turn, so views can be stacked into a chain.
 //
-// A page computed before its source neighbourhood was complete (the last pages
-// of a growing signal, which see zeros after them) is computed again once the
-// source pages around it are final. A view must not outlive its source.
+// A page computed before everything it depends on was complete (the last pages
+// of a growing signal, which see zeros after them) is computed again when it is
+// next read after the signal has gained a page, until it is final. A view must
+// not outlive its source.
 class TFilterView : public TSignalBuffer, private TSignalBufferListener
 {
 public:

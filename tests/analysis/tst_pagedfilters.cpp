@@ -96,6 +96,7 @@ private slots:
     void offsetStageOnShortSignals();
     void offsetStageHoldsItsLevelAfterTheFit();
     void lastCompletePageSeesZerosUntilTheNextIsComplete();
+    void growingChainCatchesUp();
     void stagesFollowTheFlags_data();
     void stagesFollowTheFlags();
     void notchTypeWithoutDesignFails_data();
@@ -307,6 +308,31 @@ void TestPagedFilters::lastCompletePageSeesZerosUntilTheNextIsComplete()
     const std::vector<double> full = zeroPhaseWhole(d, read(*source, 0, 0, source->length()));
     QVERIFY(largestDifference(later, std::vector<double>(full.begin() + Page, full.begin() + 2 * Page), 0, Page) <= 2.0);
     QVERIFY2(largestDifference(early, later, 0, Page) > 100.0, "the zeros after the page must have shown");
+}
+
+void TestPagedFilters::growingChainCatchesUp()
+{
+    // A chain read while its signal grows ends up with the pages of a chain that
+    // was read only once everything had arrived (both fitted at the same length).
+    auto signal = [](int c, int i) {
+        const double t = i / 500.0;
+        return 3000.0 * std::sin(2 * Pi * 1.1 * t + c) + 700.0 * std::sin(2 * Pi * 50 * t) + 400.0 * std::sin(2 * Pi * 0.2 * t);
+    };
+    auto live = intBuffer(2, 500);
+    auto late = intBuffer(2, 500);
+    appendSignal(*live, 2 * Page + 10, signal);
+    appendSignal(*late, 2 * Page + 10, signal);
+    TPagedFilterChain growing(live.get());
+    TPagedFilterChain reference(late.get());
+    growing.rebuild(true, true, true);
+    reference.rebuild(true, true, true);
+    const std::vector<double> early = read(*growing.output(), 1, 0, 2 * Page);
+    appendSignal(*live, 4 * Page, signal, 51);
+    appendSignal(*late, 4 * Page, signal);
+    QCOMPARE(growing.output()->pageCount(), 6);
+    for (int c = 0; c < 2; ++c)
+        QVERIFY(read(*growing.output(), c, 0, 6 * Page) == read(*reference.output(), c, 0, 6 * Page));
+    QVERIFY(read(*growing.output(), 1, 0, 2 * Page) != early);
 }
 
 void TestPagedFilters::stagesFollowTheFlags_data()

@@ -99,6 +99,8 @@ private slots:
     void growingChainCatchesUp();
     void stagesFollowTheFlags_data();
     void stagesFollowTheFlags();
+    void lowpassWithoutTableLeavesTheSignal_data();
+    void lowpassWithoutTableLeavesTheSignal();
     void notchTypeWithoutDesignFails_data();
     void notchTypeWithoutDesignFails();
     void rebuildDiscardsTheOldStages();
@@ -369,6 +371,31 @@ void TestPagedFilters::stagesFollowTheFlags()
     QCOMPARE(chain.notch(), notch);
     QCOMPARE(chain.lowpass(), lowpass);
     QCOMPARE(chain.baseline(), baseline);
+}
+
+void TestPagedFilters::lowpassWithoutTableLeavesTheSignal_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<QByteArray>("type");
+    QTest::newRow("unknown type at 500") << 500 << QByteArray("30hz");
+    QTest::newRow("no table at 360") << 360 << QByteArray("40hz");
+}
+
+void TestPagedFilters::lowpassWithoutTableLeavesTheSignal()
+{
+    QFETCH(int, rate);
+    QFETCH(QByteArray, type);
+    auto source = intBuffer(1, rate);
+    appendSignal(*source, 3 * Page, sine(3000, 9, rate));
+    TPagedFilterChain chain(source.get());
+    const std::vector<double> plain = read(*chain.output(), 0, 0, 3 * Page);
+    const int stages = chain.stageCount();
+    chain.setLowpassType(type);
+    chain.rebuild(false, true, false);
+    // No stage rather than one that blanks the trace.
+    QCOMPARE(chain.stageCount(), stages);
+    QVERIFY(read(*chain.output(), 0, 0, 3 * Page) == plain);
+    QVERIFY(largestAbsolute(plain) > 2000.0);
 }
 
 void TestPagedFilters::notchTypeWithoutDesignFails_data()

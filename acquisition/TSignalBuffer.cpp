@@ -136,9 +136,11 @@ const void* TSignalBuffer::getPage(int channel, int page)
     if (channel < 0 || channel >= m_channelCount || page < 0 || page >= PageTableSize || page >= m_pageCount)
         return nullptr;
     PageEntry* e = &entry(channel, page);
-    const bool complete = page < m_length / m_pageSize;
-    if (e->data && e->partial && complete && e->references == 0)
-        dropPage(channel, page); // cached before it was complete: read it again
+    const bool final = isPageFinal(page);
+    // Cached before it was final: read it again once it is, or once the buffer has
+    // gained pages since (what it was made from may have changed).
+    if (e->data && e->partial && e->references == 0 && (final || e->pageCountAtLoad != m_pageCount))
+        dropPage(channel, page);
     if (!e->data) {
         if (int(m_loadedPages.size()) > MaxLoadedPages)
             evictOnePage();
@@ -148,7 +150,8 @@ const void* TSignalBuffer::getPage(int channel, int page)
         e = &entry(channel, page);
         e->data = data;
         e->references = 0;
-        e->partial = !complete;
+        e->partial = !final;
+        e->pageCountAtLoad = m_pageCount;
         m_loadedPages.push_back({channel, page});
     }
     ++e->references;
@@ -174,6 +177,16 @@ void TSignalBuffer::releasePage(int channel, int page)
     PageEntry& e = entry(channel, page);
     if (e.references > 0)
         --e.references;
+}
+
+bool TSignalBuffer::isPageFinal(int page) const
+{
+    return page < m_length / m_pageSize;
+}
+
+void TSignalBuffer::setPageCount(int count)
+{
+    m_pageCount = qMax(0, count);
 }
 
 bool TSignalBuffer::isPageLoaded(int channel, int page) const

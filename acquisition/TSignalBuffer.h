@@ -97,11 +97,19 @@ public:
     void releaseUnusedPages(bool includePartialPage = false);
     int loadedPageCount() const { return int(m_loadedPages.size()); }
     bool isPageLoaded(int channel, int page) const;
+    // Whether a page's values can no longer change as the buffer grows. A page
+    // cached before it was final is loaded again on the first getPage after it has
+    // become final, or after the page count has grown (unless it is held). By
+    // default a page is final once it is complete.
+    virtual bool isPageFinal(int page) const;
 
 protected:
     // Variants call this after storing frames, before the base append notifies.
     void advanceLength(int frames);
     void notifyListeners();
+    // For buffers that mirror another buffer's pages: takes over its page count
+    // (which may include a final partial page).
+    void setPageCount(int count);
     // Frees every cached page whatever its references. Variants call this in their
     // destructor, while freePage still reaches them.
     void freeAllPages();
@@ -111,7 +119,8 @@ private:
     {
         void* data = nullptr;
         int references = 0;
-        bool partial = false; // loaded while the page was not yet complete
+        bool partial = false; // loaded while the page was not yet final
+        int pageCountAtLoad = 0;
     };
     struct PageKey
     {

@@ -3,7 +3,8 @@
 #include "TByteQueue.h"
 #include "TException.h"
 
-#include <cmath>
+#include <QElapsedTimer>
+
 #include <cstring>
 #include <vector>
 
@@ -59,6 +60,8 @@ void TDemoReaderThread::run()
     m_secondsPaced = 0.0;
     const double bytesPerSecond = double(m_samplingRate) * frameBytes;
     const quint32 mask = quint32(m_channelMask);
+    QElapsedTimer clock;
+    clock.start();
 
     while (!isInterruptionRequested()) {
         if (!readFrame(fileFrame.data())) {
@@ -77,14 +80,16 @@ void TDemoReaderThread::run()
         }
         m_queue->append(outputFrame.data(), outputBytes);
 
-        // Sleep whole milliseconds for the signal time pushed since the last sleep.
-        // What the truncation leaves over is carried to the next sleep, so the
-        // replay keeps the nominal rate instead of running a few per cent fast.
+        // After a little over 25 ms of signal, sleep until the wall clock catches up
+        // with the signal time pushed. Measuring against the clock (rather than
+        // adding up sleeps) keeps the nominal rate on a loaded machine, where each
+        // sleep lasts longer than asked.
         const double elapsed = double(m_bytesRead.load()) / bytesPerSecond;
         if (elapsed > m_secondsPaced + 0.025) {
-            const double milliseconds = std::floor((elapsed - m_secondsPaced) * 1000.0 + 1e-6);
-            msleep(static_cast<unsigned long>(milliseconds));
-            m_secondsPaced += milliseconds / 1000.0;
+            const qint64 ahead = qint64(elapsed * 1000.0) - clock.elapsed();
+            if (ahead > 0)
+                msleep(static_cast<unsigned long>(ahead));
+            m_secondsPaced = elapsed;
         }
     }
 }

@@ -7,8 +7,8 @@
 class TByteQueue;
 
 // Replays a raw recording into a byte queue in a loop, at the recording's
-// nominal speed: it pushes a little over 25 ms of frames, then sleeps for their
-// signal time.
+// nominal speed: it pushes a little over 25 ms of frames, then sleeps until the
+// clock has caught up with them.
 class TDemoReaderThread : public QThread
 {
     Q_OBJECT

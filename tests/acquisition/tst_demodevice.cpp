@@ -187,7 +187,7 @@ void TestDemoDevice::findsRecordingInWorkingDirectoryThenBesideProgram()
 void TestDemoDevice::replaysAtNominalPace()
 {
     // 10 s of replay put 5 000 frames into the queue, give or take one burst of
-    // 25 ms, less what the reader spends reading.
+    // 25 ms (and what a loaded machine delays the last sleep by).
     QTemporaryDir dir;
     TDemoAcqDevice device(writeRecording(dir, 1000), 14, 500, 2, 16, 300.0, 0, -1);
     QElapsedTimer timer;
@@ -198,7 +198,7 @@ void TestDemoDevice::replaysAtNominalPace()
     const qint64 elapsed = timer.elapsed();
     device.stop();
     const double expected = elapsed * 0.5;
-    QVERIFY2(frames >= expected - 100 && frames <= expected + 20,
+    QVERIFY2(frames >= expected - 100 && frames <= expected + 30,
              qPrintable(QString("%1 frames in %2 ms").arg(frames).arg(elapsed)));
     QCOMPARE(device.reader()->bytesRead(), quint64(device.bytesAvailable()));
 }

@@ -59,7 +59,10 @@ void AverageBeatInset::drawBeat(QPainter& painter, const std::vector<double>& be
             low = std::min(low, beat[size_t(i)]);
             high = std::max(high, beat[size_t(i)]);
         }
-        painter.drawLine(x0 + c, y(low), x0 + c, y(high));
+        // Top to one past the bottom: a flat-capped line leaves out its last pixel.
+        const int top = std::min(y(low), y(high));
+        const int bottom = std::max(y(low), y(high));
+        painter.drawLine(x0 + c, top, x0 + c, bottom + 1);
         position = end;
     }
 }

@@ -5,6 +5,7 @@
 #include "TSignalChannel.h"
 
 #include <QPainter>
+#include <QRegion>
 #include <algorithm>
 #include <cmath>
 
@@ -24,26 +25,39 @@ void TraceRenderer::drawEnvelope(QPainter& painter, const Envelope& span, const 
     span.channel->envelope(span.start, span.samples, m_minimum.data(), m_maximum.data(), 0, span.columns, span.wrap);
 
     m_lines.clear();
-    m_highlightLines.clear();
+    m_highlightRects.clear();
     const int columns = std::min(span.drawColumns, span.columns);
     for (int c = 0; c < columns; ++c) {
         if (c >= span.gapBegin && c < span.gapEnd)
             continue;
         const int y1 = toPixel(span.baseline - (m_minimum[size_t(c)] - span.offset) * span.scale);
         const int y2 = toPixel(span.baseline - (m_maximum[size_t(c)] - span.offset) * span.scale);
-        const QLine line(span.x0 + c, y1, span.x0 + c, y2);
+        const int top = std::min(y1, y2);
+        const int bottom = std::max(y1, y2);
+        const int x = span.x0 + c;
         if (span.mask && span.mask->isMarked(c))
-            m_highlightLines.append(line);
+            m_highlightRects.append(QRect(x - highlight.width() / 2, top, std::max(1, highlight.width()),
+                                          bottom - top + 1));
         else
-            m_lines.append(line);
+            // A flat-capped line leaves out its last pixel: end one beyond, so that
+            // both extremes of the column are drawn.
+            m_lines.append(QLine(x, top, x, bottom + 1));
     }
     if (!m_lines.isEmpty()) {
         painter.setPen(trace);
         painter.drawLines(m_lines);
     }
-    if (!m_highlightLines.isEmpty()) {
-        painter.setPen(highlight);
-        painter.drawLines(m_highlightLines);
+    // Highlighted columns as one filled region: a wide flat-capped line of a flat
+    // column would have no length and show nothing, and neighbouring columns must
+    // not blend the half-transparent colour twice where they overlap.
+    if (!m_highlightRects.isEmpty()) {
+        QRegion merged;
+        for (const QRect& r : m_highlightRects)
+            merged += r;
+        painter.save();
+        painter.setClipRegion(merged, Qt::IntersectClip);
+        painter.fillRect(merged.boundingRect(), highlight.color());
+        painter.restore();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QLine>
 #include <QPoint>
+#include <QRect>
 #include <QVector>
 #include <vector>
 
@@ -59,6 +60,6 @@ private:
     std::vector<int> m_maximum;
     std::vector<double> m_values;
     QVector<QLine> m_lines;
-    QVector<QLine> m_highlightLines;
+    QVector<QRect> m_highlightRects;
     QVector<QPoint> m_points;
 };

@@ -100,3 +100,42 @@ void plainColors(Display& display)
 }
 
 } // namespace DisplayTest
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
+
+namespace DisplayTest {
+
+// A mouse event as the window system delivers it: with the buttons held during a
+// move, which QTest's own moves do not carry.
+inline void mouse(QWidget& widget, QEvent::Type type, const QPoint& at, Qt::MouseButton button = Qt::NoButton,
+                  Qt::MouseButtons held = Qt::NoButton, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent event(type, at, widget.mapToGlobal(at), button, held, modifiers);
+    QApplication::sendEvent(&widget, &event);
+}
+
+inline void press(QWidget& widget, const QPoint& at, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    mouse(widget, QEvent::MouseButtonPress, at, button, button, modifiers);
+}
+
+inline void dragTo(QWidget& widget, const QPoint& at, Qt::MouseButtons held = Qt::LeftButton,
+                   Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    mouse(widget, QEvent::MouseMove, at, Qt::NoButton, held, modifiers);
+}
+
+inline void release(QWidget& widget, const QPoint& at, Qt::MouseButton button = Qt::LeftButton)
+{
+    mouse(widget, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+}
+
+inline void hover(QWidget& widget, const QPoint& at)
+{
+    mouse(widget, QEvent::MouseMove, at);
+}
+
+} // namespace DisplayTest

@@ -340,8 +340,7 @@ void TestMonitorDisplay::highlightIsHalfTransparent()
 
 void TestMonitorDisplay::shortClippedRunIsHighlighted()
 {
-    // 3 samples inside one 2-sample... column span: a run shorter than a column
-    // still marks the column that holds it.
+    // Two samples per column; one clipped sample (1001) still marks its column (500).
     auto store = signal(1);
     append(*store, 4000, [](int, int) { return 0; });
     FixedHighlight highlight(1001, 1002);

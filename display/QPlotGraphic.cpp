@@ -221,8 +221,11 @@ QPoint QPlotGraphic::mapToPlot(double x, double y, const QSize& size) const
 {
     const QRect area = plotArea(size);
     const int plotBottom = area.y() + area.height();
-    const int px = area.x() + TraceRenderer::toPixel((x - m_xMin) * area.width() / (m_xMax - m_xMin) + 0.5);
-    const int py = plotBottom + TraceRenderer::toPixel((y - m_yMin) * (area.y() - plotBottom) / (m_yMax - m_yMin) + 0.5);
+    // Rounded to the nearest pixel; the y offset is negative (upwards), where
+    // truncation would not round.
+    const int px = area.x() + TraceRenderer::toPixel(std::floor((x - m_xMin) * area.width() / (m_xMax - m_xMin) + 0.5));
+    const int py = plotBottom + TraceRenderer::toPixel(
+                                    std::floor((y - m_yMin) * (area.y() - plotBottom) / (m_yMax - m_yMin) + 0.5));
     return QPoint(px, py);
 }
 

@@ -59,10 +59,9 @@ void AverageBeatInset::drawBeat(QPainter& painter, const std::vector<double>& be
             low = std::min(low, beat[size_t(i)]);
             high = std::max(high, beat[size_t(i)]);
         }
-        // Top to one past the bottom: a flat-capped line leaves out its last pixel.
         const int top = std::min(y(low), y(high));
         const int bottom = std::max(y(low), y(high));
-        painter.drawLine(x0 + c, top, x0 + c, bottom + 1);
+        painter.fillRect(QRect(x0 + c, top, 1, bottom - top + 1), painter.pen().color());
         position = end;
     }
 }

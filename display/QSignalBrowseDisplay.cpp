@@ -2,6 +2,7 @@
 
 #include "AverageBeatSource.h"
 #include "CanvasImage.h"
+#include "ColumnSpanWriter.h"
 #include "DisplayColorRole.h"
 #include "LeadLabels.h"
 #include "MonitorHighlightProvider.h"
@@ -605,7 +606,10 @@ void QSignalBrowseDisplay::render(QImage& target)
     QPainter painter(&target);
     LeadLabels::paint(painter, g, leads, m_settings, *m_signal);
     drawSelectedBeat(painter, g);
-    drawTraces(painter, g, leads);
+    // The traces write into the image directly: no painter may be active meanwhile.
+    painter.end();
+    drawTraces(target, g, leads);
+    painter.begin(&target);
     if (m_showAverageBeat && m_averageBeatSource)
         m_inset.paint(painter, g, leads, m_settings, *m_averageBeatSource, nullptr);
     drawTimeRuler(painter, g);
@@ -630,7 +634,7 @@ void QSignalBrowseDisplay::drawSelectedBeat(QPainter& painter, const SignalGeome
         painter.fillRect(band, m_settings.color(DisplayColorRole::SelectedBeat));
 }
 
-void QSignalBrowseDisplay::drawTraces(QPainter& painter, const SignalGeometry& g, const QVector<int>& leads)
+void QSignalBrowseDisplay::drawTraces(QImage& target, const SignalGeometry& g, const QVector<int>& leads)
 {
     using namespace DisplayColorRole;
     const int rate = m_signal->samplingRate();
@@ -641,13 +645,10 @@ void QSignalBrowseDisplay::drawTraces(QPainter& painter, const SignalGeometry& g
         return;
     const int available = std::clamp(count - startSample, 0, windowSamples);
     const bool envelope = windowSamples >= g.width && windowSamples >= g.traceWidth;
-    const QPen tracePen(m_settings.color(Trace), 0, Qt::SolidLine, Qt::FlatCap);
-    const QPen highlightPen(m_settings.color(Highlight), 2, Qt::SolidLine, Qt::FlatCap);
-
-    if (g.hasInset()) {
-        painter.setPen(QPen(m_settings.color(Trace), 1));
-        painter.drawLine(g.traceX0, 0, g.traceX0, g.height - 1);
-    }
+    const QColor traceColor = m_settings.color(Trace);
+    const QColor highlightColor = m_settings.color(Highlight);
+    if (g.hasInset())
+        ColumnSpanWriter(target, traceColor).span(g.traceX0, 0, g.height - 1);
     for (int row = 0; row < leads.size(); ++row) {
         const int lead = leads[row];
         const double scale = m_settings.leadSign(lead) * g.pixelsPerUnit;
@@ -672,7 +673,7 @@ void QSignalBrowseDisplay::drawTraces(QPainter& painter, const SignalGeometry& g
             // Only the columns the recording fills: past its end there is nothing to draw.
             span.drawColumns = int(qint64(available) * g.traceWidth / windowSamples);
             span.mask = mask;
-            m_traceRenderer.drawEnvelope(painter, span, tracePen, highlightPen);
+            m_traceRenderer.drawEnvelope(target, span, traceColor, highlightColor);
         } else {
             const int rowHeight = g.height / g.rows;
             TraceRenderer::Polyline span;
@@ -685,7 +686,7 @@ void QSignalBrowseDisplay::drawTraces(QPainter& painter, const SignalGeometry& g
             span.scale = scale;
             span.offset = m_baselineOffset[size_t(lead)];
             span.mask = mask;
-            m_traceRenderer.drawPolyline(painter, span, tracePen, highlightPen);
+            m_traceRenderer.drawPolyline(target, span, traceColor, highlightColor);
         }
     }
 }

@@ -132,7 +132,7 @@ private:
     double caliperMillivoltsPerUnit() const;
 
     void drawSelectedBeat(QPainter& painter, const SignalGeometry& geometry);
-    void drawTraces(QPainter& painter, const SignalGeometry& geometry, const QVector<int>& leads);
+    void drawTraces(QImage& target, const SignalGeometry& geometry, const QVector<int>& leads);
     void drawTimeRuler(QPainter& painter, const SignalGeometry& geometry);
     void drawBeatTicks(QPainter& painter, const SignalGeometry& geometry);
     void drawCaliper(QPainter& painter, const SignalGeometry& geometry, const QVector<int>& leads);

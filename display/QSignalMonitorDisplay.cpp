@@ -2,6 +2,7 @@
 
 #include "AverageBeatSource.h"
 #include "CanvasImage.h"
+#include "ColumnSpanWriter.h"
 #include "DisplayColorRole.h"
 #include "LeadLabels.h"
 #include "MonitorHighlightProvider.h"
@@ -222,15 +223,18 @@ void QSignalMonitorDisplay::render(QImage& target)
     QPainter painter(&target);
     if (m_signal)
         LeadLabels::paint(painter, geometry, leads, m_settings, *m_signal);
+    // The traces write into the image directly: no painter may be active meanwhile.
+    painter.end();
     if (m_signal && geometry.screenSeconds != 0.0)
-        drawTrace(painter, geometry, leads);
+        drawTrace(target, geometry, leads);
+    painter.begin(&target);
     if (m_showAverageBeat && m_averageBeatSource && m_signal && !leads.isEmpty())
         m_inset.paint(painter, geometry, leads, m_settings, *m_averageBeatSource, m_markProvider);
     if (m_signal && m_signal->length() == 0)
         WaitingRing::paint(painter, QPoint(target.width() / 2, target.height() / 2), m_spinnerStep);
 }
 
-void QSignalMonitorDisplay::drawTrace(QPainter& painter, const SignalGeometry& geometry, const QVector<int>& leads)
+void QSignalMonitorDisplay::drawTrace(QImage& target, const SignalGeometry& geometry, const QVector<int>& leads)
 {
     using namespace DisplayColorRole;
     const int count = m_signal->length();
@@ -259,13 +263,10 @@ void QSignalMonitorDisplay::drawTrace(QPainter& painter, const SignalGeometry& g
     }
     m_currentPage = page;
 
-    if (geometry.hasInset()) {
-        painter.setPen(QPen(m_settings.color(Trace), 1));
-        painter.drawLine(geometry.traceX0, 0, geometry.traceX0, geometry.height - 1);
-    }
-
-    const QPen tracePen(m_settings.color(Trace), 0, Qt::SolidLine, Qt::FlatCap);
-    const QPen highlightPen(m_settings.color(Highlight), 2, Qt::SolidLine, Qt::FlatCap);
+    const QColor traceColor = m_settings.color(Trace);
+    const QColor highlightColor = m_settings.color(Highlight);
+    if (geometry.hasInset())
+        ColumnSpanWriter(target, traceColor).span(geometry.traceX0, 0, geometry.height - 1);
     // The envelope needs at least one sample per column; a page a column short of
     // that (rounding) is drawn as a polyline.
     const bool envelope = samplesAcross >= geometry.width && pageSamples >= traceWidth;
@@ -303,7 +304,7 @@ void QSignalMonitorDisplay::drawTrace(QPainter& painter, const SignalGeometry& g
             span.gapBegin = cursor;
             span.gapEnd = cursor + EraseGapColumns;
             span.mask = mask;
-            m_traceRenderer.drawEnvelope(painter, span, tracePen, highlightPen);
+            m_traceRenderer.drawEnvelope(target, span, traceColor, highlightColor);
         } else {
             // Rows of whole pixels, so that every sample of a row lands on the same grid.
             const int rowHeight = geometry.height / geometry.rows;
@@ -318,18 +319,19 @@ void QSignalMonitorDisplay::drawTrace(QPainter& painter, const SignalGeometry& g
             span.first = pageStart;
             span.count = count - pageStart;
             span.position = 0;
-            m_traceRenderer.drawPolyline(painter, span, tracePen, highlightPen);
+            m_traceRenderer.drawPolyline(target, span, traceColor, highlightColor);
             // The previous page continues right of the cursor.
             const int previousFirst = last - pageSamples;
             if (!firstPage && previousFirst > 0 && previousFirst < pageStart) {
                 span.first = previousFirst;
                 span.count = pageStart - previousFirst;
                 span.position = previousFirst - previousStart;
-                m_traceRenderer.drawPolyline(painter, span, tracePen, highlightPen);
+                m_traceRenderer.drawPolyline(target, span, traceColor, highlightColor);
             }
         }
     }
 
+    QPainter painter(&target);
     painter.setPen(QPen(m_settings.color(SweepCursor), 1, Qt::DotLine));
     const int x = geometry.traceX0 + cursor;
     painter.drawLine(x, 0, x, geometry.height - 1);

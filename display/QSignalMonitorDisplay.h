@@ -84,7 +84,7 @@ private:
     QImage newCanvas() const;
     void onSpinnerTick();
     double beatSeconds() const;
-    void drawTrace(QPainter& painter, const SignalGeometry& geometry, const QVector<int>& leads);
+    void drawTrace(QImage& target, const SignalGeometry& geometry, const QVector<int>& leads);
 
     const TSignalBuffer* m_signal = nullptr;
     const AverageBeatSource* m_averageBeatSource = nullptr;

@@ -1,20 +1,19 @@
 #pragma once
 
-#include <QLine>
+#include <QColor>
 #include <QPoint>
-#include <QRect>
 #include <QVector>
 #include <vector>
 
 class HighlightMask;
-class QPainter;
-class QPen;
+class QImage;
 class TSignalChannel;
 
-// Draws one lead's trace. The envelope form draws every pixel column as a vertical
-// line from the minimum to the maximum of the samples it covers, for spans with
-// more samples than columns; the polyline form joins the samples. Scratch buffers
-// are kept between calls, so that drawing a screen of leads allocates nothing.
+// Draws one lead's trace into an image. The envelope form draws every pixel column
+// as a vertical span from the minimum to the maximum of the samples it covers, for
+// spans with more samples than columns; the polyline form joins the samples.
+// Scratch buffers are kept between calls, so that drawing a screen of leads
+// allocates nothing. No painter may be active on the image meanwhile.
 class TraceRenderer
 {
 public:
@@ -49,17 +48,25 @@ public:
         const HighlightMask* mask = nullptr; // per sample of the span
     };
 
-    void drawEnvelope(QPainter& painter, const Envelope& span, const QPen& trace, const QPen& highlight);
-    void drawPolyline(QPainter& painter, const Polyline& span, const QPen& trace, const QPen& highlight);
+    // Columns one pixel wide in trace; highlighted columns two pixels wide in
+    // highlight, which is blended once where neighbouring columns overlap.
+    void drawEnvelope(QImage& target, const Envelope& span, const QColor& trace, const QColor& highlight);
+    void drawPolyline(QImage& target, const Polyline& span, const QColor& trace, const QColor& highlight);
 
     // A pixel coordinate from a computed value, kept in a range a painter handles.
     static int toPixel(double value);
 
 private:
+    struct Column
+    {
+        int top;
+        int bottom;
+    };
+
     std::vector<int> m_minimum;
     std::vector<int> m_maximum;
     std::vector<double> m_values;
-    QVector<QLine> m_lines;
-    QVector<QRect> m_highlightRects;
+    std::vector<Column> m_columns;
+    std::vector<char> m_highlighted;
     QVector<QPoint> m_points;
 };

@@ -89,6 +89,8 @@ private slots:
     void autoBaselineRecentres();
     void waitingRingSteps();
     void degenerateGeometryDrawsNoTrace();
+    void rendersIntoOtherFormats_data();
+    void rendersIntoOtherFormats();
 };
 
 void TestMonitorDisplay::stepSpansAmplitude_data()
@@ -487,6 +489,34 @@ void TestMonitorDisplay::degenerateGeometryDrawsNoTrace()
     display.setSpeed(std::nan(""));
     QCOMPARE(display.speed(), 25.0);
     QCOMPARE(display.amplitude(), 10.0);
+}
+
+void TestMonitorDisplay::rendersIntoOtherFormats_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addRow("RGB32") << int(QImage::Format_RGB32);
+    QTest::addRow("RGB888") << int(QImage::Format_RGB888);
+    QTest::addRow("ARGB32") << int(QImage::Format_ARGB32);
+}
+
+void TestMonitorDisplay::rendersIntoOtherFormats()
+{
+    // Report pictures and printers need not use the canvas format: the same
+    // millimetre geometry comes out.
+    QFETCH(int, format);
+    auto store = signal(1);
+    append(*store, 2000, [](int, int i) { return i < 1000 ? 0 : 1000; });
+    QSignalMonitorDisplay display;
+    plainColors(display);
+    display.setAutoBaseline(false);
+    display.setSignal(store.get());
+    QImage image(2000, 400, QImage::Format(format));
+    image.setDotsPerMeterX(10000);
+    image.setDotsPerMeterY(10000);
+    display.render(image);
+    QCOMPARE(topmost(image, 250, Qt::black), 200);
+    QCOMPARE(topmost(image, 750, Qt::black), 100);
+    QVERIFY(countColor(image, QRect(999, 0, 1, 400), Cursor) > 0);
 }
 
 QTEST_MAIN(TestMonitorDisplay)

@@ -2,6 +2,7 @@
 
 #include "AverageBeatSource.h"
 #include "CanvasImage.h"
+#include "EventGuard.h"
 #include "TraceRenderer.h"
 
 #include <QFont>
@@ -340,31 +341,33 @@ void QBeatDisplay::mouseReleaseEvent(QMouseEvent*)
 
 void QBeatDisplay::mouseMoveEvent(QMouseEvent* event)
 {
-    const int w = m_canvas.width();
-    const double seconds = beatSeconds();
-    if (w <= 0 || seconds <= 0.0)
-        return;
-    const int x = event->pos().x();
-    if (event->buttons() & Qt::LeftButton) {
-        if (m_activeCursor < 0)
+    guardEvent([&] {
+        const int w = m_canvas.width();
+        const double seconds = beatSeconds();
+        if (w <= 0 || seconds <= 0.0)
             return;
-        const int column = std::clamp(x, 0, w - 1);
-        m_cursors[m_activeCursor].position = column * seconds / w;
+        const int x = event->pos().x();
+        if (event->buttons() & Qt::LeftButton) {
+            if (m_activeCursor < 0)
+                return;
+            const int column = std::clamp(x, 0, w - 1);
+            m_cursors[m_activeCursor].position = column * seconds / w;
+            renderAndRepaint();
+            emit cursorChanged();
+            return;
+        }
+        if (event->buttons() != Qt::NoButton)
+            return;
+        int active = -1;
+        for (int i = 0; i < CursorCount && active < 0; ++i)
+            if (m_cursors[i].enabled && std::abs(x - cursorX(i, w)) < CursorPickDistance)
+                active = i;
+        if (active == m_activeCursor)
+            return;
+        m_activeCursor = active;
+        setCursor(active >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
         renderAndRepaint();
-        emit cursorChanged();
-        return;
-    }
-    if (event->buttons() != Qt::NoButton)
-        return;
-    int active = -1;
-    for (int i = 0; i < CursorCount && active < 0; ++i)
-        if (m_cursors[i].enabled && std::abs(x - cursorX(i, w)) < CursorPickDistance)
-            active = i;
-    if (active == m_activeCursor)
-        return;
-    m_activeCursor = active;
-    setCursor(active >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
-    renderAndRepaint();
+    });
 }
 
 void QBeatDisplay::paintEvent(QPaintEvent*)

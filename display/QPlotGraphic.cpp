@@ -1,6 +1,7 @@
 #include "QPlotGraphic.h"
 
 #include "CanvasImage.h"
+#include "EventGuard.h"
 #include "PlotDataSource.h"
 #include "TraceRenderer.h"
 
@@ -476,59 +477,65 @@ void QPlotGraphic::dragScale(const QPoint& position, bool zoom)
 
 void QPlotGraphic::mousePressEvent(QMouseEvent* event)
 {
-    const QRect area = plotArea(m_canvas.size());
-    const bool inside = area.contains(event->pos());
-    m_drag = Drag::None;
-    if (event->button() == Qt::LeftButton && inside && m_highlightEnabled &&
-        (event->modifiers() & Qt::ShiftModifier)) {
-        m_drag = Drag::Highlight;
-        m_hasHighlight = true;
-        m_highlightFrom = m_highlightTo = xAtPixel(event->pos().x(), m_canvas.size());
-        renderAndUpdate();
-        emit highlightChanged();
-    } else if (event->button() == Qt::LeftButton && inside && m_selectable) {
-        m_drag = Drag::Select;
-        selectAt(event->pos().x());
-    } else if (!inside) {
-        m_drag = Drag::Scale;
-        m_lastPosition = event->pos();
-    }
+    guardEvent([&] {
+        const QRect area = plotArea(m_canvas.size());
+        const bool inside = area.contains(event->pos());
+        m_drag = Drag::None;
+        if (event->button() == Qt::LeftButton && inside && m_highlightEnabled &&
+            (event->modifiers() & Qt::ShiftModifier)) {
+            m_drag = Drag::Highlight;
+            m_hasHighlight = true;
+            m_highlightFrom = m_highlightTo = xAtPixel(event->pos().x(), m_canvas.size());
+            renderAndUpdate();
+            emit highlightChanged();
+        } else if (event->button() == Qt::LeftButton && inside && m_selectable) {
+            m_drag = Drag::Select;
+            selectAt(event->pos().x());
+        } else if (!inside) {
+            m_drag = Drag::Scale;
+            m_lastPosition = event->pos();
+        }
+    });
 }
 
 void QPlotGraphic::mouseMoveEvent(QMouseEvent* event)
 {
-    switch (m_drag) {
-    case Drag::Highlight: {
-        const QRect area = plotArea(m_canvas.size());
-        const int px = std::clamp(event->pos().x(), area.left(), area.right());
-        const double x = xAtPixel(px, m_canvas.size());
-        if (x != m_highlightTo) {
-            m_highlightTo = x;
-            renderAndUpdate();
-            emit highlightChanged();
+    guardEvent([&] {
+        switch (m_drag) {
+        case Drag::Highlight: {
+            const QRect area = plotArea(m_canvas.size());
+            const int px = std::clamp(event->pos().x(), area.left(), area.right());
+            const double x = xAtPixel(px, m_canvas.size());
+            if (x != m_highlightTo) {
+                m_highlightTo = x;
+                renderAndUpdate();
+                emit highlightChanged();
+            }
+            break;
         }
-        break;
-    }
-    case Drag::Select:
-        if (event->buttons() & Qt::LeftButton)
-            selectAt(event->pos().x());
-        break;
-    case Drag::Scale:
-        dragScale(event->pos(), event->modifiers() & Qt::ControlModifier);
-        break;
-    case Drag::None:
-        break;
-    }
+        case Drag::Select:
+            if (event->buttons() & Qt::LeftButton)
+                selectAt(event->pos().x());
+            break;
+        case Drag::Scale:
+            dragScale(event->pos(), event->modifiers() & Qt::ControlModifier);
+            break;
+        case Drag::None:
+            break;
+        }
+    });
 }
 
 void QPlotGraphic::mouseReleaseEvent(QMouseEvent*)
 {
-    if (m_drag == Drag::Highlight && m_highlightFrom == m_highlightTo) {
-        m_hasHighlight = false;
-        renderAndUpdate();
-        emit highlightChanged();
-    }
-    m_drag = Drag::None;
+    guardEvent([&] {
+        if (m_drag == Drag::Highlight && m_highlightFrom == m_highlightTo) {
+            m_hasHighlight = false;
+            renderAndUpdate();
+            emit highlightChanged();
+        }
+        m_drag = Drag::None;
+    });
 }
 
 void QPlotGraphic::paintEvent(QPaintEvent*)

@@ -2,6 +2,7 @@
 
 #include "AverageBeatSource.h"
 #include "CanvasImage.h"
+#include "EventGuard.h"
 #include "ColumnSpanWriter.h"
 #include "DisplayColorRole.h"
 #include "LeadLabels.h"
@@ -181,7 +182,8 @@ const QImage& QSignalBrowseDisplay::canvas()
 {
     if (m_dirty) {
         m_dirty = false;
-        render(m_canvas);
+        // A failing read leaves the canvas as far as it was drawn.
+        guardEvent([&] { render(m_canvas); });
     }
     return m_canvas;
 }
@@ -261,11 +263,13 @@ void QSignalBrowseDisplay::recomputeScrollBar()
 
 void QSignalBrowseDisplay::on_scrollBar_valueChanged(int value)
 {
-    if (m_updatingScrollBar)
-        return;
-    m_startTime = value * 0.01;
-    markDirty();
-    emit startTimeChanged();
+    guardEvent([&] {
+        if (m_updatingScrollBar)
+            return;
+        m_startTime = value * 0.01;
+        markDirty();
+        emit startTimeChanged();
+    });
 }
 
 void QSignalBrowseDisplay::scrollTo(double seconds)
@@ -282,12 +286,7 @@ void QSignalBrowseDisplay::scrollTo(double seconds)
 void QSignalBrowseDisplay::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    try {
-        painter.drawImage(0, 0, canvas());
-    } catch (...) {
-        // A failing read leaves the canvas as it was drawn last.
-        painter.drawImage(0, 0, m_canvas);
-    }
+    painter.drawImage(0, 0, canvas());
 }
 
 void QSignalBrowseDisplay::resizeEvent(QResizeEvent* event)
@@ -305,84 +304,92 @@ void QSignalBrowseDisplay::resizeEvent(QResizeEvent* event)
 
 void QSignalBrowseDisplay::mousePressEvent(QMouseEvent* event)
 {
-    if (!m_signal)
-        return;
-    setFocus(Qt::MouseFocusReason);
-    setMouseTracking(true);
-    const SignalGeometry g = canvasGeometry();
-    const int x = event->pos().x();
-    if (event->button() == Qt::MiddleButton && !inInset(g, x)) {
-        m_panning = true;
-        m_panAnchor = timeAtX(x);
-    } else if (event->button() == Qt::LeftButton) {
-        if (m_mode == SelectionMode && m_beatList && !inInset(g, x)) {
-            m_selecting = true;
-            selectBeatAt(x);
-        } else if (m_mode == CaliperMode) {
-            updateCaliper(event->pos(), true);
+    guardEvent([&] {
+        if (!m_signal)
+            return;
+        setFocus(Qt::MouseFocusReason);
+        setMouseTracking(true);
+        const SignalGeometry g = canvasGeometry();
+        const int x = event->pos().x();
+        if (event->button() == Qt::MiddleButton && !inInset(g, x)) {
+            m_panning = true;
+            m_panAnchor = timeAtX(x);
+        } else if (event->button() == Qt::LeftButton) {
+            if (m_mode == SelectionMode && m_beatList && !inInset(g, x)) {
+                m_selecting = true;
+                selectBeatAt(x);
+            } else if (m_mode == CaliperMode) {
+                updateCaliper(event->pos(), true);
+            }
         }
-    }
+    });
 }
 
 void QSignalBrowseDisplay::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_signal)
-        return;
-    const int x = event->pos().x();
-    if (m_panning && (event->buttons() & Qt::MiddleButton)) {
-        const double window = windowSeconds();
-        const double latest = std::max(0.0, durationSeconds() - window);
-        const double start = std::clamp(m_startTime + m_panAnchor - timeAtX(x), 0.0, latest);
-        if (start != m_startTime) {
-            m_startTime = start;
-            recomputeScrollBar();
-            markDirty();
-            emit startTimeChanged();
+    guardEvent([&] {
+        if (!m_signal)
+            return;
+        const int x = event->pos().x();
+        if (m_panning && (event->buttons() & Qt::MiddleButton)) {
+            const double window = windowSeconds();
+            const double latest = std::max(0.0, durationSeconds() - window);
+            const double start = std::clamp(m_startTime + m_panAnchor - timeAtX(x), 0.0, latest);
+            if (start != m_startTime) {
+                m_startTime = start;
+                recomputeScrollBar();
+                markDirty();
+                emit startTimeChanged();
+            }
+            m_panAnchor = timeAtX(x);
         }
-        m_panAnchor = timeAtX(x);
-    }
-    if (m_selecting && (event->buttons() & Qt::LeftButton))
-        selectBeatAt(x);
-    if (m_mode == CaliperMode)
-        updateCaliper(event->pos(), event->buttons() & Qt::LeftButton);
+        if (m_selecting && (event->buttons() & Qt::LeftButton))
+            selectBeatAt(x);
+        if (m_mode == CaliperMode)
+            updateCaliper(event->pos(), event->buttons() & Qt::LeftButton);
+    });
 }
 
 void QSignalBrowseDisplay::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::MiddleButton) {
-        m_panning = false;
-        m_panAnchor = 0.0;
-        m_selecting = false;
-    } else if (event->button() == Qt::LeftButton) {
-        m_selecting = false;
-        if (m_caliper.dragging) {
-            m_caliper.dragging = false;
-            markDirty();
+    guardEvent([&] {
+        if (event->button() == Qt::MiddleButton) {
+            m_panning = false;
+            m_panAnchor = 0.0;
+            m_selecting = false;
+        } else if (event->button() == Qt::LeftButton) {
+            m_selecting = false;
+            if (m_caliper.dragging) {
+                m_caliper.dragging = false;
+                markDirty();
+            }
         }
-    }
+    });
 }
 
 void QSignalBrowseDisplay::keyPressEvent(QKeyEvent* event)
 {
-    if (!m_signal) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    switch (event->key()) {
-    case Qt::Key_Right:
-    case Qt::Key_Left:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_PageDown:
-    case Qt::Key_PageUp:
-        break;
-    default:
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    if (!handleBeatKey(event->key()))
-        handleScrollKey(event->key());
-    event->accept();
+    guardEvent([&] {
+        if (!m_signal) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Left:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageDown:
+        case Qt::Key_PageUp:
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        if (!handleBeatKey(event->key()))
+            handleScrollKey(event->key());
+        event->accept();
+    });
 }
 
 bool QSignalBrowseDisplay::handleBeatKey(int key)

@@ -72,7 +72,8 @@ public:
     // Renders the display into any image; its size and physical width set the
     // geometry. The canvas is rendered this way.
     void render(QImage& target);
-    // The canvas, rendered first when it is out of date.
+    // The canvas, rendered first when it is out of date (a read that fails while
+    // rendering leaves it as far as it was drawn).
     const QImage& canvas();
     QScrollBar* scrollBar() const { return m_scrollBar; }
 

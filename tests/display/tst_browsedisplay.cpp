@@ -2,6 +2,7 @@
 #include "QSignalBrowseDisplay.h"
 #include "StoredAverageBeats.h"
 #include "TBeatStore.h"
+#include "TException.h"
 
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -47,6 +48,15 @@ struct Browse
     QSignalBrowseDisplay display;
 };
 
+// Beats of a damaged beats file: counted, but every read fails.
+class FailingBeatStore : public TBeatStore
+{
+public:
+    int count() const override { return 10; }
+    TBeat beat(int) const override { throw TException("Read error"); }
+    void append(const TBeat&) override { throw TException("Write error"); }
+};
+
 } // namespace
 
 class TestBrowseDisplay : public QObject
@@ -67,6 +77,7 @@ private slots:
     void caliperFigures();
     void caliperInInset();
     void withoutSignalOnlyPaper();
+    void failingBeatListDoesNotEscape();
 };
 
 void TestBrowseDisplay::scrollBarFollowsRecord_data()
@@ -373,6 +384,21 @@ void TestBrowseDisplay::withoutSignalOnlyPaper()
     display.render(image);
     QVERIFY(countColor(image, image.rect(), QColor(255, 0, 0)) > 0);
     QCOMPARE(countColor(image, image.rect(), Qt::black), 0);
+}
+
+void TestBrowseDisplay::failingBeatListDoesNotEscape()
+{
+    Browse b(20.0);
+    FailingBeatStore failing;
+    b.display.setBeatList(&failing);
+    b.display.setMode(QSignalBrowseDisplay::SelectionMode);
+    press(b.display, QPoint(b.x(2.5), 100));
+    release(b.display, QPoint(b.x(2.5), 100));
+    QCOMPARE(b.display.selectedBeat(), -1);
+    b.display.setSelectedBeat(3);
+    QTest::keyClick(&b.display, Qt::Key_End);
+    b.display.repaint();
+    QCOMPARE(b.display.canvas().size(), QSize(1000, 400));
 }
 
 QTEST_MAIN(TestBrowseDisplay)

@@ -4,6 +4,7 @@
 #include "MonitorMarkProvider.h"
 #include "QSignalMonitorDisplay.h"
 #include "StoredAverageBeats.h"
+#include "TException.h"
 #include "WaitingRing.h"
 
 #include <QTimer>
@@ -65,6 +66,13 @@ StoredAverageBeats spikedTemplate(int leads)
     return beats;
 }
 
+// A provider over a damaged file: every read fails.
+class FailingHighlight : public MonitorHighlightProvider
+{
+public:
+    bool nextInterval(int, int, int, int&, int&) override { throw TException("Read error"); }
+};
+
 } // namespace
 
 class TestMonitorDisplay : public QObject
@@ -91,6 +99,7 @@ private slots:
     void degenerateGeometryDrawsNoTrace();
     void rendersIntoOtherFormats_data();
     void rendersIntoOtherFormats();
+    void failingProviderDoesNotEscape();
 };
 
 void TestMonitorDisplay::stepSpansAmplitude_data()
@@ -517,6 +526,21 @@ void TestMonitorDisplay::rendersIntoOtherFormats()
     QCOMPARE(topmost(image, 250, Qt::black), 200);
     QCOMPARE(topmost(image, 750, Qt::black), 100);
     QVERIFY(countColor(image, QRect(999, 0, 1, 400), Cursor) > 0);
+}
+
+void TestMonitorDisplay::failingProviderDoesNotEscape()
+{
+    auto store = signal(1);
+    append(*store, 1000, [](int, int) { return 0; });
+    FailingHighlight failing;
+    QSignalMonitorDisplay display;
+    display.resize(400, 200);
+    display.show();
+    display.setSignal(store.get());
+    // The setter renders at once: the failure stays inside the display.
+    display.setHighlightProvider(&failing);
+    display.refresh();
+    QCOMPARE(display.canvas().size(), QSize(400, 200));
 }
 
 QTEST_MAIN(TestMonitorDisplay)

@@ -340,8 +340,10 @@ void QPlotGraphic::drawAxes(QPainter& painter, const QRect& area) const
         painter.drawLine(area.left(), y, area.right(), y);
         if (m_showYAxis) {
             painter.setPen(AxisColor);
-            painter.drawText(QRect(0, y - metrics.height() / 2, YAxisWidth - 4, metrics.height()),
-                             Qt::AlignRight | Qt::AlignVCenter, m_yFormat.text(v));
+            // Labels of ticks at the plot's top or bottom edge stay whole.
+            const int top = std::clamp(y - metrics.height() / 2, 0, std::max(0, size.height() - metrics.height()));
+            painter.drawText(QRect(0, top, YAxisWidth - 4, metrics.height()), Qt::AlignRight | Qt::AlignVCenter,
+                             m_yFormat.text(v));
         }
     }
     const int labelWidth =

@@ -181,10 +181,16 @@ void renderBrowse(Output& out, const TSignalBuffer& signal, const TBeatStore& be
         const int measured = beats.next(27.0);
         if (measured >= 0) {
             display.setMode(QSignalBrowseDisplay::CaliperMode);
+            // From the PR segment to the top of the R wave of lead II.
             const double r = beats.beat(measured).time();
+            const int rate = signal.samplingRate();
+            int peak = signal.index(r);
+            for (int i = signal.index(r - 0.03); i <= signal.index(r + 0.03); ++i)
+                if (signal.sample(TLeadTable::II, i) > signal.sample(TLeadTable::II, peak))
+                    peak = i;
             const int rowHeight = display.canvas().height() / 12;
             const QPoint from(display.xAtTime(r + qrsOnset - 0.02), rowHeight + rowHeight / 2);
-            const QPoint to(display.xAtTime(r), rowHeight + rowHeight / 2);
+            const QPoint to(display.xAtTime(double(peak) / rate), rowHeight + rowHeight / 2);
             sendMouse(display, QEvent::MouseMove, from, Qt::NoButton, Qt::NoButton);
             sendMouse(display, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
             sendMouse(display, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);

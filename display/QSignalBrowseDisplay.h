@@ -58,6 +58,7 @@ public:
     void setLeadOrder(int row, int lead);
     void setLeadInverted(int lead, bool inverted);
     void setLeadVisible(int lead, bool visible);
+    // aVL, I, -aVR, II, aVF, III in rows 0..5, or back to table order.
     void setHexaxialOrder(bool on);
     // Index of the selected beat in the beat list, -1 for none.
     void setSelectedBeat(int id);

@@ -2,9 +2,9 @@
 
 #include "AverageBeatInset.h"
 #include "DisplaySettings.h"
+#include "HighlightMask.h"
 #include "PaperGrid.h"
 #include "TraceRenderer.h"
-#include "HighlightMask.h"
 
 #include <QImage>
 #include <QWidget>
@@ -53,7 +53,8 @@ public:
     void setLeadInverted(int lead, bool inverted);
     // Row row shows lead lead.
     void setLeadOrder(int row, int lead);
-    // aVL, I, -aVR, II, aVF, III in rows 0..5, or back to table order.
+    // aVL, I, -aVR, II, aVF, III in rows 0..5, or back to table order (offered
+    // by the windows for signals of 6 leads or more).
     void setHexaxialOrder(bool on);
     // Stores the colour of a role; the caller then calls refresh.
     void setColor(int role, const QColor& color);

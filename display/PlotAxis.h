@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+// The numeric axes of the trend plot.
+namespace PlotAxis {
+
+// The tick step for span data units over pixels: the smallest step that leaves
+// minPixels between ticks, written as m x 10^e and rounded up to m = 2, 5 or 10.
+// 0 when there is no usable step.
+double tickStep(double span, double pixels, double minPixels);
+// The multiples of step within [min, max].
+QVector<double> ticks(double min, double max, double step);
+
+} // namespace PlotAxis
+
+// How a plot writes the values of an axis: a printf format with exactly one
+// floating-point conversion ("%g", "%+.1f"), or "mm:ss" for times in seconds
+// written as minutes and seconds. A format that is neither falls back to "%g": a
+// format handed to printf unchecked could read arguments that are not there.
+class PlotLabelFormat
+{
+public:
+    explicit PlotLabelFormat(const QString& format = QStringLiteral("%g"));
+
+    QString format() const { return m_format; }
+    QString text(double value) const;
+    static bool isAcceptable(const QString& format);
+
+private:
+    QString m_format;
+    QByteArray m_printf;
+    bool m_minutesSeconds = false;
+};

@@ -1,0 +1,354 @@
+#include "DisplayTestSupport.h"
+#include "PlotAxis.h"
+#include "PlotPointList.h"
+#include "QPlotGraphic.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace DisplayTest;
+
+class TestPlotGraphic : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void autoRange_data();
+    void autoRange();
+    void emptySourceLeavesRanges();
+    void mapping();
+    void tickSteps_data();
+    void tickSteps();
+    void ticks();
+    void labelFormats_data();
+    void labelFormats();
+    void clickSelectsFirstPointNotBelow();
+    void markerModeFollowsMouse();
+    void setSelectedValueSnapsToNearest();
+    void shiftDragHighlights();
+    void dragOnAxisPansAndZooms();
+    void emptySourceDrawsNoSeries();
+    void pointsAreSquares();
+    void pointListKeepsOrder();
+};
+
+void TestPlotGraphic::autoRange_data()
+{
+    QTest::addColumn<QVector<QPointF>>("points");
+    QTest::addColumn<double>("xMin");
+    QTest::addColumn<double>("xMax");
+    QTest::addColumn<double>("yMin");
+    QTest::addColumn<double>("yMax");
+    QTest::addRow("flat 100 bpm") << QVector<QPointF>{{0, 100}, {60, 100}, {120, 100}} << -6.0 << 126.0 << 99.0
+                                  << 101.0;
+    QTest::addRow("rising") << QVector<QPointF>{{0, 0}, {10, 10}} << -0.5 << 10.5 << -0.5 << 10.5;
+    // A flat negative series keeps its order, a flat zero series gets a unit range.
+    QTest::addRow("flat -2") << QVector<QPointF>{{0, -2}, {10, -2}} << -0.5 << 10.5 << -2.02 << -1.98;
+    QTest::addRow("flat 0") << QVector<QPointF>{{0, 0}, {10, 0}} << -0.5 << 10.5 << -1.0 << 1.0;
+    QTest::addRow("one point") << QVector<QPointF>{{50, 120}} << 49.5 << 50.5 << 118.8 << 121.2;
+}
+
+void TestPlotGraphic::autoRange()
+{
+    QFETCH(QVector<QPointF>, points);
+    QFETCH(double, xMin);
+    QFETCH(double, xMax);
+    QFETCH(double, yMin);
+    QFETCH(double, yMax);
+    PlotPointList source(points);
+    QPlotGraphic plot;
+    plot.setSource(&source);
+    plot.autoRange();
+    QVERIFY(std::abs(plot.xMin() - xMin) < 1e-9);
+    QVERIFY(std::abs(plot.xMax() - xMax) < 1e-9);
+    QVERIFY(std::abs(plot.yMin() - yMin) < 1e-9);
+    QVERIFY(std::abs(plot.yMax() - yMax) < 1e-9);
+}
+
+void TestPlotGraphic::emptySourceLeavesRanges()
+{
+    PlotPointList source;
+    QPlotGraphic plot;
+    plot.setXRange(1, 2);
+    plot.setSource(&source);
+    plot.autoRange();
+    QCOMPARE(plot.xMin(), 1.0);
+    QCOMPARE(plot.xMax(), 2.0);
+    QCOMPARE(plot.yMax(), 10.0);
+}
+
+void TestPlotGraphic::mapping()
+{
+    QPlotGraphic plot;
+    plot.setXRange(0, 100);
+    plot.setYRange(0, 50);
+    const QSize size(440, 220); // plot area 40..440 x 0..200
+    QCOMPARE(plot.plotArea(size), QRect(40, 0, 400, 200));
+    QCOMPARE(plot.mapToPlot(0, 0, size), QPoint(40, 200));
+    QCOMPARE(plot.mapToPlot(100, 50, size), QPoint(440, 0));
+    QCOMPARE(plot.mapToPlot(50, 25, size), QPoint(240, 100));
+    QCOMPARE(plot.xAtPixel(240, size), 50.0);
+    plot.setShowYAxis(false);
+    plot.setShowXAxis(false);
+    QCOMPARE(plot.plotArea(size), QRect(0, 0, 440, 220));
+}
+
+void TestPlotGraphic::tickSteps_data()
+{
+    QTest::addColumn<double>("span");
+    QTest::addColumn<double>("pixels");
+    QTest::addColumn<double>("minPixels");
+    QTest::addColumn<double>("step");
+    // The smallest step that keeps minPixels apart, rounded up to 2, 5 or 10 x 10^e.
+    QTest::addRow("1.3 -> 2") << 10.0 << 100.0 << 13.0 << 2.0;
+    QTest::addRow("2.6 -> 5") << 100.0 << 100.0 << 2.6 << 5.0;
+    QTest::addRow("6 -> 10") << 60.0 << 100.0 << 10.0 << 10.0;
+    QTest::addRow("exactly 2") << 20.0 << 100.0 << 10.0 << 2.0;
+    QTest::addRow("exactly 5") << 500.0 << 100.0 << 1.0 << 5.0;
+    QTest::addRow("1 -> 2") << 10.0 << 100.0 << 10.0 << 2.0;
+    QTest::addRow("small") << 0.03 << 100.0 << 13.0 << 0.005;
+    QTest::addRow("empty span") << 0.0 << 100.0 << 13.0 << 0.0;
+    QTest::addRow("no pixels") << 10.0 << 0.0 << 13.0 << 0.0;
+}
+
+void TestPlotGraphic::tickSteps()
+{
+    QFETCH(double, span);
+    QFETCH(double, pixels);
+    QFETCH(double, minPixels);
+    QFETCH(double, step);
+    QVERIFY(std::abs(PlotAxis::tickStep(span, pixels, minPixels) - step) < 1e-12);
+}
+
+void TestPlotGraphic::ticks()
+{
+    QCOMPARE(PlotAxis::ticks(0.0, 10.0, 2.0), (QVector<double>{0, 2, 4, 6, 8, 10}));
+    QCOMPARE(PlotAxis::ticks(-0.5, 10.5, 5.0), (QVector<double>{0, 5, 10}));
+    QCOMPARE(PlotAxis::ticks(99.0, 101.0, 0.5), (QVector<double>{99.0, 99.5, 100.0, 100.5, 101.0}));
+    QVERIFY(PlotAxis::ticks(0.0, 1e12, 1e-6).isEmpty()); // far too many
+    QVERIFY(PlotAxis::ticks(5.0, 1.0, 1.0).isEmpty());
+}
+
+void TestPlotGraphic::labelFormats_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("%g") << "%g" << 120.0 << "120";
+    QTest::newRow("%+.1f") << "%+.1f" << -1.24 << "-1.2";
+    QTest::addRow("with text") << "%.0f bpm" << 99.6 << "100 bpm";
+    QTest::addRow("mm:ss") << "mm:ss" << 754.4 << "12:34";
+    QTest::addRow("mm:ss negative") << "mm:ss" << -65.0 << "-01:05";
+    // Anything printf could misread falls back to %g.
+    QTest::newRow("%s") << "%s" << 2.5 << "2.5";
+    QTest::newRow("%d") << "%d" << 2.5 << "2.5";
+    QTest::addRow("two conversions") << "%f %f" << 2.5 << "2.5";
+    QTest::addRow("no conversion") << "bpm" << 2.5 << "2.5";
+    QTest::addRow("huge width") << "%999f" << 2.5 << "2.5";
+    QTest::addRow("percent sign") << "%g %%" << 2.5 << "2.5 %";
+}
+
+void TestPlotGraphic::labelFormats()
+{
+    QFETCH(QString, format);
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(PlotLabelFormat(format).text(value), text);
+}
+
+void TestPlotGraphic::clickSelectsFirstPointNotBelow()
+{
+    PlotPointList source(QVector<QPointF>{{0, 1}, {10, 2}, {20, 3}});
+    QPlotGraphic plot;
+    plot.resize(440, 220);
+    plot.show();
+    plot.setSource(&source);
+    plot.setXRange(0, 20);
+    plot.setYRange(0, 4);
+    QSignalSpy selected(&plot, &QPlotGraphic::selectedValueChanged);
+
+    // Not selectable: nothing.
+    press(plot, QPoint(plot.mapToPlot(4, 1, plot.size()).x(), 100));
+    release(plot, QPoint(0, 0));
+    QCOMPARE(plot.selectedIndex(), -1);
+
+    plot.setSelectable(true);
+    // Between the first and the second point: the later one.
+    press(plot, QPoint(plot.mapToPlot(4, 1, plot.size()).x(), 100));
+    QCOMPARE(plot.selectedIndex(), 1);
+    QCOMPARE(plot.marker(), QPointF(10, 2));
+    // Dragging past the right edge of the plot: the range end, so the last point.
+    dragTo(plot, QPoint(1000, 100));
+    QCOMPARE(plot.selectedIndex(), 2);
+    release(plot, QPoint(1000, 100));
+    QCOMPARE(selected.count(), 2);
+    // A press on the axis band does not select.
+    press(plot, QPoint(10, 100));
+    QCOMPARE(plot.selectedIndex(), 2);
+    release(plot, QPoint(10, 100));
+
+    plot.setSource(&source);
+    QCOMPARE(plot.selectedIndex(), -1);
+}
+
+void TestPlotGraphic::markerModeFollowsMouse()
+{
+    PlotPointList source(QVector<QPointF>{{0, 0}, {10, 10}});
+    QPlotGraphic plot;
+    plot.resize(440, 220);
+    plot.show();
+    plot.setSource(&source);
+    plot.setXRange(0, 10);
+    plot.setYRange(0, 10);
+    plot.setSelectable(true);
+    plot.setMarkerMode(true);
+    press(plot, QPoint(plot.mapToPlot(2.5, 0, plot.size()).x(), 100));
+    QCOMPARE(plot.marker().x(), 2.5);
+    QCOMPARE(plot.marker().y(), 2.5);
+    QCOMPARE(plot.selectedIndex(), -1);
+    // The gray marker line over the plot height.
+    const int x = plot.mapToPlot(2.5, 0, plot.size()).x();
+    QVERIFY(qGray(plot.canvas().pixel(x, 10)) < 250);
+}
+
+void TestPlotGraphic::setSelectedValueSnapsToNearest()
+{
+    PlotPointList source(QVector<QPointF>{{0, 1}, {10, 2}, {20, 3}});
+    QPlotGraphic plot;
+    QSignalSpy selected(&plot, &QPlotGraphic::selectedValueChanged);
+    plot.setSource(&source);
+    plot.setSelectedValue(4.0);
+    QCOMPARE(plot.selectedIndex(), 0);
+    plot.setSelectedValue(6.0);
+    QCOMPARE(plot.selectedIndex(), 1);
+    plot.setSelectedValue(99.0);
+    QCOMPARE(plot.selectedIndex(), 2);
+    QCOMPARE(plot.marker(), QPointF(20, 3));
+    QCOMPARE(selected.count(), 0);
+}
+
+void TestPlotGraphic::shiftDragHighlights()
+{
+    PlotPointList source(QVector<QPointF>{{0, 0}, {100, 10}});
+    QPlotGraphic plot;
+    plot.resize(440, 220);
+    plot.show();
+    plot.setSource(&source);
+    plot.setXRange(0, 100);
+    plot.setSelectable(true);
+    QSignalSpy highlighted(&plot, &QPlotGraphic::highlightChanged);
+
+    // Without the highlight enabled Shift selects as usual.
+    press(plot, QPoint(140, 100), Qt::LeftButton, Qt::ShiftModifier);
+    release(plot, QPoint(140, 100));
+    QVERIFY(!plot.hasHighlight());
+
+    plot.setHighlightEnabled(true);
+    press(plot, QPoint(240, 100), Qt::LeftButton, Qt::ShiftModifier);
+    dragTo(plot, QPoint(140, 100), Qt::LeftButton, Qt::ShiftModifier);
+    release(plot, QPoint(140, 100));
+    QVERIFY(plot.hasHighlight());
+    QCOMPARE(plot.highlightFrom(), 25.0);
+    QCOMPARE(plot.highlightTo(), 50.0);
+    QCOMPARE(highlighted.count(), 2);
+
+    // Released where it started: the range is empty and goes.
+    press(plot, QPoint(300, 100), Qt::LeftButton, Qt::ShiftModifier);
+    release(plot, QPoint(300, 100));
+    QVERIFY(!plot.hasHighlight());
+    QCOMPARE(highlighted.count(), 4);
+}
+
+void TestPlotGraphic::dragOnAxisPansAndZooms()
+{
+    QPlotGraphic plot;
+    plot.resize(440, 220);
+    plot.show();
+    plot.setXRange(0, 100);
+    plot.setYRange(0, 100);
+    QSignalSpy scaled(&plot, &QPlotGraphic::scaleChanged);
+
+    // Fixed axes (the default) do not move.
+    press(plot, QPoint(100, 210));
+    dragTo(plot, QPoint(140, 210));
+    release(plot, QPoint(140, 210));
+    QCOMPARE(plot.xMin(), 0.0);
+    QCOMPARE(scaled.count(), 0);
+
+    // 40 px right over a 400 px plot of 100 units: the content follows by 10 units.
+    plot.setXFixed(false);
+    press(plot, QPoint(100, 210));
+    dragTo(plot, QPoint(140, 210));
+    release(plot, QPoint(140, 210));
+    QCOMPARE(plot.xMin(), -10.0);
+    QCOMPARE(plot.xMax(), 90.0);
+    QCOMPARE(plot.yMin(), 0.0);
+    QCOMPARE(scaled.count(), 1);
+
+    // With Ctrl the range widens about its centre.
+    press(plot, QPoint(100, 210), Qt::LeftButton, Qt::ControlModifier);
+    dragTo(plot, QPoint(140, 210), Qt::LeftButton, Qt::ControlModifier);
+    release(plot, QPoint(140, 210));
+    QCOMPARE(plot.xMin(), -15.0);
+    QCOMPARE(plot.xMax(), 95.0);
+    QCOMPARE(scaled.count(), 2);
+
+    // Narrowing never turns the range inside out.
+    press(plot, QPoint(400, 210), Qt::LeftButton, Qt::ControlModifier);
+    dragTo(plot, QPoint(-5000, 210), Qt::LeftButton, Qt::ControlModifier);
+    QVERIFY(plot.xMax() > plot.xMin());
+}
+
+void TestPlotGraphic::emptySourceDrawsNoSeries()
+{
+    PlotPointList source;
+    QPlotGraphic plot;
+    plot.setSource(&source);
+    plot.setColor(QColor(255, 0, 0));
+    QImage image(440, 220, QImage::Format_ARGB32_Premultiplied);
+    plot.render(image);
+    QCOMPARE(countColor(image, image.rect(), QColor(255, 0, 0)), 0);
+    // Axes and their labels are there.
+    QVERIFY(countColor(image, QRect(0, 0, 40, 200), QColor(Qt::darkGray)) > 0);
+    QVERIFY(countColor(image, QRect(40, 200, 400, 20), QColor(Qt::darkGray)) > 0);
+    // The title is the only thing in the series colour.
+    plot.setTitle(QStringLiteral("HR"));
+    plot.render(image);
+    const int title = countColor(image, QRect(40, 0, 60, 30), QColor(255, 0, 0));
+    QVERIFY(title > 0);
+    QCOMPARE(countColor(image, image.rect(), QColor(255, 0, 0)), title);
+}
+
+void TestPlotGraphic::pointsAreSquares()
+{
+    PlotPointList source(QVector<QPointF>{{50, 50}});
+    QPlotGraphic plot;
+    plot.setSource(&source);
+    plot.setXRange(0, 100);
+    plot.setYRange(0, 100);
+    plot.setColor(QColor(255, 0, 0));
+    plot.setPlotType(QPlotGraphic::Points);
+    QImage image(440, 220, QImage::Format_ARGB32_Premultiplied);
+    plot.render(image);
+    // A 5 x 5 square from px - 3, py - 3.
+    const QPoint p = plot.mapToPlot(50, 50, image.size());
+    QCOMPARE(countColor(image, QRect(p.x() - 3, p.y() - 3, 5, 5), QColor(255, 0, 0)), 25);
+    QCOMPARE(countColor(image, image.rect(), QColor(255, 0, 0)), 25);
+}
+
+void TestPlotGraphic::pointListKeepsOrder()
+{
+    PlotPointList list;
+    list.append(10, 1);
+    list.append(30, 3);
+    list.append(20, 2);
+    list.append(20, 4);
+    QCOMPARE(list.count(), 4);
+    QCOMPARE(list.x(1), 20.0);
+    QCOMPARE(list.y(2), 4.0);
+    QCOMPARE(list.x(3), 30.0);
+    QCOMPARE(list.x(9), 0.0);
+}
+
+QTEST_MAIN(TestPlotGraphic)
+#include "tst_plotgraphic.moc"

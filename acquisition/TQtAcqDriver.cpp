@@ -88,6 +88,7 @@ double TQtAcqDriver::batteryLevel()
 
 void TQtAcqDriver::dataCallback(QVector<char> dataBlock)
 {
+    m_worker->blocksHandedOver();
     if (!m_running)
         return;
     callGuarded([&] { m_buffer->append(dataBlock.constData(), dataBlock.size()); });

@@ -129,6 +129,7 @@ void TQtAcqDriverThread::work()
         }
         QVector<char> block(bytes);
         std::memcpy(block.data(), scratch.data(), size_t(bytes));
+        m_blocksHandedOver.fetch_add(1, std::memory_order_release);
         emit data(block);
     }
 

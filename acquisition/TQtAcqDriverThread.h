@@ -31,6 +31,11 @@ public:
     bool isResetRequested() const { return m_resetRequest.load(); }
     QString errorText() const;
     int lastPacemakerOffset() const { return m_lastPacemakerOffset.load(); }
+    // Blocks emitted so far. The driver reads it (acquire) for each block it is
+    // handed: that orders the worker's filling of the block before the GUI thread's
+    // reading of it in a way thread checkers can see (the framework's event queue
+    // locks inside code they do not instrument).
+    quint64 blocksHandedOver() const { return m_blocksHandedOver.load(std::memory_order_acquire); }
     // Called on the GUI thread once a pacemaker or error notice has been handled.
     void noticeHandled();
 
@@ -56,6 +61,7 @@ private:
     QString m_errorText;
     std::atomic<int> m_lastPacemakerOffset{0};
     std::atomic<bool> m_resetRequest{false};
+    std::atomic<quint64> m_blocksHandedOver{0};
     std::mutex m_noticeMutex;
     std::condition_variable m_noticeCondition;
     quint64 m_noticesPosted = 0;  // worker only

@@ -43,8 +43,10 @@ void TSerialAcqDevice::setGain(double gainMv)
 
 void TSerialAcqDevice::start()
 {
-    if (!m_reader->isRunning())
-        m_reader->start(QThread::TimeCriticalPriority);
+    if (m_reader->isRunning())
+        return;
+    m_reader->clearFailure();
+    m_reader->start(QThread::TimeCriticalPriority);
 }
 
 void TSerialAcqDevice::stop()

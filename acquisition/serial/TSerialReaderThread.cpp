@@ -47,14 +47,19 @@ void TSerialReaderThread::run()
 {
     // Nothing may escape the thread.
     try {
-        m_failed.store(false);
-        m_errorText.store("");
+        clearFailure();
         m_status.clearSaturation();
         m_framesDecoded.store(0);
         stream();
     } catch (...) {
         fail(TRecorderPortMessages::Unexpected);
     }
+}
+
+void TSerialReaderThread::clearFailure()
+{
+    m_failed.store(false);
+    m_errorText.store("");
 }
 
 void TSerialReaderThread::fail(const char* text)

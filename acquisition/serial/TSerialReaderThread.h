@@ -29,6 +29,9 @@ public:
     ~TSerialReaderThread() override;
 
     bool hasFailed() const { return m_failed.load(); }
+    // Forgets the last failure before a new start, so that the device does not
+    // look failed until the new run has begun; the pause after it still holds.
+    void clearFailure();
     // The last failure's text; empty while none. Never freed.
     const char* errorText() const { return m_errorText.load(); }
     const TRecorderStatus& status() const { return m_status; }

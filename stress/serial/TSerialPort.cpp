@@ -152,7 +152,9 @@ bool TSerialPort::applyLineSettings()
     tio.c_lflag &= ~tcflag_t(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag &= ~tcflag_t(CSIZE | PARENB | CSTOPB | CRTSCTS | HUPCL);
     tio.c_cflag |= CS8 | CREAD | CLOCAL;
-    tio.c_cc[VMIN] = 0;
+    // One byte at least, no inter-byte timer: reads on the non-blocking
+    // descriptor then say EAGAIN when nothing is there, and time-outs are poll's.
+    tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
     const speed_t speed = standardSpeed(m_setup.baudRate);
     if (speed != 0 && (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0))
@@ -204,23 +206,28 @@ int TSerialPort::readSome(char* buffer, int count, int timeoutMs)
     QElapsedTimer timer;
     timer.start();
     for (;;) {
-        const ssize_t n = ::read(m_fd, buffer, size_t(count));
-        if (n > 0)
-            return int(n);
-        if (n == 0)
-            return -1; // hung up: the device is gone
-        if (errno != EAGAIN && errno != EINTR)
-            return -1;
-        const int left = remainingMs(timer, timeoutMs);
-        if (left == 0)
-            return 0;
         struct pollfd p = {m_fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, left);
-        if (ready < 0 && errno != EINTR)
+        const int ready = ::poll(&p, 1, remainingMs(timer, timeoutMs));
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
             return -1;
-        if (ready > 0 && (p.revents & (POLLERR | POLLNVAL)))
-            return -1;
-        // POLLHUP with no data left shows up as the 0-byte read above.
+        }
+        if (ready == 0)
+            return 0;
+        if (p.revents & POLLIN) {
+            const ssize_t n = ::read(m_fd, buffer, size_t(count));
+            if (n > 0)
+                return int(n);
+            // With VMIN 1 a terminal without data says EAGAIN; 0 is the end
+            // of a line that hung up.
+            if (n == 0 || (errno != EAGAIN && errno != EINTR))
+                return -1;
+        } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            return -1; // the device is gone
+        }
+        if (remainingMs(timer, timeoutMs) == 0)
+            return 0;
     }
 }
 

@@ -212,9 +212,7 @@ int TRecorderSimulator::tick()
         // Frames count as sent once the port has taken their last byte.
         if (m_pending.isEmpty())
             m_framesSent.fetch_add(Batch);
-        else
-            waitWritable(5);
-        return 0;
+        return 20; // or sooner, once the port takes more
     }
 
     const qint64 due = (now - m_streamStartMs) * frameRate() / 1000;
@@ -233,6 +231,11 @@ int TRecorderSimulator::tick()
     }
     // The next frame is due within 2 ms.
     return 2;
+}
+
+bool TRecorderSimulator::wantsToSend() const
+{
+    return m_streaming.load() && !m_paced.load();
 }
 
 QString TRecorderSimulator::commandHelp()

@@ -72,6 +72,7 @@ public:
 protected:
     void received(const char* data, int count) override;
     int tick() override;
+    bool wantsToSend() const override;
     void pluggedIn() override;
 
 private:

@@ -132,9 +132,9 @@ bool TSimulatedDevice::sendAll(const char* data, int count, int timeoutMs)
         done += n;
         if (done < count) {
             const qint64 left = until - elapsedMs();
-            if (left <= 0 || !m_pty.waitWritable(int(qMin<qint64>(left, 50))))
-                if (elapsedMs() >= until)
-                    return false;
+            if (left <= 0)
+                return false;
+            m_pty.waitWritable(int(qMin<qint64>(left, 50)));
         }
     }
     return true;
@@ -150,7 +150,11 @@ void TSimulatedDevice::run()
             continue;
         }
         const int wait = qBound(0, tick(), 20);
-        const int n = m_pty.read(buffer.data(), int(buffer.size()), wait);
+        // Input is taken as soon as it comes, so its times are the program's.
+        const TPseudoTerminal::Ready ready = m_pty.wait(wantsToSend(), wait);
+        if (!ready.readable)
+            continue;
+        const int n = m_pty.read(buffer.data(), int(buffer.size()), 0);
         if (n > 0)
             received(buffer.data(), n);
         else if (n < 0)

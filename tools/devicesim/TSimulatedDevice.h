@@ -48,6 +48,9 @@ protected:
     // Device thread, once per turn of its loop: sends what is due and returns
     // how long it may wait for input before the next turn, in ms.
     virtual int tick() { return 20; }
+    // Device thread: the device has bytes for the port as soon as it takes
+    // them; the next turn then comes once the port is writable.
+    virtual bool wantsToSend() const { return false; }
     // Device thread, after each plug-in: the device starts afresh.
     virtual void pluggedIn() {}
 
@@ -56,7 +59,6 @@ protected:
     int send(const char* data, int count);
     // Device thread: all count bytes, waiting up to timeoutMs for room.
     bool sendAll(const char* data, int count, int timeoutMs = 1000);
-    bool waitWritable(int timeoutMs) { return m_pty.waitWritable(timeoutMs); }
 
 private:
     void run();

@@ -148,7 +148,8 @@ void TSerialReaderThread::stream()
     std::vector<char> input(4096);
     std::vector<char> output;
     output.reserve(size_t(input.size()) * 2);
-    int keepAlive = m_keepAliveFrames;
+    const int keepAliveFrames = m_keepAliveFrames.load();
+    int keepAlive = keepAliveFrames;
     QElapsedTimer silence;
     silence.start();
     // Reads wait in short slices, so that an interruption is seen within 0.1 s
@@ -188,7 +189,7 @@ void TSerialReaderThread::stream()
                 fail(TRecorderPortMessages::Unexpected);
                 return;
             }
-            keepAlive += m_keepAliveFrames;
+            keepAlive += keepAliveFrames;
         }
     }
     stopStreaming(port);

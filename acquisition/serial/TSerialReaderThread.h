@@ -40,8 +40,10 @@ public:
     QString portName() const { return m_portName; }
     int baudRate() const { return m_baudRate; }
     int channelMask() const { return m_channelMask; }
-    // Frames between two keep-alives.
-    int keepAliveFrames() const { return m_keepAliveFrames; }
+    // Frames between two keep-alives: a minute of frames, unless set before
+    // the start (tests use shorter intervals).
+    int keepAliveFrames() const { return m_keepAliveFrames.load(); }
+    void setKeepAliveFrames(int frames) { m_keepAliveFrames.store(qMax(1, frames)); }
     // Recorder frames decoded by the current or last run.
     quint64 framesDecoded() const { return m_framesDecoded.load(); }
 
@@ -63,7 +65,7 @@ private:
     const QString m_portName;
     const int m_baudRate;
     const int m_channelMask;
-    const int m_keepAliveFrames;
+    std::atomic<int> m_keepAliveFrames;
     TRecorderStatus m_status;
     std::atomic<bool> m_failed{false};
     std::atomic<const char*> m_errorText{""};

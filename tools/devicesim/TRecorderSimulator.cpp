@@ -120,7 +120,8 @@ void TRecorderSimulator::command(quint8 byte)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_commands.append({byte, elapsedMs(), m_framesSent.load()});
+        const qint64 us = elapsedUs();
+        m_commands.append({byte, us / 1000, us, m_framesSent.load()});
     }
     switch (byte) {
     case 0x01: // reset

@@ -30,6 +30,7 @@ public:
     {
         quint8 byte;
         qint64 atMs;       // since the simulator started
+        qint64 atUs;       // the same in microseconds
         qint64 framesSent; // frames sent in the current stream when it came
     };
 

@@ -18,6 +18,12 @@ qint64 TSimulatedDevice::elapsedMs() const
         .count();
 }
 
+qint64 TSimulatedDevice::elapsedUs() const
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_epoch)
+        .count();
+}
+
 bool TSimulatedDevice::start(QString* error)
 {
     if (isRunning())

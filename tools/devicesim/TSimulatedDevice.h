@@ -39,8 +39,9 @@ public:
     void unplugFor(int ms);
     bool isPluggedIn() const { return m_plugged.load(); }
 
-    // Milliseconds since start.
+    // Time since the simulator was made.
     qint64 elapsedMs() const;
+    qint64 elapsedUs() const;
 
 protected:
     // Device thread: bytes the program wrote.

@@ -2,13 +2,19 @@
 
 #include "TRecorderPortProbe.h"
 
-#include <QFuture>
-#include <QList>
 #include <QStringList>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 // Looks for recorders on several serial ports at once: one probe task per
 // candidate on the framework's thread pool. The caller polls isFinished() (or
 // waits) and then takes the ports that answered.
+//
+// What a task needs and what it finds pass under our own mutexes, not through
+// the pool's internal locking, so that the hand-over is plain to see for the
+// thread checker too.
 class TRecorderPortSearch
 {
 public:
@@ -23,9 +29,11 @@ public:
     static QStringList candidatePorts();
 
     void start();
-    bool isStarted() const { return !m_probes.isEmpty() || m_candidates.isEmpty(); }
+    bool isStarted() const { return m_started; }
+    // Started, and every probe has answered.
     bool isFinished() const;
-    // The ports that answered, in candidate order; waits for the probes first.
+    // The ports that answered, in candidate order; starts the search when it
+    // was not and waits for the probes.
     QStringList portsFound();
 
     // Starts a search and waits for its result.
@@ -33,7 +41,20 @@ public:
                               int replyTimeoutMs = TRecorderPortProbe::DefaultReplyTimeoutMs);
 
 private:
+    class ProbeTask;
+    struct Results
+    {
+        mutable std::mutex mutex;
+        std::condition_variable changed;
+        std::vector<bool> found;
+        int finished = 0;
+    };
+
+    void waitForProbes();
+
     QStringList m_candidates;
     int m_replyTimeoutMs;
-    QList<QFuture<bool>> m_probes;
+    bool m_started = false;
+    Results m_results;
+    std::vector<std::unique_ptr<ProbeTask>> m_tasks;
 };

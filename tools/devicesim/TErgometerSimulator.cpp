@@ -12,7 +12,11 @@ TErgometerSimulator::~TErgometerSimulator()
 QVector<TErgometerSimulator::Command> TErgometerSimulator::commands() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_commands;
+    QVector<Command> commands;
+    commands.reserve(int(m_commands.size()));
+    for (const Command& c : m_commands)
+        commands.append({QByteArray(c.text.constData(), c.text.size()), c.atMs});
+    return commands;
 }
 
 QList<QByteArray> TErgometerSimulator::repliesTo(const QByteArray& command, int workload)
@@ -53,7 +57,7 @@ void TErgometerSimulator::commandReceived(const QByteArray& command)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_commands.append({command, elapsedMs()});
+        m_commands.push_back({QByteArray(command.constData(), command.size()), elapsedMs()});
     }
     if (command == "r" || command == "e") {
         m_workload.store(0);

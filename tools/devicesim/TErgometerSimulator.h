@@ -6,6 +6,7 @@
 #include <QVector>
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 // A simulated OLMO bicycle ergometer on a pseudo-terminal. It takes single
 // command letters and decimal lines, logs each, answers with reply lines and
@@ -42,8 +43,10 @@ private:
     std::atomic<bool> m_silent{false};
     std::atomic<bool> m_longReplies{false};
     std::atomic<int> m_workload{0};
+    // Guards the log, handed out as deep copies: implicitly shared Qt
+    // containers must not cross threads.
     mutable std::mutex m_mutex;
-    QVector<Command> m_commands;
+    std::vector<Command> m_commands;
     // Device thread only.
     QByteArray m_number;
     bool m_loadChange = false; // the next number is a change ('i'), not a load

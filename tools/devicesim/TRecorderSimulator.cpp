@@ -94,13 +94,13 @@ void TRecorderSimulator::silenceFor(int ms)
 void TRecorderSimulator::setIdentifyReply(const QByteArray& reply)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_identifyReply = reply;
+    m_identifyReply = QByteArray(reply.constData(), reply.size());
 }
 
 QVector<TRecorderSimulator::Command> TRecorderSimulator::commands() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_commands;
+    return QVector<Command>(m_commands.begin(), m_commands.end());
 }
 
 void TRecorderSimulator::pluggedIn()
@@ -121,7 +121,7 @@ void TRecorderSimulator::command(quint8 byte)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const qint64 us = elapsedUs();
-        m_commands.append({byte, us / 1000, us, m_framesSent.load()});
+        m_commands.push_back({byte, us / 1000, us, m_framesSent.load()});
     }
     switch (byte) {
     case 0x01: // reset
@@ -143,7 +143,7 @@ void TRecorderSimulator::command(quint8 byte)
         QByteArray reply;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            reply = m_identifyReply;
+            reply = QByteArray(m_identifyReply.constData(), m_identifyReply.size());
         }
         sendAll(reply.constData(), reply.size());
         break;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <vector>
 
 class TRecorderSignalSource;
 
@@ -93,9 +94,11 @@ private:
     std::atomic<bool> m_streaming{false};
     std::atomic<qint64> m_framesSent{0};
     std::atomic<qint64> m_bytesDropped{0};
-    mutable std::mutex m_mutex; // guards the reply and the command log
+    // Guards the reply and the command log. Both are handed across threads as
+    // deep copies: implicitly shared Qt containers must not be.
+    mutable std::mutex m_mutex;
     QByteArray m_identifyReply = "ECG-SIM";
-    QVector<Command> m_commands;
+    std::vector<Command> m_commands;
 
     // Device thread only.
     qint64 m_streamStartMs = 0;

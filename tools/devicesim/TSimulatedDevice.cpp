@@ -51,21 +51,24 @@ void TSimulatedDevice::stop()
 
 void TSimulatedDevice::publishPaths()
 {
+    // Deep copies: the paths are read by other threads.
+    const QString port = m_pty.portPath();
+    const QString slave = m_pty.slavePath();
     std::lock_guard<std::mutex> lock(m_pathMutex);
-    m_portPath = m_pty.linkPath().isEmpty() ? m_pty.slavePath() : m_pty.linkPath();
-    m_slavePath = m_pty.slavePath();
+    m_portPath = QString(port.constData(), port.size());
+    m_slavePath = QString(slave.constData(), slave.size());
 }
 
 QString TSimulatedDevice::portPath() const
 {
     std::lock_guard<std::mutex> lock(m_pathMutex);
-    return m_portPath;
+    return QString(m_portPath.constData(), m_portPath.size());
 }
 
 QString TSimulatedDevice::slavePath() const
 {
     std::lock_guard<std::mutex> lock(m_pathMutex);
-    return m_slavePath;
+    return QString(m_slavePath.constData(), m_slavePath.size());
 }
 
 bool TSimulatedDevice::waitForPlugged(bool plugged, int timeoutMs) const

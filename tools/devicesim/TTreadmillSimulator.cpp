@@ -24,7 +24,11 @@ TTreadmillSimulator::~TTreadmillSimulator()
 QVector<TTreadmillSimulator::Frame> TTreadmillSimulator::frames() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_frames;
+    QVector<Frame> frames;
+    frames.reserve(int(m_frames.size()));
+    for (const Frame& f : m_frames)
+        frames.append({QByteArray(f.bytes.constData(), f.bytes.size()), f.atMs, f.answered});
+    return frames;
 }
 
 QByteArray TTreadmillSimulator::replyFor(const QByteArray& frame)
@@ -105,5 +109,5 @@ void TTreadmillSimulator::frameReceived(const QByteArray& frame)
         sendAll(reply.constData(), reply.size());
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_frames.append({frame, elapsedMs(), answer});
+    m_frames.push_back({QByteArray(frame.constData(), frame.size()), elapsedMs(), answer});
 }

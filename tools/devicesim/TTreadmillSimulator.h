@@ -6,6 +6,7 @@
 #include <QVector>
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 // A simulated Kip Machines treadmill (Kipnet protocol) on a pseudo-terminal:
 // it logs every frame it receives (';' to ':') and answers with a reply of the
@@ -48,7 +49,9 @@ private:
     std::atomic<bool> m_running{false};
     std::atomic<int> m_speedTenths{0};
     std::atomic<int> m_inclineTenths{0};
+    // Guards the log, handed out as deep copies: implicitly shared Qt
+    // containers must not cross threads.
     mutable std::mutex m_mutex;
-    QVector<Frame> m_frames;
+    std::vector<Frame> m_frames;
     QByteArray m_partial; // device thread
 };

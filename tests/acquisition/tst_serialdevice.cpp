@@ -343,8 +343,8 @@ void TestSerialDevice::statusFollowsTheRecorder()
 
     recorder->setElectrodeOff("LA", true);
     QVERIFY(waitFor([&] { return device->isElectrodeOff("LA"); }, 2000));
+    // Frames from before the electrode was lost are still queued: skip them.
     QThread::msleep(50);
-    device->read(nullptr, 0);
     std::vector<char> skip(static_cast<size_t>(device->bytesAvailable()));
     device->read(skip.data(), int(skip.size()));
     const auto frames = collect(*device, 5);
@@ -437,7 +437,6 @@ void TestSerialDevice::driverRestartsTheReaderWhenThePortReturns()
     driver.start();
     QTRY_VERIFY_WITH_TIMEOUT(counter.blocks >= 3, 5000);
 
-    const QString before = recorder.slavePath();
     recorder.unplugFor(1500);
     QTRY_VERIFY_WITH_TIMEOUT(!recorder.isPluggedIn(), 2000);
     QTRY_VERIFY_WITH_TIMEOUT(recorder.isPluggedIn(), 5000);
@@ -449,7 +448,6 @@ void TestSerialDevice::driverRestartsTheReaderWhenThePortReturns()
     QCOMPARE(counter.errors, 0);
     // It was reset and started anew on the new pseudo-terminal.
     QVERIFY(commandBytes(recorder.commands()).count('\x09') >= 2);
-    Q_UNUSED(before);
 }
 
 void TestSerialDevice::tenSecondsOfSilenceIsAReadError()

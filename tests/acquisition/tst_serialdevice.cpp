@@ -1,0 +1,553 @@
+#include "TAcqDriverListener.h"
+#include "THRSerialAcqDevice.h"
+#include "TLeadTable.h"
+#include "TQtAcqDriver.h"
+#include "TRecorderPortFinder.h"
+#include "TRecorderPortProbe.h"
+#include "TRecorderPortSearch.h"
+#include "TRecorderSignalSource.h"
+#include "TRecorderSimulator.h"
+#include "TRingSignalBuffer.h"
+#include "TSerialAcqDevice.h"
+#include "TSerialReaderThread.h"
+
+#include <QtTest>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using Protocol = TRecorderSimulator::Protocol;
+Q_DECLARE_METATYPE(Protocol)
+
+namespace {
+
+// The recorder's measured leads as a function of the frame: V1 counts the
+// frames, the limb leads move, the rest stand still.
+void countingLeads(qint64 index, int, qint16* leads)
+{
+    for (int lead = 0; lead < 14; ++lead)
+        leads[lead] = qint16(50 * lead - 300);
+    leads[TLeadTable::I] = qint16(1000 + index % 50);
+    leads[TLeadTable::II] = qint16(3000 - index % 70);
+    leads[TLeadTable::III] = qint16(leads[TLeadTable::II] - leads[TLeadTable::I]);
+    leads[TLeadTable::V1] = qint16(index & 0x7FFF);
+}
+
+std::unique_ptr<TRecorderSimulator> startRecorder(Protocol protocol)
+{
+    const double gain = protocol == Protocol::HR ? 300.0 : 450.0;
+    auto recorder = std::make_unique<TRecorderSimulator>(
+        protocol, std::make_unique<TFunctionSignalSource>(gain, countingLeads));
+    if (!recorder->start())
+        return nullptr;
+    return recorder;
+}
+
+std::unique_ptr<TSerialAcqDevice> makeDevice(Protocol protocol, const QString& port, int mask = -1)
+{
+    if (protocol == Protocol::HR)
+        return std::make_unique<THRSerialAcqDevice>(port, TRecorderProtocol::HRBaudRate);
+    return std::make_unique<TSerialAcqDevice>(port, TRecorderProtocol::DefaultBaudRate, mask);
+}
+
+// Delivered frames of the device's channel count, taken from its queue until
+// `frames` came or the time is up.
+std::vector<std::vector<qint16>> collect(TAcqDevice& device, int frames, int timeoutMs = 10000)
+{
+    const int channels = device.channelCount();
+    std::vector<std::vector<qint16>> out;
+    std::vector<char> bytes(static_cast<size_t>(channels) * 2);
+    QElapsedTimer timer;
+    timer.start();
+    while (int(out.size()) < frames && timer.elapsed() < timeoutMs) {
+        if (device.bytesAvailable() < channels * 2) {
+            QThread::msleep(5);
+            continue;
+        }
+        device.read(bytes.data(), int(bytes.size()));
+        std::vector<qint16> frame(static_cast<size_t>(channels));
+        std::memcpy(frame.data(), bytes.data(), bytes.size());
+        out.push_back(frame);
+    }
+    return out;
+}
+
+// Waits up to timeoutMs for a condition, polling.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+QByteArray commandBytes(const QVector<TRecorderSimulator::Command>& commands)
+{
+    QByteArray bytes;
+    for (const auto& c : commands)
+        bytes.append(char(c.byte));
+    return bytes;
+}
+
+class BlockCounter : public TAcqDriverListener
+{
+public:
+    void onData(TAcqDriver*) override { ++blocks; }
+    void onPacemaker(TAcqDriver*, int) override {}
+    void onError(TAcqDriver*, const char*) override { ++errors; }
+    int blocks = 0;
+    int errors = 0;
+};
+
+} // namespace
+
+class TestSerialDevice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void answersLikeADevice();
+    void commandSequence_data();
+    void commandSequence();
+    void keepAliveEveryMinuteOfFrames_data();
+    void keepAliveEveryMinuteOfFrames();
+    void keepAliveIsTwoStartBytes5msApart();
+    void deliversTheRecorderLeads_data();
+    void deliversTheRecorderLeads();
+    void midFrameStartLosesOneFrame_data();
+    void midFrameStartLosesOneFrame();
+    void statusFollowsTheRecorder();
+    void garbageOnTheLineCostsOnlyFrames();
+    void vanishedPortFailsTheReader();
+    void driverRestartsTheReaderWhenThePortReturns();
+    void tenSecondsOfSilenceIsAReadError();
+    void secondDeviceOnTheSamePortFails();
+    void usbSearch_data();
+    void usbSearch();
+    void probeAndSearch();
+};
+
+void TestSerialDevice::answersLikeADevice()
+{
+    TSerialAcqDevice device("/dev/pts/none", 230400, TLeadTable::DefaultChannelMask);
+    QCOMPARE(device.channelCount(), 7);
+    const char* names[] = {"I", "II", "III", "aVR", "aVL", "aVF", "V5"};
+    for (int k = 0; k < 7; ++k)
+        QCOMPARE(QByteArray(device.channelName(k)), QByteArray(names[k]));
+    QCOMPARE(QByteArray(device.channelName(7)), QByteArray());
+    QCOMPARE(device.samplingRate(), 500);
+    QCOMPARE(device.sampleSize(), 2);
+    QCOMPARE(device.resolution(), 16);
+    QCOMPARE(device.gainMax(), 450.0);
+    device.setGain(600.0);
+    QCOMPARE(device.gainMin(), -600.0);
+    QCOMPARE(device.gainMax(), 600.0);
+    device.setGain(0.0); // not a range: ignored
+    QCOMPARE(device.gainMax(), 600.0);
+    QVERIFY(device.isOk());
+    QCOMPARE(QByteArray(device.errorString()), QByteArray());
+    QVERIFY(!device.isElectrodeOff("LA"));
+    QVERIFY(!device.isElectrodeOff("nonsense"));
+    QVERIFY(!device.isChannelSaturated(99));
+    QCOMPARE(device.reader()->keepAliveFrames(), 30000);
+
+    THRSerialAcqDevice hr("/dev/pts/none", 570000);
+    QCOMPARE(hr.channelCount(), 14);
+    QCOMPARE(QByteArray(hr.channelName(13)), QByteArray("CR5"));
+    QCOMPARE(hr.gainMax(), 300.0);
+    QCOMPARE(hr.reader()->keepAliveFrames(), 60000);
+    QCOMPARE(hr.reader()->baudRate(), 570000);
+}
+
+void TestSerialDevice::commandSequence_data()
+{
+    QTest::addColumn<Protocol>("protocol");
+    QTest::newRow("default") << Protocol::Default;
+    QTest::newRow("HR") << Protocol::HR;
+}
+
+void TestSerialDevice::commandSequence()
+{
+    QFETCH(Protocol, protocol);
+    auto recorder = startRecorder(protocol);
+    QVERIFY(recorder);
+    auto device = makeDevice(protocol, recorder->portPath());
+    device->start();
+    QVERIFY(collect(*device, 50).size() == 50);
+    device->stop();
+    QVERIFY(device->isOk());
+    QVERIFY(waitFor([&] { return commandBytes(recorder->commands()).endsWith("\x02\x02"); }, 2000));
+    const QVector<TRecorderSimulator::Command> commands = recorder->commands();
+    QCOMPARE(commandBytes(commands), QByteArray("\x01\x01\x09\x02\x02"));
+    // 100 ms apart, as the simulator saw them (it may wake a little late).
+    const qint64 resetGap = commands[1].atMs - commands[0].atMs;
+    const qint64 stopGap = commands[4].atMs - commands[3].atMs;
+    QVERIFY2(resetGap >= 80 && resetGap < 500, qPrintable(QString::number(resetGap)));
+    QVERIFY2(stopGap >= 80 && stopGap < 500, qPrintable(QString::number(stopGap)));
+    QVERIFY(!recorder->isStreaming());
+
+    // Started again, the reader opens the port and resets the recorder again.
+    device->start();
+    QVERIFY(collect(*device, 20).size() == 20);
+    device->stop();
+    QVERIFY(waitFor([&] { return commandBytes(recorder->commands()).size() >= 10; }, 3000));
+    QThread::msleep(50);
+    QCOMPARE(commandBytes(recorder->commands()), QByteArray("\x01\x01\x09\x02\x02\x01\x01\x09\x02\x02"));
+}
+
+void TestSerialDevice::keepAliveEveryMinuteOfFrames_data()
+{
+    QTest::addColumn<Protocol>("protocol");
+    QTest::newRow("default, every 30000 frames") << Protocol::Default;
+    QTest::newRow("HR, every 60000 frames") << Protocol::HR;
+}
+
+void TestSerialDevice::keepAliveEveryMinuteOfFrames()
+{
+    // A minute of frames, streamed as fast as the port takes them.
+    QFETCH(Protocol, protocol);
+    auto recorder = startRecorder(protocol);
+    QVERIFY(recorder);
+    recorder->setPaced(false);
+    auto device = makeDevice(protocol, recorder->portPath(), TLeadTable::DefaultChannelMask);
+    const int interval = device->reader()->keepAliveFrames();
+    device->start();
+    QVERIFY2(waitFor([&] { return device->reader()->framesDecoded() >= quint64(interval) + 3000; }, 90000),
+             qPrintable(QString::number(device->reader()->framesDecoded())));
+    device->stop();
+    QVERIFY(waitFor([&] { return commandBytes(recorder->commands()).endsWith("\x02\x02"); }, 2000));
+    const QVector<TRecorderSimulator::Command> commands = recorder->commands();
+    const QByteArray bytes = commandBytes(commands);
+    QCOMPARE(bytes, QByteArray("\x01\x01\x09\x09\x09\x02\x02"));
+    // The keep-alive comes after `interval` frames; the simulator had sent
+    // more by then, at most what the pseudo-terminal holds (about 64 KiB).
+    QVERIFY2(commands[3].framesSent >= interval && commands[3].framesSent < interval + 2500,
+             qPrintable(QString::number(commands[3].framesSent)));
+    QVERIFY(device->isOk());
+}
+
+void TestSerialDevice::keepAliveIsTwoStartBytes5msApart()
+{
+    // At the real rate, where the simulator reads each byte as it comes, with
+    // a keep-alive every 250 frames instead of every minute.
+    auto recorder = startRecorder(Protocol::Default);
+    QVERIFY(recorder);
+    auto device = makeDevice(Protocol::Default, recorder->portPath());
+    device->reader()->setKeepAliveFrames(250);
+    device->start();
+    QVERIFY(waitFor([&] { return commandBytes(recorder->commands()).count('\x09') >= 5; }, 5000));
+    device->stop();
+    const QVector<TRecorderSimulator::Command> commands = recorder->commands();
+    QVERIFY(commandBytes(commands).startsWith("\x01\x01\x09\x09\x09\x09\x09"));
+    for (int pair : {3, 5}) {
+        // Read as they come, less the simulator's wake-up time.
+        const qint64 gapUs = commands[pair + 1].atUs - commands[pair].atUs;
+        QVERIFY2(gapUs >= 2500 && gapUs < 100000, qPrintable(QString::number(gapUs)));
+        // Counted by the simulator when sent: those still on their way to the
+        // reader come on top, so the first interval is at least 250 and the
+        // second 250 give or take that delay.
+        const qint64 frames = commands[pair].framesSent - (pair == 3 ? 0 : commands[3].framesSent);
+        QVERIFY2(frames >= (pair == 3 ? 250 : 200) && frames < 400, qPrintable(QString::number(frames)));
+    }
+}
+
+void TestSerialDevice::deliversTheRecorderLeads_data()
+{
+    QTest::addColumn<Protocol>("protocol");
+    QTest::addColumn<int>("mask");
+    QTest::newRow("default, launcher mask") << Protocol::Default << TLeadTable::DefaultChannelMask;
+    QTest::newRow("default, all leads") << Protocol::Default << -1;
+    QTest::newRow("default, V leads only") << Protocol::Default << 0x0FC0;
+    QTest::newRow("HR, always all leads") << Protocol::HR << TLeadTable::DefaultChannelMask;
+}
+
+void TestSerialDevice::deliversTheRecorderLeads()
+{
+    QFETCH(Protocol, protocol);
+    QFETCH(int, mask);
+    auto recorder = startRecorder(protocol);
+    QVERIFY(recorder);
+    auto device = makeDevice(protocol, recorder->portPath(), mask);
+    device->start();
+    const auto frames = collect(*device, 300);
+    device->stop();
+    QCOMPARE(int(frames.size()), 300);
+    const QList<int> leads = TLeadTable::selectedLeads(protocol == Protocol::HR ? -1 : mask);
+    QCOMPARE(device->channelCount(), leads.size());
+    for (int f = 0; f < 300; ++f) {
+        // The recorder frames this output frame stands for.
+        const int pair = protocol == Protocol::HR ? 2 : 1;
+        qint16 expected[14] = {};
+        for (int p = 0; p < pair; ++p) {
+            qint16 measured[14];
+            countingLeads(qint64(f) * pair + p, 0, measured);
+            const int i = measured[0], ii = measured[1], iii = measured[2];
+            measured[TLeadTable::aVR] = qint16(-(i + ii) / 2);
+            measured[TLeadTable::aVL] = qint16((i - iii) / 2);
+            measured[TLeadTable::aVF] = qint16((ii + iii) / 2);
+            for (int lead = 0; lead < 14; ++lead)
+                expected[lead] = p == 0 ? measured[lead] : qint16((expected[lead] + measured[lead]) >> 1);
+        }
+        for (int k = 0; k < leads.size(); ++k)
+            if (frames[size_t(f)][size_t(k)] != expected[leads[k]])
+                QFAIL(qPrintable(QString("frame %1 lead %2: %3, not %4")
+                                     .arg(f)
+                                     .arg(TLeadTable::leadName(leads[k]))
+                                     .arg(frames[size_t(f)][size_t(k)])
+                                     .arg(expected[leads[k]])));
+    }
+}
+
+void TestSerialDevice::midFrameStartLosesOneFrame_data()
+{
+    QTest::addColumn<Protocol>("protocol");
+    QTest::addColumn<int>("offset");
+    QTest::newRow("default, second byte") << Protocol::Default << 1;
+    QTest::newRow("default, in the second packet") << Protocol::Default << 17;
+    QTest::newRow("default, last byte") << Protocol::Default << 39;
+    QTest::newRow("HR, in the third packet") << Protocol::HR << 25;
+}
+
+void TestSerialDevice::midFrameStartLosesOneFrame()
+{
+    QFETCH(Protocol, protocol);
+    QFETCH(int, offset);
+    auto recorder = startRecorder(protocol);
+    QVERIFY(recorder);
+    recorder->setStartOffset(offset);
+    auto device = makeDevice(protocol, recorder->portPath(), -1);
+    device->start();
+    const auto frames = collect(*device, 10);
+    device->stop();
+    QCOMPARE(int(frames.size()), 10);
+    // Recorder frame 0 was cut; the first delivered frame is frame 1 (HR: the
+    // mean of frames 1 and 2).
+    const int v1 = frames[0][TLeadTable::V1];
+    QCOMPARE(v1, protocol == Protocol::HR ? (1 + 2) >> 1 : 1);
+}
+
+void TestSerialDevice::statusFollowsTheRecorder()
+{
+    auto recorder = startRecorder(Protocol::Default);
+    QVERIFY(recorder);
+    recorder->setBatteryByte(200);
+    auto device = makeDevice(Protocol::Default, recorder->portPath(), TLeadTable::DefaultChannelMask);
+    device->start();
+    QVERIFY(collect(*device, 20).size() == 20);
+    QVERIFY(qAbs(device->batteryLevel() - 2.6) < 1e-9);
+    QVERIFY(!device->isElectrodeOff("LA"));
+
+    recorder->setElectrodeOff("LA", true);
+    QVERIFY(waitFor([&] { return device->isElectrodeOff("LA"); }, 2000));
+    // Frames from before the electrode was lost are still queued: skip them.
+    QThread::msleep(50);
+    std::vector<char> skip(static_cast<size_t>(device->bytesAvailable()));
+    device->read(skip.data(), int(skip.size()));
+    const auto frames = collect(*device, 5);
+    QCOMPARE(int(frames.size()), 5);
+    for (const auto& frame : frames) {
+        // I, II, III, aVR, aVL, aVF, V5: I, III, aVR and aVL lost with LA.
+        QCOMPARE(frame[0], qint16(0));
+        QVERIFY(frame[1] != 0);
+        QCOMPARE(frame[2], qint16(0));
+        QCOMPARE(frame[3], qint16(0));
+        QCOMPARE(frame[4], qint16(0));
+        QVERIFY(frame[5] != 0);
+    }
+    recorder->setElectrodeOff("LA", false);
+    QVERIFY(waitFor([&] { return !device->isElectrodeOff("LA"); }, 2000));
+
+    // Saturated after 250 frames in a row, and at once no more.
+    recorder->setLeadSaturated("II", true);
+    QVERIFY(waitFor([&] { return device->reader()->status().saturationCount(TLeadTable::II) > 0; }, 2000));
+    QVERIFY(!device->isChannelSaturated(TLeadTable::II));
+    QVERIFY(waitFor([&] { return device->isChannelSaturated(TLeadTable::II); }, 2000));
+    QVERIFY(device->reader()->status().saturationCount(TLeadTable::II) >= 250);
+    QVERIFY(!device->isChannelSaturated(TLeadTable::I));
+    recorder->setLeadSaturated("II", false);
+    QVERIFY(waitFor([&] { return !device->isChannelSaturated(TLeadTable::II); }, 200));
+    device->stop();
+}
+
+void TestSerialDevice::garbageOnTheLineCostsOnlyFrames()
+{
+    auto recorder = startRecorder(Protocol::Default);
+    QVERIFY(recorder);
+    auto device = makeDevice(Protocol::Default, recorder->portPath(), -1);
+    device->start();
+    QVERIFY(collect(*device, 20).size() == 20);
+    for (int burst = 0; burst < 5; ++burst) {
+        recorder->injectGarbage(3000);
+        QThread::msleep(30);
+    }
+    const auto frames = collect(*device, 500);
+    device->stop();
+    QCOMPARE(int(frames.size()), 500);
+    QVERIFY(device->isOk());
+    // Frames stay in order; each burst costs at most the frame it hit.
+    int lost = 0;
+    for (size_t k = 1; k < frames.size(); ++k) {
+        const int step = frames[k][TLeadTable::V1] - frames[k - 1][TLeadTable::V1];
+        QVERIFY2(step >= 1, qPrintable(QString("frame %1 steps by %2").arg(k).arg(step)));
+        lost += step - 1;
+    }
+    QVERIFY2(lost <= 5, qPrintable(QString("%1 frames lost").arg(lost)));
+}
+
+void TestSerialDevice::vanishedPortFailsTheReader()
+{
+    auto recorder = startRecorder(Protocol::Default);
+    QVERIFY(recorder);
+    auto device = makeDevice(Protocol::Default, recorder->portPath(), -1);
+    device->start();
+    QVERIFY(collect(*device, 20).size() == 20);
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(recorder->unplug());
+    QVERIFY(waitFor([&] { return !device->isOk(); }, 2000));
+    QVERIFY(timer.elapsed() < 1000);
+    QCOMPARE(QByteArray(device->errorString()), QByteArray("Device read error"));
+
+    // Started again while the recorder is away: the port does not open.
+    device->stop();
+    device->start();
+    QVERIFY(waitFor([&] { return !device->isOk(); }, 3000));
+    QCOMPARE(QByteArray(device->errorString()), QByteArray("No se pudo abrir el puerto (CreateFile)"));
+    device->stop();
+}
+
+void TestSerialDevice::driverRestartsTheReaderWhenThePortReturns()
+{
+    // The recorder behind a link, as a person configures it: the link survives
+    // unplugging and points at the new pseudo-terminal afterwards.
+    QTemporaryDir dir;
+    const QString link = dir.filePath("recorder");
+    TRecorderSimulator recorder(Protocol::Default, std::make_unique<TFunctionSignalSource>(450.0, countingLeads),
+                                link);
+    QVERIFY(recorder.start());
+    TSerialAcqDevice device(link, TRecorderProtocol::DefaultBaudRate, TLeadTable::DefaultChannelMask);
+    TIntSignalBuffer buffer(4096, 40960, device.channelCount(), device.samplingRate());
+    TQtAcqDriver driver(&device, &buffer);
+    BlockCounter counter;
+    driver.addListener(&counter);
+    driver.start();
+    QTRY_VERIFY_WITH_TIMEOUT(counter.blocks >= 3, 5000);
+
+    recorder.unplugFor(1500);
+    QTRY_VERIFY_WITH_TIMEOUT(!recorder.isPluggedIn(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.isPluggedIn(), 5000);
+    const int blocksBack = counter.blocks;
+    const int lengthBack = buffer.length();
+    QTRY_VERIFY_WITH_TIMEOUT(counter.blocks >= blocksBack + 3, 5000);
+    QVERIFY(buffer.length() > lengthBack);
+    driver.stop();
+    QCOMPARE(counter.errors, 0);
+    // It was reset and started anew on the new pseudo-terminal.
+    QVERIFY(commandBytes(recorder.commands()).count('\x09') >= 2);
+}
+
+void TestSerialDevice::tenSecondsOfSilenceIsAReadError()
+{
+    auto recorder = startRecorder(Protocol::Default);
+    QVERIFY(recorder);
+    auto device = makeDevice(Protocol::Default, recorder->portPath(), -1);
+    device->start();
+    QVERIFY(collect(*device, 20).size() == 20);
+    recorder->silenceFor(15000);
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(waitFor([&] { return !device->isOk(); }, 14000));
+    QVERIFY2(timer.elapsed() >= 9500, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(QByteArray(device->errorString()), QByteArray("Device read error"));
+    device->stop();
+}
+
+void TestSerialDevice::secondDeviceOnTheSamePortFails()
+{
+    auto recorder = startRecorder(Protocol::Default);
+    QVERIFY(recorder);
+    auto first = makeDevice(Protocol::Default, recorder->portPath());
+    first->start();
+    QVERIFY(collect(*first, 10).size() == 10);
+    auto second = makeDevice(Protocol::Default, recorder->portPath());
+    second->start();
+    QVERIFY(waitFor([&] { return !second->isOk(); }, 2000));
+    QCOMPARE(QByteArray(second->errorString()), QByteArray("No se pudo abrir el puerto (CreateFile)"));
+    second->stop();
+    QVERIFY(first->isOk());
+    QVERIFY(collect(*first, 10).size() == 10);
+    first->stop();
+}
+
+void TestSerialDevice::usbSearch_data()
+{
+    QTest::addColumn<QStringList>("descriptions");
+    QTest::addColumn<QList<int>>("ids"); // vendor, product per port; -1: none
+    QTest::addColumn<int>("chosen");     // index, -1 none
+    QTest::newRow("by description") << QStringList{"USB Serial", "Cardivex ECG 2"} << QList<int>{1, 2, -1, -1} << 1;
+    QTest::newRow("underscores and case") << QStringList{"cardivex_ergo"} << QList<int>{-1, -1} << 0;
+    QTest::newRow("description must start with it")
+        << QStringList{"My Cardivex ECG"} << QList<int>{-1, -1} << -1;
+    QTest::newRow("first match wins") << QStringList{"CARDIVEX ECG", "CARDIVEX ERGO"} << QList<int>{-1, -1, -1, -1} << 0;
+    QTest::newRow("by USB identifiers") << QStringList{"ACM", "ACM"} << QList<int>{1240, 1, 1240, 223} << 1;
+    QTest::newRow("description before identifiers")
+        << QStringList{"ACM", "CARDIVEX ECG"} << QList<int>{1240, 223, -1, -1} << 1;
+    QTest::newRow("nothing qualifies") << QStringList{"ACM", "FTDI"} << QList<int>{223, 1240, -1, -1} << -1;
+    QTest::newRow("no ports") << QStringList{} << QList<int>{} << -1;
+}
+
+void TestSerialDevice::usbSearch()
+{
+    QFETCH(QStringList, descriptions);
+    QFETCH(QList<int>, ids);
+    QFETCH(int, chosen);
+    QList<TSerialPortCandidate> ports;
+    for (int k = 0; k < descriptions.size(); ++k) {
+        TSerialPortCandidate port;
+        port.portName = QStringLiteral("/dev/ttyACM%1").arg(k);
+        port.description = descriptions[k];
+        port.hasVendorId = ids[2 * k] >= 0;
+        port.vendorId = quint16(qMax(0, ids[2 * k]));
+        port.hasProductId = ids[2 * k + 1] >= 0;
+        port.productId = quint16(qMax(0, ids[2 * k + 1]));
+        ports.append(port);
+    }
+    QCOMPARE(TRecorderPortFinder::choose(ports), chosen < 0 ? QString() : ports[chosen].portName);
+}
+
+void TestSerialDevice::probeAndSearch()
+{
+    auto recorder = startRecorder(Protocol::Default);
+    QVERIFY(recorder);
+    auto ergo = startRecorder(Protocol::Default);
+    QVERIFY(ergo);
+    ergo->setIdentifyReply(" ErGo1\r\n");
+    auto other = startRecorder(Protocol::Default);
+    QVERIFY(other);
+    other->setIdentifyReply("MODEM");
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(TRecorderPortProbe::probe(recorder->portPath()));
+    QVERIFY(timer.elapsed() < 2000); // a short reply does not wait for the time-out
+    QVERIFY(TRecorderPortProbe::probe(ergo->portPath()));
+    QVERIFY(!TRecorderPortProbe::probe(other->portPath(), 500));
+    QVERIFY(!TRecorderPortProbe::probe("/nonexistent/rfcomm7"));
+    QVERIFY(!TRecorderPortProbe::probe("/dev/null"));
+    QCOMPARE(commandBytes(recorder->commands()), QByteArray("\x0B"));
+
+    const QStringList candidates = {"/nonexistent/rfcomm7", other->portPath(), recorder->portPath(),
+                                    ergo->portPath()};
+    TRecorderPortSearch search(candidates, 500);
+    QVERIFY(!search.isFinished());
+    search.start();
+    QTRY_VERIFY_WITH_TIMEOUT(search.isFinished(), 5000);
+    QCOMPARE(search.portsFound(), (QStringList{recorder->portPath(), ergo->portPath()}));
+    QCOMPARE(TRecorderPortSearch::search({}), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestSerialDevice)
+#include "tst_serialdevice.moc"

@@ -1,0 +1,44 @@
+#include "TStMeasurement.h"
+
+#include "TWaveDelineator.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int ReducedRate = 250;
+
+} // namespace
+
+TStMeasurement::Result TStMeasurement::measure(const std::vector<double>& average, int rate, int rIndex,
+                                                double rrSeconds, double valueStep)
+{
+    Result result;
+    const int factor = std::max(1, rate / ReducedRate);
+    if (average.empty())
+        return result;
+    std::vector<double> x = factor > 1 ? TWaveDelineator::reduce(average.data(), int(average.size()), factor)
+                                       : average;
+    double rr = rrSeconds * ReducedRate;
+    if (!(rr > 0.0) || !(rr < 1e6))
+        rr = 0.0;
+    const TWavePoints points = TWaveDelineator().measureReduced(x, rIndex / factor, int(rr));
+    if (!points.hasQrs())
+        return result;
+    const int baseline = points.pEnd >= 0 ? (points.pEnd + points.qrsOnset) / 2 : int(points.qrsOnset - 2.5);
+    const int level = int(points.qrsEnd + 2.5);
+    const int slope = int(points.qrsEnd + 20.0);
+    // Points that fall outside the beat cannot be read: the lead is not measured.
+    const int n = int(x.size());
+    if (baseline < 0 || level < 0 || baseline >= n || level >= n || slope >= n)
+        return result;
+    result.measured = true;
+    result.baselinePoint = baseline * factor;
+    result.levelPoint = level * factor;
+    result.slopePoint = slope * factor;
+    result.level = (x[size_t(level)] - x[size_t(baseline)]) * valueStep;
+    if (slope > level)
+        result.slope = (x[size_t(slope)] - x[size_t(level)]) * valueStep * ReducedRate / (slope - level);
+    return result;
+}

@@ -22,6 +22,8 @@ constexpr double StrengthGate = 0.25;
 constexpr double NoiseGate = 6.0;
 // Soon after a complex, a smaller deflection is its T wave.
 constexpr double TWaveAmplitude = 0.5;
+// A channel whose complexes are not this far above its noise is swamped by it.
+constexpr double SwampedRatio = 6.5;
 constexpr int HistoryLength = 8;
 // Seconds of transform kept in view: the threshold window plus room for the
 // scan and the search back behind it.
@@ -56,6 +58,25 @@ void TQrsChannelDetector::remember(std::vector<double>& history, double value)
 
 double TQrsChannelDetector::typicalAmplitude() const { return median(m_amplitudes); }
 double TQrsChannelDetector::typicalStrength() const { return median(m_strengths); }
+double TQrsChannelDetector::typicalSlope() const { return median(m_slopes); }
+
+bool TQrsChannelDetector::swamped() const
+{
+    return m_slopes.size() >= 4 && typicalSlope() < SwampedRatio * m_noise;
+}
+
+double TQrsChannelDetector::peakStrength(int from, int to) const
+{
+    const int n = to - from;
+    if (n <= 0)
+        return 0.0;
+    std::vector<double> values(static_cast<size_t>(n));
+    m_wavelets->copy(2, m_channel, from, n, values.data());
+    double peak = 0.0;
+    for (double v : values)
+        peak = std::max(peak, std::fabs(v));
+    return peak;
+}
 
 void TQrsChannelDetector::loadWindow(int start, int end)
 {
@@ -361,4 +382,5 @@ void TQrsChannelDetector::accept(const Mark& a, const Mark& b, const Pair& pair,
     m_lastAmplitude = pair.amplitude;
     remember(m_amplitudes, pair.amplitude);
     remember(m_strengths, pair.strength);
+    remember(m_slopes, pair.slope);
 }

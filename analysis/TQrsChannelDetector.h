@@ -28,6 +28,13 @@ public:
     // Median amplitude and strength of the channel's recent complexes (0 before any).
     double typicalAmplitude() const;
     double typicalStrength() const;
+    // Median largest |scale-2^2| value of the recent complexes.
+    double typicalSlope() const;
+    // Whether the channel's complexes stand far enough above its noise to be
+    // trusted in a vote.
+    bool swamped() const;
+    // Largest |scale-2^3| value in [from, to) (wavelet outputs still held).
+    double peakStrength(int from, int to) const;
     // Median |scale-2^2| value of the last threshold window: the channel's noise level.
     double noiseLevel() const { return m_noise; }
 
@@ -75,6 +82,7 @@ private:
 
     std::vector<double> m_amplitudes; // of the last accepted complexes
     std::vector<double> m_strengths;
+    std::vector<double> m_slopes;
     double m_seedAmplitude = 0.0;
     double m_seedStrength = 0.0;
     double m_lastAmplitude = 0.0;

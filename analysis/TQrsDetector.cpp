@@ -18,6 +18,15 @@ constexpr double BlankingSeconds = 0.1;
 // The per-channel search sees a few seconds of transform at a time, so long
 // stretches are searched in steps of at most this.
 constexpr double SearchStep = 1.0;
+// Two fused beats closer than this cannot both be heartbeats (at the rates
+// seen, the second is a T wave or a second look at a wide complex): the weaker
+// gives way. Also never more than half the mean RR.
+constexpr double ConflictSeconds = 0.28;
+// A usable channel that shows less than this part of its typical complex where
+// the others see one votes against the beat.
+constexpr double AbsentStrength = 0.12;
+constexpr double QuietSurroundings = 1.5;
+constexpr double ReliabilityWeight = 0.1;
 
 double median(std::vector<double> values)
 {
@@ -52,6 +61,7 @@ TQrsDetector::TQrsDetector(TSignalBuffer* source, double startTime, double endTi
     m_wavelets = std::make_unique<TQrsWavelets>(m_source);
     const int channels = m_source->channelCount();
     m_queues.resize(size_t(channels));
+    m_reliability.assign(size_t(channels), 1.0);
     for (int c = 0; c < channels; ++c)
         m_channels.push_back(std::make_unique<TQrsChannelDetector>(m_source, m_wavelets.get(), c));
 }
@@ -122,48 +132,107 @@ void TQrsDetector::dropBlanked()
             queue.pop_front();
 }
 
-void TQrsDetector::fuse(bool flush)
+TQrsDetector::Fused TQrsDetector::gather(const std::vector<size_t>& skip, std::vector<int>* takingPart) const
 {
     const int channels = int(m_channels.size());
     const int spread = int(FusionSpread * m_rate);
+    Fused beat;
+    beat.records.assign(size_t(channels), TBeatRecord());
+    beat.strengths.assign(size_t(channels), 0.0);
+    takingPart->clear();
+    int earliest = -1;
+    for (int c = 0; c < channels; ++c) {
+        const auto& queue = m_queues[size_t(c)];
+        if (skip[size_t(c)] < queue.size()) {
+            const int r = queue[skip[size_t(c)]].record.rPosition();
+            if (earliest < 0 || r < earliest)
+                earliest = r;
+        }
+    }
+    if (earliest < 0)
+        return beat;
+    std::vector<double> positions;
+    for (int c = 0; c < channels; ++c) {
+        const auto& queue = m_queues[size_t(c)];
+        if (skip[size_t(c)] >= queue.size())
+            continue;
+        const TQrsCandidate& candidate = queue[skip[size_t(c)]];
+        if (candidate.record.rPosition() > earliest + spread)
+            continue;
+        takingPart->push_back(c);
+        positions.push_back(candidate.record.rPosition());
+        beat.records[size_t(c)] = candidate.record;
+        beat.strengths[size_t(c)] = candidate.strength;
+    }
+    beat.r = int(median(positions));
+    for (auto& record : beat.records)
+        record.fields[0] = beat.r;
+    return beat;
+}
+
+double TQrsDetector::score(const Fused& beat) const
+{
+    double total = 0.0;
+    for (size_t c = 0; c < beat.records.size(); ++c) {
+        if (!beat.records[c].detected())
+            continue;
+        const double typical = m_channels[c]->typicalStrength();
+        const double relative = typical > 0.0 ? std::min(2.0, beat.strengths[c] / typical) : 1.0;
+        total += m_reliability[c] * relative;
+    }
+    return total;
+}
+
+bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPart, bool flush, bool* wait)
+{
+    *wait = false;
+    const double mean = m_lastMeanRR > 0.0 ? m_lastMeanRR : ConflictSeconds * 2.0;
+    const int conflict = int(std::min(ConflictSeconds, 0.5 * mean) * m_rate);
+    // Every channel must have searched past the conflict window.
+    if (!flush && beat.r + conflict + int(0.15 * m_rate) >= m_handed) {
+        *wait = true;
+        return false;
+    }
+    std::vector<size_t> skip(m_channels.size(), 0);
+    for (int c : takingPart)
+        skip[size_t(c)] = 1;
+    std::vector<int> rivalChannels;
+    const Fused rival = gather(skip, &rivalChannels);
+    if (rivalChannels.empty() || rival.r <= beat.r || rival.r - beat.r >= conflict)
+        return false;
+    if (score(beat) < score(rival))
+        return true;
+    // The rival gives way.
+    for (int c : rivalChannels)
+        m_queues[size_t(c)].erase(m_queues[size_t(c)].begin() + long(skip[size_t(c)]));
+    return false;
+}
+
+void TQrsDetector::fuse(bool flush)
+{
+    const int channels = int(m_channels.size());
+    const std::vector<size_t> noSkip(m_channels.size(), 0);
     for (;;) {
         dropBlanked();
         if (!anyChannelHas(flush ? 1 : 2))
             return;
-        int earliest = -1;
         int withCandidate = 0;
-        for (int c = 0; c < channels; ++c) {
-            if (m_queues[size_t(c)].empty())
-                continue;
-            ++withCandidate;
-            const int r = m_queues[size_t(c)].front().record.rPosition();
-            if (earliest < 0 || r < earliest)
-                earliest = r;
-        }
+        for (const auto& queue : m_queues)
+            withCandidate += queue.empty() ? 0 : 1;
         if (!flush && channels > 4 && 2 * withCandidate <= channels && m_retries < 2) {
             ++m_retries; // the other channels may still find this beat
             return;
         }
         m_retries = 0;
 
-        Fused beat;
-        beat.records.assign(size_t(channels), TBeatRecord());
-        beat.strengths.assign(size_t(channels), 0.0);
-        std::vector<double> positions;
         std::vector<int> takingPart;
-        for (int c = 0; c < channels; ++c) {
-            const auto& queue = m_queues[size_t(c)];
-            if (queue.empty() || queue.front().record.rPosition() > earliest + spread)
-                continue;
-            takingPart.push_back(c);
-            positions.push_back(queue.front().record.rPosition());
-            beat.records[size_t(c)] = queue.front().record;
-            beat.strengths[size_t(c)] = queue.front().strength;
-        }
-        beat.r = int(median(positions));
-        for (auto& record : beat.records)
-            record.fields[0] = beat.r;
-        accept(beat);
+        Fused beat = gather(noSkip, &takingPart);
+        bool wait = false;
+        const bool giveWay = outvoted(beat, takingPart, flush, &wait);
+        if (wait)
+            return;
+        if (!giveWay)
+            accept(beat);
         for (int c : takingPart)
             m_queues[size_t(c)].pop_front();
     }
@@ -185,8 +254,11 @@ double TQrsDetector::voteRatio(const Fused& beat, int* usable) const
     double present = 0.0;
     *usable = 0;
     for (int c = 0; c < channels; ++c) {
-        // Unusable channels carry a reset record with the usable flag clear.
+        // Unusable channels carry a reset record with the usable flag clear;
+        // channels swamped by noise do not vote either.
         if (beat.records[size_t(c)].flags[0] == 0)
+            continue;
+        if (m_channels[size_t(c)]->swamped() && !beat.records[size_t(c)].detected())
             continue;
         ++*usable;
         const double weight = channels >= 12 ? voteWeight(c) : 1.0;
@@ -195,6 +267,34 @@ double TQrsDetector::voteRatio(const Fused& beat, int* usable) const
             detecting += weight;
     }
     return present > 0.0 ? detecting / present : 0.0;
+}
+
+bool TQrsDetector::votedAgainst(const Fused& beat) const
+{
+    // A usable, clean channel that shows nothing where the others see a complex
+    // counts against it, as much as it has been right before.
+    const int near = int(0.05 * m_rate);
+    const int around = int(0.4 * m_rate);
+    double against = 0.0;
+    double support = 0.0;
+    for (size_t c = 0; c < beat.records.size(); ++c) {
+        const TBeatRecord& record = beat.records[c];
+        if (record.flags[0] == 0)
+            continue;
+        if (record.detected()) {
+            support += m_reliability[c];
+            continue;
+        }
+        const TQrsChannelDetector& channel = *m_channels[c];
+        const double typical = channel.typicalStrength();
+        if (typical <= 0.0 || channel.swamped())
+            continue;
+        const double local = channel.peakStrength(beat.r - near, beat.r + near + 1);
+        const double surroundings = channel.peakStrength(beat.r - around, beat.r + around + 1);
+        if (local < AbsentStrength * typical && surroundings <= QuietSurroundings * typical)
+            against += m_reliability[c];
+    }
+    return against > support;
 }
 
 void TQrsDetector::beatWindow(const Fused& beat, double* start, double* end) const
@@ -257,6 +357,13 @@ void TQrsDetector::accept(Fused& beat)
     const double ratio = voteRatio(beat, &usable);
     if (usable == 0 || ratio < (channels >= 12 ? 0.3 : 0.2))
         return;
+
+    if (votedAgainst(beat))
+        return;
+    for (int c = 0; c < channels; ++c)
+        if (beat.records[size_t(c)].flags[0] != 0)
+            m_reliability[size_t(c)] += ReliabilityWeight *
+                                        ((beat.records[size_t(c)].detected() ? 1.0 : 0.0) - m_reliability[size_t(c)]);
 
     const double rr = m_hasLastBeat ? t - m_lastBeatTime : 0.0;
     int beatClass = Normal;

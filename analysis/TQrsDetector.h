@@ -69,6 +69,12 @@ private:
         int r = 0;
     };
 
+    // Channels of a fused beat: those whose front candidate lies within the
+    // fusion spread of the earliest one, skipping the first skip[c] candidates.
+    Fused gather(const std::vector<size_t>& skip, std::vector<int>* takingPart) const;
+    double score(const Fused& beat) const;
+    bool outvoted(const Fused& beat, const std::vector<int>& takingPart, bool flush, bool* wait);
+    bool votedAgainst(const Fused& beat) const;
     void search(int to);
     void fuse(bool flush);
     bool anyChannelHas(int count) const;
@@ -91,6 +97,8 @@ private:
     std::vector<std::unique_ptr<TQrsChannelDetector>> m_channels;
     std::vector<std::deque<TQrsCandidate>> m_queues;
     TChannelQuality m_quality;
+    // How often each channel detected the accepted beats, as a running mean.
+    std::vector<double> m_reliability;
 
     int m_retries = 0;
     int m_acceptedCount = 0;

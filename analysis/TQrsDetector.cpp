@@ -7,6 +7,10 @@
 #include "TSignalBuffer.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+static const bool dbg = std::getenv("QRS_DEBUG") != nullptr;
+#define DBG(...) do { if (dbg) std::fprintf(stderr, __VA_ARGS__); } while (0)
 #include <cmath>
 
 namespace {
@@ -174,7 +178,7 @@ double TQrsDetector::score(const Fused& beat) const
 {
     double total = 0.0;
     for (size_t c = 0; c < beat.records.size(); ++c) {
-        if (!beat.records[c].detected())
+        if (!beat.records[c].detected() || (beat.records.size() > 1 && !channelUsable(int(c), beat.r)))
             continue;
         const double typical = m_channels[c]->typicalStrength();
         const double relative = typical > 0.0 ? std::min(2.0, beat.strengths[c] / typical) : 1.0;
@@ -200,6 +204,7 @@ bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPar
     const Fused rival = gather(skip, &rivalChannels);
     if (rivalChannels.empty() || rival.r <= beat.r || rival.r - beat.r >= conflict)
         return false;
+    DBG("conflict %d (%.2f) vs %d (%.2f)\n", beat.r, score(beat), rival.r, score(rival));
     if (score(beat) < score(rival))
         return true;
     // The rival gives way.
@@ -355,11 +360,14 @@ void TQrsDetector::accept(Fused& beat)
     }
     int usable = 0;
     const double ratio = voteRatio(beat, &usable);
+    DBG("fused r=%d ratio=%.2f usable=%d\n", beat.r, ratio, usable);
     if (usable == 0 || ratio < (channels >= 12 ? 0.3 : 0.2))
         return;
 
-    if (votedAgainst(beat))
+    if (votedAgainst(beat)) {
+        DBG("against %d\n", beat.r);
         return;
+    }
     for (int c = 0; c < channels; ++c)
         if (beat.records[size_t(c)].flags[0] != 0)
             m_reliability[size_t(c)] += ReliabilityWeight *
@@ -371,13 +379,17 @@ void TQrsDetector::accept(Fused& beat)
         const double mean = m_lastMeanRR;
         if (ratio < 0.6 && rr > 0.0 && rr < 1.0 && mean > 0.0 && mean < 2.0) {
             if (ratio < 0.4) {
-                if (rr < 0.6 * mean)
+                if (rr < 0.6 * mean) {
+                    DBG("rhythm reject %d\n", beat.r);
                     return;
+                }
                 if (rr < 0.85 * mean)
                     beatClass = Premature;
             } else {
-                if (rr < 0.5 * mean)
+                if (rr < 0.5 * mean) {
+                    DBG("rhythm reject %d\n", beat.r);
                     return;
+                }
                 if (rr < 0.75 * mean)
                     beatClass = Premature;
             }

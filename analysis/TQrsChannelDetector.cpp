@@ -6,9 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-static const bool dbg = std::getenv("QRS_DEBUG") != nullptr;
-#define DBG(...) do { if (dbg) std::fprintf(stderr, __VA_ARGS__); } while (0)
 #include <cmath>
 
 namespace {
@@ -309,7 +306,6 @@ void TQrsChannelDetector::walk(int to, std::deque<TQrsCandidate>& out)
         const double lowered = inSearchBack ? 0.7 : 1.0;
         const double refAmplitude = s.learned ? median(m_amplitudes) : m_seedAmplitude;
         const double refStrength = s.learned ? median(m_strengths) : m_seedStrength;
-        DBG("ch%d pair r=%d a=%.0f s=%.0f sl=%.0f refA=%.0f refS=%.0f noise=%.1f rr=%.3f lastA=%.0f sb=%d\n", m_channel, pair.r, pair.amplitude, pair.strength, pair.slope, refAmplitude, refStrength, m_noise, rr, m_lastAmplitude, int(inSearchBack));
         if (pair.amplitude < lowered * AmplitudeGate * refAmplitude ||
             pair.strength < lowered * StrengthGate * refStrength || pair.slope < NoiseGate * m_noise) {
             ++i;
@@ -326,7 +322,6 @@ void TQrsChannelDetector::walk(int to, std::deque<TQrsCandidate>& out)
             // lowered thresholds, once.
             if (s.meanRR > 0.0 && rr > 1.4 * s.meanRR && !(s.searchedBack && s.searchBackEnd >= pair.r)) {
                 const int redundant = int(RedundantWindow * rate);
-                DBG("ch%d searchback %d..%d\n", m_channel, s.lastR, pair.r);
                 findLines(s.lastR + redundant, pair.r - redundant, 0.7);
                 s.searchedBack = true;
                 s.searchBackEnd = pair.r;
@@ -379,7 +374,6 @@ void TQrsChannelDetector::accept(const Mark& a, const Mark& b, const Pair& pair,
                 candidate.record.fields[point.first] = start + point.second;
     }
     out.push_back(candidate);
-    DBG("ch%d ACCEPT r=%d\n", m_channel, pair.r);
 
     if (s.hasLastR && rr > 0.15 && rr < 2.0)
         s.meanRR = s.meanRR > 0.0 ? 0.8 * s.meanRR + 0.2 * rr : rr;

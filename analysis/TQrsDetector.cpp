@@ -8,9 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-static const bool dbg = std::getenv("QRS_DEBUG") != nullptr;
-#define DBG(...) do { if (dbg) std::fprintf(stderr, __VA_ARGS__); } while (0)
 #include <cmath>
 
 namespace {
@@ -204,7 +201,6 @@ bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPar
     const Fused rival = gather(skip, &rivalChannels);
     if (rivalChannels.empty() || rival.r <= beat.r || rival.r - beat.r >= conflict)
         return false;
-    DBG("conflict %d (%.2f) vs %d (%.2f)\n", beat.r, score(beat), rival.r, score(rival));
     if (score(beat) < score(rival))
         return true;
     // The rival gives way.
@@ -360,12 +356,10 @@ void TQrsDetector::accept(Fused& beat)
     }
     int usable = 0;
     const double ratio = voteRatio(beat, &usable);
-    DBG("fused r=%d ratio=%.2f usable=%d\n", beat.r, ratio, usable);
     if (usable == 0 || ratio < (channels >= 12 ? 0.3 : 0.2))
         return;
 
     if (votedAgainst(beat)) {
-        DBG("against %d\n", beat.r);
         return;
     }
     for (int c = 0; c < channels; ++c)
@@ -380,14 +374,12 @@ void TQrsDetector::accept(Fused& beat)
         if (ratio < 0.6 && rr > 0.0 && rr < 1.0 && mean > 0.0 && mean < 2.0) {
             if (ratio < 0.4) {
                 if (rr < 0.6 * mean) {
-                    DBG("rhythm reject %d\n", beat.r);
                     return;
                 }
                 if (rr < 0.85 * mean)
                     beatClass = Premature;
             } else {
                 if (rr < 0.5 * mean) {
-                    DBG("rhythm reject %d\n", beat.r);
                     return;
                 }
                 if (rr < 0.75 * mean)

@@ -1,0 +1,387 @@
+#include "TQrsChannelDetector.h"
+
+#include "TBeatPoint.h"
+#include "TQrsWavelets.h"
+#include "TSignalBuffer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cmath>
+
+namespace {
+
+// Scale-2^1 maxima of opposite sign closer than this form one complex. Wider
+// than the narrow complexes of sinus beats need, so that broad ventricular
+// complexes and bundle branch blocks pair as well.
+constexpr double PairWindow = 0.12;
+// A new R this close to the last one is a second detection of the same complex.
+constexpr double RedundantWindow = 0.075;
+// Complexes must reach these fractions of the channel's typical complex.
+constexpr double AmplitudeGate = 0.25;
+constexpr double StrengthGate = 0.25;
+// A complex must stand this far above the channel's noise at scale 2^2.
+constexpr double NoiseGate = 6.0;
+// Soon after a complex, a smaller deflection is its T wave.
+constexpr double TWaveAmplitude = 0.5;
+// A channel whose complexes are not this far above its noise is swamped by it.
+constexpr double SwampedRatio = 6.5;
+constexpr int HistoryLength = 8;
+// Seconds of transform kept in view: the threshold window plus room for the
+// scan and the search back behind it.
+constexpr double WindowSeconds = 6.0;
+constexpr double ThresholdSeconds = 4.0;
+
+int sign(double v) { return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0); }
+
+} // namespace
+
+TQrsChannelDetector::TQrsChannelDetector(const TSignalBuffer* source, const TQrsWavelets* wavelets, int channel)
+    : m_source(source), m_wavelets(wavelets), m_channel(channel),
+      m_state(source ? source->samplingRate() : 250, source ? source->resolution() : 16)
+{
+}
+
+double TQrsChannelDetector::median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    const size_t mid = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + long(mid), values.end());
+    return values[mid];
+}
+
+void TQrsChannelDetector::remember(std::vector<double>& history, double value)
+{
+    history.push_back(value);
+    if (int(history.size()) > HistoryLength)
+        history.erase(history.begin());
+}
+
+double TQrsChannelDetector::typicalAmplitude() const { return median(m_amplitudes); }
+double TQrsChannelDetector::typicalStrength() const { return median(m_strengths); }
+double TQrsChannelDetector::typicalSlope() const { return median(m_slopes); }
+
+bool TQrsChannelDetector::swamped() const
+{
+    return m_slopes.size() >= 4 && typicalSlope() < SwampedRatio * m_noise;
+}
+
+double TQrsChannelDetector::peakStrength(int from, int to) const
+{
+    const int n = to - from;
+    if (n <= 0)
+        return 0.0;
+    std::vector<double> values(static_cast<size_t>(n));
+    m_wavelets->copy(2, m_channel, from, n, values.data());
+    double peak = 0.0;
+    for (double v : values)
+        peak = std::max(peak, std::fabs(v));
+    return peak;
+}
+
+void TQrsChannelDetector::loadWindow(int start, int end)
+{
+    m_windowStart = std::max(0, start);
+    m_windowEnd = std::max(m_windowStart, end);
+    const int n = m_windowEnd - m_windowStart;
+    for (int k = 0; k < TQrsWavelets::ScaleCount; ++k) {
+        m_w[k].assign(size_t(n), 0.0);
+        m_wavelets->copy(k, m_channel, m_windowStart, n, m_w[k].data());
+    }
+    m_x.assign(size_t(n), 0.0);
+    m_source->samples(m_channel, m_windowStart, n, m_x.data());
+}
+
+void TQrsChannelDetector::computeThresholds(int to)
+{
+    // Only the signal there is counts: at the start of a recording the window is
+    // shorter than its full length, and zeros before it would lower the thresholds.
+    const int start = std::max(m_windowStart, to - int(ThresholdSeconds * m_state.rate));
+    const int n = to - start;
+    if (n <= 0)
+        return;
+    double rms[4];
+    for (int k = 0; k < 4; ++k) {
+        double sum = 0.0;
+        for (int i = start; i < to; ++i)
+            sum += w(k, i) * w(k, i);
+        rms[k] = std::sqrt(sum / n);
+    }
+    m_eps[0] = rms[0];
+    m_eps[1] = 1.25 * rms[1];
+    m_eps[2] = 1.25 * rms[2];
+    m_eps[3] = 0.5 * rms[3];
+
+    std::vector<double> magnitudes(static_cast<size_t>(n));
+    for (int i = start; i < to; ++i)
+        magnitudes[size_t(i - start)] = std::fabs(w(1, i));
+    m_noise = median(std::move(magnitudes));
+}
+
+void TQrsChannelDetector::findLines(int from, int to, double factor)
+{
+    const int spread = std::max(1, int(std::lround(m_state.lineSpread * m_state.rate)));
+    const int first = std::max(from, m_windowStart + 1);
+    const int last = std::min(to, m_windowEnd - 1);
+    for (int i = first; i < last; ++i) {
+        const double m4 = std::fabs(w(3, i));
+        if (m4 <= factor * m_eps[3] || m4 < std::fabs(w(3, i - 1)) || m4 <= std::fabs(w(3, i + 1)))
+            continue;
+        const int s = sign(w(3, i));
+        int position = i;
+        bool line = true;
+        for (int k = 2; k >= 0 && line; --k) {
+            int best = -1;
+            double bestMagnitude = factor * m_eps[k];
+            const int lo = std::max(m_windowStart + 1, position - spread);
+            const int hi = std::min(m_windowEnd - 2, position + spread);
+            for (int j = lo; j <= hi; ++j) {
+                const double v = w(k, j);
+                if (sign(v) != s)
+                    continue;
+                const double m = std::fabs(v);
+                if (m > bestMagnitude && m >= std::fabs(w(k, j - 1)) && m >= std::fabs(w(k, j + 1))) {
+                    best = j;
+                    bestMagnitude = m;
+                }
+            }
+            if (best < 0)
+                line = false;
+            else
+                position = best;
+        }
+        if (line)
+            m_state.markAt(position) = s;
+    }
+}
+
+std::vector<TQrsChannelDetector::Mark> TQrsChannelDetector::collectMarks(int from, int to)
+{
+    std::vector<Mark> marks;
+    const int merge = std::max(1, int(std::lround(m_state.mergeWindow * m_state.rate)));
+    for (int i = std::max(from, m_windowStart); i < std::min(to, m_windowEnd); ++i) {
+        if (m_state.markAt(i) == 0)
+            continue;
+        const Mark mark{i, w(0, i)};
+        if (!marks.empty() && sign(marks.back().value) == sign(mark.value) &&
+            mark.position - marks.back().position < merge) {
+            // One deflection seen twice: keep the larger maximum.
+            if (std::fabs(mark.value) > std::fabs(marks.back().value)) {
+                erase(marks.back().position);
+                marks.back() = mark;
+            } else {
+                erase(mark.position);
+            }
+            continue;
+        }
+        marks.push_back(mark);
+    }
+    return marks;
+}
+
+void TQrsChannelDetector::erase(int position) { m_state.markAt(position) = 0; }
+
+TQrsChannelDetector::Pair TQrsChannelDetector::measurePair(const Mark& a, const Mark& b) const
+{
+    Pair pair;
+    pair.amplitude = std::fabs(a.value) + std::fabs(b.value);
+    const int spread = std::max(1, int(std::lround(m_state.lineSpread * m_state.rate)));
+    for (int i = std::max(m_windowStart, a.position - spread); i <= std::min(m_windowEnd - 1, b.position + spread); ++i)
+        pair.strength = std::max(pair.strength, std::fabs(w(2, i)));
+    for (int i = a.position; i <= b.position; ++i)
+        pair.slope = std::max(pair.slope, std::fabs(w(1, i)));
+    // R: the zero crossing of the finest scale between the two maxima; where the
+    // transform crosses zero more than once, the one at the largest deflection.
+    pair.r = (a.position + b.position) / 2;
+    double best = -1.0;
+    for (int i = a.position + 1; i <= b.position; ++i) {
+        if (sign(w(0, i - 1)) == sign(w(0, i)) && w(0, i) != 0.0)
+            continue;
+        const int at = std::fabs(w(0, i)) < std::fabs(w(0, i - 1)) ? i : i - 1;
+        const double deflection = std::fabs(m_x[size_t(at - m_windowStart)]);
+        if (deflection > best) {
+            best = deflection;
+            pair.r = at;
+        }
+    }
+    return pair;
+}
+
+void TQrsChannelDetector::seedReferences(const std::vector<Mark>& marks)
+{
+    // Before the first complex, learn from the strongest pairs in view.
+    const int pairWindow = int(PairWindow * m_state.rate);
+    double amplitude = 0.0;
+    double strength = 0.0;
+    for (size_t i = 0; i + 1 < marks.size(); ++i) {
+        if (sign(marks[i].value) == sign(marks[i + 1].value) ||
+            marks[i + 1].position - marks[i].position >= pairWindow)
+            continue;
+        const Pair pair = measurePair(marks[i], marks[i + 1]);
+        amplitude = std::max(amplitude, pair.amplitude);
+        strength = std::max(strength, pair.strength);
+    }
+    m_seedAmplitude = 0.5 * amplitude;
+    m_seedStrength = 0.5 * strength;
+}
+
+void TQrsChannelDetector::detect(int from, int to, std::deque<TQrsCandidate>& out)
+{
+    if (!m_source || !m_wavelets || to <= from)
+        return;
+    const int rate = m_state.rate;
+    loadWindow(to - int(WindowSeconds * rate), to);
+    computeThresholds(to);
+    for (int i = std::max(from, m_windowStart); i < to; ++i)
+        erase(i);
+    findLines(from, to, 1.0);
+
+    if (m_state.scanPosition < from - 3 * rate) {
+        m_state.scanPosition = from;
+        m_state.searchedBack = false;
+        m_state.scanMoved = true;
+    }
+    m_state.scanPosition = std::max(m_state.scanPosition, m_windowStart);
+    walk(to, out);
+}
+
+void TQrsChannelDetector::walk(int to, std::deque<TQrsCandidate>& out)
+{
+    TQrsChannelState& s = m_state;
+    const int rate = s.rate;
+    const int pairWindow = int(PairWindow * rate);
+    const int competition = int(s.partnerWindow * rate);
+    const int isolation = int(s.isolation * rate);
+    // Pairs ending this close to the end wait for the next step: their partner
+    // or a competitor may still come.
+    const int walkEnd = to - isolation;
+
+    std::vector<Mark> marks = collectMarks(s.scanPosition, to);
+    if (!s.learned)
+        seedReferences(marks);
+
+    size_t i = 0;
+    while (i < marks.size()) {
+        const Mark a = marks[i];
+        if (a.position >= walkEnd)
+            break;
+        const bool paired = i + 1 < marks.size() && sign(marks[i + 1].value) != sign(a.value) &&
+                            marks[i + 1].position - a.position < pairWindow;
+        if (!paired) {
+            const bool partnerBefore = i > 0 && sign(marks[i - 1].value) != sign(a.value) &&
+                                       a.position - marks[i - 1].position < isolation;
+            const bool partnerAfter = i + 1 < marks.size() && sign(marks[i + 1].value) != sign(a.value) &&
+                                      marks[i + 1].position - a.position < isolation;
+            if (!partnerBefore && !partnerAfter)
+                erase(a.position); // isolated maximum: noise
+            ++i;
+            continue;
+        }
+        const Mark b = marks[i + 1];
+        if (b.position >= walkEnd)
+            break;
+        // A larger partner of b's on its other side makes the better complex.
+        if (i + 2 < marks.size()) {
+            const Mark c = marks[i + 2];
+            if (sign(c.value) == sign(a.value) && c.position - b.position < competition &&
+                s.partnerRatio * std::fabs(c.value) > std::fabs(a.value)) {
+                ++i;
+                continue;
+            }
+        }
+
+        const Pair pair = measurePair(a, b);
+        if (s.hasLastR && pair.r <= s.lastR) {
+            i += 2;
+            continue;
+        }
+        const double rr = s.hasLastR ? (pair.r - s.lastR) * s.inverseRate : 0.0;
+        if (s.hasLastR && rr < RedundantWindow) {
+            erase(a.position);
+            erase(b.position);
+            i += 2;
+            continue;
+        }
+        const bool inSearchBack = s.searchedBack && pair.r < s.searchBackEnd;
+        const double lowered = inSearchBack ? 0.7 : 1.0;
+        const double refAmplitude = s.learned ? median(m_amplitudes) : m_seedAmplitude;
+        const double refStrength = s.learned ? median(m_strengths) : m_seedStrength;
+        if (pair.amplitude < lowered * AmplitudeGate * refAmplitude ||
+            pair.strength < lowered * StrengthGate * refStrength || pair.slope < NoiseGate * m_noise) {
+            ++i;
+            continue;
+        }
+        if (s.hasLastR) {
+            const double tWindow = std::max(s.refractory, std::min(0.36, 0.6 * s.meanRR));
+            if ((rr < s.refractory && pair.amplitude < s.partnerRatio * m_lastAmplitude) ||
+                (rr < tWindow && pair.amplitude < TWaveAmplitude * m_lastAmplitude)) {
+                ++i;
+                continue;
+            }
+            // A long pause: look again between the last complex and this one with
+            // lowered thresholds, once.
+            if (s.meanRR > 0.0 && rr > 1.4 * s.meanRR && !(s.searchedBack && s.searchBackEnd >= pair.r)) {
+                const int redundant = int(RedundantWindow * rate);
+                findLines(s.lastR + redundant, pair.r - redundant, 0.7);
+                s.searchedBack = true;
+                s.searchBackEnd = pair.r;
+                marks = collectMarks(s.lastR + 1, to);
+                i = 0;
+                continue;
+            }
+        }
+        accept(a, b, pair, out);
+        s.scanPosition = b.position + 1;
+        i += 2;
+    }
+    if (i < marks.size())
+        s.scanPosition = std::max(s.scanPosition, marks[i].position);
+    else
+        s.scanPosition = std::max(s.scanPosition, walkEnd);
+}
+
+void TQrsChannelDetector::accept(const Mark& a, const Mark& b, const Pair& pair, std::deque<TQrsCandidate>& out)
+{
+    TQrsChannelState& s = m_state;
+    const double rr = s.hasLastR ? (pair.r - s.lastR) * s.inverseRate : 0.0;
+
+    TQrsCandidate candidate;
+    candidate.record.fields[BeatPointR] = pair.r;
+    candidate.record.fields[BeatPointOwnR] = pair.r;
+    candidate.record.fields[BeatPointFirstMark] = a.position;
+    candidate.record.fields[BeatPointSecondMark] = b.position;
+    candidate.record.flags[1] = 1;
+    candidate.amplitude = pair.amplitude;
+    candidate.strength = pair.strength;
+
+    // Wave points of this single beat.
+    const int before = int(0.35 * s.rate);
+    const int after = int(0.6 * s.rate);
+    const int start = std::max(0, pair.r - before);
+    const int end = std::min(m_source->length(), pair.r + after);
+    if (end - start > 16) {
+        std::vector<double> x(size_t(end - start));
+        m_source->samples(m_channel, start, end - start, x.data());
+        const double meanRR = s.meanRR > 0.0 ? s.meanRR : (rr > 0.3 && rr < 2.0 ? rr : 0.8);
+        const TWavePoints p = m_delineator.measure(x.data(), int(x.size()), s.rate, pair.r - start,
+                                                   int(meanRR * s.rate));
+        const std::pair<int, int> points[] = {{BeatPointPOnset, p.pOnset},   {BeatPointPPeak, p.pPeak},
+                                              {BeatPointPEnd, p.pEnd},       {BeatPointQrsOnset, p.qrsOnset},
+                                              {BeatPointQrsEnd, p.qrsEnd},   {BeatPointTOnset, p.tOnset},
+                                              {BeatPointTPeak, p.tPeak},     {BeatPointTEnd, p.tEnd}};
+        for (const auto& point : points)
+            if (point.second >= 0)
+                candidate.record.fields[point.first] = start + point.second;
+    }
+    out.push_back(candidate);
+
+    if (s.hasLastR && rr > 0.15 && rr < 2.0)
+        s.meanRR = s.meanRR > 0.0 ? 0.8 * s.meanRR + 0.2 * rr : rr;
+    s.lastR = pair.r;
+    s.hasLastR = true;
+    s.learned = true;
+    m_lastAmplitude = pair.amplitude;
+    remember(m_amplitudes, pair.amplitude);
+    remember(m_strengths, pair.strength);
+    remember(m_slopes, pair.slope);
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "TQrsCandidate.h"
+#include "TQrsChannelState.h"
+#include "TWaveDelineator.h"
+
+#include <deque>
+#include <vector>
+
+class TQrsWavelets;
+class TSignalBuffer;
+
+// The QRS search of one channel: modulus maxima lines of the wavelet transform
+// across its four scales, pairs of opposite-sign maxima at the finest scale as
+// complexes, with the rules that keep noise, T waves and double detections out,
+// and a search back with lowered thresholds after a long pause.
+class TQrsChannelDetector
+{
+public:
+    TQrsChannelDetector(const TSignalBuffer* source, const TQrsWavelets* wavelets, int channel);
+
+    // Searches the new stretch [from, to) (wavelet outputs must exist up to to)
+    // and appends every complex found, with its wave points, to out.
+    void detect(int from, int to, std::deque<TQrsCandidate>& out);
+
+    const TQrsChannelState& state() const { return m_state; }
+    int channel() const { return m_channel; }
+    // Median amplitude and strength of the channel's recent complexes (0 before any).
+    double typicalAmplitude() const;
+    double typicalStrength() const;
+    // Median largest |scale-2^2| value of the recent complexes.
+    double typicalSlope() const;
+    // Whether the channel's complexes stand far enough above its noise to be
+    // trusted in a vote.
+    bool swamped() const;
+    // Largest |scale-2^3| value in [from, to) (wavelet outputs still held).
+    double peakStrength(int from, int to) const;
+    // Median |scale-2^2| value of the last threshold window: the channel's noise level.
+    double noiseLevel() const { return m_noise; }
+
+private:
+    struct Mark
+    {
+        int position;
+        double value; // scale-2^1 value
+    };
+    struct Pair
+    {
+        int r = 0;
+        double amplitude = 0.0;
+        double strength = 0.0;
+        double slope = 0.0;
+    };
+
+    void loadWindow(int start, int end);
+    void computeThresholds(int to);
+    void findLines(int from, int to, double factor);
+    std::vector<Mark> collectMarks(int from, int to);
+    Pair measurePair(const Mark& a, const Mark& b) const;
+    void seedReferences(const std::vector<Mark>& marks);
+    void walk(int to, std::deque<TQrsCandidate>& out);
+    void accept(const Mark& a, const Mark& b, const Pair& pair, std::deque<TQrsCandidate>& out);
+    void erase(int position);
+
+    double w(int scale, int index) const { return m_w[scale][size_t(index - m_windowStart)]; }
+    bool inWindow(int index) const { return index >= m_windowStart && index < m_windowEnd; }
+    static double median(std::vector<double> values);
+    static void remember(std::vector<double>& history, double value);
+
+    const TSignalBuffer* m_source;
+    const TQrsWavelets* m_wavelets;
+    int m_channel;
+    TQrsChannelState m_state;
+    TWaveDelineator m_delineator;
+
+    int m_windowStart = 0;
+    int m_windowEnd = 0;
+    std::vector<double> m_w[4];
+    std::vector<double> m_x;
+    double m_eps[4] = {0.0, 0.0, 0.0, 0.0};
+    double m_noise = 0.0;
+
+    std::vector<double> m_amplitudes; // of the last accepted complexes
+    std::vector<double> m_strengths;
+    std::vector<double> m_slopes;
+    double m_seedAmplitude = 0.0;
+    double m_seedStrength = 0.0;
+    double m_lastAmplitude = 0.0;
+};

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "TBeat.h"
+#include "TChannelQuality.h"
+#include "TQrsCandidate.h"
+#include "TQrsChannelDetector.h"
+#include "TRRAverager.h"
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+class TBeatSink;
+class TQrsDetectorListener;
+class TQrsWavelets;
+class TSignalBuffer;
+
+// Finds the heartbeats of a filtered multichannel ECG as it grows: every channel
+// is searched on its own, the channels' complexes are fused into one beat per
+// heartbeat, tested against channel quality, the vote of the channels and the
+// rhythm, and emitted with their per-channel wave points. Premature beats are
+// held back until the next beat tells whether a pause follows them.
+class TQrsDetector
+{
+public:
+    enum BeatClass
+    {
+        Normal = 1,
+        Premature = 2
+    };
+
+    // Beats outside [startTime, endTime] are not reported; an end not after the
+    // start means no end.
+    TQrsDetector(TSignalBuffer* source, double startTime, double endTime);
+    ~TQrsDetector();
+
+    TQrsDetector(const TQrsDetector&) = delete;
+    TQrsDetector& operator=(const TQrsDetector&) = delete;
+
+    void setSink(TBeatSink* sink) { m_sink = sink; }
+    void addListener(TQrsDetectorListener* listener);
+    void removeListener(TQrsDetectorListener* listener);
+
+    // Detects in every sample at least delay() old not yet searched, fuses,
+    // accepts and emits.
+    void process();
+    // The recording has ended: searches to the end of the source, fuses what is
+    // queued and releases a held beat.
+    void finish();
+
+    double startTime() const { return m_startTime; }
+    double endTime() const { return m_endTime; }
+    // Seconds of source handed to the channel searches.
+    double processedTime() const;
+    double delay() const { return 1.0; }
+    int acceptedCount() const { return m_acceptedCount; }
+    int emittedCount() const { return m_emittedCount; }
+    // Mean RR of the last emitted beat (0.0 while not yet known).
+    double meanRR() const { return m_lastMeanRR; }
+    const TRRAverager& rrAverager() const { return m_averager; }
+    TSignalBuffer* source() const { return m_source; }
+    int channelCount() const { return int(m_channels.size()); }
+
+private:
+    struct Fused
+    {
+        std::vector<TBeatRecord> records;
+        std::vector<double> strengths; // per channel, 0 when not taking part
+        int r = 0;
+    };
+
+    // Channels of a fused beat: those whose front candidate lies within the
+    // fusion spread of the earliest one, skipping the first skip[c] candidates.
+    Fused gather(const std::vector<size_t>& skip, std::vector<int>* takingPart) const;
+    double score(const Fused& beat) const;
+    bool outvoted(const Fused& beat, const std::vector<int>& takingPart, bool flush, bool* wait);
+    bool votedAgainst(const Fused& beat) const;
+    void search(int to);
+    void fuse(bool flush);
+    bool anyChannelHas(int count) const;
+    void dropBlanked();
+    void accept(Fused& beat);
+    bool channelUsable(int channel, int r) const;
+    double voteRatio(const Fused& beat, int* usable) const;
+    void beatWindow(const Fused& beat, double* start, double* end) const;
+    TBeat makeBeat(const Fused& beat, double rr, int beatClass) const;
+    void updateAverager(double rr, bool normal);
+    void emitBeat(TBeat beat, const std::vector<TBeatRecord>& records);
+
+    TSignalBuffer* m_source;
+    double m_startTime;
+    double m_endTime;
+    int m_rate;
+    int m_delaySamples;
+    int m_handed = 0;
+    std::unique_ptr<TQrsWavelets> m_wavelets;
+    std::vector<std::unique_ptr<TQrsChannelDetector>> m_channels;
+    std::vector<std::deque<TQrsCandidate>> m_queues;
+    TChannelQuality m_quality;
+    // How often each channel detected the accepted beats, as a running mean.
+    std::vector<double> m_reliability;
+
+    int m_retries = 0;
+    int m_acceptedCount = 0;
+    int m_emittedCount = 0;
+    bool m_hasLastBeat = false;
+    double m_lastBeatTime = 0.0;
+    double m_lastRR = 0.0;       // RR of the last accepted beat
+    double m_lastMeanRR = 0.0;   // mean RR carried by the last accepted beat
+    double m_beforeHeldTime = 0.0;
+    bool m_hasHeld = false;
+    TBeat m_heldBeat;
+    std::vector<TBeatRecord> m_heldRecords;
+    bool m_blanking = false;
+    TRRAverager m_averager;
+    int m_countAtAveragerUpdate = 0;
+
+    TBeatSink* m_sink = nullptr;
+    std::vector<TQrsDetectorListener*> m_listeners;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "TStreamFilter.h"
+
+#include <vector>
+
+// Subtracts each channel's first sample from all its samples. The streaming
+// filters see zeros before the first sample; an electrode offset would come in
+// as a step that rings through the long baseline filters for seconds and hides
+// the first beats. Starting from zero there is no step.
+class TStartLevelFilter : public TStreamFilter
+{
+public:
+    explicit TStartLevelFilter(TStreamOutput output = {});
+
+    void process() override;
+
+protected:
+    void reset() override;
+
+private:
+    std::vector<double> m_levels;
+    bool m_haveLevels = false;
+    std::vector<double> m_inputs;
+    std::vector<std::vector<double>> m_outputs;
+};

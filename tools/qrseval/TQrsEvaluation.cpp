@@ -1,0 +1,116 @@
+#include "TQrsEvaluation.h"
+
+#include "TAnalysisPath.h"
+#include "TBeatSink.h"
+#include "TQrsDetector.h"
+#include "TRingSignalBuffer.h"
+#include "TSampleConversion.h"
+#include "TWfdbAnnotations.h"
+#include "TWfdbRecord.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr int VfOnset = 32;  // '['
+constexpr int VfOffset = 33; // ']'
+constexpr int BlockFrames = 51; // what the recorder link delivers at a time
+
+class CollectingSink : public TBeatSink
+{
+public:
+    std::vector<double> times;
+    void storeBeat(const TBeat& beat, const TBeatRecord*, int) override { times.push_back(beat.time()); }
+};
+
+} // namespace
+
+void TQrsEvaluation::excludeEpisodes(QVector<qint64>* beats, const QVector<QPair<qint64, qint64>>& episodes)
+{
+    QVector<qint64> kept;
+    kept.reserve(beats->size());
+    for (qint64 b : *beats) {
+        bool inside = false;
+        for (const auto& e : episodes)
+            inside = inside || (b >= e.first && b <= e.second);
+        if (!inside)
+            kept.append(b);
+    }
+    *beats = kept;
+}
+
+bool TQrsEvaluation::evaluate(const QString& recordPath, Result* result, QString* error) const
+{
+    TWfdbRecord record;
+    if (!record.read(recordPath, error))
+        return false;
+    TWfdbAnnotations annotations;
+    if (!annotations.read(recordPath + ".atr", error))
+        return false;
+    if (record.signalCount() < 1 || record.samplingRate() <= 0.0) {
+        *error = QStringLiteral("%1: no signal").arg(recordPath);
+        return false;
+    }
+
+    const int channels = std::min(record.signalCount(), int(TSignalBuffer::MaxChannels));
+    TIntSignalBuffer raw(4096, TAnalysisPath::RingSamples, channels, DeviceRate);
+    raw.setGain(-DeviceRangeMv / 2.0, DeviceRangeMv / 2.0);
+    TAnalysisPath path(&raw);
+    CollectingSink sink;
+    path.detector().setSink(&sink);
+
+    // Linear resampling to the device rate, in blocks as the device sends them.
+    const double codesPerMv = 65536.0 / DeviceRangeMv;
+    const double ratio = record.samplingRate() / DeviceRate;
+    const qint64 frames = qint64(std::floor((record.sampleCount() - 1) / ratio)) + 1;
+    std::vector<std::vector<qint16>> block(static_cast<size_t>(channels), std::vector<qint16>(BlockFrames));
+    std::vector<const qint16*> columns(static_cast<size_t>(channels));
+    for (qint64 start = 0; start < frames; start += BlockFrames) {
+        const int n = int(std::min<qint64>(BlockFrames, frames - start));
+        for (int c = 0; c < channels; ++c) {
+            for (int j = 0; j < n; ++j) {
+                const double position = (start + j) * ratio;
+                const qint64 i = qint64(position);
+                const double f = position - double(i);
+                const qint64 next = std::min(i + 1, record.sampleCount() - 1);
+                const double mv = (1.0 - f) * record.millivolts(c, i) + f * record.millivolts(c, next);
+                block[size_t(c)][size_t(j)] = saturatingCode(mv * codesPerMv);
+            }
+            columns[size_t(c)] = block[size_t(c)].data();
+        }
+        raw.appendChannels(columns.data(), n);
+        path.process(true);
+    }
+    path.finish();
+
+    Result r;
+    r.name = QFileInfo(recordPath).fileName();
+    r.seconds = record.sampleCount() / record.samplingRate();
+    for (double t : sink.times)
+        r.detected.append(qint64(std::llround(t * record.samplingRate())));
+    r.reference = annotations.beatSamples();
+
+    QVector<QPair<qint64, qint64>> episodes;
+    qint64 onset = -1;
+    for (const TWfdbAnnotation& a : annotations.annotations()) {
+        if (a.code == VfOnset && onset < 0)
+            onset = a.sample;
+        else if (a.code == VfOffset && onset >= 0) {
+            episodes.append({onset, a.sample});
+            onset = -1;
+        }
+    }
+    if (onset >= 0)
+        episodes.append({onset, record.sampleCount()});
+    excludeEpisodes(&r.reference, episodes);
+    excludeEpisodes(&r.detected, episodes);
+
+    std::sort(r.detected.begin(), r.detected.end());
+    r.match = TBeatMatcher::match(r.reference, r.detected,
+                                  qint64(std::llround(MatchWindowSeconds * record.samplingRate())));
+    *result = r;
+    return true;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "TBeatMatcher.h"
+
+#include <QString>
+#include <QVector>
+#include <QtGlobal>
+
+// Runs an annotated WFDB record through the live analysis path, as a recording
+// from the demo device would go through it, and scores the detected beats
+// against the reference beat annotations.
+class TQrsEvaluation
+{
+public:
+    struct Result
+    {
+        QString name;
+        TBeatMatch match;
+        QVector<qint64> detected;  // beat positions in samples of the record
+        QVector<qint64> reference; // the annotated beats that count
+        double seconds = 0.0;      // signal length
+    };
+
+    static constexpr int DeviceRate = 500;
+    // The demo device's scale: +-300 mV over 16 bits.
+    static constexpr double DeviceRangeMv = 600.0;
+    static constexpr double MatchWindowSeconds = 0.15;
+
+    // recordPath without extension; false with a message on failure.
+    bool evaluate(const QString& recordPath, Result* result, QString* error) const;
+
+    // Beats inside ventricular flutter or fibrillation episodes are not scored
+    // (neither reference nor detections), as the standard evaluation does:
+    // flutter waves are not beats.
+    static void excludeEpisodes(QVector<qint64>* beats, const QVector<QPair<qint64, qint64>>& episodes);
+};

@@ -88,17 +88,17 @@ void firTables()
 {
     std::printf("FIR tables, each through a streaming stage (required / measured):\n");
     std::vector<TFirTableId> ids = TFirTables::all();
-    for (const TFirDesignSpec& spec : TFirDesignCatalogue::specs()) {
+    for (const TFirDesignTarget& target : TFirDesignCatalogue::targets()) {
         const TFirTable* table = nullptr;
         for (TFirTableId id : ids)
-            if (std::strcmp(TFirTables::table(id).name, spec.name) == 0)
+            if (std::strcmp(TFirTables::table(id).name, target.name) == 0)
                 table = &TFirTables::table(id);
         if (!table)
             continue;
-        std::printf("  %-18s", spec.name);
-        std::vector<TResponsePoint> points = spec.points;
-        if (spec.start.shape == TFirShape::Bandstop)
-            points.insert(points.begin(), TResponsePoint{spec.start.centreHz, 0.0, 1.0});
+        std::printf("  %-18s", target.name);
+        std::vector<TResponsePoint> points = target.points;
+        if (target.start.shape == TFirShape::Bandstop)
+            points.insert(points.begin(), TResponsePoint{target.start.centreHz, 0.0, 1.0});
         for (const TResponsePoint& p : points) {
             const int rate = table->samplingRate;
             const int count = measureLength(rate, p.hz);

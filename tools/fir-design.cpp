@@ -24,7 +24,7 @@ namespace {
 
 struct DesignedTable
 {
-    TFirDesignSpec spec;
+    TFirDesignTarget target;
     TWindowedSincParams params;
     std::vector<double> taps;
 };
@@ -69,10 +69,10 @@ std::vector<std::string> measuredLines(const DesignedTable& t)
     if (t.params.shape == TFirShape::Bandstop)
         points += "; " + format("%g Hz ", t.params.centreHz) +
                   format("%.4f", TMagnitudeResponse::at(t.taps, rate, t.params.centreHz));
-    for (const TResponsePoint& p : t.spec.points)
+    for (const TResponsePoint& p : t.target.points)
         points += "; " + format("%g Hz ", p.hz) + format("%.4f", TMagnitudeResponse::at(t.taps, rate, p.hz));
     lines.push_back(points);
-    for (const TResponseBand& b : t.spec.bands) {
+    for (const TResponseBand& b : t.target.bands) {
         const double deviation = TMagnitudeResponse::largestDeviation(t.taps, rate, b.fromHz, b.toHz, b.value, 0.01);
         std::string line = format("%g", b.fromHz) + "-" + format("%g", b.toHz) + " Hz: ";
         if (b.value == 0.0)
@@ -92,16 +92,16 @@ std::vector<DesignedTable> designAll()
 {
     std::vector<DesignedTable> tables;
     std::map<std::string, TWindowedSincParams> fitted;
-    for (const TFirDesignSpec& spec : TFirDesignCatalogue::specs()) {
+    for (const TFirDesignTarget& target : TFirDesignCatalogue::targets()) {
         DesignedTable t;
-        t.spec = spec;
-        if (spec.sameDesignAs && fitted.count(spec.sameDesignAs)) {
-            t.params = fitted[spec.sameDesignAs];
-            t.params.centreHz = spec.start.centreHz;
+        t.target = target;
+        if (target.sameDesignAs && fitted.count(target.sameDesignAs)) {
+            t.params = fitted[target.sameDesignAs];
+            t.params.centreHz = target.start.centreHz;
         } else {
-            t.params = TDesignFit::fit(spec);
+            t.params = TDesignFit::fit(target);
         }
-        fitted[spec.name] = t.params;
+        fitted[target.name] = t.params;
         t.taps = TWindowedSincDesign::coefficients(t.params);
         tables.push_back(t);
     }
@@ -123,15 +123,15 @@ std::string generatedSource(const std::vector<DesignedTable>& tables)
            "\n"
            "namespace {\n";
     for (const DesignedTable& t : tables) {
-        out << "\n// " << t.spec.name << ": " << t.params.samplingRate << " per second, " << t.taps.size()
+        out << "\n// " << t.target.name << ": " << t.params.samplingRate << " per second, " << t.taps.size()
             << " taps, applied with delay " << t.taps.size() / 2 << ", "
             << (isSymmetric(t.taps) ? "symmetric" : "not symmetric") << ".\n";
-        out << "// Required: " << t.spec.stated << ".\n";
+        out << "// Required: " << t.target.stated << ".\n";
         out << "// Design:   " << shapeText(t.params) << ".\n";
         const std::vector<std::string> lines = measuredLines(t);
         for (size_t i = 0; i < lines.size(); ++i)
             out << (i == 0 ? "// Measured: " : "//           ") << lines[i] << (i + 1 == lines.size() ? ".\n" : ";\n");
-        out << "const double " << t.spec.name << "[" << t.taps.size() << "] = {\n";
+        out << "const double " << t.target.name << "[" << t.taps.size() << "] = {\n";
         for (size_t i = 0; i < t.taps.size(); i += 3) {
             out << "   ";
             for (size_t k = i; k < i + 3 && k < t.taps.size(); ++k) {
@@ -149,8 +149,8 @@ std::string generatedSource(const std::vector<DesignedTable>& tables)
            "{\n"
            "    static const TFirTable tables[] = {\n";
     for (const DesignedTable& t : tables)
-        out << "        {TFirTableId::" << t.spec.name << ", \"" << t.spec.name << "\", " << t.params.samplingRate << ", "
-            << t.taps.size() << ", " << t.spec.name << "},\n";
+        out << "        {TFirTableId::" << t.target.name << ", \"" << t.target.name << "\", " << t.params.samplingRate << ", "
+            << t.taps.size() << ", " << t.target.name << "},\n";
     out << "    };\n"
            "    static_assert(sizeof tables / sizeof tables[0] == Count, \"one entry per table\");\n"
            "    for (const TFirTable& t : tables)\n"
@@ -163,7 +163,7 @@ std::string generatedSource(const std::vector<DesignedTable>& tables)
            "{\n"
            "    return {\n";
     for (const DesignedTable& t : tables)
-        out << "        TFirTableId::" << t.spec.name << ",\n";
+        out << "        TFirTableId::" << t.target.name << ",\n";
     out << "    };\n"
            "}\n";
     return out.str();
@@ -172,9 +172,9 @@ std::string generatedSource(const std::vector<DesignedTable>& tables)
 void printReport(const std::vector<DesignedTable>& tables)
 {
     for (const DesignedTable& t : tables) {
-        std::printf("%s (%d per second, %zu taps, %s)\n", t.spec.name, t.params.samplingRate, t.taps.size(),
+        std::printf("%s (%d per second, %zu taps, %s)\n", t.target.name, t.params.samplingRate, t.taps.size(),
                     isSymmetric(t.taps) ? "symmetric" : "not symmetric");
-        std::printf("  required: %s\n  design:   %s\n", t.spec.stated, shapeText(t.params).c_str());
+        std::printf("  required: %s\n  design:   %s\n", t.target.stated, shapeText(t.params).c_str());
         for (const std::string& line : measuredLines(t))
             std::printf("  measured: %s\n", line.c_str());
     }

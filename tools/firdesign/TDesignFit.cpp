@@ -16,23 +16,23 @@ double bandStep(const TResponseBand& band)
 
 } // namespace
 
-TWindowedSincParams TDesignFit::withParameters(const TFirDesignSpec& spec, double cutoffHz, double beta)
+TWindowedSincParams TDesignFit::withParameters(const TFirDesignTarget& target, double cutoffHz, double beta)
 {
-    TWindowedSincParams p = spec.start;
+    TWindowedSincParams p = target.start;
     p.cutoffHz = cutoffHz;
     p.beta = beta;
     return p;
 }
 
-double TDesignFit::cost(const TFirDesignSpec& spec, const TWindowedSincParams& params)
+double TDesignFit::cost(const TFirDesignTarget& target, const TWindowedSincParams& params)
 {
     const std::vector<double> taps = TWindowedSincDesign::coefficients(params);
     double total = 0.0;
-    for (const TResponsePoint& point : spec.points) {
+    for (const TResponsePoint& point : target.points) {
         const double miss = TMagnitudeResponse::at(taps, params.samplingRate, point.hz) - point.value;
         total += point.weight * miss * miss;
     }
-    for (const TResponseBand& band : spec.bands) {
+    for (const TResponseBand& band : target.bands) {
         const double step = bandStep(band);
         for (double f = band.fromHz; f <= band.toHz + 1e-9; f += step) {
             const double excess =
@@ -44,20 +44,20 @@ double TDesignFit::cost(const TFirDesignSpec& spec, const TWindowedSincParams& p
     return total;
 }
 
-double TDesignFit::costAt(const TFirDesignSpec& spec, double cutoffHz, double beta)
+double TDesignFit::costAt(const TFirDesignTarget& target, double cutoffHz, double beta)
 {
-    const double nyquist = spec.start.samplingRate / 2.0;
+    const double nyquist = target.start.samplingRate / 2.0;
     if (cutoffHz <= 0.0 || cutoffHz >= nyquist || beta < 0.0 || beta > 30.0)
         return 1e30;
-    return cost(spec, withParameters(spec, cutoffHz, beta));
+    return cost(target, withParameters(target, cutoffHz, beta));
 }
 
-TWindowedSincParams TDesignFit::fit(const TFirDesignSpec& spec)
+TWindowedSincParams TDesignFit::fit(const TFirDesignTarget& target)
 {
     using Vertex = std::array<double, 2>;
-    const Vertex start = {spec.start.cutoffHz, spec.start.beta};
+    const Vertex start = {target.start.cutoffHz, target.start.beta};
     Vertex best = start;
-    double bestCost = costAt(spec, start[0], start[1]);
+    double bestCost = costAt(target, start[0], start[1]);
 
     // A few restarts from the best point so far, with shrinking steps, get the
     // simplex out of shallow local dips.
@@ -67,7 +67,7 @@ TWindowedSincParams TDesignFit::fit(const TFirDesignSpec& spec)
                                          Vertex{best[0], best[1] + 2.0 * scale + 0.05}};
         std::array<double, 3> costs{};
         for (int i = 0; i < 3; ++i)
-            costs[size_t(i)] = costAt(spec, simplex[size_t(i)][0], simplex[size_t(i)][1]);
+            costs[size_t(i)] = costAt(target, simplex[size_t(i)][0], simplex[size_t(i)][1]);
 
         for (int iteration = 0; iteration < 400; ++iteration) {
             std::array<int, 3> order = {0, 1, 2};
@@ -83,19 +83,19 @@ TWindowedSincParams TDesignFit::fit(const TFirDesignSpec& spec)
                 return Vertex{centroid[0] + t * (hi[0] - centroid[0]), centroid[1] + t * (hi[1] - centroid[1])};
             };
             const Vertex reflected = along(-1.0);
-            const double reflectedCost = costAt(spec, reflected[0], reflected[1]);
+            const double reflectedCost = costAt(target, reflected[0], reflected[1]);
             Vertex replacement = reflected;
             double replacementCost = reflectedCost;
             if (reflectedCost < costs[size_t(order[0])]) {
                 const Vertex expanded = along(-2.0);
-                const double expandedCost = costAt(spec, expanded[0], expanded[1]);
+                const double expandedCost = costAt(target, expanded[0], expanded[1]);
                 if (expandedCost < reflectedCost) {
                     replacement = expanded;
                     replacementCost = expandedCost;
                 }
             } else if (reflectedCost >= costs[size_t(order[1])]) {
                 const Vertex contracted = along(0.5);
-                const double contractedCost = costAt(spec, contracted[0], contracted[1]);
+                const double contractedCost = costAt(target, contracted[0], contracted[1]);
                 if (contractedCost < costs[size_t(order[2])]) {
                     replacement = contracted;
                     replacementCost = contractedCost;
@@ -104,7 +104,7 @@ TWindowedSincParams TDesignFit::fit(const TFirDesignSpec& spec)
                     for (int k = 1; k < 3; ++k) {
                         Vertex& v = simplex[size_t(order[size_t(k)])];
                         v = {(v[0] + lo[0]) / 2.0, (v[1] + lo[1]) / 2.0};
-                        costs[size_t(order[size_t(k)])] = costAt(spec, v[0], v[1]);
+                        costs[size_t(order[size_t(k)])] = costAt(target, v[0], v[1]);
                     }
                     continue;
                 }
@@ -119,5 +119,5 @@ TWindowedSincParams TDesignFit::fit(const TFirDesignSpec& spec)
             }
         }
     }
-    return withParameters(spec, best[0], best[1]);
+    return withParameters(target, best[0], best[1]);
 }

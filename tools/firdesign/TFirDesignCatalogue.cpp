@@ -18,9 +18,9 @@ TWindowedSincParams shape(TFirShape s, int rate, int taps, double cutoffHz, doub
 
 // The narrow notch at 250 per second: stated as 0.43 at +-2 Hz and within 0.3 %
 // of 1 beyond +-5 Hz.
-TFirDesignSpec narrowNotch(const char* name, const char* stated, double centre, const char* sameAs = nullptr)
+TFirDesignTarget narrowNotch(const char* name, const char* stated, double centre, const char* sameAs = nullptr)
 {
-    TFirDesignSpec s;
+    TFirDesignTarget s;
     s.name = name;
     s.stated = stated;
     s.start = shape(TFirShape::Bandstop, 250, 109, 2.0, 7.0, centre);
@@ -34,10 +34,10 @@ TFirDesignSpec narrowNotch(const char* name, const char* stated, double centre, 
 
 // The notches at 500 and 1000 per second: a given depth at +-2 Hz and a given
 // overshoot at +-5 Hz.
-TFirDesignSpec overshootNotch(const char* name, const char* stated, int rate, int taps, double centre, double at2,
+TFirDesignTarget overshootNotch(const char* name, const char* stated, int rate, int taps, double centre, double at2,
                               double at5, const char* sameAs = nullptr)
 {
-    TFirDesignSpec s;
+    TFirDesignTarget s;
     s.name = name;
     s.stated = stated;
     s.start = shape(TFirShape::Bandstop, rate, taps, 2.0, 2.0, centre);
@@ -52,9 +52,9 @@ TFirDesignSpec overshootNotch(const char* name, const char* stated, int rate, in
 
 } // namespace
 
-std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
+std::vector<TFirDesignTarget> TFirDesignCatalogue::targets()
 {
-    std::vector<TFirDesignSpec> all;
+    std::vector<TFirDesignTarget> all;
 
     all.push_back(narrowNotch("Notch50At250", "band-stop, zero at 50 Hz, about 0.43 at 48 and 52 Hz, within 0.3 % of 1 "
                                               "outside 45-55 Hz",
@@ -70,7 +70,7 @@ std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
                                  "Notch50At1000"));
 
     {
-        TFirDesignSpec s;
+        TFirDesignTarget s;
         s.name = "Lowpass40At500";
         s.stated = "gentle lowpass, 0.70 at 40 Hz, 0.41 at 60 Hz, 0.014 at 100 Hz";
         s.start = shape(TFirShape::Lowpass, 500, 12, 50.0, 3.0);
@@ -78,7 +78,7 @@ std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
         all.push_back(s);
     }
     {
-        TFirDesignSpec s;
+        TFirDesignTarget s;
         s.name = "Lowpass40At1000";
         s.stated = "0.73 at 40 Hz, 0.45 at 60 Hz, 0.036 at 100 Hz";
         s.start = shape(TFirShape::Lowpass, 1000, 22, 50.0, 3.0);
@@ -86,7 +86,7 @@ std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
         all.push_back(s);
     }
     {
-        TFirDesignSpec s;
+        TFirDesignTarget s;
         s.name = "Lowpass25At500";
         s.stated = "0.70 at 25 Hz, 0.15 at 50 Hz, below 0.03 above 60 Hz";
         s.start = shape(TFirShape::Lowpass, 500, 19, 30.0, 3.0);
@@ -95,7 +95,7 @@ std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
         all.push_back(s);
     }
     {
-        TFirDesignSpec s;
+        TFirDesignTarget s;
         s.name = "Lowpass25At1000";
         s.stated = "0.72 at 25 Hz, 0.19 at 50 Hz; gain 1.01 at 0 Hz";
         s.start = shape(TFirShape::Lowpass, 1000, 34, 30.0, 3.0, 0.0, 1.01);
@@ -103,7 +103,7 @@ std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
         all.push_back(s);
     }
     {
-        TFirDesignSpec s;
+        TFirDesignTarget s;
         s.name = "LowpassAt250";
         s.stated = "flat to 35 Hz, 0.79 at 40 Hz, 0.21 at 45 Hz, zero from 50 Hz";
         s.start = shape(TFirShape::Lowpass, 250, 62, 42.5, 5.0);
@@ -112,7 +112,7 @@ std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
         all.push_back(s);
     }
     {
-        TFirDesignSpec s;
+        TFirDesignTarget s;
         s.name = "BaselineAt250";
         s.stated = "highpass, 0.28 at 0.5 Hz, 0.76 at 1 Hz, 1.0 from 5 Hz; not symmetric";
         s.start = shape(TFirShape::Highpass, 250, 382, 0.6, 3.0);
@@ -121,7 +121,7 @@ std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
         all.push_back(s);
     }
     {
-        TFirDesignSpec s;
+        TFirDesignTarget s;
         s.name = "BaselineAt500";
         s.stated = "highpass, 0.16 at 0.5 Hz, 0.51 at 1 Hz, 1.0 from 5 Hz";
         s.start = shape(TFirShape::Highpass, 500, 501, 0.8, 3.0);
@@ -130,7 +130,7 @@ std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
         all.push_back(s);
     }
     {
-        TFirDesignSpec s;
+        TFirDesignTarget s;
         s.name = "BaselineAt1000";
         s.stated = "highpass, 0.45 at 0.5 Hz, 1.07 at 1 Hz, ripple +-2 % above";
         s.start = shape(TFirShape::Highpass, 1000, 1355, 0.5, 0.5);
@@ -141,7 +141,7 @@ std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
         all.push_back(s);
     }
     {
-        TFirDesignSpec s;
+        TFirDesignTarget s;
         s.name = "InputHighpassAt500";
         s.stated = "highpass, 0.45 at 0.3 Hz, 0.83 at 0.5 Hz, 1.0 from 1 Hz";
         s.start = shape(TFirShape::Highpass, 500, 1501, 0.3, 3.0);
@@ -150,7 +150,7 @@ std::vector<TFirDesignSpec> TFirDesignCatalogue::specs()
         all.push_back(s);
     }
     {
-        TFirDesignSpec s;
+        TFirDesignTarget s;
         s.name = "DecimationAt1000";
         s.stated = "0.49 at 200 Hz, 0.03 at 250 Hz, flat to 125 Hz";
         s.start = shape(TFirShape::Lowpass, 1000, 29, 200.0, 5.0);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TFirDesignSpec.h"
+#include "TFirDesignTarget.h"
 
 #include <vector>
 
@@ -9,5 +9,5 @@
 class TFirDesignCatalogue
 {
 public:
-    static std::vector<TFirDesignSpec> specs();
+    static std::vector<TFirDesignTarget> targets();
 };

@@ -24,7 +24,7 @@ struct TResponseBand
 };
 
 // What one coefficient table must do, and where its design search starts.
-struct TFirDesignSpec
+struct TFirDesignTarget
 {
     const char* name = "";     // the table's identifier in the generated source
     const char* stated = "";   // the required response, in words

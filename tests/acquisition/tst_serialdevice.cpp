@@ -1,3 +1,4 @@
+#include "TestWait.h"
 #include "TAcqDriverListener.h"
 #include "THRSerialAcqDevice.h"
 #include "TLeadTable.h"
@@ -70,19 +71,6 @@ std::vector<std::vector<qint16>> collect(TAcqDevice& device, int frames, int tim
         out.push_back(frame);
     }
     return out;
-}
-
-// Waits up to timeoutMs for a condition, polling.
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(5);
-    }
-    return true;
 }
 
 QByteArray commandBytes(const QVector<TRecorderSimulator::Command>& commands)

@@ -1,3 +1,4 @@
+#include "TestWait.h"
 #include "TBeat.h"
 #include "TEcgSynthesizer.h"
 #include "TEquipmentFactory.h"
@@ -21,18 +22,6 @@
 namespace {
 
 constexpr int V5 = 10;
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
 
 // One lead of a noiseless synthesized recording, as codes.
 std::vector<double> synthesizedLead(const TEcgSynthesizer& synth, int lead, qint64 first, int count)

@@ -1,3 +1,4 @@
+#include "TestWait.h"
 #include "TKipnetFrame.h"
 #include "TKipnetTreadmill.h"
 #include "TKipnetTreadmillThread.h"
@@ -18,18 +19,6 @@ QByteArrayList frameTexts(const TTreadmillSimulator& treadmill)
     for (const auto& f : treadmill.frames())
         texts.append(f.bytes);
     return texts;
-}
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
 }
 
 QStringList logLines(const QString& path)

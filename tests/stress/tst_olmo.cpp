@@ -1,3 +1,4 @@
+#include "TestWait.h"
 #include "TErgometerSimulator.h"
 #include "TOlmoErgometer.h"
 #include "TOlmoErgometerThread.h"
@@ -11,18 +12,6 @@
 Q_DECLARE_METATYPE(TOlmoReplyReader::Result)
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
 
 QByteArrayList commandTexts(const TErgometerSimulator& ergometer)
 {

@@ -1,3 +1,4 @@
+#include "TestWait.h"
 #include "TKipnetTreadmill.h"
 #include "TLeadTable.h"
 #include "TOlmoErgometer.h"
@@ -67,18 +68,6 @@ private:
     QProcess m_process;
     QString m_output;
 };
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
 
 } // namespace
 

@@ -87,18 +87,14 @@ bool TChannelQuality::isClipped(const std::vector<double>& window, int resolutio
 bool TChannelQuality::isFlat(const std::vector<double>& window, int resolution) const
 {
     const int n = int(window.size());
-    const int taps = int(m_kernel.size());
+    const int taps = m_kernel.taps();
     if (n < taps)
         return true;
     const double span = resolution <= 12 ? std::ldexp(1.0, resolution) / 32.0 : std::ldexp(1.0, resolution) / 2048.0;
-    double max = -1e300;
-    double min = 1e300;
-    for (int i = 0; i + taps <= n; ++i) {
-        double sum = 0.0;
-        for (int k = 0; k < taps; ++k)
-            sum += m_kernel[size_t(k)] * window[size_t(i + k)];
-        max = std::max(max, sum);
-        min = std::min(min, sum);
-    }
+    std::vector<double> filtered(static_cast<size_t>(n - taps + 1));
+    m_kernel.apply(window.data(), int(filtered.size()), filtered.data());
+    const auto range = std::minmax_element(filtered.begin(), filtered.end());
+    const double max = *range.second;
+    const double min = *range.first;
     return max - min < span;
 }

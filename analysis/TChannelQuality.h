@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TFirKernel.h"
+
 #include <vector>
 
 // Whether a channel's signal around a beat can vote on it: not clipped at the
@@ -25,5 +27,5 @@ public:
 
 private:
     int m_rate;
-    std::vector<double> m_kernel;
+    TFirKernel m_kernel;
 };

@@ -1,6 +1,7 @@
 #include "TQrsChannelDetector.h"
 
 #include "TBeatPoint.h"
+#include "TMedian.h"
 #include "TQrsWavelets.h"
 #include "TSignalBuffer.h"
 
@@ -41,15 +42,6 @@ TQrsChannelDetector::TQrsChannelDetector(const TSignalBuffer* source, const TQrs
 {
 }
 
-double TQrsChannelDetector::median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    const size_t mid = values.size() / 2;
-    std::nth_element(values.begin(), values.begin() + long(mid), values.end());
-    return values[mid];
-}
-
 void TQrsChannelDetector::remember(std::vector<double>& history, double value)
 {
     history.push_back(value);
@@ -57,9 +49,9 @@ void TQrsChannelDetector::remember(std::vector<double>& history, double value)
         history.erase(history.begin());
 }
 
-double TQrsChannelDetector::typicalAmplitude() const { return median(m_amplitudes); }
-double TQrsChannelDetector::typicalStrength() const { return median(m_strengths); }
-double TQrsChannelDetector::typicalSlope() const { return median(m_slopes); }
+double TQrsChannelDetector::typicalAmplitude() const { return medianOf(m_amplitudes); }
+double TQrsChannelDetector::typicalStrength() const { return medianOf(m_strengths); }
+double TQrsChannelDetector::typicalSlope() const { return medianOf(m_slopes); }
 
 bool TQrsChannelDetector::swamped() const
 {
@@ -115,7 +107,7 @@ void TQrsChannelDetector::computeThresholds(int to)
     std::vector<double> magnitudes(static_cast<size_t>(n));
     for (int i = start; i < to; ++i)
         magnitudes[size_t(i - start)] = std::fabs(w(1, i));
-    m_noise = median(std::move(magnitudes));
+    m_noise = medianOf(std::move(magnitudes));
 }
 
 void TQrsChannelDetector::findLines(int from, int to, double factor)
@@ -304,8 +296,8 @@ void TQrsChannelDetector::walk(int to, std::deque<TQrsCandidate>& out)
         }
         const bool inSearchBack = s.searchedBack && pair.r < s.searchBackEnd;
         const double lowered = inSearchBack ? 0.7 : 1.0;
-        const double refAmplitude = s.learned ? median(m_amplitudes) : m_seedAmplitude;
-        const double refStrength = s.learned ? median(m_strengths) : m_seedStrength;
+        const double refAmplitude = s.learned ? medianOf(m_amplitudes) : m_seedAmplitude;
+        const double refStrength = s.learned ? medianOf(m_strengths) : m_seedStrength;
         if (pair.amplitude < lowered * AmplitudeGate * refAmplitude ||
             pair.strength < lowered * StrengthGate * refStrength || pair.slope < NoiseGate * m_noise) {
             ++i;

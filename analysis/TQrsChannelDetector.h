@@ -64,7 +64,6 @@ private:
 
     double w(int scale, int index) const { return m_w[scale][size_t(index - m_windowStart)]; }
     bool inWindow(int index) const { return index >= m_windowStart && index < m_windowEnd; }
-    static double median(std::vector<double> values);
     static void remember(std::vector<double>& history, double value);
 
     const TSignalBuffer* m_source;

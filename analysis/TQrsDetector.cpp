@@ -2,6 +2,7 @@
 
 #include "TBeatPoint.h"
 #include "TBeatSink.h"
+#include "TMedian.h"
 #include "TQrsDetectorListener.h"
 #include "TQrsWavelets.h"
 #include "TSignalBuffer.h"
@@ -28,14 +29,6 @@ constexpr double ConflictSeconds = 0.28;
 constexpr double AbsentStrength = 0.12;
 constexpr double QuietSurroundings = 1.5;
 constexpr double ReliabilityWeight = 0.1;
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Vote weight of a channel with the full lead table: limb leads little, the
 // lateral precordial leads, where a complex is clearest, most.
@@ -165,7 +158,7 @@ TQrsDetector::Fused TQrsDetector::gather(const std::vector<size_t>& skip, std::v
         beat.records[size_t(c)] = candidate.record;
         beat.strengths[size_t(c)] = candidate.strength;
     }
-    beat.r = int(median(positions));
+    beat.r = int(medianOf(positions));
     for (auto& record : beat.records)
         record.fields[0] = beat.r;
     return beat;
@@ -493,7 +486,7 @@ TBeat TQrsDetector::makeBeat(const Fused& beat, double rr, int beatClass) const
             out.setLeadValue(c, TBeat::Interval11, time(BeatPointQrsOnset) - time(BeatPointPOnset) + 0.1);
     }
     if (!durations.empty())
-        out.setValue(TBeat::Extra, median(durations));
+        out.setValue(TBeat::Extra, medianOf(durations));
     return out;
 }
 

@@ -14,6 +14,7 @@ TKipnetTreadmillThread::~TKipnetTreadmillThread()
 {
     requestInterruption();
     wait();
+    (void)m_runFinished.load(std::memory_order_acquire);
 }
 
 void TKipnetTreadmillThread::log(const QByteArray& text)
@@ -73,6 +74,11 @@ void TKipnetTreadmillThread::cycle()
 
 void TKipnetTreadmillThread::run()
 {
+    struct FinishedMark
+    {
+        std::atomic<bool>& finished;
+        ~FinishedMark() { finished.store(true, std::memory_order_release); }
+    } finishedMark{m_runFinished};
     m_log.setFileName(m_logPath);
     m_log.open(QIODevice::WriteOnly | QIODevice::Append);
     log("Thread start, device port = " + m_port.portName().toLocal8Bit() + "\n");

@@ -66,4 +66,8 @@ private:
     std::atomic<double> m_incline{Unset};
     std::atomic<double> m_workload{Unset};
     std::atomic<bool> m_goSent{false};
+    // Set as the last act of run(): QThread::wait() synchronises through Qt's
+    // own (uninstrumented) wait condition, so the destructor also acquires this,
+    // which makes the hand-back of the members visible to thread checkers.
+    std::atomic<bool> m_runFinished{false};
 };

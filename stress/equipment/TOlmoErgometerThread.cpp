@@ -12,6 +12,7 @@ TOlmoErgometerThread::~TOlmoErgometerThread()
 {
     requestInterruption();
     wait();
+    (void)m_runFinished.load(std::memory_order_acquire);
 }
 
 bool TOlmoErgometerThread::pause(int ms)
@@ -120,6 +121,11 @@ void TOlmoErgometerThread::cycle()
 
 void TOlmoErgometerThread::run()
 {
+    struct FinishedMark
+    {
+        std::atomic<bool>& finished;
+        ~FinishedMark() { finished.store(true, std::memory_order_release); }
+    } finishedMark{m_runFinished};
     while (!isInterruptionRequested()) {
         // Port failures are silent: the port is tried again after a pause.
         try {

@@ -66,4 +66,8 @@ private:
     std::atomic<int> m_target{0};
     std::atomic<int> m_commanded{0};
     std::atomic<bool> m_initialisationPending{true};
+    // Set as the last act of run(): QThread::wait() synchronises through Qt's
+    // own (uninstrumented) wait condition, so the destructor also acquires this,
+    // which makes the hand-back of the members visible to thread checkers.
+    std::atomic<bool> m_runFinished{false};
 };

@@ -32,6 +32,18 @@ std::vector<double> TChannelQuality::bandPass(int samplingRate)
         const double hamming = 0.54 - 0.46 * std::cos(2.0 * M_PI * n / (KernelLength - 1));
         h[size_t(n)] = ideal * hamming;
     }
+    // 48 taps truncate the 5 Hz edge's sinc well inside its main lobe, which
+    // leaves the kernel a fifth of its gain at 0 Hz: baseline drift would then
+    // count as signal. Taking the window's share of the tap sum out puts an exact
+    // zero at 0 Hz.
+    double tapSum = 0.0;
+    double windowSum = 0.0;
+    for (int n = 0; n < KernelLength; ++n) {
+        tapSum += h[size_t(n)];
+        windowSum += 0.54 - 0.46 * std::cos(2.0 * M_PI * n / (KernelLength - 1));
+    }
+    for (int n = 0; n < KernelLength; ++n)
+        h[size_t(n)] -= tapSum / windowSum * (0.54 - 0.46 * std::cos(2.0 * M_PI * n / (KernelLength - 1)));
     double re = 0.0;
     double im = 0.0;
     for (int n = 0; n < KernelLength; ++n) {

@@ -29,6 +29,10 @@ constexpr double ConflictSeconds = 0.28;
 constexpr double AbsentStrength = 0.12;
 constexpr double QuietSurroundings = 1.5;
 constexpr double ReliabilityWeight = 0.1;
+// A beat earlier than this share of the mean RR, and the beat after it, give no
+// interval to the RR mean (the ratio at which the rhythm checks call a beat
+// premature when the vote is weak).
+constexpr double EarlyRatio = 0.85;
 
 // Vote weight of a channel with the full lead table: limb leads little, the
 // lateral precordial leads, where a complex is clearest, most.
@@ -395,14 +399,22 @@ void TQrsDetector::accept(Fused& beat)
     }
 
     ++m_acceptedCount;
-    updateAverager(beatRR, beatClass == Normal);
+    // An early beat seen by every channel passes the rhythm checks as normal,
+    // yet neither its short interval nor the pause after it belongs to the
+    // rhythm: both would pull the heart rate away from the sinus rate.
+    const bool early = m_lastMeanRR > 0.0 && rr > 0.0 && rr < EarlyRatio * m_lastMeanRR;
+    updateAverager(beatRR, beatClass == Normal, !early && !m_lastWasEarly);
+    m_lastWasEarly = early;
+    // The detection rules go on with the mean of every normal interval, which
+    // follows an irregular rhythm; the heart rate is that of the rhythm alone.
     const double meanRR = m_averager.filledSlots() >= 5 ? m_averager.mean() : 0.0;
+    const double rhythmMeanRR = m_rhythmAverager.filledSlots() >= 5 ? m_rhythmAverager.mean() : 0.0;
 
     double windowStart = 0.0;
     double windowEnd = 0.0;
     beatWindow(beat, &windowStart, &windowEnd);
     TBeat out = makeBeat(beat, beatRR, beatClass);
-    out.setValue(TBeat::MeanRR, meanRR);
+    out.setValue(TBeat::MeanRR, rhythmMeanRR);
     out.setWindowStart(windowStart);
     out.setWindowLength(std::max(0.0, windowEnd - windowStart));
 
@@ -411,6 +423,7 @@ void TQrsDetector::accept(Fused& beat)
     m_lastBeatTime = t;
     m_lastRR = beatRR;
     m_lastMeanRR = meanRR;
+    m_lastRhythmMeanRR = rhythmMeanRR;
     if (beatClass == Normal || m_acceptedCount == 1) {
         emitBeat(out, beat.records);
     } else {
@@ -421,26 +434,30 @@ void TQrsDetector::accept(Fused& beat)
     }
 }
 
-void TQrsDetector::updateAverager(double rr, bool normal)
+void TQrsDetector::updateAverager(double rr, bool normal, bool rhythm)
 {
     // A premature beat's short interval is not part of the rhythm's mean.
     if (!normal)
         return;
+    const auto push = [&] {
+        m_averager.push(rr);
+        if (rhythm)
+            m_rhythmAverager.push(rr);
+        m_countAtAveragerUpdate = m_acceptedCount;
+    };
     const bool stale = m_acceptedCount - m_countAtAveragerUpdate > 3;
     if (m_acceptedCount < 8 || stale) {
-        if (stale && m_acceptedCount >= 8)
+        if (stale && m_acceptedCount >= 8) {
             m_averager.clear();
-        if (rr > 0.0 && rr < 2.0) {
-            m_averager.push(rr);
-            m_countAtAveragerUpdate = m_acceptedCount;
+            m_rhythmAverager.clear();
         }
+        if (rr > 0.0 && rr < 2.0)
+            push();
         return;
     }
     const double mean = m_averager.mean();
-    if (rr > 0.7 * mean && rr < 1.4 * mean && rr < 2.0) {
-        m_averager.push(rr);
-        m_countAtAveragerUpdate = m_acceptedCount;
-    }
+    if (rr > 0.7 * mean && rr < 1.4 * mean && rr < 2.0)
+        push();
 }
 
 TBeat TQrsDetector::makeBeat(const Fused& beat, double rr, int beatClass) const

@@ -56,8 +56,9 @@ public:
     int acceptedCount() const { return m_acceptedCount; }
     int emittedCount() const { return m_emittedCount; }
     // Mean RR of the last emitted beat (0.0 while not yet known).
-    double meanRR() const { return m_lastMeanRR; }
-    const TRRAverager& rrAverager() const { return m_averager; }
+    // The rhythm's mean RR at the last beat (0.0 until it has five intervals).
+    double meanRR() const { return m_lastRhythmMeanRR; }
+    const TRRAverager& rrAverager() const { return m_rhythmAverager; }
     TSignalBuffer* source() const { return m_source; }
     int channelCount() const { return int(m_channels.size()); }
 
@@ -84,7 +85,7 @@ private:
     double voteRatio(const Fused& beat, int* usable) const;
     void beatWindow(const Fused& beat, double* start, double* end) const;
     TBeat makeBeat(const Fused& beat, double rr, int beatClass) const;
-    void updateAverager(double rr, bool normal);
+    void updateAverager(double rr, bool normal, bool rhythm);
     void emitBeat(TBeat beat, const std::vector<TBeatRecord>& records);
 
     TSignalBuffer* m_source;
@@ -106,13 +107,17 @@ private:
     bool m_hasLastBeat = false;
     double m_lastBeatTime = 0.0;
     double m_lastRR = 0.0;       // RR of the last accepted beat
-    double m_lastMeanRR = 0.0;   // mean RR carried by the last accepted beat
+    double m_lastMeanRR = 0.0;   // mean of the normal intervals at the last accepted beat, for the rules
+    double m_lastRhythmMeanRR = 0.0; // the same without early beats and their pauses, carried by the beat
     double m_beforeHeldTime = 0.0;
     bool m_hasHeld = false;
+    // The last beat came early against the mean RR (premature or not by the vote).
+    bool m_lastWasEarly = false;
     TBeat m_heldBeat;
     std::vector<TBeatRecord> m_heldRecords;
     bool m_blanking = false;
     TRRAverager m_averager;
+    TRRAverager m_rhythmAverager;
     int m_countAtAveragerUpdate = 0;
 
     TBeatSink* m_sink = nullptr;

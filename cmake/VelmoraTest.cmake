@@ -7,7 +7,7 @@ set(VELMORA_TEST_ENVIRONMENT
   "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
   # Qt is not built with the sanitizer: its own interceptor calls are not checked
   # (its locking is invisible to TSan), the program's code is.
-  "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1"
+  "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=${CMAKE_SOURCE_DIR}/tests/tsan.supp"
   "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp"
   "VELMORA_SHARED_DIR=${CMAKE_SOURCE_DIR}/../shared")
 

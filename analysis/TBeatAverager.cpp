@@ -148,13 +148,18 @@ bool TBeatAverager::recompute()
 
     std::vector<const TBeat*> qualifying;
     double rrSum = 0.0;
-    for (const TBeat& b : m_beats) {
+    for (size_t i = 0; i < m_beats.size(); ++i) {
+        const TBeat& b = m_beats[i];
         const double rr = b.value(TBeat::RR);
         const double mean = b.value(TBeat::MeanRR);
         if (!detected(b, m_referenceChannel) || !b.hasValue(TBeat::RR) || !(rr > 0.2 && rr < 2.0) || !(mean > 0.0))
             continue;
         const double ratio = rr / mean;
         if (!(ratio > 0.85 && ratio < 1.2))
+            continue;
+        // A regular beat followed by an early one carries that beat's QRS in its
+        // own ST segment or T wave, and would print it into the average.
+        if (i + 1 < m_beats.size() && m_beats[i + 1].time() - b.time() < 0.85 * mean)
             continue;
         qualifying.push_back(&b);
         rrSum += rr;

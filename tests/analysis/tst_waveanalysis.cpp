@@ -79,6 +79,7 @@ private slots:
     void rrAveragerMeanBeforeWrite();
     void irregularBeatsStayOutOfTheAverage_data();
     void irregularBeatsStayOutOfTheAverage();
+    void beatBeforeAnEarlyBeatStaysOutOfTheAverage();
     void referenceChannelHasMostBeats();
     void averageIsAlignedAndMeanRemoved();
     void windowDropsOldBeats();
@@ -133,6 +134,21 @@ void TestWaveAnalysis::irregularBeatsStayOutOfTheAverage()
     averager.addBeat(plainBeat(&buffer, 5.0, rr, meanRR, {0, 1}));
     QCOMPARE(averager.beatCount(), averaged ? 1 : 0);
     QCOMPARE(averager.meanRR(), averaged ? rr : 0.0);
+}
+
+void TestWaveAnalysis::beatBeforeAnEarlyBeatStaysOutOfTheAverage()
+{
+    TIntSignalBuffer buffer(4096, 10000, 2, 500);
+    TBeatAverager averager(&buffer, 20.0);
+    averager.addBeat(plainBeat(&buffer, 5.0, 0.6, 0.6, {0, 1}));
+    averager.addBeat(plainBeat(&buffer, 5.6, 0.6, 0.6, {0, 1}));
+    QCOMPARE(averager.beatCount(), 2);
+    // An early beat 0.37 s after the last one: that one leaves the average, the
+    // early beat itself never enters it.
+    averager.addBeat(plainBeat(&buffer, 5.97, 0.37, 0.6, {0, 1}));
+    QCOMPARE(averager.beatCount(), 1);
+    averager.addBeat(plainBeat(&buffer, 6.6, 0.63, 0.6, {0, 1}));
+    QCOMPARE(averager.beatCount(), 2);
 }
 
 void TestWaveAnalysis::referenceChannelHasMostBeats()

@@ -12,6 +12,7 @@ class TestBeatAccuracy : public QObject
 private slots:
     void averageBeatWavePoints_data();
     void averageBeatWavePoints();
+    void prematureVentricularBeats_data();
     void prematureVentricularBeats();
 };
 
@@ -55,12 +56,21 @@ void TestBeatAccuracy::averageBeatWavePoints()
     QVERIFY2(std::fabs(r.qrsOnsetMs) <= 10.0, qPrintable(QString::number(r.qrsOnsetMs)));
 }
 
+void TestBeatAccuracy::prematureVentricularBeats_data()
+{
+    QTest::addColumn<double>("bpm");
+    QTest::newRow("90") << 90.0;
+    // The early beat falls into the T wave of the beat before it.
+    QTest::newRow("160") << 160.0;
+}
+
 void TestBeatAccuracy::prematureVentricularBeats()
 {
+    QFETCH(double, bpm);
     TSynthParams p;
     p.seed = 5;
     p.durationSeconds = 26.0;
-    p.heartRateStart = p.heartRateEnd = 90.0;
+    p.heartRateStart = p.heartRateEnd = bpm;
     p.sinusArrhythmia = 0.0;
     p.pvcEvery = 7;
     p.muscleNoiseUv = 0.0;
@@ -69,7 +79,10 @@ void TestBeatAccuracy::prematureVentricularBeats()
     QCOMPARE(r.detectedBeats, r.matchedBeats);
     // The average beat is still the sinus beat's.
     QVERIFY2(std::fabs(r.pOnsetMs) <= 10.0, qPrintable(QString::number(r.pOnsetMs)));
+    if (bpm == 160.0)
+        QEXPECT_FAIL("", "QRS end of this record's average is found 16 ms early", Continue);
     QVERIFY2(std::fabs(r.qrsEndMs) <= 10.0, qPrintable(QString::number(r.qrsEndMs)));
+    QVERIFY2(std::fabs(r.tEndMs) <= 25.0, qPrintable(QString::number(r.tEndMs)));
     QEXPECT_FAIL("", "a premature beat seen by every channel passes the rhythm rule as regular", Continue);
     QCOMPARE(r.ventricularAsRegular, 0);
     // Neither the early interval nor the pause after it reaches the heart rate.

@@ -15,5 +15,6 @@ enum TBeatPoint
     BeatPointTEnd = 8,
     BeatPointFirstMark = 9,  // the modulus maxima pair the R lies between
     BeatPointSecondMark = 10,
-    BeatPointOwnR = 11       // the channel's own R before fusion moved field 0
+    BeatPointOwnR = 11,      // the channel's own R before fusion moved field 0
+    BeatPointFiducial = 12   // the centre of the complex's slope energy, where beats are aligned
 };

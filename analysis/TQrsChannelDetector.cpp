@@ -31,6 +31,9 @@ constexpr int HistoryLength = 8;
 // scan and the search back behind it.
 constexpr double WindowSeconds = 6.0;
 constexpr double ThresholdSeconds = 4.0;
+// Half width of the window over which the fiducial point centres the slope energy:
+// wider than half a canine QRS, narrower than the ST segment.
+constexpr double FiducialHalfWidth = 0.05;
 
 int sign(double v) { return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0); }
 
@@ -172,6 +175,36 @@ std::vector<TQrsChannelDetector::Mark> TQrsChannelDetector::collectMarks(int fro
 }
 
 void TQrsChannelDetector::erase(int position) { m_state.markAt(position) = 0; }
+
+int TQrsChannelDetector::fiducial(int r) const
+{
+    // The R position jumps between R and S from beat to beat where the two are of
+    // a size (the zero crossing at the larger deflection wins), and beats aligned
+    // on it average into a smeared complex whose onset comes early and whose end
+    // comes late. The centre of the complex's slope energy (the squared scale-2^2
+    // transform) moves with the complex only: found as the fixed point of the
+    // centroid over a window centred on it, starting at R.
+    const int half = std::max(2, int(std::lround(FiducialHalfWidth * m_state.rate)));
+    double centre = r;
+    for (int iteration = 0; iteration < 8; ++iteration) {
+        const int c = int(std::lround(centre));
+        double energy = 0.0;
+        double moment = 0.0;
+        for (int i = std::max(m_windowStart, c - half); i <= std::min(m_windowEnd - 1, c + half); ++i) {
+            const double e = w(1, i) * w(1, i);
+            energy += e;
+            moment += e * i;
+        }
+        if (energy <= 0.0)
+            break;
+        const double next = moment / energy;
+        const bool settled = std::fabs(next - centre) < 0.5;
+        centre = next;
+        if (settled)
+            break;
+    }
+    return int(std::lround(centre));
+}
 
 TQrsChannelDetector::Pair TQrsChannelDetector::measurePair(const Mark& a, const Mark& b) const
 {
@@ -340,6 +373,7 @@ void TQrsChannelDetector::accept(const Mark& a, const Mark& b, const Pair& pair,
     TQrsCandidate candidate;
     candidate.record.fields[BeatPointR] = pair.r;
     candidate.record.fields[BeatPointOwnR] = pair.r;
+    candidate.record.fields[BeatPointFiducial] = fiducial(pair.r);
     candidate.record.fields[BeatPointFirstMark] = a.position;
     candidate.record.fields[BeatPointSecondMark] = b.position;
     candidate.record.flags[1] = 1;

@@ -61,6 +61,7 @@ private:
     void walk(int to, std::deque<TQrsCandidate>& out);
     void accept(const Mark& a, const Mark& b, const Pair& pair, std::deque<TQrsCandidate>& out);
     void erase(int position);
+    int fiducial(int r) const;
 
     double w(int scale, int index) const { return m_w[scale][size_t(index - m_windowStart)]; }
     bool inWindow(int index) const { return index >= m_windowStart && index < m_windowEnd; }

@@ -473,7 +473,10 @@ TBeat TQrsDetector::makeBeat(const Fused& beat, double rr, int beatClass) const
     const int leads = std::min(int(beat.records.size()), out.leadCount());
     for (int c = 0; c < leads; ++c) {
         const TBeatRecord& record = beat.records[size_t(c)];
-        out.setLeadValue(c, TBeat::Fiducial, t);
+        // A detecting lead is aligned on its own complex; the others on the fused R.
+        out.setLeadValue(c, TBeat::Fiducial,
+                         record.detected() && record.hasField(BeatPointFiducial) ? record.fields[BeatPointFiducial] / rate
+                                                                                  : t);
         out.setLeadValue(c, TBeat::DetectionFlag, record.detected() ? 1.0 : 0.0);
         out.setLeadValue(c, TBeat::Flag7, record.flags[0]);
         out.setLeadValue(c, TBeat::Flag8, record.flags[2]);

@@ -7,7 +7,7 @@ namespace TSmoothingKernels {
 
 const std::vector<double>& waveKernel()
 {
-    static const std::vector<double> k = {1.0 / 16, 4.0 / 16, 6.0 / 16, 4.0 / 16, 1.0 / 16};
+    static const std::vector<double> k = {0.25, 0.5, 0.25};
     return k;
 }
 

@@ -6,9 +6,10 @@
 // 250 samples per second. Both have unit gain at 0 Hz.
 namespace TSmoothingKernels {
 
-// Binomial 1-4-6-4-1 / 16: -3 dB at about 33 Hz, zero at 125 Hz. Takes the
-// residual muscle noise off the QRS end and the T wave without moving slopes
-// that last 10 ms or more.
+// Binomial 1-2-1 / 4: -3 dB at about 45 Hz, zero at 125 Hz. Takes the residual
+// muscle noise off the QRS end and the T wave. A wider kernel spreads the end of
+// the S wave over the flat ST segment, and the QRS end, the first flat point, is
+// found one or two samples late.
 const std::vector<double>& waveKernel();
 
 // Nine-tap Hann window (sin^2, normalised): -3 dB at about 13 Hz. The P wave

@@ -32,14 +32,26 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     parser.addOption({"seeds", "recordings per row (default 6)", "N", "6"});
     parser.addOption({"duration", "seconds per recording (default 40)", "S", "40"});
+    parser.addOption({"rates", "heart rates of the rows, comma separated (default 60,90,120,160,200)", "LIST",
+                      "60,90,120,160,200"});
     parser.process(app);
+    QList<double> rates;
+    for (const QString& item : parser.value("rates").split(',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const double bpm = item.trimmed().toDouble(&ok);
+        if (!ok || bpm < 20.0 || bpm > 300.0) {
+            std::fprintf(stderr, "beat-accuracy: not a heart rate: %s\n", qPrintable(item));
+            return 2;
+        }
+        rates.append(bpm);
+    }
     const int seeds = std::max(1, parser.value("seeds").toInt());
     const double duration = std::max(25.0, parser.value("duration").toDouble());
 
     std::printf("%-5s %-6s %-4s %-14s %-14s %-14s %-14s %-13s %s\n", "bpm", "noise", "pvc", "P onset ms",
                 "QRS onset ms", "QRS end ms", "T end ms", "HR error bpm", "missed/extra beats, PVC as regular");
     for (const bool noisy : {false, true}) {
-        for (const double bpm : {60.0, 90.0, 120.0, 160.0, 200.0}) {
+        for (const double bpm : rates) {
             for (const int pvc : {0, 7}) {
                 if (pvc && bpm != 90.0 && bpm != 160.0)
                     continue;

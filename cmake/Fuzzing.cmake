@@ -9,3 +9,34 @@ if(VELMORA_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# velmora_add_fuzz_target(<name> SOURCES <files...> LIBS <targets...> [SECONDS <s>])
+# With VELMORA_FUZZ the target is a libFuzzer executable. Otherwise (gcc) it links
+# the random-mutation driver of tests/fuzz and runs as a CTest test: briefly in the
+# plain build, for SECONDS (default 45) in the sanitizer builds. VELMORA_FUZZ_SECONDS
+# in the environment overrides the time when run by hand.
+function(velmora_add_fuzz_target name)
+  cmake_parse_arguments(F "" "SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(VELMORA_FUZZ)
+    add_executable(${name} ${F_SOURCES})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ${F_LIBS})
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fuzz/TMutationDriver.cpp)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/fuzz)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  if(NOT F_SECONDS)
+    set(F_SECONDS 45)
+  endif()
+  if(VELMORA_SANITIZE STREQUAL "")
+    set(F_SECONDS 3)
+  endif()
+  math(EXPR timeout "${F_SECONDS} * 3 + 60")
+  add_test(NAME ${name} COMMAND ${name} --seconds ${F_SECONDS})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "${VELMORA_TEST_ENVIRONMENT}"
+    TIMEOUT ${timeout}
+    LABELS fuzz
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()

@@ -3,8 +3,12 @@
 #include "TBeatSink.h"
 #include "TChannelQuality.h"
 #include "TEcgSynthesizer.h"
+#include "TQrsChannelDetector.h"
 #include "TQrsDetector.h"
+#include "TQrsWavelets.h"
 #include "TRingSignalBuffer.h"
+#include "TSynthesizedPlayback.h"
+#include "TestSignals.h"
 
 #include <QtTest>
 
@@ -55,21 +59,11 @@ struct Detected
 
 std::vector<Detected> detect(const TSynthParams& p)
 {
-    const TEcgSynthesizer synth(p);
-    const int channels = TEcgSynthesizer::LeadCount;
-    TIntSignalBuffer raw(4096, TAnalysisPath::RingSamples, channels, p.samplingRate);
-    raw.setGain(-p.gainMv, p.gainMv);
-    TAnalysisPath path(&raw);
+    TSynthesizedPlayback playback(p);
     CollectingSink sink;
-    path.detector().setSink(&sink);
-    std::vector<qint16> block(51 * channels);
-    for (qint64 start = 0; start < synth.frameCount(); start += 51) {
-        const int n = int(std::min<qint64>(51, synth.frameCount() - start));
-        synth.render(start, n, block.data());
-        raw.append(block.data(), n * channels * int(sizeof(qint16)));
-        path.process(true);
-    }
-    path.finish();
+    playback.path().detector().setSink(&sink);
+    playback.play();
+    const int channels = TEcgSynthesizer::LeadCount;
     std::vector<Detected> out;
     for (const TBeat& b : sink.beats) {
         Detected d{b.time(), b.value(TBeat::RR), b.value(TBeat::MeanRR), {}};
@@ -78,6 +72,98 @@ std::vector<Detected> detect(const TSynthParams& p)
         out.push_back(d);
     }
     return out;
+}
+
+// A QRS-like deflection (Gaussian, 10 ms wide) of the given height centred at t seconds.
+double qrs(double height, double t, double at)
+{
+    const double d = t - at;
+    return height * std::exp(-d * d / (2 * 0.010 * 0.010));
+}
+
+// Channels that never show a complex yet are not flat: a slow sine, whose
+// opposite slopes lie too far apart to pair.
+double silent(int channel, int i) { return 600.0 * std::sin(2 * M_PI * 2.0 * i / Rate + channel); }
+
+// A heartbeat of the test rhythms: its time and in which channels it shows.
+struct TestBeat
+{
+    double time;
+    double height; // of the complex, in codes
+    bool inAll;    // false: only in the channels that carry every beat
+};
+
+// Regular beats every rr seconds from 0.5 s to the end, with the given
+// replacements: (index of the beat, its new time, its height, shown in all).
+std::vector<TestBeat> rhythm(double rr, double seconds)
+{
+    std::vector<TestBeat> beats;
+    for (double t = 0.5; t < seconds - 0.5; t += rr)
+        beats.push_back({t, 1000.0, true});
+    return beats;
+}
+
+// Signal of channel c at sample i: the beats, in channels below `everyBeat`
+// all of them, in channels below `someBeats` those shown in all, and the
+// silent sine in the rest.
+double beatSignal(const std::vector<TestBeat>& beats, int everyBeat, int someBeats, int c, int i)
+{
+    if (c >= someBeats)
+        return silent(c, i);
+    const double t = double(i) / Rate;
+    double v = 0.0;
+    for (const TestBeat& b : beats)
+        if (std::fabs(b.time - t) < 0.1 && (c < everyBeat || b.inAll))
+            v += qrs(b.height, t, b.time);
+    return v;
+}
+
+class TimedSink : public TBeatSink
+{
+public:
+    explicit TimedSink(const TQrsDetector* detector) : m_detector(detector) {}
+    struct Stored
+    {
+        double time;
+        double rr;
+        double meanRR;
+        int beatClass;
+        double searchedUpTo; // how far the detector had searched when the beat came out
+    };
+    std::vector<Stored> beats;
+    void storeBeat(const TBeat& b, const TBeatRecord*, int) override
+    {
+        beats.push_back({b.time(), b.value(TBeat::RR), b.value(TBeat::MeanRR), b.beatClass(),
+                         m_detector->processedTime()});
+    }
+
+private:
+    const TQrsDetector* m_detector;
+};
+
+// Runs the detector over channels of value(c, i) at 250 per second, fed in blocks of 0.1 s.
+std::vector<TimedSink::Stored> runDetector(int channels, double seconds, const std::function<double(int, int)>& value)
+{
+    auto buffer = TestSignals::intBuffer(channels, Rate);
+    TQrsDetector detector(buffer.get(), 0.0, 0.0);
+    TimedSink sink(&detector);
+    detector.setSink(&sink);
+    const int total = int(seconds * Rate);
+    for (int done = 0; done < total; done += Rate / 10) {
+        TestSignals::appendSignal(*buffer, std::min(Rate / 10, total - done), value);
+        detector.process();
+    }
+    detector.finish();
+    return sink.beats;
+}
+
+// The index of the stored beat within 30 ms of t, or -1.
+int storedAt(const std::vector<TimedSink::Stored>& beats, double t)
+{
+    for (size_t k = 0; k < beats.size(); ++k)
+        if (std::fabs(beats[k].time - t) < 0.03)
+            return int(k);
+    return -1;
 }
 
 } // namespace
@@ -92,6 +178,14 @@ private slots:
     void leadWithoutContactTakesNoPart();
     void meanRRZeroUntilFiveIntervals();
     void flatRecordingHasNoBeats();
+    void secondDetectionOfOneComplex_data();
+    void secondDetectionOfOneComplex();
+    void searchBackAfterLongInterval_data();
+    void searchBackAfterLongInterval();
+    void weightedVote_data();
+    void weightedVote();
+    void prematureBeatHeldBack_data();
+    void prematureBeatHeldBack();
 };
 
 void TestQrsDetector::channelQuality_data()
@@ -171,6 +265,180 @@ void TestQrsDetector::flatRecordingHasNoBeats()
     }
     path.finish();
     QVERIFY(sink.beats.empty());
+}
+
+void TestQrsDetector::secondDetectionOfOneComplex_data()
+{
+    QTest::addColumn<double>("echoDelay");
+    QTest::addColumn<bool>("second");
+    // A complex followed by a like one this much later: within 75 ms it is
+    // the same complex seen twice, later a beat of its own (here at 150 ms,
+    // which only the rhythm rules further on may reject).
+    QTest::newRow("60 ms apart") << 0.060 << false;
+    QTest::newRow("70 ms apart") << 0.070 << false;
+    QTest::newRow("150 ms apart") << 0.150 << true;
+}
+
+void TestQrsDetector::secondDetectionOfOneComplex()
+{
+    QFETCH(double, echoDelay);
+    QFETCH(bool, second);
+    auto buffer = TestSignals::intBuffer(1, Rate);
+    const std::vector<TestBeat> beats = rhythm(0.8, 12.0);
+    TestSignals::appendSignal(*buffer, 12 * Rate, [&](int, int i) {
+        const double t = double(i) / Rate;
+        double v = 0.0;
+        for (const TestBeat& b : beats)
+            v += qrs(1000.0, t, b.time) + (b.time > 4.0 ? qrs(1000.0, t, b.time + echoDelay) : 0.0);
+        return v;
+    });
+    TQrsWavelets wavelets(buffer.get());
+    wavelets.process();
+    TQrsChannelDetector channel(buffer.get(), &wavelets, 0);
+    std::deque<TQrsCandidate> found;
+    for (int from = 0; from < 11 * Rate; from += Rate)
+        channel.detect(from, from + Rate, found);
+    int echoes = 0;
+    int complexes = 0;
+    for (const TQrsCandidate& c : found) {
+        const double t = double(c.record.rPosition()) / Rate;
+        for (const TestBeat& b : beats) {
+            if (std::fabs(t - b.time) < 0.02)
+                ++complexes;
+            else if (std::fabs(t - b.time - echoDelay) < 0.02)
+                ++echoes;
+        }
+    }
+    QCOMPARE(complexes, int(found.size()) - echoes);
+    QVERIFY2(complexes >= 12, qPrintable(QString::number(complexes)));
+    if (second)
+        QVERIFY(echoes > 0);
+    else
+        QCOMPARE(echoes, 0);
+}
+
+void TestQrsDetector::searchBackAfterLongInterval_data()
+{
+    QTest::addColumn<double>("height");
+    QTest::addColumn<bool>("found");
+    // Beats every 0.8 s; at 6.1 s a small complex 0.6 s after the last beat, and
+    // the next one 0.6 s later: 1.5 times the mean RR after the last found beat.
+    // A fifth of the usual height passes only the thresholds lowered to 70 %.
+    QTest::newRow("a fifth: found looking back") << 200.0 << true;
+    QTest::newRow("a tenth: noise even then") << 100.0 << false;
+    QTest::newRow("full height: found at once") << 1000.0 << true;
+}
+
+void TestQrsDetector::searchBackAfterLongInterval()
+{
+    QFETCH(double, height);
+    QFETCH(bool, found);
+    std::vector<TestBeat> beats;
+    for (double t = 0.5; t < 5.8; t += 0.8)
+        beats.push_back({t, 1000.0, true});
+    const double last = beats.back().time; // 5.3 s
+    beats.push_back({last + 0.6, height, true});
+    for (double t = last + 1.2; t < 11.0; t += 0.8)
+        beats.push_back({t, 1000.0, true});
+    const auto stored = runDetector(1, 12.0, [&](int c, int i) { return beatSignal(beats, 1, 1, c, i); });
+    const int small = storedAt(stored, last + 0.6);
+    const int next = storedAt(stored, last + 1.2);
+    QVERIFY(next >= 0);
+    QCOMPARE(small >= 0, found);
+    if (found)
+        QCOMPARE(small, next - 1); // reported before the beat that ended the long interval
+    QCOMPARE(int(stored.size()), int(beats.size()) - (found ? 0 : 1));
+}
+
+void TestQrsDetector::weightedVote_data()
+{
+    QTest::addColumn<QVector<int>>("detecting");
+    QTest::addColumn<bool>("accepted");
+    // Twelve usable channels in the order of the lead table: weight 1 for the
+    // limb leads, 5 for V1 to V3, 10 for V4 to V6 (51 in all); 30 % must agree.
+    QTest::newRow("V4 to V6 (30 of 51)") << QVector<int>{9, 10, 11} << true;
+    QTest::newRow("limb leads only (6 of 51)") << QVector<int>{0, 1, 2, 3, 4, 5} << false;
+    QTest::newRow("V1 to V3 (15 of 51)") << QVector<int>{6, 7, 8} << false;
+    QTest::newRow("V1 to V3 and lead I (16 of 51)") << QVector<int>{0, 6, 7, 8} << true;
+}
+
+void TestQrsDetector::weightedVote()
+{
+    QFETCH(QVector<int>, detecting);
+    QFETCH(bool, accepted);
+    const std::vector<TestBeat> beats = rhythm(0.8, 12.0);
+    const auto stored = runDetector(12, 12.0, [&](int c, int i) {
+        return detecting.contains(c) ? beatSignal(beats, 1, 1, 0, i) : silent(c, i);
+    });
+    if (accepted)
+        QVERIFY2(int(stored.size()) >= int(beats.size()) - 1,
+                 qPrintable(QString("%1 of %2").arg(stored.size()).arg(beats.size())));
+    else
+        QCOMPARE(int(stored.size()), 0);
+}
+
+void TestQrsDetector::prematureBeatHeldBack_data()
+{
+    QTest::addColumn<int>("everyBeat");   // channels that show every beat
+    QTest::addColumn<int>("someBeats");   // ... and those that miss the early one
+    QTest::addColumn<int>("channels");    // the rest are silent but usable
+    QTest::addColumn<double>("earliness"); // RR of the early beat / the mean
+    QTest::addColumn<int>("outcome");      // 0 rejected, 1 normal, 2 premature
+    QTest::newRow("vote 0.5, RR 0.7 x mean") << 2 << 4 << 4 << 0.7 << 2;
+    QTest::newRow("vote 0.5 by silent leads, RR 0.7 x mean") << 2 << 2 << 4 << 0.7 << 2;
+    QTest::newRow("vote 0.5, RR 0.45 x mean") << 2 << 4 << 4 << 0.45 << 0;
+    QTest::newRow("weak vote 1/3, RR 0.7 x mean") << 2 << 2 << 6 << 0.7 << 2;
+    QTest::newRow("weak vote 1/3, RR 0.8 x mean") << 2 << 2 << 6 << 0.8 << 2;
+    QTest::newRow("weak vote 1/3, RR 0.55 x mean") << 2 << 2 << 6 << 0.55 << 0;
+    QTest::newRow("every channel, RR 0.7 x mean") << 4 << 4 << 4 << 0.7 << 1;
+}
+
+void TestQrsDetector::prematureBeatHeldBack()
+{
+    QFETCH(int, everyBeat);
+    QFETCH(int, someBeats);
+    QFETCH(int, channels);
+    QFETCH(double, earliness);
+    QFETCH(int, outcome);
+    const double rr = 0.8;
+    std::vector<TestBeat> beats;
+    for (double t = 0.5; t < 8.0; t += rr)
+        beats.push_back({t, 1000.0, true});
+    const double before = beats.back().time;
+    const double early = before + earliness * rr;
+    beats.push_back({early, 1000.0, false});
+    // A full compensatory pause: the next beat on the sinus rhythm.
+    for (double t = before + 2 * rr; t < 14.0; t += rr)
+        beats.push_back({t, 1000.0, true});
+    const auto stored =
+        runDetector(channels, 15.0, [&](int c, int i) { return beatSignal(beats, everyBeat, someBeats, c, i); });
+
+    const int e = storedAt(stored, early);
+    const int next = storedAt(stored, before + 2 * rr);
+    QVERIFY(next >= 0 && storedAt(stored, before) >= 0);
+    if (outcome == 0) {
+        QCOMPARE(e, -1);
+        QCOMPARE(int(stored.size()), int(beats.size()) - 1);
+        return;
+    }
+    QVERIFY(e >= 0);
+    QCOMPARE(e, next - 1);
+    QCOMPARE(stored[size_t(e)].beatClass, outcome == 2 ? int(TQrsDetector::Premature) : int(TQrsDetector::Normal));
+    if (outcome == 2) {
+        // Held back until the next beat decided: both came out together.
+        QCOMPARE(stored[size_t(e)].searchedUpTo, stored[size_t(next)].searchedUpTo);
+        // After a pause more than 1.7 times the early interval, the next beat's
+        // interval counts from the beat before the early one.
+        const double q = (2.0 - earliness) / earliness;
+        const double expected = q > 1.7 ? 2 * rr : (2.0 - earliness) * rr;
+        QVERIFY2(std::fabs(stored[size_t(next)].rr - expected) < 0.02,
+                 qPrintable(QString::number(stored[size_t(next)].rr)));
+    } else {
+        QVERIFY(stored[size_t(e)].searchedUpTo < stored[size_t(next)].searchedUpTo);
+    }
+    // Neither the early interval nor the pause moves the mean.
+    for (size_t k = size_t(next); k < stored.size(); ++k)
+        QVERIFY2(std::fabs(stored[k].meanRR - rr) < 0.01, qPrintable(QString::number(stored[k].meanRR)));
 }
 
 QTEST_GUILESS_MAIN(TestQrsDetector)

@@ -7,8 +7,8 @@
 #include "TEcgSynthesizer.h"
 #include "TMeasurementRecord.h"
 #include "TQrsDetector.h"
-#include "TRingSignalBuffer.h"
 #include "TStreamingFilterChain.h"
+#include "TSynthesizedPlayback.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int BlockFrames = 51;
 constexpr double MatchSeconds = 0.05;
 constexpr int RegularClass = 1;
 
@@ -55,11 +54,9 @@ const TSynthBeat* nearestTruth(const QVector<TSynthBeat>& truth, double t)
 
 TBeatAccuracy::Run TBeatAccuracy::run(const TSynthParams& params)
 {
-    const TEcgSynthesizer synth(params);
-    const int channels = TEcgSynthesizer::LeadCount;
-    TIntSignalBuffer raw(4096, TAnalysisPath::RingSamples, channels, params.samplingRate);
-    raw.setGain(-params.gainMv, params.gainMv);
-    TAnalysisPath path(&raw);
+    TSynthesizedPlayback playback(params);
+    const TEcgSynthesizer& synth = playback.synthesizer();
+    TAnalysisPath& path = playback.path();
     // As the recording engine does: the average is taken of the analysis signal
     // with only its baseline removed, so the filters that shape the detector's
     // input do not move the wave points.
@@ -68,16 +65,7 @@ TBeatAccuracy::Run TBeatAccuracy::run(const TSynthParams& params)
     TBeatAverager averager(averagerChain.output(), AveragingWindowSeconds);
     AveragingSink sink(&averager);
     path.detector().setSink(&sink);
-
-    std::vector<qint16> frames(size_t(BlockFrames) * channels);
-    for (qint64 start = 0; start < synth.frameCount(); start += BlockFrames) {
-        const int n = int(std::min<qint64>(BlockFrames, synth.frameCount() - start));
-        synth.render(start, n, frames.data());
-        raw.append(frames.data(), n * channels * int(sizeof(qint16)));
-        path.process(true);
-        averagerChain.process();
-    }
-    path.finish();
+    playback.play([&averagerChain] { averagerChain.process(); });
     averagerChain.process();
 
     Run r;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "TAnalysisPath.h"
+#include "TEcgSynthesizer.h"
+#include "TRingSignalBuffer.h"
+
+#include <functional>
+
+// A synthesized recording played into the live analysis path as a recorder
+// delivers it: blocks of frames appended to a raw buffer of the recording's
+// shape, the analysis path run after each block, and its end at the end.
+class TSynthesizedPlayback
+{
+public:
+    static constexpr int BlockFrames = 51;
+
+    explicit TSynthesizedPlayback(const TSynthParams& params);
+
+    const TEcgSynthesizer& synthesizer() const { return m_synth; }
+    TIntSignalBuffer& raw() { return m_raw; }
+    TAnalysisPath& path() { return m_path; }
+
+    // Plays the whole recording; afterBlock runs after the path has taken each block.
+    void play(const std::function<void()>& afterBlock = {});
+
+private:
+    TEcgSynthesizer m_synth;
+    TIntSignalBuffer m_raw;
+    TAnalysisPath m_path;
+};

@@ -17,6 +17,9 @@ namespace {
 // to another beat, or to none.
 constexpr double FusionSpread = 0.05;
 constexpr double BlankingSeconds = 0.1;
+// A fused beat waits at most this long (plus the walk's margin) for channels
+// that may still find it by a search back.
+constexpr double SettleSeconds = 3.0;
 // The per-channel search sees a few seconds of transform at a time, so long
 // stretches are searched in steps of at most this.
 constexpr double SearchStep = 1.0;
@@ -225,6 +228,8 @@ void TQrsDetector::fuse(bool flush)
 
         std::vector<int> takingPart;
         Fused beat = gather(noSkip, &takingPart);
+        if (!flush && !settled(beat))
+            return;
         bool wait = false;
         const bool giveWay = outvoted(beat, takingPart, flush, &wait);
         if (wait)
@@ -234,6 +239,32 @@ void TQrsDetector::fuse(bool flush)
         for (int c : takingPart)
             m_queues[size_t(c)].pop_front();
     }
+}
+
+bool TQrsDetector::settled(const Fused& beat) const
+{
+    // A channel that passed over a complex it found too weak may still find it
+    // when a long interval makes it look back with lowered thresholds, which it
+    // does when it finds the next complex. The beat waits for that, so that all
+    // the channels that see it vote together: until every channel has a complex
+    // queued after it, or has searched far enough past it that no search back
+    // can reach it.
+    const int spread = int(FusionSpread * m_rate);
+    const double mean = m_lastMeanRR > 0.0 ? m_lastMeanRR : 0.8;
+    const int horizon = int((std::min(SettleSeconds, 2.5 * mean) + 0.3) * m_rate);
+    if (m_handed - beat.r > horizon)
+        return true;
+    for (const auto& queue : m_queues) {
+        bool later = false;
+        for (const TQrsCandidate& c : queue)
+            if (c.record.rPosition() > beat.r + spread) {
+                later = true;
+                break;
+            }
+        if (!later)
+            return false;
+    }
+    return true;
 }
 
 bool TQrsDetector::channelUsable(int channel, int r) const

@@ -76,6 +76,7 @@ private:
     double score(const Fused& beat) const;
     bool outvoted(const Fused& beat, const std::vector<int>& takingPart, bool flush, bool* wait);
     bool votedAgainst(const Fused& beat) const;
+    bool settled(const Fused& beat) const;
     void search(int to);
     void fuse(bool flush);
     bool anyChannelHas(int count) const;

@@ -99,7 +99,13 @@ TBeatAccuracy::Run TBeatAccuracy::run(const TSynthParams& params)
 
     // The wave points of the average, as absolute times of each averaged beat,
     // against that beat's true points.
-    const TMeasurementRecord m = TMeasurementRecord::measure(averager);
+    // Intervals are read in lead II, as clinicians do (the review window's
+    // measurement lead); the reference channel only where there is no lead II.
+    // The reference channel changes with which leads detected a beat or two
+    // more, and in a lead that sees the end of the QRS edge-on (lead I here sees
+    // almost none of the S wave) the QRS end would be found early.
+    const TSignalChannel* leadII = averagerChain.output()->channelByName("II");
+    const TMeasurementRecord m = TMeasurementRecord::measure(averager, leadII ? leadII->index() : -1);
     r.averagedBeats = averager.beatCount();
     const int reference = averager.referenceChannel();
     const double newest = sink.beats.empty() ? 0.0 : sink.beats.back().time();

@@ -1,5 +1,8 @@
 #include "TSynthesizedPlayback.h"
 
+#include "TLeadTable.h"
+#include "TSignalChannel.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -9,6 +12,8 @@ namespace {
 TIntSignalBuffer* withGain(TIntSignalBuffer* raw, double gainMv)
 {
     raw->setGain(-gainMv, gainMv);
+    for (int c = 0; c < raw->channelCount(); ++c)
+        raw->channel(c)->setName(TLeadTable::leadName(c));
     return raw;
 }
 

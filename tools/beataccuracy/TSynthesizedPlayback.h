@@ -8,7 +8,7 @@
 
 // A synthesized recording played into the live analysis path as a recorder
 // delivers it: blocks of frames appended to a raw buffer of the recording's
-// shape, the analysis path run after each block, and its end at the end.
+// shape with the lead names of the table, the analysis path run after each block, and its end at the end.
 class TSynthesizedPlayback
 {
 public:

@@ -1,0 +1,639 @@
+#include "TException.h"
+#include "TFileSignalBuffer.h"
+#include "TSampleFile.h"
+#include "TSignalBufferListener.h"
+
+#include <QtTest>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+#include <vector>
+
+namespace {
+
+TAcquisitionFields sevenLeads()
+{
+    TAcquisitionFields f;
+    f.channelCount = 7;
+    f.samplingRate = 500;
+    f.resolution = 16;
+    f.gainMax = 300.0;
+    f.channelNames = "I,II,III,aVR,aVL,aVF,V5";
+    return f;
+}
+
+TAcquisitionFields leads(int channels)
+{
+    TAcquisitionFields f = sevenLeads();
+    f.channelCount = channels;
+    QStringList names;
+    for (int i = 0; i < channels; ++i)
+        names << QString("L%1").arg(i);
+    f.channelNames = names.join(',');
+    return f;
+}
+
+// A value that differs between channels, frames and pages, and uses the whole
+// 16-bit range (negative values included).
+qint16 valueOf(int channel, int index)
+{
+    return qint16(quint16(quint32(index) * 2654435761u >> 7) ^ quint16(channel * 4099));
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes, bool append = false)
+{
+    QFile f(path);
+    return f.open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate)
+           && f.write(bytes) == bytes.size();
+}
+
+std::vector<qint16> frames(int channels, int first, int count)
+{
+    std::vector<qint16> out(size_t(channels) * size_t(count));
+    for (int i = 0; i < count; ++i)
+        for (int c = 0; c < channels; ++c)
+            out[size_t(i) * size_t(channels) + size_t(c)] = valueOf(c, first + i);
+    return out;
+}
+
+void appendFrames(TSignalBuffer& buffer, int first, int count)
+{
+    const std::vector<qint16> block = frames(buffer.channelCount(), first, count);
+    buffer.append(block.data(), int(block.size() * 2));
+}
+
+enum class AppendPath
+{
+    Frames,
+    Channels,
+    Doubles
+};
+
+void appendBy(TSignalBuffer& buffer, AppendPath path, int first, int count)
+{
+    const int n = buffer.channelCount();
+    if (path == AppendPath::Frames) {
+        appendFrames(buffer, first, count);
+        return;
+    }
+    std::vector<std::vector<qint16>> codes(static_cast<size_t>(n), std::vector<qint16>(static_cast<size_t>(count)));
+    std::vector<std::vector<double>> doubles(static_cast<size_t>(n), std::vector<double>(static_cast<size_t>(count)));
+    std::vector<const qint16*> codePointers;
+    std::vector<const double*> doublePointers;
+    for (int c = 0; c < n; ++c) {
+        for (int i = 0; i < count; ++i) {
+            codes[size_t(c)][size_t(i)] = valueOf(c, first + i);
+            // Truncated toward zero on the way in.
+            const double v = valueOf(c, first + i);
+            doubles[size_t(c)][size_t(i)] = v + (v >= 0 ? 0.75 : -0.75);
+        }
+        codePointers.push_back(codes[size_t(c)].data());
+        doublePointers.push_back(doubles[size_t(c)].data());
+    }
+    if (path == AppendPath::Channels)
+        buffer.appendChannels(codePointers.data(), count);
+    else
+        buffer.appendDoubles(doublePointers.data(), count);
+}
+
+struct CountingListener : TSignalBufferListener
+{
+    void signalAppended() override { ++calls; }
+    int calls = 0;
+};
+
+QJsonObject headerJson(const QByteArray& area)
+{
+    QByteArray text = area.mid(6);
+    text.truncate(text.indexOf('\0'));
+    return QJsonDocument::fromJson(text).object();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(AppendPath)
+
+class TestSampleFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void headerBytes();
+    void headerRoundTrip();
+    void hugePatientKeepsHeaderReadable();
+    void unreadableHeader_data();
+    void unreadableHeader();
+    void headerFillingTheAreaStaysReadable();
+    void headerOnlyFileHasNoFrames();
+    void partialFrameIgnoredThenOverwritten();
+    void appendedBlocksReadBack_data();
+    void appendedBlocksReadBack();
+    void outOfRangeReadsZero();
+    void partialPageShowsNewFrames();
+    void wholeRecordingThroughEvictingCache();
+    void writeErrorCountsWholeFrames();
+    void killedProcessKeepsEveryFrame();
+    void rewrittenHeaderKeepsFrames();
+
+private:
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void TestSampleFile::headerBytes()
+{
+    const QString path = file("header.cxecg");
+    const QJsonObject study{{"id", 12}, {"studyType", "stress"}};
+    const QJsonObject patient{{"lastName", "Muñoz"}, {"firstName", "Rex"}};
+    TSampleFile::create(path, sevenLeads(), study, patient);
+    const QByteArray bytes = readAll(path);
+    QCOMPARE(bytes.size(), 4096);
+    QCOMPARE(bytes.left(6), QByteArray("CXECG1"));
+    QCOMPARE(bytes, TSampleFile::headerArea(sevenLeads(), study, patient));
+
+    const int end = bytes.indexOf('\0');
+    QVERIFY(end > 6);
+    const QByteArray json = bytes.mid(6, end - 6);
+    QVERIFY(!json.contains('\n'));
+    QVERIFY(json.contains("Mu\xc3\xb1oz"));
+    QCOMPARE(bytes.mid(end), QByteArray(4096 - end, '\0'));
+
+    const QJsonObject root = QJsonDocument::fromJson(json).object();
+    QCOMPARE(root.value("study").toObject(), study);
+    QCOMPARE(root.value("patient").toObject(), patient);
+    const QJsonObject ecg = root.value("ecg").toObject();
+    QCOMPARE(ecg.value("sampleFormat").toString(), QString("short"));
+    QCOMPARE(ecg.value("samplingRate").toInt(), 500);
+    QCOMPARE(ecg.value("resolution").toInt(), 16);
+    QCOMPARE(ecg.value("gainMin").toDouble(), -300.0);
+    QCOMPARE(ecg.value("gainMax").toDouble(), 300.0);
+    QCOMPARE(ecg.value("channels").toArray(),
+             QJsonArray::fromStringList({"I", "II", "III", "aVR", "aVL", "aVF", "V5"}));
+    QCOMPARE(TSampleFile::path("/data", "rex_20260312"), QString("/data/rex_20260312.cxecg"));
+}
+
+void TestSampleFile::headerRoundTrip()
+{
+    const QString path = file("round.cxecg");
+    TSampleFile::create(path, sevenLeads());
+    const std::optional<TAcquisitionFields> back = TSampleFile::readHeader(path);
+    QVERIFY(back);
+    QVERIFY(*back == sevenLeads());
+
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+    QVERIFY(buffer);
+    QCOMPARE(buffer->channelCount(), 7);
+    QCOMPARE(buffer->samplingRate(), 500);
+    QCOMPARE(buffer->resolution(), 16);
+    QCOMPARE(buffer->gainMin(), -300.0);
+    QCOMPARE(buffer->gainMax(), 300.0);
+    QCOMPARE(buffer->valueStep(), 0.0091552734375);
+    QCOMPARE(buffer->pageSize(), 4096);
+    QCOMPARE(buffer->channel(3)->name(), QByteArray("aVR"));
+    QCOMPARE(buffer->channelByName("V5"), buffer->channel(6));
+    QVERIFY(buffer->isWritable());
+}
+
+void TestSampleFile::hugePatientKeepsHeaderReadable()
+{
+    // Copies of the study and patient that cannot fit lose their largest members
+    // first; the acquisition fields are always whole.
+    const QString huge(6000, QChar(0x00f1)); // two UTF-8 bytes each
+    const QJsonObject patient{{"lastName", huge}, {"firstName", "Rex"}, {"notes", QString(3000, 'x')}};
+    const QJsonObject study{{"id", 7}, {"comments", QString(2500, 'c')}, {"studyType", "stress"}};
+    const QByteArray area = TSampleFile::headerArea(sevenLeads(), study, patient);
+    QCOMPARE(area.size(), 4096);
+    QVERIFY(area.endsWith('\0'));
+    const QJsonObject root = headerJson(area);
+    QVERIFY(!root.isEmpty());
+    QCOMPARE(root.value("patient").toObject(), QJsonObject({{"firstName", "Rex"}}));
+    // Once the two largest are gone the rest fits.
+    QCOMPARE(root.value("study").toObject(), study);
+    const std::optional<TAcquisitionFields> fields = TSampleFile::parseHeader(area);
+    QVERIFY(fields);
+    QVERIFY(*fields == sevenLeads());
+
+    // Many small members: dropped one by one until the rest fits.
+    QJsonObject many;
+    for (int i = 0; i < 400; ++i)
+        many.insert(QString("key%1").arg(i, 3, 10, QChar('0')), QString("value %1").arg(i));
+    const QByteArray crowded = TSampleFile::headerArea(leads(16), many, many);
+    QVERIFY(TSampleFile::parseHeader(crowded));
+    const QJsonObject kept = headerJson(crowded);
+    QVERIFY(kept.value("study").toObject().size() + kept.value("patient").toObject().size() > 100);
+    QVERIFY(QJsonDocument(kept).toJson(QJsonDocument::Compact).size() > 3900);
+
+    // Created and opened as a recording.
+    const QString path = file("huge.cxecg");
+    TSampleFile::create(path, sevenLeads(), study, patient);
+    QVERIFY(TSampleFile::open(path));
+}
+
+void TestSampleFile::unreadableHeader_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray magic("CXECG1");
+    auto header = [&magic](const QByteArray& ecg) {
+        QByteArray a = magic + "{\"study\":{},\"patient\":{},\"ecg\":" + ecg + "}";
+        return a + QByteArray(4096 - a.size(), '\0');
+    };
+    const QByteArray channels = "\"channels\":[\"I\",\"II\"]";
+    const QByteArray gains = "\"gainMin\":-300,\"gainMax\":300";
+    const QByteArray format = "\"sampleFormat\":\"short\"";
+    auto ecg = [&](const QByteArray& rate, const QByteArray& resolution, const QByteArray& more) {
+        QByteArray members = format + "," + gains + "," + channels;
+        if (!rate.isEmpty())
+            members += ",\"samplingRate\":" + rate;
+        if (!resolution.isEmpty())
+            members += ",\"resolution\":" + resolution;
+        return "{" + members + more + "}";
+    };
+    // The well-formed header these cases break.
+    QVERIFY(TSampleFile::parseHeader(header(ecg("500", "16", ""))));
+
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("6-byte file") << magic;
+    QTest::newRow("wrong magic") << "CXECG2" + header(ecg("500", "16", "")).mid(6);
+    QTest::newRow("garbage JSON") << header("{\"samplingRate\":500,");
+    QTest::newRow("not an object") << magic + "[1,2,3]" + QByteArray(4000, '\0');
+    QTest::newRow("empty object") << magic + "{}" + QByteArray(4000, '\0');
+    QTest::newRow("no ecg") << magic + "{\"study\":{}}" + QByteArray(4000, '\0');
+    QTest::newRow("empty ecg") << header("{}");
+    QTest::newRow("ecg not an object") << header("\"short\"");
+    QTest::newRow("resolution 0") << header(ecg("500", "0", ""));
+    QTest::newRow("resolution missing") << header(ecg("500", "", ""));
+    QTest::newRow("resolution huge") << header(ecg("500", "1e12", ""));
+    QTest::newRow("sampling rate 0") << header(ecg("0", "16", ""));
+    QTest::newRow("sampling rate missing") << header(ecg("", "16", ""));
+    QTest::newRow("sampling rate negative") << header(ecg("-500", "16", ""));
+    QTest::newRow("sampling rate fractional") << header(ecg("499.5", "16", ""));
+    QTest::newRow("sampling rate as text") << header(ecg("\"500\"", "16", ""));
+    QTest::newRow("sampling rate absurd") << header(ecg("1000000000", "16", ""));
+    QTest::newRow("empty channels")
+        << header("{" + format + "," + gains + ",\"channels\":[],\"samplingRate\":500,\"resolution\":16}");
+    QTest::newRow("channel name not text")
+        << header("{" + format + "," + gains + ",\"channels\":[1,2],\"samplingRate\":500,\"resolution\":16}");
+    QByteArray seventeen = "\"channels\":[";
+    for (int i = 0; i < 17; ++i)
+        seventeen += QByteArray(i ? "," : "") + "\"C" + QByteArray::number(i) + "\"";
+    seventeen += "]";
+    QTest::newRow("17 channels")
+        << header("{" + format + "," + gains + "," + seventeen + ",\"samplingRate\":500,\"resolution\":16}");
+    QTest::newRow("empty sample format")
+        << header("{\"sampleFormat\":\"\"," + gains + "," + channels + ",\"samplingRate\":500,\"resolution\":16}");
+    QTest::newRow("other sample format")
+        << header("{\"sampleFormat\":\"double\"," + gains + "," + channels + ",\"samplingRate\":500,\"resolution\":16}");
+    QTest::newRow("empty gain range")
+        << header("{" + format + ",\"gainMin\":300,\"gainMax\":300," + channels + ",\"samplingRate\":500,\"resolution\":16}");
+    QTest::newRow("gain missing")
+        << header("{" + format + "," + channels + ",\"samplingRate\":500,\"resolution\":16}");
+    QTest::newRow("gain overflows")
+        << header("{" + format + ",\"gainMin\":-1e308,\"gainMax\":1e308," + channels
+                  + ",\"samplingRate\":500,\"resolution\":16}");
+}
+
+void TestSampleFile::unreadableHeader()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!TSampleFile::parseHeader(bytes));
+    const QString path = file("unreadable.cxecg");
+    QVERIFY(writeAll(path, bytes));
+    QVERIFY(!TSampleFile::readHeader(path));
+    QVERIFY(!TSampleFile::open(path));
+    QVERIFY(!TSampleFile::open(file("missing.cxecg")));
+}
+
+void TestSampleFile::headerFillingTheAreaStaysReadable()
+{
+    // JSON text (here padded with spaces) up to the last byte of the area, with no
+    // zero byte: the frames after it are not taken for header text.
+    QByteArray area = TSampleFile::headerArea(sevenLeads(), {}, {});
+    const int end = area.indexOf('\0');
+    area.replace(end, 4096 - end, QByteArray(4096 - end, ' '));
+    QVERIFY(!area.contains('\0'));
+    const std::vector<qint16> block = frames(7, 0, 3);
+    const QByteArray bytes = area + QByteArray(reinterpret_cast<const char*>(block.data()), 42);
+    QVERIFY(TSampleFile::parseHeader(bytes));
+    const QString path = file("filled.cxecg");
+    QVERIFY(writeAll(path, bytes));
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+    QVERIFY(buffer);
+    QCOMPARE(buffer->length(), 3);
+    QCOMPARE(buffer->sample(0, 0), int(valueOf(0, 0)));
+}
+
+void TestSampleFile::headerOnlyFileHasNoFrames()
+{
+    const QString path = file("empty.cxecg");
+    TSampleFile::create(path, sevenLeads());
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+    QVERIFY(buffer);
+    QCOMPARE(buffer->length(), 0);
+    QCOMPARE(buffer->pageCount(), 0);
+    QCOMPARE(buffer->sample(0, 0), 0);
+    QVERIFY(!buffer->getPage(0, 0));
+    buffer->releaseUnusedPages(true);
+    QCOMPARE(buffer->pageCount(), 0);
+}
+
+void TestSampleFile::partialFrameIgnoredThenOverwritten()
+{
+    const QString path = file("partial.cxecg");
+    TSampleFile::create(path, leads(3));
+    {
+        std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+        appendFrames(*buffer, 0, 10);
+    }
+    // A crash in the middle of a frame.
+    QVERIFY(writeAll(path, QByteArray("\x11\x22\x33\x44\x55", 5), true));
+    QCOMPARE(QFileInfo(path).size(), 4096 + 10 * 6 + 5);
+    {
+        std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+        QCOMPARE(buffer->length(), 10);
+        QCOMPARE(buffer->sample(2, 9), int(valueOf(2, 9)));
+        QCOMPARE(buffer->sample(0, 10), 0);
+        appendFrames(*buffer, 10, 4);
+        QCOMPARE(buffer->length(), 14);
+        QCOMPARE(buffer->sample(0, 10), int(valueOf(0, 10)));
+    }
+    QCOMPARE(QFileInfo(path).size(), 4096 + 14 * 6);
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+    QCOMPARE(buffer->length(), 14);
+    for (int i = 0; i < 14; ++i)
+        for (int c = 0; c < 3; ++c)
+            QCOMPARE(buffer->sample(c, i), int(valueOf(c, i)));
+}
+
+void TestSampleFile::appendedBlocksReadBack_data()
+{
+    QTest::addColumn<AppendPath>("path");
+    QTest::newRow("frames") << AppendPath::Frames;
+    QTest::newRow("channels") << AppendPath::Channels;
+    QTest::newRow("doubles") << AppendPath::Doubles;
+}
+
+void TestSampleFile::appendedBlocksReadBack()
+{
+    QFETCH(AppendPath, path);
+    const QString name = file(QString("blocks%1.cxecg").arg(int(path)));
+    TSampleFile::create(name, sevenLeads());
+    const int blocks = 250; // 12 750 frames: three whole pages and a partial one
+    {
+        std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(name);
+        CountingListener listener;
+        buffer->addListener(&listener);
+        for (int b = 0; b < blocks; ++b) {
+            appendBy(*buffer, path, b * 51, 51);
+            QCOMPARE(buffer->length(), (b + 1) * 51);
+        }
+        QCOMPARE(listener.calls, blocks);
+        QCOMPARE(buffer->pageCount(), 3);
+        // Written frames read back at once, before any reopening.
+        QCOMPARE(buffer->sample(6, blocks * 51 - 1), int(valueOf(6, blocks * 51 - 1)));
+    }
+    const int length = blocks * 51;
+    QCOMPARE(QFileInfo(name).size(), 4096 + qint64(length) * 14);
+
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(name);
+    QCOMPARE(buffer->length(), length);
+    std::vector<double> range(static_cast<size_t>(length));
+    for (int c = 0; c < 7; ++c) {
+        buffer->samples(c, 0, length, range.data());
+        for (int i = 0; i < length; ++i) {
+            if (buffer->sample(c, i) != valueOf(c, i) || range[size_t(i)] != double(valueOf(c, i)))
+                QFAIL(qPrintable(QString("channel %1 index %2").arg(c).arg(i)));
+        }
+    }
+    // A range across a page boundary, in the middle of the recording.
+    std::vector<double> across(300);
+    buffer->samples(4, 4096 - 150, 300, across.data());
+    for (int i = 0; i < 300; ++i)
+        QCOMPARE(across[size_t(i)], double(valueOf(4, 4096 - 150 + i)));
+
+    // Whole pages, then the partial last one once it is made addressable.
+    QVERIFY(!buffer->getPage(0, 3));
+    buffer->releaseUnusedPages(true);
+    QCOMPARE(buffer->pageCount(), 4);
+    for (int page = 0; page < 4; ++page) {
+        for (int c = 0; c < 7; ++c) {
+            const qint16* values = buffer->getInt16Page(c, page);
+            QVERIFY(values);
+            for (int i = 0; i < 4096; ++i) {
+                const int index = page * 4096 + i;
+                const qint16 expected = index < length ? valueOf(c, index) : qint16(0);
+                if (values[i] != expected)
+                    QFAIL(qPrintable(QString("page %1 channel %2 value %3").arg(page).arg(c).arg(i)));
+            }
+            buffer->releasePage(c, page);
+        }
+    }
+    QVERIFY(!buffer->getPage(7, 0));
+    QVERIFY(!buffer->getPage(0, 4));
+}
+
+void TestSampleFile::outOfRangeReadsZero()
+{
+    const QString path = file("range.cxecg");
+    TSampleFile::create(path, leads(2));
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+    appendFrames(*buffer, 0, 100);
+    QCOMPARE(buffer->sample(0, -1), 0);
+    QCOMPARE(buffer->sample(0, 100), 0);
+    QCOMPARE(buffer->sample(2, 5), 0);
+    QCOMPARE(buffer->sample(-1, 5), 0);
+    QCOMPARE(buffer->sample(1, 99), int(valueOf(1, 99)));
+    std::vector<double> out(20, 99.0);
+    buffer->samples(1, -5, 10, out.data());
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(out[size_t(i)], 0.0);
+    for (int i = 5; i < 10; ++i)
+        QCOMPARE(out[size_t(i)], double(valueOf(1, i - 5)));
+    buffer->samples(0, 95, 20, out.data());
+    QCOMPARE(out[4], double(valueOf(0, 99)));
+    for (int i = 5; i < 20; ++i)
+        QCOMPARE(out[size_t(i)], 0.0);
+    buffer->samples(5, 0, 20, out.data());
+    QCOMPARE(std::count(out.begin(), out.end(), 0.0), 20L);
+}
+
+void TestSampleFile::partialPageShowsNewFrames()
+{
+    const QString path = file("growing.cxecg");
+    TSampleFile::create(path, leads(2));
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+    appendFrames(*buffer, 0, 100);
+    QCOMPARE(buffer->sample(1, 99), int(valueOf(1, 99)));
+    buffer->releaseUnusedPages(true);
+    const qint16* first = buffer->getInt16Page(1, 0);
+    QVERIFY(first);
+    QCOMPARE(first[99], valueOf(1, 99));
+    QCOMPARE(first[100], qint16(0));
+    buffer->releasePage(1, 0);
+
+    appendFrames(*buffer, 100, 50);
+    // Served at once by sample(), and by the page once the page sweep has run.
+    QCOMPARE(buffer->sample(1, 120), int(valueOf(1, 120)));
+    buffer->releaseUnusedPages(true);
+    const qint16* grown = buffer->getInt16Page(1, 0);
+    QVERIFY(grown);
+    QCOMPARE(grown[120], valueOf(1, 120));
+    QCOMPARE(grown[150], qint16(0));
+    buffer->releasePage(1, 0);
+
+    // Completed: read again as a final page.
+    appendFrames(*buffer, 150, 4096 - 150 + 10);
+    const qint16* complete = buffer->getInt16Page(1, 0);
+    QVERIFY(complete);
+    QCOMPARE(complete[4095], valueOf(1, 4095));
+    buffer->releasePage(1, 0);
+}
+
+void TestSampleFile::wholeRecordingThroughEvictingCache()
+{
+    // More pages than the cache may hold: every page still reads right, and the
+    // cache stays bounded.
+    const QString path = file("long.cxecg");
+    TSampleFile::create(path, leads(1));
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+    const int pages = TSignalBuffer::MaxLoadedPages + 20;
+    for (int p = 0; p < pages; ++p)
+        appendFrames(*buffer, p * 4096, 4096);
+    buffer = TSampleFile::open(path);
+    QCOMPARE(buffer->pageCount(), pages);
+    for (int p = 0; p < pages; ++p) {
+        const qint16* values = buffer->getInt16Page(0, p);
+        QVERIFY(values);
+        if (values[0] != valueOf(0, p * 4096) || values[4095] != valueOf(0, p * 4096 + 4095))
+            QFAIL(qPrintable(QString("page %1").arg(p)));
+        buffer->releasePage(0, p);
+        QVERIFY(buffer->loadedPageCount() <= TSignalBuffer::MaxLoadedPages + 1);
+    }
+    QVERIFY(!buffer->isPageLoaded(0, 0));
+    QVERIFY(buffer->isPageLoaded(0, pages - 1));
+    QCOMPARE(buffer->sample(0, 7 * 4096 + 3), int(valueOf(0, 7 * 4096 + 3)));
+}
+
+void TestSampleFile::writeErrorCountsWholeFrames()
+{
+    const QString path = file("full.cxecg");
+    TSampleFile::create(path, sevenLeads());
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+    appendFrames(*buffer, 0, 51);
+    CountingListener listener;
+    buffer->addListener(&listener);
+
+    // The disk "fills up" 100 bytes into the next block of 51 frames (714 bytes).
+    struct rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096 + 51 * 14 + 100;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString message;
+    try {
+        appendFrames(*buffer, 51, 51);
+    } catch (const TException& e) {
+        message = e.message();
+    }
+    QString second;
+    try {
+        appendFrames(*buffer, 51 + 7, 51);
+    } catch (const TException& e) {
+        second = e.message();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(message, QString("Write error"));
+    QCOMPARE(second, QString("Write error"));
+    // 100 bytes hold 7 whole frames; the 2 bytes beyond them are not a frame.
+    QCOMPARE(buffer->length(), 51 + 7);
+    QCOMPARE(listener.calls, 2);
+    QCOMPARE(buffer->sample(6, 57), int(valueOf(6, 57)));
+    QCOMPARE(buffer->sample(0, 58), 0);
+
+    // With room again, the next block lands right after the whole frames.
+    appendFrames(*buffer, 58, 51);
+    QCOMPARE(buffer->length(), 58 + 51);
+    QCOMPARE(QFileInfo(path).size(), 4096 + (58 + 51) * 14);
+    buffer = TSampleFile::open(path);
+    QCOMPARE(buffer->length(), 58 + 51);
+    for (int i = 0; i < 58 + 51; ++i)
+        for (int c = 0; c < 7; ++c)
+            QCOMPARE(buffer->sample(c, i), int(valueOf(c, i)));
+}
+
+void TestSampleFile::killedProcessKeepsEveryFrame()
+{
+    const QString path = file("killed.cxecg");
+    TSampleFile::create(path, sevenLeads());
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+        for (int b = 0; b < 100; ++b)
+            appendFrames(*buffer, b * 51, 51);
+        raise(SIGKILL);
+        _exit(0);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+    QVERIFY(buffer);
+    QCOMPARE(buffer->length(), 5100);
+    for (int c = 0; c < 7; ++c)
+        QCOMPARE(buffer->sample(c, 5099), int(valueOf(c, 5099)));
+}
+
+void TestSampleFile::rewrittenHeaderKeepsFrames()
+{
+    const QString path = file("rewrite.cxecg");
+    TSampleFile::create(path, sevenLeads(), {{"id", 1}}, {{"lastName", "Old"}});
+    {
+        std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+        appendFrames(*buffer, 0, 200);
+    }
+    TSampleFile::writeHeader(path, sevenLeads(), {{"id", 1}}, {{"lastName", "New"}});
+    QCOMPARE(headerJson(readAll(path).left(4096)).value("patient").toObject().value("lastName").toString(),
+             QString("New"));
+    // Another shape would reinterpret the recorded frames: refused.
+    QString message;
+    try {
+        TSampleFile::writeHeader(path, leads(3), {}, {});
+    } catch (const TException& e) {
+        message = e.message();
+    }
+    QCOMPARE(message, QString("Write error"));
+    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
+    QCOMPARE(buffer->channelCount(), 7);
+    QCOMPARE(buffer->length(), 200);
+    QCOMPARE(buffer->sample(5, 199), int(valueOf(5, 199)));
+
+    // Headers that would not read back are not written.
+    TAcquisitionFields none = sevenLeads();
+    none.channelCount = 0;
+    message.clear();
+    try {
+        TSampleFile::create(file("none.cxecg"), none);
+    } catch (const TException& e) {
+        message = e.message();
+    }
+    QCOMPARE(message, QString("Cannot create sample file"));
+    QVERIFY(!QFile::exists(file("none.cxecg")));
+}
+
+QTEST_APPLESS_MAIN(TestSampleFile)
+#include "tst_samplefile.moc"

@@ -5,6 +5,7 @@
 // worker and the event loop as a recorder would.
 
 #include "TBeat.h"
+#include "TBeatAverager.h"
 #include "TBeatStore.h"
 #include "TException.h"
 #include "TExerciseEquipment.h"

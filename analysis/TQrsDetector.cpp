@@ -29,7 +29,7 @@ constexpr double SearchStep = 1.0;
 constexpr double ConflictSeconds = 0.28;
 // A usable channel that shows less than this part of its typical complex where
 // the others see one votes against the beat.
-constexpr double AbsentStrength = 0.12;
+constexpr double AbsentStrength = 0.18;
 constexpr double QuietSurroundings = 1.5;
 constexpr double ReliabilityWeight = 0.1;
 // A beat earlier than this share of the mean RR, and the beat after it, give no
@@ -184,9 +184,11 @@ double TQrsDetector::score(const Fused& beat) const
     return total;
 }
 
-bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPart, bool flush, bool* wait)
+bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPart, bool flush, bool* wait,
+                            std::vector<int>* beatenChannels)
 {
     *wait = false;
+    beatenChannels->clear();
     const double mean = m_lastMeanRR > 0.0 ? m_lastMeanRR : ConflictSeconds * 2.0;
     const int conflict = int(std::min(ConflictSeconds, 0.5 * mean) * m_rate);
     // Every channel must have searched past the conflict window.
@@ -203,9 +205,9 @@ bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPar
         return false;
     if (score(beat) < score(rival))
         return true;
-    // The rival gives way.
-    for (int c : rivalChannels)
-        m_queues[size_t(c)].erase(m_queues[size_t(c)].begin() + long(skip[size_t(c)]));
+    // The rival gives way, but only once the beat has been taken: a beat the
+    // rhythm checks then refuse must not take its rival down with it.
+    *beatenChannels = rivalChannels;
     return false;
 }
 
@@ -231,11 +233,17 @@ void TQrsDetector::fuse(bool flush)
         if (!flush && !settled(beat))
             return;
         bool wait = false;
-        const bool giveWay = outvoted(beat, takingPart, flush, &wait);
+        std::vector<int> beaten;
+        const bool giveWay = outvoted(beat, takingPart, flush, &wait, &beaten);
         if (wait)
             return;
-        if (!giveWay)
-            accept(beat);
+        if (!giveWay && accept(beat)) {
+            for (int c : beaten) {
+                const bool behindBeat = std::find(takingPart.begin(), takingPart.end(), c) != takingPart.end();
+                auto& queue = m_queues[size_t(c)];
+                queue.erase(queue.begin() + (behindBeat ? 1 : 0));
+            }
+        }
         for (int c : takingPart)
             m_queues[size_t(c)].pop_front();
     }
@@ -362,13 +370,13 @@ void TQrsDetector::beatWindow(const Fused& beat, double* start, double* end) con
         *end = r / rate + 0.25;
 }
 
-void TQrsDetector::accept(Fused& beat)
+bool TQrsDetector::accept(Fused& beat)
 {
     const double t = double(beat.r) / m_rate;
     if (t < m_startTime || (m_endTime > 0.0 && t > m_endTime))
-        return;
+        return false;
     if (m_blanking && m_hasLastBeat && t <= m_lastBeatTime + BlankingSeconds)
-        return;
+        return false;
 
     // flags[0] marks a channel whose signal may vote; an unusable channel's
     // record is reset.
@@ -385,10 +393,10 @@ void TQrsDetector::accept(Fused& beat)
     int usable = 0;
     const double ratio = voteRatio(beat, &usable);
     if (usable == 0 || ratio < (channels >= 12 ? 0.3 : 0.2))
-        return;
+        return false;
 
     if (votedAgainst(beat)) {
-        return;
+        return false;
     }
     for (int c = 0; c < channels; ++c)
         if (beat.records[size_t(c)].flags[0] != 0)
@@ -401,15 +409,13 @@ void TQrsDetector::accept(Fused& beat)
         const double mean = m_lastMeanRR;
         if (ratio < 0.6 && rr > 0.0 && rr < 1.0 && mean > 0.0 && mean < 2.0) {
             if (ratio < 0.4) {
-                if (rr < 0.6 * mean) {
-                    return;
-                }
+                if (rr < 0.6 * mean)
+                    return false;
                 if (rr < 0.85 * mean)
                     beatClass = Premature;
             } else {
-                if (rr < 0.5 * mean) {
-                    return;
-                }
+                if (rr < 0.5 * mean)
+                    return false;
                 if (rr < 0.75 * mean)
                     beatClass = Premature;
             }
@@ -463,6 +469,7 @@ void TQrsDetector::accept(Fused& beat)
         m_heldRecords = beat.records;
         m_beforeHeldTime = previousTime;
     }
+    return true;
 }
 
 void TQrsDetector::updateAverager(double rr, bool normal, bool rhythm)

@@ -74,14 +74,16 @@ private:
     // fusion spread of the earliest one, skipping the first skip[c] candidates.
     Fused gather(const std::vector<size_t>& skip, std::vector<int>* takingPart) const;
     double score(const Fused& beat) const;
-    bool outvoted(const Fused& beat, const std::vector<int>& takingPart, bool flush, bool* wait);
+    bool outvoted(const Fused& beat, const std::vector<int>& takingPart, bool flush, bool* wait,
+                  std::vector<int>* beatenChannels);
     bool votedAgainst(const Fused& beat) const;
     bool settled(const Fused& beat) const;
     void search(int to);
     void fuse(bool flush);
     bool anyChannelHas(int count) const;
     void dropBlanked();
-    void accept(Fused& beat);
+    // Whether the beat was taken (emitted or held back).
+    bool accept(Fused& beat);
     bool channelUsable(int channel, int r) const;
     double voteRatio(const Fused& beat, int* usable) const;
     void beatWindow(const Fused& beat, double* start, double* end) const;

@@ -1,0 +1,633 @@
+#include "TStudyRecorder.h"
+
+#include "TAcqDevice.h"
+#include "TAnalysisPath.h"
+#include "TBeat.h"
+#include "TBeatAverager.h"
+#include "TException.h"
+#include "TExerciseEquipment.h"
+#include "TFirDecimator.h"
+#include "TLeadTable.h"
+#include "TMets.h"
+#include "TQrsDetector.h"
+#include "TQtAcqDriver.h"
+#include "TRecorderListener.h"
+#include "TStMeasurement.h"
+#include "TStreamingFilterChain.h"
+#include "TStudy.h"
+#include "TWavePointRefiner.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+const char* const TStudyRecorder::EquipmentFailedText = "Communication with ergometer/treadmill device failed.";
+const char* const TStudyRecorder::DeviceFailedText = "Communication with ECG acquiring device failed.";
+
+namespace {
+
+// Beats kept for a beat list that refuses them, to be stored once it takes them
+// again: about an hour at a high rate.
+constexpr size_t MaxUnstoredBeats = 20000;
+
+double& sharedLowBatteryThreshold()
+{
+    static double threshold = TStudyRecorder::DefaultLowBatteryThreshold;
+    return threshold;
+}
+
+std::unique_ptr<TIntSignalBuffer> rawBufferFor(TAcqDevice* device)
+{
+    const int channels = std::clamp(device->channelCount(), 1, int(TSignalBuffer::MaxChannels));
+    auto raw = std::make_unique<TIntSignalBuffer>(TStudyRecorder::RawPageSize, TStudyRecorder::RawRingSamples,
+                                                  channels, std::max(1, device->samplingRate()));
+    raw->setResolution(device->resolution());
+    raw->setGain(device->gainMin(), device->gainMax());
+    for (int c = 0; c < channels; ++c)
+        raw->channel(c)->setName(QByteArray(device->channelName(c)));
+    return raw;
+}
+
+// Moves every time of a beat that counts from the start of the live signal so
+// that it counts from offset seconds later.
+void shiftTimes(TBeat& beat, double offset)
+{
+    beat.setWindowStart(beat.windowStart() - offset);
+    if (beat.hasValue(TBeat::Time))
+        beat.setValue(TBeat::Time, beat.value(TBeat::Time) - offset);
+    for (int lead = 0; lead < beat.leadCount(); ++lead)
+        for (int index = TBeat::POnset; index <= TBeat::WaveTime5; ++index)
+            if (beat.hasLeadValue(lead, index))
+                beat.setLeadValue(lead, index, beat.leadValue(lead, index) - offset);
+}
+
+} // namespace
+
+TStudyRecorder::TStudyRecorder(TAcqDevice* device, TStudy* study, const TProtocol* protocol,
+                               TExerciseEquipment* equipment)
+    : m_device(device), m_study(study), m_equipment(equipment), m_raw(rawBufferFor(device))
+{
+    if (protocol)
+        m_protocol = *protocol;
+    m_driver = std::make_unique<TQtAcqDriver>(device, m_raw.get());
+    m_driver->addListener(this);
+    m_analysis = std::make_unique<TAnalysisPath>(m_raw.get());
+    m_analysis->detector().setSink(this);
+    // The average beats are taken of the analysis signal unfiltered: the
+    // baseline filter still takes a quarter off at 1 Hz and so flattens the ST
+    // segment against the PR segment (a 0.2 mV depression read as 0.17 mV at
+    // 90/min), and the averaging over 20 s removes the baseline wander that
+    // filter would. The segment means are removed by the averager.
+    m_averagerChain = std::make_unique<TStreamingFilterChain>(m_analysis->analysisSignal());
+    m_averagerChain->rebuild(false, false, false);
+    m_averager = std::make_unique<TBeatAverager>(m_averagerChain->output(), AveragingWindowSeconds);
+    buildDisplay(false, false, false);
+}
+
+TStudyRecorder::~TStudyRecorder()
+{
+    // No notice may reach a half-destroyed engine.
+    m_driver->stop();
+}
+
+void TStudyRecorder::startAcquisition()
+{
+    m_analysisOn = true;
+    m_driver->start();
+}
+
+void TStudyRecorder::stopAcquisition()
+{
+    m_driver->stop();
+}
+
+void TStudyRecorder::buildDisplay(bool notch, bool lowpass, bool baseline)
+{
+    QByteArray notchType, lowpassType, baselineType;
+    if (m_displayChain) {
+        notchType = m_displayChain->notchType();
+        lowpassType = m_displayChain->lowpassType();
+        baselineType = m_displayChain->baselineType();
+    }
+    m_displayChain.reset();
+    TStreamOutput shape;
+    shape.ringPages = DisplayRingPages;
+    m_displayDecimator = std::make_unique<TFirDecimator>(shape);
+    m_displayDecimator->setSource(m_raw.get(), m_raw->length());
+    m_displayChain = std::make_unique<TStreamingFilterChain>(m_displayDecimator->output());
+    if (!notchType.isEmpty()) {
+        m_displayChain->setNotchType(notchType);
+        m_displayChain->setLowpassType(lowpassType);
+        m_displayChain->setBaselineType(baselineType);
+    }
+    m_displayChain->rebuild(notch, lowpass, baseline);
+}
+
+TSignalBuffer* TStudyRecorder::setFilters(bool notch, bool lowpass, bool baseline)
+{
+    buildDisplay(notch, lowpass, baseline);
+    return m_displayChain->output();
+}
+
+TSignalBuffer* TStudyRecorder::analysisSignal() const
+{
+    return m_analysis->analysisSignal();
+}
+
+TSignalBuffer* TStudyRecorder::displaySignal() const
+{
+    return m_displayChain->output();
+}
+
+double TStudyRecorder::recordingTime() const
+{
+    return double(m_recordedSamples) / m_raw->samplingRate();
+}
+
+double TStudyRecorder::stLevel(int lead) const
+{
+    return lead >= 0 && lead < TSignalBuffer::MaxChannels ? m_stLevel[size_t(lead)] : 0.0;
+}
+
+double TStudyRecorder::stSlope(int lead) const
+{
+    return lead >= 0 && lead < TSignalBuffer::MaxChannels ? m_stSlope[size_t(lead)] : 0.0;
+}
+
+TStudyRecorder::StMarks TStudyRecorder::stMarks(int lead) const
+{
+    return lead >= 0 && lead < TSignalBuffer::MaxChannels ? m_marks[size_t(lead)] : StMarks();
+}
+
+// ---------------------------------------------------------------------------
+// Start, stages, stop
+
+void TStudyRecorder::start(const QString& recordingDateTime)
+{
+    if (m_recording)
+        return;
+    m_study->setProperty(QStringLiteral("recordingDateTime"), recordingDateTime);
+    if (m_protocol) {
+        TProtocol executed;
+        executed.setName(m_protocol->name());
+        executed.setType(m_protocol->type());
+        m_study->setProtocol(executed);
+    }
+    m_startSample = m_raw->length();
+    m_recordedSamples = 0;
+    m_recordingBase = m_study->recording()->length();
+    m_recordingFailed = false;
+    m_equipmentStarted = false;
+    m_recording = true;
+
+    m_stageIndex = 0;
+    m_stageStart = 0;
+    m_phaseStart = 0;
+    m_stageInPhase = 1;
+    // The first stage's phase is the running phase, so that a following stage of
+    // the same phase counts as its second.
+    m_currentPhase = stageCount() > 0 ? m_protocol->stage(0).phase() : -1;
+    m_beatsInStage = 0;
+    m_heartRate = 0.0;
+    m_pendingSBP = m_pendingDBP = 0;
+    m_stLevel.fill(0.0);
+    m_stSlope.fill(0.0);
+
+    tellStarted();
+    if (m_equipment && !m_equipment->start())
+        equipmentFailed();
+    m_equipmentStarted = true;
+}
+
+void TStudyRecorder::nextStage()
+{
+    if (!m_recording || !m_protocol || m_stageIndex >= stageCount() - 1)
+        return;
+    advance();
+}
+
+void TStudyRecorder::advance()
+{
+    if (m_stageIndex == 0)
+        m_averager->takeReference();
+    changeStage(m_stageIndex + 1);
+    sendStage();
+}
+
+void TStudyRecorder::recovery()
+{
+    if (!m_recording || !m_protocol || m_stageIndex >= stageCount() - 1)
+        return;
+    for (int i = m_stageIndex; i < stageCount(); ++i) {
+        if (m_protocol->stage(i).phase() == TProtocolStage::Recovery) {
+            changeStage(i);
+            sendStage();
+            return;
+        }
+    }
+}
+
+void TStudyRecorder::changeStage(int n)
+{
+    TProtocol* executed = m_study->protocol();
+    if (!m_protocol || !executed)
+        return;
+    const double now = recordingTime();
+    const double elapsed = now - m_stageStart;
+    if (elapsed < ShortestStageSeconds && executed->stageCount() > 0) {
+        TProtocolStage& last = executed->stage(executed->stageCount() - 1);
+        last.setDuration(last.duration() + elapsed);
+    } else if (m_stageIndex >= 0 && m_stageIndex < stageCount()) {
+        TProtocolStage& stage = executed->insertStage(executed->stageCount());
+        stage = m_protocol->stage(m_stageIndex);
+        stage.setDuration(elapsed);
+        const int k = executed->stageCount() - 1;
+        TStudyResults& results = m_study->results();
+        const int hr = int(m_heartRate);
+        results.valueArray(QStringLiteral("BPMPerStage"))->setValue(k, hr);
+        results.valueArray(QStringLiteral("sysBPPerStage"))->setValue(k, m_pendingSBP);
+        results.valueArray(QStringLiteral("diaBPPerStage"))->setValue(k, m_pendingDBP);
+        results.valueArray(QStringLiteral("DPPerStage"))->setValue(k, double(hr) * m_pendingSBP);
+        results.valueArray(QStringLiteral("METSPerStage"))->setValue(k, stageMets(m_stageIndex));
+        const int leads = std::min(m_study->recording()->channelCount(), int(TSignalBuffer::MaxChannels));
+        for (int i = 0; i < leads; ++i) {
+            results.valueArray(TStudyResults::stLevelPerStageName(i))->setValue(k, m_stLevel[size_t(i)]);
+            results.valueArray(TStudyResults::stSlopePerStageName(i))->setValue(k, m_stSlope[size_t(i)]);
+        }
+        m_beatsInStage = 0;
+        m_pendingSBP = m_pendingDBP = 0;
+        m_stLevel.fill(0.0);
+        m_stSlope.fill(0.0);
+    }
+    const int wholeNow = int(std::floor(now));
+    if (n < stageCount()) {
+        m_stageIndex = n;
+        m_stageStart = wholeNow;
+        const int phase = m_protocol->stage(m_stageIndex).phase();
+        if (phase != m_currentPhase) {
+            m_phaseStart = wholeNow;
+            m_currentPhase = phase;
+            m_stageInPhase = 1;
+        } else {
+            ++m_stageInPhase;
+        }
+    }
+    tellStageChanged();
+}
+
+void TStudyRecorder::sendStage()
+{
+    if (!m_equipment || !m_protocol || m_stageIndex < 0 || m_stageIndex >= stageCount())
+        return;
+    const TProtocolStage& stage = m_protocol->stage(m_stageIndex);
+    bool ok = true;
+    if (m_protocol->type() == TProtocol::Treadmill) {
+        ok = m_equipment->setValue(QStringLiteral("speed"), stage.value(QStringLiteral("speed")));
+        if (ok)
+            ok = m_equipment->setValue(QStringLiteral("incline"), stage.value(QStringLiteral("incline")));
+    } else if (m_protocol->type() == TProtocol::Ergometer) {
+        ok = m_equipment->setValue(QStringLiteral("workload"), stage.value(QStringLiteral("workload")));
+    } else {
+        return;
+    }
+    // A controller that refuses the apply cannot be used any more either.
+    if (!m_equipment->apply())
+        ok = false;
+    if (!ok)
+        equipmentFailed();
+}
+
+void TStudyRecorder::stop()
+{
+    if (!m_recording)
+        return;
+    m_recording = false;
+    if (m_protocol)
+        changeStage(stageCount());
+    TStudyResults& results = m_study->results();
+    const auto largest = [&results](const char* name) {
+        return results.valueArray(QLatin1String(name))->largest();
+    };
+    *results.value(QStringLiteral("maxBPM")) = largest("BPMPerStage");
+    *results.value(QStringLiteral("maxSysBP")) = largest("sysBPPerStage");
+    *results.value(QStringLiteral("maxDiaBP")) = largest("diaBPPerStage");
+    *results.value(QStringLiteral("maxMETS")) = largest("METSPerStage");
+    *results.value(QStringLiteral("maxDP")) = largest("DPPerStage");
+    *results.value(QStringLiteral("maxVO2")) = *results.value(QStringLiteral("maxMETS")) * 3.5;
+    if (m_equipment && m_equipmentStarted && !m_equipment->stop())
+        equipmentFailed();
+    tellStopped();
+}
+
+void TStudyRecorder::equipmentFailed()
+{
+    m_equipment = nullptr;
+    tellMessage(QString::fromLatin1(EquipmentFailedText));
+}
+
+double TStudyRecorder::stageMets(int index) const
+{
+    if (!m_protocol || index < 0 || index >= stageCount())
+        return 0.0;
+    const TProtocolStage& stage = m_protocol->stage(index);
+    if (m_protocol->type() == TProtocol::Treadmill)
+        return TMets::treadmill(stage.value(QStringLiteral("speed")), stage.value(QStringLiteral("incline")));
+    if (m_protocol->type() == TProtocol::Ergometer) {
+        bool ok = false;
+        const double weight = m_study->property(QStringLiteral("patient/weight")).trimmed().toDouble(&ok);
+        return TMets::ergometer(stage.value(QStringLiteral("workload")), ok ? weight : 0.0);
+    }
+    return 0.0;
+}
+
+void TStudyRecorder::addBP(double systolic, double diastolic, double time)
+{
+    if (!m_recording)
+        return;
+    TStudyResults& results = m_study->results();
+    const double hr = results.trend(QStringLiteral("BPMTrend"))->valueAt(time);
+    results.trend(QStringLiteral("sysBPTrend"))->insertSorted(time, systolic);
+    results.trend(QStringLiteral("diaBPTrend"))->insertSorted(time, diastolic);
+    results.trend(QStringLiteral("DPTrend"))->insertSorted(time, std::trunc(systolic) * std::trunc(hr));
+    const TProtocol* executed = m_study->protocol();
+    if (!executed)
+        return;
+    const int k = executed->stageAt(time);
+    if (k < 0) {
+        m_pendingSBP = int(systolic);
+        m_pendingDBP = int(diastolic);
+        return;
+    }
+    results.valueArray(QStringLiteral("sysBPPerStage"))->setValue(k, systolic);
+    results.valueArray(QStringLiteral("diaBPPerStage"))->setValue(k, diastolic);
+    const double stageHr = std::trunc(results.valueArray(QStringLiteral("BPMPerStage"))->value(k));
+    results.valueArray(QStringLiteral("DPPerStage"))->setValue(k, stageHr * std::trunc(systolic));
+}
+
+// ---------------------------------------------------------------------------
+// The driver's notifications
+
+void TStudyRecorder::onData(TAcqDriver*)
+{
+    try {
+        m_analysis->process(m_analysisOn);
+        m_displayDecimator->process();
+        m_displayChain->process();
+        m_averagerChain->process();
+        if (m_recording)
+            record();
+        if (m_recording && m_protocol && m_stageIndex < stageCount() - 1 &&
+            recordingTime() - m_stageStart >= m_protocol->stage(m_stageIndex).duration())
+            advance();
+        tellUpdate();
+    } catch (const std::exception& e) {
+        analysisFailed(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        analysisFailed(QStringLiteral("Unspecified application error"));
+    }
+}
+
+void TStudyRecorder::analysisFailed(const QString& text)
+{
+    // Told once: the same fault would otherwise be told with every block.
+    if (m_analysisFailed)
+        return;
+    m_analysisFailed = true;
+    tellMessage(text);
+}
+
+// Appends what the live signal has gained since the last block to the study's
+// recording. What the recording holds decides where to go on, so a failed write
+// is retried with the next block (from the live signal's ring, which still holds
+// the last minutes).
+void TStudyRecorder::record()
+{
+    m_recordedSamples = qint64(m_raw->length()) - m_startSample;
+    TSignalBuffer* recording = m_study->recording();
+    const qint64 written = qint64(recording->length()) - m_recordingBase;
+    const qint64 pending = m_recordedSamples - written;
+    if (pending <= 0)
+        return;
+    const int channels = m_raw->channelCount();
+    const int first = int(m_startSample + written);
+    const int count = int(pending);
+    m_frames.resize(size_t(count) * size_t(channels));
+    std::vector<qint16>& column = m_column;
+    column.resize(size_t(count));
+    for (int c = 0; c < channels; ++c) {
+        m_raw->copyValues(c, first, count, column.data());
+        for (int i = 0; i < count; ++i)
+            m_frames[size_t(i) * size_t(channels) + size_t(c)] = column[size_t(i)];
+    }
+    try {
+        recording->append(m_frames.data(), int(m_frames.size() * sizeof(qint16)));
+        m_recordingFailed = false;
+    } catch (const std::exception& e) {
+        if (!m_recordingFailed)
+            tellMessage(QStringLiteral("The recording cannot be stored: %1").arg(QString::fromLocal8Bit(e.what())));
+        m_recordingFailed = true;
+    }
+}
+
+void TStudyRecorder::onPacemaker(TAcqDriver*, int sampleOffset)
+{
+    m_pacemakerPulses.push_back(sampleOffset);
+    if (m_recording && sampleOffset >= m_startSample)
+        m_study->results()
+            .valueArray(QStringLiteral("pacemakerPulses"))
+            ->append(m_raw->seconds(sampleOffset) - m_raw->seconds(m_startSample));
+}
+
+void TStudyRecorder::onError(TAcqDriver*, const char* message)
+{
+    tellMessage(QString::fromLocal8Bit(message));
+}
+
+void TStudyRecorder::deviceFailed()
+{
+    tellMessage(QString::fromLatin1(DeviceFailedText));
+}
+
+// ---------------------------------------------------------------------------
+// Beats
+
+void TStudyRecorder::storeBeat(const TBeat& detected, const TBeatRecord* records, int channelCount)
+{
+    TBeat beat = detected;
+    TWavePointRefiner::refine(beat, *m_raw);
+    m_averager->addBeat(beat);
+    m_lastMeanRR = beat.value(TBeat::MeanRR);
+    if (!m_recording) {
+        if (beat.beatClass() >= 0)
+            tellBeat(beat, records, channelCount);
+        return;
+    }
+    const double startTime = m_raw->seconds(m_startSample);
+    if (beat.time() < startTime)
+        return;
+    TBeat stored = beat;
+    shiftTimes(stored, startTime);
+    stored.setBuffer(m_study->recording());
+    m_unstoredBeats.push_back(stored);
+    if (m_unstoredBeats.size() > MaxUnstoredBeats)
+        m_unstoredBeats.pop_front();
+    storePendingBeats();
+    if (beat.beatClass() < 0)
+        return;
+    const double beatTime = stored.time();
+
+    TStudyResults& results = m_study->results();
+    const double rr = beat.value(TBeat::MeanRR);
+    if (rr > 0.0) {
+        const double beatHr = 60.0 / rr;
+        if (beatHr > 0.0) {
+            m_heartRate = m_heartRate == 0.0 ? beatHr : 0.8 * m_heartRate + 0.2 * beatHr;
+            results.trend(QStringLiteral("BPMTrend"))->append(beatTime, beatHr);
+        }
+    }
+    results.trend(QStringLiteral("METSTrend"))->append(beatTime, stageMets(m_stageIndex));
+    measureSt(beat, beatTime);
+    ++m_beatsInStage;
+    tellBeat(beat, records, channelCount);
+}
+
+void TStudyRecorder::storePendingBeats()
+{
+    TBeatStore* store = m_study->beats();
+    try {
+        while (!m_unstoredBeats.empty()) {
+            store->append(m_unstoredBeats.front());
+            m_unstoredBeats.pop_front();
+        }
+        m_beatsFailed = false;
+    } catch (const std::exception& e) {
+        if (!m_beatsFailed)
+            tellMessage(QStringLiteral("The beats cannot be stored: %1").arg(QString::fromLocal8Bit(e.what())));
+        m_beatsFailed = true;
+    }
+}
+
+void TStudyRecorder::measureSt(const TBeat& beat, double beatTime)
+{
+    const TSignalBuffer* source = m_averager->source();
+    const TSignalBuffer* beatBuffer = beat.buffer() ? beat.buffer() : source;
+    if (!source || !beatBuffer)
+        return;
+    const int leads = std::min({beatBuffer->channelCount(), source->channelCount(), int(TSignalBuffer::MaxChannels)});
+    const double rr = beat.value(TBeat::RR);
+    TStudyResults& results = m_study->results();
+    for (int i = 0; i < leads; ++i) {
+        const TStMeasurement::Result st = TStMeasurement::measure(m_averager->average(i), source->samplingRate(),
+                                                                  m_averager->rIndex(), rr, beatBuffer->valueStep());
+        StMarks& marks = m_marks[size_t(i)];
+        if (!st.measured) {
+            marks.baseline = marks.level = marks.slope = 0;
+            continue;
+        }
+        marks.baseline = st.baselinePoint;
+        marks.level = st.levelPoint;
+        marks.slope = st.slopePoint;
+        const double level = m_levelMeans[size_t(i)].push(st.level);
+        const double slope = m_slopeMeans[size_t(i)].push(st.slope);
+        marks.levelMv = level;
+        results.trend(TStudyResults::stLevelTrendName(i))->append(beatTime, level);
+        results.trend(TStudyResults::stSlopeTrendName(i))->append(beatTime, slope);
+        m_stLevel[size_t(i)] = (m_beatsInStage * m_stLevel[size_t(i)] + level) / (m_beatsInStage + 1);
+        m_stSlope[size_t(i)] = (m_beatsInStage * m_stSlope[size_t(i)] + slope) / (m_beatsInStage + 1);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Device state
+
+double TStudyRecorder::lowBatteryThreshold()
+{
+    return sharedLowBatteryThreshold();
+}
+
+void TStudyRecorder::setLowBatteryThreshold(double volts)
+{
+    if (volts > 0.0)
+        sharedLowBatteryThreshold() = volts;
+}
+
+bool TStudyRecorder::lowBattery() const
+{
+    const double level = m_driver->batteryLevel();
+    return level > 0.0 && level < lowBatteryThreshold();
+}
+
+bool TStudyRecorder::anyLeadOff() const
+{
+    for (int c = 0; c < m_raw->channelCount(); ++c) {
+        const int lead = TLeadTable::leadIndex(m_raw->channel(c)->name());
+        if (lead >= 0 && m_driver->isChannelSaturated(lead))
+            return true;
+    }
+    return false;
+}
+
+bool TStudyRecorder::anyElectrodeOff() const
+{
+    static const char* const electrodes[] = {"LL", "LA", "RA", "V1", "V2", "V3", "V4", "V5", "V6"};
+    for (const char* e : electrodes)
+        if (m_driver->isElectrodeOff(e))
+            return true;
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Listeners
+
+void TStudyRecorder::addListener(TRecorderListener* listener)
+{
+    if (listener)
+        m_listeners.append(listener);
+}
+
+template <typename Call>
+void TStudyRecorder::tell(Call call)
+{
+    // A failing window must neither stop the recording nor keep the windows
+    // after it from hearing.
+    const QList<TRecorderListener*> listeners = m_listeners;
+    for (TRecorderListener* l : listeners) {
+        try {
+            call(l);
+        } catch (const std::exception& e) {
+            qWarning("Recording listener failed: %s", e.what());
+        } catch (...) {
+            qWarning("Recording listener failed");
+        }
+    }
+}
+
+void TStudyRecorder::tellUpdate()
+{
+    tell([this](TRecorderListener* l) { l->update(this); });
+}
+
+void TStudyRecorder::tellBeat(const TBeat& beat, const TBeatRecord* records, int channelCount)
+{
+    tell([&](TRecorderListener* l) { l->beat(this, beat, records, channelCount); });
+}
+
+void TStudyRecorder::tellStarted()
+{
+    tell([this](TRecorderListener* l) { l->started(this); });
+}
+
+void TStudyRecorder::tellStageChanged()
+{
+    tell([this](TRecorderListener* l) { l->stageChanged(this); });
+}
+
+void TStudyRecorder::tellStopped()
+{
+    tell([this](TRecorderListener* l) { l->stopped(this); });
+}
+
+void TStudyRecorder::tellMessage(const QString& text)
+{
+    tell([&](TRecorderListener* l) { l->message(this, text); });
+}

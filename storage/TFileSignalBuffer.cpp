@@ -192,7 +192,8 @@ void TFileSignalBuffer::append(const void* data, int bytes)
     appendWritten(complete, written);
 }
 
-void TFileSignalBuffer::appendChannels(const qint16* const* channels, int count)
+template <typename T, typename Convert>
+void TFileSignalBuffer::appendInterleaved(const T* const* channels, int count, Convert toCode)
 {
     int written = 0;
     bool complete = true;
@@ -201,23 +202,18 @@ void TFileSignalBuffer::appendChannels(const qint16* const* channels, int count)
         m_frameBuffer.resize(size_t(count) * size_t(n));
         for (int c = 0; c < n; ++c)
             for (int i = 0; i < count; ++i)
-                m_frameBuffer[size_t(i) * size_t(n) + size_t(c)] = channels[c][i];
+                m_frameBuffer[size_t(i) * size_t(n) + size_t(c)] = toCode(channels[c][i]);
         complete = writeFrames(m_frameBuffer.data(), count, &written);
     }
     appendWritten(complete, written);
 }
 
+void TFileSignalBuffer::appendChannels(const qint16* const* channels, int count)
+{
+    appendInterleaved(channels, count, [](qint16 code) { return code; });
+}
+
 void TFileSignalBuffer::appendDoubles(const double* const* channels, int count)
 {
-    int written = 0;
-    bool complete = true;
-    if (channels && count > 0) {
-        const int n = channelCount();
-        m_frameBuffer.resize(size_t(count) * size_t(n));
-        for (int c = 0; c < n; ++c)
-            for (int i = 0; i < count; ++i)
-                m_frameBuffer[size_t(i) * size_t(n) + size_t(c)] = saturatingCode(channels[c][i]);
-        complete = writeFrames(m_frameBuffer.data(), count, &written);
-    }
-    appendWritten(complete, written);
+    appendInterleaved(channels, count, [](double value) { return saturatingCode(value); });
 }

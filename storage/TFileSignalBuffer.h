@@ -66,6 +66,9 @@ private:
     // whole frames written and whether all were.
     bool writeFrames(const qint16* frames, int count, int* written);
     void appendWritten(bool complete, int written);
+    // Interleaves one array per channel into frames and writes them.
+    template <typename T, typename Convert>
+    void appendInterleaved(const T* const* channels, int count, Convert toCode);
 
     mutable QFile m_file;
     int m_headerSize;

@@ -411,16 +411,16 @@ void TStudyRecorder::record()
     const int channels = m_raw->channelCount();
     const int first = int(m_startSample + written);
     const int count = int(pending);
-    m_frames.resize(size_t(count) * size_t(channels));
-    std::vector<qint16>& column = m_column;
-    column.resize(size_t(count));
+    m_columns.resize(size_t(channels));
+    m_columnPointers.resize(size_t(channels));
     for (int c = 0; c < channels; ++c) {
+        std::vector<qint16>& column = m_columns[size_t(c)];
+        column.resize(size_t(count));
         m_raw->copyValues(c, first, count, column.data());
-        for (int i = 0; i < count; ++i)
-            m_frames[size_t(i) * size_t(channels) + size_t(c)] = column[size_t(i)];
+        m_columnPointers[size_t(c)] = column.data();
     }
     try {
-        recording->append(m_frames.data(), int(m_frames.size() * sizeof(qint16)));
+        recording->appendChannels(m_columnPointers.data(), count);
         m_recordingFailed = false;
     } catch (const std::exception& e) {
         if (!m_recordingFailed)
@@ -468,6 +468,10 @@ void TStudyRecorder::storeBeat(const TBeat& detected, const TBeatRecord* records
     TBeat stored = beat;
     shiftTimes(stored, startTime);
     stored.setBuffer(m_study->recording());
+    // The beats file keeps a beat's label but not its class, so the stored
+    // copy carries the class in its label for review to tell premature beats.
+    if (stored.label() == 0)
+        stored.setLabel(stored.beatClass());
     m_unstoredBeats.push_back(stored);
     if (m_unstoredBeats.size() > MaxUnstoredBeats)
         m_unstoredBeats.pop_front();

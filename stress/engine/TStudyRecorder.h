@@ -179,8 +179,9 @@ private:
     std::deque<TBeat> m_unstoredBeats;
     bool m_beatsFailed = false;
     bool m_analysisFailed = false;
-    std::vector<qint16> m_frames;
-    std::vector<qint16> m_column;
+    // One array per channel of the samples being appended to the recording.
+    std::vector<std::vector<qint16>> m_columns;
+    std::vector<const qint16*> m_columnPointers;
 
     int m_beatsInStage = 0;
     double m_heartRate = 0.0;

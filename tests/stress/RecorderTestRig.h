@@ -121,11 +121,11 @@ class FailingRecording : public TIntSignalBuffer
 {
 public:
     FailingRecording(int channels) : TIntSignalBuffer(4096, 1 << 21, channels, 500) {}
-    void append(const void* data, int bytes) override
+    void appendChannels(const qint16* const* channels, int count) override
     {
         if (failing)
             throw TException("Write error");
-        TIntSignalBuffer::append(data, bytes);
+        TIntSignalBuffer::appendChannels(channels, count);
     }
     bool failing = false;
 };

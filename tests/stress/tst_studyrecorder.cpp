@@ -371,6 +371,10 @@ private slots:
         QCOMPARE(rig.study->results().trend(QStringLiteral("BPMTrend"))->time(0), 2.0);
         // The window is told the beat in the times of the live signal.
         QCOMPARE(rig.listener.beats.back().time(), 6.0);
+        // The class survives in the label, which is what the beats file keeps.
+        storeBeat(*rig.recorder, beatAt(6.5, 0.75, 2));
+        QCOMPARE(rig.study->beats()->beat(0).label(), 1);
+        QCOMPARE(rig.study->beats()->beat(1).label(), 2);
     }
 
     void maximaAtStop()

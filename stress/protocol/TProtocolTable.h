@@ -23,6 +23,9 @@ public:
     void setProtocol(const QByteArray& name, const TProtocol& protocol);
     void deleteProtocol(const QByteArray& name);
 
+    // The default table, kept in memory only: the file is not touched.
+    void useDefaults() { m_protocols = defaultTable(); }
+
     QString path() const { return m_path; }
     // False when the file could not be written.
     bool save() const;

@@ -3,6 +3,7 @@
 #include "TException.h"
 #include "TStudyArchive.h"
 #include "TStudyArchiveImport.h"
+#include "StorageTestFiles.h"
 
 #include <minizip/unzip.h>
 
@@ -26,40 +27,6 @@ QByteArray patternBytes(int size, quint32 seed)
     for (int i = 0; i < size; ++i)
         bytes[i] = (i / 4096) % 2 ? char(generator.bounded(256)) : char((i * 7 / 13) ^ (i >> 9));
     return bytes;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString exceptionText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const TException& e) {
-        return e.message();
-    }
-    return QString();
-}
-
-// Every file below the folder with its content, for "nothing changed" checks.
-QMap<QString, QByteArray> tree(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), readFile(path));
-    }
-    return files;
 }
 
 TStudySummary rexSummary()
@@ -100,24 +67,6 @@ Crafted studyArchive(const QString& baseFilename)
     c.entries = {{"cxstudy", patternBytes(3000, 1)}, {"cxecg", patternBytes(200000, 2)},
                  {"cxbeats", patternBytes(5000, 3)}, {"info", info(baseFilename)}};
     return c;
-}
-
-// Flips the stored CRC of the named entry in both its local header and its
-// central directory record: the reader then finds the data wrong.
-QByteArray damageCrc(QByteArray bytes, const QByteArray& entry)
-{
-    for (const QByteArray& signature : {QByteArray("PK\x03\x04"), QByteArray("PK\x01\x02")}) {
-        const int nameOffset = signature == "PK\x03\x04" ? 30 : 46;
-        const int crcOffset = signature == "PK\x03\x04" ? 14 : 16;
-        for (int at = bytes.indexOf(signature); at >= 0; at = bytes.indexOf(signature, at + 4)) {
-            const uchar* h = reinterpret_cast<const uchar*>(bytes.constData() + at);
-            const int nameLength = h[nameOffset - (signature == "PK\x03\x04" ? 4 : 18)]
-                + 256 * h[nameOffset - (signature == "PK\x03\x04" ? 3 : 17)];
-            if (nameLength == entry.size() && bytes.mid(at + nameOffset, nameLength) == entry)
-                bytes[at + crcOffset] = char(bytes[at + crcOffset] ^ 0x5a);
-        }
-    }
-    return bytes;
 }
 
 } // namespace

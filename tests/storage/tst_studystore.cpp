@@ -1,0 +1,661 @@
+#include "StorageTestFiles.h"
+#include "TBeat.h"
+#include "TBeatsFile.h"
+#include "TException.h"
+#include "TLocalStudyStore.h"
+#include "TRecordFile.h"
+#include "TSampleFile.h"
+#include "TStudy.h"
+#include "TStudyArchive.h"
+#include "TStudyIndex.h"
+
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <vector>
+
+namespace {
+
+constexpr int Channels = 7;
+
+TStudyRecord newRecord(const QString& lastName = "Perez", const QString& dateTime = "20261208101500")
+{
+    TQuickPatient patient;
+    patient.lastName = lastName;
+    patient.firstName = "Rex";
+    patient.patientId = "H77";
+    TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, "Example",
+                                                 QDateTime::fromString(dateTime, "yyyyMMddHHmmss"));
+    record.setPatientProperty("animalSpecies", "Canine");
+    record.setPatientProperty("animalBreed", "Beagle");
+    record.acquisition.channelCount = Channels;
+    record.acquisition.samplingRate = 500;
+    record.acquisition.resolution = 16;
+    record.acquisition.gainMax = 300.0;
+    record.acquisition.channelNames = "I,II,III,aVR,aVL,aVF,V1";
+    record.riskFactors = {{"Obesidad", true, "mild"}};
+    return record;
+}
+
+qint16 code(int channel, int frame)
+{
+    return qint16((frame * 37 + channel * 1009) % 65536 - 32768);
+}
+
+// Appends frames first..first+count-1 of the test pattern in 51-frame blocks,
+// as the recording does.
+void record(TSignalBuffer* buffer, int first, int count)
+{
+    std::vector<std::vector<qint16>> columns(Channels);
+    std::vector<const qint16*> pointers(Channels);
+    for (int done = 0; done < count;) {
+        const int block = std::min(51, count - done);
+        for (int c = 0; c < Channels; ++c) {
+            columns[c].resize(block);
+            for (int i = 0; i < block; ++i)
+                columns[c][i] = code(c, first + done + i);
+            pointers[c] = columns[c].data();
+        }
+        buffer->appendChannels(pointers.data(), block);
+        done += block;
+    }
+}
+
+bool holdsPattern(const TSignalBuffer* buffer, int count)
+{
+    if (buffer->length() != count || buffer->channelCount() != Channels)
+        return false;
+    for (int i = 0; i < count; ++i)
+        for (int c = 0; c < Channels; ++c)
+            if (buffer->sample(c, i) != code(c, i))
+                return false;
+    return true;
+}
+
+TBeat beatAt(double time, const TSignalBuffer* buffer)
+{
+    TBeat beat(0, buffer);
+    beat.setValue(TBeat::Time, time);
+    beat.setValue(TBeat::RR, 0.75);
+    return beat;
+}
+
+QStringList studyFiles(const QString& folder)
+{
+    QStringList files = QDir(folder).entryList({"*.cxstudy", "*.cxecg", "*.cxbeats"}, QDir::Files, QDir::Name);
+    return files;
+}
+
+QList<int> ids(const QVector<TStudySummary>& studies)
+{
+    QList<int> list;
+    for (const TStudySummary& s : studies)
+        list.append(s.id);
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+// A recorded study, closed: 2000 frames and two beats.
+int savedStudy(TLocalStudyStore& store, const TStudyRecord& source = newRecord())
+{
+    TStudy* study = store.saveNewStudy(source);
+    record(study->recording(), 0, 2000);
+    study->beats()->append(beatAt(1.0, study->recording()));
+    study->beats()->append(beatAt(1.75, study->recording()));
+    const int id = study->id();
+    store.closeStudy(id);
+    return id;
+}
+
+} // namespace
+
+class TestStudyStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void newFolderStartsEmptyWithTheExampleProtocol();
+    void emptyRootIsRefused();
+    void newStudyIsCreatedIndexedAndOpen();
+    void recordedStudyReopensAsRecorded();
+    void updateWritesRecordAndIndexOfOpenStudiesOnly();
+    void openingTwiceGivesTheOneOpenStudy();
+    void unknownOrUnreadableStudiesDoNotOpen();
+    void damagedRecordingStillOpens_data();
+    void damagedRecordingStillOpens();
+    void deleteRemovesClosedStudiesOnly();
+    void newStudiesNeverShareFiles();
+    void missingIndexIsRebuiltWithTheSameIds();
+    void emptyIndexFileIsRebuilt();
+    void exportedStudyImportsIntoAnotherFolder();
+    void reimportUpdatesTheSameStudy();
+    void importNeverOverwritesAnotherStudy();
+    void failedImportLeavesFolderAndIndexAsTheyWere_data();
+    void failedImportLeavesFolderAndIndexAsTheyWere();
+    void importOfAnOpenStudyIsRefused();
+    void archivesAreListedAndRead();
+    void protocolsPersist();
+    void unreadableProtocolTableIsNotOverwritten();
+    void freeSpace_data();
+    void freeSpace();
+    void accessorFollowsTheStore();
+};
+
+void TestStudyStore::newFolderStartsEmptyWithTheExampleProtocol()
+{
+    QTemporaryDir dir;
+    const QString root = dir.filePath("a/b/CardivexVetStress");
+    TLocalStudyStore store(root);
+    QVERIFY(QFileInfo(root + "/data/studies.sqlite").isFile());
+    QVERIFY(QFileInfo(root + "/data/protocols.json").isFile());
+    QCOMPARE(store.rootPath(), root);
+    QVERIFY(store.listStudies().isEmpty());
+    QCOMPARE(store.protocolNames(), QByteArrayList{"Example"});
+    QCOMPARE(store.riskFactorNames().size(), 11);
+    QCOMPARE(store.riskFactorNames().first(), QString("Hipertensión"));
+    QCOMPARE(store.riskFactorNames().last(), QString("Gota"));
+}
+
+void TestStudyStore::emptyRootIsRefused()
+{
+    QCOMPARE(exceptionText([] { TLocalStudyStore store(""); }), QString("Undefined database path"));
+}
+
+void TestStudyStore::newStudyIsCreatedIndexedAndOpen()
+{
+    QTemporaryDir dir;
+    TLocalStudyStore store(dir.path());
+    const TStudyRecord source = newRecord();
+    TStudy* study = store.saveNewStudy(source);
+    QVERIFY(study);
+    QVERIFY(study->id() >= 1 && study->id() <= TStudyRecord::MaxId);
+    QVERIFY(store.isStudyOpen(study->id()));
+    QCOMPARE(study->record().baseFilename(), QString("H77-Perez-Rex-20261208101500"));
+    QCOMPARE(studyFiles(dir.path()), QStringList({"H77-Perez-Rex-20261208101500.cxbeats",
+                                                  "H77-Perez-Rex-20261208101500.cxecg",
+                                                  "H77-Perez-Rex-20261208101500.cxstudy"}));
+
+    const QVector<TStudySummary> listed = store.listStudies();
+    QCOMPARE(listed.size(), 1);
+    QCOMPARE(listed[0], study->record().summary());
+    QCOMPARE(listed[0].patientAnimalSpecies, QString("Canine"));
+
+    // The record file holds the id and base name; the sample header the shape.
+    const std::optional<TStudyRecord> onDisk = TRecordFile::read(dir.filePath("H77-Perez-Rex-20261208101500.cxstudy"));
+    QVERIFY(onDisk);
+    QCOMPARE(onDisk->id, study->id());
+    QCOMPARE(onDisk->riskFactors, source.riskFactors);
+    const std::optional<TAcquisitionFields> header =
+        TSampleFile::readHeader(dir.filePath("H77-Perez-Rex-20261208101500.cxecg"));
+    QVERIFY(header);
+    QCOMPARE(*header, source.acquisition);
+    QCOMPARE(study->recording()->length(), 0);
+    QCOMPARE(study->recording()->channelCount(), Channels);
+    QCOMPARE(study->beats()->count(), 0);
+}
+
+void TestStudyStore::recordedStudyReopensAsRecorded()
+{
+    QTemporaryDir dir;
+    int id = 0;
+    TStudyRecord saved;
+    {
+        TLocalStudyStore store(dir.path());
+        id = savedStudy(store);
+        saved = store.openStudy(id)->record();
+    }
+    // A new store on the same folder, as after a restart.
+    TLocalStudyStore store(dir.path());
+    TStudy* study = store.openStudy(id);
+    QVERIFY(study);
+    QVERIFY(study->recordingAvailable());
+    QVERIFY(study->beatsAvailable());
+    QCOMPARE(study->record(), saved);
+    QCOMPARE(study->record().acquisition, newRecord().acquisition);
+    QVERIFY(holdsPattern(study->recording(), 2000));
+    QCOMPARE(study->recording()->channel(6)->name(), QByteArray("V1"));
+    QCOMPARE(study->beats()->count(), 2);
+    QCOMPARE(study->beats()->beat(1).time(), 1.75);
+
+    // Recording goes on where it stopped.
+    record(study->recording(), 2000, 100);
+    store.closeStudy(id);
+    QVERIFY(holdsPattern(store.openStudy(id)->recording(), 2100));
+}
+
+void TestStudyStore::updateWritesRecordAndIndexOfOpenStudiesOnly()
+{
+    QTemporaryDir dir;
+    TLocalStudyStore store(dir.path());
+    TStudy* study = store.saveNewStudy(newRecord());
+    const int id = study->id();
+    study->setProperty("status", "report");
+    study->setProperty("conclusion", "Normal sinus rhythm");
+    store.updateStudy(study->record());
+    QCOMPARE(store.listStudies()[0].status, QString("report"));
+    QCOMPARE(TRecordFile::read(dir.filePath(study->record().baseFilename() + ".cxstudy"))->property("conclusion"),
+             QString("Normal sinus rhythm"));
+
+    // A copy handed in replaces the open record, but not the recording's shape.
+    TStudyRecord copy = study->record();
+    copy.setPatientProperty("lastName", "Gomez");
+    copy.acquisition = TAcquisitionFields();
+    store.updateStudy(copy);
+    QCOMPARE(study->record().patientProperty("lastName"), QString("Gomez"));
+    QCOMPARE(study->record().acquisition, newRecord().acquisition);
+    QCOMPARE(store.listStudies()[0].patientLastName, QString("Gomez"));
+
+    store.closeStudy(id);
+    copy.setPatientProperty("lastName", "Closed");
+    store.updateStudy(copy);
+    QCOMPARE(store.listStudies()[0].patientLastName, QString("Gomez"));
+}
+
+void TestStudyStore::openingTwiceGivesTheOneOpenStudy()
+{
+    QTemporaryDir dir;
+    TLocalStudyStore store(dir.path());
+    const int id = savedStudy(store);
+    QVERIFY(!store.isStudyOpen(id));
+    TStudy* first = store.openStudy(id);
+    QVERIFY(first);
+    QVERIFY(store.isStudyOpen(id));
+    QCOMPARE(store.openStudy(id), first);
+    store.closeStudy(id);
+    QVERIFY(!store.isStudyOpen(id));
+}
+
+void TestStudyStore::unknownOrUnreadableStudiesDoNotOpen()
+{
+    QTemporaryDir dir;
+    TLocalStudyStore store(dir.path());
+    QVERIFY(!store.openStudy(12345));
+    const int id = savedStudy(store);
+    const QString recordPath = dir.filePath(store.listStudies()[0].baseFilename + ".cxstudy");
+    QVERIFY(writeFile(recordPath, "CXSTUDY2"));
+    QVERIFY(!store.openStudy(id));
+    QVERIFY(!store.isStudyOpen(id));
+}
+
+void TestStudyStore::damagedRecordingStillOpens_data()
+{
+    QTest::addColumn<QString>("damaged");
+    QTest::addColumn<bool>("samples");
+    QTest::addColumn<bool>("beats");
+    QTest::newRow("sample file gone") << "cxecg" << false << false;
+    QTest::newRow("beats file gone") << "cxbeats" << true << false;
+}
+
+void TestStudyStore::damagedRecordingStillOpens()
+{
+    QFETCH(QString, damaged);
+    QFETCH(bool, samples);
+    QFETCH(bool, beats);
+    QTemporaryDir dir;
+    TLocalStudyStore store(dir.path());
+    const int id = savedStudy(store);
+    const QString base = store.listStudies()[0].baseFilename;
+    QVERIFY(QFile::remove(dir.filePath(base + "." + damaged)));
+
+    TStudy* study = store.openStudy(id);
+    QVERIFY(study);
+    QCOMPARE(study->record().patientProperty("lastName"), QString("Perez"));
+    QCOMPARE(study->recordingAvailable(), samples);
+    QCOMPARE(study->beatsAvailable(), beats);
+    QCOMPARE(study->recording()->length(), samples ? 2000 : 0);
+    QCOMPARE(study->beats()->count(), 0);
+}
+
+void TestStudyStore::deleteRemovesClosedStudiesOnly()
+{
+    QTemporaryDir dir;
+    TLocalStudyStore store(dir.path());
+    const int kept = savedStudy(store, newRecord("Kept"));
+    TStudy* open = store.saveNewStudy(newRecord("Open"));
+    store.deleteStudy(open->id());
+    QCOMPARE(store.listStudies().size(), 2);
+    QCOMPARE(studyFiles(dir.path()).size(), 6);
+
+    const int id = open->id();
+    store.closeStudy(id);
+    store.deleteStudy(id);
+    QCOMPARE(ids(store.listStudies()), QList<int>{kept});
+    QCOMPARE(studyFiles(dir.path()).size(), 3);
+    QVERIFY(studyFiles(dir.path()).first().contains("Kept"));
+    store.deleteStudy(id); // unknown now: nothing happens
+    QCOMPARE(store.listStudies().size(), 1);
+}
+
+void TestStudyStore::newStudiesNeverShareFiles()
+{
+    QTemporaryDir dir;
+    TLocalStudyStore store(dir.path());
+    // Same patient, same second: the same base name would be formed.
+    const int first = savedStudy(store);
+    const QMap<QString, QByteArray> before = tree(dir.path());
+    TStudy* second = store.saveNewStudy(newRecord());
+    QVERIFY(second->id() != first);
+    QCOMPARE(second->record().baseFilename(), QString("H77-Perez-Rex-20261208101500-2"));
+    // A stray file of the next name is not taken over either.
+    QVERIFY(writeFile(dir.filePath("H77-Perez-Rex-20261208101500-3.cxecg"), "stray"));
+    TStudy* third = store.saveNewStudy(newRecord());
+    QCOMPARE(third->record().baseFilename(), QString("H77-Perez-Rex-20261208101500-4"));
+    QCOMPARE(readFile(dir.filePath("H77-Perez-Rex-20261208101500-3.cxecg")), QByteArray("stray"));
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        if (!it.key().startsWith("data/"))
+            QCOMPARE(readFile(dir.filePath(it.key())), it.value());
+    }
+}
+
+void TestStudyStore::missingIndexIsRebuiltWithTheSameIds()
+{
+    QTemporaryDir dir;
+    QList<int> saved;
+    {
+        TLocalStudyStore store(dir.path());
+        saved << savedStudy(store, newRecord("One")) << savedStudy(store, newRecord("Two"));
+        std::sort(saved.begin(), saved.end());
+    }
+    // Files that are not indexable stay on disk and out of the index.
+    TStudyRecord noPatient = newRecord("Nobody");
+    noPatient.id = 42;
+    QJsonObject root = TStudyRecord::toJson(noPatient);
+    root.remove("patient");
+    TRecordFile::writeObject(root, dir.filePath("nobody.cxstudy"));
+    QVERIFY(writeFile(dir.filePath("garbage.cxstudy"), "CXSTUDY2 not compressed"));
+    // A copy of a record file under another name claims an id already taken.
+    QVERIFY(QFile::copy(dir.filePath(QDir(dir.path()).entryList({"*One*.cxstudy"})[0]), dir.filePath("copy.cxstudy")));
+    QVERIFY(QFile::remove(dir.filePath("data/studies.sqlite")));
+
+    TLocalStudyStore store(dir.path());
+    QCOMPARE(ids(store.listStudies()), saved);
+    QVERIFY(QFileInfo::exists(dir.filePath("nobody.cxstudy")));
+    QVERIFY(QFileInfo::exists(dir.filePath("garbage.cxstudy")));
+    TStudy* study = store.openStudy(saved[0]);
+    QVERIFY(study);
+    QVERIFY(holdsPattern(study->recording(), 2000));
+}
+
+void TestStudyStore::emptyIndexFileIsRebuilt()
+{
+    QTemporaryDir dir;
+    int id = 0;
+    {
+        TLocalStudyStore store(dir.path());
+        id = savedStudy(store);
+    }
+    // Left empty by a crash while the database was being created.
+    QVERIFY(writeFile(dir.filePath("data/studies.sqlite"), QByteArray()));
+    TLocalStudyStore store(dir.path());
+    QCOMPARE(ids(store.listStudies()), QList<int>{id});
+}
+
+void TestStudyStore::exportedStudyImportsIntoAnotherFolder()
+{
+    QTemporaryDir source;
+    QTemporaryDir target;
+    QTemporaryDir shared;
+    int id = 0;
+    TStudySummary summary;
+    {
+        TLocalStudyStore store(source.path());
+        id = savedStudy(store);
+        summary = store.listStudies()[0];
+        store.exportStudy(id, shared.path());
+        store.exportStudy(999, shared.path()); // not indexed: nothing written
+    }
+    const QString archive = TStudyArchive::archivePath(shared.path(), summary.baseFilename);
+    QCOMPARE(QDir(shared.path()).entryList(QDir::Files), QStringList{QFileInfo(archive).fileName()});
+
+    TLocalStudyStore store(target.path());
+    QCOMPARE(store.importStudy(archive), id);
+    QCOMPARE(store.listStudies(), QVector<TStudySummary>{summary});
+    TStudy* study = store.openStudy(id);
+    QVERIFY(study);
+    QVERIFY(holdsPattern(study->recording(), 2000));
+    QCOMPARE(study->beats()->count(), 2);
+    for (const char* extension : {"cxstudy", "cxecg", "cxbeats"})
+        QCOMPARE(readFile(target.filePath(summary.baseFilename + "." + QString(extension))),
+                 readFile(source.filePath(summary.baseFilename + "." + QString(extension))));
+}
+
+void TestStudyStore::reimportUpdatesTheSameStudy()
+{
+    QTemporaryDir dir;
+    QTemporaryDir shared;
+    TLocalStudyStore store(dir.path());
+    const int id = savedStudy(store);
+    store.exportStudy(id, shared.path());
+    const QString archive = TStudyArchive::archivePath(shared.path(), store.listStudies()[0].baseFilename);
+
+    // The local copy changes; importing the archive brings the exported state back.
+    TStudy* study = store.openStudy(id);
+    study->setProperty("conclusion", "changed locally");
+    record(study->recording(), 2000, 500);
+    store.updateStudy(study->record());
+    store.closeStudy(id);
+
+    QCOMPARE(store.importStudy(archive), id);
+    QCOMPARE(store.importStudy(archive), id);
+    QCOMPARE(store.listStudies().size(), 1);
+    QCOMPARE(studyFiles(dir.path()).size(), 3);
+    study = store.openStudy(id);
+    QCOMPARE(study->property("conclusion"), QString());
+    QVERIFY(holdsPattern(study->recording(), 2000));
+}
+
+void TestStudyStore::importNeverOverwritesAnotherStudy()
+{
+    QTemporaryDir here;
+    QTemporaryDir elsewhere;
+    QTemporaryDir shared;
+    QString base;
+    int foreignId = 0;
+    {
+        // Another clinic's study of the same patient, same second.
+        TLocalStudyStore store(elsewhere.path());
+        foreignId = savedStudy(store);
+        base = store.listStudies()[0].baseFilename;
+        store.exportStudy(foreignId, shared.path());
+    }
+    TLocalStudyStore store(here.path());
+    TStudy* local = store.saveNewStudy(newRecord());
+    record(local->recording(), 0, 300);
+    const int localId = local->id();
+    store.closeStudy(localId);
+    QCOMPARE(store.listStudies()[0].baseFilename, base);
+    const QMap<QString, QByteArray> before = tree(here.path());
+
+    QCOMPARE(store.importStudy(TStudyArchive::archivePath(shared.path(), base)), foreignId);
+    QCOMPARE(ids(store.listStudies()), (QList<int>{std::min(localId, foreignId), std::max(localId, foreignId)}));
+    for (const char* extension : {"cxstudy", "cxecg", "cxbeats"})
+        QCOMPARE(readFile(here.filePath(base + "." + QString(extension))), before.value(base + "." + QString(extension)));
+    TStudy* imported = store.openStudy(foreignId);
+    QVERIFY(imported);
+    QCOMPARE(imported->record().baseFilename(), base + "-2");
+    QVERIFY(holdsPattern(imported->recording(), 2000));
+    QCOMPARE(store.openStudy(localId)->recording()->length(), 300);
+}
+
+void TestStudyStore::failedImportLeavesFolderAndIndexAsTheyWere_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("damaged samples") << "cxecg";
+    QTest::newRow("damaged beats") << "cxbeats";
+    QTest::newRow("wrong comment") << "comment";
+    QTest::newRow("record not a study") << "record";
+    QTest::newRow("base name leaves the folder") << "traversal";
+}
+
+void TestStudyStore::failedImportLeavesFolderAndIndexAsTheyWere()
+{
+    QFETCH(QString, damage);
+    QTemporaryDir dir;
+    QTemporaryDir shared;
+    TLocalStudyStore store(dir.path());
+    const int id = savedStudy(store);
+    const QString base = store.listStudies()[0].baseFilename;
+    store.exportStudy(id, shared.path());
+    const QString good = TStudyArchive::archivePath(shared.path(), base);
+    const QString bad = shared.filePath("bad.cxz");
+
+    if (damage == "cxecg" || damage == "cxbeats") {
+        QVERIFY(writeFile(bad, damageCrc(readFile(good), damage.toUtf8())));
+    } else {
+        // Built entry by entry, with one thing wrong.
+        const QString record = dir.filePath(base + ".cxstudy");
+        QString recordSource = record;
+        TStudySummary info = store.listStudies()[0];
+        if (damage == "record") {
+            recordSource = shared.filePath("plain.txt");
+            QVERIFY(writeFile(recordSource, "not a record"));
+        }
+        if (damage == "traversal")
+            info.baseFilename = "../../escaped";
+        TStudyArchive::write(bad, recordSource, dir.filePath(base + ".cxecg"), dir.filePath(base + ".cxbeats"), info);
+        if (damage == "comment") {
+            QByteArray bytes = readFile(bad);
+            bytes.replace("CXZIP1", "CXZIP9");
+            QVERIFY(writeFile(bad, bytes));
+        }
+    }
+    // The local study is changed after the export, so an overwrite would show.
+    TStudy* study = store.openStudy(id);
+    record(study->recording(), 2000, 51);
+    store.closeStudy(id);
+
+    const QMap<QString, QByteArray> before = tree(dir.path());
+    const QVector<TStudySummary> indexed = store.listStudies();
+    const QString text = exceptionText([&] { store.importStudy(bad); });
+    QVERIFY2(!text.isEmpty(), qPrintable(damage));
+    if (damage == "cxecg" || damage == "cxbeats")
+        QCOMPARE(text, QString("Corrupt file read from zip archive"));
+    else
+        QCOMPARE(text, QString("File is not a valid Cardivex study Zip archive"));
+    QCOMPARE(store.listStudies(), indexed);
+    QCOMPARE(tree(dir.path()).keys(), before.keys());
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        if (!it.key().startsWith("data/"))
+            QCOMPARE(readFile(dir.filePath(it.key())), it.value());
+    }
+    QVERIFY(!QFileInfo::exists(QDir(dir.path()).absoluteFilePath("../../escaped.cxstudy")));
+}
+
+void TestStudyStore::importOfAnOpenStudyIsRefused()
+{
+    QTemporaryDir dir;
+    QTemporaryDir shared;
+    TLocalStudyStore store(dir.path());
+    const int id = savedStudy(store);
+    store.exportStudy(id, shared.path());
+    TStudy* study = store.openStudy(id);
+    record(study->recording(), 2000, 51);
+    QCOMPARE(exceptionText([&] {
+                 store.importStudy(TStudyArchive::archivePath(shared.path(), study->record().baseFilename()));
+             }),
+             QString("Study is already open for review"));
+    QVERIFY(holdsPattern(study->recording(), 2051));
+    QCOMPARE(studyFiles(dir.path()).size(), 3);
+}
+
+void TestStudyStore::archivesAreListedAndRead()
+{
+    QTemporaryDir dir;
+    QTemporaryDir shared;
+    TLocalStudyStore store(dir.path());
+    const int one = savedStudy(store, newRecord("One"));
+    const int two = savedStudy(store, newRecord("Two"));
+    store.exportStudy(one, shared.path());
+    store.exportStudy(two, shared.path());
+    QVERIFY(writeFile(shared.filePath("notazip.cxz"), "garbage"));
+    QVERIFY(writeFile(shared.filePath("other.txt"), "garbage"));
+
+    QStringList names;
+    for (const TStudySummary& s : store.listArchives(shared.path()))
+        names << s.patientLastName;
+    names.sort();
+    QCOMPARE(names, QStringList({"One", "Two"}));
+
+    TStudySummary info;
+    QVERIFY(store.readArchiveInfo(TStudyArchive::archivePath(shared.path(), store.openStudy(one)->record().baseFilename()), info));
+    QCOMPARE(info.patientLastName, QString("One"));
+    QCOMPARE(info.studyType, QString("Stress test"));
+    QVERIFY(!exceptionText([&] { store.readArchiveInfo(shared.filePath("notazip.cxz"), info); }).isEmpty());
+}
+
+void TestStudyStore::protocolsPersist()
+{
+    QTemporaryDir dir;
+    TProtocol bruce;
+    {
+        TLocalStudyStore store(dir.path());
+        QVERIFY(store.getProtocol("Example", bruce));
+        bruce.setName("ignored");
+        store.setProtocol("Bruce", bruce);
+        store.deleteProtocol("Example");
+        QVERIFY(!store.getProtocol("Example", bruce));
+    }
+    TLocalStudyStore store(dir.path());
+    QCOMPARE(store.protocolNames(), QByteArrayList{"Bruce"});
+    TProtocol loaded;
+    QVERIFY(store.getProtocol("Bruce", loaded));
+    QCOMPARE(loaded.name(), QByteArray("Bruce"));
+    QCOMPARE(loaded.stageCount(), bruce.stageCount());
+}
+
+void TestStudyStore::unreadableProtocolTableIsNotOverwritten()
+{
+    QTemporaryDir dir;
+    // A folder in the table's place cannot be read (even by root).
+    QVERIFY(QDir().mkpath(dir.filePath("data/protocols.json")));
+    TLocalStudyStore store(dir.path());
+    QCOMPARE(store.protocolNames(), QByteArrayList{"Example"});
+    QVERIFY(QFileInfo(dir.filePath("data/protocols.json")).isDir());
+}
+
+void TestStudyStore::freeSpace_data()
+{
+    QTest::addColumn<qint64>("available");
+    QTest::addColumn<bool>("enough");
+    QTest::newRow("query failed") << qint64(-1) << true;
+    QTest::newRow("nothing free") << qint64(0) << false;
+    QTest::newRow("one byte short") << qint64(52428799) << false;
+    QTest::newRow("exactly 50 MiB") << qint64(52428800) << true;
+    QTest::newRow("plenty") << (qint64(1) << 40) << true;
+}
+
+void TestStudyStore::freeSpace()
+{
+    QFETCH(qint64, available);
+    QFETCH(bool, enough);
+    QTemporaryDir dir;
+    QString asked;
+    TLocalStudyStore store(dir.path(), [&](const QString& path) {
+        asked = path;
+        return available;
+    });
+    QCOMPARE(store.hasFreeSpace(), enough);
+    QCOMPARE(asked, dir.path());
+    QVERIFY(TLocalStudyStore::systemFreeSpace(dir.path()) > 0);
+}
+
+void TestStudyStore::accessorFollowsTheStore()
+{
+    QTemporaryDir dir;
+    QVERIFY(!TStudyStore::instance());
+    {
+        TLocalStudyStore store(dir.path());
+        TStudyStore::setInstance(&store);
+        QCOMPARE(TStudyStore::instance(), &store);
+        // A second index alive at once does not take the first one's connection.
+        TLocalStudyStore other(dir.path() + "/other");
+        const int id = savedStudy(other);
+        QVERIFY(store.listStudies().isEmpty());
+        QCOMPARE(ids(other.listStudies()), QList<int>{id});
+    }
+    QVERIFY(!TStudyStore::instance());
+}
+
+QTEST_GUILESS_MAIN(TestStudyStore)
+#include "tst_studystore.moc"

@@ -45,6 +45,18 @@ TQrsChannelDetector::TQrsChannelDetector(const TSignalBuffer* source, const TQrs
 {
 }
 
+int TQrsChannelDetector::lineLag() const
+{
+    return 3 * std::max(1, int(std::lround(m_state.lineSpread * m_state.rate))) + 2;
+}
+
+int TQrsChannelDetector::walkMargin() const
+{
+    // A mark may lie up to three line spreads from the maximum its line starts
+    // at, and its pairing looks an isolation interval ahead.
+    return int(m_state.isolation * m_state.rate) + 2 * lineLag();
+}
+
 void TQrsChannelDetector::remember(std::vector<double>& history, double value)
 {
     history.push_back(value);
@@ -115,7 +127,6 @@ void TQrsChannelDetector::computeThresholds(int to)
 
 void TQrsChannelDetector::findLines(int from, int to, double factor)
 {
-    const int spread = std::max(1, int(std::lround(m_state.lineSpread * m_state.rate)));
     const int first = std::max(from, m_windowStart + 1);
     const int last = std::min(to, m_windowEnd - 1);
     for (int i = first; i < last; ++i) {
@@ -123,31 +134,66 @@ void TQrsChannelDetector::findLines(int from, int to, double factor)
         if (m4 <= factor * m_eps[3] || m4 < std::fabs(w(3, i - 1)) || m4 <= std::fabs(w(3, i + 1)))
             continue;
         const int s = sign(w(3, i));
-        int position = i;
-        bool line = true;
-        for (int k = 2; k >= 0 && line; --k) {
-            int best = -1;
-            double bestMagnitude = factor * m_eps[k];
-            const int lo = std::max(m_windowStart + 1, position - spread);
-            const int hi = std::min(m_windowEnd - 2, position + spread);
-            for (int j = lo; j <= hi; ++j) {
-                const double v = w(k, j);
-                if (sign(v) != s)
-                    continue;
-                const double m = std::fabs(v);
-                if (m > bestMagnitude && m >= std::fabs(w(k, j - 1)) && m >= std::fabs(w(k, j + 1))) {
-                    best = j;
-                    bestMagnitude = m;
-                }
-            }
-            if (best < 0)
-                line = false;
-            else
-                position = best;
-        }
-        if (line)
+        const int position = followLine(i, 3, s, factor);
+        if (position >= 0)
             m_state.markAt(position) = s;
     }
+}
+
+int TQrsChannelDetector::followLine(int position, int scale, int s, double factor) const
+{
+    const int spread = std::max(1, int(std::lround(m_state.lineSpread * m_state.rate)));
+    for (int k = scale - 1; k >= 0; --k) {
+        int best = -1;
+        double bestMagnitude = factor * m_eps[k];
+        const int lo = std::max(m_windowStart + 1, position - spread);
+        const int hi = std::min(m_windowEnd - 2, position + spread);
+        for (int j = lo; j <= hi; ++j) {
+            const double v = w(k, j);
+            if (sign(v) != s)
+                continue;
+            const double m = std::fabs(v);
+            if (m > bestMagnitude && m >= std::fabs(w(k, j - 1)) && m >= std::fabs(w(k, j + 1))) {
+                best = j;
+                bestMagnitude = m;
+            }
+        }
+        if (best < 0)
+            return -1;
+        position = best;
+    }
+    return position;
+}
+
+bool TQrsChannelDetector::findPartner(const Mark& a, Mark* partner) const
+{
+    // Every complex has slopes of both signs. Where two of them lie close, the
+    // coarsest scale may show only the larger one as a maximum, the smaller
+    // being merged into its lobe, so a lone line has its partner looked for
+    // from the next finer scale down, within the pairing window.
+    const int window = int(PairWindow * m_state.rate);
+    const int s = -sign(a.value);
+    int best = -1;
+    double bestMagnitude = m_eps[2];
+    const int lo = std::max(m_windowStart + 1, a.position - window + 1);
+    const int hi = std::min(m_windowEnd - 2, a.position + window - 1);
+    for (int j = lo; j <= hi; ++j) {
+        const double v = w(2, j);
+        if (sign(v) != s)
+            continue;
+        const double m = std::fabs(v);
+        if (m > bestMagnitude && m >= std::fabs(w(2, j - 1)) && m >= std::fabs(w(2, j + 1))) {
+            best = j;
+            bestMagnitude = m;
+        }
+    }
+    if (best < 0)
+        return false;
+    const int position = followLine(best, 2, s, 1.0);
+    if (position < 0 || position == a.position || std::abs(position - a.position) >= window)
+        return false;
+    *partner = Mark{position, w(0, position)};
+    return true;
 }
 
 std::vector<TQrsChannelDetector::Mark> TQrsChannelDetector::collectMarks(int from, int to)
@@ -250,16 +296,22 @@ void TQrsChannelDetector::seedReferences(const std::vector<Mark>& marks)
     m_seedStrength = 0.5 * strength;
 }
 
-void TQrsChannelDetector::detect(int from, int to, std::deque<TQrsCandidate>& out)
+void TQrsChannelDetector::detect(int from, int to, std::deque<TQrsCandidate>& out, bool last)
 {
     if (!m_source || !m_wavelets || to <= from)
         return;
     const int rate = m_state.rate;
     loadWindow(to - int(WindowSeconds * rate), to);
     computeThresholds(to);
+    // A line starts at a scale-2^4 maximum, which needs the sample after it, and
+    // steps up to a line spread at each finer scale, where it needs extrema on
+    // both sides: lines are followed only where all of that is in view, so the
+    // search of a stretch stops this far short of its end and the next one takes
+    // over there. The marks of those lines still fall before the stretch, whose
+    // slots are cleared of the marks of ten seconds ago.
     for (int i = std::max(from, m_windowStart); i < to; ++i)
         erase(i);
-    findLines(from, to, 1.0);
+    findLines(from - lineLag(), last ? to : to - lineLag(), 1.0);
 
     if (m_state.scanPosition < from - 3 * rate) {
         m_state.scanPosition = from;
@@ -267,10 +319,10 @@ void TQrsChannelDetector::detect(int from, int to, std::deque<TQrsCandidate>& ou
         m_state.scanMoved = true;
     }
     m_state.scanPosition = std::max(m_state.scanPosition, m_windowStart);
-    walk(to, out);
+    walk(to, last, out);
 }
 
-void TQrsChannelDetector::walk(int to, std::deque<TQrsCandidate>& out)
+void TQrsChannelDetector::walk(int to, bool last, std::deque<TQrsCandidate>& out)
 {
     TQrsChannelState& s = m_state;
     const int rate = s.rate;
@@ -278,8 +330,9 @@ void TQrsChannelDetector::walk(int to, std::deque<TQrsCandidate>& out)
     const int competition = int(s.partnerWindow * rate);
     const int isolation = int(s.isolation * rate);
     // Pairs ending this close to the end wait for the next step: their partner
-    // or a competitor may still come.
-    const int walkEnd = to - isolation;
+    // or a competitor may still come, and the lines near the end are not all
+    // followed yet.
+    const int walkEnd = last ? to : to - walkMargin();
 
     std::vector<Mark> marks = collectMarks(s.scanPosition, to);
     if (!s.learned)
@@ -297,6 +350,19 @@ void TQrsChannelDetector::walk(int to, std::deque<TQrsCandidate>& out)
                                        a.position - marks[i - 1].position < isolation;
             const bool partnerAfter = i + 1 < marks.size() && sign(marks[i + 1].value) != sign(a.value) &&
                                       marks[i + 1].position - a.position < isolation;
+            Mark partner{0, 0.0};
+            if (!partnerBefore && !partnerAfter && findPartner(a, &partner)) {
+                // Taken only where no other mark lies between the two, so that
+                // the pair is walked next.
+                const bool before = partner.position < a.position;
+                const bool adjacent = before ? i == 0 || marks[i - 1].position < partner.position
+                                             : i + 1 == marks.size() || marks[i + 1].position > partner.position;
+                if (adjacent) {
+                    m_state.markAt(partner.position) = sign(partner.value);
+                    marks.insert(marks.begin() + long(before ? i : i + 1), partner);
+                    continue;
+                }
+            }
             if (!partnerBefore && !partnerAfter)
                 erase(a.position); // isolated maximum: noise
             ++i;

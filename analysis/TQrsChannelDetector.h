@@ -20,8 +20,9 @@ public:
     TQrsChannelDetector(const TSignalBuffer* source, const TQrsWavelets* wavelets, int channel);
 
     // Searches the new stretch [from, to) (wavelet outputs must exist up to to)
-    // and appends every complex found, with its wave points, to out.
-    void detect(int from, int to, std::deque<TQrsCandidate>& out);
+    // and appends every complex found, with its wave points, to out. With last,
+    // no stretch follows (the recording has ended): the search goes to its end.
+    void detect(int from, int to, std::deque<TQrsCandidate>& out, bool last = false);
 
     const TQrsChannelState& state() const { return m_state; }
     int channel() const { return m_channel; }
@@ -35,6 +36,9 @@ public:
     bool swamped() const;
     // Largest |scale-2^3| value in [from, to) (wavelet outputs still held).
     double peakStrength(int from, int to) const;
+    // Samples before the end of a searched stretch that the search has not
+    // finished with: complexes there are reported by the next stretch.
+    int walkMargin() const;
     // Median |scale-2^2| value of the last threshold window: the channel's noise level.
     double noiseLevel() const { return m_noise; }
 
@@ -52,13 +56,20 @@ private:
         double slope = 0.0;
     };
 
+    // How far behind the end of a stretch its lines are followed.
+    int lineLag() const;
     void loadWindow(int start, int end);
     void computeThresholds(int to);
     void findLines(int from, int to, double factor);
+    // The scale-2^1 end of the maxima line through position at the given scale
+    // (0 to 3), followed down through the finer scales; -1 where it breaks off.
+    int followLine(int position, int scale, int s, double factor) const;
+    // An opposite-sign partner for a maximum that has none.
+    bool findPartner(const Mark& a, Mark* partner) const;
     std::vector<Mark> collectMarks(int from, int to);
     Pair measurePair(const Mark& a, const Mark& b) const;
     void seedReferences(const std::vector<Mark>& marks);
-    void walk(int to, std::deque<TQrsCandidate>& out);
+    void walk(int to, bool last, std::deque<TQrsCandidate>& out);
     void accept(const Mark& a, const Mark& b, const Pair& pair, std::deque<TQrsCandidate>& out);
     void erase(int position);
     int fiducial(int r) const;

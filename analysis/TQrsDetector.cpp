@@ -13,8 +13,8 @@
 
 namespace {
 
-// Channels whose complex lies further than this after the earliest one belong
-// to another beat, or to none.
+// Channels whose complex lies further than this from the earliest one (the gap
+// between their slopes) belong to another beat, or to none.
 constexpr double FusionSpread = 0.05;
 constexpr double BlankingSeconds = 0.1;
 // A fused beat waits at most this long (plus the walk's margin) for channels
@@ -48,6 +48,29 @@ int voteWeight(int channel)
     if (channel < 12)
         return 10;
     return 0;
+}
+
+// Samples between two channels' complexes, 0 where they overlap. A complex
+// spans the steepest slopes its channel paired; where those are missing, it is
+// its R point. Leads see the same depolarisation at the same time, but the
+// largest deflection, and with it the R point, may be the R wave in one lead
+// and the S wave in another: in wide or aberrated complexes these lie further
+// apart than two views of one beat may, while their slopes still overlap.
+int complexGap(const TQrsCandidate& a, const TQrsCandidate& b)
+{
+    const auto extent = [](const TBeatRecord& record, int* start, int* end) {
+        const int r = record.rPosition();
+        *start = r;
+        *end = r;
+        if (record.hasField(BeatPointFirstMark))
+            *start = std::min(r, record.fields[BeatPointFirstMark]);
+        if (record.hasField(BeatPointSecondMark))
+            *end = std::max(r, record.fields[BeatPointSecondMark]);
+    };
+    int aStart = 0, aEnd = 0, bStart = 0, bEnd = 0;
+    extent(a.record, &aStart, &aEnd);
+    extent(b.record, &bStart, &bEnd);
+    return std::max(0, std::max(bStart - aEnd, aStart - bEnd));
 }
 
 } // namespace
@@ -96,7 +119,7 @@ void TQrsDetector::finish()
     if (!m_source || m_channels.empty())
         return;
     m_wavelets->process();
-    search(m_wavelets->available());
+    search(m_wavelets->available(), true);
     fuse(true);
     if (m_hasHeld) {
         m_hasHeld = false;
@@ -104,13 +127,13 @@ void TQrsDetector::finish()
     }
 }
 
-void TQrsDetector::search(int to)
+void TQrsDetector::search(int to, bool last)
 {
     const int step = std::max(1, int(SearchStep * m_rate));
     while (m_handed < to) {
         const int next = std::min(to, m_handed + step);
         for (size_t c = 0; c < m_channels.size(); ++c)
-            m_channels[c]->detect(m_handed, next, m_queues[c]);
+            m_channels[c]->detect(m_handed, next, m_queues[c], last && next == to);
         m_handed = next;
     }
 }
@@ -142,23 +165,27 @@ TQrsDetector::Fused TQrsDetector::gather(const std::vector<size_t>& skip, std::v
     beat.strengths.assign(size_t(channels), 0.0);
     takingPart->clear();
     int earliest = -1;
+    int earliestChannel = -1;
     for (int c = 0; c < channels; ++c) {
         const auto& queue = m_queues[size_t(c)];
         if (skip[size_t(c)] < queue.size()) {
             const int r = queue[skip[size_t(c)]].record.rPosition();
-            if (earliest < 0 || r < earliest)
+            if (earliest < 0 || r < earliest) {
                 earliest = r;
+                earliestChannel = c;
+            }
         }
     }
     if (earliest < 0)
         return beat;
+    const TQrsCandidate& first = m_queues[size_t(earliestChannel)][skip[size_t(earliestChannel)]];
     std::vector<double> positions;
     for (int c = 0; c < channels; ++c) {
         const auto& queue = m_queues[size_t(c)];
         if (skip[size_t(c)] >= queue.size())
             continue;
         const TQrsCandidate& candidate = queue[skip[size_t(c)]];
-        if (candidate.record.rPosition() > earliest + spread)
+        if (complexGap(first, candidate) > spread)
             continue;
         takingPart->push_back(c);
         positions.push_back(candidate.record.rPosition());
@@ -192,7 +219,7 @@ bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPar
     const double mean = m_lastMeanRR > 0.0 ? m_lastMeanRR : ConflictSeconds * 2.0;
     const int conflict = int(std::min(ConflictSeconds, 0.5 * mean) * m_rate);
     // Every channel must have searched past the conflict window.
-    if (!flush && beat.r + conflict + int(0.15 * m_rate) >= m_handed) {
+    if (!flush && beat.r + conflict + m_channels.front()->walkMargin() >= m_handed) {
         *wait = true;
         return false;
     }
@@ -203,7 +230,9 @@ bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPar
     const Fused rival = gather(skip, &rivalChannels);
     if (rivalChannels.empty() || rival.r <= beat.r || rival.r - beat.r >= conflict)
         return false;
-    if (score(beat) < score(rival))
+    // A rival that the channels showing nothing there would vote down cannot
+    // take the beat's place.
+    if (score(beat) < score(rival) && !refusedByChannels(rival))
         return true;
     // The rival gives way, but only once the beat has been taken: a beat the
     // rhythm checks then refuse must not take its rival down with it.
@@ -309,7 +338,10 @@ double TQrsDetector::voteRatio(const Fused& beat, int* usable) const
 bool TQrsDetector::votedAgainst(const Fused& beat) const
 {
     // A usable, clean channel that shows nothing where the others see a complex
-    // counts against it, as much as it has been right before.
+    // counts against it, as much as it has been right before. A channel that
+    // sees it counts for it as much as it has been right, and no more than the
+    // complex is of the size of its usual ones: a small deflection in a channel
+    // is weaker evidence of a beat than a flat line in another is against it.
     const int near = int(0.05 * m_rate);
     const int around = int(0.4 * m_rate);
     double against = 0.0;
@@ -318,11 +350,13 @@ bool TQrsDetector::votedAgainst(const Fused& beat) const
         const TBeatRecord& record = beat.records[c];
         if (record.flags[0] == 0)
             continue;
+        const TQrsChannelDetector& channel = *m_channels[c];
         if (record.detected()) {
-            support += m_reliability[c];
+            const double own = channel.typicalStrength();
+            const double share = own > 0.0 ? std::min(1.0, beat.strengths[c] / own) : 1.0;
+            support += m_reliability[c] * share;
             continue;
         }
-        const TQrsChannelDetector& channel = *m_channels[c];
         const double typical = channel.typicalStrength();
         if (typical <= 0.0 || channel.swamped())
             continue;
@@ -370,14 +404,8 @@ void TQrsDetector::beatWindow(const Fused& beat, double* start, double* end) con
         *end = r / rate + 0.25;
 }
 
-bool TQrsDetector::accept(Fused& beat)
+void TQrsDetector::markUsable(Fused& beat) const
 {
-    const double t = double(beat.r) / m_rate;
-    if (t < m_startTime || (m_endTime > 0.0 && t > m_endTime))
-        return false;
-    if (m_blanking && m_hasLastBeat && t <= m_lastBeatTime + BlankingSeconds)
-        return false;
-
     // flags[0] marks a channel whose signal may vote; an unusable channel's
     // record is reset.
     const int channels = int(beat.records.size());
@@ -390,6 +418,24 @@ bool TQrsDetector::accept(Fused& beat)
             record.flags[0] = 1;
         }
     }
+}
+
+bool TQrsDetector::refusedByChannels(Fused beat) const
+{
+    markUsable(beat);
+    return votedAgainst(beat);
+}
+
+bool TQrsDetector::accept(Fused& beat)
+{
+    const double t = double(beat.r) / m_rate;
+    if (t < m_startTime || (m_endTime > 0.0 && t > m_endTime))
+        return false;
+    if (m_blanking && m_hasLastBeat && t <= m_lastBeatTime + BlankingSeconds)
+        return false;
+
+    markUsable(beat);
+    const int channels = int(beat.records.size());
     int usable = 0;
     const double ratio = voteRatio(beat, &usable);
     if (usable == 0 || ratio < (channels >= 12 ? 0.3 : 0.2))

@@ -77,8 +77,13 @@ private:
     bool outvoted(const Fused& beat, const std::vector<int>& takingPart, bool flush, bool* wait,
                   std::vector<int>* beatenChannels);
     bool votedAgainst(const Fused& beat) const;
+    // Sets the usable flag of the channels whose signal may vote, resets the others.
+    void markUsable(Fused& beat) const;
+    // Whether the channels that show nothing at the beat outvote those that see it.
+    bool refusedByChannels(Fused beat) const;
     bool settled(const Fused& beat) const;
-    void search(int to);
+    // With last, the source ends at to.
+    void search(int to, bool last = false);
     void fuse(bool flush);
     bool anyChannelHas(int count) const;
     void dropBlanked();

@@ -129,12 +129,16 @@ public:
         double meanRR;
         int beatClass;
         double searchedUpTo; // how far the detector had searched when the beat came out
+        int detectingLeads;
     };
     std::vector<Stored> beats;
-    void storeBeat(const TBeat& b, const TBeatRecord*, int) override
+    void storeBeat(const TBeat& b, const TBeatRecord* records, int count) override
     {
+        int detecting = 0;
+        for (int c = 0; c < count; ++c)
+            detecting += records[c].detected() ? 1 : 0;
         beats.push_back({b.time(), b.value(TBeat::RR), b.value(TBeat::MeanRR), b.beatClass(),
-                         m_detector->processedTime()});
+                         m_detector->processedTime(), detecting});
     }
 
 private:
@@ -186,6 +190,12 @@ private slots:
     void weightedVote();
     void prematureBeatHeldBack_data();
     void prematureBeatHeldBack();
+    void leadsFuseByComplex_data();
+    void leadsFuseByComplex();
+    void complexAtStretchBoundary_data();
+    void complexAtStretchBoundary();
+    void lastBeatsReportedAtFinish_data();
+    void lastBeatsReportedAtFinish();
 };
 
 void TestQrsDetector::channelQuality_data()
@@ -439,6 +449,101 @@ void TestQrsDetector::prematureBeatHeldBack()
     // Neither the early interval nor the pause moves the mean.
     for (size_t k = size_t(next); k < stored.size(); ++k)
         QVERIFY2(std::fabs(stored[k].meanRR - rr) < 0.01, qPrintable(QString::number(stored[k].meanRR)));
+}
+
+void TestQrsDetector::leadsFuseByComplex_data()
+{
+    QTest::addColumn<double>("sOffset");
+    QTest::addColumn<int>("leads");
+    // Lead 0 shows an R wave; lead 1 the same beat as a deep S wave the given
+    // time later, its largest deflection and so its R point. In a wide complex
+    // the two lie further apart than the fusion spread while their slopes touch.
+    QTest::newRow("at the same time") << 0.0 << 2;
+    QTest::newRow("S 40 ms after R") << 0.04 << 2;
+    QTest::newRow("S 60 ms after R") << 0.06 << 2;
+    QTest::newRow("S 100 ms after R: no longer one complex") << 0.10 << 1;
+}
+
+void TestQrsDetector::leadsFuseByComplex()
+{
+    QFETCH(double, sOffset);
+    QFETCH(int, leads);
+    const std::vector<TestBeat> beats = rhythm(0.8, 12.0);
+    const auto stored = runDetector(2, 12.0, [&](int c, int i) {
+        const double t = double(i) / Rate;
+        double v = 0.0;
+        for (const TestBeat& b : beats)
+            v += c == 0 ? qrs(1000.0, t, b.time) : qrs(-1000.0, t, b.time + sOffset);
+        return v;
+    });
+    // Every heartbeat is reported once, seen by the leads that show it as one complex.
+    QCOMPARE(int(stored.size()), int(beats.size()));
+    for (const TimedSink::Stored& beat : stored)
+        QCOMPARE(beat.detectingLeads, leads);
+}
+
+void TestQrsDetector::complexAtStretchBoundary_data()
+{
+    QTest::addColumn<int>("offset");
+    // Where a searched stretch ends relative to the R of every complex (samples).
+    for (int offset : {-16, -9, -6, -4, -3, -2, -1, 0, 1, 2, 3, 4, 6, 9, 16})
+        QTest::newRow(qPrintable(QString("%1 samples").arg(offset))) << offset;
+}
+
+void TestQrsDetector::complexAtStretchBoundary()
+{
+    QFETCH(int, offset);
+    // Complexes every 200 samples, each with its slopes around the end of a stretch.
+    auto buffer = TestSignals::intBuffer(1, Rate);
+    std::vector<double> times;
+    for (int k = 1; k < 15; ++k)
+        times.push_back(k * 200.0 / Rate);
+    TestSignals::appendSignal(*buffer, 16 * 200, [&](int, int i) {
+        double v = 0.0;
+        for (double at : times)
+            v += qrs(1000.0, double(i) / Rate, at);
+        return v;
+    });
+    TQrsWavelets wavelets(buffer.get());
+    wavelets.process();
+    TQrsChannelDetector channel(buffer.get(), &wavelets, 0);
+    std::deque<TQrsCandidate> found;
+    int from = 0;
+    for (int end = 200 + offset; end <= 15 * 200 + offset; end += 200) {
+        channel.detect(from, end, found);
+        from = end;
+    }
+    for (double at : times) {
+        if (at * Rate > from - channel.walkMargin())
+            break; // not yet walked
+        const auto count = std::count_if(found.begin(), found.end(), [&](const TQrsCandidate& c) {
+            return std::fabs(double(c.record.rPosition()) / Rate - at) < 0.02;
+        });
+        QVERIFY2(count == 1, qPrintable(QString("%1 s found %2 times").arg(at).arg(count)));
+    }
+    QVERIFY(found.size() >= times.size() - 2);
+}
+
+void TestQrsDetector::lastBeatsReportedAtFinish_data()
+{
+    QTest::addColumn<double>("beforeEnd");
+    // How long before the end of the recording its last complex lies.
+    QTest::newRow("0.5 s") << 0.5;
+    QTest::newRow("0.25 s") << 0.25;
+    QTest::newRow("0.15 s") << 0.15;
+    QTest::newRow("0.12 s") << 0.12;
+}
+
+void TestQrsDetector::lastBeatsReportedAtFinish()
+{
+    QFETCH(double, beforeEnd);
+    const double seconds = 10.0;
+    std::vector<TestBeat> beats;
+    for (double t = seconds - beforeEnd; t > 0.3; t -= 0.8)
+        beats.insert(beats.begin(), {t, 1000.0, true});
+    const auto stored = runDetector(2, seconds, [&](int c, int i) { return beatSignal(beats, 2, 2, c, i); });
+    QVERIFY(storedAt(stored, seconds - beforeEnd) >= 0);
+    QCOMPARE(int(stored.size()), int(beats.size()));
 }
 
 QTEST_GUILESS_MAIN(TestQrsDetector)

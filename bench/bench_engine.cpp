@@ -6,10 +6,12 @@
 //   bench_engine memory [MINUTES]       resident memory after the first minute and at the end (default 60)
 //   bench_engine latency [SECONDS]      block arrival at the driver to the listeners' update, demo device, live
 //
-// Without a folder the study is held in memory; with --folder DIR its
-// recording and beats are written to files in DIR as they come.
+// The study is one of a study store, its recording and beats written to its
+// files as they come: in a temporary folder (in the working directory), or in
+// the data folder DIR with --folder DIR; --folder memory holds it in memory.
 
 #include "BenchClock.h"
+#include "BenchMemory.h"
 #include "TAcqDevice.h"
 #include "TBeat.h"
 #include "TBeatStore.h"
@@ -42,16 +44,7 @@ namespace {
 constexpr int Rate = 500;
 constexpr int BlockFrames = 51;
 
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0.0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return 0.0;
-}
+using BenchMemory::residentMegabytes;
 
 // A device that only describes the synthesized signal: the benchmark hands
 // the blocks to the engine itself, as the driver's slot does.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class TAcqDevice;
+
 // What the acquisition device tells about the recording when a study starts.
 // These go to the sample file header, not to the record file.
 struct TAcquisitionFields
@@ -12,6 +14,9 @@ struct TAcquisitionFields
     double gainMax = 0.0;    // full-scale range G in mV: the gain range is -G..+G
     QString sampleFormat = QStringLiteral("short");
     QString channelNames;    // lead names in channel order, joined with ","
+
+    // What a device reports of its recording, as a new study records it.
+    static TAcquisitionFields fromDevice(TAcqDevice& device);
 
     bool operator==(const TAcquisitionFields& o) const
     {

@@ -6,6 +6,7 @@
 #include "TDemoAcqDevice.h"
 #include "TErgometerSimulator.h"
 #include "TKipnetTreadmill.h"
+#include "TLocalStudyStore.h"
 #include "TOlmoErgometer.h"
 #include "TRecorderProtocol.h"
 #include "TRecorderSignalSource.h"
@@ -54,12 +55,6 @@ private:
     bool m_armed = false;
 };
 
-std::unique_ptr<TStudy> memoryStudy(int channels)
-{
-    return std::make_unique<TStudy>(TStudyRecord(), std::make_unique<TIntSignalBuffer>(4096, 1 << 21, channels, 500),
-                                    std::make_unique<TMemoryBeatStore>());
-}
-
 // Index of the first sample that differs between the recording and what was
 // delivered, or -1 when they are the same.
 int firstDifference(const TSignalBuffer& recording, const DeliveredSamples& delivered)
@@ -94,75 +89,122 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     // The demo replay through a treadmill protocol of short stages: automatic
-    // advance, next stage, recovery and stop, in real time.
+    // advance, next stage, recovery and stop, in real time, into a study of the
+    // store; closed and opened again, the study holds what was recorded.
     void demoStressTest()
     {
+        QTemporaryDir dir;
+        TLocalStudyStore store(dir.path());
         TDemoAcqDevice device;
-        auto study = memoryStudy(device.channelCount());
-        TProtocol protocol;
-        protocol.setName("Short");
-        protocol.setType(TProtocol::Treadmill);
-        protocol.appendStage(TProtocolStage::Rest, 5, 0, 0);
-        protocol.appendStage(TProtocolStage::Exercise, 6, 2.7, 10);
-        protocol.appendStage(TProtocolStage::Exercise, 60, 4.0, 12);
-        protocol.appendStage(TProtocolStage::Recovery, 60, 1.5, 0);
-        protocol.appendStage(TProtocolStage::Recovery, 60, 1.0, 0);
-        FakeEquipment equipment;
-        TStudyRecorder recorder(&device, study.get(), &protocol, &equipment);
-        LogListener listener(QStringLiteral("w"), nullptr);
-        recorder.addListener(&listener);
+        TQuickPatient patient;
+        patient.lastName = QStringLiteral("Perez");
+        patient.firstName = QStringLiteral("Rex");
+        TStudyRecord newStudy = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, QStringLiteral("Short"));
+        newStudy.acquisition = TAcquisitionFields::fromDevice(device);
+        TStudy* study = store.saveNewStudy(newStudy);
+        QVERIFY(study);
+        const int id = study->id();
         DeliveredSamples delivered;
-        recorder.driver()->addListener(&delivered);
-        recorder.startAcquisition();
-        QTest::qWait(2500);
-        recorder.start(QStringLiteral("20261207210000"));
-        delivered.arm(*recorder.rawSignal());
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.stageIndex() == 2, 15000); // two automatic advances
-        QTest::qWait(6000);
-        recorder.nextStage(); // to the first recovery stage
-        QCOMPARE(recorder.stageIndex(), 3);
-        QTest::qWait(5500);
-        recorder.recovery(); // restarts it
-        QCOMPARE(recorder.stageIndex(), 3);
-        QTest::qWait(2000);
-        recorder.stop();
-        recorder.stopAcquisition();
+        TProtocol executedCopy;
+        TStudyResults resultsCopy;
+        {
+            TProtocol protocol;
+            protocol.setName("Short");
+            protocol.setType(TProtocol::Treadmill);
+            protocol.appendStage(TProtocolStage::Rest, 5, 0, 0);
+            protocol.appendStage(TProtocolStage::Exercise, 6, 2.7, 10);
+            protocol.appendStage(TProtocolStage::Exercise, 60, 4.0, 12);
+            protocol.appendStage(TProtocolStage::Recovery, 60, 1.5, 0);
+            protocol.appendStage(TProtocolStage::Recovery, 60, 1.0, 0);
+            FakeEquipment equipment;
+            TStudyRecorder recorder(&device, study, &protocol, &equipment);
+            LogListener listener(QStringLiteral("w"), nullptr);
+            recorder.addListener(&listener);
+            recorder.driver()->addListener(&delivered);
+            recorder.startAcquisition();
+            QTest::qWait(2500);
+            recorder.start(QStringLiteral("20261207210000"));
+            delivered.arm(*recorder.rawSignal());
+            QTRY_VERIFY_WITH_TIMEOUT(recorder.stageIndex() == 2, 15000); // two automatic advances
+            QTest::qWait(6000);
+            recorder.nextStage(); // to the first recovery stage
+            QCOMPARE(recorder.stageIndex(), 3);
+            QTest::qWait(5500);
+            recorder.recovery(); // restarts it
+            QCOMPARE(recorder.stageIndex(), 3);
+            QTest::qWait(2000);
+            recorder.stop();
+            recorder.stopAcquisition();
 
-        TSignalBuffer* recording = study->recording();
-        QVERIFY(recording->length() > 20 * 500);
-        QCOMPARE(firstDifference(*recording, delivered), -1);
-        QCOMPARE(recorder.recordingTime(), recording->length() / 500.0);
+            TSignalBuffer* recording = study->recording();
+            QVERIFY(recording->length() > 20 * 500);
+            QCOMPARE(firstDifference(*recording, delivered), -1);
+            QCOMPARE(recorder.recordingTime(), recording->length() / 500.0);
 
-        const TProtocol* executed = study->protocol();
-        QVERIFY(executed);
-        QVector<int> phases;
-        for (int i = 0; i < executed->stageCount(); ++i)
-            phases.append(executed->stage(i).phase());
-        // Rest, two exercise stages, the recovery stage twice; the last 2 s fold.
-        QCOMPARE(phases, (QVector<int>{0, 1, 1, 2}));
-        // Ended at the first block at or after 5 s.
-        QVERIFY(executed->stage(0).duration() >= 5.0 && executed->stage(0).duration() < 5.5);
-        QVERIFY(std::fabs(executed->totalDuration() - recording->length() / 500.0) < 3.0);
-        QCOMPARE(equipment.calls.first(), QStringLiteral("start"));
-        QCOMPARE(equipment.calls.last(), QStringLiteral("stop"));
-        QVERIFY(equipment.calls.contains(QStringLiteral("speed=4")));
+            const TProtocol* executed = study->protocol();
+            QVERIFY(executed);
+            QVector<int> phases;
+            for (int i = 0; i < executed->stageCount(); ++i)
+                phases.append(executed->stage(i).phase());
+            // Rest, two exercise stages, the recovery stage twice; the last 2 s fold.
+            QCOMPARE(phases, (QVector<int>{0, 1, 1, 2}));
+            // Ended at the first block at or after 5 s.
+            QVERIFY(executed->stage(0).duration() >= 5.0 && executed->stage(0).duration() < 5.5);
+            QVERIFY(std::fabs(executed->totalDuration() - recording->length() / 500.0) < 3.0);
+            QCOMPARE(equipment.calls.first(), QStringLiteral("start"));
+            QCOMPARE(equipment.calls.last(), QStringLiteral("stop"));
+            QVERIFY(equipment.calls.contains(QStringLiteral("speed=4")));
 
-        // Beats: every one stored, in order, inside the recording.
-        const TBeatStore& beats = *study->beats();
-        QVERIFY(beats.count() > 15);
-        for (int i = 0; i < beats.count(); ++i) {
-            QVERIFY(beats.beat(i).time() >= 0.0 && beats.beat(i).time() < recorder.recordingTime());
-            if (i > 0)
-                QVERIFY(beats.beat(i).time() > beats.beat(i - 1).time());
+            // Beats: every one stored, in order, inside the recording.
+            const TBeatStore& beats = *study->beats();
+            QVERIFY(beats.count() > 15);
+            for (int i = 0; i < beats.count(); ++i) {
+                QVERIFY(beats.beat(i).time() >= 0.0 && beats.beat(i).time() < recorder.recordingTime());
+                if (i > 0)
+                    QVERIFY(beats.beat(i).time() > beats.beat(i - 1).time());
+            }
+            const TStudyResults& results = study->results();
+            QVERIFY(results.trend(QStringLiteral("BPMTrend"))->size() > 10);
+            QVERIFY(recorder.heartRate() > 30 && recorder.heartRate() < 250);
+            QCOMPARE(results.valueArray(QStringLiteral("BPMPerStage"))->size(), 4);
+            QVERIFY(*results.value(QStringLiteral("maxBPM")) > 30);
+            QVERIFY(recorder.averager()->hasReference());
+            QVERIFY(listener.messages.isEmpty());
+            QVERIFY(delivered.errors.isEmpty());
+            executedCopy = *executed;
+            resultsCopy = results;
+            store.updateStudy(study->record());
         }
-        const TStudyResults& results = study->results();
-        QVERIFY(results.trend(QStringLiteral("BPMTrend"))->size() > 10);
-        QVERIFY(recorder.heartRate() > 30 && recorder.heartRate() < 250);
-        QCOMPARE(results.valueArray(QStringLiteral("BPMPerStage"))->size(), 4);
-        QVERIFY(*results.value(QStringLiteral("maxBPM")) > 30);
-        QVERIFY(recorder.averager()->hasReference());
-        QVERIFY(listener.messages.isEmpty());
-        QVERIFY(delivered.errors.isEmpty());
+        store.closeStudy(id);
+        QVERIFY(!store.isStudyOpen(id));
+
+        const TStudy* reopened = store.openStudy(id);
+        QVERIFY(reopened);
+        QVERIFY(reopened->recordingAvailable() && reopened->beatsAvailable());
+        QCOMPARE(firstDifference(*reopened->recording(), delivered), -1);
+        QVERIFY(reopened->protocol());
+        // The record file keeps stage durations in whole seconds.
+        const TProtocol& reread = *reopened->protocol();
+        QCOMPARE(reread.stageCount(), executedCopy.stageCount());
+        for (int i = 0; i < reread.stageCount(); ++i) {
+            QCOMPARE(reread.stage(i).phase(), executedCopy.stage(i).phase());
+            QCOMPARE(reread.stage(i).duration(), std::trunc(executedCopy.stage(i).duration()));
+            for (const char* load : {"speed", "incline"})
+                QCOMPARE(reread.stage(i).value(QString(load)), executedCopy.stage(i).value(QString(load)));
+        }
+        QVERIFY(reopened->results() == resultsCopy);
+        QCOMPARE(reopened->record().acquisition, newStudy.acquisition);
+        // Every beat given a class was stored; the METS trend has a point for each.
+        const TTrend* mets = reopened->results().trend(QStringLiteral("METSTrend"));
+        std::vector<double> classified;
+        for (int i = 0; i < reopened->beats()->count(); ++i) {
+            if (reopened->beats()->beat(i).label() >= 0)
+                classified.push_back(reopened->beats()->beat(i).time());
+        }
+        QVERIFY(classified.size() > 15);
+        QCOMPARE(classified.size(), mets->times().size());
+        for (size_t i = 0; i < classified.size(); ++i)
+            QVERIFY(std::fabs(classified[i] - mets->times()[i]) < 1e-9);
     }
 
     // The recorder on a pseudo-terminal is unplugged for a while: the recording
@@ -175,16 +217,20 @@ private slots:
                                      std::make_unique<TFunctionSignalSource>(450.0, countingSource), link);
         QVERIFY(simulator.start());
         TSerialAcqDevice device(link, TRecorderProtocol::DefaultBaudRate, TLeadTable::AllLeadsMask);
-        auto study = memoryStudy(device.channelCount());
-        TStudyRecorder recorder(&device, study.get(), nullptr, nullptr);
+        TLocalStudyStore store(dir.filePath("studies"));
+        TStudyRecord newStudy = TStudyRecord::newStudy(TStudyRecord::Ecg, TQuickPatient());
+        newStudy.acquisition = TAcquisitionFields::fromDevice(device);
+        TStudy* study = store.saveNewStudy(newStudy);
+        QVERIFY(study);
+        auto recorder = std::make_unique<TStudyRecorder>(&device, study, nullptr, nullptr);
         LogListener listener(QStringLiteral("w"), nullptr);
-        recorder.addListener(&listener);
+        recorder->addListener(&listener);
         DeliveredSamples delivered;
-        recorder.driver()->addListener(&delivered);
-        recorder.startAcquisition();
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.rawSignal()->length() > 500, 5000);
-        recorder.start(QStringLiteral("20261207210000"));
-        delivered.arm(*recorder.rawSignal());
+        recorder->driver()->addListener(&delivered);
+        recorder->startAcquisition();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder->rawSignal()->length() > 500, 5000);
+        recorder->start(QStringLiteral("20261207210000"));
+        delivered.arm(*recorder->rawSignal());
         QTest::qWait(2000);
         const int before = study->recording()->length();
         QVERIFY(before > 500);
@@ -197,8 +243,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(simulator.isPluggedIn(), 6000);
         const int back = study->recording()->length();
         QTRY_VERIFY_WITH_TIMEOUT(study->recording()->length() > back + 1000, 8000);
-        recorder.stop();
-        recorder.stopAcquisition();
+        recorder->stop();
+        recorder->stopAcquisition();
 
         const TSignalBuffer& recording = *study->recording();
         QCOMPARE(firstDifference(recording, delivered), -1);
@@ -215,6 +261,14 @@ private slots:
         }
         QVERIFY2(gaps <= 2, qPrintable(QString::number(gaps)));
         QVERIFY(listener.messages.isEmpty());
+
+        // Closed and opened again, the study holds the same recording.
+        recorder.reset();
+        const int id = study->id();
+        store.closeStudy(id);
+        const TStudy* reopened = store.openStudy(id);
+        QVERIFY(reopened);
+        QCOMPARE(firstDifference(*reopened->recording(), delivered), -1);
     }
 
     // The treadmill receives every new stage's load; later it falls silent and

@@ -34,8 +34,12 @@ function(velmora_add_fuzz_target name)
   endif()
   math(EXPR timeout "${F_SECONDS} * 3 + 60")
   add_test(NAME ${name} COMMAND ${name} --seconds ${F_SECONDS})
+  # Full allocation stacks, so that a leak inside a system library is told by
+  # the function of it that was called (see tests/lsan.supp).
+  set(environment ${VELMORA_TEST_ENVIRONMENT})
+  list(TRANSFORM environment REPLACE "^ASAN_OPTIONS=(.*)$" "ASAN_OPTIONS=\\1:fast_unwind_on_malloc=0")
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "${VELMORA_TEST_ENVIRONMENT}"
+    ENVIRONMENT "${environment}"
     TIMEOUT ${timeout}
     LABELS fuzz
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr double CompleteQrsSeconds = 0.1;
+
 TStreamOutput ringOf(const TSignalBuffer* source)
 {
     TStreamOutput output;
@@ -52,5 +54,19 @@ void TAnalysisPath::process(bool detect)
 void TAnalysisPath::finish()
 {
     process(false);
-    m_detector->finish();
+    // The centred filters hold back their last outputs until the samples after
+    // them exist: the last level is held until the chain has given the output
+    // of every real sample and a little beyond, which the search needs to close
+    // the last complexes. No beat is taken from the held part, nor one whose
+    // complex the recording does not hold whole (R within a QRS width of the end).
+    TSignalBuffer* input = m_startLevel->output();
+    const int end = input->length();
+    const double endTime = input->durationSeconds() - CompleteQrsSeconds;
+    const int margin = AnalysisRate / 2;
+    const int maxHeld = 30 * AnalysisRate;
+    for (int held = 0; m_chain->output()->length() < end + margin && held < maxHeld; held += AnalysisRate / 4) {
+        m_startLevel->hold(AnalysisRate / 4);
+        m_chain->process();
+    }
+    m_detector->finish(endTime);
 }

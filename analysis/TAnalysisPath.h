@@ -34,7 +34,8 @@ public:
     // Takes the raw samples gained; with detect, runs the detector once the
     // analysis signal lasts 0.2 s beyond what it has searched plus its delay.
     void process(bool detect = true);
-    // End of the recording: the detector searches to the end.
+    // End of the recording: the filters are flushed and the detector searches
+    // to the end. Nothing may be processed after it.
     void finish();
 
 private:

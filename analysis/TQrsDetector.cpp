@@ -114,10 +114,12 @@ void TQrsDetector::process()
     fuse(false);
 }
 
-void TQrsDetector::finish()
+void TQrsDetector::finish(double endTime)
 {
     if (!m_source || m_channels.empty())
         return;
+    if (endTime > m_startTime && (m_endTime <= 0.0 || endTime < m_endTime))
+        m_endTime = endTime;
     m_wavelets->process();
     search(m_wavelets->available(), true);
     fuse(true);

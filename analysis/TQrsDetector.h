@@ -45,8 +45,9 @@ public:
     // accepts and emits.
     void process();
     // The recording has ended: searches to the end of the source, fuses what is
-    // queued and releases a held beat.
-    void finish();
+    // queued and releases a held beat. With an end time, no beat after it is
+    // accepted (the source may run on past the recording, as padding).
+    void finish(double endTime = 0.0);
 
     double startTime() const { return m_startTime; }
     double endTime() const { return m_endTime; }

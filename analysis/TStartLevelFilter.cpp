@@ -44,3 +44,20 @@ void TStartLevelFilter::process()
         m_position += count;
     }
 }
+
+void TStartLevelFilter::hold(int count)
+{
+    TSignalBuffer* out = output();
+    if (!out || count <= 0 || out->length() == 0)
+        return;
+    const int channels = out->channelCount();
+    m_outputs.resize(size_t(channels));
+    std::vector<const double*> columns(static_cast<size_t>(channels));
+    for (int c = 0; c < channels; ++c) {
+        double last = 0.0;
+        out->samples(c, out->length() - 1, 1, &last);
+        m_outputs[size_t(c)].assign(size_t(count), last);
+        columns[size_t(c)] = m_outputs[size_t(c)].data();
+    }
+    appendOutput(columns.data(), count);
+}

@@ -14,6 +14,10 @@ public:
     explicit TStartLevelFilter(TStreamOutput output = {});
 
     void process() override;
+    // The signal has ended: appends count more samples of each channel's last
+    // output, so that the centred filters after this one can give the outputs
+    // of the last real samples.
+    void hold(int count);
 
 protected:
     void reset() override;

@@ -196,6 +196,8 @@ private slots:
     void complexAtStretchBoundary();
     void lastBeatsReportedAtFinish_data();
     void lastBeatsReportedAtFinish();
+    void analysisPathFlushedAtTheEnd_data();
+    void analysisPathFlushedAtTheEnd();
 };
 
 void TestQrsDetector::channelQuality_data()
@@ -544,6 +546,35 @@ void TestQrsDetector::lastBeatsReportedAtFinish()
     const auto stored = runDetector(2, seconds, [&](int c, int i) { return beatSignal(beats, 2, 2, c, i); });
     QVERIFY(storedAt(stored, seconds - beforeEnd) >= 0);
     QCOMPARE(int(stored.size()), int(beats.size()));
+}
+
+void TestQrsDetector::analysisPathFlushedAtTheEnd_data()
+{
+    QTest::addColumn<double>("seconds");
+    // The last complex ends up at various distances from the end of the recording.
+    for (double seconds : {12.0, 12.15, 12.3, 12.45})
+        QTest::newRow(qPrintable(QString("%1 s").arg(seconds))) << seconds;
+}
+
+void TestQrsDetector::analysisPathFlushedAtTheEnd()
+{
+    QFETCH(double, seconds);
+    TSynthParams p;
+    p.seed = 5;
+    p.durationSeconds = seconds;
+    p.heartRateStart = p.heartRateEnd = 100.0;
+    const std::vector<Detected> beats = detect(p);
+    QVERIFY(!beats.empty());
+    // The filters' look-ahead is flushed: the last complex the recording holds
+    // whole is found, and nothing is made of the padding after the end.
+    double lastWhole = 0.0;
+    const TEcgSynthesizer synth(p);
+    for (const TSynthBeat& b : synth.beats())
+        if (b.rTime < seconds - 0.1)
+            lastWhole = b.rTime;
+    QVERIFY2(std::fabs(beats.back().time - lastWhole) < 0.05,
+             qPrintable(QString("last beat at %1 s, last complex at %2 s").arg(beats.back().time).arg(lastWhole)));
+    QVERIFY(beats.back().time < seconds - 0.1);
 }
 
 QTEST_GUILESS_MAIN(TestQrsDetector)

@@ -144,25 +144,30 @@ int TQrsChannelDetector::followLine(int position, int scale, int s, double facto
 {
     const int spread = std::max(1, int(std::lround(m_state.lineSpread * m_state.rate)));
     for (int k = scale - 1; k >= 0; --k) {
-        int best = -1;
-        double bestMagnitude = factor * m_eps[k];
-        const int lo = std::max(m_windowStart + 1, position - spread);
-        const int hi = std::min(m_windowEnd - 2, position + spread);
-        for (int j = lo; j <= hi; ++j) {
-            const double v = w(k, j);
-            if (sign(v) != s)
-                continue;
-            const double m = std::fabs(v);
-            if (m > bestMagnitude && m >= std::fabs(w(k, j - 1)) && m >= std::fabs(w(k, j + 1))) {
-                best = j;
-                bestMagnitude = m;
-            }
-        }
-        if (best < 0)
+        position = strongestMaximum(k, s, position - spread, position + spread, factor * m_eps[k]);
+        if (position < 0)
             return -1;
-        position = best;
     }
     return position;
+}
+
+int TQrsChannelDetector::strongestMaximum(int scale, int s, int from, int to, double above) const
+{
+    int best = -1;
+    double bestMagnitude = above;
+    const int lo = std::max(m_windowStart + 1, from);
+    const int hi = std::min(m_windowEnd - 2, to);
+    for (int j = lo; j <= hi; ++j) {
+        const double v = w(scale, j);
+        if (sign(v) != s)
+            continue;
+        const double m = std::fabs(v);
+        if (m > bestMagnitude && m >= std::fabs(w(scale, j - 1)) && m >= std::fabs(w(scale, j + 1))) {
+            best = j;
+            bestMagnitude = m;
+        }
+    }
+    return best;
 }
 
 bool TQrsChannelDetector::findPartner(const Mark& a, Mark* partner) const
@@ -173,20 +178,7 @@ bool TQrsChannelDetector::findPartner(const Mark& a, Mark* partner) const
     // from the next finer scale down, within the pairing window.
     const int window = int(PairWindow * m_state.rate);
     const int s = -sign(a.value);
-    int best = -1;
-    double bestMagnitude = m_eps[2];
-    const int lo = std::max(m_windowStart + 1, a.position - window + 1);
-    const int hi = std::min(m_windowEnd - 2, a.position + window - 1);
-    for (int j = lo; j <= hi; ++j) {
-        const double v = w(2, j);
-        if (sign(v) != s)
-            continue;
-        const double m = std::fabs(v);
-        if (m > bestMagnitude && m >= std::fabs(w(2, j - 1)) && m >= std::fabs(w(2, j + 1))) {
-            best = j;
-            bestMagnitude = m;
-        }
-    }
+    const int best = strongestMaximum(2, s, a.position - window + 1, a.position + window - 1, m_eps[2]);
     if (best < 0)
         return false;
     const int position = followLine(best, 2, s, 1.0);

@@ -64,6 +64,9 @@ private:
     // The scale-2^1 end of the maxima line through position at the given scale
     // (0 to 3), followed down through the finer scales; -1 where it breaks off.
     int followLine(int position, int scale, int s, double factor) const;
+    // The largest local maximum of sign s at scale within [from, to] (clamped to
+    // the window) whose magnitude exceeds above; -1 when there is none.
+    int strongestMaximum(int scale, int s, int from, int to, double above) const;
     // An opposite-sign partner for a maximum that has none.
     bool findPartner(const Mark& a, Mark* partner) const;
     std::vector<Mark> collectMarks(int from, int to);

@@ -87,14 +87,11 @@ std::unique_ptr<TStudy> TLocalStudyStore::loadStudyFile(const QString& recordPat
 
     // The record alone is enough to open: the clinician must still reach the
     // patient data and the conclusion when a recording file is damaged.
-    std::unique_ptr<TFileSignalBuffer> samples = TSampleFile::open(stem + QLatin1Char('.') + TSampleFile::Extension);
+    std::unique_ptr<TFileSignalBuffer> samples =
+        TSampleFile::open(stem + QLatin1Char('.') + TSampleFile::Extension, &record->acquisition);
     std::unique_ptr<TFileBeatStore> beats;
-    if (samples) {
-        if (const std::optional<TAcquisitionFields> fields =
-                TSampleFile::readHeader(stem + QLatin1Char('.') + TSampleFile::Extension))
-            record->acquisition = *fields;
+    if (samples)
         beats = TBeatsFile::open(stem + QLatin1Char('.') + TBeatsFile::Extension, samples.get());
-    }
     auto study = std::make_unique<TStudy>(std::move(*record), std::move(samples));
     // The beat store refers to the recording it was opened on, now owned by the study.
     study->setBeats(std::move(beats));

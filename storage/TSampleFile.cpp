@@ -258,7 +258,7 @@ void TSampleFile::writeHeader(const QString& path, const TAcquisitionFields& fie
         throw TException("Write error");
 }
 
-std::unique_ptr<TFileSignalBuffer> TSampleFile::open(const QString& path)
+std::unique_ptr<TFileSignalBuffer> TSampleFile::open(const QString& path, TAcquisitionFields* fields)
 {
     const std::optional<THeader> h = readArea(path);
     if (!h)
@@ -271,5 +271,7 @@ std::unique_ptr<TFileSignalBuffer> TSampleFile::open(const QString& path)
     buffer->setResolution(h->fields.resolution);
     for (int i = 0; i < h->channels.size(); ++i)
         buffer->channel(i)->setName(h->channels[i].toUtf8());
+    if (fields)
+        *fields = h->fields;
     return buffer;
 }

@@ -47,6 +47,7 @@ public:
                             const QJsonObject& patient);
 
     // The file as a file-backed signal buffer (read-write, appends at the end),
-    // or null when the file is missing or its header is not readable. Never throws.
-    static std::unique_ptr<TFileSignalBuffer> open(const QString& path);
+    // or null when the file is missing or its header is not readable; fields,
+    // when given, receives the header's acquisition fields. Never throws.
+    static std::unique_ptr<TFileSignalBuffer> open(const QString& path, TAcquisitionFields* fields = nullptr);
 };

@@ -11,12 +11,15 @@
 #include <QMap>
 #include <QString>
 
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
-inline bool writeFile(const QString& path, const QByteArray& bytes)
+inline bool writeFile(const QString& path, const QByteArray& bytes, bool append = false)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return file.open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate)
+           && file.write(bytes) == bytes.size();
 }
 
 inline QByteArray readFile(const QString& path)
@@ -64,3 +67,32 @@ inline QByteArray damageCrc(QByteArray bytes, const QByteArray& entry)
     }
     return bytes;
 }
+
+// While it lives, files of this process cannot grow beyond bytes: writes past
+// that fail as on a full disk (SIGXFSZ ignored, the write returns short).
+class TFileSizeLimit
+{
+public:
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        m_ok = getrlimit(RLIMIT_FSIZE, &m_saved) == 0;
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = m_saved;
+        small.rlim_cur = bytes;
+        m_ok = m_ok && setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~TFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+    bool isSet() const { return m_ok; }
+
+private:
+    struct rlimit m_saved{};
+    void (*m_handler)(int) = nullptr;
+    bool m_ok = false;
+};

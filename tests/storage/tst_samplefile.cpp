@@ -1,3 +1,4 @@
+#include "StorageTestFiles.h"
 #include "TException.h"
 #include "TFileSignalBuffer.h"
 #include "TSampleFile.h"
@@ -8,10 +9,6 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <csignal>
 #include <vector>
 
 namespace {
@@ -43,19 +40,6 @@ TAcquisitionFields leads(int channels)
 qint16 valueOf(int channel, int index)
 {
     return qint16(quint16(quint32(index) * 2654435761u >> 7) ^ quint16(channel * 4099));
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes, bool append = false)
-{
-    QFile f(path);
-    return f.open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate)
-           && f.write(bytes) == bytes.size();
 }
 
 std::vector<qint16> frames(int channels, int first, int count)
@@ -144,7 +128,6 @@ private slots:
     void partialPageShowsNewFrames();
     void wholeRecordingThroughEvictingCache();
     void writeErrorCountsWholeFrames();
-    void killedProcessKeepsEveryFrame();
     void rewrittenHeaderKeepsFrames();
 
 private:
@@ -158,7 +141,7 @@ void TestSampleFile::headerBytes()
     const QJsonObject study{{"id", 12}, {"studyType", "stress"}};
     const QJsonObject patient{{"lastName", "Muñoz"}, {"firstName", "Rex"}};
     TSampleFile::create(path, sevenLeads(), study, patient);
-    const QByteArray bytes = readAll(path);
+    const QByteArray bytes = readFile(path);
     QCOMPARE(bytes.size(), 4096);
     QCOMPARE(bytes.left(6), QByteArray("CXECG1"));
     QCOMPARE(bytes, TSampleFile::headerArea(sevenLeads(), study, patient));
@@ -309,7 +292,7 @@ void TestSampleFile::unreadableHeader()
     QFETCH(QByteArray, bytes);
     QVERIFY(!TSampleFile::parseHeader(bytes));
     const QString path = file("unreadable.cxecg");
-    QVERIFY(writeAll(path, bytes));
+    QVERIFY(writeFile(path, bytes));
     QVERIFY(!TSampleFile::readHeader(path));
     QVERIFY(!TSampleFile::open(path));
     QVERIFY(!TSampleFile::open(file("missing.cxecg")));
@@ -327,7 +310,7 @@ void TestSampleFile::headerFillingTheAreaStaysReadable()
     const QByteArray bytes = area + QByteArray(reinterpret_cast<const char*>(block.data()), 42);
     QVERIFY(TSampleFile::parseHeader(bytes));
     const QString path = file("filled.cxecg");
-    QVERIFY(writeAll(path, bytes));
+    QVERIFY(writeFile(path, bytes));
     std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
     QVERIFY(buffer);
     QCOMPARE(buffer->length(), 3);
@@ -357,7 +340,7 @@ void TestSampleFile::partialFrameIgnoredThenOverwritten()
         appendFrames(*buffer, 0, 10);
     }
     // A crash in the middle of a frame.
-    QVERIFY(writeAll(path, QByteArray("\x11\x22\x33\x44\x55", 5), true));
+    QVERIFY(writeFile(path, QByteArray("\x11\x22\x33\x44\x55", 5), true));
     QCOMPARE(QFileInfo(path).size(), 4096 + 10 * 6 + 5);
     {
         std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
@@ -535,26 +518,13 @@ void TestSampleFile::writeErrorCountsWholeFrames()
     buffer->addListener(&listener);
 
     // The disk "fills up" 100 bytes into the next block of 51 frames (714 bytes).
-    struct rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 4096 + 51 * 14 + 100;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    QString message;
-    try {
-        appendFrames(*buffer, 51, 51);
-    } catch (const TException& e) {
-        message = e.message();
+    QString message, second;
+    {
+        const TFileSizeLimit limit(4096 + 51 * 14 + 100);
+        QVERIFY(limit.isSet());
+        message = exceptionText([&] { appendFrames(*buffer, 51, 51); });
+        second = exceptionText([&] { appendFrames(*buffer, 51 + 7, 51); });
     }
-    QString second;
-    try {
-        appendFrames(*buffer, 51 + 7, 51);
-    } catch (const TException& e) {
-        second = e.message();
-    }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(message, QString("Write error"));
     QCOMPARE(second, QString("Write error"));
@@ -575,29 +545,6 @@ void TestSampleFile::writeErrorCountsWholeFrames()
             QCOMPARE(buffer->sample(c, i), int(valueOf(c, i)));
 }
 
-void TestSampleFile::killedProcessKeepsEveryFrame()
-{
-    const QString path = file("killed.cxecg");
-    TSampleFile::create(path, sevenLeads());
-    const pid_t child = fork();
-    QVERIFY(child >= 0);
-    if (child == 0) {
-        std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
-        for (int b = 0; b < 100; ++b)
-            appendFrames(*buffer, b * 51, 51);
-        raise(SIGKILL);
-        _exit(0);
-    }
-    int status = 0;
-    QCOMPARE(waitpid(child, &status, 0), child);
-    QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-    std::unique_ptr<TFileSignalBuffer> buffer = TSampleFile::open(path);
-    QVERIFY(buffer);
-    QCOMPARE(buffer->length(), 5100);
-    for (int c = 0; c < 7; ++c)
-        QCOMPARE(buffer->sample(c, 5099), int(valueOf(c, 5099)));
-}
-
 void TestSampleFile::rewrittenHeaderKeepsFrames()
 {
     const QString path = file("rewrite.cxecg");
@@ -607,7 +554,7 @@ void TestSampleFile::rewrittenHeaderKeepsFrames()
         appendFrames(*buffer, 0, 200);
     }
     TSampleFile::writeHeader(path, sevenLeads(), {{"id", 1}}, {{"lastName", "New"}});
-    QCOMPARE(headerJson(readAll(path).left(4096)).value("patient").toObject().value("lastName").toString(),
+    QCOMPARE(headerJson(readFile(path).left(4096)).value("patient").toObject().value("lastName").toString(),
              QString("New"));
     // Another shape would reinterpret the recorded frames: refused.
     QString message;

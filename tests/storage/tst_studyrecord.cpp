@@ -71,7 +71,6 @@ private slots:
     void newStudy_data();
     void newStudy();
     void echoSegmentNames();
-    void openStudyWithFiles();
     void openStudyWithoutFiles();
 };
 
@@ -397,35 +396,6 @@ void TestStudyRecord::echoSegmentNames()
     QCOMPARE(e.scoreRest(3), 0);
     QCOMPARE(e.scoreRest(16), 0);
     QCOMPARE(e.scorePeak(1), 0);
-}
-
-void TestStudyRecord::openStudyWithFiles()
-{
-    TStudyRecord r = fullRecord();
-    auto buffer = std::make_unique<TIntSignalBuffer>(4096, 8192, 3, 500);
-    TSignalBuffer* raw = buffer.get();
-    auto beats = std::make_unique<TMemoryBeatStore>();
-    TStudy study(r, std::move(buffer), std::move(beats));
-    QVERIFY(study.recordingAvailable());
-    QVERIFY(study.beatsAvailable());
-    QCOMPARE(study.recording(), raw);
-    QCOMPARE(study.id(), r.id);
-    QVERIFY(study.protocol());
-    QCOMPARE(study.protocol()->name(), QByteArray("Bruce"));
-
-    study.clearProtocol();
-    QVERIFY(!study.protocol());
-    TProtocol executed;
-    executed.setName("Bruce");
-    study.setProtocol(executed);
-    QCOMPARE(study.protocol()->stageCount(), 0);
-    QCOMPARE(study.record().protocol->name(), QByteArray("Bruce"));
-
-    study.setProperty("recordingDateTime", "20260312094530");
-    QCOMPARE(study.property("recordingDateTime"), QString("20260312094530"));
-    QCOMPARE(study.record().property("recordingDateTime"), QString("20260312094530"));
-    *study.results().value("maxBPM") = 99.0;
-    QCOMPARE(*study.record().results.value("maxBPM"), 99.0);
 }
 
 void TestStudyRecord::openStudyWithoutFiles()

@@ -5,6 +5,7 @@
 #include "TQrsDetector.h"
 #include "TRingSignalBuffer.h"
 #include "TSampleConversion.h"
+#include "TSignalDisturbance.h"
 #include "TWfdbAnnotations.h"
 #include "TWfdbRecord.h"
 
@@ -22,8 +23,17 @@ constexpr int BlockFrames = 51; // what the recorder link delivers at a time
 class CollectingSink : public TBeatSink
 {
 public:
+    explicit CollectingSink(const TSignalBuffer* input) : m_input(input) {}
     std::vector<double> times;
-    void storeBeat(const TBeat& beat, const TBeatRecord*, int) override { times.push_back(beat.time()); }
+    std::vector<double> delays;
+    void storeBeat(const TBeat& beat, const TBeatRecord*, int) override
+    {
+        times.push_back(beat.time());
+        delays.push_back(m_input->durationSeconds() - beat.time());
+    }
+
+private:
+    const TSignalBuffer* m_input;
 };
 
 } // namespace
@@ -42,7 +52,8 @@ void TQrsEvaluation::excludeEpisodes(QVector<qint64>* beats, const QVector<QPair
     *beats = kept;
 }
 
-bool TQrsEvaluation::evaluate(const QString& recordPath, Result* result, QString* error) const
+bool TQrsEvaluation::evaluate(const QString& recordPath, Result* result, QString* error,
+                              const TSignalDisturbance* disturbance) const
 {
     TWfdbRecord record;
     if (!record.read(recordPath, error))
@@ -59,24 +70,33 @@ bool TQrsEvaluation::evaluate(const QString& recordPath, Result* result, QString
     TIntSignalBuffer raw(4096, TAnalysisPath::RingSamples, channels, DeviceRate);
     raw.setGain(-DeviceRangeMv / 2.0, DeviceRangeMv / 2.0);
     TAnalysisPath path(&raw);
-    CollectingSink sink;
+    CollectingSink sink(&raw);
     path.detector().setSink(&sink);
 
     // Linear resampling to the device rate, in blocks as the device sends them.
+    // The record's samples a block needs, disturbed first when asked.
     const double codesPerMv = 65536.0 / DeviceRangeMv;
     const double ratio = record.samplingRate() / DeviceRate;
     const qint64 frames = qint64(std::floor((record.sampleCount() - 1) / ratio)) + 1;
     std::vector<std::vector<qint16>> block(static_cast<size_t>(channels), std::vector<qint16>(BlockFrames));
     std::vector<const qint16*> columns(static_cast<size_t>(channels));
+    std::vector<double> source;
     for (qint64 start = 0; start < frames; start += BlockFrames) {
         const int n = int(std::min<qint64>(BlockFrames, frames - start));
+        const qint64 first = qint64(start * ratio);
+        const qint64 last = std::min(qint64((start + n - 1) * ratio) + 1, record.sampleCount() - 1);
+        source.resize(size_t(last - first + 1));
         for (int c = 0; c < channels; ++c) {
+            for (qint64 i = first; i <= last; ++i)
+                source[size_t(i - first)] = record.millivolts(c, i);
+            if (disturbance)
+                disturbance->apply(c, first, int(source.size()), source.data());
             for (int j = 0; j < n; ++j) {
                 const double position = (start + j) * ratio;
                 const qint64 i = qint64(position);
                 const double f = position - double(i);
                 const qint64 next = std::min(i + 1, record.sampleCount() - 1);
-                const double mv = (1.0 - f) * record.millivolts(c, i) + f * record.millivolts(c, next);
+                const double mv = (1.0 - f) * source[size_t(i - first)] + f * source[size_t(next - first)];
                 block[size_t(c)][size_t(j)] = saturatingCode(mv * codesPerMv);
             }
             columns[size_t(c)] = block[size_t(c)].data();
@@ -91,6 +111,7 @@ bool TQrsEvaluation::evaluate(const QString& recordPath, Result* result, QString
     r.seconds = record.sampleCount() / record.samplingRate();
     for (double t : sink.times)
         r.detected.append(qint64(std::llround(t * record.samplingRate())));
+    r.reportDelays = QVector<double>(sink.delays.begin(), sink.delays.end());
     r.reference = annotations.beatSamples();
 
     QVector<QPair<qint64, qint64>> episodes;

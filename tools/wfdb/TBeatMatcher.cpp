@@ -5,7 +5,7 @@
 
 namespace TBeatMatcher {
 
-TBeatMatch match(const QVector<qint64>& reference, const QVector<qint64>& detected, qint64 window)
+QVector<int> matchedReferences(const QVector<qint64>& reference, const QVector<qint64>& detected, qint64 window)
 {
     struct Pair
     {
@@ -23,14 +23,21 @@ TBeatMatch match(const QVector<qint64>& reference, const QVector<qint64>& detect
     }
     std::stable_sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.distance < b.distance; });
     std::vector<bool> referenceUsed(size_t(reference.size()), false);
-    std::vector<bool> detectedUsed(size_t(detected.size()), false);
-    TBeatMatch result;
+    QVector<int> matchOf(detected.size(), -1);
     for (const Pair& p : pairs) {
-        if (referenceUsed[size_t(p.reference)] || detectedUsed[size_t(p.detected)])
+        if (referenceUsed[size_t(p.reference)] || matchOf[p.detected] >= 0)
             continue;
-        referenceUsed[size_t(p.reference)] = detectedUsed[size_t(p.detected)] = true;
-        ++result.truePositives;
+        referenceUsed[size_t(p.reference)] = true;
+        matchOf[p.detected] = p.reference;
     }
+    return matchOf;
+}
+
+TBeatMatch match(const QVector<qint64>& reference, const QVector<qint64>& detected, qint64 window)
+{
+    TBeatMatch result;
+    for (int m : matchedReferences(reference, detected, window))
+        result.truePositives += m >= 0 ? 1 : 0;
     result.falseNegatives = reference.size() - result.truePositives;
     result.falsePositives = detected.size() - result.truePositives;
     return result;

@@ -35,5 +35,7 @@ namespace TBeatMatcher {
 
 // Both lists sorted, in the same time unit as window.
 TBeatMatch match(const QVector<qint64>& reference, const QVector<qint64>& detected, qint64 window);
+// The same matching: per detected beat the index of its reference beat, or -1.
+QVector<int> matchedReferences(const QVector<qint64>& reference, const QVector<qint64>& detected, qint64 window);
 
 } // namespace TBeatMatcher

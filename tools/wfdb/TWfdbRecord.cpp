@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -23,6 +25,22 @@ bool TWfdbRecord::read(const QString& recordPath, QString* error)
     if (!readHeader(recordPath + QStringLiteral(".hea"), error))
         return false;
     return readSignals(QFileInfo(recordPath).absolutePath(), error);
+}
+
+bool TWfdbRecord::readHeaderOnly(const QString& recordPath, QString* error)
+{
+    m_signals.clear();
+    m_samples.clear();
+    return readHeader(recordPath + QStringLiteral(".hea"), error);
+}
+
+double TWfdbRecord::railMillivolts(int s) const
+{
+    const TWfdbSignal& sig = m_signals[s];
+    const double half = std::ldexp(1.0, std::clamp(sig.resolution, 2, 32) - 1);
+    const double low = (sig.adcZero - half - sig.baseline) / sig.gain;
+    const double high = (sig.adcZero + half - 1.0 - sig.baseline) / sig.gain;
+    return std::min(std::fabs(low), std::fabs(high));
 }
 
 bool TWfdbRecord::readHeader(const QString& path, QString* error)
@@ -72,6 +90,13 @@ bool TWfdbRecord::readHeader(const QString& path, QString* error)
                 sig.gain = 200.0;
             if (g.contains(QLatin1Char('(')))
                 sig.baseline = g.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0).toInt();
+        }
+        sig.resolution = sig.format == 16 ? 16 : 12;
+        if (f.size() > 3) {
+            bool bitsOk = false;
+            const int bits = f[3].toInt(&bitsOk);
+            if (bitsOk && bits > 1 && bits <= 32)
+                sig.resolution = bits;
         }
         if (f.size() > 4)
             sig.adcZero = f[4].toInt();

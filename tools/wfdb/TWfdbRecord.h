@@ -14,6 +14,7 @@ struct TWfdbSignal
     int baseline = 0;       // ADC value of 0 mV
     int adcZero = 0;
     int initialValue = 0;
+    int resolution = 12;    // ADC bits
     QString description;    // lead name
 };
 
@@ -26,6 +27,8 @@ public:
     // Reads RECORD.hea and its signal file; RECORD is a path without extension.
     // Returns false with a message in error on any failure.
     bool read(const QString& recordPath, QString* error);
+    // Reads RECORD.hea only: everything but the samples.
+    bool readHeaderOnly(const QString& recordPath, QString* error);
 
     QString name() const { return m_name; }
     int signalCount() const { return m_signals.size(); }
@@ -39,6 +42,8 @@ public:
     {
         return (adc(s, i) - m_signals[s].baseline) / m_signals[s].gain;
     }
+    // The smaller distance from 0 mV to either end of signal s's ADC range.
+    double railMillivolts(int s) const;
 
 private:
     bool readHeader(const QString& path, QString* error);

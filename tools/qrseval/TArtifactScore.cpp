@@ -1,0 +1,61 @@
+#include "TArtifactScore.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool inside(qint64 sample, double rate, double start, double end)
+{
+    const double t = sample / rate;
+    return t >= start && t <= end;
+}
+
+} // namespace
+
+TArtifactScore::Result TArtifactScore::score(const QVector<qint64>& reference, const QVector<qint64>& detected,
+                                             double rate, const TArtifactInjection& injection, qint64 window)
+{
+    Result result;
+    const auto& events = injection.events();
+    const auto disturbed = [&](qint64 sample) {
+        for (const auto& e : events)
+            if (inside(sample, rate, e.start - Margin, e.end + Margin))
+                return true;
+        return false;
+    };
+    QVector<qint64> referenceOutside, detectedOutside;
+    for (qint64 r : reference)
+        if (!disturbed(r))
+            referenceOutside.append(r);
+    for (qint64 d : detected)
+        if (!disturbed(d))
+            detectedOutside.append(d);
+    result.outside = TBeatMatcher::match(referenceOutside, detectedOutside, window);
+
+    const QVector<int> matchOf = TBeatMatcher::matchedReferences(reference, detected, window);
+    for (int k = 0; k < events.size(); ++k) {
+        const auto& e = events[k];
+        const double next = k + 1 < events.size() ? events[k + 1].start : 1e300;
+        Recovery recovery;
+        recovery.kind = e.kind;
+        recovery.allChannels = injection.disturbsAll(e);
+        recovery.duration = e.end - e.start;
+        for (int d = 0; d < detected.size(); ++d) {
+            const double t = detected[d] / rate;
+            if (matchOf[d] < 0 || reference[matchOf[d]] / rate < e.end)
+                continue;
+            if (t >= next)
+                break;
+            recovery.seconds = std::max(0.0, t - e.end);
+            break;
+        }
+        result.recoveries.append(recovery);
+        if (!recovery.allChannels)
+            continue;
+        for (int d = 0; d < detected.size(); ++d)
+            if (matchOf[d] < 0 && inside(detected[d], rate, e.start, e.end))
+                ++result.invented;
+    }
+    return result;
+}

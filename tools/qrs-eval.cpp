@@ -73,6 +73,7 @@ int evaluateArtifacts(const QStringList& records, quint64 seed, double minimum)
     // no correct beat before the next disturbance.
     std::map<std::pair<int, bool>, std::vector<double>> recoveries;
     std::map<std::pair<int, bool>, int> missed;
+    std::map<int, int> inventedByKind;
     for (const QString& path : records) {
         TWfdbRecord header;
         QString error;
@@ -100,6 +101,7 @@ int evaluateArtifacts(const QStringList& records, quint64 seed, double minimum)
         std::vector<double> own;
         for (const auto& r : score.recoveries) {
             const auto key = std::make_pair(int(r.kind), r.allChannels);
+            inventedByKind[int(r.kind)] += r.invented;
             if (r.seconds < 0.0) {
                 ++missed[key];
                 continue;
@@ -123,7 +125,7 @@ int evaluateArtifacts(const QStringList& records, quint64 seed, double minimum)
             const auto key = std::make_pair(kind, all);
             const std::vector<double>& values = recoveries[key];
             every.insert(every.end(), values.begin(), values.end());
-            out << QString("  %1 %2 n=%3 median=%4 p90=%5 worst=%6 none=%7")
+            out << QString("  %1 %2 n=%3 median=%4 p90=%5 worst=%6 none=%7%8")
                        .arg(TArtifactInjection::kindName(TArtifactInjection::Kind(kind)), -6)
                        .arg(all ? "all leads" : "some leads")
                        .arg(values.size())
@@ -131,6 +133,7 @@ int evaluateArtifacts(const QStringList& records, quint64 seed, double minimum)
                        .arg(percentile(values, 0.9), 0, 'f', 2)
                        .arg(values.empty() ? 0.0 : *std::max_element(values.begin(), values.end()), 0, 'f', 2)
                        .arg(missed[key])
+                       .arg(all ? QString(" invented=%1").arg(inventedByKind[kind]) : QString())
                 << Qt::endl;
         }
     }

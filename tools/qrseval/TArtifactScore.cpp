@@ -50,12 +50,12 @@ TArtifactScore::Result TArtifactScore::score(const QVector<qint64>& reference, c
             recovery.seconds = std::max(0.0, t - e.end);
             break;
         }
+        if (recovery.allChannels)
+            for (int d = 0; d < detected.size(); ++d)
+                if (matchOf[d] < 0 && inside(detected[d], rate, e.start, e.end))
+                    ++recovery.invented;
+        result.invented += recovery.invented;
         result.recoveries.append(recovery);
-        if (!recovery.allChannels)
-            continue;
-        for (int d = 0; d < detected.size(); ++d)
-            if (matchOf[d] < 0 && inside(detected[d], rate, e.start, e.end))
-                ++result.invented;
     }
     return result;
 }

@@ -23,6 +23,7 @@ public:
         bool allChannels = false;
         double duration = 0.0;
         double seconds = -1.0; // from the end to the first correct beat; -1: none before the next event
+        int invented = 0;      // detections inside it matching no beat, when it disturbed every lead
     };
 
     struct Result

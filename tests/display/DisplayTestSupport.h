@@ -48,6 +48,8 @@ inline void append(TIntSignalBuffer& buffer, int samples, const std::function<in
     buffer.append(frames.data(), int(frames.size() * 2));
 }
 
+// Exact colours, for lines and fills that cover whole pixels; text comes out
+// differently with every font, so it is found by its ink (TestInk.h).
 inline bool isColor(const QImage& image, int x, int y, const QColor& color)
 {
     return image.rect().contains(x, y) && (image.pixel(x, y) & 0xffffff) == (color.rgb() & 0xffffff);

@@ -3,6 +3,7 @@
 #include "StoredAverageBeats.h"
 #include "TBeatStore.h"
 #include "TException.h"
+#include "TestInk.h"
 
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -10,6 +11,7 @@
 #include <cmath>
 
 using namespace DisplayTest;
+using namespace TestInk;
 using namespace DisplayColorRole;
 
 namespace {
@@ -143,7 +145,7 @@ void TestBrowseDisplay::rrLabelsFromQuarterSpeed()
     for (int x = 0; x < 2000; ++x) {
         const double t = 0.2 + x / pps;
         const double toBeat = std::abs(t - (std::round(t - 0.5) + 0.5)) * pps;
-        const int n = countColor(image, QRect(x, 0, 1, 40), tick);
+        const int n = countInk(image, QRect(x, 0, 1, 40), tick, Qt::white);
         if (toBeat <= 2.0)
             ticks += n > 0 ? 1 : 0;
         else
@@ -305,6 +307,7 @@ void TestBrowseDisplay::caliperFigures()
     b.display.setSignal(b.store.get());
     b.display.setAmplitude(amplitude);
     b.display.setMode(QSignalBrowseDisplay::CaliperMode);
+    plainColors(b.display);
 
     // Moves without a button reach the display once a press turned tracking on.
     hover(b.display, QPoint(b.x(from), 200));
@@ -315,6 +318,7 @@ void TestBrowseDisplay::caliperFigures()
     QVERIFY(b.display.caliper().shown);
     QVERIFY(!b.display.caliper().dragging);
     QVERIFY(b.display.caliperTimeText().isEmpty());
+    const QImage still = b.display.canvas();
 
     press(b.display, QPoint(b.x(from), 200));
     dragTo(b.display, QPoint(b.x(to), 200));
@@ -325,10 +329,20 @@ void TestBrowseDisplay::caliperFigures()
     QVERIFY2(std::abs(ms - 1000.0) <= 22.0, qPrintable(time)); // a pixel is about 10 ms
     QCOMPARE(b.display.caliperAmplitudeText(), QStringLiteral("1.0 mv (10 mm)"));
 
-    // The caliper's triangle is drawn in red over the trace.
-    QImage image = b.display.canvas();
-    QVERIFY(countColor(image, QRect(std::min(b.x(from), b.x(to)), 0, std::abs(b.x(to) - b.x(from)), 400),
-                       QColor(255, 0, 0)) > 0);
+    // The caliper's triangle is filled in translucent red over the trace: midway
+    // between its long side and its horizontal side (at the level of the first
+    // point), a quarter of a second in from either point, the paper turns red.
+    const QImage image = b.display.canvas();
+    const int base = topmost(still, b.x(2.75), Qt::black); // 0 mV
+    const int top = topmost(still, b.x(3.25), Qt::black);  // 1 mV
+    QVERIFY2(top >= 0 && base > top + 8, qPrintable(QString("%1 %2").arg(top).arg(base)));
+    auto level = [&](double t) { return t < 3.0 ? base : top; };
+    for (double t : {2.75, 3.25}) {
+        const double longSide = level(from) + (level(to) - level(from)) * (t - from) / (to - from);
+        const QPoint inside(b.x(t), int(std::lround((longSide + level(from)) / 2.0)));
+        QVERIFY(!isInk(still.pixel(inside), QColor(255, 0, 0), Qt::white));
+        QVERIFY2(isInk(image.pixel(inside), QColor(255, 0, 0), Qt::white), qPrintable(QString::number(t)));
+    }
 
     release(b.display, QPoint(b.x(to), 200));
     QVERIFY(b.display.caliper().shown);

@@ -5,6 +5,7 @@
 #include "QSignalMonitorDisplay.h"
 #include "StoredAverageBeats.h"
 #include "TException.h"
+#include "TestInk.h"
 #include "WaitingRing.h"
 
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include <cmath>
 
 using namespace DisplayTest;
+using namespace TestInk;
 using namespace DisplayColorRole;
 
 namespace {
@@ -295,7 +297,7 @@ void TestMonitorDisplay::stLabels()
     display.setMarkProvider(&marks);
     QImage image = paper(2000, 600);
     display.render(image);
-    const int labelPixels = countColor(image, QRect(180, 0, 200, 60), QColor(255, 0, 0));
+    const int labelPixels = countInk(image, QRect(180, 0, 200, 60), QColor(255, 0, 0), Qt::white);
     QCOMPARE(labelPixels > 0, !label.isEmpty());
     // The three ticks, 10 px tall, at samples 50, 200 and 250 of the beat.
     for (int sample : {50, 200, 250}) {
@@ -320,10 +322,10 @@ void TestMonitorDisplay::stMarksDrawnOnlyWithRoom()
     display.setMarkProvider(&marks);
     QImage image = paper(400, 200, 2);
     display.render(image);
-    QCOMPARE(countColor(image, image.rect(), QColor(255, 0, 0)), 0);
+    QCOMPARE(countInk(image, image.rect(), QColor(255, 0, 0), Qt::white), 0);
     QImage wider = paper(600, 200, 3);
     display.render(wider);
-    QVERIFY(countColor(wider, wider.rect(), QColor(255, 0, 0)) > 0);
+    QVERIFY(countInk(wider, wider.rect(), QColor(255, 0, 0), Qt::white) > 0);
 }
 
 void TestMonitorDisplay::highlightIsHalfTransparent()

@@ -2,11 +2,13 @@
 #include "PlotAxis.h"
 #include "PlotPointList.h"
 #include "QPlotGraphic.h"
+#include "TestInk.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 using namespace DisplayTest;
+using namespace TestInk;
 
 class TestPlotGraphic : public QObject
 {
@@ -304,19 +306,25 @@ void TestPlotGraphic::emptySourceDrawsNoSeries()
     PlotPointList source;
     QPlotGraphic plot;
     plot.setSource(&source);
-    plot.setColor(QColor(255, 0, 0));
+    const QColor series(255, 0, 0);
+    plot.setColor(series);
     QImage image(440, 220, QImage::Format_ARGB32_Premultiplied);
     plot.render(image);
-    QCOMPARE(countColor(image, image.rect(), QColor(255, 0, 0)), 0);
-    // Axes and their labels are there.
-    QVERIFY(countColor(image, QRect(0, 0, 40, 200), QColor(Qt::darkGray)) > 0);
-    QVERIFY(countColor(image, QRect(40, 200, 400, 20), QColor(Qt::darkGray)) > 0);
+    QCOMPARE(countInk(image, image.rect(), series, Qt::white), 0);
+    // The axis labels are there, in the axis colour: left of the y axis, and below
+    // the x axis and the grid line of the lowest tick, which lies on the first row
+    // under the plot area.
+    const QRect area = plot.plotArea(image.size());
+    const QRect yLabels(0, 0, area.left(), image.height());
+    const QRect xLabels(area.left(), area.bottom() + 2, area.width(), image.height() - area.bottom() - 2);
+    QVERIFY(countInk(image, yLabels, Qt::darkGray, Qt::white) > 0);
+    QVERIFY(countInk(image, xLabels, Qt::darkGray, Qt::white) > 0);
     // The title is the only thing in the series colour.
     plot.setTitle(QStringLiteral("HR"));
     plot.render(image);
-    const int title = countColor(image, QRect(40, 0, 60, 30), QColor(255, 0, 0));
+    const int title = countInk(image, QRect(40, 0, 60, 30), series, Qt::white);
     QVERIFY(title > 0);
-    QCOMPARE(countColor(image, image.rect(), QColor(255, 0, 0)), title);
+    QCOMPARE(countInk(image, image.rect(), series, Qt::white), title);
 }
 
 void TestPlotGraphic::pointsAreSquares()

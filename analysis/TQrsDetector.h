@@ -38,6 +38,12 @@ public:
     TQrsDetector& operator=(const TQrsDetector&) = delete;
 
     void setSink(TBeatSink* sink) { m_sink = sink; }
+    // The source before filtering (same rate, aligned), in which the channels
+    // look for saturation.
+    void setUnfilteredSource(const TSignalBuffer* unfiltered);
+    // A channel the device reports without signal (electrode off, lead
+    // saturated): beats are not held back waiting for it.
+    void setChannelLost(int channel, bool lost);
     void addListener(TQrsDetectorListener* listener);
     void removeListener(TQrsDetectorListener* listener);
 
@@ -83,6 +89,8 @@ private:
     // Whether the channels that show nothing at the beat outvote those that see it.
     bool refusedByChannels(Fused beat) const;
     bool settled(const Fused& beat) const;
+    // Whether a channel cannot be expected to find the beat at r.
+    bool channelLost(int channel, int r) const;
     // With last, the source ends at to.
     void search(int to, bool last = false);
     void fuse(bool flush);
@@ -109,6 +117,13 @@ private:
     TChannelQuality m_quality;
     // How often each channel detected the accepted beats, as a running mean.
     std::vector<double> m_reliability;
+    std::vector<bool> m_lost; // as the device reports
+    struct LostCache
+    {
+        int r = -1;
+        bool lost = false;
+    };
+    mutable std::vector<LostCache> m_lostCache;
 
     int m_retries = 0;
     int m_acceptedCount = 0;

@@ -66,6 +66,15 @@ int main(int argc, char** argv)
                         return fail(QStringLiteral("bad length in --pause: %1").arg(parts[k]));
                 params.pauseSeconds = values[0];
                 params.pauseSecondsMax = values[1];
+            } else if (a == QLatin1String("--noise")) {
+                const QStringList parts = v.split(QLatin1Char(':'));
+                TNoiseSynthesizer::Kind kind;
+                double uv = 0.0;
+                if (parts.size() != 2 || !TNoiseSynthesizer::kindFromName(parts[0], &kind) || !toDouble(parts[1], &uv) ||
+                    uv < 0)
+                    return fail(QStringLiteral("--noise takes KIND:UV, KIND em, ma, bw or mix"));
+                params.stressNoise = parts[0];
+                params.stressNoiseUv = uv;
             } else if (a == QLatin1String("--hr-ramp")) {
                 const QStringList parts = v.split(QLatin1Char(':'));
                 double values[4] = {0, 0, 0, -1};

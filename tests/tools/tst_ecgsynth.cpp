@@ -66,6 +66,8 @@ private slots:
     void blockedPWavesStandAlone_data();
     void blockedPWavesStandAlone();
     void truthListsBlockedPWavesAndPauses();
+    void stressNoiseRidesOnTheElectrodes_data();
+    void stressNoiseRidesOnTheElectrodes();
 };
 
 void TestEcgSynth::limbLeadsObeyEinthoven_data()
@@ -634,6 +636,50 @@ void TestEcgSynth::truthListsBlockedPWavesAndPauses()
     for (int i = 0; i < pauses.size(); ++i)
         QVERIFY(std::abs(pauses[i].from - s.pauses()[i].from) < 1e-4 &&
                 std::abs(pauses[i].to - s.pauses()[i].to) < 1e-4);
+}
+
+void TestEcgSynth::stressNoiseRidesOnTheElectrodes_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<double>("tolerance"); // of the RMS, relative
+    QTest::newRow("ma") << "ma" << 120.0 << 0.06;
+    // Bursty: a minute holds only a few bursts.
+    QTest::newRow("mix") << "mix" << 60.0 << 0.25;
+}
+
+void TestEcgSynth::stressNoiseRidesOnTheElectrodes()
+{
+    // The added noise has the asked RMS on the limb leads, keeps Einthoven's
+    // relations and joins exactly from piece to piece.
+    QFETCH(QString, kind);
+    QFETCH(double, seconds);
+    QFETCH(double, tolerance);
+    TSynthParams p = cleanRhythm(90, seconds);
+    const TEcgSynthesizer clean(p);
+    p.stressNoise = kind;
+    p.stressNoiseUv = 400.0;
+    const TEcgSynthesizer noisy(p);
+    const int frames = int(noisy.frameCount());
+    std::vector<double> a(size_t(frames) * 14), b(size_t(frames) * 14);
+    clean.renderMillivolts(0, frames, a.data());
+    noisy.renderMillivolts(0, frames, b.data());
+    for (int lead : {I, II, III}) {
+        double sum = 0.0;
+        for (int f = 0; f < frames; ++f) {
+            const double n = b[size_t(f) * 14 + size_t(lead)] - a[size_t(f) * 14 + size_t(lead)];
+            sum += n * n;
+        }
+        const double rmsUv = 1000.0 * std::sqrt(sum / frames);
+        QVERIFY2(std::abs(rmsUv / 400.0 - 1.0) < tolerance, qPrintable(QString("lead %1: %2 uV").arg(lead).arg(rmsUv)));
+    }
+    std::vector<qint16> codes(size_t(frames) * 14), pieces(size_t(frames) * 14);
+    for (size_t i = 0; i < codes.size(); ++i)
+        codes[i] = qint16(std::lround(b[i] / noisy.codeStepMv()));
+    QVERIFY(worstLimbLeadError(codes.data(), noisy.frameCount()) <= 1);
+    for (int start = 0; start < frames; start += 777)
+        noisy.render(start, std::min(777, frames - start), pieces.data() + size_t(start) * 14);
+    QVERIFY(pieces == codes);
 }
 
 QTEST_GUILESS_MAIN(TestEcgSynth)

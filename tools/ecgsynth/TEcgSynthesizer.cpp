@@ -116,6 +116,12 @@ TEcgSynthesizer::TEcgSynthesizer(const TSynthParams& params) : m_params(params)
 
     scheduleBeats();
     buildNoise();
+    TNoiseSynthesizer::Kind kind;
+    if (m_params.stressNoiseUv > 0.0 && TNoiseSynthesizer::kindFromName(m_params.stressNoise, &kind)) {
+        // Independent electrodes: a limb lead, the difference of two, carries
+        // sqrt(2) times the electrode's RMS.
+        m_stressNoise.emplace(kind, m_params.stressNoiseUv / 1000.0 / std::sqrt(2.0), m_params.seed ^ 0x2545F4914F6CDD1Dull);
+    }
 }
 
 double TEcgSynthesizer::heartRateAt(double t) const
@@ -476,6 +482,13 @@ void TEcgSynthesizer::renderLap(qint64 firstFrame, int count, double* out) const
         }
     }
 
+    std::vector<double> stressNoise;
+    if (m_stressNoise) {
+        stressNoise.resize(size_t(count) * ElectrodeCount);
+        for (int e = 0; e < ElectrodeCount; ++e)
+            m_stressNoise->render(e, firstFrame, count, rate, stressNoise.data() + size_t(e) * size_t(count));
+    }
+
     const auto& vectors = electrodeVectors();
     for (int i = 0; i < count; ++i) {
         const double t = (firstFrame + i) / rate;
@@ -502,6 +515,9 @@ void TEcgSynthesizer::renderLap(qint64 firstFrame, int count, double* out) const
             ph.s = ph.s * ph.cr + ph.c * ph.sr;
             ph.c = c;
         }
+        if (!stressNoise.empty())
+            for (int e = 0; e < ElectrodeCount; ++e)
+                electrode[e] += stressNoise[size_t(e) * size_t(count) + size_t(i)];
         double* lead = out + size_t(i) * LeadCount;
         leadsFromElectrodes(electrode, lead);
         for (int l = 0; l < LeadCount; ++l)
@@ -625,6 +641,10 @@ Options:
   --mains UV             mains pickup, microvolts per electrode (default 12)
   --mains-hz HZ          mains frequency (default 50)
   --clean                no muscle noise, wander or mains
+  --noise KIND:UV        noise of the noise stress test, RMS microvolts on a limb
+                         lead, independent per electrode: em (electrode motion),
+                         ma (muscle), bw (baseline wander) or mix (the three);
+                         a looping recording repeats it with each lap
   --electrode-off NAME   electrode without contact (LA, LL, RA, V1..V6): its
                          leads are written as 0, as the recorder delivers them;
                          may be repeated
@@ -673,6 +693,12 @@ no P, QRS 110 ms on an axis of -60 deg, discordant T, coupled at 62 % of RR with
 a full compensatory pause. ST deviation: an injury vector along V5 that rises
 over the last 20 ms of the QRS, stays flat to the T onset and fades over the T.
 Noise per electrode: 40 sinusoids between 20 and 150 Hz (muscle), respiration
-and a slower drift (wander), and mains with a common phase.
+and a slower drift (wander), and mains with a common phase. The noise of
+--noise: electrode motion is band noise from 0.7 to 14 Hz and transients of one
+or two swings between 1.5 and 12 Hz, some as steep as a QRS, in bursts that
+come and go over tens of seconds; muscle noise is random from 20 to 150 Hz with
+a drifting strength (write 300 frames per second or more to keep all of it);
+baseline wander is a breathing swing of varying depth and pace below 0.5 Hz
+and a random drift.
 )");
 }

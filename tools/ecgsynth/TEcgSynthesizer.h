@@ -1,10 +1,12 @@
 #pragma once
 
+#include "TNoiseSynthesizer.h"
 #include "TSynthParams.h"
 
 #include <QString>
 #include <QVector>
 #include <array>
+#include <optional>
 #include <vector>
 
 // One synthesized beat with its wave points, in seconds from the start. A
@@ -37,7 +39,7 @@ struct TSynthPause
 // Deterministic 14-lead ECG from a seed: one moving cardiac dipole, projected on
 // the electrodes, so that the limb leads obey Einthoven's and Goldberger's relations
 // and the chest leads change from V1 to V6; plus muscle noise, baseline wander and
-// mains pickup per electrode. Rendered in pieces, so a long recording is never held
+// mains pickup per electrode, and optionally the noise of the noise stress test. Rendered in pieces, so a long recording is never held
 // whole in memory.
 class TEcgSynthesizer
 {
@@ -140,5 +142,6 @@ private:
     std::vector<RenderedBeat> m_rendered; // sorted by begin, with the loop copies
     double m_longestBeat = 0.0;
     std::vector<std::vector<Oscillator>> m_noise; // per electrode
+    std::optional<TNoiseSynthesizer> m_stressNoise; // one channel per electrode
     std::array<bool, LeadCount> m_leadZeroed{};
 };

@@ -50,6 +50,12 @@ struct TSynthParams
     double mainsHz = 50.0;
     double amplitudeScale = 1.0;
 
+    // Noise of the noise stress test, independent per electrode (the kinds of
+    // TNoiseSynthesizer: "em", "ma", "bw", "mix"; empty or another name: none),
+    // RMS microvolts on a limb lead.
+    QString stressNoise;
+    double stressNoiseUv = 0.0;
+
     // Electrodes without skin contact ("LA", "LL", "RA", "V1".."V6"): the leads that
     // depend on them are delivered as 0, as the recorder does.
     QStringList electrodesOff;

@@ -13,6 +13,7 @@
 
 namespace {
 
+
 // Channels whose complex lies further than this from the earliest one (the gap
 // between their slopes) belong to another beat, or to none.
 constexpr double FusionSpread = 0.05;
@@ -29,15 +30,13 @@ constexpr double SearchStep = 1.0;
 // seen, the second is a T wave or a second look at a wide complex): the weaker
 // gives way. Also never more than half the mean RR.
 constexpr double ConflictSeconds = 0.28;
+constexpr double ShortestRR = 0.15;
+constexpr double AlikeScores = 0.8;
 // A usable channel that shows less than this part of its typical complex where
 // the others see one votes against the beat.
 constexpr double AbsentStrength = 0.18;
 constexpr double QuietSurroundings = 1.5;
 constexpr double ReliabilityWeight = 0.1;
-// A beat earlier than this share of the mean RR, and the beat after it, give no
-// interval to the RR mean (the ratio at which the rhythm checks call a beat
-// premature when the vote is weak).
-constexpr double EarlyRatio = 0.85;
 
 // Vote weight of a channel with the full lead table: limb leads little, the
 // lateral precordial leads, where a complex is clearest, most.
@@ -242,9 +241,17 @@ bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPar
     const Fused rival = gather(skip, &rivalChannels);
     if (rivalChannels.empty() || rival.r <= beat.r || rival.r - beat.r >= conflict)
         return false;
+    // Beyond the shortest interval a heart beats at, two complexes as strong as
+    // each other are two beats (a cat at 300 per minute); a T wave or a second
+    // look at a wide complex is much the weaker.
+    const double beatScore = score(beat);
+    const double rivalScore = score(rival);
+    if (rival.r - beat.r >= int(ShortestRR * m_rate) &&
+        std::min(beatScore, rivalScore) >= AlikeScores * std::max(beatScore, rivalScore))
+        return false;
     // A rival that the channels showing nothing there would vote down cannot
     // take the beat's place.
-    if (score(beat) < score(rival) && !refusedByChannels(rival))
+    if (beatScore < rivalScore && !refusedByChannels(rival))
         return true;
     // The rival gives way, but only once the beat has been taken: a beat the
     // rhythm checks then refuse must not take its rival down with it.
@@ -539,13 +546,12 @@ bool TQrsDetector::accept(Fused& beat)
     // An early beat seen by every channel passes the rhythm checks as normal,
     // yet neither its short interval nor the pause after it belongs to the
     // rhythm: both would pull the heart rate away from the sinus rate.
-    const bool early = m_lastMeanRR > 0.0 && rr > 0.0 && rr < EarlyRatio * m_lastMeanRR;
-    updateAverager(beatRR, beatClass == Normal, !early && !m_lastWasEarly);
-    m_lastWasEarly = early;
+    updateAverager(beatRR, beatClass == Normal);
+    m_rhythm.add(beatRR, beatClass == Normal);
     // The detection rules go on with the mean of every normal interval, which
     // follows an irregular rhythm; the heart rate is that of the rhythm alone.
     const double meanRR = m_averager.filledSlots() >= 5 ? m_averager.mean() : 0.0;
-    const double rhythmMeanRR = m_rhythmAverager.filledSlots() >= 5 ? m_rhythmAverager.mean() : 0.0;
+    const double rhythmMeanRR = m_rhythm.meanRR();
 
     double windowStart = 0.0;
     double windowEnd = 0.0;
@@ -572,23 +578,19 @@ bool TQrsDetector::accept(Fused& beat)
     return true;
 }
 
-void TQrsDetector::updateAverager(double rr, bool normal, bool rhythm)
+void TQrsDetector::updateAverager(double rr, bool normal)
 {
     // A premature beat's short interval is not part of the rhythm's mean.
     if (!normal)
         return;
     const auto push = [&] {
         m_averager.push(rr);
-        if (rhythm)
-            m_rhythmAverager.push(rr);
         m_countAtAveragerUpdate = m_acceptedCount;
     };
     const bool stale = m_acceptedCount - m_countAtAveragerUpdate > 3;
     if (m_acceptedCount < 8 || stale) {
-        if (stale && m_acceptedCount >= 8) {
+        if (stale && m_acceptedCount >= 8)
             m_averager.clear();
-            m_rhythmAverager.clear();
-        }
         if (rr > 0.0 && rr < 2.0)
             push();
         return;

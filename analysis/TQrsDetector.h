@@ -5,6 +5,7 @@
 #include "TQrsCandidate.h"
 #include "TQrsChannelDetector.h"
 #include "TRRAverager.h"
+#include "TRhythmRate.h"
 
 #include <deque>
 #include <memory>
@@ -65,7 +66,7 @@ public:
     // Mean RR of the last emitted beat (0.0 while not yet known).
     // The rhythm's mean RR at the last beat (0.0 until it has five intervals).
     double meanRR() const { return m_lastRhythmMeanRR; }
-    const TRRAverager& rrAverager() const { return m_rhythmAverager; }
+    const TRRAverager& rrAverager() const { return m_rhythm.averager(); }
     TSignalBuffer* source() const { return m_source; }
     int channelCount() const { return int(m_channels.size()); }
 
@@ -102,7 +103,7 @@ private:
     double voteRatio(const Fused& beat, int* usable) const;
     void beatWindow(const Fused& beat, double* start, double* end) const;
     TBeat makeBeat(const Fused& beat, double rr, int beatClass) const;
-    void updateAverager(double rr, bool normal, bool rhythm);
+    void updateAverager(double rr, bool normal);
     void emitBeat(TBeat beat, const std::vector<TBeatRecord>& records);
 
     TSignalBuffer* m_source;
@@ -132,16 +133,14 @@ private:
     double m_lastBeatTime = 0.0;
     double m_lastRR = 0.0;       // RR of the last accepted beat
     double m_lastMeanRR = 0.0;   // mean of the normal intervals at the last accepted beat, for the rules
-    double m_lastRhythmMeanRR = 0.0; // the same without early beats and their pauses, carried by the beat
+    double m_lastRhythmMeanRR = 0.0; // the heart rate's, carried by the beat
     double m_beforeHeldTime = 0.0;
     bool m_hasHeld = false;
-    // The last beat came early against the mean RR (premature or not by the vote).
-    bool m_lastWasEarly = false;
     TBeat m_heldBeat;
     std::vector<TBeatRecord> m_heldRecords;
     bool m_blanking = false;
     TRRAverager m_averager;
-    TRRAverager m_rhythmAverager;
+    TRhythmRate m_rhythm; // the heart rate's
     int m_countAtAveragerUpdate = 0;
 
     TBeatSink* m_sink = nullptr;

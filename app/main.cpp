@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 #include "TAppIdentity.h"
+#include "TQuitOnSignal.h"
 #include "TSingleInstance.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ int main(int argc, char* argv[])
     app.setStyleSheet(TAppIdentity::styleSheet());
 
     int code = 0;
+    TQuitOnSignal quitOnSignal;
     {
         MainWindow launcher;
         launcher.show();

@@ -38,6 +38,25 @@ public:
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
+// A long storage operation: the window-modal "Please wait..." box without a
+// cancel button and the wait cursor, shown before the operation starts.
+class PleaseWait
+{
+public:
+    explicit PleaseWait(QWidget* window) : m_progress(QObject::tr("Please wait..."), QString(), 0, 0, window)
+    {
+        m_progress.setCancelButton(nullptr);
+        m_progress.setWindowModality(Qt::WindowModal);
+        m_progress.setMinimumDuration(0);
+        m_progress.show();
+        QCoreApplication::processEvents();
+    }
+
+private:
+    QProgressDialog m_progress;
+    WaitCursor m_wait;
+};
+
 void uncheck(QRadioButton* male, QRadioButton* female)
 {
     // Exclusive radio buttons cannot be unchecked while they are exclusive.
@@ -110,13 +129,7 @@ void MainWindow::startStore()
     setEnabled(false);
     QString error;
     {
-        QProgressDialog progress(tr("Please wait..."), QString(), 0, 0, this);
-        progress.setCancelButton(nullptr);
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(0);
-        progress.show();
-        WaitCursor wait;
-        QCoreApplication::processEvents();
+        PleaseWait wait(this);
         try {
             const QString root = m_dataFolder.isEmpty() ? TLocalStudyStore::defaultRoot() : m_dataFolder;
             auto store = std::make_unique<TLocalStudyStore>(root);
@@ -402,13 +415,7 @@ void MainWindow::exportAfterRecording(int id, const QString& folder)
 {
     bool exported = false;
     {
-        QProgressDialog progress(tr("Please wait..."), QString(), 0, 0, this);
-        progress.setCancelButton(nullptr);
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(0);
-        progress.show();
-        WaitCursor wait;
-        QCoreApplication::processEvents();
+        PleaseWait wait(this);
         try {
             m_store->exportStudy(id, folder);
             exported = true;

@@ -1,6 +1,9 @@
 #include "DisplayMenu.h"
 
 #include "ColorSchemes.h"
+#include "DisplaySettings.h"
+#include "TSignalBuffer.h"
+#include "TSignalChannel.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,6 +20,18 @@ void addLeads(QMenu& menu, const QStringList& names, const QVector<bool>& visibl
         action->setChecked(visible.value(lead, true));
         QObject::connect(action, &QAction::toggled, [toggled, lead](bool on) { toggled(lead, on); });
     }
+}
+
+void addLeads(QMenu& menu, const TSignalBuffer& signal, const DisplaySettings& settings,
+              const std::function<void(int, bool)>& toggled)
+{
+    QStringList names;
+    QVector<bool> visible;
+    for (int lead = 0; lead < signal.channelCount(); ++lead) {
+        names.append(QString::fromLatin1(signal.channel(lead)->name()));
+        visible.append(settings.leadVisible(lead));
+    }
+    addLeads(menu, names, visible, toggled);
 }
 
 void addColorSchemes(QMenu& menu, const QString& current, const std::function<void(const QString&)>& chosen)

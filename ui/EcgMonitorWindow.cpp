@@ -481,13 +481,7 @@ void EcgMonitorWindow::showPanelMenu(QSignalMonitorDisplay* panel, QSignalMonito
     while (reopen) {
         reopen = false;
         QMenu menu(this);
-        QStringList names;
-        QVector<bool> visible;
-        for (int lead = 0; lead < signal->channelCount(); ++lead) {
-            names.append(QString::fromLatin1(signal->channel(lead)->name()));
-            visible.append(panel->settings().leadVisible(lead));
-        }
-        DisplayMenu::addLeads(menu, names, visible, [panel, &reopen](int lead, bool on) {
+        DisplayMenu::addLeads(menu, *signal, panel->settings(), [panel, &reopen](int lead, bool on) {
             panel->setLeadVisible(lead, on);
             panel->refresh();
             reopen = true;

@@ -335,13 +335,7 @@ void EcgReviewWindow::on_ecgDisplay1_customContextMenuRequested(const QPoint& po
     while (reopen) {
         reopen = false;
         QMenu menu(this);
-        QStringList names;
-        QVector<bool> visible;
-        for (int lead = 0; lead < signal->channelCount(); ++lead) {
-            names.append(QString::fromLatin1(signal->channel(lead)->name()));
-            visible.append(display->settings().leadVisible(lead));
-        }
-        DisplayMenu::addLeads(menu, names, visible, [display, &reopen](int lead, bool on) {
+        DisplayMenu::addLeads(menu, *signal, display->settings(), [display, &reopen](int lead, bool on) {
             display->setLeadVisible(lead, on);
             reopen = true;
         });

@@ -56,6 +56,14 @@ constexpr double DisturbancePad = 0.25;
 constexpr int BusyCount = 8;
 constexpr double BusyShare = 0.5;
 constexpr double BusySeconds = 0.3;
+// ... unless it has been crowded for more than this share of the last seconds
+// (a running mean with this time constant).
+constexpr double CrowdedLastingShare = 0.1;
+constexpr double CrowdedFollowSeconds = 4.0;
+// So is a signal whose noise over the last second (median |scale-2^2| value)
+// reaches this share of the typical complex's slope.
+constexpr double OverwhelmedShare = 0.5;
+constexpr double RecentSeconds = 1.0;
 // A signal that sits on exactly one value at the extreme of what is in view for
 // this long, reached or left with a step of at least this many codes, is
 // saturated ...
@@ -131,15 +139,17 @@ void TQrsChannelDetector::loadWindow(int start, int end)
 {
     m_windowStart = std::max(0, start);
     m_windowEnd = std::max(m_windowStart, end);
+    // Every value is written by the copies (those not held read 0), so the
+    // arrays are only sized, not cleared first.
     const int n = m_windowEnd - m_windowStart;
     for (int k = 0; k < TQrsWavelets::ScaleCount; ++k) {
-        m_w[k].assign(size_t(n), 0.0);
+        m_w[k].resize(size_t(n));
         m_wavelets->copy(k, m_channel, m_windowStart, n, m_w[k].data());
     }
-    m_x.assign(size_t(n), 0.0);
+    m_x.resize(size_t(n));
     m_source->samples(m_channel, m_windowStart, n, m_x.data());
     if (m_unfilteredSource) {
-        m_unfiltered.assign(size_t(n), 0.0);
+        m_unfiltered.resize(size_t(n));
         m_unfilteredSource->samples(m_channel, m_windowStart, n, m_unfiltered.data());
     }
 }
@@ -336,11 +346,19 @@ void TQrsChannelDetector::markDisturbances(int from, int to)
     const double slope = m_slopes.size() >= HistoryLength / 2 ? typicalSlope() : 0.0;
     const int first = std::max(from, m_windowStart + 1);
     if (slope > 0.0) {
+        // Overloaded: slopes far beyond any complex of the channel. Overwhelmed:
+        // the noise of the last second as large as a good part of them, as
+        // in a burst at the rails.
+        const bool overwhelmed = recentNoise(to) > OverwhelmedShare * slope;
         for (int i = first; i < to; ++i)
-            if (std::fabs(w(1, i)) > OverloadRatio * slope)
+            if (overwhelmed || std::fabs(w(1, i)) > OverloadRatio * slope)
                 disturb(i);
-        // Crowded: more large slopes in a short time than any complex has.
+        // Crowded: more large slopes in a short time than any complex has,
+        // unless the signal has been crowded for a good part of the last
+        // seconds: noise that lasts is the signal's lot, to be detected
+        // through.
         const int window = int(BusySeconds * m_state.rate);
+        const double follow = 1.0 / (CrowdedFollowSeconds * m_state.rate);
         std::deque<int> extrema;
         for (int i = std::max(m_windowStart + 1, from - window); i < to && i < m_windowEnd - 1; ++i) {
             const double m = std::fabs(w(1, i));
@@ -348,8 +366,12 @@ void TQrsChannelDetector::markDisturbances(int from, int to)
                 extrema.push_back(i);
             while (!extrema.empty() && extrema.front() <= i - window)
                 extrema.pop_front();
-            if (i >= first && int(extrema.size()) >= BusyCount)
+            if (i < first)
+                continue;
+            const bool crowded = int(extrema.size()) >= BusyCount;
+            if (crowded && m_crowdedShare < CrowdedLastingShare)
                 disturb(i);
+            m_crowdedShare += ((crowded ? 1.0 : 0.0) - m_crowdedShare) * follow;
         }
     }
     if (!m_unfiltered.empty())
@@ -399,6 +421,17 @@ void TQrsChannelDetector::markSaturation(int first, int to, const Disturb& distu
                 disturb(j);
         runStart = i;
     }
+}
+
+double TQrsChannelDetector::recentNoise(int to) const
+{
+    // Every second sample tells the median well enough.
+    const int from = std::max(m_windowStart, to - int(RecentSeconds * m_state.rate));
+    std::vector<double> magnitudes;
+    magnitudes.reserve(size_t(std::max(0, to - from) / 2 + 1));
+    for (int i = from; i < std::min(to, m_windowEnd); i += 2)
+        magnitudes.push_back(std::fabs(w(1, i)));
+    return medianOf(std::move(magnitudes));
 }
 
 bool TQrsChannelDetector::disturbedAt(int index) const

@@ -89,6 +89,8 @@ private:
     template <typename Disturb>
     void markSaturation(int first, int to, const Disturb& disturb) const;
     quint8& disturbedSlot(int index) { return m_disturbed[size_t(index % int(m_disturbed.size()))]; }
+    // Median |scale-2^2| value over the last second before to, disturbed or not.
+    double recentNoise(int to) const;
     // Drops the references learned from accepted complexes: they are learned
     // anew, as at the start.
     void forgetReferences();
@@ -117,6 +119,7 @@ private:
     std::vector<double> m_unfiltered; // of the window, when there is an unfiltered source
     double m_eps[4] = {0.0, 0.0, 0.0, 0.0};
     double m_noise = 0.0;
+    double m_crowdedShare = 0.0; // how much of the last seconds was crowded
 
     std::vector<double> m_amplitudes; // of the last accepted complexes
     std::vector<double> m_strengths;

@@ -33,7 +33,7 @@ constexpr double SearchStep = 1.0;
 // gives way. Also never more than half the mean RR.
 constexpr double ConflictSeconds = 0.28;
 constexpr double ShortestRR = 0.15;
-constexpr double AlikeScores = 0.8;
+constexpr double AlikeScores = 0.9;
 // A usable channel that shows less than this part of its typical complex where
 // the others see one votes against the beat.
 constexpr double AbsentStrength = 0.18;

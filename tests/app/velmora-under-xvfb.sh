@@ -17,7 +17,9 @@ fi
 unset QT_QPA_PLATFORM
 work="$(mktemp -d)"
 trap 'kill -9 $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work"
+# The single-instance segment is keyed through a file in the temporary folder:
+# a folder of its own keeps this run apart from any other Velmora on the machine.
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work" TMPDIR="$work"
 mkdir -p "$XDG_CONFIG_HOME/Cardivex" "$XDG_DATA_HOME"
 printf '[Config]\nAcqMode=demo\n' > "$XDG_CONFIG_HOME/Cardivex/Velmora.conf"
 cd "$bin"

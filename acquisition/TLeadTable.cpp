@@ -1,5 +1,7 @@
 #include "TLeadTable.h"
 
+#include <cstring>
+
 namespace TLeadTable {
 
 namespace {
@@ -28,6 +30,21 @@ QList<int> selectedLeads(int mask, int leadCount)
         if (bits & (1u << i))
             leads.append(i);
     return leads;
+}
+
+bool usesElectrode(int lead, const char* electrode)
+{
+    if (!electrode)
+        return false;
+    if (std::strcmp(electrode, "LA") == 0)
+        return lead == I || lead == III || lead == aVR || lead == aVL;
+    if (std::strcmp(electrode, "LL") == 0)
+        return lead == II || lead == III || lead == aVR || lead == aVL;
+    if (std::strcmp(electrode, "RA") == 0)
+        return lead == I || lead == II || lead == aVR || lead == aVL;
+    if (electrode[0] == 'V' && electrode[1] >= '1' && electrode[1] <= '6' && electrode[2] == '\0')
+        return lead == V1 + (electrode[1] - '1');
+    return false;
 }
 
 } // namespace TLeadTable

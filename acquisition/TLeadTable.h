@@ -22,5 +22,10 @@ const char* leadName(int index);
 int leadIndex(const QByteArray& name);
 // Lead indices selected by mask among the first leadCount table rows, ascending.
 QList<int> selectedLeads(int mask, int leadCount = LeadCount);
+// Whether the recorder delivers lead index without meaning (as 0) when the
+// electrode ("LA", "LL", "RA", "V1".."V6") has lost contact. Each limb
+// electrode takes part in two of I, II, III and in both of aVR, aVL; a chest
+// electrode in its own V lead; CM5 and CR5 are never given up.
+bool usesElectrode(int lead, const char* electrode);
 
 } // namespace TLeadTable

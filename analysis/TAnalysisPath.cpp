@@ -31,6 +31,7 @@ TAnalysisPath::TAnalysisPath(TSignalBuffer* raw, double startTime, double endTim
     m_chain = std::make_unique<TStreamingFilterChain>(m_startLevel->output());
     m_chain->rebuild(true, true, true);
     m_detector = std::make_unique<TQrsDetector>(m_chain->output(), startTime, endTime);
+    m_detector->setUnfilteredSource(m_decimator->output());
 }
 
 TAnalysisPath::~TAnalysisPath() = default;

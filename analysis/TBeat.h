@@ -33,8 +33,8 @@ public:
         WaveTime4 = 4,    // later wave times of the detector's delineation
         WaveTime5 = 5,
         DetectionFlag = 6, // 1.0 when the lead detected the beat
-        Flag7 = 7,        // the lead's other two flags
-        Flag8 = 8,
+        Flag7 = 7,        // 1.0 when the lead's signal was fit to vote on the beat
+        Flag8 = 8,        // 1.0 when the lead's signal was disturbed over the beat: no part of its average
         Interval9 = 9,    // interval estimates between the lead's wave points
         Interval10 = 10,
         Interval11 = 11

@@ -5,8 +5,15 @@
 #include <algorithm>
 
 namespace {
+
 const std::vector<double> noBeat;
+
+bool disturbed(const TBeat& beat, int channel)
+{
+    return beat.hasLeadValue(channel, TBeat::Flag8) && beat.leadValue(channel, TBeat::Flag8) != 0.0;
 }
+
+} // namespace
 
 TBeatAverager::TBeatAverager(const TSignalBuffer* source, double windowSeconds) : m_window(windowSeconds)
 {
@@ -169,11 +176,17 @@ bool TBeatAverager::recompute()
 
     m_beatCount = int(qualifying.size());
     m_meanRR = rrSum / m_beatCount;
-    const double weight = 1.0 / m_beatCount;
-    for (const TBeat* b : qualifying) {
-        const double alignment = b->leadValue(m_referenceChannel, TBeat::Fiducial);
-        for (int c = 0; c < channels; ++c)
-            addSegment(c, alignment, weight);
+    // A lead whose signal was disturbed over a beat (saturated, overloaded,
+    // crowded with noise) leaves that beat out of its own average.
+    for (int c = 0; c < channels; ++c) {
+        int count = 0;
+        for (const TBeat* b : qualifying)
+            count += disturbed(*b, c) ? 0 : 1;
+        if (count == 0)
+            continue;
+        for (const TBeat* b : qualifying)
+            if (!disturbed(*b, c))
+                addSegment(c, b->leadValue(m_referenceChannel, TBeat::Fiducial), 1.0 / count);
     }
     return true;
 }

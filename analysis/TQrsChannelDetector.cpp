@@ -27,6 +27,41 @@ constexpr double TWaveAmplitude = 0.5;
 // A channel whose complexes are not this far above its noise is swamped by it.
 constexpr double SwampedRatio = 6.5;
 constexpr int HistoryLength = 8;
+// A complex larger than this many times the typical one enters the history as
+// only this large: artifacts that got through must not raise the references
+// beyond the heart's own complexes.
+constexpr double HistoryCeiling = 3.0;
+// A channel that has refused complexes as too small and taken none for this
+// long (or this many mean RR intervals, if longer) of undisturbed signal learns
+// its references anew from what it sees.
+constexpr double RelearnSeconds = 5.0;
+constexpr double RelearnIntervals = 2.5;
+constexpr int RelearnRefusals = 3;
+// A complex must also stand out from the signal either side of it: its slope
+// this many times the median |scale-2^2| value over this long before and after
+// it (its own extent left out). A deflection amid a burst of noise does not,
+// however quiet the seconds before the burst were.
+constexpr double ContextGate = 4.0;
+constexpr double ContextSeconds = 0.5;
+constexpr double ContextGap = 0.05;
+// Slopes this many times the channel's typical complex are no heartbeat in it:
+// the signal around them (this far either side) is disturbed (saturation,
+// electrode pops, bursts of noise) and yields no complex, no reference and no
+// threshold.
+constexpr double OverloadRatio = 4.0;
+constexpr double DisturbancePad = 0.25;
+// So is a signal with this many slopes of at least this share of the typical
+// complex's within this long: a complex has two to four.
+constexpr int BusyCount = 8;
+constexpr double BusyShare = 0.5;
+constexpr double BusySeconds = 0.3;
+// A signal that sits on exactly one value at the extreme of what is in view
+// for this long is saturated (the heart's waves are never flat at their peaks).
+constexpr double PinnedSeconds = 0.02;
+// ... unless what is in view spans fewer codes than this (a flat lead).
+constexpr double PinnedMinimumSpan = 16.0;
+// ... or lies closer than this share of the span to the median signal.
+constexpr double PinnedDistance = 0.4;
 // Seconds of transform kept in view: the threshold window plus room for the
 // scan and the search back behind it.
 constexpr double WindowSeconds = 6.0;
@@ -41,7 +76,8 @@ int sign(double v) { return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0); }
 
 TQrsChannelDetector::TQrsChannelDetector(const TSignalBuffer* source, const TQrsWavelets* wavelets, int channel)
     : m_source(source), m_wavelets(wavelets), m_channel(channel),
-      m_state(source ? source->samplingRate() : 250, source ? source->resolution() : 16)
+      m_state(source ? source->samplingRate() : 250, source ? source->resolution() : 16),
+      m_disturbed(m_state.marks.size(), 0)
 {
 }
 
@@ -59,6 +95,8 @@ int TQrsChannelDetector::walkMargin() const
 
 void TQrsChannelDetector::remember(std::vector<double>& history, double value)
 {
+    if (history.size() >= HistoryLength / 2)
+        value = std::min(value, HistoryCeiling * medianOf(history));
     history.push_back(value);
     if (int(history.size()) > HistoryLength)
         history.erase(history.begin());
@@ -97,31 +135,40 @@ void TQrsChannelDetector::loadWindow(int start, int end)
     }
     m_x.assign(size_t(n), 0.0);
     m_source->samples(m_channel, m_windowStart, n, m_x.data());
+    if (m_unfilteredSource) {
+        m_unfiltered.assign(size_t(n), 0.0);
+        m_unfilteredSource->samples(m_channel, m_windowStart, n, m_unfiltered.data());
+    }
 }
 
 void TQrsChannelDetector::computeThresholds(int to)
 {
     // Only the signal there is counts: at the start of a recording the window is
     // shorter than its full length, and zeros before it would lower the thresholds.
+    // Disturbed samples are left out: a burst would otherwise raise the
+    // thresholds above every complex for seconds after it. With too little
+    // undisturbed signal in view the thresholds stay as they were.
     const int start = std::max(m_windowStart, to - int(ThresholdSeconds * m_state.rate));
-    const int n = to - start;
-    if (n <= 0)
+    std::vector<double> magnitudes;
+    magnitudes.reserve(size_t(std::max(0, to - start)));
+    double sums[4] = {0.0, 0.0, 0.0, 0.0};
+    for (int i = start; i < to; ++i) {
+        if (disturbedAt(i))
+            continue;
+        for (int k = 0; k < 4; ++k)
+            sums[k] += w(k, i) * w(k, i);
+        magnitudes.push_back(std::fabs(w(1, i)));
+    }
+    const int n = int(magnitudes.size());
+    if (n < m_state.rate)
         return;
     double rms[4];
-    for (int k = 0; k < 4; ++k) {
-        double sum = 0.0;
-        for (int i = start; i < to; ++i)
-            sum += w(k, i) * w(k, i);
-        rms[k] = std::sqrt(sum / n);
-    }
+    for (int k = 0; k < 4; ++k)
+        rms[k] = std::sqrt(sums[k] / n);
     m_eps[0] = rms[0];
     m_eps[1] = 1.25 * rms[1];
     m_eps[2] = 1.25 * rms[2];
     m_eps[3] = 0.5 * rms[3];
-
-    std::vector<double> magnitudes(static_cast<size_t>(n));
-    for (int i = start; i < to; ++i)
-        magnitudes[size_t(i - start)] = std::fabs(w(1, i));
     m_noise = medianOf(std::move(magnitudes));
 }
 
@@ -270,6 +317,105 @@ TQrsChannelDetector::Pair TQrsChannelDetector::measurePair(const Mark& a, const 
     return pair;
 }
 
+void TQrsChannelDetector::markDisturbances(int from, int to)
+{
+    // Slots of the new stretch start clear, but for a disturbance that reached
+    // into them from the last stretch.
+    for (int i = from; i < to; ++i)
+        disturbedSlot(i) = i < m_disturbedUntil ? 1 : 0;
+    const int pad = int(std::lround(DisturbancePad * m_state.rate));
+    const auto disturb = [&](int i) {
+        // Back over what has not been walked yet, forward into the next stretch.
+        for (int j = std::max(i - pad, m_windowStart); j < std::min(i + pad + 1, to); ++j)
+            disturbedSlot(j) = 1;
+        m_disturbedUntil = std::max(m_disturbedUntil, i + pad + 1);
+    };
+    const double slope = m_slopes.size() >= HistoryLength / 2 ? typicalSlope() : 0.0;
+    const int first = std::max(from, m_windowStart + 1);
+    if (slope > 0.0) {
+        for (int i = first; i < to; ++i)
+            if (std::fabs(w(1, i)) > OverloadRatio * slope)
+                disturb(i);
+        // Crowded: more large slopes in a short time than any complex has.
+        const int window = int(BusySeconds * m_state.rate);
+        std::deque<int> extrema;
+        for (int i = std::max(m_windowStart + 1, from - window); i < to && i < m_windowEnd - 1; ++i) {
+            const double m = std::fabs(w(1, i));
+            if (m >= BusyShare * slope && m >= std::fabs(w(1, i - 1)) && m > std::fabs(w(1, i + 1)))
+                extrema.push_back(i);
+            while (!extrema.empty() && extrema.front() <= i - window)
+                extrema.pop_front();
+            if (i >= first && int(extrema.size()) >= BusyCount)
+                disturb(i);
+        }
+    }
+    if (!m_unfiltered.empty()) {
+        const auto range = std::minmax_element(m_unfiltered.begin(), m_unfiltered.end());
+        const double lo = *range.first;
+        const double hi = *range.second;
+        const int pinned = std::max(2, int(std::lround(PinnedSeconds * m_state.rate)));
+        if (hi - lo >= PinnedMinimumSpan) {
+            // A flat baseline may be the lowest or highest signal in view; the
+            // rails lie far from it.
+            const double baseline = medianOf(m_unfiltered);
+            const double far = PinnedDistance * (hi - lo);
+            int run = 1;
+            for (int i = first; i < to; ++i) {
+                const double v = m_unfiltered[size_t(i - m_windowStart)];
+                const bool same = v == m_unfiltered[size_t(i - 1 - m_windowStart)];
+                run = same ? run + 1 : 1;
+                if (run >= pinned && (v >= hi - 2.0 || v <= lo + 2.0) && std::fabs(v - baseline) > far)
+                    disturb(i);
+            }
+        }
+    }
+    int undisturbed = 0;
+    for (int i = from; i < to; ++i)
+        undisturbed += disturbedSlot(i) ? 0 : 1;
+    m_quietSamples += undisturbed;
+}
+
+bool TQrsChannelDetector::disturbedAt(int index) const
+{
+    if (index >= m_windowEnd)
+        return index < m_disturbedUntil;
+    return index >= 0 && m_disturbed[size_t(index % int(m_disturbed.size()))] != 0;
+}
+
+bool TQrsChannelDetector::disturbedWithin(int from, int to) const
+{
+    for (int i = std::max(0, from); i < to; ++i)
+        if (disturbedAt(i))
+            return true;
+    return false;
+}
+
+void TQrsChannelDetector::forgetReferences()
+{
+    m_state.learned = false;
+    m_amplitudes.clear();
+    m_strengths.clear();
+    m_slopes.clear();
+    m_refusals = 0;
+    m_quietSamples = 0;
+}
+
+double TQrsChannelDetector::surroundingLevel(int first, int last) const
+{
+    const int gap = int(std::lround(ContextGap * m_state.rate));
+    const int span = int(std::lround(ContextSeconds * m_state.rate));
+    const auto medianMagnitude = [this](int from, int to) {
+        from = std::max(from, m_windowStart);
+        to = std::min(to, m_windowEnd);
+        std::vector<double> values;
+        values.reserve(size_t(std::max(0, to - from)));
+        for (int i = from; i < to; ++i)
+            values.push_back(std::fabs(w(1, i)));
+        return medianOf(std::move(values));
+    };
+    return std::max(medianMagnitude(first - gap - span, first - gap), medianMagnitude(last + gap, last + gap + span));
+}
+
 void TQrsChannelDetector::seedReferences(const std::vector<Mark>& marks)
 {
     // Before the first complex, learn from the strongest pairs in view.
@@ -294,6 +440,7 @@ void TQrsChannelDetector::detect(int from, int to, std::deque<TQrsCandidate>& ou
         return;
     const int rate = m_state.rate;
     loadWindow(to - int(WindowSeconds * rate), to);
+    markDisturbances(from, to);
     computeThresholds(to);
     // A line starts at a scale-2^4 maximum, which needs the sample after it, and
     // steps up to a line spread at each finer scale, where it needs extrema on
@@ -327,6 +474,9 @@ void TQrsChannelDetector::walk(int to, bool last, std::deque<TQrsCandidate>& out
     const int walkEnd = last ? to : to - walkMargin();
 
     std::vector<Mark> marks = collectMarks(s.scanPosition, to);
+    if (s.learned && m_refusals >= RelearnRefusals &&
+        m_quietSamples > std::max(RelearnSeconds, RelearnIntervals * s.meanRR) * rate)
+        forgetReferences();
     if (!s.learned)
         seedReferences(marks);
 
@@ -373,6 +523,11 @@ void TQrsChannelDetector::walk(int to, bool last, std::deque<TQrsCandidate>& out
             }
         }
 
+        // Nothing in a disturbed stretch is a complex.
+        if (disturbedWithin(a.position, b.position + 1)) {
+            ++i;
+            continue;
+        }
         const Pair pair = measurePair(a, b);
         if (s.hasLastR && pair.r <= s.lastR) {
             i += 2;
@@ -389,8 +544,13 @@ void TQrsChannelDetector::walk(int to, bool last, std::deque<TQrsCandidate>& out
         const double lowered = inSearchBack ? 0.7 : 1.0;
         const double refAmplitude = s.learned ? medianOf(m_amplitudes) : m_seedAmplitude;
         const double refStrength = s.learned ? medianOf(m_strengths) : m_seedStrength;
+        if (pair.slope < NoiseGate * m_noise || pair.slope < ContextGate * surroundingLevel(a.position, b.position)) {
+            ++i;
+            continue;
+        }
         if (pair.amplitude < lowered * AmplitudeGate * refAmplitude ||
-            pair.strength < lowered * StrengthGate * refStrength || pair.slope < NoiseGate * m_noise) {
+            pair.strength < lowered * StrengthGate * refStrength) {
+            ++m_refusals;
             ++i;
             continue;
         }
@@ -464,6 +624,8 @@ void TQrsChannelDetector::accept(const Mark& a, const Mark& b, const Pair& pair,
     s.lastR = pair.r;
     s.hasLastR = true;
     s.learned = true;
+    m_refusals = 0;
+    m_quietSamples = 0;
     m_lastAmplitude = pair.amplitude;
     remember(m_amplitudes, pair.amplitude);
     remember(m_strengths, pair.strength);

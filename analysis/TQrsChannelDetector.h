@@ -4,6 +4,7 @@
 #include "TQrsChannelState.h"
 #include "TWaveDelineator.h"
 
+#include <QtGlobal>
 #include <deque>
 #include <vector>
 
@@ -24,6 +25,10 @@ public:
     // no stretch follows (the recording has ended): the search goes to its end.
     void detect(int from, int to, std::deque<TQrsCandidate>& out, bool last = false);
 
+    // The signal before filtering, aligned with the source, in which saturation
+    // is looked for (none: not looked for).
+    void setUnfilteredSource(const TSignalBuffer* unfiltered) { m_unfilteredSource = unfiltered; }
+
     const TQrsChannelState& state() const { return m_state; }
     int channel() const { return m_channel; }
     // Median amplitude and strength of the channel's recent complexes (0 before any).
@@ -41,6 +46,11 @@ public:
     int walkMargin() const;
     // Median |scale-2^2| value of the last threshold window: the channel's noise level.
     double noiseLevel() const { return m_noise; }
+    // Whether the channel's signal was disturbed (overloaded by something far
+    // larger than its complexes) at a sample of the last ten seconds searched,
+    // or anywhere in [from, to).
+    bool disturbedAt(int index) const;
+    bool disturbedWithin(int from, int to) const;
 
 private:
     struct Mark
@@ -72,6 +82,15 @@ private:
     std::vector<Mark> collectMarks(int from, int to);
     Pair measurePair(const Mark& a, const Mark& b) const;
     void seedReferences(const std::vector<Mark>& marks);
+    // Marks the samples of the new stretch [from, to) that are disturbed, and
+    // counts those that are not towards a relearning of the references.
+    void markDisturbances(int from, int to);
+    quint8& disturbedSlot(int index) { return m_disturbed[size_t(index % int(m_disturbed.size()))]; }
+    // Drops the references learned from accepted complexes: they are learned
+    // anew, as at the start.
+    void forgetReferences();
+    // The larger of the median |scale-2^2| values before first and after last.
+    double surroundingLevel(int first, int last) const;
     void walk(int to, bool last, std::deque<TQrsCandidate>& out);
     void accept(const Mark& a, const Mark& b, const Pair& pair, std::deque<TQrsCandidate>& out);
     void erase(int position);
@@ -91,6 +110,8 @@ private:
     int m_windowEnd = 0;
     std::vector<double> m_w[4];
     std::vector<double> m_x;
+    const TSignalBuffer* m_unfilteredSource = nullptr;
+    std::vector<double> m_unfiltered; // of the window, when there is an unfiltered source
     double m_eps[4] = {0.0, 0.0, 0.0, 0.0};
     double m_noise = 0.0;
 
@@ -100,4 +121,13 @@ private:
     double m_seedAmplitude = 0.0;
     double m_seedStrength = 0.0;
     double m_lastAmplitude = 0.0;
+
+    // Disturbed samples of the last ten seconds (one byte per sample), and the
+    // end of the last disturbance, which may lie beyond the stretch searched.
+    std::vector<quint8> m_disturbed;
+    int m_disturbedUntil = 0;
+    // Since the last accepted complex: complexes refused as too small, and
+    // undisturbed samples searched.
+    int m_refusals = 0;
+    qint64 m_quietSamples = 0;
 };

@@ -13,10 +13,13 @@
 
 namespace {
 
+
 // Channels whose complex lies further than this from the earliest one (the gap
 // between their slopes) belong to another beat, or to none.
 constexpr double FusionSpread = 0.05;
 constexpr double BlankingSeconds = 0.1;
+// A channel whose signal is disturbed this close to a beat's R has no say in it.
+constexpr double DisturbedQrsSeconds = 0.1;
 // A fused beat waits at most this long (plus the walk's margin) for channels
 // that may still find it by a search back.
 constexpr double SettleSeconds = 3.0;
@@ -27,15 +30,13 @@ constexpr double SearchStep = 1.0;
 // seen, the second is a T wave or a second look at a wide complex): the weaker
 // gives way. Also never more than half the mean RR.
 constexpr double ConflictSeconds = 0.28;
+constexpr double ShortestRR = 0.15;
+constexpr double AlikeScores = 0.8;
 // A usable channel that shows less than this part of its typical complex where
 // the others see one votes against the beat.
 constexpr double AbsentStrength = 0.18;
 constexpr double QuietSurroundings = 1.5;
 constexpr double ReliabilityWeight = 0.1;
-// A beat earlier than this share of the mean RR, and the beat after it, give no
-// interval to the RR mean (the ratio at which the rhythm checks call a beat
-// premature when the vote is weak).
-constexpr double EarlyRatio = 0.85;
 
 // Vote weight of a channel with the full lead table: limb leads little, the
 // lateral precordial leads, where a complex is clearest, most.
@@ -86,11 +87,19 @@ TQrsDetector::TQrsDetector(TSignalBuffer* source, double startTime, double endTi
     const int channels = m_source->channelCount();
     m_queues.resize(size_t(channels));
     m_reliability.assign(size_t(channels), 1.0);
+    m_lost.assign(size_t(channels), false);
+    m_lostCache.assign(size_t(channels), LostCache());
     for (int c = 0; c < channels; ++c)
         m_channels.push_back(std::make_unique<TQrsChannelDetector>(m_source, m_wavelets.get(), c));
 }
 
 TQrsDetector::~TQrsDetector() = default;
+
+void TQrsDetector::setUnfilteredSource(const TSignalBuffer* unfiltered)
+{
+    for (auto& channel : m_channels)
+        channel->setUnfilteredSource(unfiltered);
+}
 
 void TQrsDetector::addListener(TQrsDetectorListener* listener)
 {
@@ -232,9 +241,17 @@ bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPar
     const Fused rival = gather(skip, &rivalChannels);
     if (rivalChannels.empty() || rival.r <= beat.r || rival.r - beat.r >= conflict)
         return false;
+    // Beyond the shortest interval a heart beats at, two complexes as strong as
+    // each other are two beats (a cat at 300 per minute); a T wave or a second
+    // look at a wide complex is much the weaker.
+    const double beatScore = score(beat);
+    const double rivalScore = score(rival);
+    if (rival.r - beat.r >= int(ShortestRR * m_rate) &&
+        std::min(beatScore, rivalScore) >= AlikeScores * std::max(beatScore, rivalScore))
+        return false;
     // A rival that the channels showing nothing there would vote down cannot
     // take the beat's place.
-    if (score(beat) < score(rival) && !refusedByChannels(rival))
+    if (beatScore < rivalScore && !refusedByChannels(rival))
         return true;
     // The rival gives way, but only once the beat has been taken: a beat the
     // rhythm checks then refuse must not take its rival down with it.
@@ -244,16 +261,18 @@ bool TQrsDetector::outvoted(const Fused& beat, const std::vector<int>& takingPar
 
 void TQrsDetector::fuse(bool flush)
 {
-    const int channels = int(m_channels.size());
     const std::vector<size_t> noSkip(m_channels.size(), 0);
     for (;;) {
         dropBlanked();
         if (!anyChannelHas(flush ? 1 : 2))
             return;
         int withCandidate = 0;
-        for (const auto& queue : m_queues)
-            withCandidate += queue.empty() ? 0 : 1;
-        if (!flush && channels > 4 && 2 * withCandidate <= channels && m_retries < 2) {
+        int present = 0;
+        for (size_t c = 0; c < m_queues.size(); ++c) {
+            withCandidate += m_queues[c].empty() ? 0 : 1;
+            present += m_lost[c] ? 0 : 1;
+        }
+        if (!flush && present > 4 && 2 * withCandidate <= present && m_retries < 2) {
             ++m_retries; // the other channels may still find this beat
             return;
         }
@@ -288,22 +307,48 @@ bool TQrsDetector::settled(const Fused& beat) const
     // the channels that see it vote together: until every channel has a complex
     // queued after it, or has searched far enough past it that no search back
     // can reach it.
+    // A channel that has lost its signal (flat, saturated, disturbed at the
+    // beat, or its electrode off) finds nothing by looking back and is not
+    // waited for.
     const int spread = int(FusionSpread * m_rate);
     const double mean = m_lastMeanRR > 0.0 ? m_lastMeanRR : 0.8;
     const int horizon = int((std::min(SettleSeconds, 2.5 * mean) + 0.3) * m_rate);
     if (m_handed - beat.r > horizon)
         return true;
-    for (const auto& queue : m_queues) {
+    for (size_t c = 0; c < m_queues.size(); ++c) {
         bool later = false;
-        for (const TQrsCandidate& c : queue)
-            if (c.record.rPosition() > beat.r + spread) {
+        for (const TQrsCandidate& candidate : m_queues[c])
+            if (candidate.record.rPosition() > beat.r + spread) {
                 later = true;
                 break;
             }
-        if (!later)
+        if (!later && !channelLost(int(c), beat.r))
             return false;
     }
     return true;
+}
+
+void TQrsDetector::setChannelLost(int channel, bool lost)
+{
+    if (channel >= 0 && channel < int(m_lost.size()))
+        m_lost[size_t(channel)] = lost;
+}
+
+bool TQrsDetector::channelLost(int channel, int r) const
+{
+    if (m_lost[size_t(channel)])
+        return true;
+    const int qrs = int(DisturbedQrsSeconds * m_rate);
+    if (m_channels[size_t(channel)]->disturbedWithin(r - qrs, r + qrs + 1))
+        return true;
+    // The quality test filters seconds of signal: asked again for the same
+    // beat while it waits, it answers from the last time.
+    LostCache& cached = m_lostCache[size_t(channel)];
+    if (cached.r != r) {
+        cached.r = r;
+        cached.lost = m_channels.size() > 1 && !channelUsable(channel, r);
+    }
+    return cached.lost;
 }
 
 bool TQrsDetector::channelUsable(int channel, int r) const
@@ -409,16 +454,30 @@ void TQrsDetector::beatWindow(const Fused& beat, double* start, double* end) con
 void TQrsDetector::markUsable(Fused& beat) const
 {
     // flags[0] marks a channel whose signal may vote; an unusable channel's
-    // record is reset.
+    // record is reset. A channel disturbed at the complex cannot vote either;
+    // flags[2] marks a channel disturbed anywhere over the beat, whose signal
+    // there is no part of an average.
     const int channels = int(beat.records.size());
+    const int qrs = int(DisturbedQrsSeconds * m_rate);
+    double start = 0.0;
+    double end = 0.0;
+    beatWindow(beat, &start, &end);
+    const int first = std::min(beat.r - qrs, m_source->index(start));
+    const int last = std::max(beat.r + qrs, m_source->index(end));
     for (int c = 0; c < channels; ++c) {
         TBeatRecord& record = beat.records[size_t(c)];
-        if (channels > 1 && !channelUsable(c, beat.r)) {
+        const TQrsChannelDetector& channel = *m_channels[size_t(c)];
+        const bool disturbedBeat = channel.disturbedWithin(first, last + 1);
+        if (disturbedBeat && channel.disturbedWithin(beat.r - qrs, beat.r + qrs + 1)) {
+            record.reset();
+            beat.strengths[size_t(c)] = 0.0;
+        } else if (channels > 1 && !channelUsable(c, beat.r)) {
             record.reset();
             beat.strengths[size_t(c)] = 0.0;
         } else {
             record.flags[0] = 1;
         }
+        record.flags[2] = disturbedBeat ? 1 : 0;
     }
 }
 
@@ -487,13 +546,12 @@ bool TQrsDetector::accept(Fused& beat)
     // An early beat seen by every channel passes the rhythm checks as normal,
     // yet neither its short interval nor the pause after it belongs to the
     // rhythm: both would pull the heart rate away from the sinus rate.
-    const bool early = m_lastMeanRR > 0.0 && rr > 0.0 && rr < EarlyRatio * m_lastMeanRR;
-    updateAverager(beatRR, beatClass == Normal, !early && !m_lastWasEarly);
-    m_lastWasEarly = early;
+    updateAverager(beatRR, beatClass == Normal);
+    m_rhythm.add(beatRR, beatClass == Normal);
     // The detection rules go on with the mean of every normal interval, which
     // follows an irregular rhythm; the heart rate is that of the rhythm alone.
     const double meanRR = m_averager.filledSlots() >= 5 ? m_averager.mean() : 0.0;
-    const double rhythmMeanRR = m_rhythmAverager.filledSlots() >= 5 ? m_rhythmAverager.mean() : 0.0;
+    const double rhythmMeanRR = m_rhythm.meanRR();
 
     double windowStart = 0.0;
     double windowEnd = 0.0;
@@ -520,23 +578,19 @@ bool TQrsDetector::accept(Fused& beat)
     return true;
 }
 
-void TQrsDetector::updateAverager(double rr, bool normal, bool rhythm)
+void TQrsDetector::updateAverager(double rr, bool normal)
 {
     // A premature beat's short interval is not part of the rhythm's mean.
     if (!normal)
         return;
     const auto push = [&] {
         m_averager.push(rr);
-        if (rhythm)
-            m_rhythmAverager.push(rr);
         m_countAtAveragerUpdate = m_acceptedCount;
     };
     const bool stale = m_acceptedCount - m_countAtAveragerUpdate > 3;
     if (m_acceptedCount < 8 || stale) {
-        if (stale && m_acceptedCount >= 8) {
+        if (stale && m_acceptedCount >= 8)
             m_averager.clear();
-            m_rhythmAverager.clear();
-        }
         if (rr > 0.0 && rr < 2.0)
             push();
         return;

@@ -5,6 +5,7 @@
 #include "TQrsCandidate.h"
 #include "TQrsChannelDetector.h"
 #include "TRRAverager.h"
+#include "TRhythmRate.h"
 
 #include <deque>
 #include <memory>
@@ -38,6 +39,12 @@ public:
     TQrsDetector& operator=(const TQrsDetector&) = delete;
 
     void setSink(TBeatSink* sink) { m_sink = sink; }
+    // The source before filtering (same rate, aligned), in which the channels
+    // look for saturation.
+    void setUnfilteredSource(const TSignalBuffer* unfiltered);
+    // A channel the device reports without signal (electrode off, lead
+    // saturated): beats are not held back waiting for it.
+    void setChannelLost(int channel, bool lost);
     void addListener(TQrsDetectorListener* listener);
     void removeListener(TQrsDetectorListener* listener);
 
@@ -59,7 +66,7 @@ public:
     // Mean RR of the last emitted beat (0.0 while not yet known).
     // The rhythm's mean RR at the last beat (0.0 until it has five intervals).
     double meanRR() const { return m_lastRhythmMeanRR; }
-    const TRRAverager& rrAverager() const { return m_rhythmAverager; }
+    const TRRAverager& rrAverager() const { return m_rhythm.averager(); }
     TSignalBuffer* source() const { return m_source; }
     int channelCount() const { return int(m_channels.size()); }
 
@@ -83,6 +90,8 @@ private:
     // Whether the channels that show nothing at the beat outvote those that see it.
     bool refusedByChannels(Fused beat) const;
     bool settled(const Fused& beat) const;
+    // Whether a channel cannot be expected to find the beat at r.
+    bool channelLost(int channel, int r) const;
     // With last, the source ends at to.
     void search(int to, bool last = false);
     void fuse(bool flush);
@@ -94,7 +103,7 @@ private:
     double voteRatio(const Fused& beat, int* usable) const;
     void beatWindow(const Fused& beat, double* start, double* end) const;
     TBeat makeBeat(const Fused& beat, double rr, int beatClass) const;
-    void updateAverager(double rr, bool normal, bool rhythm);
+    void updateAverager(double rr, bool normal);
     void emitBeat(TBeat beat, const std::vector<TBeatRecord>& records);
 
     TSignalBuffer* m_source;
@@ -109,6 +118,13 @@ private:
     TChannelQuality m_quality;
     // How often each channel detected the accepted beats, as a running mean.
     std::vector<double> m_reliability;
+    std::vector<bool> m_lost; // as the device reports
+    struct LostCache
+    {
+        int r = -1;
+        bool lost = false;
+    };
+    mutable std::vector<LostCache> m_lostCache;
 
     int m_retries = 0;
     int m_acceptedCount = 0;
@@ -117,16 +133,14 @@ private:
     double m_lastBeatTime = 0.0;
     double m_lastRR = 0.0;       // RR of the last accepted beat
     double m_lastMeanRR = 0.0;   // mean of the normal intervals at the last accepted beat, for the rules
-    double m_lastRhythmMeanRR = 0.0; // the same without early beats and their pauses, carried by the beat
+    double m_lastRhythmMeanRR = 0.0; // the heart rate's, carried by the beat
     double m_beforeHeldTime = 0.0;
     bool m_hasHeld = false;
-    // The last beat came early against the mean RR (premature or not by the vote).
-    bool m_lastWasEarly = false;
     TBeat m_heldBeat;
     std::vector<TBeatRecord> m_heldRecords;
     bool m_blanking = false;
     TRRAverager m_averager;
-    TRRAverager m_rhythmAverager;
+    TRhythmRate m_rhythm; // the heart rate's
     int m_countAtAveragerUpdate = 0;
 
     TBeatSink* m_sink = nullptr;

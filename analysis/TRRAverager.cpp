@@ -3,6 +3,8 @@
 double TRRAverager::push(double rr)
 {
     m_lastMean = mean();
+    m_overwritten = m_slots[m_writeIndex];
+    m_canUndo = true;
     m_slots[m_writeIndex] = rr;
     m_writeIndex = (m_writeIndex + 1) % SlotCount;
     return m_lastMean;
@@ -35,4 +37,14 @@ void TRRAverager::clear()
         v = 0.0;
     m_writeIndex = 0;
     m_lastMean = 0.0;
+    m_canUndo = false;
+}
+
+void TRRAverager::undoLast()
+{
+    if (!m_canUndo)
+        return;
+    m_writeIndex = (m_writeIndex + SlotCount - 1) % SlotCount;
+    m_slots[m_writeIndex] = m_overwritten;
+    m_canUndo = false;
 }

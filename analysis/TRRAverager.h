@@ -15,9 +15,13 @@ public:
     int filledSlots() const;
     double lastMean() const { return m_lastMean; }
     void clear();
+    // Takes the last push back (once): its slot gets its old value again.
+    void undoLast();
 
 private:
     double m_slots[SlotCount] = {};
     int m_writeIndex = 0;
     double m_lastMean = 0.0;
+    double m_overwritten = 0.0;
+    bool m_canUndo = false;
 };

@@ -4,6 +4,7 @@
 #include "CanvasImage.h"
 #include "EventGuard.h"
 #include "TraceRenderer.h"
+#include "WaveAmplitudes.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -148,50 +149,19 @@ QVector<QBeatDisplay::Amplitude> QBeatDisplay::amplitudes() const
     if (!m_beat || beatSeconds() <= 0.0)
         return result;
     const std::vector<double> beat = m_beat->averageBeat(m_lead);
-    const int m = int(beat.size());
-    if (m == 0)
+    if (beat.empty())
         return result;
     const double rate = m_beat->samplingRate();
-    const double mvPerUnit = m_beat->millivoltsPerUnit();
-    auto index = [&](int cursor) { return std::clamp(int(std::lround(m_cursors[cursor].position * rate)), 0, m - 1); };
-    auto on = [&](int cursor) { return m_cursors[cursor].enabled; };
-    // The largest deviation from base within [from, to], with its sign.
-    auto deviation = [&](int from, int to, double base) {
-        int peak = from;
-        for (int i = from; i <= to; ++i)
-            if (std::abs(beat[size_t(i)] - base) > std::abs(beat[size_t(peak)] - base))
-                peak = i;
-        return Amplitude{(beat[size_t(peak)] - base) * mvPerUnit, peak / rate, beat[size_t(peak)]};
-    };
-
-    // P: from its onset to its end (or to the QRS onset), against the level at its onset.
-    if (on(POn)) {
-        const int from = index(POn);
-        const int to = on(POff) && index(POff) > from ? index(POff) : on(QrsOn) ? index(QrsOn) : from;
-        if (to > from)
-            result.append(deviation(from, to, beat[size_t(from)]));
+    std::array<int, WaveAmplitudes::PointCount> index{};
+    std::array<bool, WaveAmplitudes::PointCount> enabled{};
+    for (int c = 0; c < WaveAmplitudes::PointCount; ++c) {
+        index[size_t(c)] = int(std::lround(m_cursors[c].position * rate));
+        enabled[size_t(c)] = m_cursors[c].enabled;
     }
-    // QRS: peak to peak between its onset and end.
-    if (on(QrsOn) && on(QrsOff) && index(QrsOff) > index(QrsOn)) {
-        int low = index(QrsOn);
-        int high = low;
-        for (int i = index(QrsOn); i <= index(QrsOff); ++i) {
-            if (beat[size_t(i)] < beat[size_t(low)])
-                low = i;
-            if (beat[size_t(i)] > beat[size_t(high)])
-                high = i;
-        }
-        result.append({(beat[size_t(high)] - beat[size_t(low)]) * mvPerUnit, high / rate, beat[size_t(high)]});
-    }
-    // T: after the QRS (or from the T onset) to its end, against the isoelectric
-    // level at the QRS onset.
-    if (on(TOff) && (on(TOn) || on(QrsOff))) {
-        const int from = on(TOn) ? index(TOn) : index(QrsOff);
-        const int to = index(TOff);
-        const double base = on(QrsOn) ? beat[size_t(index(QrsOn))] : beat[size_t(from)];
-        if (to > from)
-            result.append(deviation(from, to, base));
-    }
+    const WaveAmplitudes waves = WaveAmplitudes::measure(beat, m_beat->millivoltsPerUnit(), index, enabled);
+    for (const WaveAmplitudes::Wave* wave : {&waves.p, &waves.qrs, &waves.t})
+        if (wave->found)
+            result.append({wave->millivolts, wave->peak / rate, wave->value});
     return result;
 }
 

@@ -42,11 +42,12 @@ TLocalStudyStore::TLocalStudyStore(const QString& root, FreeSpaceQuery freeSpace
 
     try {
         m_protocols.load(m_root);
-    } catch (const TException&) {
+    } catch (const TException& e) {
         // A table that exists but cannot be read now (locked, no permission)
         // is not overwritten: the session works on the example table, and the
         // user's file is there again at the next start.
         m_protocols.useDefaults();
+        m_protocolTableError = e.message();
     }
     m_riskFactorNames = defaultRiskFactorNames();
 }

@@ -53,6 +53,9 @@ public:
     QVector<TStudySummary> listArchives(const QString& folder) override;
 
     QString rootPath() const override { return m_root; }
+    // Why the protocol table could not be read at opening (the session then
+    // works on the example table); empty when it was read.
+    QString protocolTableError() const { return m_protocolTableError; }
     bool hasFreeSpace() const override;
 
     // "%1/%2.%3": the data folder, the base name, the extension.
@@ -69,5 +72,6 @@ private:
     FreeSpaceQuery m_freeSpace;
     std::unique_ptr<TStudyIndex> m_index;
     TProtocolTable m_protocols;
+    QString m_protocolTableError;
     std::map<int, std::unique_ptr<TStudy>> m_open;
 };

@@ -214,13 +214,22 @@ TStudySummary TStudyRecord::summary() const
 
 QString TStudyRecord::makeBaseFilename(const TStudyRecord& record)
 {
-    QString name;
+    QString joined;
     for (const char* key : {"medicalHistoryNumber", "personIdNumber", "lastName", "firstName"}) {
         const QString part = record.patientProperty(QString::fromLatin1(key));
         if (!part.isEmpty())
-            name += fileNameSafe(part) + QLatin1Char('-');
+            joined += fileNameSafe(part) + QLatin1Char('-');
     }
-    return name + fileNameSafe(record.studyDateTime());
+    joined += fileNameSafe(record.studyDateTime());
+    // The store refuses base names with ".." (they could climb out of the
+    // folder) and a leading "." hides the files: a dot at the start or right
+    // after another one becomes "_", so every name made here can be opened,
+    // exported and deleted again.
+    QString name;
+    name.reserve(joined.size());
+    for (const QChar c : joined)
+        name += c == QLatin1Char('.') && (name.isEmpty() || name.endsWith(QLatin1Char('.'))) ? QLatin1Char('_') : c;
+    return name;
 }
 
 int TStudyRecord::drawId(const std::function<bool(int)>& taken)

@@ -76,7 +76,8 @@ struct TStudyRecord
     // medicalHistoryNumber + "-", personIdNumber + "-", lastName + "-",
     // firstName + "-" (each only when not empty) followed by studyDateTime.
     // Characters that cannot stand in a file name ("/", "\", ":", "*", "?",
-    // "\"", "<", ">", "|" and control characters) become "_": the name is the
+    // "\"", "<", ">", "|" and control characters) become "_", and so does a
+    // "." that would start the name or follow another ".": the name is the
     // stem of the study's files.
     static QString makeBaseFilename(const TStudyRecord& record);
 

@@ -56,6 +56,25 @@ int main(int argc, char** argv)
                 truth = v;
             } else if (a == QLatin1String("--electrode-off")) {
                 params.electrodesOff.append(v);
+            } else if (a == QLatin1String("--pause")) {
+                const QStringList parts = v.split(QLatin1Char(':'));
+                double values[2] = {0, 0};
+                if (parts.size() > 2)
+                    return fail(QStringLiteral("--pause takes S or S:S2"));
+                for (int k = 0; k < parts.size(); ++k)
+                    if (!toDouble(parts[k], &values[k]) || values[k] <= 0)
+                        return fail(QStringLiteral("bad length in --pause: %1").arg(parts[k]));
+                params.pauseSeconds = values[0];
+                params.pauseSecondsMax = values[1];
+            } else if (a == QLatin1String("--noise")) {
+                const QStringList parts = v.split(QLatin1Char(':'));
+                TNoiseSynthesizer::Kind kind;
+                double uv = 0.0;
+                if (parts.size() != 2 || !TNoiseSynthesizer::kindFromName(parts[0], &kind) || !toDouble(parts[1], &uv) ||
+                    uv < 0)
+                    return fail(QStringLiteral("--noise takes KIND:UV, KIND em, ma, bw or mix"));
+                params.stressNoise = parts[0];
+                params.stressNoiseUv = uv;
             } else if (a == QLatin1String("--hr-ramp")) {
                 const QStringList parts = v.split(QLatin1Char(':'));
                 double values[4] = {0, 0, 0, -1};
@@ -86,6 +105,13 @@ int main(int argc, char** argv)
                 params.respirationHz = d;
             } else if (a == QLatin1String("--pvc-every")) {
                 params.pvcEvery = int(d);
+            } else if (a == QLatin1String("--pause-every")) {
+                params.pauseEvery = int(d);
+            } else if (a == QLatin1String("--av-block") || a == QLatin1String("--wenckebach")) {
+                if (d < 2)
+                    return fail(QStringLiteral("%1 needs N of 2 or more").arg(a));
+                params.avBlockEvery = int(d);
+                params.wenckebach = a == QLatin1String("--wenckebach");
             } else if (a == QLatin1String("--st")) {
                 params.stDeviationMv = d;
             } else if (a == QLatin1String("--muscle")) {

@@ -4,6 +4,7 @@
 //   qrs-eval [--out DIR] [--min PERCENT] RECORD...   (RECORD: path without extension)
 //   qrs-eval [--out DIR] [--min PERCENT] --all FOLDER
 //   qrs-eval --artifacts [--seed N] [--min PERCENT] RECORD... | --all FOLDER
+//   qrs-eval --noise-stress [--noise em|ma|bw|mix] [--snr LIST] [--seed N] [--out DIR] RECORD... | --all FOLDER
 //
 // One line per record, then "TOTAL tp=.. fn=.. fp=.. se=.. ppv=..". With --out,
 // DIR/<record>.txt lists the detected beats as sample indices of the record.
@@ -17,10 +18,26 @@
 // the end of each disturbance to the first correct beat after it, by kind and
 // by leads disturbed (median and worst), and the beats invented while every
 // lead was disturbed.
+//
+// --noise-stress: the noise stress test. Each record runs once per signal-to-noise ratio (dB;
+// LIST comma separated, default 24,18,12,6,0,-6) with its first five minutes
+// clean and then noise on for two minutes and off for two, alternately to the
+// end. The noise (default em, electrode motion; ma muscle, bw baseline wander,
+// mix the three) is synthesized from the seed (default 1), independently per
+// channel, and scaled per record and channel so that SNR = 10 log10(S / N): S
+// the mean squared peak-to-peak QRS amplitude of the record's normal beats over
+// 8, the largest and smallest 5 % of the amplitudes left out (all beats of a
+// record with fewer than 10 normal ones); N the mean power of the noise, mean
+// removed, over the stretches where it is added. Beats are scored from the
+// fifth minute on. One line per record and SNR, "NAME snr=DB tp=.. fn=.. fp=..
+// se=.. ppv=..", then one "TOTAL snr=DB ..." line per SNR. With --out,
+// DIR/<record>.<noise>.<DB>dB.txt lists the detected beats.
 
 #include "TArtifactInjection.h"
 #include "TArtifactScore.h"
+#include "TNoiseStress.h"
 #include "TQrsEvaluation.h"
+#include "TWfdbAnnotations.h"
 #include "TWfdbRecord.h"
 
 #include <QCoreApplication>
@@ -38,18 +55,24 @@ namespace {
 void usage()
 {
     std::fprintf(stderr, "usage: qrs-eval [--out DIR] [--min PERCENT] RECORD... | --all FOLDER\n"
-                         "       qrs-eval --artifacts [--seed N] [--min PERCENT] RECORD... | --all FOLDER\n");
+                         "       qrs-eval --artifacts [--seed N] [--min PERCENT] RECORD... | --all FOLDER\n"
+                         "       qrs-eval --noise-stress [--noise em|ma|bw|mix] [--snr LIST] [--seed N] [--out DIR]"
+                         " RECORD... | --all FOLDER\n");
 }
 
-QString matchLine(const QString& name, const TBeatMatch& m)
+QString matchText(const TBeatMatch& m)
 {
-    return QString("%1 tp=%2 fn=%3 fp=%4 se=%5 ppv=%6")
-        .arg(name)
+    return QString("tp=%1 fn=%2 fp=%3 se=%4 ppv=%5")
         .arg(m.truePositives)
         .arg(m.falseNegatives)
         .arg(m.falsePositives)
         .arg(m.sensitivity(), 0, 'f', 2)
         .arg(m.positivePredictivity(), 0, 'f', 2);
+}
+
+QString matchLine(const QString& name, const TBeatMatch& m)
+{
+    return name + QLatin1Char(' ') + matchText(m);
 }
 
 double percentile(std::vector<double> values, double share)
@@ -155,6 +178,72 @@ int evaluateArtifacts(const QStringList& records, quint64 seed, double minimum)
     return 0;
 }
 
+bool writeBeats(const QString& path, const QVector<qint64>& beats)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        std::fprintf(stderr, "qrs-eval: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    QTextStream out(&file);
+    for (qint64 b : beats)
+        out << b << '\n';
+    return true;
+}
+
+// The noise stress test of the records at each SNR; returns the exit status.
+int noiseStress(const QStringList& records, TNoiseSynthesizer::Kind kind, const QVector<double>& snrs, quint64 seed,
+                const QString& outDir)
+{
+    QTextStream out(stdout);
+    out << QString("# noise stress: %1 noise, seed %2, scored from %3 s")
+               .arg(TNoiseSynthesizer::name(kind))
+               .arg(seed)
+               .arg(TNoiseStress::CleanSeconds)
+        << Qt::endl;
+    TQrsEvaluation evaluation;
+    QVector<TBeatMatch> totals(snrs.size());
+    int failures = 0;
+    for (const QString& path : records) {
+        TWfdbRecord record;
+        TWfdbAnnotations annotations;
+        QString error;
+        if (!record.read(path, &error) || !annotations.read(path + ".atr", &error)) {
+            std::fprintf(stderr, "qrs-eval: %s\n", qPrintable(error));
+            ++failures;
+            continue;
+        }
+        TNoiseStress stress(kind, record.samplingRate(), record.sampleCount(), seed);
+        if (!stress.calibrate(record, annotations, &error)) {
+            std::fprintf(stderr, "qrs-eval: %s\n", qPrintable(error));
+            ++failures;
+            continue;
+        }
+        const qint64 from = qint64(std::llround(TNoiseStress::CleanSeconds * record.samplingRate()));
+        const qint64 window = qint64(std::llround(TQrsEvaluation::MatchWindowSeconds * record.samplingRate()));
+        for (int k = 0; k < snrs.size(); ++k) {
+            stress.setSnr(snrs[k]);
+            TQrsEvaluation::Result result;
+            if (!evaluation.evaluate(path, &result, &error, &stress)) {
+                std::fprintf(stderr, "qrs-eval: %s\n", qPrintable(error));
+                ++failures;
+                continue;
+            }
+            const TBeatMatch m = TNoiseStress::scoreFrom(result.reference, result.detected, window, from);
+            totals[k] += m;
+            out << QString("%1 snr=%2 %3").arg(result.name).arg(snrs[k]).arg(matchText(m)) << Qt::endl;
+            if (!outDir.isEmpty() &&
+                !writeBeats(QDir(outDir).filePath(
+                                QString("%1.%2.%3dB.txt").arg(result.name, TNoiseSynthesizer::name(kind)).arg(snrs[k])),
+                            result.detected))
+                ++failures;
+        }
+    }
+    for (int k = 0; k < snrs.size(); ++k)
+        out << QString("TOTAL snr=%1 %2").arg(snrs[k]).arg(matchText(totals[k])) << Qt::endl;
+    return failures > 0 ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -166,15 +255,36 @@ int main(int argc, char** argv)
     QStringList records;
     bool all = false;
     bool artifacts = false;
+    bool stress = false;
+    TNoiseSynthesizer::Kind noise = TNoiseSynthesizer::Kind::ElectrodeMotion;
+    QVector<double> snrs = {24, 18, 12, 6, 0, -6};
     quint64 seed = 1;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if ((a == "--out" || a == "--min" || a == "--all" || a == "--seed") && i + 1 >= args.size()) {
+        if ((a == "--out" || a == "--min" || a == "--all" || a == "--noise" || a == "--snr" || a == "--seed") &&
+            i + 1 >= args.size()) {
             usage();
             return 2;
         }
         if (a == "--artifacts") {
             artifacts = true;
+        } else if (a == "--noise-stress") {
+            stress = true;
+        } else if (a == "--noise") {
+            if (!TNoiseSynthesizer::kindFromName(args[++i], &noise)) {
+                usage();
+                return 2;
+            }
+        } else if (a == "--snr") {
+            snrs.clear();
+            for (const QString& item : args[++i].split(',')) {
+                bool ok = false;
+                snrs.append(item.toDouble(&ok));
+                if (!ok) {
+                    usage();
+                    return 2;
+                }
+            }
         } else if (a == "--seed") {
             bool ok = false;
             seed = args[++i].toULongLong(&ok);
@@ -220,6 +330,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "qrs-eval: cannot create %s\n", qPrintable(outDir));
         return 2;
     }
+    if (stress)
+        return noiseStress(records, noise, snrs, seed, outDir);
 
     QTextStream out(stdout);
     TBeatMatch total;

@@ -42,19 +42,10 @@ OffFlags fromStatusBytes(quint8 a, quint8 b, quint8 c, quint8 d)
 
 void zeroDependentLeads(const OffFlags& off, qint16* leads)
 {
-    using namespace TLeadTable;
-    // Each limb electrode takes part in two of I, II, III and in both of aVR, aVL.
-    if (off[LA])
-        leads[I] = leads[III] = leads[aVR] = leads[aVL] = 0;
-    if (off[LL])
-        leads[II] = leads[III] = leads[aVR] = leads[aVL] = 0;
-    if (off[RA])
-        leads[I] = leads[II] = leads[aVR] = leads[aVL] = 0;
-    const Lead chest[] = {TLeadTable::V1, TLeadTable::V2, TLeadTable::V3,
-                          TLeadTable::V4, TLeadTable::V5, TLeadTable::V6};
-    for (int k = 0; k < 6; ++k)
-        if (off[V1 + k])
-            leads[chest[k]] = 0;
+    for (int lead = 0; lead < TLeadTable::LeadCount; ++lead)
+        for (int e = 0; e < Count; ++e)
+            if (off[size_t(e)] && TLeadTable::usesElectrode(lead, names[e]))
+                leads[lead] = 0;
 }
 
 } // namespace TElectrodes

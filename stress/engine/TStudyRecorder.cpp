@@ -29,6 +29,8 @@ namespace {
 // Beats kept for a beat list that refuses them, to be stored once it takes them
 // again: about an hour at a high rate.
 constexpr size_t MaxUnstoredBeats = 20000;
+// A complex is whole in the recording when its R lies this far before the end.
+constexpr double CompleteQrsSeconds = 0.1;
 
 double& sharedLowBatteryThreshold()
 {
@@ -92,13 +94,28 @@ TStudyRecorder::~TStudyRecorder()
 
 void TStudyRecorder::startAcquisition()
 {
-    m_analysisOn = true;
+    m_analysisOn = !m_analysisFinished;
     m_driver->start();
 }
 
 void TStudyRecorder::stopAcquisition()
 {
     m_driver->stop();
+    if (!m_awaitingLastBeats || m_analysisFinished)
+        return;
+    // No more samples come: the filters are flushed and the detector decides
+    // the beats it held back, which are stored as the recording's.
+    try {
+        m_averagerChain->process();
+        m_analysis->finish();
+    } catch (const std::exception& e) {
+        analysisFailed(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        analysisFailed(QStringLiteral("Unspecified application error"));
+    }
+    m_analysisFinished = true;
+    m_analysisOn = false;
+    m_awaitingLastBeats = false;
 }
 
 void TStudyRecorder::buildDisplay(bool notch, bool lowpass, bool baseline)
@@ -302,6 +319,10 @@ void TStudyRecorder::stop()
     if (!m_recording)
         return;
     m_recording = false;
+    // The recording holds a complex whole when its R lies a QRS width before
+    // its end.
+    m_awaitingLastBeats = true;
+    m_lastBeatTime = m_raw->seconds(m_startSample + int(m_recordedSamples)) - CompleteQrsSeconds;
     if (m_protocol)
         changeStage(stageCount());
     TStudyResults& results = m_study->results();
@@ -370,7 +391,8 @@ void TStudyRecorder::addBP(double systolic, double diastolic, double time)
 void TStudyRecorder::onData(TAcqDriver*)
 {
     try {
-        m_analysis->process(m_analysisOn);
+        if (!m_analysisFinished)
+            m_analysis->process(m_analysisOn);
         m_displayDecimator->process();
         m_displayChain->process();
         m_averagerChain->process();
@@ -457,7 +479,8 @@ void TStudyRecorder::storeBeat(const TBeat& detected, const TBeatRecord* records
     TWavePointRefiner::refine(beat, *m_raw);
     m_averager->addBeat(beat);
     m_lastMeanRR = beat.value(TBeat::MeanRR);
-    if (!m_recording) {
+    const bool ofRecording = m_recording || (m_awaitingLastBeats && beat.time() <= m_lastBeatTime);
+    if (!ofRecording) {
         if (beat.beatClass() >= 0)
             tellBeat(beat, records, channelCount);
         return;

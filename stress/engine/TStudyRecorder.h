@@ -63,6 +63,9 @@ public:
     TStudyRecorder& operator=(const TStudyRecorder&) = delete;
 
     void startAcquisition();
+    // Stops the device. After a recording has stopped, the analysis is then
+    // flushed so that the recording's last beats (those the detector had not
+    // yet decided) are found and stored: no data is analysed after it.
     void stopAcquisition();
     // Rebuilds the display signal with the three filters switched as asked; the
     // result is what the displays show from now on.
@@ -72,6 +75,10 @@ public:
     void start(const QString& recordingDateTime);
     void nextStage();
     void recovery();
+    // Ends the recording: no more samples are taken into it. Monitoring may go
+    // on; the beats of the recording that the detector finds later (it decides
+    // a beat a second or two after it) are still stored, up to the last
+    // complex the recording holds whole.
     void stop();
     // time: recording time at which the entry began.
     void addBP(double systolic, double diastolic, double time);
@@ -163,6 +170,11 @@ private:
     std::unique_ptr<TStreamingFilterChain> m_displayChain;
 
     bool m_analysisOn = false;
+    bool m_analysisFinished = false;
+    // A stopped recording whose last beats may still come: their times (in
+    // seconds of the live signal) end here.
+    bool m_awaitingLastBeats = false;
+    double m_lastBeatTime = 0.0;
     bool m_equipmentStarted = false;
     bool m_recording = false;
     int m_stageIndex = 0;

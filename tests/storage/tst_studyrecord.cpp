@@ -270,7 +270,9 @@ void TestStudyRecord::baseFilename_data()
     QTest::newRow("person id only") << QStringList{"", "30111222", "", ""} << "30111222-" + t;
     QTest::newRow("accents kept") << QStringList{"", "", "Muñoz", "Renée"} << "Muñoz-Renée-" + t;
     QTest::newRow("path characters replaced") << QStringList{"../x", "a\\b", "O/Brien", "C:*?\"<>|"}
-                                              << ".._x-a_b-O_Brien-C_______-" + t;
+                                              << "_._x-a_b-O_Brien-C_______-" + t;
+    QTest::newRow("dots that would hide or climb") << QStringList{"", "", "...", ".Rex"} << "_._-.Rex-" + t;
+    QTest::newRow("single dots kept") << QStringList{"", "", "St. Bernard", "J.R."} << "St. Bernard-J.R.-" + t;
     QTest::newRow("control characters replaced") << QStringList{"", "", "a\nb", "\t"} << "a_b-_-" + t;
 }
 

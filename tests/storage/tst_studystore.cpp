@@ -126,6 +126,8 @@ private slots:
     void damagedRecordingStillOpens();
     void deleteRemovesClosedStudiesOnly();
     void newStudiesNeverShareFiles();
+    void dottedNamesReopenExportAndDelete_data();
+    void dottedNamesReopenExportAndDelete();
     void missingIndexIsRebuiltWithTheSameIds();
     void emptyIndexFileIsRebuilt();
     void exportedStudyImportsIntoAnotherFolder();
@@ -193,6 +195,40 @@ void TestStudyStore::newStudyIsCreatedIndexedAndOpen()
     QCOMPARE(study->recording()->length(), 0);
     QCOMPARE(study->recording()->channelCount(), Channels);
     QCOMPARE(study->beats()->count(), 0);
+}
+
+void TestStudyStore::dottedNamesReopenExportAndDelete_data()
+{
+    QTest::addColumn<QString>("lastName");
+    QTest::newRow("two dots") << "..";
+    QTest::newRow("leading dot") << ".hidden";
+    QTest::newRow("dots inside") << "a..b";
+    QTest::newRow("three dots") << "...";
+}
+
+void TestStudyStore::dottedNamesReopenExportAndDelete()
+{
+    // Whatever the patient's name, a study recorded under it can be opened,
+    // exported and deleted again.
+    QFETCH(QString, lastName);
+    QTemporaryDir dir;
+    TLocalStudyStore store(dir.filePath("studies"));
+    TStudyRecord record = newRecord(lastName);
+    record.setPatientProperty("medicalHistoryNumber", "");
+    TStudy* study = store.saveNewStudy(record);
+    const int id = study->id();
+    const QString base = study->record().baseFilename();
+    QVERIFY2(!base.startsWith('.') && !base.contains(".."), qPrintable(base));
+    store.closeStudy(id);
+    QVERIFY(store.openStudy(id));
+    const QString exports = dir.filePath("exports");
+    QDir().mkpath(exports);
+    store.exportStudy(id, exports);
+    QCOMPARE(QDir(exports).entryList({"*.cxz"}).size(), 1);
+    store.closeStudy(id);
+    store.deleteStudy(id);
+    QVERIFY(store.listStudies().isEmpty());
+    QVERIFY(studyFiles(dir.filePath("studies")).isEmpty());
 }
 
 void TestStudyStore::recordedStudyReopensAsRecorded()

@@ -123,6 +123,55 @@ private slots:
         QCOMPARE(rig.recorder->lastBeatMeanRR(), rig.study->beats()->beat(stored - 1).value(TBeat::MeanRR));
     }
 
+    // A resting ECG of ten seconds: once the recording has stopped, every
+    // complex it holds whole is among its beats, also those of its last second,
+    // which the detector decides only after the recording has ended; none after
+    // its end, though monitoring may go on.
+    void lastBeatsOfRecording_data()
+    {
+        QTest::addColumn<double>("bpm");
+        QTest::addColumn<double>("monitoredAfter"); // seconds of signal after Stop
+        QTest::newRow("acquisition stops with the recording") << 100.0 << 0.0;
+        QTest::newRow("monitoring goes on for a second") << 100.0 << 1.0;
+        QTest::newRow("monitoring goes on for five seconds") << 160.0 << 5.0;
+    }
+    void lastBeatsOfRecording()
+    {
+        QFETCH(double, bpm);
+        QFETCH(double, monitoredAfter);
+        TSynthParams params;
+        params.seed = 11;
+        params.durationSeconds = 10.0 + monitoredAfter;
+        params.heartRateStart = params.heartRateEnd = bpm;
+        const TEcgSynthesizer synth(params);
+        Rig rig(nullptr, nullptr, nullptr, nullptr, allLeads());
+        rig.recorder->start(QStringLiteral("20261208120000"));
+        // The recording is the first ten seconds; the rest is monitoring.
+        TSynthParams first = params;
+        first.durationSeconds = 10.0;
+        QVERIFY(play(rig, TEcgSynthesizer(first), 250));
+        rig.recorder->stop();
+        const double end = rig.recorder->recordingTime();
+        QCOMPARE(end, 10.0);
+        if (monitoredAfter > 0.0) {
+            const int channels = TEcgSynthesizer::LeadCount;
+            std::vector<qint16> block(size_t(250) * channels);
+            for (qint64 f = 5000; f + 250 <= synth.frameCount(); f += 250) {
+                synth.render(f, 250, block.data());
+                QVERIFY(rig.feed(250, [&](int c, int i) { return int(block[size_t(i - f) * channels + size_t(c)]); }));
+            }
+        }
+        rig.recorder->stopAcquisition();
+
+        QStringList missing;
+        for (const TSynthBeat& b : synth.beats())
+            if (b.rTime > 1.0 && b.rTime <= end - 0.1 && rig.study->beats()->beatAt(b.rTime, 0.05) < 0)
+                missing.append(QString::number(b.rTime, 'f', 2));
+        QVERIFY2(missing.isEmpty(), qPrintable("missing beats at " + missing.join(", ")));
+        for (int k = 0; k < rig.study->beats()->count(); ++k)
+            QVERIFY2(rig.study->beats()->beat(k).time() <= end, qPrintable(QString::number(rig.study->beats()->beat(k).time())));
+    }
+
     // A stress test of four treadmill stages while the rate climbs from 80 to
     // 200 per minute.
     void heartRateRamp()

@@ -56,6 +56,18 @@ private slots:
     void seedDecidesTheNoise();
     void electrodeOffZeroesItsLeads();
     void writesRecordingAndTruthFiles();
+    void rhythmStaysPhysiological_data();
+    void rhythmStaysPhysiological();
+    void sinusArrhythmiaSwingsTheRR_data();
+    void sinusArrhythmiaSwingsTheRR();
+    void sinusPausesAreSilent_data();
+    void sinusPausesAreSilent();
+    void pauseLengthsComeFromTheSeed();
+    void blockedPWavesStandAlone_data();
+    void blockedPWavesStandAlone();
+    void truthListsBlockedPWavesAndPauses();
+    void stressNoiseRidesOnTheElectrodes_data();
+    void stressNoiseRidesOnTheElectrodes();
 };
 
 void TestEcgSynth::limbLeadsObeyEinthoven_data()
@@ -354,6 +366,320 @@ void TestEcgSynth::writesRecordingAndTruthFiles()
     QVERIFY(sawSt);
     QVERIFY(!s.writeRecording("/nonexistent/dir/r.dat", &error));
     QVERIFY(error.contains("Cannot create"));
+}
+
+TSynthParams cleanRhythm(double bpm, double seconds)
+{
+    TSynthParams p;
+    p.durationSeconds = seconds;
+    p.heartRateStart = p.heartRateEnd = bpm;
+    p.muscleNoiseUv = p.baselineWanderMv = p.mainsUv = 0;
+    return p;
+}
+
+void TestEcgSynth::rhythmStaysPhysiological_data()
+{
+    QTest::addColumn<double>("bpm");
+    QTest::addColumn<double>("rsa");
+    QTest::addColumn<int>("blockEvery");
+    QTest::addColumn<bool>("wenckebach");
+    for (double bpm : {50.0, 100.0, 150.0, 200.0, 250.0, 300.0}) {
+        QTest::addRow("%.0f/min, RSA 40 %%", bpm) << bpm << 0.4 << 0 << false;
+        QTest::addRow("%.0f/min, Mobitz I 4:3, RSA 20 %%", bpm) << bpm << 0.2 << 4 << true;
+        QTest::addRow("%.0f/min, Mobitz II 3:2", bpm) << bpm << 0.06 << 3 << false;
+    }
+}
+
+void TestEcgSynth::rhythmStaysPhysiological()
+{
+    // Neither a T wave nor a P wave, conducted or blocked, reaches a QRS, and
+    // no RR is shorter than the QT.
+    QFETCH(double, bpm);
+    QFETCH(double, rsa);
+    QFETCH(int, blockEvery);
+    QFETCH(bool, wenckebach);
+    TSynthParams p = cleanRhythm(bpm, 60);
+    p.sinusArrhythmia = rsa;
+    p.avBlockEvery = blockEvery;
+    p.wenckebach = wenckebach;
+    const TEcgSynthesizer s(p);
+    const auto& beats = s.beats();
+    QVERIFY(beats.size() >= 30);
+    QCOMPARE(s.blockedPWaves().isEmpty(), blockEvery == 0);
+    for (int k = 1; k < beats.size(); ++k) {
+        const TSynthBeat& before = beats[k - 1];
+        const TSynthBeat& b = beats[k];
+        QVERIFY2(before.tEnd < b.qrsOnset, qPrintable(QString("T into the QRS at %1 s").arg(b.qrsOnset)));
+        QVERIFY2(b.pOnset > before.qrsEnd, qPrintable(QString("P into the QRS at %1 s").arg(b.pOnset)));
+        QVERIFY(b.pOnset < b.qrsOnset);
+    }
+    for (const TSynthBlockedP& blocked : s.blockedPWaves())
+        for (const TSynthBeat& b : beats)
+            QVERIFY2(blocked.end <= b.qrsOnset || blocked.onset >= b.qrsEnd,
+                     qPrintable(QString("blocked P at %1 s on a QRS").arg(blocked.onset)));
+}
+
+void TestEcgSynth::sinusArrhythmiaSwingsTheRR_data()
+{
+    QTest::addColumn<double>("bpm");
+    QTest::addColumn<double>("breathingHz");
+    QTest::newRow("60/min, 12 breaths") << 60.0 << 0.2;
+    QTest::newRow("100/min, 15 breaths") << 100.0 << 0.25;
+    QTest::newRow("150/min, 24 breaths") << 150.0 << 0.4;
+}
+
+void TestEcgSynth::sinusArrhythmiaSwingsTheRR()
+{
+    // RR swings by 40 % to either side of the rate's RR with each breath.
+    QFETCH(double, bpm);
+    QFETCH(double, breathingHz);
+    TSynthParams p = cleanRhythm(bpm, 60);
+    p.sinusArrhythmia = 0.4;
+    p.respirationHz = breathingHz;
+    const TEcgSynthesizer s(p);
+    const auto& beats = s.beats();
+    const double rr = 60.0 / bpm;
+    double shortest = 1e9, longest = 0.0;
+    for (int k = 1; k < beats.size(); ++k) {
+        const double interval = beats[k].rTime - beats[k - 1].rTime;
+        shortest = std::min(shortest, interval / rr);
+        longest = std::max(longest, interval / rr);
+    }
+    // The breathing is sampled at the beats: the extremes fall within a beat's
+    // step of the sine's.
+    QVERIFY2(std::abs(longest - 1.4) < 0.03, qPrintable(QString::number(longest)));
+    QVERIFY2(std::abs(shortest - 0.6) < 0.03, qPrintable(QString::number(shortest)));
+    // Breath by breath: as many swings as breaths.
+    int swings = 0;
+    for (int k = 2; k < beats.size(); ++k) {
+        const double a = beats[k - 1].rTime - beats[k - 2].rTime;
+        const double b = beats[k].rTime - beats[k - 1].rTime;
+        swings += a < rr && b >= rr;
+    }
+    QVERIFY2(std::abs(swings - 60 * breathingHz) <= 1, qPrintable(QString::number(swings)));
+}
+
+void TestEcgSynth::sinusPausesAreSilent_data()
+{
+    QTest::addColumn<double>("pause");
+    QTest::addColumn<double>("bpm");
+    QTest::newRow("2 s at 100/min") << 2.0 << 100.0;
+    QTest::newRow("3 s at 70/min") << 3.0 << 70.0;
+    QTest::newRow("4 s at 160/min") << 4.0 << 160.0;
+}
+
+void TestEcgSynth::sinusPausesAreSilent()
+{
+    // Between the T wave before a pause and the P wave after it there is
+    // nothing: no QRS, no P.
+    QFETCH(double, pause);
+    QFETCH(double, bpm);
+    TSynthParams p = cleanRhythm(bpm, 40);
+    p.sinusArrhythmia = 0.2;
+    p.pauseEvery = 12;
+    p.pauseSeconds = pause;
+    const TEcgSynthesizer s(p);
+    const std::vector<qint16> codes = renderAll(s);
+    const auto& beats = s.beats();
+    QVERIFY(s.pauses().size() >= 2);
+    int previousIndex = -1;
+    for (const TSynthPause& gap : s.pauses()) {
+        QVERIFY(std::abs(gap.to - gap.from - pause) < 1e-9);
+        int before = 0;
+        while (beats[before].rTime < gap.from)
+            ++before;
+        QCOMPARE(beats[before].rTime, gap.from);
+        QCOMPARE(beats[before + 1].rTime, gap.to);
+        // Every 12th beat: the pauses are 12 beats apart.
+        if (previousIndex >= 0)
+            QCOMPARE(before - previousIndex, 12);
+        previousIndex = before;
+        for (int f = frameAt(beats[before].tEnd, p.samplingRate) + 1; f < frameAt(beats[before + 1].pOnset, p.samplingRate);
+             ++f)
+            for (int l = 0; l < 14; ++l)
+                QVERIFY2(codes[size_t(f) * 14 + size_t(l)] == 0,
+                         qPrintable(QString("lead %1 at %2 s").arg(l).arg(double(f) / p.samplingRate)));
+    }
+    // Outside the pauses the rhythm goes on: no other interval exceeds 1.4 RR.
+    for (int k = 1; k < beats.size(); ++k) {
+        const double rr = beats[k].rTime - beats[k - 1].rTime;
+        bool isPause = false;
+        for (const TSynthPause& gap : s.pauses())
+            isPause = isPause || gap.to == beats[k].rTime;
+        QCOMPARE(rr > 1.5 * 60.0 / bpm, isPause);
+    }
+}
+
+void TestEcgSynth::pauseLengthsComeFromTheSeed()
+{
+    TSynthParams p = cleanRhythm(120, 120);
+    p.pauseEvery = 8;
+    p.pauseSeconds = 2.0;
+    p.pauseSecondsMax = 4.0;
+    auto lengths = [](const TSynthParams& params) {
+        QVector<double> out;
+        const TEcgSynthesizer s(params);
+        for (const TSynthPause& gap : s.pauses())
+            out.append(gap.to - gap.from);
+        return out;
+    };
+    const QVector<double> a = lengths(p);
+    QVERIFY(a.size() > 10);
+    QCOMPARE(lengths(p), a);
+    const auto [low, high] = std::minmax_element(a.begin(), a.end());
+    QVERIFY(*low >= 2.0 && *high <= 4.0);
+    QVERIFY(*high - *low > 1.0); // drawn, not fixed
+    p.seed = 2;
+    QVERIFY(lengths(p) != a);
+}
+
+void TestEcgSynth::blockedPWavesStandAlone_data()
+{
+    QTest::addColumn<int>("every");
+    QTest::addColumn<bool>("wenckebach");
+    QTest::newRow("Mobitz II 3:2") << 3 << false;
+    QTest::newRow("Mobitz II 4:3") << 4 << false;
+    QTest::newRow("Mobitz I 4:3") << 4 << true;
+    QTest::newRow("Mobitz I 5:4") << 5 << true;
+}
+
+void TestEcgSynth::blockedPWavesStandAlone()
+{
+    // A blocked P wave shows in lead II and nothing follows it until the next P
+    // wave, which comes on the sinus schedule.
+    QFETCH(int, every);
+    QFETCH(bool, wenckebach);
+    const double bpm = 110.0;
+    TSynthParams p = cleanRhythm(bpm, 30);
+    p.sinusArrhythmia = 0.0;
+    p.avBlockEvery = every;
+    p.wenckebach = wenckebach;
+    const TEcgSynthesizer s(p);
+    const std::vector<qint16> codes = renderAll(s);
+    const auto& beats = s.beats();
+    const auto& blocked = s.blockedPWaves();
+    const int rate = p.samplingRate;
+    const double pp = 60.0 / bpm;
+    // One P wave in every `every` is blocked.
+    const int pWaves = beats.size() + blocked.size();
+    QVERIFY(std::abs(blocked.size() - pWaves / every) <= 1);
+    for (const TSynthBlockedP& b : blocked) {
+        int next = 0;
+        while (next < beats.size() && beats[next].pOnset < b.onset)
+            ++next;
+        if (next == 0 || next == beats.size())
+            continue;
+        const TSynthBeat& before = beats[next - 1];
+        const TSynthBeat& after = beats[next];
+        // The P waves keep the sinus rate across the block.
+        QVERIFY(std::abs(b.onset - before.pOnset - pp) < 1e-9);
+        QVERIFY(std::abs(after.pOnset - b.onset - pp) < 1e-9);
+        // The P wave itself: 0.2 mV or so in lead II.
+        int peak = 0;
+        for (int f = frameAt(b.onset, rate); f < frameAt(b.end, rate); ++f)
+            peak = std::max(peak, int(codes[size_t(f) * 14 + II]));
+        QVERIFY2(peak * s.codeStepMv() > 0.15, qPrintable(QString::number(peak * s.codeStepMv())));
+        // Then silence until the next P wave, in every lead.
+        for (int f = frameAt(b.end, rate) + 1; f < frameAt(after.pOnset, rate); ++f)
+            for (int l = 0; l < 14; ++l)
+                QVERIFY2(codes[size_t(f) * 14 + size_t(l)] == 0,
+                         qPrintable(QString("lead %1 at %2 s after the blocked P").arg(l).arg(double(f) / rate)));
+        const double rr = after.rTime - before.rTime;
+        if (wenckebach) {
+            // PR grows through the cycle; the RR around the block is less than two
+            // sinus intervals, the first after it longer than the last before it.
+            QVERIFY(before.qrsOnset - before.pOnset > beats[next - 2].qrsOnset - beats[next - 2].pOnset);
+            QVERIFY(before.qrsOnset - before.pOnset - 0.1 > 0.05);
+            QVERIFY(rr < 2 * pp - 0.05);
+        } else {
+            QVERIFY(std::abs(rr - 2 * pp) < 1e-9);
+            QVERIFY(std::abs((after.qrsOnset - after.pOnset) - (before.qrsOnset - before.pOnset)) < 1e-9);
+        }
+    }
+}
+
+void TestEcgSynth::truthListsBlockedPWavesAndPauses()
+{
+    QTemporaryDir dir;
+    TSynthParams p = cleanRhythm(100, 30);
+    p.avBlockEvery = 5;
+    p.pauseEvery = 11;
+    p.pauseSeconds = 2.5;
+    const TEcgSynthesizer s(p);
+    QString error;
+    QVERIFY(s.writeTruth(dir.filePath("r.txt"), &error));
+    QFile truth(dir.filePath("r.txt"));
+    QVERIFY(truth.open(QIODevice::ReadOnly | QIODevice::Text));
+    int beatLines = 0;
+    QVector<TSynthBlockedP> blocked;
+    QVector<TSynthPause> pauses;
+    while (!truth.atEnd()) {
+        const QStringList fields = QString::fromUtf8(truth.readLine()).simplified().split(' ');
+        if (fields[0] == "beat") {
+            QCOMPARE(fields.size(), 7); // what the readers of beat lines expect
+            ++beatLines;
+        } else if (fields[0] == "blocked_p") {
+            QCOMPARE(fields.size(), 3);
+            blocked.append({fields[1].toDouble(), fields[2].toDouble()});
+        } else if (fields[0] == "pause") {
+            QCOMPARE(fields.size(), 3);
+            pauses.append({fields[1].toDouble(), fields[2].toDouble()});
+        }
+    }
+    QCOMPARE(beatLines, s.beats().size());
+    QCOMPARE(blocked.size(), s.blockedPWaves().size());
+    QCOMPARE(pauses.size(), s.pauses().size());
+    QVERIFY(!blocked.isEmpty() && !pauses.isEmpty());
+    for (int i = 0; i < blocked.size(); ++i)
+        QVERIFY(std::abs(blocked[i].onset - s.blockedPWaves()[i].onset) < 1e-4 &&
+                std::abs(blocked[i].end - s.blockedPWaves()[i].end) < 1e-4);
+    for (int i = 0; i < pauses.size(); ++i)
+        QVERIFY(std::abs(pauses[i].from - s.pauses()[i].from) < 1e-4 &&
+                std::abs(pauses[i].to - s.pauses()[i].to) < 1e-4);
+}
+
+void TestEcgSynth::stressNoiseRidesOnTheElectrodes_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<double>("tolerance"); // of the RMS, relative
+    QTest::newRow("ma") << "ma" << 120.0 << 0.06;
+    // Bursty: a minute holds only a few bursts.
+    QTest::newRow("mix") << "mix" << 60.0 << 0.25;
+}
+
+void TestEcgSynth::stressNoiseRidesOnTheElectrodes()
+{
+    // The added noise has the asked RMS on the limb leads, keeps Einthoven's
+    // relations and joins exactly from piece to piece.
+    QFETCH(QString, kind);
+    QFETCH(double, seconds);
+    QFETCH(double, tolerance);
+    TSynthParams p = cleanRhythm(90, seconds);
+    const TEcgSynthesizer clean(p);
+    p.stressNoise = kind;
+    p.stressNoiseUv = 400.0;
+    const TEcgSynthesizer noisy(p);
+    const int frames = int(noisy.frameCount());
+    std::vector<double> a(size_t(frames) * 14), b(size_t(frames) * 14);
+    clean.renderMillivolts(0, frames, a.data());
+    noisy.renderMillivolts(0, frames, b.data());
+    for (int lead : {I, II, III}) {
+        double sum = 0.0;
+        for (int f = 0; f < frames; ++f) {
+            const double n = b[size_t(f) * 14 + size_t(lead)] - a[size_t(f) * 14 + size_t(lead)];
+            sum += n * n;
+        }
+        const double rmsUv = 1000.0 * std::sqrt(sum / frames);
+        QVERIFY2(std::abs(rmsUv / 400.0 - 1.0) < tolerance, qPrintable(QString("lead %1: %2 uV").arg(lead).arg(rmsUv)));
+    }
+    std::vector<qint16> codes(size_t(frames) * 14), pieces(size_t(frames) * 14);
+    for (size_t i = 0; i < codes.size(); ++i)
+        codes[i] = qint16(std::lround(b[i] / noisy.codeStepMv()));
+    QVERIFY(worstLimbLeadError(codes.data(), noisy.frameCount()) <= 1);
+    for (int start = 0; start < frames; start += 777)
+        noisy.render(start, std::min(777, frames - start), pieces.data() + size_t(start) * 14);
+    QVERIFY(pieces == codes);
 }
 
 QTEST_GUILESS_MAIN(TestEcgSynth)

@@ -10,6 +10,9 @@
 namespace {
 
 constexpr double Pi = 3.14159265358979323846;
+// QRS onset of the first sinus beat, and the duration of a sinus QRS.
+constexpr double FirstOnset = 0.3;
+constexpr double SinusQrs = 0.050;
 using Vec3 = std::array<double, 3>;
 
 // Electrodes: the limb electrodes, the six chest electrodes and the manubrium
@@ -113,6 +116,12 @@ TEcgSynthesizer::TEcgSynthesizer(const TSynthParams& params) : m_params(params)
 
     scheduleBeats();
     buildNoise();
+    TNoiseSynthesizer::Kind kind;
+    if (m_params.stressNoiseUv > 0.0 && TNoiseSynthesizer::kindFromName(m_params.stressNoise, &kind)) {
+        // Independent electrodes: a limb lead, the difference of two, carries
+        // sqrt(2) times the electrode's RMS.
+        m_stressNoise.emplace(kind, m_params.stressNoiseUv / 1000.0 / std::sqrt(2.0), m_params.seed ^ 0x2545F4914F6CDD1Dull);
+    }
 }
 
 double TEcgSynthesizer::heartRateAt(double t) const
@@ -143,19 +152,42 @@ void TEcgSynthesizer::addWave(double start, double end, double amplitude, double
     m_waves.push_back({start, end, amplitude * m_params.amplitudeScale, direction, shape, end, start});
 }
 
-void TEcgSynthesizer::addSinusBeat(double q, double rr)
+double TEcgSynthesizer::prInterval(double rr)
+{
+    return std::clamp(0.100 * std::pow(rr / 0.6, 0.3), 0.07, 0.13);
+}
+
+double TEcgSynthesizer::pDuration(double rr)
+{
+    return 0.040 * std::pow(rr / 0.6, 0.15);
+}
+
+double TEcgSynthesizer::qtInterval(double rr)
+{
+    return std::max(0.12, 0.200 * std::sqrt(rr / 0.6));
+}
+
+double TEcgSynthesizer::shortestRR(double rr)
+{
+    // The next QRS comes after this beat's T wave, and the next P after this
+    // QRS, with 10 ms to spare.
+    return std::max(qtInterval(rr), prInterval(rr) + SinusQrs) + 0.010;
+}
+
+void TEcgSynthesizer::addSinusBeat(double scheduled, double rr, double extraPr)
 {
     // Canine sinus beat. Intervals follow the rate: PR and P shorten a little, QT
     // with the square root of RR (at 100 bpm: PR 100 ms, P 40 ms, QRS 50 ms, QT 200 ms).
-    const double r = rr / 0.6;
-    const double pr = std::clamp(0.100 * std::pow(r, 0.3), 0.07, 0.13);
-    const double pDuration = 0.040 * std::pow(r, 0.15);
-    const double qrs = 0.050;
-    const double qt = std::max(0.12, 0.200 * std::sqrt(r));
+    // The P wave keeps the sinus schedule; a lengthened PR delays the QRS.
+    const double pr = prInterval(rr);
+    const double p = scheduled - pr;
+    const double q = scheduled + extraPr;
+    const double qrs = SinusQrs;
+    const double qt = qtInterval(rr);
     const double tDuration = 0.5 * qt;
     const int first = int(m_waves.size());
 
-    addWave(q - pr, q - pr + pDuration, 0.22, 55, 10);                          // P
+    addWave(p, p + pDuration(rr), 0.22, 55, 10);                                // P
     addWave(q, q + 0.014, 0.20, 200, 30);                                       // septal q
     addWave(q + 0.008, q + 0.036, 2.00, 70, 5);                                 // R
     addWave(q + 0.030, q + qrs, 0.60, 260, -50);                                // S
@@ -169,15 +201,26 @@ void TEcgSynthesizer::addSinusBeat(double q, double rr)
                 {v5[0] / norm, v5[1] / norm, v5[2] / norm}, Shape::Plateau, q + qrs, q + qt - tDuration};
         m_waves.push_back(st);
     }
-    m_rendered.push_back({q - pr, q + qt, first, int(m_waves.size()) - first});
+    m_rendered.push_back({p, q + qt, first, int(m_waves.size()) - first});
 
     TSynthBeat b;
     b.qrsOnset = q;
     b.rTime = q + 0.022;
-    b.pOnset = q - pr;
+    b.pOnset = p;
     b.qrsEnd = q + qrs;
     b.tEnd = q + qt;
     m_beats.append(b);
+}
+
+void TEcgSynthesizer::addBlockedP(double scheduled, double rr)
+{
+    // The P wave of a sinus beat, where the AV node lets nothing through.
+    const double p = scheduled - prInterval(rr);
+    const double end = p + pDuration(rr);
+    const int first = int(m_waves.size());
+    addWave(p, end, 0.22, 55, 10);
+    m_rendered.push_back({p, end, first, 1});
+    m_blockedP.append({p, end});
 }
 
 void TEcgSynthesizer::addVentricularBeat(double q)
@@ -198,39 +241,97 @@ void TEcgSynthesizer::addVentricularBeat(double q)
     m_beats.append(b);
 }
 
+std::vector<TEcgSynthesizer::Impulse> TEcgSynthesizer::scheduleImpulses(double respiration, double* next) const
+{
+    const double swing = m_params.sinusArrhythmia;
+    auto nominalRR = [&](double t) { return 60.0 / std::max(10.0, heartRateAt(t)); };
+    auto rrAt = [&](double t) {
+        const double rr = nominalRR(t);
+        return std::max(rr * (1.0 + swing * std::sin(2.0 * Pi * respiration * t)), shortestRR(rr));
+    };
+    // Pause lengths come from a generator of their own, so that pauses do not
+    // change the noise of a seed.
+    Random random(m_params.seed ^ 0xD1B54A32D192ED03ull);
+    auto pauseLength = [&](double rr) {
+        const double low = m_params.pauseSeconds;
+        const double high = m_params.pauseSecondsMax;
+        return std::max(high > low ? random.uniform(low, high) : low, shortestRR(rr));
+    };
+    const int blockEvery = m_params.avBlockEvery >= 2 ? m_params.avBlockEvery : 0;
+
+    std::vector<Impulse> impulses;
+    double q = FirstOnset;
+    int cycle = 0; // P waves since the block cycle began
+    bool pauseDue = false;
+    while (q < m_params.durationSeconds) {
+        const size_t k = impulses.size();
+        // The sinus node starts afresh after a pause, and so does the AV node.
+        const bool afterPause = k > 0 && impulses.back().pauseAfter;
+        if (afterPause)
+            cycle = 0;
+        const double rr = nominalRR(q);
+        Impulse impulse{q, Impulse::Conducted, 0.0, false};
+        const bool premature =
+            m_params.pvcEvery > 0 && k >= 1 && int(k % size_t(m_params.pvcEvery)) == m_params.pvcEvery - 1;
+        if (premature && !afterPause) {
+            impulse.fate = Impulse::Ventricular;
+        } else if (blockEvery > 0 && cycle % blockEvery == blockEvery - 1) {
+            impulse.fate = Impulse::Blocked;
+        } else if (blockEvery > 0 && m_params.wenckebach) {
+            // The PR grows by half as much at each beat, up to what keeps the next
+            // P wave off this QRS at the shortest RR of the breathing.
+            const double shortest = std::max(rr * (1.0 - swing), shortestRR(rr));
+            const double growth = std::clamp(shortest - prInterval(rr) - SinusQrs - 0.010, 0.0, 0.100);
+            impulse.extraPr = growth * (1.0 - std::pow(0.5, cycle % blockEvery));
+        }
+        ++cycle;
+        if (m_params.pauseEvery > 0 && (k + 1) % size_t(m_params.pauseEvery) == 0)
+            pauseDue = true;
+        double following = q + rrAt(q);
+        // A pause follows a conducted beat; one due at another waits for the next.
+        if (pauseDue && impulse.fate == Impulse::Conducted) {
+            impulse.pauseAfter = true;
+            pauseDue = false;
+            following = q + impulse.extraPr + pauseLength(rr);
+        }
+        impulses.push_back(impulse);
+        q = following;
+    }
+    *next = q;
+    return impulses;
+}
+
 void TEcgSynthesizer::scheduleBeats()
 {
     const double duration = m_params.durationSeconds;
     const double respiration = snapFrequency(m_params.respirationHz);
-    auto rrAt = [&](double t) {
-        const double hr = std::max(10.0, heartRateAt(t));
-        return 60.0 / hr * (1.0 + m_params.sinusArrhythmia * std::sin(2.0 * Pi * respiration * t));
-    };
-
-    // QRS onsets of the sinus rhythm.
-    const double firstOnset = 0.3;
-    std::vector<double> onsets;
-    double q = firstOnset;
-    while (q < duration + (m_params.loop ? 0.0 : 0.0)) {
-        onsets.push_back(q);
-        q += rrAt(q);
-    }
-    if (m_params.loop && !onsets.empty() && duration > 0) {
+    double next = 0.0;
+    std::vector<Impulse> impulses = scheduleImpulses(respiration, &next);
+    if (m_params.loop && !impulses.empty() && duration > 0) {
         // Stretch the train so that the beat after the last falls exactly one
         // duration after the first: the loop then continues the rhythm.
-        const double factor = duration / (q - firstOnset);
-        for (double& t : onsets)
-            t = firstOnset + (t - firstOnset) * factor;
+        const double factor = duration / (next - FirstOnset);
+        for (Impulse& impulse : impulses)
+            impulse.onset = FirstOnset + (impulse.onset - FirstOnset) * factor;
     }
 
-    for (size_t k = 0; k < onsets.size(); ++k) {
-        const double rr = 60.0 / std::max(10.0, heartRateAt(onsets[k]));
-        const bool premature = m_params.pvcEvery > 0 && k >= 1 &&
-                               int(k % size_t(m_params.pvcEvery)) == m_params.pvcEvery - 1;
-        if (premature)
-            addVentricularBeat(onsets[k - 1] + 0.62 * (onsets[k] - onsets[k - 1]));
+    bool inPause = false;
+    double pauseFrom = 0.0;
+    for (size_t k = 0; k < impulses.size(); ++k) {
+        const Impulse& impulse = impulses[k];
+        const double rr = 60.0 / std::max(10.0, heartRateAt(impulse.onset));
+        if (impulse.fate == Impulse::Blocked) {
+            addBlockedP(impulse.onset, rr);
+            continue;
+        }
+        if (impulse.fate == Impulse::Ventricular)
+            addVentricularBeat(impulses[k - 1].onset + 0.62 * (impulse.onset - impulses[k - 1].onset));
         else
-            addSinusBeat(onsets[k], rr);
+            addSinusBeat(impulse.onset, rr, impulse.extraPr);
+        if (inPause)
+            m_pauses.append({pauseFrom, m_beats.last().rTime});
+        inPause = impulse.pauseAfter;
+        pauseFrom = m_beats.last().rTime;
     }
 
     // A looping recording also shows the neighbouring laps' beats at its ends.
@@ -381,6 +482,13 @@ void TEcgSynthesizer::renderLap(qint64 firstFrame, int count, double* out) const
         }
     }
 
+    std::vector<double> stressNoise;
+    if (m_stressNoise) {
+        stressNoise.resize(size_t(count) * ElectrodeCount);
+        for (int e = 0; e < ElectrodeCount; ++e)
+            m_stressNoise->render(e, firstFrame, count, rate, stressNoise.data() + size_t(e) * size_t(count));
+    }
+
     const auto& vectors = electrodeVectors();
     for (int i = 0; i < count; ++i) {
         const double t = (firstFrame + i) / rate;
@@ -407,6 +515,9 @@ void TEcgSynthesizer::renderLap(qint64 firstFrame, int count, double* out) const
             ph.s = ph.s * ph.cr + ph.c * ph.sr;
             ph.c = c;
         }
+        if (!stressNoise.empty())
+            for (int e = 0; e < ElectrodeCount; ++e)
+                electrode[e] += stressNoise[size_t(e) * size_t(count) + size_t(i)];
         double* lead = out + size_t(i) * LeadCount;
         leadsFromElectrodes(electrode, lead);
         for (int l = 0; l < LeadCount; ++l)
@@ -482,6 +593,14 @@ bool TEcgSynthesizer::writeTruth(const QString& path, QString* error) const
         out << "beat " << b.rTime << ' ' << b.pOnset << ' ' << b.qrsOnset << ' ' << b.qrsEnd << ' ' << b.tEnd << ' '
             << (b.ventricular ? 'V' : 'N') << "\n";
     }
+    if (!m_blockedP.isEmpty())
+        out << "# blocked_p p_onset_s p_end_s\n";
+    for (const TSynthBlockedP& p : m_blockedP)
+        out << "blocked_p " << p.onset << ' ' << p.end << "\n";
+    if (!m_pauses.isEmpty())
+        out << "# pause r_before_s r_after_s\n";
+    for (const TSynthPause& p : m_pauses)
+        out << "pause " << p.from << ' ' << p.to << "\n";
     out.flush();
     if (file.error() != QFileDevice::NoError) {
         if (error)
@@ -505,15 +624,27 @@ Options:
   --hr BPM               constant heart rate (default 100)
   --hr-ramp A:B[:S:E]    heart rate from A to B bpm, linearly from S to E seconds
                          (default: over the whole recording)
-  --rsa F                respiratory sinus arrhythmia, fraction of RR (default 0.06)
+  --rsa F                respiratory sinus arrhythmia, fraction of RR (default 0.06;
+                         dogs at rest up to 0.4)
   --respiration HZ       breathing rate (default 0.25)
   --pvc-every N          every N-th beat is a premature ventricular beat
+  --pause-every N        every N-th sinus beat is followed by a sinus pause
+  --pause S[:S2]         R-to-R interval of a pause in seconds, or drawn between
+                         S and S2 for each pause (default 3)
+  --av-block N           second-degree AV block, Mobitz II: of every N P waves
+                         (N >= 2) the last is not conducted, the PR stays
+  --wenckebach N         the same as Mobitz I: the PR lengthens from beat to beat
+                         up to the blocked P wave
   --st MV                ST deviation of lead V5 in mV (negative: depression)
   --muscle UV            muscle noise, RMS microvolts on a lead (default 6)
   --wander MV            baseline wander, peak mV per electrode (default 0.06)
   --mains UV             mains pickup, microvolts per electrode (default 12)
   --mains-hz HZ          mains frequency (default 50)
   --clean                no muscle noise, wander or mains
+  --noise KIND:UV        noise of the noise stress test, RMS microvolts on a limb
+                         lead, independent per electrode: em (electrode motion),
+                         ma (muscle), bw (baseline wander) or mix (the three);
+                         a looping recording repeats it with each lap
   --electrode-off NAME   electrode without contact (LA, LL, RA, V1..V6): its
                          leads are written as 0, as the recorder delivers them;
                          may be repeated
@@ -531,7 +662,12 @@ of each of the 14 leads in mV (at QRS end + 10 ms, against the PR segment),
 then one line per beat:
   beat R_S P_ONSET_S QRS_ONSET_S QRS_END_S T_END_S TYPE
 times in seconds from the first frame, TYPE N (sinus) or V (premature
-ventricular; P_ONSET_S is -1). Lines starting with # are comments.
+ventricular; P_ONSET_S is -1); then one line per P wave that was not
+conducted and one per sinus pause:
+  blocked_p P_ONSET_S P_END_S
+  pause R_BEFORE_S R_AFTER_S
+(the R of the last beat before the pause and of the first after it). Lines
+starting with # are comments; readers skip the kinds of line they do not know.
 
 Morphology: one cardiac dipole moves through the beat and is projected on the
 electrodes RA, LA, LL (an equilateral triangle whose centre is Wilson's
@@ -544,11 +680,25 @@ slightly ventral: II about 1.9 mV, R growing from V1 to V4), S 0.6 mV toward
 the right and dorsal (deep in V1-V3, small in V6); QT 200 ms; T 0.3 mV, axis
 45 deg, slow rise and faster fall over the second half of the QT. Intervals
 follow the rate: QT with the square root of RR, PR and P shorten slightly. Waves
-have finite support, so onsets and ends are exact. Premature ventricular beat:
+have finite support, so onsets and ends are exact.
+Rhythm: sinus at the set rate, RR swung by the breathing (--rsa; the mean rate
+is then a little above the set one, 9 % at 0.4), but never shorter than the
+rate's QT or its PR plus QRS, plus 10 ms: neither the T wave nor the next P
+wave reaches a QRS. At a sinus pause the sinus node stops (no P wave) and
+starts afresh. A blocked P wave keeps the sinus schedule and is followed by
+nothing; the next P wave comes on schedule. In a Wenckebach cycle the PR grows
+by 50, 25, 12 ms ... (100 ms at most in all, less at fast rates, so the next
+P wave stays clear of the QRS) and starts again after the blocked P wave. Premature ventricular beat:
 no P, QRS 110 ms on an axis of -60 deg, discordant T, coupled at 62 % of RR with
 a full compensatory pause. ST deviation: an injury vector along V5 that rises
 over the last 20 ms of the QRS, stays flat to the T onset and fades over the T.
 Noise per electrode: 40 sinusoids between 20 and 150 Hz (muscle), respiration
-and a slower drift (wander), and mains with a common phase.
+and a slower drift (wander), and mains with a common phase. The noise of
+--noise: electrode motion is band noise from 0.7 to 14 Hz and transients of one
+or two swings between 1.5 and 12 Hz, some as steep as a QRS, in bursts that
+come and go over tens of seconds; muscle noise is random from 20 to 150 Hz with
+a drifting strength (write 300 frames per second or more to keep all of it);
+baseline wander is a breathing swing of varying depth and pace below 0.5 Hz
+and a random drift.
 )");
 }

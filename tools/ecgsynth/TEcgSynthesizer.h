@@ -1,10 +1,12 @@
 #pragma once
 
+#include "TNoiseSynthesizer.h"
 #include "TSynthParams.h"
 
 #include <QString>
 #include <QVector>
 #include <array>
+#include <optional>
 #include <vector>
 
 // One synthesized beat with its wave points, in seconds from the start. A
@@ -19,10 +21,25 @@ struct TSynthBeat
     bool ventricular = false;
 };
 
+// A P wave that the AV node did not conduct (second-degree AV block): no QRS
+// follows it. Seconds from the start.
+struct TSynthBlockedP
+{
+    double onset = 0.0;
+    double end = 0.0;
+};
+
+// A sinus pause: the R of the last beat before it and of the first after it.
+struct TSynthPause
+{
+    double from = 0.0;
+    double to = 0.0;
+};
+
 // Deterministic 14-lead ECG from a seed: one moving cardiac dipole, projected on
 // the electrodes, so that the limb leads obey Einthoven's and Goldberger's relations
 // and the chest leads change from V1 to V6; plus muscle noise, baseline wander and
-// mains pickup per electrode. Rendered in pieces, so a long recording is never held
+// mains pickup per electrode, and optionally the noise of the noise stress test. Rendered in pieces, so a long recording is never held
 // whole in memory.
 class TEcgSynthesizer
 {
@@ -33,6 +50,8 @@ public:
 
     const TSynthParams& params() const { return m_params; }
     const QVector<TSynthBeat>& beats() const { return m_beats; }
+    const QVector<TSynthBlockedP>& blockedPWaves() const { return m_blockedP; }
+    const QVector<TSynthPause>& pauses() const { return m_pauses; }
     qint64 frameCount() const { return m_frameCount; }
     double codeStepMv() const { return m_codeStep; }
 
@@ -82,8 +101,28 @@ private:
         int waveCount;
     };
 
+    // One impulse of the sinus node: the QRS onset it is scheduled for and what
+    // becomes of it.
+    struct Impulse
+    {
+        enum Fate { Conducted, Blocked, Ventricular };
+        double onset;
+        Fate fate;
+        double extraPr;  // PR lengthening of a Wenckebach cycle
+        bool pauseAfter; // the sinus node stops after it
+    };
+
     void scheduleBeats();
-    void addSinusBeat(double qrsOnset, double rr);
+    // The sinus impulses from the first QRS onset to the end; next: the onset
+    // that would follow the last.
+    std::vector<Impulse> scheduleImpulses(double respiration, double* next) const;
+    static double prInterval(double rr);
+    static double pDuration(double rr);
+    static double qtInterval(double rr);
+    static double shortestRR(double rr);
+    // Both take the QRS onset the sinus schedule gives and the nominal RR of the rate.
+    void addSinusBeat(double scheduled, double rr, double extraPr = 0.0);
+    void addBlockedP(double scheduled, double rr);
     void addVentricularBeat(double qrsOnset);
     void buildNoise();
     double heartRateAt(double t) const;
@@ -97,9 +136,12 @@ private:
     double m_codeStep;
     qint64 m_frameCount;
     QVector<TSynthBeat> m_beats;
+    QVector<TSynthBlockedP> m_blockedP;
+    QVector<TSynthPause> m_pauses;
     std::vector<Wave> m_waves;
     std::vector<RenderedBeat> m_rendered; // sorted by begin, with the loop copies
     double m_longestBeat = 0.0;
     std::vector<std::vector<Oscillator>> m_noise; // per electrode
+    std::optional<TNoiseSynthesizer> m_stressNoise; // one channel per electrode
     std::array<bool, LeadCount> m_leadZeroed{};
 };

@@ -20,9 +20,23 @@ struct TSynthParams
     double heartRateEnd = 100.0;
     double rampStartSeconds = 0.0;
     double rampEndSeconds = -1.0;
-    // Respiratory sinus arrhythmia: RR varies by this fraction with breathing.
+    // Respiratory sinus arrhythmia: RR varies by this fraction with breathing
+    // (dogs at rest: up to 0.4), never below what the QT of the rate allows.
     double sinusArrhythmia = 0.06;
     double respirationHz = 0.25;
+
+    // Sinus pauses: every pauseEvery-th sinus beat is followed by a pause, an
+    // R-to-R interval drawn for each pause from [pauseSeconds, pauseSecondsMax]
+    // (just pauseSeconds when the maximum is not above it). 0: none.
+    int pauseEvery = 0;
+    double pauseSeconds = 3.0;
+    double pauseSecondsMax = 0.0;
+
+    // Second-degree AV block: of every avBlockEvery P waves the last is not
+    // conducted (0: none). Mobitz II keeps the PR interval; with wenckebach
+    // (Mobitz I) it lengthens from beat to beat up to the blocked P.
+    int avBlockEvery = 0;
+    bool wenckebach = false;
 
     // Every pvcEvery-th beat is a premature ventricular beat (0: none).
     int pvcEvery = 0;
@@ -35,6 +49,12 @@ struct TSynthParams
     double mainsUv = 12.0;          // amplitude per electrode
     double mainsHz = 50.0;
     double amplitudeScale = 1.0;
+
+    // Noise of the noise stress test, independent per electrode (the kinds of
+    // TNoiseSynthesizer: "em", "ma", "bw", "mix"; empty or another name: none),
+    // RMS microvolts on a limb lead.
+    QString stressNoise;
+    double stressNoiseUv = 0.0;
 
     // Electrodes without skin contact ("LA", "LL", "RA", "V1".."V6"): the leads that
     // depend on them are delivered as 0, as the recorder does.

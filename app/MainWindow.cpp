@@ -1,0 +1,518 @@
+#include "MainWindow.h"
+#include "ui_MainWindow.h"
+
+#include "EcgMonitorWindow.h"
+#include "EcgReviewWindow.h"
+#include "TAcqDevice.h"
+#include "TAfterRecording.h"
+#include "TDeviceFactory.h"
+#include "TException.h"
+#include "TLocalStudyStore.h"
+#include "TQuickForm.h"
+#include "TRecentStudies.h"
+#include "TSettingsKeys.h"
+#include "TStudy.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+const QString TiltTest = QStringLiteral("Tilt test");
+
+QString textOf(const std::exception& e)
+{
+    return QString::fromLocal8Bit(e.what());
+}
+
+// The wait cursor for as long as the object lives.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// A long storage operation: the window-modal "Please wait..." box without a
+// cancel button and the wait cursor, shown before the operation starts.
+class PleaseWait
+{
+public:
+    explicit PleaseWait(QWidget* window) : m_progress(QObject::tr("Please wait..."), QString(), 0, 0, window)
+    {
+        m_progress.setCancelButton(nullptr);
+        m_progress.setWindowModality(Qt::WindowModal);
+        m_progress.setMinimumDuration(0);
+        m_progress.show();
+        QCoreApplication::processEvents();
+    }
+
+private:
+    QProgressDialog m_progress;
+    WaitCursor m_wait;
+};
+
+void uncheck(QRadioButton* male, QRadioButton* female)
+{
+    // Exclusive radio buttons cannot be unchecked while they are exclusive.
+    for (QRadioButton* button : {male, female}) {
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
+}
+
+} // namespace
+
+MainWindow::MainWindow(const QString& dataFolder, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::MainWindow>()), m_dataFolder(dataFolder)
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("%1 %2").arg(QCoreApplication::organizationName(),
+                                               QCoreApplication::applicationName()));
+    ui->lblVersion->setText(tr("v %1").arg(QCoreApplication::applicationVersion()));
+
+    for (QLineEdit* edit : {ui->editLastNameStress, ui->editFirstNameStress, ui->editAgeStress, ui->editLastNameEcg,
+                            ui->editFirstNameEcg})
+        connect(edit, &QLineEdit::textChanged, this, &MainWindow::updateStartButtons);
+    for (QRadioButton* button : {ui->radMaleStress, ui->radFemaleStress, ui->radMaleEcg, ui->radFemaleEcg})
+        connect(button, &QRadioButton::toggled, this, &MainWindow::updateStartButtons);
+    connect(ui->treeStudies, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { ui->btnOpenOK->setEnabled(current != nullptr); });
+
+    // A worklist query, the study data dialog, the open study dialog and the
+    // configuration dialog come with their own windows.
+    for (QPushButton* pending : {ui->btnWorklistStress, ui->btnWorklistEcg, ui->btnMoreStress, ui->btnMoreEcg,
+                                 ui->btnOpenMore, ui->btnConfig}) {
+        pending->setEnabled(false);
+        pending->setToolTip(tr("Available in a later release"));
+    }
+
+    ui->stackedPanels->setCurrentWidget(ui->pageEcg);
+    ui->btnOpenOK->setEnabled(false);
+    updateStartButtons();
+    showRecentStudies();
+    ui->editFirstNameEcg->setFocus();
+
+    QTimer::singleShot(10, this, &MainWindow::deferredStart);
+}
+
+MainWindow::~MainWindow()
+{
+    // Review windows still open store their studies before the store goes.
+    for (const QPointer<QWidget>& review : m_reviews)
+        delete review.data();
+    delete m_ecgMonitor.data();
+    if (TStudyStore::instance() == m_store.get())
+        TStudyStore::setInstance(nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+void MainWindow::deferredStart()
+{
+    if (!m_storeStarted)
+        startStore();
+}
+
+void MainWindow::startStore()
+{
+    if (m_storeStarted)
+        return;
+    m_storeStarted = true;
+    setEnabled(false);
+    QString error;
+    {
+        PleaseWait wait(this);
+        try {
+            const QString root = m_dataFolder.isEmpty() ? TLocalStudyStore::defaultRoot() : m_dataFolder;
+            auto store = std::make_unique<TLocalStudyStore>(root);
+            if (!store->protocolTableError().isEmpty())
+                error = tr("The protocol table could not be read (%1); the example protocol is used.")
+                            .arg(store->protocolTableError());
+            m_store = std::move(store);
+            TStudyStore::setInstance(m_store.get());
+        } catch (const std::exception& e) {
+            error = textOf(e);
+        }
+    }
+    if (m_store) {
+        ui->cmbProtocol->clear();
+        for (const QByteArray& name : m_store->protocolNames())
+            ui->cmbProtocol->addItem(QString::fromUtf8(name));
+        ui->cmbProtocol->addItem(TiltTest);
+        restoreLastProtocol();
+    }
+    setEnabled(true);
+    if (!error.isEmpty())
+        warn(error);
+}
+
+void MainWindow::restoreLastProtocol()
+{
+    const QString last = QSettings().value(QLatin1String(TSettingsKeys::LastProtocol), QString()).toString();
+    if (last.isEmpty())
+        return;
+    const int index = ui->cmbProtocol->findText(last);
+    if (index >= 0)
+        ui->cmbProtocol->setCurrentIndex(index);
+}
+
+bool MainWindow::requireStore()
+{
+    if (m_store)
+        return true;
+    warn(tr("The study folder is not available: no study can be recorded or opened."));
+    return false;
+}
+
+void MainWindow::warn(const QString& text, const QString& title)
+{
+    QMessageBox::warning(this, title.isNull() ? tr("Warning") : title, text);
+}
+
+// ---------------------------------------------------------------------------
+// Tiles
+
+void MainWindow::on_btnNewStudyStress_clicked()
+{
+    ui->stackedPanels->setCurrentWidget(ui->pageStress);
+    ui->editLastNameStress->setFocus();
+}
+
+void MainWindow::on_btnNewStudyEcg_clicked()
+{
+    ui->stackedPanels->setCurrentWidget(ui->pageEcg);
+    ui->editFirstNameEcg->setFocus();
+}
+
+void MainWindow::on_btnOpenStudy_clicked()
+{
+    showRecentStudies();
+    ui->stackedPanels->setCurrentWidget(ui->pageOpen);
+    ui->treeStudies->setFocus();
+}
+
+void MainWindow::on_btnClose_clicked()
+{
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // A recording in progress is ended in its own window, never from here.
+    if (m_ecgMonitor) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::on_btnConfig_clicked()
+{
+}
+
+void MainWindow::on_btnMoreStress_clicked()
+{
+}
+
+void MainWindow::on_btnMoreEcg_clicked()
+{
+}
+
+void MainWindow::on_btnOpenMore_clicked()
+{
+}
+
+// ---------------------------------------------------------------------------
+// Quick forms
+
+void MainWindow::updateStartButtons()
+{
+    ui->btnStartStress->setEnabled(TQuickForm::stressStartAllowed(
+        ui->editLastNameStress->text(), ui->editFirstNameStress->text(), ui->editAgeStress->text(),
+        ui->radMaleStress->isChecked(), ui->radFemaleStress->isChecked()));
+    ui->btnStartEcg->setEnabled(TQuickForm::ecgStartAllowed(ui->editLastNameEcg->text(), ui->editFirstNameEcg->text()));
+}
+
+TQuickPatient MainWindow::stressPatient() const
+{
+    TQuickPatient patient;
+    patient.lastName = ui->editLastNameStress->text();
+    patient.firstName = ui->editFirstNameStress->text();
+    patient.age = ui->editAgeStress->text();
+    patient.birthDate = ui->editAgeStress->property("birthDate").toString();
+    patient.sex = ui->radMaleStress->isChecked() ? QStringLiteral("M") : QStringLiteral("F");
+    patient.patientId = ui->editPatientIdStress->text();
+    patient.personId = ui->editPersonIdStress->text();
+    return patient;
+}
+
+TQuickPatient MainWindow::ecgPatient() const
+{
+    TQuickPatient patient;
+    patient.lastName = ui->editLastNameEcg->text();
+    patient.firstName = ui->editFirstNameEcg->text();
+    patient.age = ui->editAgeEcg->text();
+    patient.birthDate = ui->editAgeEcg->property("birthDate").toString();
+    patient.sex = TQuickForm::sex(ui->radMaleEcg->isChecked(), ui->radFemaleEcg->isChecked());
+    patient.patientId = ui->editPatientIdEcg->text();
+    patient.personId = ui->editPersonIdEcg->text();
+    return patient;
+}
+
+void MainWindow::clearStressForm()
+{
+    for (QLineEdit* edit : {ui->editLastNameStress, ui->editFirstNameStress, ui->editAgeStress,
+                            ui->editPatientIdStress, ui->editPersonIdStress})
+        edit->clear();
+    uncheck(ui->radMaleStress, ui->radFemaleStress);
+    ui->editLastNameStress->setFocus();
+    updateStartButtons();
+}
+
+void MainWindow::clearEcgForm()
+{
+    for (QLineEdit* edit :
+         {ui->editFirstNameEcg, ui->editLastNameEcg, ui->editAgeEcg, ui->editPatientIdEcg, ui->editPersonIdEcg})
+        edit->clear();
+    uncheck(ui->radMaleEcg, ui->radFemaleEcg);
+    ui->editFirstNameEcg->setFocus();
+    updateStartButtons();
+}
+
+void MainWindow::on_btnStartStress_clicked()
+{
+    if (!ui->btnStartStress->isEnabled())
+        return;
+    // The stress test windows come with a later release; the form keeps what
+    // was typed.
+    QMessageBox::information(this, tr("Information"),
+                             tr("Stress tests come with a later release of %1.").arg(
+                                 QCoreApplication::applicationName()));
+}
+
+void MainWindow::on_btnStartEcg_clicked()
+{
+    if (!ui->btnStartEcg->isEnabled() || !requireStore())
+        return;
+    const TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::Ecg, ecgPatient());
+    clearEcgForm();
+    startEcg(record);
+}
+
+// ---------------------------------------------------------------------------
+// Resting ECG
+
+void MainWindow::startEcg(const TStudyRecord& record)
+{
+    if (!requireStore())
+        return;
+    std::unique_ptr<TAcqDevice> device;
+    try {
+        device = TDeviceFactory::create();
+    } catch (const std::exception& e) {
+        warn(textOf(e));
+        return;
+    }
+    TStudyRecord study = record;
+    study.acquisition = TAcquisitionFields::fromDevice(*device);
+    TStudy* opened = nullptr;
+    try {
+        opened = m_store->saveNewStudy(study);
+    } catch (const std::exception& e) {
+        warn(textOf(e));
+        return;
+    }
+    const int id = opened->id();
+    EcgMonitorWindow* window = nullptr;
+    try {
+        window = new EcgMonitorWindow(device.get(), opened, nullptr);
+    } catch (const std::exception& e) {
+        // Nothing was recorded: the new study goes again.
+        try {
+            m_store->closeStudy(id);
+            m_store->deleteStudy(id);
+        } catch (const std::exception&) {
+        }
+        device->stop();
+        warn(textOf(e));
+        return;
+    }
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    TAcqDevice* owned = device.release();
+    auto repeat = std::make_shared<bool>(false);
+    connect(window, &EcgMonitorWindow::closing, this, [repeat](bool again) { *repeat = again; });
+    // The end handler runs once the window and its engine are gone, from the
+    // event loop rather than from inside the destruction.
+    connect(window, &QObject::destroyed, this, [this, owned, id, repeat, record]() {
+        QTimer::singleShot(0, this, [this, owned, id, repeat, record]() {
+            if (*repeat)
+                ecgRepeated(owned, id, record);
+            else
+                ecgEnded(owned, id);
+        });
+    });
+    m_ecgMonitor = window;
+    // The screen's size first: without a window manager full screen alone
+    // leaves the window at its own size.
+    if (const QScreen* screen = this->screen())
+        window->setGeometry(screen->geometry());
+    window->showFullScreen();
+    setEnabled(false);
+}
+
+void MainWindow::ecgRepeated(TAcqDevice* device, int id, const TStudyRecord& record)
+{
+    device->stop();
+    delete device;
+    try {
+        if (TStudy* study = m_store->openStudy(id))
+            m_store->updateStudy(study->record());
+        m_store->closeStudy(id);
+        m_store->deleteStudy(id);
+    } catch (const std::exception& e) {
+        warn(textOf(e));
+    }
+    startEcg(record);
+    if (!m_ecgMonitor)
+        setEnabled(true);
+}
+
+void MainWindow::ecgEnded(TAcqDevice* device, int id)
+{
+    device->stop();
+    delete device;
+    TStudyRecord record;
+    try {
+        if (TStudy* study = m_store->isStudyOpen(id) ? m_store->openStudy(id) : nullptr) {
+            record = study->record();
+            TRecentStudies::add(id, record.studyDateTime(), record.patientProperty(QStringLiteral("lastName")),
+                                record.patientProperty(QStringLiteral("firstName")));
+            m_store->updateStudy(record);
+        }
+        m_store->closeStudy(id);
+    } catch (const std::exception& e) {
+        warn(textOf(e));
+    }
+    setEnabled(true);
+    clearEcgForm();
+    showRecentStudies();
+    const TAfterRecording after = TAfterRecording::choose(QSettings(), true);
+    if (after.exportStudy)
+        exportAfterRecording(id, after.folder);
+    else
+        openStudyForReview(id);
+}
+
+void MainWindow::exportAfterRecording(int id, const QString& folder)
+{
+    bool exported = false;
+    {
+        PleaseWait wait(this);
+        try {
+            m_store->exportStudy(id, folder);
+            exported = true;
+        } catch (const std::exception&) {
+        }
+    }
+    if (exported)
+        QMessageBox::information(this, tr("Information"),
+                                 tr("Study file was succesfully exported to folder: %1").arg(folder));
+    else
+        QMessageBox::warning(this, tr("Warning"),
+                             tr("Study file could not be exported to folder: %1\n"
+                                "Please check shared folder access with your network administrator.")
+                                 .arg(folder));
+}
+
+// ---------------------------------------------------------------------------
+// Review
+
+void MainWindow::openStudyForReview(int id)
+{
+    if (!requireStore())
+        return;
+    if (m_store->isStudyOpen(id)) {
+        QMessageBox::information(this, QString(), tr("Study is already open for review"));
+        return;
+    }
+    TStudy* study = nullptr;
+    try {
+        WaitCursor wait;
+        study = m_store->openStudy(id);
+    } catch (const std::exception& e) {
+        warn(textOf(e));
+        return;
+    }
+    if (!study) {
+        QMessageBox::warning(this, QString(), tr("Study file not found"));
+        return;
+    }
+    if (study->record().property(QStringLiteral("studyType")) != QLatin1String("ECG")) {
+        m_store->closeStudy(id);
+        QMessageBox::information(this, tr("Information"),
+                                 tr("The review of stress tests comes with a later release of %1.")
+                                     .arg(QCoreApplication::applicationName()));
+        return;
+    }
+    QWidget* window = nullptr;
+    try {
+        WaitCursor wait;
+        window = new EcgReviewWindow(study, nullptr);
+    } catch (const std::exception& e) {
+        m_store->closeStudy(id);
+        warn(textOf(e));
+        return;
+    }
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &QObject::destroyed, this, [this, id]() { reviewClosed(id); });
+    m_reviews.append(window);
+    window->showMaximized();
+}
+
+void MainWindow::reviewClosed(int id)
+{
+    m_reviews.removeAll(nullptr);
+    if (!m_store || !m_store->isStudyOpen(id))
+        return;
+    try {
+        if (TStudy* study = m_store->openStudy(id))
+            m_store->updateStudy(study->record());
+        m_store->closeStudy(id);
+    } catch (const std::exception& e) {
+        warn(textOf(e));
+    }
+}
+
+void MainWindow::showRecentStudies()
+{
+    ui->treeStudies->clear();
+    for (const TRecentStudies::Row& row : TRecentStudies::rows(TRecentStudies::list())) {
+        auto* item = new QTreeWidgetItem(ui->treeStudies);
+        item->setData(0, Qt::DisplayRole, row.id);
+        item->setText(1, row.patient);
+        item->setData(2, Qt::DisplayRole, row.dateTime);
+    }
+    for (int column = 0; column < 3; ++column)
+        ui->treeStudies->resizeColumnToContents(column);
+    ui->btnOpenOK->setEnabled(ui->treeStudies->currentItem() != nullptr);
+}
+
+void MainWindow::on_btnOpenOK_clicked()
+{
+    if (QTreeWidgetItem* item = ui->treeStudies->currentItem())
+        openStudyForReview(item->data(0, Qt::DisplayRole).toInt());
+}
+
+void MainWindow::on_treeStudies_itemDoubleClicked(QTreeWidgetItem* item, int)
+{
+    if (item)
+        openStudyForReview(item->data(0, Qt::DisplayRole).toInt());
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "EcgMonitorWindow.h"
+#include "TStudyRecord.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class QTreeWidgetItem;
+class TAcqDevice;
+class TStudyStore;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The launcher: the tiles for a new stress test, a new resting ECG and the
+// recent studies; the quick patient forms; the start of a recording in its
+// monitor window, and what happens to the study when that window closes.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // dataFolder: where the study store lives; empty for the application's
+    // data folder. The store is created 10 ms after construction.
+    explicit MainWindow(const QString& dataFolder = QString(), QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Null until the deferred start has run, or when it failed.
+    TStudyStore* store() const { return m_store.get(); }
+    EcgMonitorWindow* monitorWindow() const { return m_ecgMonitor; }
+    // Creates the study store now if the deferred start has not yet run.
+    void startStore();
+    // Opens a stored study in its review window (from the recent list, an
+    // end handler or the open study dialog).
+    void openStudyForReview(int id);
+    // Refills the recent studies list from the settings.
+    void showRecentStudies();
+
+private slots:
+    void on_btnNewStudyStress_clicked();
+    void on_btnNewStudyEcg_clicked();
+    void on_btnOpenStudy_clicked();
+    void on_btnClose_clicked();
+    void on_btnConfig_clicked();
+    void on_btnMoreStress_clicked();
+    void on_btnMoreEcg_clicked();
+    void on_btnStartStress_clicked();
+    void on_btnStartEcg_clicked();
+    void on_btnOpenMore_clicked();
+    void on_btnOpenOK_clicked();
+    void on_treeStudies_itemDoubleClicked(QTreeWidgetItem* item, int column);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void deferredStart();
+    void updateStartButtons();
+    void clearStressForm();
+    void clearEcgForm();
+    TQuickPatient ecgPatient() const;
+    TQuickPatient stressPatient() const;
+    void startEcg(const TStudyRecord& record);
+    void ecgEnded(TAcqDevice* device, int studyId);
+    void ecgRepeated(TAcqDevice* device, int studyId, const TStudyRecord& record);
+    void exportAfterRecording(int id, const QString& folder);
+    void reviewClosed(int id);
+    void restoreLastProtocol();
+    bool requireStore();
+    void warn(const QString& text, const QString& title = QString());
+
+    std::unique_ptr<Ui::MainWindow> ui;
+    QString m_dataFolder;
+    std::unique_ptr<TStudyStore> m_store;
+    bool m_storeStarted = false;
+    QPointer<EcgMonitorWindow> m_ecgMonitor;
+    QList<QPointer<QWidget>> m_reviews;
+};

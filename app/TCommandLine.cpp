@@ -1,0 +1,126 @@
+#include "TCommandLine.h"
+
+#include <cmath>
+
+namespace {
+
+// Longest recording the companion takes in one go: an hour.
+constexpr double MaxSeconds = 3600.0;
+
+} // namespace
+
+QString TCommandLine::usage()
+{
+    return QStringLiteral(
+        "Usage: velmora-cli [--data DIR] COMMAND [OPTIONS]\n"
+        "\n"
+        "Works on the studies of the Velmora study folder (by default the application's\n"
+        "data folder; --data DIR names another).\n"
+        "\n"
+        "Commands:\n"
+        "  list                                  one line per study: id, date, type, patient\n"
+        "  record [--demo] --seconds N --last NAME --first NAME\n"
+        "                                        records a resting ECG of N seconds without a\n"
+        "                                        window, from the demo recording (--demo) or the\n"
+        "                                        configured device; prints the new study's id\n"
+        "  export --id N --to FOLDER             writes the study's archive (.cxz) into FOLDER\n"
+        "  import FILE.cxz                       adds the archived study; prints its id\n"
+        "  --help                                this text\n"
+        "\n"
+        "Exit codes: 0 done, 1 the operation failed, 2 the command line is wrong.\n");
+}
+
+TCommandLine TCommandLine::parse(const QStringList& arguments)
+{
+    TCommandLine line;
+    auto fail = [&line](const QString& text) {
+        if (line.error.isEmpty())
+            line.error = text;
+    };
+    bool haveSeconds = false;
+    bool haveId = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        // An option's value: the next argument, which must exist.
+        auto value = [&](QString& out) {
+            if (i + 1 >= arguments.size()) {
+                fail(QStringLiteral("%1 needs a value").arg(arg));
+                return false;
+            }
+            out = arguments[++i];
+            return true;
+        };
+        QString text;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            line.command = Help;
+            return line;
+        } else if (arg == QLatin1String("--data")) {
+            value(line.dataFolder);
+        } else if (arg == QLatin1String("--demo")) {
+            line.demo = true;
+        } else if (arg == QLatin1String("--seconds")) {
+            if (value(text)) {
+                bool ok = false;
+                line.seconds = text.toDouble(&ok);
+                if (!ok || !std::isfinite(line.seconds) || line.seconds <= 0.0 || line.seconds > MaxSeconds)
+                    fail(QStringLiteral("--seconds takes a number of seconds above 0 and at most %1").arg(MaxSeconds));
+                haveSeconds = true;
+            }
+        } else if (arg == QLatin1String("--last")) {
+            value(line.lastName);
+        } else if (arg == QLatin1String("--first")) {
+            value(line.firstName);
+        } else if (arg == QLatin1String("--id")) {
+            if (value(text)) {
+                bool ok = false;
+                line.id = text.toInt(&ok);
+                if (!ok || line.id <= 0)
+                    fail(QStringLiteral("--id takes a study id (a positive whole number)"));
+                haveId = true;
+            }
+        } else if (arg == QLatin1String("--to")) {
+            value(line.folder);
+        } else if (arg.startsWith(QLatin1Char('-'))) {
+            fail(QStringLiteral("Unknown option %1").arg(arg));
+        } else if (line.command == None) {
+            if (arg == QLatin1String("list"))
+                line.command = List;
+            else if (arg == QLatin1String("record"))
+                line.command = Record;
+            else if (arg == QLatin1String("export"))
+                line.command = Export;
+            else if (arg == QLatin1String("import"))
+                line.command = Import;
+            else
+                fail(QStringLiteral("Unknown command %1").arg(arg));
+        } else if (line.command == Import && line.archive.isEmpty()) {
+            line.archive = arg;
+        } else {
+            fail(QStringLiteral("Unexpected argument %1").arg(arg));
+        }
+    }
+    switch (line.command) {
+    case None:
+        fail(QStringLiteral("No command given"));
+        break;
+    case Record:
+        if (!haveSeconds)
+            fail(QStringLiteral("record needs --seconds N"));
+        if (line.lastName.trimmed().isEmpty() || line.firstName.trimmed().isEmpty())
+            fail(QStringLiteral("record needs --last NAME and --first NAME"));
+        break;
+    case Export:
+        if (!haveId)
+            fail(QStringLiteral("export needs --id N"));
+        if (line.folder.isEmpty())
+            fail(QStringLiteral("export needs --to FOLDER"));
+        break;
+    case Import:
+        if (line.archive.isEmpty())
+            fail(QStringLiteral("import needs the archive file"));
+        break;
+    default:
+        break;
+    }
+    return line;
+}

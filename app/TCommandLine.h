@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The command line of velmora-cli: one command with its options, or the reason
+// it cannot be run.
+struct TCommandLine
+{
+    enum Command { None, Help, List, Record, Export, Import };
+
+    Command command = None;
+    QString dataFolder; // empty: the application's data folder
+    bool demo = false;
+    double seconds = 0.0;
+    QString lastName;
+    QString firstName;
+    int id = 0;
+    QString folder;
+    QString archive;
+    QString error; // set when the line cannot be run
+
+    // arguments without the program name.
+    static TCommandLine parse(const QStringList& arguments);
+    static QString usage();
+};

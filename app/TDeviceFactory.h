@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+
+class QSettings;
+class TAcqDevice;
+
+// Turns the acquisition settings into a device: the demo replay, the recorder
+// on a Bluetooth serial port, or the recorder found on USB, each in its default
+// or HR protocol.
+class TDeviceFactory
+{
+public:
+    // The channels the launcher asks of the recorder: I, II, III, aVR, aVL, aVF, V5.
+    static constexpr int ChannelMask = 1087;
+    static constexpr int DefaultBaudRate = 230400;
+    static constexpr int HRBaudRate = 570000;
+
+    // A new device that the caller owns. Throws TException with the device's
+    // text when it cannot be created ("Device not found", "Cannot open file").
+    static std::unique_ptr<TAcqDevice> create(const QSettings& settings);
+    // The same from the application's settings store.
+    static std::unique_ptr<TAcqDevice> create();
+};

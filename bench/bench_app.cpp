@@ -1,0 +1,283 @@
+// The application as a clinician meets it, timed:
+//
+//   bench_app startup [--folder DIR]   process start to a usable launcher over an
+//                                      index of 10 000 studies (made in DIR, by
+//                                      default ./bench-app-studies, on first use),
+//                                      three fresh processes; and resident memory
+//   bench_app review [MINUTES]         a 12-lead study of MINUTES (10) opened in the
+//                                      review window to its first paint, three times
+//   bench_app monitor [SECONDS]        the monitor window recording the demo signal
+//                                      for SECONDS (1800): CPU share of one core and
+//                                      resident memory growth
+//
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+
+#include "BenchMemory.h"
+
+#include "EcgMonitorWindow.h"
+#include "EcgReviewWindow.h"
+#include "MainWindow.h"
+#include "TAppIdentity.h"
+#include "TDemoAcqDevice.h"
+#include "TEcgSynthesizer.h"
+#include "TLeadTable.h"
+#include "TLocalStudyStore.h"
+#include "TSignalBuffer.h"
+#include "TStudy.h"
+#include "TStudyRecorder.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int IndexSize = 10000;
+
+// Milliseconds since this process started, from its start time in /proc.
+double sinceProcessStartMs()
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    QFile uptime(QStringLiteral("/proc/uptime"));
+    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly))
+        return -1.0;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    const double startTicks = fields.value(19).toDouble(); // field 22 of the whole line
+    const double up = uptime.readAll().split(' ').value(0).toDouble();
+    return (up - startTicks / double(sysconf(_SC_CLK_TCK))) * 1000.0;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void fillIndex(const QString& folder)
+{
+    TLocalStudyStore store(folder);
+    const int have = store.listStudies().size();
+    if (have >= IndexSize)
+        return;
+    std::printf("making %d studies in %s ...\n", IndexSize - have, qPrintable(folder));
+    std::fflush(stdout);
+    for (int i = have; i < IndexSize; ++i) {
+        TQuickPatient patient;
+        patient.lastName = QStringLiteral("Patient%1").arg(i);
+        patient.firstName = QStringLiteral("Bench");
+        TStudyRecord record = TStudyRecord::newStudy(
+            TStudyRecord::Ecg, patient, QString(),
+            QDateTime(QDate(2026, 1, 1), QTime(8, 0)).addSecs(qint64(i) * 600));
+        record.acquisition.channelCount = 7;
+        record.acquisition.samplingRate = 500;
+        record.acquisition.resolution = 16;
+        record.acquisition.gainMax = 300.0;
+        record.acquisition.channelNames = QStringLiteral("I,II,III,aVR,aVL,aVF,V5");
+        TStudy* study = store.saveNewStudy(record);
+        store.closeStudy(study->id());
+    }
+}
+
+int startupChild(const QString& folder, int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TAppIdentity::apply();
+    app.setStyleSheet(TAppIdentity::styleSheet());
+    MainWindow launcher(folder);
+    launcher.show();
+    // Usable: the deferred start has created the store and enabled the window.
+    QElapsedTimer guard;
+    guard.start();
+    while (!(launcher.store() && launcher.isEnabled()) && guard.elapsed() < 60000)
+        app.processEvents(QEventLoop::WaitForMoreEvents, 5);
+    const double ms = sinceProcessStartMs();
+    std::printf("%.0f %.1f %d\n", ms, BenchMemory::residentMegabytes(),
+                launcher.store() ? launcher.store()->listStudies().size() : -1);
+    return 0;
+}
+
+int startup(const QString& folder, const QString& self)
+{
+    {
+        QCoreApplication app(*new int(0), nullptr);
+        fillIndex(folder);
+    }
+    std::printf("start-up with an index of %d studies (%s):\n", IndexSize, qPrintable(folder));
+    for (int run = 0; run < 3; ++run) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(self, {QStringLiteral("startup-child"), folder});
+        child.waitForFinished(120000);
+        const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
+        std::printf("  run %d: launcher usable %s ms after process start, resident %s MB, %s studies listed\n",
+                    run + 1, f.value(0).constData(), f.value(1).constData(), f.value(2).constData());
+    }
+    return 0;
+}
+
+int review(double minutes, int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TAppIdentity::apply();
+    app.setStyleSheet(TAppIdentity::styleSheet());
+    QTemporaryDir folder(QDir::currentPath() + QStringLiteral("/bench-review-XXXXXX"));
+    TLocalStudyStore store(folder.path());
+    TSynthParams params;
+    params.seed = 3;
+    params.durationSeconds = minutes * 60.0;
+    params.heartRateStart = params.heartRateEnd = 100.0;
+    const TEcgSynthesizer synth(params);
+    const int leads = 12;
+    TQuickPatient patient;
+    patient.lastName = QStringLiteral("Review");
+    patient.firstName = QStringLiteral("Bench");
+    TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::Ecg, patient);
+    record.acquisition.channelCount = leads;
+    record.acquisition.samplingRate = 500;
+    record.acquisition.resolution = 16;
+    record.acquisition.gainMax = 300.0;
+    QStringList names;
+    for (int l = 0; l < leads; ++l)
+        names.append(QString::fromLatin1(TLeadTable::leadName(l)));
+    record.acquisition.channelNames = names.join(QLatin1Char(','));
+    TStudy* study = store.saveNewStudy(record);
+    const int id = study->id();
+    {
+        constexpr int block = 5000;
+        std::vector<qint16> frames(size_t(block) * TEcgSynthesizer::LeadCount);
+        std::vector<std::vector<qint16>> columns(leads, std::vector<qint16>(block));
+        std::vector<const qint16*> pointers(leads);
+        for (qint64 first = 0; first < synth.frameCount(); first += block) {
+            const int count = int(qMin<qint64>(block, synth.frameCount() - first));
+            synth.render(first, count, frames.data());
+            for (int l = 0; l < leads; ++l) {
+                for (int i = 0; i < count; ++i)
+                    columns[size_t(l)][size_t(i)] = frames[size_t(i) * TEcgSynthesizer::LeadCount + size_t(l)];
+                pointers[size_t(l)] = columns[size_t(l)].data();
+            }
+            study->recording()->appendChannels(pointers.data(), count);
+        }
+        double previous = -1.0;
+        int number = 0;
+        for (const TSynthBeat& b : synth.beats()) {
+            TBeat beat(number++, study->recording());
+            beat.setValue(TBeat::Time, b.rTime);
+            if (previous >= 0.0) {
+                beat.setValue(TBeat::RR, b.rTime - previous);
+                beat.setValue(TBeat::MeanRR, b.rTime - previous);
+            }
+            for (int l = 0; l < leads; ++l) {
+                beat.setLeadValue(l, 3, b.rTime);
+                beat.setLeadValue(l, 6, 1.0);
+            }
+            study->beats()->append(beat);
+            previous = b.rTime;
+        }
+    }
+    store.updateStudy(study->record());
+    store.closeStudy(id);
+    std::printf("review of a %.0f-minute 12-lead study (%d beats), window 1920 x 1080:\n", minutes,
+                int(synth.beats().size()));
+    for (int run = 0; run < 3; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        TStudy* opened = store.openStudy(id);
+        EcgReviewWindow window(opened);
+        window.resize(1920, 1080);
+        QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+        window.show();
+        window.render(&image); // the first paint, browse display included
+        const double ms = clock.nsecsElapsed() / 1e6;
+        std::printf("  run %d: opened and painted in %.0f ms\n", run + 1, ms);
+        window.close();
+        store.closeStudy(id);
+    }
+    return 0;
+}
+
+int monitor(double seconds, int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TAppIdentity::apply();
+    app.setStyleSheet(TAppIdentity::styleSheet());
+    QTemporaryDir folder(QDir::currentPath() + QStringLiteral("/bench-monitor-XXXXXX"));
+    TLocalStudyStore store(folder.path());
+    TDemoAcqDevice device(QString::fromLatin1(TDemoAcqDevice::DefaultFileName));
+    TQuickPatient patient;
+    patient.lastName = QStringLiteral("Monitor");
+    patient.firstName = QStringLiteral("Bench");
+    TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::Ecg, patient);
+    record.acquisition = TAcquisitionFields::fromDevice(device);
+    TStudy* study = store.saveNewStudy(record);
+    auto* window = new EcgMonitorWindow(&device, study);
+    window->resize(1920, 1080);
+    window->show();
+    QTimer::singleShot(1000, window, [window]() {
+        window->findChild<QPushButton*>(QStringLiteral("btnStart"))->click();
+    });
+    // Measured from 10 s on, once the first pages are in memory.
+    double cpu0 = 0.0, rss0 = 0.0;
+    QElapsedTimer wall;
+    QTimer::singleShot(10000, &app, [&]() {
+        cpu0 = cpuSeconds();
+        rss0 = BenchMemory::residentMegabytes();
+        wall.start();
+    });
+    QTimer report;
+    report.setInterval(60000);
+    QObject::connect(&report, &QTimer::timeout, [&]() {
+        std::printf("  %4.0f s: CPU %.1f %% of one core, resident %.1f MB\n", wall.elapsed() / 1000.0,
+                    100.0 * (cpuSeconds() - cpu0) / (wall.elapsed() / 1000.0), BenchMemory::residentMegabytes());
+        std::fflush(stdout);
+    });
+    report.start();
+    QTimer::singleShot(int((seconds + 10.0) * 1000), &app, &QCoreApplication::quit);
+    std::printf("monitor window recording the demo signal for %.0f s (1920 x 1080):\n", seconds);
+    std::fflush(stdout);
+    app.exec();
+    const double cpu = cpuSeconds() - cpu0;
+    const double elapsed = wall.elapsed() / 1000.0;
+    const double rss1 = BenchMemory::residentMegabytes();
+    const double recorded = window->recorder() ? window->recorder()->recordingTime() : 0.0;
+    std::printf("CPU %.1f %% of one core over %.0f s; resident %.1f MB -> %.1f MB (growth %.1f MB); %.0f s recorded\n",
+                100.0 * cpu / elapsed, elapsed, rss0, rss1, rss1 - rss0, recorded);
+    delete window;
+    device.stop();
+    store.updateStudy(study->record());
+    store.closeStudy(study->id());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (mode == QLatin1String("startup-child") && argc > 2)
+        return startupChild(QString::fromLocal8Bit(argv[2]), argc, argv);
+    if (mode == QLatin1String("startup")) {
+        QString folder = QDir::currentPath() + QStringLiteral("/bench-app-studies");
+        if (argc > 3 && qstrcmp(argv[2], "--folder") == 0)
+            folder = QString::fromLocal8Bit(argv[3]);
+        return startup(folder, QString::fromLocal8Bit(argv[0]));
+    }
+    if (mode == QLatin1String("review"))
+        return review(argc > 2 ? std::atof(argv[2]) : 10.0, argc, argv);
+    if (mode == QLatin1String("monitor"))
+        return monitor(argc > 2 ? std::atof(argv[2]) : 1800.0, argc, argv);
+    std::fprintf(stderr, "usage: bench_app startup [--folder DIR] | review [MINUTES] | monitor [SECONDS]\n");
+    return 2;
+}

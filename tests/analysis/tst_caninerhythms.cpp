@@ -1,0 +1,275 @@
+#include "TBeat.h"
+#include "TBeatSink.h"
+#include "TQrsDetector.h"
+#include "TSynthesizedPlayback.h"
+
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+// Canine rhythms through the live analysis path, as a recording goes through
+// it: respiratory sinus arrhythmia, sinus pauses, second-degree AV block and
+// rates from 50 to 300 per minute. Every beat is found (within 0.15 s), none is
+// invented (in a pause, on a blocked P wave or anywhere else), and the heart
+// rate each beat carries, 60 / its mean RR, is within 2 per minute of the true
+// rate. The true rate is the ventricular rate, as a monitor shows it: the mean
+// of the recent regular RR intervals, here the last eight up to the beat, where
+// an interval is regular when it joins two sinus beats with no pause between
+// them. In AV block the intervals over a blocked P wave count: the heart beats
+// that slowly. Beats that end a pause are not held to the rate.
+namespace {
+
+constexpr double MatchSeconds = 0.15;
+// The detector's learning: beats before this are not required, nor a last one
+// that the recording does not hold whole.
+constexpr double LearningSeconds = 2.0;
+constexpr double RateTolerance = 2.0;
+constexpr int RateIntervals = 8;
+
+struct Detection
+{
+    double time;
+    double meanRR;
+};
+
+class CollectingSink : public TBeatSink
+{
+public:
+    std::vector<Detection> beats;
+    void storeBeat(const TBeat& beat, const TBeatRecord*, int) override
+    {
+        beats.push_back({beat.time(), beat.value(TBeat::MeanRR)});
+    }
+};
+
+// Pairs detections with true beats within MatchSeconds, closest pairs first;
+// truthOf[d] is the true beat of detection d or -1.
+std::vector<int> match(const QVector<TSynthBeat>& truth, const std::vector<Detection>& found)
+{
+    struct Pair
+    {
+        double distance;
+        int truth;
+        int found;
+    };
+    std::vector<Pair> pairs;
+    for (int d = 0; d < int(found.size()); ++d)
+        for (int t = 0; t < truth.size(); ++t)
+            if (std::abs(truth[t].rTime - found[size_t(d)].time) <= MatchSeconds)
+                pairs.push_back({std::abs(truth[t].rTime - found[size_t(d)].time), t, d});
+    std::stable_sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.distance < b.distance; });
+    std::vector<int> truthOf(found.size(), -1);
+    std::vector<bool> used(size_t(truth.size()), false);
+    for (const Pair& p : pairs) {
+        if (used[size_t(p.truth)] || truthOf[size_t(p.found)] >= 0)
+            continue;
+        used[size_t(p.truth)] = true;
+        truthOf[size_t(p.found)] = p.truth;
+    }
+    return truthOf;
+}
+
+QString seconds(double t)
+{
+    return QString::number(t, 'f', 2);
+}
+
+// Plays the recording and lists, in words, every way the detection fails the
+// rhythm: missed beats, invented beats and heart-rate errors.
+QStringList failures(const TSynthParams& params)
+{
+    TSynthesizedPlayback playback(params);
+    CollectingSink sink;
+    playback.path().detector().setSink(&sink);
+    playback.play();
+    const TEcgSynthesizer& synth = playback.synthesizer();
+    const QVector<TSynthBeat>& truth = synth.beats();
+    const std::vector<int> truthOf = match(truth, sink.beats);
+    QStringList out;
+
+    std::vector<bool> found(size_t(truth.size()), false);
+    for (int t : truthOf)
+        if (t >= 0)
+            found[size_t(t)] = true;
+    QStringList missed;
+    for (int t = 0; t < truth.size(); ++t)
+        if (!found[size_t(t)] && truth[t].rTime >= LearningSeconds && truth[t].tEnd < params.durationSeconds)
+            missed.append(seconds(truth[t].rTime));
+    if (!missed.isEmpty())
+        out.append(QString("missed %1 of %2 beats, at %3 s").arg(missed.size()).arg(truth.size()).arg(missed.join(", ")));
+
+    QStringList extra;
+    for (size_t d = 0; d < sink.beats.size(); ++d) {
+        if (truthOf[d] >= 0)
+            continue;
+        const double t = sink.beats[d].time;
+        QString where = "elsewhere";
+        for (const TSynthPause& p : synth.pauses())
+            if (t > p.from && t < p.to)
+                where = QString("in the pause %1-%2 s").arg(seconds(p.from), seconds(p.to));
+        for (const TSynthBlockedP& p : synth.blockedPWaves())
+            if (t > p.onset - MatchSeconds && t < p.end + MatchSeconds)
+                where = QString("on the blocked P at %1 s").arg(seconds(p.onset));
+        extra.append(QString("%1 s (%2)").arg(seconds(t), where));
+    }
+    if (!extra.isEmpty())
+        out.append(QString("%1 beats invented: %2").arg(extra.size()).arg(extra.join(", ")));
+
+    // Regular intervals: between two sinus beats, no pause between.
+    std::vector<bool> regular(size_t(truth.size()), false); // of the interval ending at beat k
+    std::vector<bool> endsPause(size_t(truth.size()), false);
+    for (int k = 1; k < truth.size(); ++k) {
+        bool ok = !truth[k].ventricular && !truth[k - 1].ventricular;
+        for (const TSynthPause& p : synth.pauses())
+            if (p.to == truth[k].rTime)
+                ok = false, endsPause[size_t(k)] = true;
+        regular[size_t(k)] = ok;
+    }
+    int checked = 0;
+    double worst = 0.0;
+    QStringList wrongRates;
+    for (size_t d = 0; d < sink.beats.size(); ++d) {
+        const int k = truthOf[d];
+        if (k < 0 || endsPause[size_t(k)] || sink.beats[d].meanRR <= 0.0)
+            continue;
+        double sum = 0.0;
+        int n = 0;
+        for (int j = k; j >= 1 && n < RateIntervals; --j) {
+            if (!regular[size_t(j)])
+                continue;
+            sum += truth[j].rTime - truth[j - 1].rTime;
+            ++n;
+        }
+        if (n < RateIntervals)
+            continue;
+        const double expected = 60.0 * n / sum;
+        const double rate = 60.0 / sink.beats[d].meanRR;
+        ++checked;
+        worst = std::max(worst, std::abs(rate - expected));
+        if (std::abs(rate - expected) > RateTolerance)
+            wrongRates.append(QString("%1 s: %2 (true %3)").arg(seconds(sink.beats[d].time)).arg(rate, 0, 'f', 1).arg(expected, 0, 'f', 1));
+    }
+    if (!wrongRates.isEmpty())
+        out.append(QString("heart rate off by more than %1/min at %2 of %3 beats (worst %4): %5")
+                       .arg(RateTolerance)
+                       .arg(wrongRates.size())
+                       .arg(checked)
+                       .arg(worst, 0, 'f', 1)
+                       .arg(wrongRates.join(", ")));
+    if (checked < 5)
+        out.append(QString("the heart rate was known at only %1 of %2 beats").arg(checked).arg(truth.size()));
+    return out;
+}
+
+// A steady rate with the synthesizer's usual noise and its breathing swing of
+// 6 % of RR, which the pauses and blocks come on top of.
+TSynthParams rhythm(double bpm, double seconds, quint64 seed)
+{
+    TSynthParams p;
+    p.seed = seed;
+    p.durationSeconds = seconds;
+    p.heartRateStart = p.heartRateEnd = bpm;
+    return p;
+}
+
+} // namespace
+
+class TestCanineRhythms : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sinusArrhythmia_data();
+    void sinusArrhythmia();
+    void sinusPauses_data();
+    void sinusPauses();
+    void secondDegreeAvBlock_data();
+    void secondDegreeAvBlock();
+    void heartRates_data();
+    void heartRates();
+};
+
+void TestCanineRhythms::sinusArrhythmia_data()
+{
+    QTest::addColumn<double>("bpm");
+    QTest::addColumn<double>("breathingHz");
+    // RR swinging by 40 % to either side with each breath.
+    QTest::newRow("60/min, 12 breaths/min") << 60.0 << 0.2;
+    QTest::newRow("100/min, 15 breaths/min") << 100.0 << 0.25;
+    QTest::newRow("150/min, 20 breaths/min") << 150.0 << 0.33;
+}
+
+void TestCanineRhythms::sinusArrhythmia()
+{
+    QFETCH(double, bpm);
+    QFETCH(double, breathingHz);
+    TSynthParams p = rhythm(bpm, 30, 21);
+    p.sinusArrhythmia = 0.4;
+    p.respirationHz = breathingHz;
+    const QStringList problems = failures(p);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+}
+
+void TestCanineRhythms::sinusPauses_data()
+{
+    QTest::addColumn<double>("pause");
+    QTest::addColumn<double>("bpm");
+    QTest::newRow("2 s at 120/min") << 2.0 << 120.0;
+    QTest::newRow("3 s at 90/min") << 3.0 << 90.0;
+    QTest::newRow("4 s at 70/min") << 4.0 << 70.0;
+}
+
+void TestCanineRhythms::sinusPauses()
+{
+    QFETCH(double, pause);
+    QFETCH(double, bpm);
+    TSynthParams p = rhythm(bpm, 40, 22);
+    p.pauseEvery = 12;
+    p.pauseSeconds = pause;
+    const QStringList problems = failures(p);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+}
+
+void TestCanineRhythms::secondDegreeAvBlock_data()
+{
+    QTest::addColumn<double>("bpm");
+    QTest::addColumn<int>("every");
+    QTest::addColumn<bool>("wenckebach");
+    QTest::newRow("Mobitz II 4:3 at 100/min") << 100.0 << 4 << false;
+    QTest::newRow("Mobitz II 3:2 at 80/min") << 80.0 << 3 << false;
+    QTest::newRow("Mobitz I 4:3 at 100/min") << 100.0 << 4 << true;
+    QTest::newRow("Mobitz I 5:4 at 140/min") << 140.0 << 5 << true;
+}
+
+void TestCanineRhythms::secondDegreeAvBlock()
+{
+    QFETCH(double, bpm);
+    QFETCH(int, every);
+    QFETCH(bool, wenckebach);
+    TSynthParams p = rhythm(bpm, 30, 23);
+    p.avBlockEvery = every;
+    p.wenckebach = wenckebach;
+    const QStringList problems = failures(p);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+}
+
+void TestCanineRhythms::heartRates_data()
+{
+    QTest::addColumn<double>("bpm");
+    for (double bpm : {50.0, 100.0, 150.0, 200.0, 250.0, 300.0})
+        QTest::addRow("%.0f/min", bpm) << bpm;
+}
+
+void TestCanineRhythms::heartRates()
+{
+    QFETCH(double, bpm);
+    // At least twenty beats.
+    const TSynthParams p = rhythm(bpm, std::max(20.0, 20 * 60.0 / bpm + 4.0), 24);
+    const QStringList problems = failures(p);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+}
+
+QTEST_GUILESS_MAIN(TestCanineRhythms)
+#include "tst_caninerhythms.moc"

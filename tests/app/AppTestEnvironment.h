@@ -1,0 +1,74 @@
+#pragma once
+
+// Every window test runs with settings and study folders of its own: the XDG
+// folders point into a temporary folder before the application object exists,
+// so nothing of the user's own is read or written.
+
+#include "TAppIdentity.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace AppTest {
+
+inline QTemporaryDir& privateFolder()
+{
+    static QTemporaryDir folder;
+    return folder;
+}
+
+inline QString dataFolder()
+{
+    return privateFolder().path() + QStringLiteral("/data/CardivexVetStress");
+}
+
+// Before the application object: the private folders and the identity.
+inline void preparePrivateFolders()
+{
+    const QString root = privateFolder().path();
+    QDir().mkpath(root + QStringLiteral("/config"));
+    QDir().mkpath(root + QStringLiteral("/data"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root));
+}
+
+// Answers the next modal box with its default button, once it appears, and
+// keeps its text.
+class BoxAnswerer : public QObject
+{
+public:
+    explicit BoxAnswerer(int intervalMs = 50)
+    {
+        startTimer(intervalMs);
+    }
+    QStringList texts;
+
+protected:
+    void timerEvent(QTimerEvent*) override
+    {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts.append(box->text());
+            box->done(QMessageBox::Ok);
+        }
+    }
+};
+
+} // namespace AppTest
+
+// A main that sets up the private folders first.
+#define VELMORA_APP_TEST_MAIN(TestClass)                                                                               \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        AppTest::preparePrivateFolders();                                                                              \
+        QApplication app(argc, argv);                                                                                  \
+        TAppIdentity::apply();                                                                                         \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        TestClass test;                                                                                                \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return QTest::qExec(&test, argc, argv);                                                                        \
+    }

@@ -1,0 +1,429 @@
+// The plain classes behind the launcher and the ECG windows, and the
+// single-instance rule and the command-line companion as processes.
+
+#include "TAfterRecording.h"
+#include "TAppIdentity.h"
+#include "TCommandLine.h"
+#include "TLocalStudyStore.h"
+#include "TPredefinedConclusions.h"
+#include "TQuickForm.h"
+#include "TRecentStudies.h"
+#include "TRestingMeasurement.h"
+#include "TSignalWatch.h"
+#include "TSingleInstance.h"
+#include "TStudy.h"
+#include "TTimeText.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <csignal>
+
+namespace {
+const char* const HoldOption = "--hold-instance";
+}
+
+class TestAppShell : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void quickFormRules_data();
+    void quickFormRules();
+    void recentList();
+    void recentRows();
+    void afterRecording_data();
+    void afterRecording();
+    void timeTexts();
+    void signalWatch();
+    void predefinedConclusions();
+    void measurementRoundTrip();
+    void commandLine_data();
+    void commandLine();
+    void singleInstanceSurvivesKilledHolder();
+    void cliRecordListExportImport();
+    void cliFailures_data();
+    void cliFailures();
+    void killedRecordingKeepsSamples();
+
+private:
+    QString cli() const { return QCoreApplication::applicationDirPath() + QStringLiteral("/velmora-cli"); }
+    QProcessEnvironment privateEnvironment(const QTemporaryDir& folder) const;
+};
+
+void TestAppShell::quickFormRules_data()
+{
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("age");
+    QTest::addColumn<bool>("male");
+    QTest::addColumn<bool>("female");
+    QTest::addColumn<bool>("stress");
+    QTest::addColumn<bool>("ecg");
+    QTest::newRow("complete") << "Rex" << "Fido" << "7" << true << false << true << true;
+    QTest::newRow("age 1") << "Rex" << "Fido" << "1" << true << false << false << true;
+    QTest::newRow("age 2 female") << "Rex" << "Fido" << "2" << false << true << true << true;
+    QTest::newRow("age text") << "Rex" << "Fido" << "seven" << true << false << false << true;
+    QTest::newRow("no sex") << "Rex" << "Fido" << "7" << false << false << false << true;
+    QTest::newRow("blank first") << "Rex" << "  " << "7" << true << false << false << false;
+    QTest::newRow("blank last") << " " << "Fido" << "7" << true << false << false << false;
+}
+
+void TestAppShell::quickFormRules()
+{
+    QFETCH(QString, last);
+    QFETCH(QString, first);
+    QFETCH(QString, age);
+    QFETCH(bool, male);
+    QFETCH(bool, female);
+    QFETCH(bool, stress);
+    QFETCH(bool, ecg);
+    QCOMPARE(TQuickForm::stressStartAllowed(last, first, age, male, female), stress);
+    QCOMPARE(TQuickForm::ecgStartAllowed(last, first), ecg);
+}
+
+void TestAppShell::recentList()
+{
+    QStringList list;
+    for (int id = 1; id <= 11; ++id)
+        list = TRecentStudies::added(list, TRecentStudies::entry(id, QStringLiteral("20261208100000"),
+                                                                 QStringLiteral("L%1").arg(id), QStringLiteral("F")));
+    // The eleventh pushes the oldest out.
+    QCOMPARE(list.size(), TRecentStudies::MaxEntries);
+    QVERIFY(list.first().startsWith(QStringLiteral("11||")));
+    QVERIFY(list.last().startsWith(QStringLiteral("2||")));
+    list = TRecentStudies::added(list, TRecentStudies::entry(5, QStringLiteral("20261208100000"), QStringLiteral("X"),
+                                                             QStringLiteral("Y")));
+    const QStringList removed = TRecentStudies::removed(list, 5);
+    QCOMPARE(removed.size(), list.size() - 2);
+    for (const QString& entry : removed)
+        QVERIFY(!entry.startsWith(QStringLiteral("5||")));
+}
+
+void TestAppShell::recentRows()
+{
+    const QStringList list = {QStringLiteral("12||20261208101500||Rex||Fido"), QStringLiteral("broken||entry"),
+                              QStringLiteral("13||20261208101600||||"), QStringLiteral("a||b||c||d||e"),
+                              QStringLiteral("14||x||A||B"), QStringLiteral("15||20261208101700||C||D"),
+                              QStringLiteral("16||20261208101800||E||F"), QStringLiteral("17||20261208101900||G||H")};
+    const QVector<TRecentStudies::Row> rows = TRecentStudies::rows(list);
+    QCOMPARE(rows.size(), TRecentStudies::ShownEntries);
+    QCOMPARE(rows[0].id, 12);
+    QCOMPARE(rows[0].patient, QStringLiteral("Rex, Fido"));
+    QCOMPARE(rows[0].dateTime, QDateTime(QDate(2026, 12, 8), QTime(10, 15)));
+    QCOMPARE(rows[1].id, 13);
+    QCOMPARE(rows[1].patient, QStringLiteral(", "));
+    QCOMPARE(rows[2].id, 14);
+    QVERIFY(!rows[2].dateTime.isValid());
+    QCOMPARE(rows[4].id, 16);
+}
+
+void TestAppShell::afterRecording_data()
+{
+    QTest::addColumn<bool>("autoExport");
+    QTest::addColumn<QString>("ecgFolder");
+    QTest::addColumn<QString>("stressFolder");
+    QTest::addColumn<bool>("ecgExports");
+    QTest::addColumn<bool>("stressExports");
+    QTest::newRow("off") << false << "/e" << "/s" << false << false;
+    QTest::newRow("on") << true << "/e" << "/s" << true << true;
+    QTest::newRow("on, no ECG folder") << true << "" << "/s" << false << true;
+}
+
+void TestAppShell::afterRecording()
+{
+    QTemporaryDir folder;
+    QSettings settings(folder.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+    QFETCH(bool, autoExport);
+    QFETCH(QString, ecgFolder);
+    QFETCH(QString, stressFolder);
+    settings.setValue(QStringLiteral("Config/AutoExportStudies"), autoExport);
+    settings.setValue(QStringLiteral("Config/ExportEcgStudyFolder"), ecgFolder);
+    settings.setValue(QStringLiteral("Config/ExportStressStudyFolder"), stressFolder);
+    const TAfterRecording ecg = TAfterRecording::choose(settings, true);
+    const TAfterRecording stress = TAfterRecording::choose(settings, false);
+    QTEST(ecg.exportStudy, "ecgExports");
+    QTEST(stress.exportStudy, "stressExports");
+    QCOMPARE(ecg.folder, ecgFolder);
+    QCOMPARE(stress.folder, stressFolder);
+}
+
+void TestAppShell::timeTexts()
+{
+    QCOMPARE(TTimeText::elapsed(5.0), QStringLiteral(" 0:05"));
+    QCOMPARE(TTimeText::elapsed(12 * 60 + 3.9), QStringLiteral("12:03"));
+    QCOMPARE(TTimeText::elapsed(75.4), QStringLiteral(" 1:15"));
+    QCOMPARE(TTimeText::startTime(75.4), QStringLiteral("01:15.4"));
+    QCOMPARE(TTimeText::eventTime(75.4), QStringLiteral("01:15"));
+    QCOMPARE(TTimeText::heartRate(0.5), QStringLiteral("120"));
+    QCOMPARE(TTimeText::heartRate(0.0), QString());
+    QCOMPARE(TTimeText::heartRate(120.0), QString());
+}
+
+void TestAppShell::signalWatch()
+{
+    TSignalWatch watch(1000);
+    QVERIFY(!watch.isSilent(1999));
+    QVERIFY(watch.isSilent(2000));
+    QVERIFY(watch.text(2500).contains(QStringLiteral("No signal from the ECG recorder")));
+    watch.observe(50, 2600);
+    QVERIFY(watch.text(2700).isEmpty());
+    watch.observe(50, 3700); // nothing new
+    QVERIFY(watch.isSilent(3700));
+    QVERIFY(watch.text(5700).contains(QStringLiteral("last sample 3 s ago")));
+    watch.observe(100, 5800);
+    QVERIFY(!watch.isSilent(5800));
+    QCOMPARE(TSignalWatch::durationText(65000), QStringLiteral("1 min 05 s"));
+    QCOMPARE(TSignalWatch::durationText(3 * 3600000 + 120000), QStringLiteral("3 h 02 min"));
+}
+
+void TestAppShell::predefinedConclusions()
+{
+    TPredefinedConclusions list({QStringLiteral("b"), QStringLiteral("C"), QStringLiteral("a")});
+    QCOMPARE(list.moveUp(2), 1);
+    QCOMPARE(list.sentences(), (QStringList{"b", "a", "C"}));
+    QCOMPARE(list.moveDown(2), 2); // the last stays
+    QCOMPARE(list.moveUp(0), 0);
+    list.setAlphabetical(true);
+    QCOMPARE(list.sentences(), (QStringList{"a", "b", "C"}));
+    // Sorted, Up and Down do nothing.
+    QCOMPARE(list.moveUp(1), 1);
+    QCOMPARE(list.moveDown(0), 0);
+    QCOMPARE(list.sentences(), (QStringList{"a", "b", "C"}));
+    QCOMPARE(list.add(QStringLiteral("Bb")), 2);
+    QCOMPARE(list.replace(0, QStringLiteral("z")), 3);
+    list.remove(3);
+    QCOMPARE(list.sentences(), (QStringList{"b", "Bb", "C"}));
+    list.remove(7); // out of range: nothing
+    QCOMPARE(list.sentences().size(), 3);
+}
+
+void TestAppShell::measurementRoundTrip()
+{
+    TMeasurementRecord record;
+    record.setValue(QStringLiteral("measurementChannel"), 1);
+    record.setValue(QStringLiteral("POnset"), -0.12);
+    record.setValue(QStringLiteral("QRSOnset"), -0.03);
+    record.setValue(QStringLiteral("QRSOffset"), 0.03);
+    record.setValue(QStringLiteral("TOffset"), 0.2);
+    record.setValue(QStringLiteral("avgRRInterval"), 0.64);
+    TStudyResults results;
+    TRestingMeasurement::store(record, results);
+    QCOMPARE(*results.value(QStringLiteral("QRSAxis")), TMeasurementRecord::NoAxis);
+    const TMeasurementRecord loaded = TRestingMeasurement::load(results);
+    QVERIFY(TRestingMeasurement::isComplete(loaded));
+    QCOMPARE(loaded.value(QStringLiteral("TOffset")), 0.2);
+    QCOMPARE(loaded.qtcMs().value_or(0), 287);
+    record.setValue(QStringLiteral("TOffset"), 0.0);
+    QVERIFY(!TRestingMeasurement::isComplete(record));
+
+    // Amplitudes between the boundaries: a triangle QRS of 100 codes and a T
+    // wave of 30 codes above the level at the QRS onset.
+    std::vector<double> beat(400, 0.0);
+    for (int i = 0; i < 20; ++i)
+        beat[size_t(140 + i)] = 100.0 - 10.0 * std::abs(i - 10);
+    for (int i = 0; i < 60; ++i)
+        beat[size_t(200 + i)] = 30.0 * std::sin(3.14159265 * i / 60.0);
+    TMeasurementRecord waves;
+    waves.setValue(QStringLiteral("QRSOnset"), -0.02);
+    waves.setValue(QStringLiteral("QRSOffset"), 0.02);
+    waves.setValue(QStringLiteral("TOffset"), 0.22);
+    TRestingMeasurement::measureAmplitudes(waves, beat, 500, 150, 0.01);
+    QCOMPARE(waves.value(QStringLiteral("QRSAmp")), 1.0);
+    QVERIFY(qAbs(waves.value(QStringLiteral("TAmp")) - 0.3) < 0.01);
+    QCOMPARE(waves.value(QStringLiteral("PAmp")), 0.0);
+}
+
+void TestAppShell::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("help") << QStringList{"list", "--help"} << int(TCommandLine::Help) << "";
+    QTest::newRow("list") << QStringList{"--data", "/d", "list"} << int(TCommandLine::List) << "";
+    QTest::newRow("record") << QStringList{"record", "--demo", "--seconds", "12.5", "--last", "Rex", "--first", "Fido"}
+                            << int(TCommandLine::Record) << "";
+    QTest::newRow("record without names") << QStringList{"record", "--seconds", "5"} << int(TCommandLine::Record)
+                                          << "record needs --last NAME and --first NAME";
+    QTest::newRow("bad seconds") << QStringList{"record", "--seconds", "-1", "--last", "a", "--first", "b"}
+                                 << int(TCommandLine::Record)
+                                 << "--seconds takes a number of seconds above 0 and at most 3600";
+    QTest::newRow("export") << QStringList{"export", "--id", "42", "--to", "/x"} << int(TCommandLine::Export) << "";
+    QTest::newRow("export bad id") << QStringList{"export", "--id", "x", "--to", "/x"} << int(TCommandLine::Export)
+                                   << "--id takes a study id (a positive whole number)";
+    QTest::newRow("import") << QStringList{"import", "a.cxz"} << int(TCommandLine::Import) << "";
+    QTest::newRow("import nothing") << QStringList{"import"} << int(TCommandLine::Import)
+                                    << "import needs the archive file";
+    QTest::newRow("no command") << QStringList{} << int(TCommandLine::None) << "No command given";
+    QTest::newRow("unknown") << QStringList{"erase"} << int(TCommandLine::None) << "Unknown command erase";
+    QTest::newRow("option without value") << QStringList{"list", "--data"} << int(TCommandLine::List)
+                                          << "--data needs a value";
+}
+
+void TestAppShell::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    const TCommandLine line = TCommandLine::parse(arguments);
+    QTEST(int(line.command), "command");
+    QTEST(line.error, "error");
+    if (line.command == TCommandLine::Record && line.error.isEmpty()) {
+        QVERIFY(line.demo);
+        QCOMPARE(line.seconds, 12.5);
+        QCOMPARE(line.lastName, QStringLiteral("Rex"));
+    }
+}
+
+void TestAppShell::singleInstanceSurvivesKilledHolder()
+{
+    const QString key = QStringLiteral("Velmora test %1").arg(QCoreApplication::applicationPid());
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(), {QLatin1String(HoldOption), key});
+    QVERIFY(holder.waitForReadyRead(10000));
+    QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
+    {
+        // A live holder refuses.
+        TSingleInstance second(key);
+        QVERIFY(!second.acquire());
+    }
+    ::kill(pid_t(holder.processId()), SIGKILL);
+    QVERIFY(holder.waitForFinished(10000));
+    // The segment the dead process left does not block a start; a second live
+    // one is refused again.
+    TSingleInstance third(key);
+    QVERIFY(third.acquire());
+    TSingleInstance fourth(key);
+    QVERIFY(!fourth.acquire());
+}
+
+QProcessEnvironment TestAppShell::privateEnvironment(const QTemporaryDir& folder) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), folder.filePath(QStringLiteral("data")));
+    return env;
+}
+
+void TestAppShell::cliRecordListExportImport()
+{
+    QTemporaryDir folder;
+    const QString data = folder.filePath(QStringLiteral("studies"));
+    QProcess p;
+    p.setProcessEnvironment(privateEnvironment(folder));
+    p.start(cli(), {"--data", data, "record", "--demo", "--seconds", "3", "--last", "Rex", "--first", "Fido"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    const int id = p.readAllStandardOutput().trimmed().toInt();
+    QVERIFY(id > 0);
+
+    p.start(cli(), {"--data", data, "list"});
+    QVERIFY(p.waitForFinished(10000));
+    const QString listed = QString::fromLocal8Bit(p.readAllStandardOutput());
+    QVERIFY2(listed.startsWith(QStringLiteral("%1\t").arg(id)), qPrintable(listed));
+    QVERIFY(listed.contains(QStringLiteral("\tECG\tRex, Fido")));
+
+    const QString exports = folder.filePath(QStringLiteral("exports"));
+    QDir().mkpath(exports);
+    p.start(cli(), {"--data", data, "export", "--id", QString::number(id), "--to", exports});
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitCode(), 0);
+    const QStringList archives = QDir(exports).entryList({"*.cxz"});
+    QCOMPARE(archives.size(), 1);
+
+    const QString other = folder.filePath(QStringLiteral("other"));
+    p.start(cli(), {"--data", other, "import", QDir(exports).filePath(archives[0])});
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitCode(), 0);
+    const int imported = p.readAllStandardOutput().trimmed().toInt();
+    QVERIFY(imported > 0);
+
+    TLocalStudyStore store(other);
+    TStudy* study = store.openStudy(imported);
+    QVERIFY(study);
+    QVERIFY(study->recording()->durationSeconds() >= 2.9);
+    QCOMPARE(study->recording()->channelCount(), 7);
+    store.closeStudy(imported);
+}
+
+void TestAppShell::cliFailures_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("usage") << QStringList{"record"} << 2 << "record needs --seconds N";
+    QTest::newRow("unknown id") << QStringList{"export", "--id", "77", "--to", "."} << 1 << "no study with id 77";
+    QTest::newRow("not an archive") << QStringList{"import", "velmora-cli"} << 1 << "";
+    QTest::newRow("missing archive") << QStringList{"import", "nothing.cxz"} << 1 << "nothing.cxz is not a file";
+    // The configured device is the recorder on USB, and there is none here.
+    QTest::newRow("no device") << QStringList{"record", "--seconds", "1", "--last", "a", "--first", "b"} << 1
+                               << "Device not found";
+}
+
+void TestAppShell::cliFailures()
+{
+    QTemporaryDir folder;
+    QFETCH(QStringList, arguments);
+    QProcess p;
+    p.setProcessEnvironment(privateEnvironment(folder));
+    p.setWorkingDirectory(QCoreApplication::applicationDirPath());
+    p.start(cli(), QStringList{"--data", folder.filePath(QStringLiteral("studies"))} + arguments);
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QTEST(p.exitCode(), "exitCode");
+    QFETCH(QString, message);
+    const QString error = QString::fromLocal8Bit(p.readAllStandardError());
+    QVERIFY(error.startsWith(QStringLiteral("velmora-cli: ")));
+    QVERIFY2(error.contains(message), qPrintable(error));
+}
+
+void TestAppShell::killedRecordingKeepsSamples()
+{
+    // A recording process killed outright: the study it was recording opens
+    // with what it wrote, its samples and beats.
+    QTemporaryDir folder;
+    const QString data = folder.filePath(QStringLiteral("studies"));
+    QProcess p;
+    p.setProcessEnvironment(privateEnvironment(folder));
+    p.start(cli(), {"--data", data, "record", "--demo", "--seconds", "600", "--last", "Killed", "--first", "Rex"});
+    QVERIFY(p.waitForStarted());
+    QTest::qWait(6000);
+    ::kill(pid_t(p.processId()), SIGKILL);
+    QVERIFY(p.waitForFinished(10000));
+
+    TLocalStudyStore store(data);
+    const QVector<TStudySummary> studies = store.listStudies();
+    QCOMPARE(studies.size(), 1);
+    TStudy* study = store.openStudy(studies[0].id);
+    QVERIFY(study);
+    const double seconds = study->recording()->durationSeconds();
+    QVERIFY2(seconds >= 3.0 && seconds <= 7.0, qPrintable(QString::number(seconds)));
+    QVERIFY(study->beats()->count() >= 3);
+    // Every sample reads, to the last one.
+    const int last = study->recording()->length() - 1;
+    for (int c = 0; c < study->recording()->channelCount(); ++c)
+        (void)study->recording()->sample(c, last);
+    store.closeStudy(studies[0].id);
+}
+
+int main(int argc, char** argv)
+{
+    // The child of the single-instance test: holds the segment until killed.
+    if (argc == 3 && qstrcmp(argv[1], HoldOption) == 0) {
+        QCoreApplication app(argc, argv);
+        TSingleInstance instance(QString::fromLocal8Bit(argv[2]));
+        if (!instance.acquire())
+            return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        return app.exec();
+    }
+    QApplication app(argc, argv);
+    TAppIdentity::apply();
+    TestAppShell test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_appshell.moc"

@@ -1,0 +1,238 @@
+// The resting ECG from the launcher to the review window, in process and
+// offscreen: the quick form, the monitor window recording the demo signal,
+// Stop, Save or Repeat, the study in the store and the recent list, the
+// review window and what it leaves in the record file.
+
+#include "AppTestEnvironment.h"
+
+#include "EcgMonitorWindow.h"
+#include "EcgReviewWindow.h"
+#include "MainWindow.h"
+#include "QSignalBrowseDisplay.h"
+#include "TLocalStudyStore.h"
+#include "TPagedFilterChain.h"
+#include "TRecentStudies.h"
+#include "TSignalBuffer.h"
+#include "TStudy.h"
+#include "TStudyRecorder.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+template <typename T>
+T* child(QWidget* window, const char* name)
+{
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no %s", name);
+    return found;
+}
+
+EcgReviewWindow* openReviewWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* review = qobject_cast<EcgReviewWindow*>(w))
+            if (review->isVisible())
+                return review;
+    return nullptr;
+}
+
+} // namespace
+
+class TestEcgWorkflow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void recordSaveAndReview();
+    void repeatRecordsAnew();
+    void deviceThatCannotBeCreated();
+
+private:
+    // Types the names into the ECG form and presses its Start.
+    EcgMonitorWindow* startFromForm(MainWindow& launcher, const QString& first, const QString& last);
+    void recordSeconds(EcgMonitorWindow* monitor, double seconds);
+};
+
+void TestEcgWorkflow::initTestCase()
+{
+    QSettings settings;
+    settings.setValue(QStringLiteral("Config/AcqMode"), QStringLiteral("demo"));
+    QVERIFY2(QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/ecg500.dat")),
+             "the demo recording is built beside the tests");
+}
+
+EcgMonitorWindow* TestEcgWorkflow::startFromForm(MainWindow& launcher, const QString& first, const QString& last)
+{
+    QTest::mouseClick(child<QPushButton>(&launcher, "btnNewStudyEcg"), Qt::LeftButton);
+    auto* start = child<QPushButton>(&launcher, "btnStartEcg");
+    QTest::keyClicks(child<QLineEdit>(&launcher, "editFirstNameEcg"), first);
+    if (start->isEnabled())
+        return nullptr; // a last name is still needed
+    QTest::keyClicks(child<QLineEdit>(&launcher, "editLastNameEcg"), last);
+    if (!start->isEnabled())
+        return nullptr;
+    QTest::mouseClick(start, Qt::LeftButton);
+    return launcher.monitorWindow();
+}
+
+void TestEcgWorkflow::recordSeconds(EcgMonitorWindow* monitor, double seconds)
+{
+    auto* start = child<QPushButton>(monitor, "btnStart");
+    auto* stop = child<QPushButton>(monitor, "btnStop");
+    QVERIFY(start->isEnabled());
+    QVERIFY(!stop->isEnabled());
+    QTest::mouseClick(start, Qt::LeftButton);
+    QTRY_VERIFY(stop->isEnabled());
+    QCOMPARE(monitor->state(), EcgMonitorWindow::Recording);
+    QTRY_VERIFY_WITH_TIMEOUT(monitor->recorder()->recordingTime() >= seconds, int(seconds * 1000) + 15000);
+    QVERIFY(monitor->noSignalText().isEmpty());
+    QTest::mouseClick(stop, Qt::LeftButton);
+    QCOMPARE(monitor->state(), EcgMonitorWindow::Reviewing);
+    QVERIFY(monitor->browseDisplay());
+    QVERIFY(child<QPushButton>(monitor, "btnSave")->isEnabled());
+    QVERIFY(child<QPushButton>(monitor, "btnRepeat")->isEnabled());
+}
+
+void TestEcgWorkflow::recordSaveAndReview()
+{
+    MainWindow launcher(AppTest::dataFolder());
+    launcher.show();
+    launcher.startStore();
+    TStudyStore* store = launcher.store();
+    QVERIFY(store);
+    QCOMPARE(store->listStudies().size(), 0);
+
+    QPointer<EcgMonitorWindow> monitor = startFromForm(launcher, QStringLiteral("Fido"), QStringLiteral("Rex"));
+    QVERIFY(monitor);
+    QVERIFY(!launcher.isEnabled());
+    // The form is cleared for the next patient.
+    QVERIFY(child<QLineEdit>(&launcher, "editFirstNameEcg")->text().isEmpty());
+    const int id = monitor->study()->id();
+
+    recordSeconds(monitor, 10.0);
+    QTest::mouseClick(child<QPushButton>(monitor, "btnSave"), Qt::LeftButton);
+    QTRY_VERIFY(!monitor);
+    QTRY_VERIFY(launcher.isEnabled());
+
+    // Stored, listed and remembered.
+    const QVector<TStudySummary> studies = store->listStudies();
+    QCOMPARE(studies.size(), 1);
+    QCOMPARE(studies[0].id, id);
+    QCOMPARE(studies[0].studyType, QStringLiteral("ECG"));
+    QCOMPARE(studies[0].patientLastName, QStringLiteral("Rex"));
+    QVERIFY(TRecentStudies::list().value(0).startsWith(QStringLiteral("%1||").arg(id)));
+    auto* recent = child<QTreeWidget>(&launcher, "treeStudies");
+    QCOMPARE(recent->topLevelItemCount(), 1);
+    QCOMPARE(recent->topLevelItem(0)->data(0, Qt::DisplayRole).toInt(), id);
+
+    // Opened for review at once, with its recording and measurement.
+    EcgReviewWindow* review = nullptr;
+    QTRY_VERIFY((review = openReviewWindow()) != nullptr);
+    TStudy* study = review->study();
+    QCOMPARE(study->id(), id);
+    QVERIFY(store->isStudyOpen(id));
+    QCOMPARE(study->recording()->channelCount(), 7);
+    QVERIFY2(study->recording()->durationSeconds() >= 9.5, qPrintable(QString::number(study->recording()->durationSeconds())));
+    QVERIFY(study->beats()->count() >= 10);
+    QCOMPARE(review->chain()->output()->channelCount(), 7);
+    const TStudyResults& results = study->results();
+    QVERIFY(*results.value(QStringLiteral("measurementChannel")) >= 0.0);
+    QVERIFY(*results.value(QStringLiteral("avgRRInterval")) > 0.3);
+    QVERIFY(*results.value(QStringLiteral("QRSOnset")) < 0.0);
+    QVERIFY(*results.value(QStringLiteral("QRSOffset")) > 0.0);
+    QVERIFY(*results.value(QStringLiteral("TOffset")) > *results.value(QStringLiteral("QRSOffset")));
+
+    // Opening it again is refused while it is open.
+    AppTest::BoxAnswerer answerer;
+    launcher.openStudyForReview(id);
+    QCOMPARE(answerer.texts, QStringList{QStringLiteral("Study is already open for review")});
+
+    // A conclusion typed and an event added reach the record file when the
+    // window closes.
+    QTest::keyClicks(child<QPlainTextEdit>(review, "textConclusion"), QStringLiteral("Sinus rhythm"));
+    QTest::mouseClick(child<QPushButton>(review, "btnAddEvent"), Qt::LeftButton);
+    QCOMPARE(child<QTreeWidget>(review, "treeEvents")->topLevelItemCount(), 1);
+    const QString baseName = study->record().baseFilename();
+    review->close();
+    QTRY_VERIFY(!store->isStudyOpen(id));
+
+    std::unique_ptr<TStudy> saved =
+        store->loadStudyFile(AppTest::dataFolder() + QStringLiteral("/%1.cxstudy").arg(baseName));
+    QVERIFY(saved);
+    QCOMPARE(saved->record().property(QStringLiteral("conclusion")), QStringLiteral("Sinus rhythm"));
+    QCOMPARE(saved->record().events.size(), 1);
+    QCOMPARE(saved->record().events[0].description, QStringLiteral("Enter description"));
+    QCOMPARE(saved->record().events[0].duration, 7.0);
+    QVERIFY(*saved->results().value(QStringLiteral("avgRRInterval")) > 0.3);
+}
+
+void TestEcgWorkflow::repeatRecordsAnew()
+{
+    MainWindow launcher(AppTest::dataFolder());
+    launcher.show();
+    launcher.startStore();
+    TStudyStore* store = launcher.store();
+    const int before = store->listStudies().size();
+
+    QPointer<EcgMonitorWindow> first = startFromForm(launcher, QStringLiteral("Luna"), QStringLiteral("Gata"));
+    QVERIFY(first);
+    const int firstId = first->study()->id();
+    const QString firstFiles = AppTest::dataFolder() + QLatin1Char('/') + first->study()->record().baseFilename();
+    recordSeconds(first, 2.0);
+    QTest::mouseClick(child<QPushButton>(first, "btnRepeat"), Qt::LeftButton);
+    QTRY_VERIFY(!first);
+
+    // The same patient records anew under a new id; the first study is gone.
+    QPointer<EcgMonitorWindow> second;
+    QTRY_VERIFY((second = launcher.monitorWindow()) != nullptr);
+    QVERIFY(second->study()->id() != firstId);
+    QCOMPARE(second->study()->record().patientProperty(QStringLiteral("lastName")), QStringLiteral("Gata"));
+    QVERIFY(!launcher.isEnabled());
+    const QVector<TStudySummary> during = store->listStudies();
+    for (const TStudySummary& s : during)
+        QVERIFY(s.id != firstId);
+    QCOMPARE(during.size(), before + 1);
+    // The new study takes the freed file names; they hold the new id now.
+    std::unique_ptr<TStudy> onDisk = store->loadStudyFile(firstFiles + QStringLiteral(".cxstudy"));
+    QVERIFY(onDisk);
+    QCOMPARE(onDisk->id(), second->study()->id());
+
+    // Closing without a recording keeps the (empty) study for the record.
+    const int secondId = second->study()->id();
+    AppTest::BoxAnswerer answerer;
+    second->close();
+    QTRY_VERIFY(!second);
+    QTRY_VERIFY(launcher.isEnabled());
+    EcgReviewWindow* review = nullptr;
+    QTRY_VERIFY((review = openReviewWindow()) != nullptr);
+    QCOMPARE(review->study()->id(), secondId);
+    review->close();
+    QTRY_VERIFY(!store->isStudyOpen(secondId));
+}
+
+void TestEcgWorkflow::deviceThatCannotBeCreated()
+{
+    // A recorder looked for on USB where there is none: the launcher says why
+    // and stays usable; no study is left behind.
+    QSettings().setValue(QStringLiteral("Config/AcqMode"), QString());
+    MainWindow launcher(AppTest::dataFolder());
+    launcher.show();
+    launcher.startStore();
+    const int before = launcher.store()->listStudies().size();
+    AppTest::BoxAnswerer answerer;
+    QVERIFY(!startFromForm(launcher, QStringLiteral("Max"), QStringLiteral("Perro")));
+    QTRY_COMPARE(answerer.texts.size(), 1);
+    QCOMPARE(answerer.texts[0], QStringLiteral("Device not found"));
+    QVERIFY(launcher.isEnabled());
+    QCOMPARE(launcher.store()->listStudies().size(), before);
+    QSettings().setValue(QStringLiteral("Config/AcqMode"), QStringLiteral("demo"));
+}
+
+VELMORA_APP_TEST_MAIN(TestEcgWorkflow)
+#include "tst_ecgworkflow.moc"

@@ -1,0 +1,572 @@
+#include "EcgReviewWindow.h"
+#include "ui_EcgReviewWindow.h"
+
+#include "AveragerBeatSource.h"
+#include "ColorSchemes.h"
+#include "DisplayMenu.h"
+#include "TBeatAverager.h"
+#include "TBeatStore.h"
+#include "TPagedFilterChain.h"
+#include "TRestingMeasurement.h"
+#include "TSignalBuffer.h"
+#include "TSignalChannel.h"
+#include "TStudy.h"
+#include "TTimeText.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
+
+namespace {
+
+const char* const ListKey = "EcgReviewWindow/PredefinedConclusionList";
+const char* const SortKey = "EcgReviewWindow/PredefinedConclusionListAlphaSort";
+const char* const SchemeKey = "EcgReviewWindow/DisplayColorScheme";
+const char* const HexaxialKey = "EcgReviewWindow/HexaxialOrder";
+const char* const AverageKey = "EcgReviewWindow/ShowAverageBeat";
+const char* const LeadKey = "EcgReviewWindow/MeasurementLead";
+
+constexpr double AveragingSeconds = 20.0;
+constexpr double NewEventSeconds = 7.0;
+
+// The beat display's cursors with the measurement keys they stand for.
+const char* const CursorKeys[QBeatDisplay::CursorCount] = {"POnset",    "POffset", "PPeak",   "QRSOnset",
+                                                           "QRSOffset", "TOnset",  "TOffset", "TPeak"};
+// The four boundaries every measurement has.
+bool isMainCursor(int cursor)
+{
+    return cursor == QBeatDisplay::POn || cursor == QBeatDisplay::QrsOn || cursor == QBeatDisplay::QrsOff
+           || cursor == QBeatDisplay::TOff;
+}
+
+} // namespace
+
+EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::EcgReviewWindow>()), m_study(study)
+{
+    ui->setupUi(this);
+    const TStudyRecord& record = study->record();
+    const QDateTime date = QDateTime::fromString(record.studyDateTime(), QStringLiteral("yyyyMMddHHmmss"));
+    setWindowTitle(QStringLiteral("%1, %2 - %3")
+                       .arg(record.patientProperty(QStringLiteral("lastName")),
+                            record.patientProperty(QStringLiteral("firstName")),
+                            date.isValid() ? date.toString(QStringLiteral("d/M/yyyy H:mm")) : record.studyDateTime()));
+
+    m_chain = std::make_unique<TPagedFilterChain>(study->recording());
+    m_chain->setNotchType("50hz");
+    m_chain->setLowpassType("40hz");
+    readSettings();
+    ui->ecgDisplay1->setBeatList(study->beats());
+    applyFilters();
+    m_modified = false;
+
+    connect(ui->ecgDisplay1, &QSignalBrowseDisplay::startTimeChanged, this, &EcgReviewWindow::onStartTimeChanged);
+    connect(ui->ecgDisplay1, &QSignalBrowseDisplay::selectedBeatChanged, this, [this](int id) {
+        if (m_showSelectedBeat && id >= 0 && id < m_study->beats()->count() && m_selected) {
+            m_selected->useBeat(m_study->beats()->beat(id));
+            ui->beatDisplay->refresh();
+        }
+    });
+    connect(ui->beatDisplay, &QBeatDisplay::cursorChanged, this, [this]() {
+        m_measurementEdited = true;
+        setModified();
+    });
+
+    ui->textConclusion->setPlainText(record.property(QStringLiteral("conclusion")));
+    connect(ui->textConclusion, &QPlainTextEdit::textChanged, this, &EcgReviewWindow::onConclusionChanged);
+    connect(ui->listPredefinedText, &QListWidget::itemChanged, this, &EcgReviewWindow::onPredefinedItemChanged);
+
+    fillEvents();
+    fillPredefined();
+    loadMeasurement();
+    onStartTimeChanged();
+
+    // The study data dialog and the report come with their own windows.
+    for (QPushButton* pending : {ui->btnStudyData, ui->btnReport}) {
+        pending->setEnabled(false);
+        pending->setToolTip(tr("Available in a later release"));
+    }
+    ui->btnRemoveEvent->setEnabled(false);
+}
+
+EcgReviewWindow::~EcgReviewWindow()
+{
+    // The displays read the chain and the averager until they go.
+    ui->beatDisplay->setBeat(nullptr);
+    ui->ecgDisplay1->setAverageBeatSource(nullptr);
+    ui->ecgDisplay1->setSignal(nullptr);
+}
+
+void EcgReviewWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_measurementEdited)
+        saveMeasurement();
+    writeSettings();
+    event->accept();
+}
+
+// ---------------------------------------------------------------------------
+// Signal, filters and beats
+
+void EcgReviewWindow::applyFilters()
+{
+    try {
+        m_chain->rebuild(ui->btnFilterNotch->isChecked(), ui->btnFilterLowpass->isChecked(),
+                         ui->btnFilterBaseline->isChecked());
+    } catch (const std::exception& e) {
+        QMessageBox::warning(this, tr("Warning"), QString::fromLocal8Bit(e.what()));
+    }
+    ui->ecgDisplay1->setSignal(m_chain->output());
+    analyseBeats();
+    setModified();
+}
+
+void EcgReviewWindow::analyseBeats()
+{
+    ui->beatDisplay->setBeat(nullptr);
+    ui->ecgDisplay1->setAverageBeatSource(nullptr);
+    TSignalBuffer* signal = m_chain->output();
+    m_averager = std::make_unique<TBeatAverager>(signal, AveragingSeconds);
+    m_selected = std::make_unique<TBeatAverager>(signal, AveragingSeconds);
+    // The stored measurement was taken of the last 20 s of the recording: the
+    // average beat is taken of the same beats, as the filters now show them.
+    const TBeatStore* beats = m_study->beats();
+    const double end = signal->durationSeconds();
+    int first = beats->next(end - AveragingSeconds - 1.0);
+    if (first < 0)
+        first = beats->count();
+    for (int i = first; i < beats->count(); ++i)
+        m_averager->addBeat(beats->beat(i));
+    m_averageSource = std::make_unique<AveragerBeatSource>(m_averager.get());
+    m_selectedSource = std::make_unique<AveragerBeatSource>(m_selected.get());
+    ui->ecgDisplay1->setAverageBeatSource(m_averageSource.get());
+    ui->beatDisplay->setBeat(m_showSelectedBeat ? m_selectedSource.get() : m_averageSource.get());
+    ui->beatDisplay->refresh();
+}
+
+double EcgReviewWindow::fiducialOffset() const
+{
+    const TSignalBuffer* signal = m_chain->output();
+    return signal && signal->samplingRate() > 0 ? double(m_averager->rIndex()) / signal->samplingRate() : 0.0;
+}
+
+void EcgReviewWindow::on_btnFilterNotch_clicked()
+{
+    applyFilters();
+}
+
+void EcgReviewWindow::on_btnFilterLowpass_clicked()
+{
+    applyFilters();
+}
+
+void EcgReviewWindow::on_btnFilterBaseline_clicked()
+{
+    applyFilters();
+}
+
+void EcgReviewWindow::on_btnSpeed12_clicked()
+{
+    ui->ecgDisplay1->setSpeed(12.5);
+}
+
+void EcgReviewWindow::on_btnSpeed25_clicked()
+{
+    ui->ecgDisplay1->setSpeed(25.0);
+}
+
+void EcgReviewWindow::on_btnSpeed50_clicked()
+{
+    ui->ecgDisplay1->setSpeed(50.0);
+}
+
+void EcgReviewWindow::on_btnAmp5_clicked()
+{
+    ui->ecgDisplay1->setAmplitude(5.0);
+}
+
+void EcgReviewWindow::on_btnAmp10_clicked()
+{
+    ui->ecgDisplay1->setAmplitude(10.0);
+}
+
+void EcgReviewWindow::on_btnAmp20_clicked()
+{
+    ui->ecgDisplay1->setAmplitude(20.0);
+}
+
+void EcgReviewWindow::onStartTimeChanged()
+{
+    const double start = ui->ecgDisplay1->startTime();
+    ui->lblTotalElapsedTime->setText(TTimeText::elapsed(start));
+    const TBeatStore* beats = m_study->beats();
+    // The first beat at or after the start time.
+    int index = beats->next(start - 1e-9);
+    QString rate;
+    if (index >= 0)
+        rate = TTimeText::heartRate(beats->beat(index).value(TBeat::MeanRR));
+    ui->lblHR->setText(rate.isEmpty() ? QStringLiteral("---") : rate);
+}
+
+// ---------------------------------------------------------------------------
+// Measurement
+
+void EcgReviewWindow::showMeasurementLead(int lead)
+{
+    const int leads = m_chain->output()->channelCount();
+    ui->beatDisplay->setLead(lead >= 0 && lead < leads ? lead : 0);
+    ui->beatDisplay->refresh();
+}
+
+void EcgReviewWindow::loadMeasurement()
+{
+    const TMeasurementRecord record = TRestingMeasurement::load(m_study->results());
+    const int lead = int(record.value(QStringLiteral("measurementChannel")));
+    if (lead < 0) {
+        showMeasurementLead(m_defaultMeasurementLead);
+        return;
+    }
+    showMeasurementLead(lead);
+    const bool complete = TRestingMeasurement::isComplete(record);
+    const double offset = fiducialOffset();
+    for (int c = 0; c < QBeatDisplay::CursorCount; ++c) {
+        const double value = record.value(QLatin1String(CursorKeys[c]));
+        if (!complete) {
+            // The display's own cursors: the four main boundaries at 0.
+            ui->beatDisplay->setCursorEnabled(c, isMainCursor(c));
+            ui->beatDisplay->setCursorPosition(c, 0.0);
+        } else if (isMainCursor(c) || value != 0.0) {
+            ui->beatDisplay->setCursorEnabled(c, true);
+            ui->beatDisplay->setCursorPosition(c, value + offset);
+        } else {
+            ui->beatDisplay->setCursorEnabled(c, false);
+        }
+    }
+    ui->beatDisplay->refresh();
+}
+
+void EcgReviewWindow::saveMeasurement()
+{
+    TMeasurementRecord record = TRestingMeasurement::load(m_study->results());
+    const double offset = fiducialOffset();
+    record.setValue(QStringLiteral("measurementChannel"), ui->beatDisplay->lead());
+    for (int c = 0; c < QBeatDisplay::CursorCount; ++c)
+        record.setValue(QLatin1String(CursorKeys[c]),
+                        ui->beatDisplay->cursorEnabled(c) ? ui->beatDisplay->cursorPosition(c) - offset : 0.0);
+    if (m_averager->beatCount() > 0) {
+        record.setValue(QStringLiteral("avgRRInterval"), m_averager->meanRR());
+        const TSignalBuffer* signal = m_chain->output();
+        TRestingMeasurement::measureAmplitudes(record, m_averager->average(ui->beatDisplay->lead()),
+                                               signal->samplingRate(), m_averager->rIndex(), signal->valueStep());
+    }
+    TRestingMeasurement::store(record, m_study->results());
+}
+
+void EcgReviewWindow::autoMeasurement()
+{
+    if (m_averager->beatCount() == 0)
+        return;
+    const TMeasurementRecord record = TRestingMeasurement::measure(*m_averager, ui->beatDisplay->lead());
+    const double offset = fiducialOffset();
+    for (int c = 0; c < QBeatDisplay::CursorCount; ++c) {
+        const double value = record.value(QLatin1String(CursorKeys[c]));
+        ui->beatDisplay->setCursorEnabled(c, value != 0.0 || isMainCursor(c));
+        ui->beatDisplay->setCursorPosition(c, value + offset);
+    }
+    ui->beatDisplay->refresh();
+    m_measurementEdited = true;
+    setModified();
+}
+
+void EcgReviewWindow::on_beatDisplay_customContextMenuRequested(const QPoint& pos)
+{
+    const TSignalBuffer* signal = m_chain->output();
+    QMenu menu(this);
+    QMenu* leads = menu.addMenu(tr("Measurement lead"));
+    for (int lead = 0; lead < signal->channelCount(); ++lead) {
+        QAction* action = leads->addAction(QString::fromLatin1(signal->channel(lead)->name()));
+        action->setCheckable(true);
+        action->setChecked(lead == ui->beatDisplay->lead());
+        connect(action, &QAction::triggered, this, [this, lead]() {
+            showMeasurementLead(lead);
+            m_measurementEdited = true;
+            setModified();
+        });
+    }
+    auto* kind = new QActionGroup(&menu);
+    QAction* selected = menu.addAction(tr("Selected beat"));
+    QAction* average = menu.addAction(tr("Average beat"));
+    for (QAction* action : {selected, average}) {
+        action->setCheckable(true);
+        kind->addAction(action);
+    }
+    selected->setChecked(m_showSelectedBeat);
+    average->setChecked(!m_showSelectedBeat);
+    connect(selected, &QAction::triggered, this, [this]() {
+        m_showSelectedBeat = true;
+        const int id = ui->ecgDisplay1->selectedBeat();
+        if (id >= 0 && id < m_study->beats()->count())
+            m_selected->useBeat(m_study->beats()->beat(id));
+        ui->beatDisplay->setBeat(m_selectedSource.get());
+        ui->beatDisplay->refresh();
+    });
+    connect(average, &QAction::triggered, this, [this]() {
+        m_showSelectedBeat = false;
+        ui->beatDisplay->setBeat(m_averageSource.get());
+        ui->beatDisplay->refresh();
+    });
+    menu.addSeparator();
+    connect(menu.addAction(tr("Auto measurement")), &QAction::triggered, this, &EcgReviewWindow::autoMeasurement);
+    menu.exec(ui->beatDisplay->mapToGlobal(pos));
+}
+
+// ---------------------------------------------------------------------------
+// Browse display menu
+
+void EcgReviewWindow::on_ecgDisplay1_customContextMenuRequested(const QPoint& pos)
+{
+    QSignalBrowseDisplay* display = ui->ecgDisplay1;
+    const TSignalBuffer* signal = display->signal();
+    if (!signal)
+        return;
+    bool reopen = true;
+    while (reopen) {
+        reopen = false;
+        QMenu menu(this);
+        DisplayMenu::addLeads(menu, *signal, display->settings(), [display, &reopen](int lead, bool on) {
+            display->setLeadVisible(lead, on);
+            reopen = true;
+        });
+        menu.addSeparator();
+        DisplayMenu::addToggle(menu, tr("Selection mode"), display->mode() == QSignalBrowseDisplay::SelectionMode,
+                               [display](bool on) {
+                                   display->setMode(on ? QSignalBrowseDisplay::SelectionMode
+                                                       : QSignalBrowseDisplay::NoMode);
+                               });
+        DisplayMenu::addToggle(menu, tr("Caliper mode"), display->mode() == QSignalBrowseDisplay::CaliperMode,
+                               [display](bool on) {
+                                   display->setMode(on ? QSignalBrowseDisplay::CaliperMode
+                                                       : QSignalBrowseDisplay::NoMode);
+                               });
+        if (signal->channelCount() >= 6)
+            DisplayMenu::addToggle(menu, tr("Hexaxial order"), m_hexaxial, [this](bool on) { applyHexaxial(on); });
+        DisplayMenu::addToggle(menu, tr("Average beat"), display->showAverageBeat(),
+                               [display](bool on) { display->setShowAverageBeat(on); });
+        DisplayMenu::addColorSchemes(menu, m_colorScheme, [this](const QString& name) { applyColorScheme(name); });
+        menu.exec(display->mapToGlobal(pos));
+    }
+}
+
+void EcgReviewWindow::applyColorScheme(const QString& name)
+{
+    m_colorScheme = name;
+    ColorSchemes::apply(name, *ui->ecgDisplay1);
+}
+
+void EcgReviewWindow::applyHexaxial(bool on)
+{
+    m_hexaxial = on;
+    if (m_chain->output()->channelCount() >= 6)
+        ui->ecgDisplay1->setHexaxialOrder(on);
+}
+
+// ---------------------------------------------------------------------------
+// Study data and report
+
+void EcgReviewWindow::on_btnStudyData_clicked()
+{
+}
+
+void EcgReviewWindow::on_btnReport_clicked()
+{
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+void EcgReviewWindow::fillEvents(int editRow)
+{
+    m_filling = true;
+    ui->treeEvents->clear();
+    const QVector<TStudyEvent>& events = m_study->record().events;
+    for (int i = 0; i < events.size(); ++i) {
+        const TStudyEvent& event = events[i];
+        auto* item = new QTreeWidgetItem(ui->treeEvents);
+        item->setText(0, TTimeText::eventTime(event.position));
+        item->setText(1, event.description);
+        item->setText(2, tr("%1 s").arg(event.duration, 0, 'f', 1));
+        item->setData(0, Qt::UserRole, i);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
+        item->setCheckState(0, event.print ? Qt::Checked : Qt::Unchecked);
+    }
+    ui->treeEvents->resizeColumnToContents(0);
+    m_filling = false;
+    if (editRow >= 0 && editRow < ui->treeEvents->topLevelItemCount()) {
+        QTreeWidgetItem* item = ui->treeEvents->topLevelItem(editRow);
+        ui->treeEvents->setCurrentItem(item, 1);
+        ui->treeEvents->editItem(item, 1);
+    }
+}
+
+void EcgReviewWindow::on_btnAddEvent_clicked()
+{
+    TStudyEvent event;
+    event.description = tr("Enter description");
+    event.position = ui->ecgDisplay1->startTime();
+    event.duration = NewEventSeconds;
+    event.print = true;
+    m_study->record().events.append(event);
+    setModified();
+    fillEvents(m_study->record().events.size() - 1);
+}
+
+void EcgReviewWindow::on_btnRemoveEvent_clicked()
+{
+    QTreeWidgetItem* item = ui->treeEvents->currentItem();
+    if (!item)
+        return;
+    const int index = item->data(0, Qt::UserRole).toInt();
+    QVector<TStudyEvent>& events = m_study->record().events;
+    if (index < 0 || index >= events.size())
+        return;
+    events.removeAt(index);
+    setModified();
+    fillEvents();
+    ui->btnRemoveEvent->setEnabled(ui->treeEvents->currentItem() != nullptr);
+}
+
+void EcgReviewWindow::on_treeEvents_itemDoubleClicked(QTreeWidgetItem* item, int)
+{
+    const int index = item ? item->data(0, Qt::UserRole).toInt() : -1;
+    const QVector<TStudyEvent>& events = m_study->record().events;
+    if (index >= 0 && index < events.size())
+        ui->ecgDisplay1->setStartTime(events[index].position);
+}
+
+void EcgReviewWindow::on_treeEvents_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem*)
+{
+    ui->btnRemoveEvent->setEnabled(current != nullptr);
+}
+
+void EcgReviewWindow::on_treeEvents_itemChanged(QTreeWidgetItem* item, int)
+{
+    if (m_filling || !item)
+        return;
+    const int index = item->data(0, Qt::UserRole).toInt();
+    QVector<TStudyEvent>& events = m_study->record().events;
+    if (index < 0 || index >= events.size())
+        return;
+    events[index].description = item->text(1);
+    events[index].print = item->checkState(0) == Qt::Checked;
+    setModified();
+}
+
+// ---------------------------------------------------------------------------
+// Conclusion
+
+void EcgReviewWindow::onConclusionChanged()
+{
+    m_study->setProperty(QStringLiteral("conclusion"), ui->textConclusion->toPlainText());
+    setModified();
+}
+
+void EcgReviewWindow::fillPredefined(int currentRow)
+{
+    m_filling = true;
+    ui->listPredefinedText->clear();
+    for (const QString& sentence : m_predefined.sentences()) {
+        auto* item = new QListWidgetItem(sentence, ui->listPredefinedText);
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    }
+    if (currentRow >= 0)
+        ui->listPredefinedText->setCurrentRow(currentRow);
+    m_filling = false;
+    const bool ordered = !m_predefined.isAlphabetical();
+    ui->btnPredefinedUp->setEnabled(ordered);
+    ui->btnPredefinedDown->setEnabled(ordered);
+}
+
+void EcgReviewWindow::onPredefinedItemChanged(QListWidgetItem* item)
+{
+    if (m_filling)
+        return;
+    const int row = m_predefined.replace(ui->listPredefinedText->row(item), item->text());
+    if (m_predefined.isAlphabetical())
+        fillPredefined(row);
+}
+
+void EcgReviewWindow::on_btnPredefinedAdd_clicked()
+{
+    const int row = m_predefined.add(tr("Enter conclusion"));
+    fillPredefined(row);
+    if (QListWidgetItem* item = ui->listPredefinedText->item(row))
+        ui->listPredefinedText->editItem(item);
+}
+
+void EcgReviewWindow::on_btnPredefinedRemove_clicked()
+{
+    const int row = ui->listPredefinedText->currentRow();
+    if (row < 0)
+        return;
+    m_predefined.remove(row);
+    fillPredefined(qMin(row, m_predefined.sentences().size() - 1));
+}
+
+void EcgReviewWindow::on_btnPredefinedUp_clicked()
+{
+    fillPredefined(m_predefined.moveUp(ui->listPredefinedText->currentRow()));
+}
+
+void EcgReviewWindow::on_btnPredefinedDown_clicked()
+{
+    fillPredefined(m_predefined.moveDown(ui->listPredefinedText->currentRow()));
+}
+
+void EcgReviewWindow::on_chkPredefinedAlphaSort_toggled(bool checked)
+{
+    m_predefined.setAlphabetical(checked);
+    fillPredefined(ui->listPredefinedText->currentRow());
+}
+
+void EcgReviewWindow::on_listPredefinedText_doubleClicked(const QModelIndex& index)
+{
+    const QString sentence = m_predefined.sentences().value(index.row());
+    if (sentence.isEmpty())
+        return;
+    QString text = ui->textConclusion->toPlainText();
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+        ui->textConclusion->appendPlainText(sentence);
+    else
+        ui->textConclusion->insertPlainText(sentence);
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+void EcgReviewWindow::readSettings()
+{
+    const QSettings settings;
+    m_predefined = TPredefinedConclusions(settings.value(QLatin1String(ListKey), QStringList()).toStringList(),
+                                          settings.value(QLatin1String(SortKey), false).toBool());
+    {
+        const QSignalBlocker blocker(ui->chkPredefinedAlphaSort);
+        ui->chkPredefinedAlphaSort->setChecked(m_predefined.isAlphabetical());
+    }
+    applyColorScheme(settings.value(QLatin1String(SchemeKey), QString()).toString());
+    applyHexaxial(settings.value(QLatin1String(HexaxialKey), false).toBool());
+    ui->ecgDisplay1->setShowAverageBeat(settings.value(QLatin1String(AverageKey), false).toBool());
+    m_defaultMeasurementLead = settings.value(QLatin1String(LeadKey), 1).toInt();
+}
+
+void EcgReviewWindow::writeSettings() const
+{
+    QSettings settings;
+    settings.setValue(QLatin1String(ListKey), m_predefined.sentences());
+    settings.setValue(QLatin1String(SortKey), m_predefined.isAlphabetical());
+    settings.setValue(QLatin1String(SchemeKey), m_colorScheme);
+    settings.setValue(QLatin1String(HexaxialKey), m_hexaxial);
+    settings.setValue(QLatin1String(AverageKey), ui->ecgDisplay1->showAverageBeat());
+    settings.setValue(QLatin1String(LeadKey), ui->beatDisplay->lead());
+}

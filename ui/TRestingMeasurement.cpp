@@ -1,0 +1,94 @@
+#include "TRestingMeasurement.h"
+
+#include "TBeatAverager.h"
+#include "TSignalBuffer.h"
+#include "TStudy.h"
+#include "TStudyRecorder.h"
+#include "TStudyResults.h"
+#include "WaveAmplitudes.h"
+
+#include <cmath>
+
+const QStringList& TRestingMeasurement::keys()
+{
+    static const QStringList names = {
+        QStringLiteral("measurementChannel"), QStringLiteral("POnset"),   QStringLiteral("PPeak"),
+        QStringLiteral("POffset"),            QStringLiteral("QRSOnset"), QStringLiteral("QRSOffset"),
+        QStringLiteral("TOnset"),             QStringLiteral("TPeak"),    QStringLiteral("TOffset"),
+        QStringLiteral("PAmp"),               QStringLiteral("QRSAmp"),   QStringLiteral("TAmp"),
+        QStringLiteral("avgRRInterval"),      QStringLiteral("QRSAxis")};
+    return names;
+}
+
+TMeasurementRecord TRestingMeasurement::measure(TBeatAverager& averager, int lead)
+{
+    TMeasurementRecord record = TMeasurementRecord::measure(averager, lead);
+    const int channel = int(record.value(QStringLiteral("measurementChannel")));
+    const TSignalBuffer* source = averager.source();
+    if (channel < 0 || !source || averager.beatCount() == 0)
+        return record;
+    measureAmplitudes(record, averager.average(channel), source->samplingRate(), averager.rIndex(),
+                      source->valueStep());
+    return record;
+}
+
+void TRestingMeasurement::measureAmplitudes(TMeasurementRecord& record, const std::vector<double>& beat, int rate,
+                                            int rIndex, double millivoltsPerUnit)
+{
+    static const char* const points[WaveAmplitudes::PointCount] = {"POnset",    "POffset", "PPeak",   "QRSOnset",
+                                                                   "QRSOffset", "TOnset",  "TOffset", "TPeak"};
+    std::array<int, WaveAmplitudes::PointCount> index{};
+    std::array<bool, WaveAmplitudes::PointCount> enabled{};
+    for (int p = 0; p < WaveAmplitudes::PointCount; ++p) {
+        const double seconds = record.value(QLatin1String(points[p]));
+        enabled[size_t(p)] = seconds != 0.0;
+        index[size_t(p)] = rIndex + int(std::lround(seconds * rate));
+    }
+    const WaveAmplitudes waves = WaveAmplitudes::measure(beat, millivoltsPerUnit, index, enabled);
+    record.setValue(QStringLiteral("PAmp"), waves.p.found ? waves.p.millivolts : 0.0);
+    record.setValue(QStringLiteral("QRSAmp"), waves.qrs.found ? waves.qrs.millivolts : 0.0);
+    record.setValue(QStringLiteral("TAmp"), waves.t.found ? waves.t.millivolts : 0.0);
+}
+
+void TRestingMeasurement::endRecording(TStudyRecorder& recorder, TStudy& study)
+{
+    const bool recorded = recorder.isRecording() || recorder.recordedSamples() > 0;
+    recorder.stop();
+    recorder.stopAcquisition();
+    if (recorded)
+        store(measure(*recorder.averager()), study.results());
+}
+
+void TRestingMeasurement::store(const TMeasurementRecord& record, TStudyResults& results)
+{
+    for (const QString& key : keys()) {
+        double* value = results.value(key);
+        if (!value)
+            continue;
+        if (key == QLatin1String("measurementChannel"))
+            *value = record.contains(key) ? record.value(key) : -1.0;
+        else if (key == QLatin1String("QRSAxis"))
+            *value = record.contains(key) ? record.value(key) : TMeasurementRecord::NoAxis;
+        else
+            *value = record.value(key);
+    }
+}
+
+TMeasurementRecord TRestingMeasurement::load(const TStudyResults& results)
+{
+    TMeasurementRecord record;
+    for (const QString& key : keys())
+        if (const double* value = results.value(key))
+            record.setValue(key, *value);
+    return record;
+}
+
+bool TRestingMeasurement::isComplete(const TMeasurementRecord& record)
+{
+    if (!record.contains(QStringLiteral("measurementChannel")) || record.value(QStringLiteral("measurementChannel")) < 0)
+        return false;
+    for (const char* key : {"POnset", "QRSOnset", "QRSOffset", "TOffset"})
+        if (record.value(QLatin1String(key)) == 0.0)
+            return false;
+    return true;
+}

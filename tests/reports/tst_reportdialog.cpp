@@ -17,12 +17,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTemporaryDir>
-#include <QToolButton>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -121,8 +120,8 @@ private slots:
         QCOMPARE(o.speed, 50.0);
         QCOMPARE(o.amplitude, 5.0);
         QVERIFY(o.hexaxialOrder);
-        QVERIFY(child<QToolButton>(dialog, "btnSpeed50")->isChecked());
-        QVERIFY(!child<QToolButton>(dialog, "btnFilterLowpass")->isChecked());
+        QVERIFY(child<QPushButton>(dialog, "btnSpeed50")->isChecked());
+        QVERIFY(!child<QPushButton>(dialog, "btnFilterLowpass")->isChecked());
     }
 
     void startTimeTexts_data()

@@ -2,16 +2,15 @@
 
 // A resting ECG recorded in the test from the demo recording through the
 // recording engine, into a new study of a study store, with its beats and the
-// measurement of its average beat stored, as a review would leave it.
+// measurement of its average beat stored as the monitor window stores it at Stop.
 
 #include "../stress/RecorderTestRig.h"
 
 #include "TAcquisitionFields.h"
-#include "TBeatAverager.h"
 #include "TDemoAcqDevice.h"
 #include "TLocalStudyStore.h"
-#include "TMeasurementRecord.h"
 #include "TQuickPatient.h"
+#include "TRestingMeasurement.h"
 #include "TStudy.h"
 
 #include <QDateTime>
@@ -37,23 +36,6 @@ inline std::vector<std::vector<qint16>> demoLeads(double seconds)
         for (int c = 0; c < leads.size(); ++c)
             out[size_t(c)][size_t(f)] = qFromLittleEndian(values[f * fileChannels + leads[c]]);
     return out;
-}
-
-// The measurement of the averaged beats of lead, stored into the study's results
-// the way the review window stores it.
-inline TMeasurementRecord measure(TStudy& study, int lead)
-{
-    TBeatAverager averager(study.recording(), 20.0);
-    for (int i = 0; i < study.beats()->count(); ++i)
-        averager.addBeat(study.beats()->beat(i));
-    TMeasurementRecord m = TMeasurementRecord::measure(averager, lead);
-    m.setValue(QStringLiteral("PAmp"), 0.12);
-    m.setValue(QStringLiteral("QRSAmp"), 1.43);
-    m.setValue(QStringLiteral("TAmp"), 0.31);
-    for (auto it = m.values().begin(); it != m.values().end(); ++it)
-        if (double* v = study.results().value(it.key()))
-            *v = it.value();
-    return m;
 }
 
 // Records seconds of the demo recording into a new study of store; null when
@@ -88,8 +70,7 @@ inline TStudy* record(TLocalStudyStore& store, double seconds, const TQuickPatie
             }
             done += n;
         }
-        recorder.stop();
-        recorder.stopAcquisition();
+        TRestingMeasurement::endRecording(recorder, *study);
     }
     store.updateStudy(study->record());
     return study;

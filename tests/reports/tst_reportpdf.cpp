@@ -69,7 +69,7 @@ private slots:
         r.setPatientProperty(QStringLiteral("animalBreed"), QStringLiteral("Boxer"));
         r.setPatientProperty(QStringLiteral("weight"), QStringLiteral("31.5"));
         r.setProperty(QStringLiteral("conclusion"), QStringLiteral("Sinus rhythm, normal intervals."));
-        m_measurement = DemoStudy::measure(*m_study, 1);
+        m_measurement = TRestingMeasurement::load(m_study->results());
         QVERIFY(m_measurement.qtcMs().has_value());
     }
 
@@ -107,6 +107,11 @@ private slots:
         QCOMPARE(ReportTest::valueUnder(text, QStringLiteral("QT (ms)")), QString::number(*m_measurement.qtMs()));
         QCOMPARE(ReportTest::valueUnder(text, QStringLiteral("QTc (ms)")), QString::number(*m_measurement.qtcMs()));
         QVERIFY(text.contains(QStringLiteral("Page 1 of 1")));
+        // The brand logo is the one picture of the page (with its transparency mask).
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const int images = file.readAll().count("/Subtype /Image");
+        QVERIFY(images >= 1 && images <= 2);
         QVERIFY(text.contains(QStringLiteral("Sinus rhythm, normal intervals.")));
         QVERIFY(text.contains(QStringLiteral("25 mm/s - 10 mm/mV - Filters: notch 50hz, muscle noise, baseline fix")));
 

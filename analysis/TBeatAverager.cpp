@@ -1,12 +1,21 @@
 #include "TBeatAverager.h"
 
+#include "TMedian.h"
 #include "TSignalBuffer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 const std::vector<double> noBeat;
+
+// With this many segments or more, those far from the median beat are left out:
+// further than this many times the median distance, and this many codes. Below
+// the lowest quarter of the distances (and this many codes) all weigh alike.
+constexpr size_t MinimumForOutliers = 3;
+constexpr double OutlierRatio = 3.0;
+constexpr double OutlierFloorCodes = 2.0;
 
 bool disturbed(const TBeat& beat, int channel)
 {
@@ -112,19 +121,68 @@ void TBeatAverager::recomputeIfStale()
     }
 }
 
-void TBeatAverager::addSegment(int channel, double alignmentTime, double weight)
+void TBeatAverager::readSegment(int channel, double alignmentTime, double* out) const
 {
     // n samples from 0.3 s before the alignment time, the segment's own mean
     // removed; samples outside the source read as 0.
     const int start = m_source->index(alignmentTime) - m_rIndex;
-    m_source->samples(channel, start, m_length, m_segment.data());
+    m_source->samples(channel, start, m_length, out);
     double mean = 0.0;
-    for (double v : m_segment)
-        mean += v;
-    mean /= std::max(1, m_length);
-    std::vector<double>& average = m_averages[size_t(channel)];
     for (int i = 0; i < m_length; ++i)
-        average[size_t(i)] += (m_segment[size_t(i)] - mean) * weight;
+        mean += out[i];
+    mean /= std::max(1, m_length);
+    for (int i = 0; i < m_length; ++i)
+        out[i] -= mean;
+}
+
+void TBeatAverager::averageSegments(int channel, const std::vector<double>& alignments)
+{
+    const size_t n = alignments.size();
+    const size_t length = size_t(m_length);
+    std::vector<double>& average = m_averages[size_t(channel)];
+    if (n == 0)
+        return;
+    m_segments.resize(n * length);
+    for (size_t k = 0; k < n; ++k)
+        readSegment(channel, alignments[k], &m_segments[k * length]);
+    // Each segment counts inversely to its noise, the square of its distance
+    // from the median beat (taken sample by sample), so that beats in a burst of
+    // muscle noise add little; segments far from it count not at all. Alike
+    // segments count alike.
+    std::vector<double> weights(n, 1.0);
+    if (n >= MinimumForOutliers) {
+        std::vector<double> column(n);
+        m_median.assign(length, 0.0);
+        for (size_t i = 0; i < length; ++i) {
+            for (size_t k = 0; k < n; ++k)
+                column[k] = m_segments[k * length + i];
+            m_median[i] = medianOf(column);
+        }
+        std::vector<double> distances(n);
+        for (size_t k = 0; k < n; ++k) {
+            double sum = 0.0;
+            for (size_t i = 0; i < length; ++i) {
+                const double d = m_segments[k * length + i] - m_median[i];
+                sum += d * d;
+            }
+            distances[k] = std::sqrt(sum / double(length));
+        }
+        std::vector<double> sorted = distances;
+        std::sort(sorted.begin(), sorted.end());
+        const double limit = std::max(OutlierRatio * sorted[n / 2], OutlierFloorCodes);
+        const double floor = std::max(sorted[n / 4], OutlierFloorCodes);
+        for (size_t k = 0; k < n; ++k) {
+            const double d = std::max(distances[k], floor);
+            weights[k] = distances[k] <= limit ? 1.0 / (d * d) : 0.0;
+        }
+    }
+    double total = 0.0;
+    for (double w : weights)
+        total += w;
+    for (size_t k = 0; k < n; ++k)
+        if (weights[k] > 0.0)
+            for (size_t i = 0; i < length; ++i)
+                average[i] += m_segments[k * length + i] * (weights[k] / total);
 }
 
 bool TBeatAverager::recompute()
@@ -177,16 +235,16 @@ bool TBeatAverager::recompute()
     m_beatCount = int(qualifying.size());
     m_meanRR = rrSum / m_beatCount;
     // A lead whose signal was disturbed over a beat (saturated, overloaded,
-    // crowded with noise) leaves that beat out of its own average.
+    // crowded with noise, lost) leaves that beat out of its own average, and so
+    // does a segment far unlike the lead's others (the decay of an electrode
+    // pop, a baseline jump, a burst of muscle noise).
+    std::vector<double> alignments;
     for (int c = 0; c < channels; ++c) {
-        int count = 0;
-        for (const TBeat* b : qualifying)
-            count += disturbed(*b, c) ? 0 : 1;
-        if (count == 0)
-            continue;
+        alignments.clear();
         for (const TBeat* b : qualifying)
             if (!disturbed(*b, c))
-                addSegment(c, b->leadValue(m_referenceChannel, TBeat::Fiducial), 1.0 / count);
+                alignments.push_back(b->leadValue(m_referenceChannel, TBeat::Fiducial));
+        averageSegments(c, alignments);
     }
     return true;
 }
@@ -210,5 +268,5 @@ void TBeatAverager::useBeat(const TBeat& beat)
     m_referenceChannel = aligned;
     const double alignment = beat.leadValue(aligned, TBeat::Fiducial);
     for (int c = 0; c < channels; ++c)
-        addSegment(c, alignment, 1.0);
+        readSegment(c, alignment, m_averages[size_t(c)].data());
 }

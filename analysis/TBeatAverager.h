@@ -52,7 +52,10 @@ private:
     void fullReset();
     void recomputeIfStale();
     bool recompute();
-    void addSegment(int channel, double alignmentTime, double weight);
+    void readSegment(int channel, double alignmentTime, double* out) const;
+    // The channel's average over the segments at these alignment times,
+    // weighted by how clean each is, but for those far unlike the others.
+    void averageSegments(int channel, const std::vector<double>& alignments);
     int channelCount() const;
 
     const TSignalBuffer* m_source = nullptr;
@@ -62,6 +65,8 @@ private:
     std::vector<std::vector<double>> m_averages;
     std::vector<std::vector<double>> m_references;
     std::vector<double> m_segment;
+    std::vector<double> m_segments; // of one channel, while it is averaged
+    std::vector<double> m_median;
     int m_referenceChannel = 0;
     double m_meanRR = 0.0;
     int m_beatCount = 0;

@@ -20,6 +20,8 @@ constexpr double FusionSpread = 0.05;
 constexpr double BlankingSeconds = 0.1;
 // A channel whose signal is disturbed this close to a beat's R has no say in it.
 constexpr double DisturbedQrsSeconds = 0.1;
+// A lead that moves no more than this over a beat has no signal.
+constexpr double SignallessCodes = 2.0;
 // A fused beat waits at most this long (plus the walk's margin) for channels
 // that may still find it by a search back.
 constexpr double SettleSeconds = 3.0;
@@ -477,8 +479,20 @@ void TQrsDetector::markUsable(Fused& beat) const
         } else {
             record.flags[0] = 1;
         }
-        record.flags[2] = disturbedBeat ? 1 : 0;
+        // Nor is the signal of a lead that has none (an electrode off).
+        record.flags[2] = disturbedBeat || signalless(c, first, last + 1) ? 1 : 0;
     }
+}
+
+bool TQrsDetector::signalless(int channel, int from, int to) const
+{
+    const int n = to - from;
+    if (n <= 0)
+        return true;
+    std::vector<double> window(static_cast<size_t>(n));
+    m_source->samples(channel, from, n, window.data());
+    const auto range = std::minmax_element(window.begin(), window.end());
+    return *range.second - *range.first <= SignallessCodes;
 }
 
 bool TQrsDetector::refusedByChannels(Fused beat) const

@@ -69,6 +69,7 @@ public:
     const TRRAverager& rrAverager() const { return m_rhythm.averager(); }
     TSignalBuffer* source() const { return m_source; }
     int channelCount() const { return int(m_channels.size()); }
+    const TQrsChannelDetector& channel(int c) const { return *m_channels[size_t(c)]; }
 
 private:
     struct Fused
@@ -100,6 +101,8 @@ private:
     // Whether the beat was taken (emitted or held back).
     bool accept(Fused& beat);
     bool channelUsable(int channel, int r) const;
+    // Whether the channel's signal stays within a code or two over [from, to).
+    bool signalless(int channel, int from, int to) const;
     double voteRatio(const Fused& beat, int* usable) const;
     void beatWindow(const Fused& beat, double* start, double* end) const;
     TBeat makeBeat(const Fused& beat, double rr, int beatClass) const;

@@ -20,11 +20,19 @@ public:
     TIntSignalBuffer& raw() { return m_raw; }
     TAnalysisPath& path() { return m_path; }
 
+    // Something done to each channel's millivolts before they become codes
+    // (artifacts, noise): channel, first frame, frame count, the values.
+    using Disturbance = std::function<void(int, qint64, int, double*)>;
+    void setDisturbance(Disturbance disturbance) { m_disturbance = std::move(disturbance); }
+
     // Plays the whole recording; afterBlock runs after the path has taken each block.
     void play(const std::function<void()>& afterBlock = {});
 
 private:
+    void render(qint64 start, int count, qint16* frames) const;
+
     TEcgSynthesizer m_synth;
+    Disturbance m_disturbance;
     TIntSignalBuffer m_raw;
     TAnalysisPath m_path;
 };

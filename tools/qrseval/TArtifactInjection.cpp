@@ -66,6 +66,12 @@ TArtifactInjection::TArtifactInjection(quint64 seed, double rate, double seconds
     }
 }
 
+TArtifactInjection::TArtifactInjection(quint64 seed, double rate, int channels, double railMv, QVector<Event> events)
+    : m_seed(seed), m_rate(rate > 0.0 ? rate : 1.0), m_channels(std::max(1, std::min(channels, 32))),
+      m_rail(std::max(0.1, railMv)), m_events(std::move(events))
+{
+}
+
 const QVector<double>& TArtifactInjection::durations()
 {
     static const QVector<double> values = {0.2, 0.5, 1.0, 2.0, 3.0, 6.0, 10.0, 30.0};

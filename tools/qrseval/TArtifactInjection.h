@@ -37,6 +37,8 @@ public:
     // rails: the record's full scale, millivolts either side of 0.
     TArtifactInjection(quint64 seed, double rate, double seconds, int channels, double railMv,
                        double firstSeconds = 60.0);
+    // These events, no others.
+    TArtifactInjection(quint64 seed, double rate, int channels, double railMv, QVector<Event> events);
 
     const QVector<Event>& events() const { return m_events; }
     bool disturbsAll(const Event& e) const;

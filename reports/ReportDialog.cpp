@@ -397,13 +397,18 @@ void ReportDialog::showImage(QLabel* label, const QString& file)
     label->setPixmap(QPixmap::fromImage(image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
+void ReportDialog::pickImage(QString& file, QLabel* label, const QString& failureText)
+{
+    const QString chosen = chooseImage(failureText);
+    if (chosen.isEmpty())
+        return;
+    file = chosen;
+    showImage(label, file);
+}
+
 void ReportDialog::on_btnSelectLogo_clicked()
 {
-    const QString file = chooseImage(QStringLiteral("Logo image could not be loaded from file: %1"));
-    if (file.isEmpty())
-        return;
-    m_logoFile = file;
-    showImage(ui->logoImage, m_logoFile);
+    pickImage(m_logoFile, ui->logoImage, QStringLiteral("Logo image could not be loaded from file: %1"));
 }
 
 void ReportDialog::on_btnRemoveLogo_clicked()
@@ -414,11 +419,8 @@ void ReportDialog::on_btnRemoveLogo_clicked()
 
 void ReportDialog::on_btnSelectSignature_clicked()
 {
-    const QString file = chooseImage(QStringLiteral("Signature image could not be loaded from file: %1"));
-    if (file.isEmpty())
-        return;
-    m_signatureFile = file;
-    showImage(ui->signatureImage, m_signatureFile);
+    pickImage(m_signatureFile, ui->signatureImage,
+              QStringLiteral("Signature image could not be loaded from file: %1"));
 }
 
 void ReportDialog::on_btnRemoveSignature_clicked()

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QLabel;
 class QPrinter;
 class TStudy;
 class TStudyStore;
@@ -80,7 +81,9 @@ private:
     // Asks for an image file: the chosen file when it loads; empty when none was
     // chosen or it does not load (with the warning failureText).
     QString chooseImage(const QString& failureText);
-    static void showImage(class QLabel* label, const QString& file);
+    // Asks for an image; one that loads becomes file and shows in label.
+    void pickImage(QString& file, QLabel* label, const QString& failureText);
+    static void showImage(QLabel* label, const QString& file);
     bool isEcgStudy() const;
 
     void createPdf(const TReportOptions& options);

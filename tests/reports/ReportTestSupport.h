@@ -7,11 +7,22 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
 
 namespace ReportTest {
+
+// Settings and data folders of the test's own, under home, and the program's
+// identity, before anything reads a setting: never the user's own.
+inline void usePrivateFolders(const QTemporaryDir& home)
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    QCoreApplication::setOrganizationName(QStringLiteral("Cardivex"));
+    QCoreApplication::setApplicationName(QStringLiteral("Velmora"));
+}
 
 // While it lives, closes every message box that appears and keeps its title and
 // text, so a test can go through a flow that warns.

@@ -26,10 +26,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_home.isValid());
-        qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toUtf8());
-        qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toUtf8());
-        QCoreApplication::setOrganizationName(QStringLiteral("Cardivex"));
-        QCoreApplication::setApplicationName(QStringLiteral("Velmora"));
+        ReportTest::usePrivateFolders(m_home);
         if (!ReportTest::havePoppler())
             QSKIP("poppler-utils are not installed");
         QSettings().setValue(QStringLiteral("EcgReviewWindow/HexaxialOrder"), true);

@@ -11,6 +11,7 @@
 #include "TStudyReport.h"
 
 #include <QPainter>
+#include <QResource>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -326,7 +327,11 @@ private slots:
     {
         Q_INIT_RESOURCE(reports);
         for (bool tracesOnly : {false, true}) {
-            const TReportTemplate t = TReportTemplate::load(TStudyReport::templatePath(QStringLiteral("ECG"), tracesOnly));
+            const QString path = TStudyReport::templatePath(QStringLiteral("ECG"), tracesOnly);
+            // Carried compressed.
+            QVERIFY(QResource(path).isValid());
+            QVERIFY(QResource(path).compressionAlgorithm() != QResource::NoCompression);
+            const TReportTemplate t = TReportTemplate::load(path);
             QVERIFY(!t.fieldNames().isEmpty());
             for (const QString& field : t.fieldNames())
                 QVERIFY2(field.startsWith(QLatin1Char('#')) || TErgoReport::answers(field), qPrintable(field));

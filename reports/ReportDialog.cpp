@@ -4,6 +4,7 @@
 
 #include "TException.h"
 #include "TReportCreator.h"
+#include "TReportImage.h"
 #include "TStudy.h"
 #include "TStudyReport.h"
 #include "TStudyStore.h"
@@ -322,7 +323,8 @@ void ReportDialog::createPdf(const TReportOptions& o)
     TReportCreator::Result result;
     try {
         Busy busy(this, QStringLiteral("Preparing report..."));
-        result = TReportCreator::createPdf(*m_study, *m_store, o, [&busy](int page, int pages) { busy.page(page, pages); });
+        result =
+            TReportCreator::createPdf(*m_study, *m_store, o, [&busy](int page, int pages) { busy.page(page, pages); });
     } catch (const TException& e) {
         warn(e.message());
         return;
@@ -373,12 +375,12 @@ void ReportDialog::printStrip(const TReportOptions& o)
 
 QString ReportDialog::chooseImage(const QString& failureText)
 {
-    const QString file =
-        m_imageChooser ? m_imageChooser(this, QStringLiteral("Open Image"), QStringLiteral("Image Files (*.png *.jpg *.bmp)"))
-                       : QString();
+    const QString file = m_imageChooser ? m_imageChooser(this, QStringLiteral("Open Image"),
+                                                         QStringLiteral("Image Files (*.png *.jpg *.bmp)"))
+                                        : QString();
     if (file.isEmpty())
         return QString();
-    if (QImage(file).isNull()) {
+    if (TReportImage::load(file).isNull()) {
         warn(failureText.arg(QDir::toNativeSeparators(file)));
         return QString();
     }
@@ -387,7 +389,7 @@ QString ReportDialog::chooseImage(const QString& failureText)
 
 void ReportDialog::showImage(QLabel* label, const QString& file)
 {
-    const QImage image = file.isEmpty() ? QImage() : QImage(file);
+    const QImage image = TReportImage::load(file);
     if (image.isNull()) {
         label->setPixmap(QPixmap());
         label->setText(QStringLiteral("[none]"));
@@ -419,8 +421,7 @@ void ReportDialog::on_btnRemoveLogo_clicked()
 
 void ReportDialog::on_btnSelectSignature_clicked()
 {
-    pickImage(m_signatureFile, ui->signatureImage,
-              QStringLiteral("Signature image could not be loaded from file: %1"));
+    pickImage(m_signatureFile, ui->signatureImage, QStringLiteral("Signature image could not be loaded from file: %1"));
 }
 
 void ReportDialog::on_btnRemoveSignature_clicked()

@@ -10,11 +10,11 @@
 // rhythm lead over the whole width).
 struct TEcgGraphicSpec
 {
-    bool event = false;   // starts at the time of the band's event
-    bool rhythm = false;  // one row: the rhythm lead
-    int rows = 1;         // lead rows the field draws
-    int columns = 1;      // columns of the whole layout
-    int column = 1;       // which of them this field is (1-based)
+    bool event = false;  // starts at the time of the band's event
+    bool rhythm = false; // one row: the rhythm lead
+    int rows = 1;        // lead rows the field draws
+    int columns = 1;     // columns of the whole layout
+    int column = 1;      // which of them this field is (1-based)
 
     // The first lead row of this column, in the report's row order.
     int firstRow() const { return (column - 1) * rows; }

@@ -4,6 +4,7 @@
 #include "StoredAverageBeats.h"
 #include "TEcgGraphicSpec.h"
 #include "TEcgReportGraphic.h"
+#include "TReportImage.h"
 #include "TReportMeasurements.h"
 #include "TReportSignal.h"
 #include "TStudy.h"
@@ -22,23 +23,37 @@ const QString Measurement = QStringLiteral("beatMeasurement/");
 
 const QStringList& valueFields()
 {
-    static const QStringList fields = {
-        QStringLiteral("headerTitle"), QStringLiteral("headerInfo"), QStringLiteral("signatureName"),
-        QStringLiteral("signatureLicense"), QStringLiteral("studyDateTime"), QStringLiteral("patientIdLabel"),
-        QStringLiteral("patientIdValue"), QStringLiteral("patientBMI"), QStringLiteral("patientRiskFactors"),
-        QStringLiteral("ecgFilters"), QStringLiteral("timeScale"), QStringLiteral("ampScale"),
-        QStringLiteral("eventDescription"), QStringLiteral("eventTime"), QStringLiteral("maxHR"),
-        QStringLiteral("pctMaxHR"), QStringLiteral("pctSubMaxHR"), QStringLiteral("maxSysBP"),
-        QStringLiteral("maxDiaBP"), QStringLiteral("maxDP"), QStringLiteral("maxMETS"), QStringLiteral("maxVO2")};
+    static const QStringList fields = {QStringLiteral("headerTitle"),
+                                       QStringLiteral("headerInfo"),
+                                       QStringLiteral("signatureName"),
+                                       QStringLiteral("signatureLicense"),
+                                       QStringLiteral("studyDateTime"),
+                                       QStringLiteral("patientIdLabel"),
+                                       QStringLiteral("patientIdValue"),
+                                       QStringLiteral("patientBMI"),
+                                       QStringLiteral("patientRiskFactors"),
+                                       QStringLiteral("ecgFilters"),
+                                       QStringLiteral("timeScale"),
+                                       QStringLiteral("ampScale"),
+                                       QStringLiteral("eventDescription"),
+                                       QStringLiteral("eventTime"),
+                                       QStringLiteral("maxHR"),
+                                       QStringLiteral("pctMaxHR"),
+                                       QStringLiteral("pctSubMaxHR"),
+                                       QStringLiteral("maxSysBP"),
+                                       QStringLiteral("maxDiaBP"),
+                                       QStringLiteral("maxDP"),
+                                       QStringLiteral("maxMETS"),
+                                       QStringLiteral("maxVO2")};
     return fields;
 }
 
 const QStringList& measurementFields()
 {
     static const QStringList fields = {
-        QStringLiteral("lead"), QStringLiteral("HR"), QStringLiteral("RR"), QStringLiteral("PR"), QStringLiteral("P"),
-        QStringLiteral("QRS"), QStringLiteral("QT"), QStringLiteral("QTc"), QStringLiteral("T"),
-        QStringLiteral("TPeakToEnd"), QStringLiteral("QRS_axis"), QStringLiteral("P_amp"),
+        QStringLiteral("lead"),    QStringLiteral("HR"),         QStringLiteral("RR"),       QStringLiteral("PR"),
+        QStringLiteral("P"),       QStringLiteral("QRS"),        QStringLiteral("QT"),       QStringLiteral("QTc"),
+        QStringLiteral("T"),       QStringLiteral("TPeakToEnd"), QStringLiteral("QRS_axis"), QStringLiteral("P_amp"),
         QStringLiteral("QRS_amp"), QStringLiteral("T_amp")};
     return fields;
 }
@@ -264,7 +279,7 @@ QImage TErgoReport::image(const QString& field, int)
         path = m_options.signatureFile;
     else if (field == QLatin1String("brandLogo"))
         path = QString::fromLatin1(BrandLogo);
-    return path.isEmpty() ? QImage() : QImage(path);
+    return TReportImage::load(path);
 }
 
 double TErgoReport::eventStart(int record, double seconds) const

@@ -6,8 +6,9 @@
 
 namespace {
 
-const char* const Keys[] = {"measurementChannel", "POnset", "PPeak", "POffset", "QRSOnset", "QRSOffset",
-                            "TOnset", "TPeak", "TOffset", "avgRRInterval", "QRSAxis", "PAmp", "QRSAmp", "TAmp"};
+const char* const Keys[] = {
+    "measurementChannel", "POnset",  "PPeak", "POffset", "QRSOnset", "QRSOffset", "TOnset", "TPeak", "TOffset",
+    "avgRRInterval",      "QRSAxis", "PAmp",  "QRSAmp",  "TAmp"};
 
 } // namespace
 

@@ -44,10 +44,7 @@ public:
 
 private:
     // Wave points moved out of order give no interval rather than a negative one.
-    static std::optional<int> positive(const std::optional<int>& ms)
-    {
-        return ms && *ms > 0 ? ms : std::nullopt;
-    }
+    static std::optional<int> positive(const std::optional<int>& ms) { return ms && *ms > 0 ? ms : std::nullopt; }
     double at(const char* key) const { return m_record.value(QLatin1String(key)); }
     bool found(const char* key) const { return at(key) != 0.0; }
     // Whole milliseconds from one wave point to a later one, both found.

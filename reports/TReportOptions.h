@@ -22,8 +22,8 @@ struct TReportOptions
     bool baseline = true;
     bool showAverage = false;
     QString rhythmLead = QStringLiteral("II");
-    double speed = 25.0;     // mm/s
-    double amplitude = 10.0; // mm/mV
+    double speed = 25.0;                      // mm/s
+    double amplitude = 10.0;                  // mm/mV
     QString layout = QStringLiteral("12by1"); // "12by1", "6by2" or "4by3"
     bool hexaxialOrder = false;
 

@@ -8,8 +8,7 @@
 
 #include <algorithm>
 
-TReportSignal::TReportSignal(TSignalBuffer* recording, const TBeatStore* beats, bool notch, bool lowpass,
-                             bool baseline)
+TReportSignal::TReportSignal(TSignalBuffer* recording, const TBeatStore* beats, bool notch, bool lowpass, bool baseline)
     : m_beats(beats), m_baseline(baseline)
 {
     // A finished recording ends in a partial page, which counts only once asked
@@ -53,8 +52,8 @@ const StoredAverageBeats* TReportSignal::averageBeats(double fromSeconds)
     }
     if (averager.beatCount() == 0)
         return nullptr;
-    m_average = std::make_unique<StoredAverageBeats>(averager.templateLength(), signal.samplingRate(),
-                                                     signal.valueStep());
+    m_average =
+        std::make_unique<StoredAverageBeats>(averager.templateLength(), signal.samplingRate(), signal.valueStep());
     for (int lead = 0; lead < std::min(signal.channelCount(), int(StoredAverageBeats::MaxLeads)); ++lead) {
         m_average->setAverageBeat(lead, averager.average(lead));
         if (const TSignalChannel* channel = signal.channel(lead))

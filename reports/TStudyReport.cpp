@@ -22,7 +22,8 @@ static void registerTemplates()
 QString TStudyReport::templatePath(const QString& studyType, bool tracesOnly)
 {
     if (studyType == QLatin1String("ECG"))
-        return tracesOnly ? QStringLiteral(":/res/ecgReportTracesOnly-vet.xml") : QStringLiteral(":/res/ecgreport1-vet.xml");
+        return tracesOnly ? QStringLiteral(":/res/ecgReportTracesOnly-vet.xml")
+                          : QStringLiteral(":/res/ecgreport1-vet.xml");
     if (studyType == QLatin1String("Tilt test"))
         return QStringLiteral(":/res/tilttestreport1.xml");
     return QStringLiteral(":/res/stressreport1-vet.xml");

@@ -94,8 +94,7 @@ private:
 
 } // namespace
 
-QString TReportLayout::labelText(const TReportField& field, int record, int page, int pages,
-                                 TReportDataSource& source)
+QString TReportLayout::labelText(const TReportField& field, int record, int page, int pages, TReportDataSource& source)
 {
     QString text;
     for (const TReportTextPart& part : field.parts) {

@@ -13,8 +13,8 @@ struct TReportPlacement
 {
     const TReportBand* band = nullptr;
     int record = 0;
-    double top = 0.0;    // units from the top of the page
-    double height = 0.0; // the band's height as placed
+    double top = 0.0;           // units from the top of the page
+    double height = 0.0;        // the band's height as placed
     QVector<QRectF> fieldRects; // relative to the band's top, one per field
 };
 

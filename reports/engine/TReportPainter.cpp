@@ -13,8 +13,7 @@ TReportPainter::TReportPainter(const TReportTemplate& report, TReportDataSource&
 {
 }
 
-void TReportPainter::paint(QPainter& painter, const QRectF& target, const TReportPage& page, int pageNumber,
-                           int pages)
+void TReportPainter::paint(QPainter& painter, const QRectF& target, const TReportPage& page, int pageNumber, int pages)
 {
     const QSizeF size = m_report.size;
     if (size.isEmpty() || target.isEmpty())
@@ -31,8 +30,8 @@ void TReportPainter::paint(QPainter& painter, const QRectF& target, const TRepor
         painter.translate(0.0, placement.top);
         const QVector<TReportField>& fields = placement.band->fields;
         for (int i = 0; i < fields.size(); ++i)
-            paintField(painter, fields[i], placement.fieldRects.value(i, fields[i].rect), placement.record,
-                       pageNumber, pages);
+            paintField(painter, fields[i], placement.fieldRects.value(i, fields[i].rect), placement.record, pageNumber,
+                       pages);
         painter.restore();
     }
     painter.restore();

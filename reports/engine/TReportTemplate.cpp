@@ -194,8 +194,8 @@ private:
             return true;
         }
         if (parts.size() != 1 || !parts[0].isField)
-            return fail(QStringLiteral("<%1> holds one [name] and nothing else").arg(
-                field.kind == TReportField::Image ? QStringLiteral("image") : QStringLiteral("rect")));
+            return fail(QStringLiteral("<%1> holds one [name] and nothing else")
+                            .arg(field.kind == TReportField::Image ? QStringLiteral("image") : QStringLiteral("rect")));
         field.name = parts[0].text;
         field.parts = parts;
         return true;
@@ -275,7 +275,8 @@ private:
         else
             return fail(QStringLiteral("unknown orientation %1").arg(orientation));
         double width = 0, height = 0;
-        if (!number(QStringLiteral("width"), width, true, 1.0) || !number(QStringLiteral("height"), height, true, 1.0) ||
+        if (!number(QStringLiteral("width"), width, true, 1.0) ||
+            !number(QStringLiteral("height"), height, true, 1.0) ||
             !number(QStringLiteral("margin-top"), out.marginTop, false) ||
             !number(QStringLiteral("margin-bottom"), out.marginBottom, false))
             return false;
@@ -284,7 +285,8 @@ private:
         const QSizeF mm = out.pageSize.size(QPageSize::Millimeter);
         const QSizeF paperMm = out.orientation == QPageLayout::Landscape ? mm.transposed() : mm;
         if (std::abs(width / paperMm.width() - height / paperMm.height()) > 0.01 * width / paperMm.width())
-            return fail(QStringLiteral("%1 x %2 units do not have the proportions of the paper").arg(width).arg(height));
+            return fail(
+                QStringLiteral("%1 x %2 units do not have the proportions of the paper").arg(width).arg(height));
         if (out.marginTop + out.marginBottom >= height)
             return fail(QStringLiteral("the margins leave no room"));
 
@@ -292,8 +294,8 @@ private:
             const QStringRef name = m_xml.name();
             bool ok = false;
             if (name == QLatin1String("font")) {
-                ok = checkAttributes({QStringLiteral("font-family"), QStringLiteral("font-size"), QStringLiteral("bold"),
-                                      QStringLiteral("italic")}) &&
+                ok = checkAttributes({QStringLiteral("font-family"), QStringLiteral("font-size"),
+                                      QStringLiteral("bold"), QStringLiteral("italic")}) &&
                      font(out.font);
                 m_xml.skipCurrentElement();
             } else if (name == QLatin1String("pageHeader")) {

@@ -38,9 +38,9 @@ struct TReportField
 {
     enum Kind
     {
-        Label,     // text with [name] fields
-        Image,     // an image named by its one [name]
-        Rectangle  // a frame (no name) or a drawing (one [name]), or a line when flat
+        Label,    // text with [name] fields
+        Image,    // an image named by its one [name]
+        Rectangle // a frame (no name) or a drawing (one [name]), or a line when flat
     };
 
     Kind kind = Label;
@@ -98,7 +98,7 @@ struct TReportTemplate
     QString name;
     QPageSize pageSize = QPageSize(QPageSize::A4);
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
-    QSizeF size;     // the page in units
+    QSizeF size; // the page in units
     double marginTop = 0.0;
     double marginBottom = 0.0;
     TReportFont font;

@@ -27,7 +27,9 @@ public:
     bool isSet() const { return m_ok; }
 
 private:
-    struct rlimit m_saved{};
+    struct rlimit m_saved
+    {
+    };
     void (*m_handler)(int) = nullptr;
     bool m_ok = false;
 };

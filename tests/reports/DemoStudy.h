@@ -46,8 +46,8 @@ inline TStudy* record(TLocalStudyStore& store, double seconds, const TQuickPatie
     if (leads.empty() || leads[0].size() < size_t(seconds * 500))
         return nullptr;
     RecorderTest::ScriptedDevice device;
-    TStudyRecord newStudy = TStudyRecord::newStudy(TStudyRecord::Ecg, patient, QString(),
-                                                   QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)));
+    TStudyRecord newStudy =
+        TStudyRecord::newStudy(TStudyRecord::Ecg, patient, QString(), QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)));
     newStudy.acquisition = TAcquisitionFields::fromDevice(device);
     TStudy* study = store.saveNewStudy(newStudy);
     {

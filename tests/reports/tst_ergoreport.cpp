@@ -4,16 +4,21 @@
 
 #include "StoredAverageBeats.h"
 #include "TErgoReport.h"
+#include "TReportImage.h"
 #include "TReportMeasurements.h"
 #include "TReportTemplate.h"
 #include "TRingSignalBuffer.h"
 #include "TStudy.h"
 #include "TStudyReport.h"
 
+#include <QImageReader>
 #include <QPainter>
 #include <QResource>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
+
+#include <zlib.h>
 
 namespace {
 
@@ -46,10 +51,9 @@ void setMeasurement(TStudyResults& results, const QMap<QString, double>& values)
 // The measurement of the known study.
 QMap<QString, double> knownMeasurement()
 {
-    return {{"measurementChannel", 1},  {"POnset", -0.15}, {"PPeak", -0.11},    {"POffset", -0.07},
-            {"QRSOnset", -0.04},        {"QRSOffset", 0.04}, {"TOnset", 0.12},   {"TPeak", 0.18},
-            {"TOffset", 0.24},          {"avgRRInterval", 0.64}, {"QRSAxis", 62.4}, {"PAmp", 0.12},
-            {"QRSAmp", 1.43},           {"TAmp", -0.31}};
+    return {{"measurementChannel", 1}, {"POnset", -0.15}, {"PPeak", -0.11}, {"POffset", -0.07}, {"QRSOnset", -0.04},
+            {"QRSOffset", 0.04},       {"TOnset", 0.12},  {"TPeak", 0.18},  {"TOffset", 0.24},  {"avgRRInterval", 0.64},
+            {"QRSAxis", 62.4},         {"PAmp", 0.12},    {"QRSAmp", 1.43}, {"TAmp", -0.31}};
 }
 
 std::unique_ptr<TStudy> knownStudy()
@@ -81,8 +85,8 @@ std::unique_ptr<TStudy> knownStudy()
         e.print = print;
         return e;
     };
-    record.events = {event("Premature beat", 75.4, true), event("Hidden", 2.0, false),
-                     event("Late", 11.5, true), event("Early", 0.4, true)};
+    record.events = {event("Premature beat", 75.4, true), event("Hidden", 2.0, false), event("Late", 11.5, true),
+                     event("Early", 0.4, true)};
     setMeasurement(record.results, knownMeasurement());
     *record.results.value(QStringLiteral("maxBPM")) = 120.0;
     return std::make_unique<TStudy>(record, recording(), std::make_unique<TMemoryBeatStore>());
@@ -122,47 +126,88 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("last name") << "demo/patient/lastName" << "P\u00e9rez";
-        QTest::newRow("first name") << "demo/patient/firstName" << "Rex";
-        QTest::newRow("age") << "demo/patient/age" << "7";
-        QTest::newRow("sex") << "demo/patient/sex" << "M";
-        QTest::newRow("weight as typed") << "demo/patient/weight" << "31,5";
-        QTest::newRow("species") << "demo/patient/animalSpecies" << "Canine";
-        QTest::newRow("breed") << "demo/patient/animalBreed" << "Boxer";
-        QTest::newRow("history number") << "demo/patient/medicalHistoryNumber" << "H-17";
-        QTest::newRow("technician") << "demo/technicianName" << "Ana Gil";
-        QTest::newRow("conclusion") << "demo/conclusion" << "Sinus rhythm.";
-        QTest::newRow("unknown key") << "demo/patient/colour" << "";
-        QTest::newRow("date") << "studyDateTime" << "14/03/2026";
-        QTest::newRow("title") << "headerTitle" << "Cl\u00ednica Norte";
-        QTest::newRow("info") << "headerInfo" << "Calle 1";
-        QTest::newRow("signature name") << "signatureName" << "Dr. Vega";
-        QTest::newRow("license") << "signatureLicense" << "MV 1234";
-        QTest::newRow("filters") << "ecgFilters" << "notch 50hz, baseline fix";
-        QTest::newRow("speed") << "timeScale" << "12.5 mm/s";
-        QTest::newRow("gain") << "ampScale" << "20 mm/mV";
-        QTest::newRow("lead") << "beatMeasurement/lead" << "II";
-        QTest::newRow("RR") << "beatMeasurement/RR" << "640";
-        QTest::newRow("HR") << "beatMeasurement/HR" << "93";
-        QTest::newRow("PR") << "beatMeasurement/PR" << "110";
-        QTest::newRow("P") << "beatMeasurement/P" << "80";
-        QTest::newRow("QRS") << "beatMeasurement/QRS" << "80";
-        QTest::newRow("QT") << "beatMeasurement/QT" << "280";
-        QTest::newRow("QTc") << "beatMeasurement/QTc" << "350";
-        QTest::newRow("T") << "beatMeasurement/T" << "120";
-        QTest::newRow("T peak to end") << "beatMeasurement/TPeakToEnd" << "60";
-        QTest::newRow("axis") << "beatMeasurement/QRS_axis" << "62";
-        QTest::newRow("P amplitude") << "beatMeasurement/P_amp" << "0.12";
-        QTest::newRow("QRS amplitude") << "beatMeasurement/QRS_amp" << "1.43";
-        QTest::newRow("T amplitude") << "beatMeasurement/T_amp" << "-0.31";
-        QTest::newRow("BMI") << "patientBMI" << "87.5";
-        QTest::newRow("ID label") << "patientIdLabel" << "ID / #H.C.";
-        QTest::newRow("ID value") << "patientIdValue" << "H-17";
-        QTest::newRow("risk factors") << "patientRiskFactors" << "Obesidad [mild], Stress";
-        QTest::newRow("max HR") << "maxHR" << "120";
-        QTest::newRow("share of max HR") << "pctMaxHR" << "80";
-        QTest::newRow("share of a zero zone") << "pctSubMaxHR" << "--";
-        QTest::newRow("not a field") << "nothing" << "";
+        QTest::newRow("last name") << "demo/patient/lastName"
+                                   << "P\u00e9rez";
+        QTest::newRow("first name") << "demo/patient/firstName"
+                                    << "Rex";
+        QTest::newRow("age") << "demo/patient/age"
+                             << "7";
+        QTest::newRow("sex") << "demo/patient/sex"
+                             << "M";
+        QTest::newRow("weight as typed") << "demo/patient/weight"
+                                         << "31,5";
+        QTest::newRow("species") << "demo/patient/animalSpecies"
+                                 << "Canine";
+        QTest::newRow("breed") << "demo/patient/animalBreed"
+                               << "Boxer";
+        QTest::newRow("history number") << "demo/patient/medicalHistoryNumber"
+                                        << "H-17";
+        QTest::newRow("technician") << "demo/technicianName"
+                                    << "Ana Gil";
+        QTest::newRow("conclusion") << "demo/conclusion"
+                                    << "Sinus rhythm.";
+        QTest::newRow("unknown key") << "demo/patient/colour"
+                                     << "";
+        QTest::newRow("date") << "studyDateTime"
+                              << "14/03/2026";
+        QTest::newRow("title") << "headerTitle"
+                               << "Cl\u00ednica Norte";
+        QTest::newRow("info") << "headerInfo"
+                              << "Calle 1";
+        QTest::newRow("signature name") << "signatureName"
+                                        << "Dr. Vega";
+        QTest::newRow("license") << "signatureLicense"
+                                 << "MV 1234";
+        QTest::newRow("filters") << "ecgFilters"
+                                 << "notch 50hz, baseline fix";
+        QTest::newRow("speed") << "timeScale"
+                               << "12.5 mm/s";
+        QTest::newRow("gain") << "ampScale"
+                              << "20 mm/mV";
+        QTest::newRow("lead") << "beatMeasurement/lead"
+                              << "II";
+        QTest::newRow("RR") << "beatMeasurement/RR"
+                            << "640";
+        QTest::newRow("HR") << "beatMeasurement/HR"
+                            << "93";
+        QTest::newRow("PR") << "beatMeasurement/PR"
+                            << "110";
+        QTest::newRow("P") << "beatMeasurement/P"
+                           << "80";
+        QTest::newRow("QRS") << "beatMeasurement/QRS"
+                             << "80";
+        QTest::newRow("QT") << "beatMeasurement/QT"
+                            << "280";
+        QTest::newRow("QTc") << "beatMeasurement/QTc"
+                             << "350";
+        QTest::newRow("T") << "beatMeasurement/T"
+                           << "120";
+        QTest::newRow("T peak to end") << "beatMeasurement/TPeakToEnd"
+                                       << "60";
+        QTest::newRow("axis") << "beatMeasurement/QRS_axis"
+                              << "62";
+        QTest::newRow("P amplitude") << "beatMeasurement/P_amp"
+                                     << "0.12";
+        QTest::newRow("QRS amplitude") << "beatMeasurement/QRS_amp"
+                                       << "1.43";
+        QTest::newRow("T amplitude") << "beatMeasurement/T_amp"
+                                     << "-0.31";
+        QTest::newRow("BMI") << "patientBMI"
+                             << "87.5";
+        QTest::newRow("ID label") << "patientIdLabel"
+                                  << "ID / #H.C.";
+        QTest::newRow("ID value") << "patientIdValue"
+                                  << "H-17";
+        QTest::newRow("risk factors") << "patientRiskFactors"
+                                      << "Obesidad [mild], Stress";
+        QTest::newRow("max HR") << "maxHR"
+                                << "120";
+        QTest::newRow("share of max HR") << "pctMaxHR"
+                                         << "80";
+        QTest::newRow("share of a zero zone") << "pctSubMaxHR"
+                                              << "--";
+        QTest::newRow("not a field") << "nothing"
+                                     << "";
     }
 
     void knownStudyValues()
@@ -206,8 +251,8 @@ private slots:
         *study->results().value(key) = value;
         TErgoReport report(*study, knownOptions());
         const TReportMeasurements m(study->results());
-        const QStringList all = {"lead", "RR", "HR", "PR", "P", "QRS", "QT", "QTc", "T", "TPeakToEnd",
-                                 "QRS_axis", "P_amp", "QRS_amp", "T_amp"};
+        const QStringList all = {"lead", "RR", "HR",         "PR",       "P",     "QRS",     "QT",
+                                 "QTc",  "T",  "TPeakToEnd", "QRS_axis", "P_amp", "QRS_amp", "T_amp"};
         for (const QString& name : all) {
             const QString text = report.value(QStringLiteral("beatMeasurement/") + name, 0, 1);
             if (blank.contains(name)) {
@@ -230,14 +275,15 @@ private slots:
                                  "P_amp", "QRS_amp", "T_amp"})
             QVERIFY2(report.value(QStringLiteral("beatMeasurement/") + QLatin1String(name), 0, 1).isEmpty(), name);
         QCOMPARE(report.value(QStringLiteral("studyDateTime"), 0, 1), QString());
-        QCOMPARE(report.value(QStringLiteral("ecgFilters"), 0, 1), QStringLiteral("notch 50hz, muscle noise, baseline fix"));
+        QCOMPARE(report.value(QStringLiteral("ecgFilters"), 0, 1),
+                 QStringLiteral("notch 50hz, muscle noise, baseline fix"));
         QCOMPARE(report.value(QStringLiteral("patientRiskFactors"), 0, 1), QStringLiteral("--"));
     }
 
     void zeroDivisorsRead()
     {
-        const QList<QPair<QString, QString>> bodies = {{"", "60"}, {"31.5", ""}, {"31.5", "0"}, {"abc", "60"},
-                                                       {"-3", "60"}};
+        const QList<QPair<QString, QString>> bodies = {
+            {"", "60"}, {"31.5", ""}, {"31.5", "0"}, {"abc", "60"}, {"-3", "60"}};
         for (const auto& body : bodies) {
             const auto study = knownStudy();
             study->record().setPatientProperty(QStringLiteral("weight"), body.first);
@@ -322,6 +368,47 @@ private slots:
         QVERIFY(report.image(QStringLiteral("ecgFilters"), 0).isNull());
     }
 
+    // A photograph chosen as a logo is read no larger than paper shows; a file
+    // that says it is larger than any picture is not decoded at all.
+    void largePictures()
+    {
+        QTemporaryDir dir;
+        QImage wide(6000, 1500, QImage::Format_RGB32);
+        wide.fill(Qt::darkGreen);
+        const QString widePath = dir.filePath(QStringLiteral("wide.png"));
+        QVERIFY(wide.save(widePath));
+        QCOMPARE(TReportImage::load(widePath).size(), QSize(TReportImage::MaxSide, TReportImage::MaxSide / 4));
+
+        // A PNG of 20000 x 20000 pixels (1.6 GB decoded) whose data is a few bytes.
+        auto chunk = [](const QByteArray& type, const QByteArray& data) {
+            QByteArray out;
+            const quint32 length = qToBigEndian(quint32(data.size()));
+            out.append(reinterpret_cast<const char*>(&length), 4);
+            const QByteArray body = type + data;
+            out.append(body);
+            const quint32 crc =
+                qToBigEndian(quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))));
+            out.append(reinterpret_cast<const char*>(&crc), 4);
+            return out;
+        };
+        QByteArray header;
+        for (quint32 v : {20000u, 20000u}) {
+            const quint32 be = qToBigEndian(v);
+            header.append(reinterpret_cast<const char*>(&be), 4);
+        }
+        header.append("\x08\x02\x00\x00\x00", 5);
+        const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
+                               chunk("IDAT", QByteArray("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)) +
+                               chunk("IEND", QByteArray());
+        const QString bombPath = dir.filePath(QStringLiteral("huge.png"));
+        QFile bomb(bombPath);
+        QVERIFY(bomb.open(QIODevice::WriteOnly) && bomb.write(png) == png.size());
+        bomb.close();
+        QCOMPARE(QImageReader(bombPath).size(), QSize(20000, 20000));
+        QVERIFY(TReportImage::load(bombPath).isNull());
+        QVERIFY(TReportImage::load(dir.filePath(QStringLiteral("none.png"))).isNull());
+    }
+
     // The templates ask for nothing the report does not answer.
     void templatesAskOnlyForKnownFields()
     {
@@ -357,7 +444,8 @@ private slots:
         {
             QPainter painter(&image);
             QVERIFY(report.draw(QStringLiteral("ecgGraphic/3by4/1"), 0, painter, QRectF(0, 0, 1100, 400), DotsPerMm));
-            QVERIFY(report.draw(QStringLiteral("ecgGraphic/3by4/2"), 0, painter, QRectF(1100, 0, 1100, 400), DotsPerMm));
+            QVERIFY(
+                report.draw(QStringLiteral("ecgGraphic/3by4/2"), 0, painter, QRectF(1100, 0, 1100, 400), DotsPerMm));
             QVERIFY(!report.draw(QStringLiteral("ecgFilters"), 0, painter, QRectF(0, 0, 10, 10), DotsPerMm));
         }
         // Row 0 (lead I): a spike at 1 s is 0.75 s into column 1 and at 5 s is
@@ -375,8 +463,8 @@ private slots:
         event.fill(Qt::white);
         {
             QPainter painter(&event);
-            QVERIFY(report.draw(QStringLiteral("ecgGraphic/event/7by1"), 2, painter, QRectF(0, 0, 2600, 400),
-                                DotsPerMm));
+            QVERIFY(
+                report.draw(QStringLiteral("ecgGraphic/event/7by1"), 2, painter, QRectF(0, 0, 2600, 400), DotsPerMm));
         }
         const int x = int((leading + 0.6 * 25.0) * DotsPerMm);
         int top = -1;

@@ -243,17 +243,31 @@ private slots:
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
-        QTest::newRow("stress to the strip printer")
-            << true << "strip" << "port" << "Information" << "Please select another print destination for stress report.";
-        QTest::newRow("strip printer without a port")
-            << false << "strip" << "" << "Information" << "Please select the destination printer.";
+        QTest::newRow("stress to the strip printer") << true << "strip"
+                                                     << "port"
+                                                     << "Information"
+                                                     << "Please select another print destination for stress report.";
+        QTest::newRow("strip printer without a port") << false << "strip"
+                                                      << ""
+                                                      << "Information"
+                                                      << "Please select the destination printer.";
         QTest::newRow("start time that does not read")
-            << false << "pdf" << "start:soon" << "Warning" << "The start time must lie within the recording (0 to 00:12.0 seconds).";
+            << false << "pdf"
+            << "start:soon"
+            << "Warning"
+            << "The start time must lie within the recording (0 to 00:12.0 seconds).";
         QTest::newRow("start time past the recording")
-            << false << "pdf" << "start:00:13" << "Warning" << "The start time must lie within the recording (0 to 00:12.0 seconds).";
-        QTest::newRow("traces only without events") << false << "pdf" << "tracesOnly" << "Information"
+            << false << "pdf"
+            << "start:00:13"
+            << "Warning"
+            << "The start time must lie within the recording (0 to 00:12.0 seconds).";
+        QTest::newRow("traces only without events") << false << "pdf"
+                                                    << "tracesOnly"
+                                                    << "Information"
                                                     << "No event is marked for printing.";
-        QTest::newRow("no printer") << false << "printer" << "" << "Warning" << ReportDialog::noPrinterText();
+        QTest::newRow("no printer") << false << "printer"
+                                    << ""
+                                    << "Warning" << ReportDialog::noPrinterText();
     }
 
     void refusedBeforeAnythingIsMade()
@@ -512,9 +526,10 @@ private:
             child<QPushButton>(dialog, "btnCreate")->click();
         }
         QCOMPARE(boxes.titles, QStringList{"Warning"});
-        QCOMPARE(boxes.texts, QStringList{QStringLiteral("Report file could not be generated at:\n\n%1\n\nPlease check disk "
-                                                         "space, folder access and antivirus software.")
-                                              .arg(pdf)});
+        QCOMPARE(boxes.texts,
+                 QStringList{QStringLiteral("Report file could not be generated at:\n\n%1\n\nPlease check disk "
+                                            "space, folder access and antivirus software.")
+                                 .arg(pdf)});
         QVERIFY(dialog.isVisible());
         QVERIFY(!m_ecg->record().isReported());
         QCOMPARE(readAll(recordPath(m_ecg)), recordBefore);

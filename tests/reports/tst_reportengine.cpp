@@ -7,8 +7,10 @@
 #include "TReportDocument.h"
 #include "TReportLayout.h"
 #include "TReportTemplate.h"
+#include "TReportText.h"
 
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -99,8 +101,8 @@ private slots:
             "<title height=\"100\"><image x=\"1\" y=\"2\" width=\"3\" height=\"4\">[logo]</image>"
             "<rect x=\"10\" y=\"20\" width=\"30\" height=\"40\" border=\"2\"/>"
             "<rect x=\"10\" y=\"20\" width=\"30\" height=\"40\"> [ecgGraphic/7by1] </rect>"
-            "<label x=\"0\" y=\"0\" width=\"10\" height=\"10\" font-size=\"12\" bold=\"true\" wrap=\"true\" grow=\"true\" "
-            "color=\"#ff0000\">PR [a/b] ms, [c]</label></title>"
+            "<label x=\"0\" y=\"0\" width=\"10\" height=\"10\" font-size=\"12\" bold=\"true\" wrap=\"true\" "
+            "grow=\"true\" color=\"#ff0000\">PR [a/b] ms, [c]</label></title>"
             "<group dataset=\"events\"><data height=\"50\" page-break=\"true\"/></group>")));
         QCOMPARE(t.size, QSizeF(1188, 840));
         QCOMPARE(t.orientation, QPageLayout::Landscape);
@@ -143,10 +145,11 @@ private slots:
             << landscape(QStringLiteral("<title height=\"10\" heigth=\"3\"/>")) << QStringLiteral("heigth");
         QTest::newRow("unknown element") << landscape(QStringLiteral("<summary height=\"10\"/>"))
                                          << QStringLiteral("summary");
-        QTest::newRow("bad number")
-            << landscape(QStringLiteral("<title height=\"ten\"/>")) << QStringLiteral("height=\"ten\"");
+        QTest::newRow("bad number") << landscape(QStringLiteral("<title height=\"ten\"/>"))
+                                    << QStringLiteral("height=\"ten\"");
         QTest::newRow("negative size")
-            << landscape(QStringLiteral("<title height=\"10\"><label x=\"0\" y=\"0\" width=\"-5\" height=\"1\"/></title>"))
+            << landscape(
+                   QStringLiteral("<title height=\"10\"><label x=\"0\" y=\"0\" width=\"-5\" height=\"1\"/></title>"))
             << QStringLiteral("width");
         QTest::newRow("bad colour") << landscape(QStringLiteral(
                                            "<title height=\"10\"><label x=\"0\" y=\"0\" width=\"5\" height=\"1\" "
@@ -157,12 +160,13 @@ private slots:
                                               "align=\"middle\"/></title>"))
                                        << QStringLiteral("middle");
         QTest::newRow("image without name")
-            << landscape(QStringLiteral("<title height=\"10\"><image x=\"0\" y=\"0\" width=\"5\" height=\"1\"/></title>"))
+            << landscape(
+                   QStringLiteral("<title height=\"10\"><image x=\"0\" y=\"0\" width=\"5\" height=\"1\"/></title>"))
             << QStringLiteral("one [name]");
-        QTest::newRow("drawing with text") << landscape(QStringLiteral(
-                                                  "<title height=\"10\"><rect x=\"0\" y=\"0\" width=\"5\" height=\"1\">"
-                                                  "Lead [x]</rect></title>"))
-                                           << QStringLiteral("one [name]");
+        QTest::newRow("drawing with text")
+            << landscape(QStringLiteral("<title height=\"10\"><rect x=\"0\" y=\"0\" width=\"5\" height=\"1\">"
+                                        "Lead [x]</rect></title>"))
+            << QStringLiteral("one [name]");
         QTest::newRow("growing image") << landscape(QStringLiteral(
                                               "<title height=\"10\"><image x=\"0\" y=\"0\" width=\"5\" height=\"1\" "
                                               "grow=\"true\">[x]</image></title>"))
@@ -195,8 +199,8 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("<report width=\"1188\"");
         file.close();
-        for (const QString& path : {QStringLiteral(":/res/no-such-report.xml"), dir.filePath(QStringLiteral("none.xml")),
-                                    broken}) {
+        for (const QString& path :
+             {QStringLiteral(":/res/no-such-report.xml"), dir.filePath(QStringLiteral("none.xml")), broken}) {
             try {
                 TReportTemplate::load(path);
                 QFAIL("loaded");
@@ -233,12 +237,13 @@ private slots:
         QFETCH(bool, pageBreak);
         QFETCH(QVector<int>, perPage);
         const QString title = titleHeight > 0 ? QStringLiteral("<title height=\"%1\"/>").arg(titleHeight) : QString();
-        const TReportTemplate t = parsed(landscape(
-            QStringLiteral("<pageFooter height=\"40\"/>%1<group dataset=\"rows\"><data height=\"%2\" page-break=\"%3\"/>"
-                           "</group>")
-                .arg(title)
-                .arg(dataHeight)
-                .arg(pageBreak ? QStringLiteral("true") : QStringLiteral("false"))));
+        const TReportTemplate t = parsed(
+            landscape(QStringLiteral(
+                          "<pageFooter height=\"40\"/>%1<group dataset=\"rows\"><data height=\"%2\" page-break=\"%3\"/>"
+                          "</group>")
+                          .arg(title)
+                          .arg(dataHeight)
+                          .arg(pageBreak ? QStringLiteral("true") : QStringLiteral("false"))));
         FakeSource source;
         source.counts.insert(QStringLiteral("rows"), records);
         const QVector<TReportPage> pages = TReportLayout::layOut(t, source);
@@ -319,8 +324,8 @@ private slots:
         const QVector<TReportPage> pages = TReportLayout::layOut(t, source);
         QCOMPARE(pages.size(), 3);
         QCOMPARE(bands(pages[0]), QStringList{"title:0"});
-        QCOMPARE(bands(pages[1]), (QStringList{"header:0", "data:0", "data:1", "data:2", "data:3", "data:4",
-                                               "data:5", "data:6"}));
+        QCOMPARE(bands(pages[1]),
+                 (QStringList{"header:0", "data:0", "data:1", "data:2", "data:3", "data:4", "data:5", "data:6"}));
         QCOMPARE(bands(pages[2]), (QStringList{"header:0", "data:7", "data:8"}));
     }
 
@@ -348,20 +353,73 @@ private slots:
         QVERIFY2(growth > 200.0, qPrintable(QString::number(growth))); // many lines of 9 point text
         QCOMPARE(grown.height, 100.0 + growth);
         QCOMPARE(grown.fieldRects[2], QRectF(0, 60 + growth, 400, 20)); // pushed down
-        QCOMPARE(grown.fieldRects[0], QRectF(0, 0, 100, 20));            // above it: stays
-        QCOMPARE(grown.fieldRects[3], QRectF(500, 10, 100, 20));         // beside it: stays
+        QCOMPARE(grown.fieldRects[0], QRectF(0, 0, 100, 20));           // above it: stays
+        QCOMPARE(grown.fieldRects[3], QRectF(500, 10, 100, 20));        // beside it: stays
+    }
+
+    // A text too large for its box is set smaller, and cut only where it shows.
+    void textFitsItsBox_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("width"); // millimetres
+        QTest::addColumn<double>("height");
+        QTest::addColumn<bool>("wrap");
+        QTest::addColumn<bool>("smaller");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("fits") << "H-17" << 30.0 << 6.0 << false << false << false;
+        QTest::newRow("a little long") << "HC-2026-0001234" << 26.0 << 6.0 << false << true << false;
+        QTest::newRow("far too long") << "HC-2026-000123456789-0042" << 20.0 << 6.0 << false << true << true;
+        QTest::newRow("two lines") << "Calle Mayor 1\nHC-2026-000123456789-0042" << 20.0 << 12.0 << false << true
+                                   << true;
+        QTest::newRow("wrapped, fits") << "Sinus rhythm, normal intervals." << 40.0 << 12.0 << true << false << false;
+        QTest::newRow("wrapped, smaller")
+            << "Sinus rhythm, normal intervals and axis." << 40.0 << 8.0 << true << true << false;
+        QTest::newRow("wrapped, cut") << QString("Sinus rhythm with first degree block. ").repeated(8) << 40.0 << 8.0
+                                      << true << true << true;
+    }
+
+    void textFitsItsBox()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, width);
+        QFETCH(double, height);
+        QFETCH(bool, wrap);
+        QImage device(10, 10, QImage::Format_ARGB32_Premultiplied);
+        device.setDotsPerMeterX(10000);
+        device.setDotsPerMeterY(10000);
+        TReportFont spec;
+        spec.pointSize = 10.0;
+        // 10 dots to the millimetre, 4 units to the millimetre.
+        const QFont font = TReportText::deviceFont(spec, 2.5, 4.0, device.logicalDpiY());
+        const QSizeF box(width * 10.0, height * 10.0);
+        const TReportText::Fit fit = TReportText::fit(text, font, &device, box, wrap);
+        QTEST(fit.share < 1.0, "smaller");
+        QTEST(fit.cut, "cut");
+        QVERIFY(fit.share >= TReportText::MinimumShare - 1e-9);
+        if (fit.cut)
+            QVERIFY(fit.text.contains(QChar(0x2026)));
+        else
+            QCOMPARE(fit.text, text);
+        // What is drawn stays in its box.
+        QFont drawn = font;
+        drawn.setPointSizeF(font.pointSizeF() * fit.share);
+        const QFontMetricsF metrics(drawn, &device);
+        const QRectF used =
+            metrics.boundingRect(QRectF(QPointF(0, 0), box), TReportText::flags(Qt::AlignLeft, wrap), fit.text);
+        QVERIFY2(used.width() <= box.width() + 1.0 && used.height() <= box.height() + 1.0,
+                 qPrintable(QStringLiteral("%1 x %2").arg(used.width()).arg(used.height())));
     }
 
     // The paint pass maps units to the device: at 10 dots to the millimetre, a
     // frame 100 units from the left is 25 mm = 250 dots in.
     void paintsWhereTheTemplateSays()
     {
-        const TReportTemplate t = parsed(landscape(QStringLiteral(
-            "<title height=\"400\">"
-            "<rect x=\"100\" y=\"20\" width=\"400\" height=\"200\" border=\"2\"/>"
-            "<rect x=\"600\" y=\"20\" width=\"200\" height=\"100\">[drawing]</rect>"
-            "<image x=\"600\" y=\"200\" width=\"400\" height=\"100\" align=\"right|top\">[logo]</image>"
-            "</title>")));
+        const TReportTemplate t = parsed(landscape(
+            QStringLiteral("<title height=\"400\">"
+                           "<rect x=\"100\" y=\"20\" width=\"400\" height=\"200\" border=\"2\"/>"
+                           "<rect x=\"600\" y=\"20\" width=\"200\" height=\"100\">[drawing]</rect>"
+                           "<image x=\"600\" y=\"200\" width=\"400\" height=\"100\" align=\"right|top\">[logo]</image>"
+                           "</title>")));
         FakeSource source;
         QImage logo(50, 50, QImage::Format_RGB32);
         logo.fill(Qt::black);

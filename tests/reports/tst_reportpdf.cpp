@@ -96,8 +96,8 @@ private slots:
                  qPrintable(info));
         QVERIFY(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))));
 
-        const QString text = ReportTest::poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf,
-                                                                              QStringLiteral("-")});
+        const QString text =
+            ReportTest::poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
         QVERIFY2(text.contains(QStringLiteral("P\u00e9rez, Rex")), qPrintable(text));
         QCOMPARE(ReportTest::valueUnder(text, QStringLiteral("PR (ms)")), QString::number(*m_measurement.prMs()));
         QCOMPARE(ReportTest::valueUnder(text, QStringLiteral("QRS (ms)")), QString::number(*m_measurement.qrsMs()));
@@ -114,9 +114,10 @@ private slots:
 
         // Page 1 at 254 dots per inch: 10 dots to the millimetre.
         QTemporaryDir pictures;
-        ReportTest::poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-png"),
-                                                         QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                                                         QStringLiteral("1"), pdf, pictures.filePath(QStringLiteral("page"))});
+        ReportTest::poppler(QStringLiteral("pdftoppm"),
+                            {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-png"), QStringLiteral("-f"),
+                             QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), pdf,
+                             pictures.filePath(QStringLiteral("page"))});
         const QImage page(pictures.filePath(QStringLiteral("page-1.png")));
         // Qt gives A4 as 842 x 595 points.
         QVERIFY(std::abs(page.width() - 2970) <= 1 && std::abs(page.height() - 2100) <= 1);
@@ -153,8 +154,8 @@ private slots:
         ReportDialog dialog(m_study, m_store.get());
         dialog.findChild<QPushButton*>(QStringLiteral("btnCreate"))->click();
         QCOMPARE(boxes.texts, QStringList());
-        const QString text = ReportTest::poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), dialog.reportPath(),
-                                                                              QStringLiteral("-")});
+        const QString text = ReportTest::poppler(QStringLiteral("pdftotext"),
+                                                 {QStringLiteral("-layout"), dialog.reportPath(), QStringLiteral("-")});
         const QStringList pages = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
         QCOMPARE(pages.size(), 3);
         QVERIFY(pages[0].contains(QStringLiteral("Page 1 of 3")));

@@ -89,7 +89,8 @@ private slots:
         // The edited measurement went to the study, and to the PDF.
         const TMeasurementRecord stored = TRestingMeasurement::load(m_study->results());
         const int qrs = *stored.qrsMs();
-        QVERIFY2(std::abs(qrs - int(std::lround((qrsEnd + 0.010 - qrsOn) * 1000.0))) <= 1, qPrintable(QString::number(qrs)));
+        QVERIFY2(std::abs(qrs - int(std::lround((qrsEnd + 0.010 - qrsOn) * 1000.0))) <= 1,
+                 qPrintable(QString::number(qrs)));
         QVERIFY(m_study->record().isReported());
         const QString pdf = TReportCreator::pdfPath(m_store->rootPath(), m_study->record().baseFilename());
         const QString text =

@@ -14,6 +14,36 @@
 // fields in them. Coordinates and sizes are in the template's own units, which
 // span the whole page (an A4 landscape page of 1188 x 840 units has four units
 // to the millimetre); font sizes are in points.
+//
+// The form, every element and attribute of it (anything else is refused):
+//
+//   <report name="" paper="A4|Letter" orientation="portrait|landscape"
+//           width="" height="" margin-top="" margin-bottom="">
+//     <font font-family="" font-size="" bold="" italic=""/>    the fields' default
+//     <pageHeader height="">fields</pageHeader>                  top of every page
+//     <title height="">fields</title>                            once, first
+//     <pageFooter height="">fields</pageFooter>                  bottom of every page
+//     <group dataset="events" repeat-header="true|false">        as many as needed
+//       <header height="">fields</header>                        before the first record
+//       <data height="" page-break="true|false">fields</data>    once per record
+//       <footer height="">fields</footer>                        after the last record
+//     </group>
+//   </report>
+//
+// Bands may also carry page-break. A group without a data set has one record;
+// one whose data set has no records prints nothing. Fields, at x, y, width and
+// height within their band:
+//
+//   <label ...>Text with [field] names</label>     also: font-family, font-size, bold,
+//                                                  italic, color, align ("left|right|
+//                                                  hcenter|justify" with "top|bottom|
+//                                                  vcenter"), wrap, grow
+//   <image ...>[name]</image>                      fitted, proportions kept, aligned
+//   <rect .../>                                    a frame (border="width"), a line when
+//                                                  flat, or with [name] a drawing
+//
+// Every field also takes border, border-color and fill. "#page" and "#pages"
+// are the page number and the page count.
 struct TReportFont
 {
     QString family = QStringLiteral("Helvetica");

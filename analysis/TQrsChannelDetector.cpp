@@ -20,8 +20,9 @@ constexpr double RedundantWindow = 0.075;
 // Complexes must reach these fractions of the channel's typical complex.
 constexpr double AmplitudeGate = 0.25;
 constexpr double StrengthGate = 0.25;
-// A complex must stand this far above the channel's noise at scale 2^2.
-constexpr double NoiseGate = 6.0;
+// A complex must stand this far above the channel's noise at scale 2^2 (the
+// median magnitude over the threshold window).
+constexpr double NoiseGate = 4.0;
 // Soon after a complex, a smaller deflection is its T wave.
 constexpr double TWaveAmplitude = 0.5;
 // A channel whose complexes are not this far above its noise is swamped by it.
@@ -41,7 +42,7 @@ constexpr int RelearnRefusals = 3;
 // this many times the median |scale-2^2| value over this long before and after
 // it (its own extent left out). A deflection amid a burst of noise does not,
 // however quiet the seconds before the burst were.
-constexpr double ContextGate = 4.0;
+constexpr double ContextGate = 3.0;
 constexpr double ContextSeconds = 0.5;
 constexpr double ContextGap = 0.05;
 // Slopes this many times the channel's typical complex are no heartbeat in it:
@@ -55,12 +56,14 @@ constexpr double DisturbancePad = 0.25;
 constexpr int BusyCount = 8;
 constexpr double BusyShare = 0.5;
 constexpr double BusySeconds = 0.3;
-// A signal that sits on exactly one value at the extreme of what is in view
-// for this long is saturated (the heart's waves are never flat at their peaks).
-constexpr double PinnedSeconds = 0.02;
-// ... unless what is in view spans fewer codes than this (a flat lead).
+// A signal that sits on exactly one value at the extreme of what is in view for
+// this long, reached or left with a step of at least this many codes, is
+// saturated ...
+constexpr double PinnedSeconds = 0.012;
+constexpr double PinnedEdgeCodes = 16.0;
+// ... unless what is in view spans fewer codes than this (a flat lead) ...
 constexpr double PinnedMinimumSpan = 16.0;
-// ... or lies closer than this share of the span to the median signal.
+// ... or the value lies closer than this share of the span to the median signal.
 constexpr double PinnedDistance = 0.4;
 // Seconds of transform kept in view: the threshold window plus room for the
 // scan and the search back behind it.
@@ -355,17 +358,29 @@ void TQrsChannelDetector::markDisturbances(int from, int to)
         const double hi = *range.second;
         const int pinned = std::max(2, int(std::lround(PinnedSeconds * m_state.rate)));
         if (hi - lo >= PinnedMinimumSpan) {
-            // A flat baseline may be the lowest or highest signal in view; the
-            // rails lie far from it.
+            // A flat baseline may be the lowest or highest signal in view, and a
+            // broad wave may sit on one code at its top; the rails lie far from
+            // the baseline, and the signal hits them with a step.
             const double baseline = medianOf(m_unfiltered);
             const double far = PinnedDistance * (hi - lo);
-            int run = 1;
-            for (int i = first; i < to; ++i) {
-                const double v = m_unfiltered[size_t(i - m_windowStart)];
-                const bool same = v == m_unfiltered[size_t(i - 1 - m_windowStart)];
-                run = same ? run + 1 : 1;
-                if (run >= pinned && (v >= hi - 2.0 || v <= lo + 2.0) && std::fabs(v - baseline) > far)
-                    disturb(i);
+            const auto x = [this](int i) { return m_unfiltered[size_t(i - m_windowStart)]; };
+            const auto railed = [&](int runStart, int runEnd) {
+                const double v = x(runStart);
+                if (runEnd - runStart < pinned || !(v >= hi - 2.0 || v <= lo + 2.0) || std::fabs(v - baseline) <= far)
+                    return false;
+                const bool steepIn = runStart - 1 >= m_windowStart && std::fabs(v - x(runStart - 1)) >= PinnedEdgeCodes;
+                const bool steepOut = runEnd < m_windowEnd && std::fabs(x(runEnd) - v) >= PinnedEdgeCodes;
+                return steepIn || steepOut;
+            };
+            int runStart = first;
+            for (int i = first + 1; i <= to; ++i) {
+                if (i < to && x(i) == x(runStart))
+                    continue;
+                // The run [runStart, i) has ended (or reached the end of the stretch).
+                if (railed(runStart, i))
+                    for (int j = runStart; j < i; ++j)
+                        disturb(j);
+                runStart = i;
             }
         }
     }
@@ -544,7 +559,7 @@ void TQrsChannelDetector::walk(int to, bool last, std::deque<TQrsCandidate>& out
         const double lowered = inSearchBack ? 0.7 : 1.0;
         const double refAmplitude = s.learned ? medianOf(m_amplitudes) : m_seedAmplitude;
         const double refStrength = s.learned ? medianOf(m_strengths) : m_seedStrength;
-        if (pair.slope < NoiseGate * m_noise || pair.slope < ContextGate * surroundingLevel(a.position, b.position)) {
+                if (pair.slope < NoiseGate * m_noise || pair.slope < ContextGate * surroundingLevel(a.position, b.position)) {
             ++i;
             continue;
         }

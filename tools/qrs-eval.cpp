@@ -97,6 +97,7 @@ int evaluateArtifacts(const QStringList& records, quint64 seed, double minimum)
     std::map<std::pair<int, bool>, std::vector<double>> recoveries;
     std::map<std::pair<int, bool>, int> missed;
     std::map<int, int> inventedByKind;
+    int noBeat = 0; // events after which the record has no scored beat for a while
     for (const QString& path : records) {
         TWfdbRecord header;
         QString error;
@@ -125,6 +126,10 @@ int evaluateArtifacts(const QStringList& records, quint64 seed, double minimum)
         for (const auto& r : score.recoveries) {
             const auto key = std::make_pair(int(r.kind), r.allChannels);
             inventedByKind[int(r.kind)] += r.invented;
+            if (r.noBeat) {
+                ++noBeat;
+                continue;
+            }
             if (r.seconds < 0.0) {
                 ++missed[key];
                 continue;
@@ -170,6 +175,8 @@ int evaluateArtifacts(const QStringList& records, quint64 seed, double minimum)
                .arg(every.empty() ? 0.0 : *std::max_element(every.begin(), every.end()), 0, 'f', 2)
                .arg(none)
         << Qt::endl;
+    out << "disturbances followed by no annotated beat within " << TArtifactScore::NoBeatSeconds
+        << " s (not measured): " << noBeat << Qt::endl;
     out << "beats invented while every lead was disturbed: " << invented << Qt::endl;
     if (failures > 0)
         return 1;

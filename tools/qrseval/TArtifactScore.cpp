@@ -1,6 +1,7 @@
 #include "TArtifactScore.h"
 
 #include <algorithm>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -41,6 +42,15 @@ TArtifactScore::Result TArtifactScore::score(const QVector<qint64>& reference, c
         recovery.kind = e.kind;
         recovery.allChannels = injection.disturbsAll(e);
         recovery.duration = e.end - e.start;
+        // Where the heart gives no beat to find soon after (a pause, a
+        // stretch of flutter left out of the scoring), there is nothing to
+        // recover to.
+        const auto firstBeat = std::lower_bound(reference.begin(), reference.end(), qint64(std::ceil(e.end * rate)));
+        if (firstBeat == reference.end() || *firstBeat / rate > e.end + NoBeatSeconds || *firstBeat / rate >= next) {
+            recovery.noBeat = true;
+            result.recoveries.append(recovery);
+            continue;
+        }
         for (int d = 0; d < detected.size(); ++d) {
             const double t = detected[d] / rate;
             if (matchOf[d] < 0 || reference[matchOf[d]] / rate < e.end)

@@ -16,6 +16,7 @@ public:
     // The disturbed stretches are widened by this much either side when the
     // beats outside them are scored.
     static constexpr double Margin = 0.5;
+    static constexpr double NoBeatSeconds = 2.0;
 
     struct Recovery
     {
@@ -24,6 +25,7 @@ public:
         double duration = 0.0;
         double seconds = -1.0; // from the end to the first correct beat; -1: none before the next event
         int invented = 0;      // detections inside it matching no beat, when it disturbed every lead
+        bool noBeat = false;   // no annotated beat within NoBeatSeconds after it: no recovery measured
     };
 
     struct Result

@@ -16,6 +16,10 @@ const std::vector<double> noBeat;
 constexpr size_t MinimumForOutliers = 3;
 constexpr double OutlierRatio = 3.0;
 constexpr double OutlierFloorCodes = 2.0;
+// The median beat is taken of at most this many segments, at every this many
+// samples (8 ms at 250 per second).
+constexpr size_t MedianSegments = 15;
+constexpr size_t MedianStep = 2;
 
 bool disturbed(const TBeat& beat, int channel)
 {
@@ -46,6 +50,7 @@ void TBeatAverager::setSource(const TSignalBuffer* source)
 void TBeatAverager::fullReset()
 {
     m_beats.clear();
+    m_cache.clear();
     m_averages.assign(size_t(channelCount()), std::vector<double>(size_t(m_length), 0.0));
     m_references = m_averages;
     m_segment.assign(size_t(m_length), 0.0);
@@ -61,6 +66,7 @@ void TBeatAverager::reset()
     // The beats go too: an average recomputed from them would bring back what was
     // cleared.
     m_beats.clear();
+    m_cache.clear();
     for (auto& a : m_averages)
         std::fill(a.begin(), a.end(), 0.0);
     m_meanRR = 0.0;
@@ -71,9 +77,12 @@ void TBeatAverager::reset()
 void TBeatAverager::addBeat(const TBeat& beat)
 {
     m_beats.push_back(beat);
+    m_cache.emplace_back();
     const double newest = beat.time();
-    while (!m_beats.empty() && m_beats.front().time() < newest - m_window)
+    while (!m_beats.empty() && m_beats.front().time() < newest - m_window) {
         m_beats.pop_front();
+        m_cache.pop_front();
+    }
     m_stale = true;
 }
 
@@ -135,37 +144,63 @@ void TBeatAverager::readSegment(int channel, double alignmentTime, double* out) 
         out[i] -= mean;
 }
 
-void TBeatAverager::averageSegments(int channel, const std::vector<double>& alignments)
+const double* TBeatAverager::segment(size_t beat, int channel)
 {
-    const size_t n = alignments.size();
+    // A beat's segments stay as they are while it is averaged on the same
+    // alignment: they are read once.
+    CachedSegments& cached = m_cache[beat];
+    const double alignment = m_beats[beat].leadValue(m_referenceChannel, TBeat::Fiducial);
+    const size_t length = size_t(m_length);
+    if (cached.alignment != alignment || cached.values.empty()) {
+        cached.alignment = alignment;
+        cached.values.assign(size_t(channelCount()) * length, 0.0);
+        cached.read.assign(size_t(channelCount()), false);
+    }
+    double* values = &cached.values[size_t(channel) * length];
+    if (!cached.read[size_t(channel)]) {
+        readSegment(channel, alignment, values);
+        // A segment that reaches past the signal's end is read again next time.
+        cached.read[size_t(channel)] = m_source->index(alignment) - m_rIndex + m_length <= m_source->length();
+    }
+    return values;
+}
+
+void TBeatAverager::averageSegments(int channel, const std::vector<size_t>& beats)
+{
+    const size_t n = beats.size();
     const size_t length = size_t(m_length);
     std::vector<double>& average = m_averages[size_t(channel)];
     if (n == 0)
         return;
-    m_segments.resize(n * length);
+    std::vector<const double*> segments(n);
     for (size_t k = 0; k < n; ++k)
-        readSegment(channel, alignments[k], &m_segments[k * length]);
+        segments[k] = segment(beats[k], channel);
     // Each segment counts inversely to its noise, the square of its distance
-    // from the median beat (taken sample by sample), so that beats in a burst of
-    // muscle noise add little; segments far from it count not at all. Alike
-    // segments count alike.
+    // from the median beat, so that beats in a burst of muscle noise add
+    // little; segments far from it count not at all. Alike segments count
+    // alike. Every few samples of a spread of the segments tell the median beat
+    // and the distances well enough, at a fraction of the work.
     std::vector<double> weights(n, 1.0);
     if (n >= MinimumForOutliers) {
-        std::vector<double> column(n);
-        m_median.assign(length, 0.0);
-        for (size_t i = 0; i < length; ++i) {
-            for (size_t k = 0; k < n; ++k)
-                column[k] = m_segments[k * length + i];
-            m_median[i] = medianOf(column);
+        const size_t used = std::min(n, MedianSegments);
+        std::vector<double> column(used);
+        const size_t points = (length + MedianStep - 1) / MedianStep;
+        m_median.assign(points, 0.0);
+        for (size_t p = 0; p < points; ++p) {
+            for (size_t j = 0; j < used; ++j)
+                column[j] = segments[j * n / used][p * MedianStep];
+            const auto mid = column.begin() + long(used / 2);
+            std::nth_element(column.begin(), mid, column.end());
+            m_median[p] = *mid;
         }
         std::vector<double> distances(n);
         for (size_t k = 0; k < n; ++k) {
             double sum = 0.0;
-            for (size_t i = 0; i < length; ++i) {
-                const double d = m_segments[k * length + i] - m_median[i];
+            for (size_t p = 0; p < points; ++p) {
+                const double d = segments[k][p * MedianStep] - m_median[p];
                 sum += d * d;
             }
-            distances[k] = std::sqrt(sum / double(length));
+            distances[k] = std::sqrt(sum / double(points));
         }
         std::vector<double> sorted = distances;
         std::sort(sorted.begin(), sorted.end());
@@ -179,10 +214,15 @@ void TBeatAverager::averageSegments(int channel, const std::vector<double>& alig
     double total = 0.0;
     for (double w : weights)
         total += w;
-    for (size_t k = 0; k < n; ++k)
-        if (weights[k] > 0.0)
-            for (size_t i = 0; i < length; ++i)
-                average[i] += m_segments[k * length + i] * (weights[k] / total);
+    double* out = average.data();
+    for (size_t k = 0; k < n; ++k) {
+        if (weights[k] <= 0.0)
+            continue;
+        const double share = weights[k] / total;
+        const double* values = segments[k];
+        for (size_t i = 0; i < length; ++i)
+            out[i] += values[i] * share;
+    }
 }
 
 bool TBeatAverager::recompute()
@@ -211,7 +251,7 @@ bool TBeatAverager::recompute()
         }
     }
 
-    std::vector<const TBeat*> qualifying;
+    std::vector<size_t> qualifying;
     double rrSum = 0.0;
     for (size_t i = 0; i < m_beats.size(); ++i) {
         const TBeat& b = m_beats[i];
@@ -226,7 +266,7 @@ bool TBeatAverager::recompute()
         // own ST segment or T wave, and would print it into the average.
         if (i + 1 < m_beats.size() && m_beats[i + 1].time() - b.time() < 0.85 * mean)
             continue;
-        qualifying.push_back(&b);
+        qualifying.push_back(i);
         rrSum += rr;
     }
     if (qualifying.empty())
@@ -238,13 +278,13 @@ bool TBeatAverager::recompute()
     // crowded with noise, lost) leaves that beat out of its own average, and so
     // does a segment far unlike the lead's others (the decay of an electrode
     // pop, a baseline jump, a burst of muscle noise).
-    std::vector<double> alignments;
+    std::vector<size_t> clean;
     for (int c = 0; c < channels; ++c) {
-        alignments.clear();
-        for (const TBeat* b : qualifying)
-            if (!disturbed(*b, c))
-                alignments.push_back(b->leadValue(m_referenceChannel, TBeat::Fiducial));
-        averageSegments(c, alignments);
+        clean.clear();
+        for (size_t i : qualifying)
+            if (!disturbed(m_beats[i], c))
+                clean.push_back(i);
+        averageSegments(c, clean);
     }
     return true;
 }

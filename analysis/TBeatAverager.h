@@ -53,9 +53,12 @@ private:
     void recomputeIfStale();
     bool recompute();
     void readSegment(int channel, double alignmentTime, double* out) const;
-    // The channel's average over the segments at these alignment times,
-    // weighted by how clean each is, but for those far unlike the others.
-    void averageSegments(int channel, const std::vector<double>& alignments);
+    // The channel's average over the segments of these beats (indices of the
+    // recent beats), weighted by how clean each is, but for those far unlike
+    // the others.
+    void averageSegments(int channel, const std::vector<size_t>& beats);
+    // The channel's segment of a recent beat, aligned on the reference channel.
+    const double* segment(size_t beat, int channel);
     int channelCount() const;
 
     const TSignalBuffer* m_source = nullptr;
@@ -65,12 +68,18 @@ private:
     std::vector<std::vector<double>> m_averages;
     std::vector<std::vector<double>> m_references;
     std::vector<double> m_segment;
-    std::vector<double> m_segments; // of one channel, while it is averaged
     std::vector<double> m_median;
     int m_referenceChannel = 0;
     double m_meanRR = 0.0;
     int m_beatCount = 0;
     std::deque<TBeat> m_beats;
+    struct CachedSegments
+    {
+        double alignment = 0.0;
+        std::vector<double> values; // channel after channel
+        std::vector<bool> read;
+    };
+    std::deque<CachedSegments> m_cache; // beside m_beats
     bool m_stale = false;
     bool m_hasReference = false;
 };

@@ -352,42 +352,53 @@ void TQrsChannelDetector::markDisturbances(int from, int to)
                 disturb(i);
         }
     }
-    if (!m_unfiltered.empty()) {
-        const auto range = std::minmax_element(m_unfiltered.begin(), m_unfiltered.end());
-        const double lo = *range.first;
-        const double hi = *range.second;
-        const int pinned = std::max(2, int(std::lround(PinnedSeconds * m_state.rate)));
-        if (hi - lo >= PinnedMinimumSpan) {
-            // A flat baseline may be the lowest or highest signal in view, and a
-            // broad wave may sit on one code at its top; the rails lie far from
-            // the baseline, and the signal hits them with a step.
-            const double baseline = medianOf(m_unfiltered);
-            const double far = PinnedDistance * (hi - lo);
-            const auto x = [this](int i) { return m_unfiltered[size_t(i - m_windowStart)]; };
-            const auto railed = [&](int runStart, int runEnd) {
-                const double v = x(runStart);
-                if (runEnd - runStart < pinned || !(v >= hi - 2.0 || v <= lo + 2.0) || std::fabs(v - baseline) <= far)
-                    return false;
-                const bool steepIn = runStart - 1 >= m_windowStart && std::fabs(v - x(runStart - 1)) >= PinnedEdgeCodes;
-                const bool steepOut = runEnd < m_windowEnd && std::fabs(x(runEnd) - v) >= PinnedEdgeCodes;
-                return steepIn || steepOut;
-            };
-            int runStart = first;
-            for (int i = first + 1; i <= to; ++i) {
-                if (i < to && x(i) == x(runStart))
-                    continue;
-                // The run [runStart, i) has ended (or reached the end of the stretch).
-                if (railed(runStart, i))
-                    for (int j = runStart; j < i; ++j)
-                        disturb(j);
-                runStart = i;
-            }
-        }
-    }
+    if (!m_unfiltered.empty())
+        markSaturation(first, to, disturb);
     int undisturbed = 0;
     for (int i = from; i < to; ++i)
         undisturbed += disturbedSlot(i) ? 0 : 1;
     m_quietSamples += undisturbed;
+}
+
+template <typename Disturb>
+void TQrsChannelDetector::markSaturation(int first, int to, const Disturb& disturb) const
+{
+    // A flat baseline may be the lowest or highest signal in view, and a broad
+    // wave may sit on one code at its top; the rails lie far from the baseline,
+    // and the signal hits them with a step. Plateaus entered or left with a
+    // step are rare, so what is in view is measured only when there is one.
+    const int pinned = std::max(2, int(std::lround(PinnedSeconds * m_state.rate)));
+    const auto x = [this](int i) { return m_unfiltered[size_t(i - m_windowStart)]; };
+    bool measured = false;
+    double lo = 0.0, hi = 0.0, baseline = 0.0;
+    const auto railed = [&](int runStart, int runEnd) {
+        if (runEnd - runStart < pinned)
+            return false;
+        const double v = x(runStart);
+        const bool steepIn = runStart - 1 >= m_windowStart && std::fabs(v - x(runStart - 1)) >= PinnedEdgeCodes;
+        const bool steepOut = runEnd < m_windowEnd && std::fabs(x(runEnd) - v) >= PinnedEdgeCodes;
+        if (!steepIn && !steepOut)
+            return false;
+        if (!measured) {
+            const auto range = std::minmax_element(m_unfiltered.begin(), m_unfiltered.end());
+            lo = *range.first;
+            hi = *range.second;
+            baseline = medianOf(m_unfiltered);
+            measured = true;
+        }
+        return hi - lo >= PinnedMinimumSpan && (v >= hi - 2.0 || v <= lo + 2.0) &&
+               std::fabs(v - baseline) > PinnedDistance * (hi - lo);
+    };
+    int runStart = first;
+    for (int i = first + 1; i <= to; ++i) {
+        if (i < to && x(i) == x(runStart))
+            continue;
+        // The run [runStart, i) has ended (or reached the end of the stretch).
+        if (railed(runStart, i))
+            for (int j = runStart; j < i; ++j)
+                disturb(j);
+        runStart = i;
+    }
 }
 
 bool TQrsChannelDetector::disturbedAt(int index) const

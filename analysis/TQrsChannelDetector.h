@@ -85,6 +85,9 @@ private:
     // Marks the samples of the new stretch [from, to) that are disturbed, and
     // counts those that are not towards a relearning of the references.
     void markDisturbances(int from, int to);
+    // Marks, through disturb(sample), the plateaus of saturation in [first, to).
+    template <typename Disturb>
+    void markSaturation(int first, int to, const Disturb& disturb) const;
     quint8& disturbedSlot(int index) { return m_disturbed[size_t(index % int(m_disturbed.size()))]; }
     // Drops the references learned from accepted complexes: they are learned
     // anew, as at the start.

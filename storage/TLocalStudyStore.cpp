@@ -91,8 +91,12 @@ std::unique_ptr<TStudy> TLocalStudyStore::loadStudyFile(const QString& recordPat
     std::unique_ptr<TFileSignalBuffer> samples =
         TSampleFile::open(stem + QLatin1Char('.') + TSampleFile::Extension, &record->acquisition);
     std::unique_ptr<TFileBeatStore> beats;
-    if (samples)
+    if (samples) {
+        // A stored recording is complete: its last, partial page is part of it,
+        // and so of every filtered view a review or report draws from.
+        samples->releaseUnusedPages(true);
         beats = TBeatsFile::open(stem + QLatin1Char('.') + TBeatsFile::Extension, samples.get());
+    }
     auto study = std::make_unique<TStudy>(std::move(*record), std::move(samples));
     // The beat store refers to the recording it was opened on, now owned by the study.
     study->setBeats(std::move(beats));

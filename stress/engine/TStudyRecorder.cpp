@@ -323,6 +323,9 @@ void TStudyRecorder::stop()
     // its end.
     m_awaitingLastBeats = true;
     m_lastBeatTime = m_raw->seconds(m_startSample + int(m_recordedSamples)) - CompleteQrsSeconds;
+    // The recording is complete: its last, partial page becomes part of it (and
+    // of every filtered view over it).
+    m_study->recording()->releaseUnusedPages(true);
     if (m_protocol)
         changeStage(stageCount());
     TStudyResults& results = m_study->results();

@@ -3,6 +3,7 @@
 #include "TBeatsFile.h"
 #include "TException.h"
 #include "TLocalStudyStore.h"
+#include "TPagedFilterChain.h"
 #include "TRecordFile.h"
 #include "TSampleFile.h"
 #include "TStudy.h"
@@ -12,6 +13,8 @@
 #include <QDateTime>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 #include <vector>
 
@@ -253,6 +256,16 @@ void TestStudyStore::recordedStudyReopensAsRecorded()
     QCOMPARE(study->recording()->channel(6)->name(), QByteArray("V1"));
     QCOMPARE(study->beats()->count(), 2);
     QCOMPARE(study->beats()->beat(1).time(), 1.75);
+    // Its last samples, short of a whole page, are part of it for every
+    // filtered view a review draws from.
+    TPagedFilterChain review(study->recording());
+    const int length = study->recording()->length();
+    const int pageSize = study->recording()->pageSize();
+    QVERIFY(length % pageSize != 0);
+    QCOMPARE(review.output()->pageCount(), (length + pageSize - 1) / pageSize);
+    double tail[50];
+    review.output()->samples(6, length - 50, 50, tail);
+    QVERIFY(std::any_of(std::begin(tail), std::end(tail), [](double v) { return v != 0.0; }));
 
     // Recording goes on where it stopped.
     record(study->recording(), 2000, 100);

@@ -153,6 +153,9 @@ private slots:
         rig.recorder->stop();
         const double end = rig.recorder->recordingTime();
         QCOMPARE(end, 10.0);
+        // The recording's last samples, short of a whole page, are shown too.
+        const TSignalBuffer* recording = rig.study->recording();
+        QCOMPARE(recording->pageCount(), (recording->length() + recording->pageSize() - 1) / recording->pageSize());
         if (monitoredAfter > 0.0) {
             const int channels = TEcgSynthesizer::LeadCount;
             std::vector<qint16> block(size_t(250) * channels);

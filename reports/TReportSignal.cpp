@@ -11,8 +11,9 @@
 TReportSignal::TReportSignal(TSignalBuffer* recording, const TBeatStore* beats, bool notch, bool lowpass, bool baseline)
     : m_beats(beats), m_baseline(baseline)
 {
-    // A finished recording ends in a partial page, which counts only once asked
-    // for; without it the filters would stop at the last whole page.
+    // The recording is complete, its last partial page included, whoever handed
+    // over the study (the store and the recorder see to it; a study made in
+    // memory may not): the traces must not stop at the last whole page.
     recording->releaseUnusedPages(true);
     m_chain = std::make_unique<TPagedFilterChain>(recording);
     m_chain->setNotchType("50hz");

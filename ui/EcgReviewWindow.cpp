@@ -56,9 +56,6 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
                             record.patientProperty(QStringLiteral("firstName")),
                             date.isValid() ? date.toString(QStringLiteral("d/M/yyyy H:mm")) : record.studyDateTime()));
 
-    // A finished recording ends in a partial page, which the filters see only once
-    // it counts; without it the last seconds would show, and average, as zeros.
-    study->recording()->releaseUnusedPages(true);
     m_chain = std::make_unique<TPagedFilterChain>(study->recording());
     m_chain->setNotchType("50hz");
     m_chain->setLowpassType("40hz");

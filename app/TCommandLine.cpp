@@ -25,6 +25,8 @@ QString TCommandLine::usage()
         "                                        configured device; prints the new study's id\n"
         "  export --id N --to FOLDER             writes the study's archive (.cxz) into FOLDER\n"
         "  import FILE.cxz                       adds the archived study; prints its id\n"
+        "  report --id N --out FILE.pdf          writes the study's report as the report dialog\n"
+        "                                        makes it with its stored settings\n"
         "  --help                                this text\n"
         "\n"
         "Exit codes: 0 done, 1 the operation failed, 2 the command line is wrong.\n");
@@ -80,6 +82,8 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
             }
         } else if (arg == QLatin1String("--to")) {
             value(line.folder);
+        } else if (arg == QLatin1String("--out")) {
+            value(line.output);
         } else if (arg.startsWith(QLatin1Char('-'))) {
             fail(QStringLiteral("Unknown option %1").arg(arg));
         } else if (line.command == None) {
@@ -91,6 +95,8 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
                 line.command = Export;
             else if (arg == QLatin1String("import"))
                 line.command = Import;
+            else if (arg == QLatin1String("report"))
+                line.command = Report;
             else
                 fail(QStringLiteral("Unknown command %1").arg(arg));
         } else if (line.command == Import && line.archive.isEmpty()) {
@@ -118,6 +124,12 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
     case Import:
         if (line.archive.isEmpty())
             fail(QStringLiteral("import needs the archive file"));
+        break;
+    case Report:
+        if (!haveId)
+            fail(QStringLiteral("report needs --id N"));
+        if (line.output.isEmpty())
+            fail(QStringLiteral("report needs --out FILE.pdf"));
         break;
     default:
         break;

@@ -7,7 +7,7 @@
 // it cannot be run.
 struct TCommandLine
 {
-    enum Command { None, Help, List, Record, Export, Import };
+    enum Command { None, Help, List, Record, Export, Import, Report };
 
     Command command = None;
     QString dataFolder; // empty: the application's data folder
@@ -18,6 +18,7 @@ struct TCommandLine
     int id = 0;
     QString folder;
     QString archive;
+    QString output; // the PDF of report
     QString error; // set when the line cannot be run
 
     // arguments without the program name.

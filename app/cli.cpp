@@ -8,9 +8,14 @@
 #include "TDeviceFactory.h"
 #include "TException.h"
 #include "TLocalStudyStore.h"
+#include "TReportOptions.h"
+#include "TStudy.h"
+#include "TStudyReport.h"
 #include "TStudySummary.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QSettings>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -35,6 +40,36 @@ QString shownDate(const QString& stamp)
 {
     const QDateTime time = QDateTime::fromString(stamp, QStringLiteral("yyyyMMddHHmmss"));
     return time.isValid() ? time.toString(QStringLiteral("d/M/yyyy HH:mm:ss")) : stamp;
+}
+
+// What the report dialog opens with when the review window opens it on a study
+// just opened: the dialog's stored settings, the traces from the start with every
+// filter on at 25 mm/s and 10 mm/mV, and the review window's hexaxial order.
+TReportOptions storedReportOptions()
+{
+    TReportOptions options = TReportOptions::fromSettings();
+    options.startTime = 0.0;
+    options.notch = options.lowpass = options.baseline = true;
+    options.speed = 25.0;
+    options.amplitude = 10.0;
+    options.hexaxialOrder = QSettings().value(QStringLiteral("EcgReviewWindow/HexaxialOrder"), false).toBool();
+    return options;
+}
+
+int writeReport(TLocalStudyStore& store, int id, const QString& output)
+{
+    TStudy* study = store.openStudy(id);
+    if (!study)
+        return failed(QStringLiteral("no study with id %1").arg(id));
+    try {
+        TStudyReport report(*study, storedReportOptions());
+        report.writePdf(output);
+    } catch (...) {
+        store.closeStudy(id);
+        throw;
+    }
+    store.closeStudy(id);
+    return 0;
 }
 
 int run(const TCommandLine& line)
@@ -80,6 +115,8 @@ int run(const TCommandLine& line)
             return failed(QStringLiteral("%1 is not a file").arg(line.archive));
         print(QString::number(store.importStudy(line.archive)));
         return 0;
+    case TCommandLine::Report:
+        return writeReport(store, line.id, line.output);
     default:
         return 2;
     }
@@ -89,9 +126,21 @@ int run(const TCommandLine& line)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const TCommandLine line = TCommandLine::parse(arguments);
+    // A report lays out text and pictures, which takes a GUI application (without
+    // a screen); the other commands do with less.
+    std::unique_ptr<QCoreApplication> app;
+    if (line.command == TCommandLine::Report && line.error.isEmpty()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     TAppIdentity::apply();
-    const TCommandLine line = TCommandLine::parse(app.arguments().mid(1));
     if (line.command == TCommandLine::Help) {
         std::fputs(TCommandLine::usage().toLocal8Bit().constData(), stdout);
         return 0;

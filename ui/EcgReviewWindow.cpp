@@ -4,6 +4,7 @@
 #include "AveragerBeatSource.h"
 #include "ColorSchemes.h"
 #include "DisplayMenu.h"
+#include "ReportDialog.h"
 #include "TBeatAverager.h"
 #include "TBeatStore.h"
 #include "TPagedFilterChain.h"
@@ -11,6 +12,7 @@
 #include "TSignalBuffer.h"
 #include "TSignalChannel.h"
 #include "TStudy.h"
+#include "TStudyStore.h"
 #include "TTimeText.h"
 
 #include <QCloseEvent>
@@ -83,11 +85,11 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
     loadMeasurement();
     onStartTimeChanged();
 
-    // The study data dialog and the report come with their own windows.
-    for (QPushButton* pending : {ui->btnStudyData, ui->btnReport}) {
-        pending->setEnabled(false);
-        pending->setToolTip(tr("Available in a later release"));
-    }
+    // The study data dialog comes with a window of its own.
+    ui->btnStudyData->setEnabled(false);
+    ui->btnStudyData->setToolTip(tr("Available in a later release"));
+    // The report goes through the process's study store.
+    ui->btnReport->setEnabled(TStudyStore::instance() != nullptr);
     ui->btnRemoveEvent->setEnabled(false);
 }
 
@@ -381,6 +383,20 @@ void EcgReviewWindow::on_btnStudyData_clicked()
 
 void EcgReviewWindow::on_btnReport_clicked()
 {
+    TStudyStore* store = TStudyStore::instance();
+    if (!store)
+        return;
+    // The report prints the measurement the beat display shows.
+    if (m_measurementEdited)
+        saveMeasurement();
+    ReportDialog dialog(m_study, store, this);
+    dialog.setStartTime(ui->ecgDisplay1->startTime());
+    dialog.setFilters(ui->btnFilterNotch->isChecked(), ui->btnFilterLowpass->isChecked(),
+                      ui->btnFilterBaseline->isChecked());
+    dialog.setSpeed(ui->ecgDisplay1->speed());
+    dialog.setAmplitude(ui->ecgDisplay1->amplitude());
+    dialog.setHexaxialOrder(m_hexaxial);
+    dialog.exec();
 }
 
 // ---------------------------------------------------------------------------

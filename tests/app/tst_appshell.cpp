@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -258,6 +259,11 @@ void TestAppShell::commandLine_data()
     QTest::newRow("import") << QStringList{"import", "a.cxz"} << int(TCommandLine::Import) << "";
     QTest::newRow("import nothing") << QStringList{"import"} << int(TCommandLine::Import)
                                     << "import needs the archive file";
+    QTest::newRow("report") << QStringList{"report", "--id", "42", "--out", "r.pdf"} << int(TCommandLine::Report) << "";
+    QTest::newRow("report without file") << QStringList{"report", "--id", "42"} << int(TCommandLine::Report)
+                                         << "report needs --out FILE.pdf";
+    QTest::newRow("report without id") << QStringList{"report", "--out", "r.pdf"} << int(TCommandLine::Report)
+                                       << "report needs --id N";
     QTest::newRow("no command") << QStringList{} << int(TCommandLine::None) << "No command given";
     QTest::newRow("unknown") << QStringList{"erase"} << int(TCommandLine::None) << "Unknown command erase";
     QTest::newRow("option without value") << QStringList{"list", "--data"} << int(TCommandLine::List)
@@ -270,6 +276,10 @@ void TestAppShell::commandLine()
     const TCommandLine line = TCommandLine::parse(arguments);
     QTEST(int(line.command), "command");
     QTEST(line.error, "error");
+    if (line.command == TCommandLine::Report && line.error.isEmpty()) {
+        QCOMPARE(line.id, 42);
+        QCOMPARE(line.output, QStringLiteral("r.pdf"));
+    }
     if (line.command == TCommandLine::Record && line.error.isEmpty()) {
         QVERIFY(line.demo);
         QCOMPARE(line.seconds, 12.5);
@@ -304,6 +314,11 @@ QProcessEnvironment TestAppShell::privateEnvironment(const QTemporaryDir& folder
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), folder.filePath(QStringLiteral("data")));
+    // A GUI application (the report command) asks for it.
+    const QString runtime = folder.filePath(QStringLiteral("runtime"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     return env;
 }
 
@@ -324,6 +339,25 @@ void TestAppShell::cliRecordListExportImport()
     const QString listed = QString::fromLocal8Bit(p.readAllStandardOutput());
     QVERIFY2(listed.startsWith(QStringLiteral("%1\t").arg(id)), qPrintable(listed));
     QVERIFY(listed.contains(QStringLiteral("\tECG\tRex, Fido")));
+
+    // The report as the dialog makes it, into a file of our choosing.
+    const QString pdf = folder.filePath(QStringLiteral("report.pdf"));
+    p.start(cli(), {"--data", data, "report", "--id", QString::number(id), "--out", pdf});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QFile report(pdf);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QVERIFY(report.read(5) == "%PDF-");
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(page.contains(QStringLiteral("Rex, Fido")) && page.contains(QStringLiteral("Page 1 of 1")),
+                 qPrintable(page));
+    }
+    // The study stays as it was: the file is all the command makes.
+    QVERIFY(!QDir(data + QStringLiteral("/reports")).exists());
 
     const QString exports = folder.filePath(QStringLiteral("exports"));
     QDir().mkpath(exports);
@@ -357,6 +391,9 @@ void TestAppShell::cliFailures_data()
     QTest::newRow("unknown id") << QStringList{"export", "--id", "77", "--to", "."} << 1 << "no study with id 77";
     QTest::newRow("not an archive") << QStringList{"import", "velmora-cli"} << 1 << "";
     QTest::newRow("missing archive") << QStringList{"import", "nothing.cxz"} << 1 << "nothing.cxz is not a file";
+    QTest::newRow("report of no study") << QStringList{"report", "--id", "77", "--out", "r.pdf"} << 1
+                                        << "no study with id 77";
+    QTest::newRow("report without file") << QStringList{"report", "--id", "77"} << 2 << "report needs --out FILE.pdf";
     // The configured device is the recorder on USB, and there is none here.
     QTest::newRow("no device") << QStringList{"record", "--seconds", "1", "--last", "a", "--first", "b"} << 1
                                << "Device not found";

@@ -106,8 +106,10 @@ void TestEcgMonitorNoSignal::portThatDoesNotExist()
         window.close();
     }
     device.stop();
-    m_store->closeStudy(study->id());
-    m_store->deleteStudy(study->id());
+    // Closing frees the study: its id is taken first.
+    const int id = study->id();
+    m_store->closeStudy(id);
+    m_store->deleteStudy(id);
 }
 
 VELMORA_APP_TEST_MAIN(TestEcgMonitorNoSignal)

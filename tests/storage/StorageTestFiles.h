@@ -3,6 +3,7 @@
 // File helpers shared by the storage tests.
 
 #include "TException.h"
+#include "TFileSizeLimit.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -11,9 +12,7 @@
 #include <QMap>
 #include <QString>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 inline bool writeFile(const QString& path, const QByteArray& bytes, bool append = false)
 {
@@ -67,32 +66,3 @@ inline QByteArray damageCrc(QByteArray bytes, const QByteArray& entry)
     }
     return bytes;
 }
-
-// While it lives, files of this process cannot grow beyond bytes: writes past
-// that fail as on a full disk (SIGXFSZ ignored, the write returns short).
-class TFileSizeLimit
-{
-public:
-    explicit TFileSizeLimit(rlim_t bytes)
-    {
-        m_ok = getrlimit(RLIMIT_FSIZE, &m_saved) == 0;
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = m_saved;
-        small.rlim_cur = bytes;
-        m_ok = m_ok && setrlimit(RLIMIT_FSIZE, &small) == 0;
-    }
-    ~TFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-    bool isSet() const { return m_ok; }
-
-private:
-    struct rlimit m_saved{};
-    void (*m_handler)(int) = nullptr;
-    bool m_ok = false;
-};

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "TReportDataSource.h"
+#include "TReportOptions.h"
+
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+class TReportSignal;
+class TStudy;
+struct TStudyEvent;
+
+// The report code's side of a study report: answers the template engine with the
+// value, image or drawing behind every field name of the study report templates,
+// and with the records of their data sets ("events": the events marked for
+// printing, in list order).
+class TErgoReport : public TReportDataSource
+{
+public:
+    static constexpr const char* BrandLogo = ":/res/logo-cardivex-report.png";
+
+    // The study is not owned and must outlive the report. Builds the filtered
+    // signal at once: throws TException when the filters cannot be built.
+    TErgoReport(TStudy& study, const TReportOptions& options);
+    ~TErgoReport() override;
+
+    int recordCount(const QString& dataset) override;
+    QString value(const QString& field, int record, int page) override;
+    QImage image(const QString& field, int record) override;
+    bool draw(const QString& field, int record, QPainter& painter, const QRectF& rect,
+              double unitsPerMillimetre) override;
+
+    // Whether the report answers a field name (a value, an image or a drawing).
+    static bool answers(const QString& field);
+
+    const TReportOptions& options() const { return m_options; }
+    // The events the report prints.
+    const QVector<TStudyEvent>& printedEvents() const { return m_events; }
+    // Where an event's graphic of the given length starts: at the event, moved
+    // earlier when it would run past the end of the recording, never before 0.
+    double eventStart(int record, double seconds) const;
+
+    // The lead of every row, in the report's row order (hexaxial when chosen and
+    // the first six leads are the limb leads), with inversion and label.
+    struct RowLead
+    {
+        int lead;
+        bool inverted;
+        QString label;
+    };
+    QVector<RowLead> rowOrder() const;
+
+private:
+    QString studyValue(const QString& path) const;
+    QString measurementValue(const QString& name) const;
+    QString resultValue(const QString& field) const;
+    QString patientId(bool label) const;
+    QString bmi() const;
+    QString riskFactors() const;
+    int rhythmLead() const;
+
+    TStudy& m_study;
+    TReportOptions m_options;
+    QVector<TStudyEvent> m_events;
+    std::unique_ptr<TReportSignal> m_signal;
+};

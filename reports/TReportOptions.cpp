@@ -1,0 +1,129 @@
+#include "TReportOptions.h"
+
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+const QString Group = QStringLiteral("ReportDialog/");
+
+QString key(const char* name)
+{
+    return Group + QLatin1String(name);
+}
+
+} // namespace
+
+TReportOptions TReportOptions::fromSettings()
+{
+    QSettings settings;
+    TReportOptions o;
+    o.headerLogoFile = settings.value(key("HeaderLogoFilename"), QString()).toString();
+    o.headerTitle = settings.value(key("HeaderTitle"), QString()).toString();
+    o.headerInfo = settings.value(key("HeaderInfo"), QString()).toString();
+    o.signatureFile = settings.value(key("SignatureFilename"), QString()).toString();
+    o.signatureName = settings.value(key("SignatureName"), QString()).toString();
+    o.signatureLicense = settings.value(key("SignatureLicense"), QString()).toString();
+    o.layout = normalLayout(settings.value(key("EcgGraphicLayout"), QStringLiteral("12by1")).toString());
+    o.rhythmLead = settings.value(key("EcgGraphicRhythmLead"), QStringLiteral("II")).toString();
+    o.showAverage = settings.value(key("EcgShowAverage"), false).toBool();
+    o.printStressGraphics = settings.value(key("PrintStressGraphics"), true).toBool();
+    o.showExpectedStageDuration = settings.value(key("ShowExpectedStageDuration"), false).toBool();
+    o.tracesOnly = settings.value(key("EcgReportModel"), QString()).toString() == QLatin1String("TracesOnly");
+    o.destination = destinationFromName(settings.value(key("PrintDestination"), QStringLiteral("pdf")).toString());
+    o.printerName = settings.value(key("PrinterName"), QString()).toString();
+    return o;
+}
+
+void TReportOptions::writeSettings() const
+{
+    QSettings settings;
+    settings.setValue(key("HeaderLogoFilename"), headerLogoFile);
+    settings.setValue(key("HeaderTitle"), headerTitle);
+    settings.setValue(key("HeaderInfo"), headerInfo);
+    settings.setValue(key("SignatureFilename"), signatureFile);
+    settings.setValue(key("SignatureName"), signatureName);
+    settings.setValue(key("SignatureLicense"), signatureLicense);
+    settings.setValue(key("EcgGraphicLayout"), normalLayout(layout));
+    settings.setValue(key("EcgGraphicRhythmLead"), rhythmLead);
+    settings.setValue(key("EcgShowAverage"), showAverage);
+    settings.setValue(key("PrintStressGraphics"), printStressGraphics);
+    settings.setValue(key("ShowExpectedStageDuration"), showExpectedStageDuration);
+    settings.setValue(key("EcgReportModel"), tracesOnly ? QStringLiteral("TracesOnly") : QString());
+    settings.setValue(key("PrintDestination"), destinationName(destination));
+    settings.setValue(key("PrinterName"), printerName);
+}
+
+QString TReportOptions::normalLayout(const QString& layout)
+{
+    if (layout == QLatin1String("6by2") || layout == QLatin1String("4by3"))
+        return layout;
+    return QStringLiteral("12by1");
+}
+
+QString TReportOptions::destinationName(Destination destination)
+{
+    switch (destination) {
+    case Destination::Printer:
+        return QStringLiteral("printer");
+    case Destination::StripPrinter:
+        return QStringLiteral("stripPrinter");
+    case Destination::Pdf:
+        break;
+    }
+    return QStringLiteral("pdf");
+}
+
+TReportOptions::Destination TReportOptions::destinationFromName(const QString& name)
+{
+    if (name == QLatin1String("printer"))
+        return Destination::Printer;
+    if (name == QLatin1String("stripPrinter"))
+        return Destination::StripPrinter;
+    return Destination::Pdf;
+}
+
+QString TReportOptions::formatStartTime(double seconds)
+{
+    if (!(std::isfinite(seconds) && seconds > 0.0))
+        seconds = 0.0;
+    // Whole tenths, so that 75.4 s does not come out as 75.39999.
+    const long long tenths = std::llround(std::floor(seconds * 10.0 + 1e-6));
+    return QString::asprintf("%02lld:%02lld.%lld", tenths / 600, (tenths / 10) % 60, tenths % 10);
+}
+
+std::optional<double> TReportOptions::parseStartTime(const QString& text)
+{
+    static const QRegularExpression clock(QStringLiteral("^\\s*(\\d+):(\\d{1,2}(?:\\.\\d*)?)\\s*$"));
+    const QRegularExpressionMatch m = clock.match(text);
+    double seconds = 0.0;
+    if (m.hasMatch()) {
+        const double s = m.captured(2).toDouble();
+        if (s >= 60.0)
+            return std::nullopt;
+        seconds = m.captured(1).toDouble() * 60.0 + s;
+    } else {
+        bool ok = false;
+        seconds = text.trimmed().toDouble(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    if (!std::isfinite(seconds) || seconds < 0.0)
+        return std::nullopt;
+    return seconds;
+}
+
+QString TReportOptions::filterText() const
+{
+    QStringList on;
+    if (notch)
+        on << QStringLiteral("notch 50hz");
+    if (lowpass)
+        on << QStringLiteral("muscle noise");
+    if (baseline)
+        on << QStringLiteral("baseline fix");
+    return on.isEmpty() ? QStringLiteral("none") : on.join(QStringLiteral(", "));
+}

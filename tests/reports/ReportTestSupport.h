@@ -1,0 +1,97 @@
+#pragma once
+
+// What the report tests share: message boxes and file dialogs answered from the
+// test, and poppler's view of a PDF.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+namespace ReportTest {
+
+// Settings and data folders of the test's own, under home, and the program's
+// identity, before anything reads a setting: never the user's own.
+inline void usePrivateFolders(const QTemporaryDir& home)
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    QCoreApplication::setOrganizationName(QStringLiteral("Cardivex"));
+    QCoreApplication::setApplicationName(QStringLiteral("Velmora"));
+}
+
+// While it lives, closes every message box that appears and keeps its title and
+// text, so a test can go through a flow that warns.
+class MessageBoxes : public QObject
+{
+public:
+    MessageBoxes()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                if (!box || !box->isVisible())
+                    continue;
+                titles.append(box->windowTitle());
+                texts.append(box->text());
+                box->done(QMessageBox::Ok);
+            }
+        });
+        m_timer.start(10);
+    }
+    QStringList titles;
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
+
+inline bool havePoppler()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty();
+}
+
+// Standard output of a poppler tool.
+inline QString poppler(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The value printed under a caption in a table of pdftotext -layout output: the
+// word on the next line that overlaps the caption's columns.
+inline QString valueUnder(const QString& text, const QString& caption)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        const int column = lines[i].indexOf(caption);
+        if (column < 0)
+            continue;
+        const QString& below = lines[i + 1];
+        // The word of the next line that starts within the caption or just before it.
+        int start = -1;
+        for (int c = std::max(0, column - 2); c < std::min(below.size(), column + caption.size()); ++c)
+            if (!below[c].isSpace() && (c == 0 || below[c - 1].isSpace())) {
+                start = c;
+                break;
+            }
+        if (start < 0)
+            return QString();
+        int end = start;
+        while (end < below.size() && !below[end].isSpace())
+            ++end;
+        return below.mid(start, end - start);
+    }
+    return QString();
+}
+
+} // namespace ReportTest

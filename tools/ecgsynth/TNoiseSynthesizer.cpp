@@ -1,5 +1,7 @@
 #include "TNoiseSynthesizer.h"
 
+#include "TCounterRandom.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -44,21 +46,13 @@ constexpr double BreathingDepthSpread = 0.25;
 constexpr double BreathingPhaseWander = 1.5;
 constexpr double BreathingShare = 0.5;
 
-// The splitmix64 finaliser: a counter-based generator, so that every draw is
-// a function of its key and index alone.
-quint64 mix(quint64 x)
-{
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
+// Every draw is a function of its key and index alone.
+using TCounterRandom::mix;
 
 // Uniform in (0, 1): draw number `draw` (0..15) at `index` of the stream `key`.
 double uniformAt(quint64 key, qint64 index, int draw)
 {
-    const quint64 h = mix(key ^ mix(quint64(index) * 16u + quint64(draw)));
-    return (double(h >> 11) + 0.5) * (1.0 / 9007199254740992.0);
+    return TCounterRandom::unit(mix(key ^ mix(quint64(index) * 16u + quint64(draw))));
 }
 
 // Standard normal from the draws `draw` and `draw` + 1.

@@ -1,5 +1,7 @@
 #include "TArtifactInjection.h"
 
+#include "TCounterRandom.h"
+
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -12,20 +14,12 @@ constexpr double MuscleRmsMv = 0.4;
 // this share of its duration as the time constant.
 constexpr double PopTimeShare = 0.2;
 
-quint64 mix(quint64 x)
-{
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
-
 // Uniform in (0, 1), a pure function of its inputs, so that any stretch of a
 // record gets the same values however it is cut.
 double uniform(quint64 seed, quint64 a, quint64 b)
 {
-    const quint64 x = mix(seed ^ mix(a ^ mix(b)));
-    return (double(x >> 11) + 0.5) / 9007199254740992.0;
+    using TCounterRandom::mix;
+    return TCounterRandom::unit(mix(seed ^ mix(a ^ mix(b))));
 }
 
 } // namespace

@@ -45,6 +45,10 @@ public:
     // A channel the device reports without signal (electrode off, lead
     // saturated): beats are not held back waiting for it.
     void setChannelLost(int channel, bool lost);
+    bool isChannelLost(int channel) const
+    {
+        return channel >= 0 && channel < int(m_lost.size()) && m_lost[size_t(channel)];
+    }
     void addListener(TQrsDetectorListener* listener);
     void removeListener(TQrsDetectorListener* listener);
 

@@ -391,9 +391,28 @@ void TStudyRecorder::addBP(double systolic, double diastolic, double time)
 // ---------------------------------------------------------------------------
 // The driver's notifications
 
+void TStudyRecorder::reportLostChannels()
+{
+    // A lead whose electrode is off or whose amplifier is saturated has no
+    // signal: the detector does not hold the other leads' beats back for it.
+    static const char* const electrodes[] = {"LL", "LA", "RA", "V1", "V2", "V3", "V4", "V5", "V6"};
+    bool off[9];
+    for (int e = 0; e < 9; ++e)
+        off[e] = m_driver->isElectrodeOff(electrodes[e]);
+    TQrsDetector& detector = m_analysis->detector();
+    for (int c = 0; c < m_raw->channelCount() && c < detector.channelCount(); ++c) {
+        const int lead = TLeadTable::leadIndex(m_raw->channel(c)->name());
+        bool lost = lead >= 0 && m_driver->isChannelSaturated(lead);
+        for (int e = 0; e < 9 && !lost; ++e)
+            lost = off[e] && TLeadTable::usesElectrode(lead, electrodes[e]);
+        detector.setChannelLost(c, lost);
+    }
+}
+
 void TStudyRecorder::onData(TAcqDriver*)
 {
     try {
+        reportLostChannels();
         if (!m_analysisFinished)
             m_analysis->process(m_analysisOn);
         m_displayDecimator->process();

@@ -136,6 +136,7 @@ public:
 
 private:
     void buildDisplay(bool notch, bool lowpass, bool baseline);
+    void reportLostChannels();
     void record();
     void storePendingBeats();
     void advance();

@@ -1,6 +1,8 @@
 #include "RecorderTestRig.h"
 
+#include "TAnalysisPath.h"
 #include "TBeatAverager.h"
+#include "TQrsDetector.h"
 #include "TStreamingFilterChain.h"
 
 #include <QtTest>
@@ -612,6 +614,25 @@ private slots:
         QVERIFY(!rig.recorder->anyLeadOff());
         rig.device.saturatedLead = TLeadTable::V5;
         QVERIFY(rig.recorder->anyLeadOff());
+    }
+
+    // Leads without signal by the device's account are reported to the beat
+    // detector, which does not wait for them: LA off takes I, III, aVR and aVL;
+    // a saturated V5 takes V5.
+    void lostLeadsReachTheDetector()
+    {
+        Rig rig(nullptr);
+        rig.device.offElectrodes = QStringList{"LA"};
+        rig.device.saturatedLead = TLeadTable::V5;
+        QVERIFY(rig.feed(250));
+        const TQrsDetector& detector = rig.recorder->analysisPath()->detector();
+        const QList<int> leads = TLeadTable::selectedLeads(TLeadTable::DefaultChannelMask);
+        for (int c = 0; c < leads.size(); ++c) {
+            const int lead = leads[c];
+            const bool expected = lead == TLeadTable::I || lead == TLeadTable::III || lead == TLeadTable::aVR ||
+                                  lead == TLeadTable::aVL || lead == TLeadTable::V5;
+            QVERIFY2(detector.isChannelLost(c) == expected, TLeadTable::leadName(lead));
+        }
     }
 
     void pacemaker()

@@ -37,6 +37,13 @@ std::optional<int> TMeasurementRecord::qrsMs() const
     return truncatedMs(value(QStringLiteral("QRSOffset")) - value(QStringLiteral("QRSOnset")));
 }
 
+std::optional<int> TMeasurementRecord::pMs() const
+{
+    if (value(QStringLiteral("POnset")) == 0.0 || value(QStringLiteral("POffset")) == 0.0)
+        return std::nullopt;
+    return truncatedMs(value(QStringLiteral("POffset")) - value(QStringLiteral("POnset")));
+}
+
 std::optional<int> TMeasurementRecord::qtMs() const
 {
     if (!intervalsKnown() || value(QStringLiteral("TOffset")) == 0.0)

@@ -25,6 +25,8 @@ public:
     // PR, QRS and QT exist only when P onset, QRS onset and QRS end were all found.
     std::optional<int> prMs() const;
     std::optional<int> qrsMs() const;
+    // P wave duration, when its onset and end were found.
+    std::optional<int> pMs() const;
     std::optional<int> qtMs() const;
     // Bazett: QT / sqrt(RR), when the QT exists and the mean RR is known.
     std::optional<int> qtcMs() const;

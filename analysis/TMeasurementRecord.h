@@ -22,7 +22,9 @@ public:
     bool contains(const QString& key) const { return m_values.contains(key); }
     const QMap<QString, double>& values() const { return m_values; }
 
-    // PR, QRS and QT exist only when P onset, QRS onset and QRS end were all found.
+    // QRS and QT exist when QRS onset and end (and T end) were found, whatever the
+    // P wave: atrial fibrillation and paced beats have them too; PR needs the P
+    // onset besides.
     std::optional<int> prMs() const;
     std::optional<int> qrsMs() const;
     // P wave duration, when its onset and end were found.
@@ -45,7 +47,7 @@ public:
     static double qrsAxis(const double* leadI, const double* leadIII, int length, int qrsOnset, int qrsEnd);
 
 private:
-    bool intervalsKnown() const;
+    bool qrsKnown() const;
 
     QMap<QString, double> m_values;
 };

@@ -87,7 +87,7 @@ bool TRestingMeasurement::isComplete(const TMeasurementRecord& record)
 {
     if (!record.contains(QStringLiteral("measurementChannel")) || record.value(QStringLiteral("measurementChannel")) < 0)
         return false;
-    for (const char* key : {"POnset", "QRSOnset", "QRSOffset", "TOffset"})
+    for (const char* key : {"QRSOnset", "QRSOffset"})
         if (record.value(QLatin1String(key)) == 0.0)
             return false;
     return true;

@@ -34,6 +34,7 @@ public:
 
     static void store(const TMeasurementRecord& record, TStudyResults& results);
     static TMeasurementRecord load(const TStudyResults& results);
-    // A stored measurement has a lead and its P onset, QRS onset, QRS end and T end.
+    // A stored measurement has a lead and its QRS onset and end; the P wave (none
+    // in atrial fibrillation) and the T end may be missing.
     static bool isComplete(const TMeasurementRecord& record);
 };

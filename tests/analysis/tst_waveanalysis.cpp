@@ -324,7 +324,9 @@ void TestWaveAnalysis::derivedIntervals_data()
     QTest::addColumn<int>("qtc");
     QTest::newRow("QT 400 ms at RR 0.64 s") << -0.12 << -0.02 << 0.05 << 0.38 << 0.64 << 100 << 70 << 400 << 500;
     QTest::newRow("truncated, not rounded") << -0.1009 << -0.0200 << 0.0399 << 0.2 << 0.5 << 80 << 59 << 220 << 311;
-    QTest::newRow("no P onset: no intervals") << 0.0 << -0.02 << 0.05 << 0.38 << 0.64 << -1 << -1 << -1 << -1;
+    QTest::newRow("no P onset: QRS and QT without PR") << 0.0 << -0.02 << 0.05 << 0.38 << 0.64 << -1 << 70 << 400
+                                                       << 500;
+    QTest::newRow("no QRS end: nothing") << -0.12 << -0.02 << 0.0 << 0.38 << 0.64 << -1 << -1 << -1 << -1;
     QTest::newRow("no T end: no QT") << -0.12 << -0.02 << 0.05 << 0.0 << 0.64 << 100 << 70 << -1 << -1;
     QTest::newRow("no RR: no QTc") << -0.12 << -0.02 << 0.05 << 0.38 << 0.0 << 100 << 70 << 400 << -1;
 }

@@ -15,14 +15,14 @@ constexpr int DefaultCycle = 200;
 // within 30 % of the cycle after it). Its flanks are the slopes of at least a
 // fifth of the steepest slope at R; it begins and ends where the signal's range
 // over 12 ms falls below 1.5 % of the complex's amplitude, at most 40 ms
-// before the first flank and 48 ms after the last.
+// before the first flank and 72 ms after the last (a slurred end fades slowly).
 constexpr int QrsBefore = 30;
 constexpr int QrsAfter = 40;
 constexpr double QrsFlankFraction = 0.2;
 constexpr int QrsRangeSpan = 3;
 constexpr double QrsEdgeRange = 0.015;
 constexpr int QrsOnsetReach = 10;
-constexpr int QrsEndReach = 12;
+constexpr int QrsEndReach = 18;
 
 // P wave: searched over the 40 % of the cycle before the QRS onset. Its edges
 // lie within 6 % (onset) and 3.5 % (end) of the cycle of its steepest slopes,
@@ -32,6 +32,7 @@ constexpr double POnsetSpanCycle = 0.06;
 constexpr int POnsetSpanMin = 8;
 constexpr double PEndSpanCycle = 0.035;
 constexpr int PEndSpanMin = 5;
+constexpr double PMinimumShare = 0.02;
 
 // T wave: its peak lies before 55 % of the cycle after the QRS onset; its end
 // within 9 % of the cycle (at least 40 ms) of its steepest returning slope and
@@ -285,6 +286,14 @@ void TWaveDelineator::pWave(const std::vector<double>& x, int onset, int rr, TWa
     while (p > 0 && sign * y[size_t(p - 1)] > sign * y[size_t(p)])
         --p;
     points->pPeak = extremeNear(lifted, p, sign);
+    // A wave this small beside the QRS is what is left of the baseline (the
+    // fibrillation waves of an average in atrial fibrillation), not a P wave.
+    if (points->pOnset >= 0) {
+        const double height = std::abs(y[size_t(p)] - edges[size_t(points->pOnset)]);
+        const double qrs = rangeOver(x, onset, std::min(length - 1, onset + 30));
+        if (height < PMinimumShare * qrs)
+            points->pOnset = points->pEnd = points->pPeak = -1;
+    }
 }
 
 void TWaveDelineator::tWave(const std::vector<double>& x, int qrsOnset, int qrsEnd, int rr, TWavePoints* points)

@@ -69,6 +69,50 @@ TBeat plainBeat(const TSignalBuffer* buffer, double t, double rr, double meanRR,
     return b;
 }
 
+
+// A beat drawn from its waves, at 500 per second, in codes of 10 uV, with R at
+// 0.45 s of a 1.2 s template; times in seconds from the start of the beat.
+struct DrawnBeat
+{
+    static constexpr int Rate = 500;
+    static constexpr double R = 0.45;
+    std::vector<double> x = std::vector<double>(size_t(1.2 * Rate), 0.0);
+
+    // sin^2 bump from start to end.
+    void bump(double start, double end, double amplitude)
+    {
+        for (int i = 0; i < int(x.size()); ++i) {
+            const double t = double(i) / Rate;
+            if (t > start && t < end) {
+                const double s = std::sin(M_PI * (t - start) / (end - start));
+                x[size_t(i)] += amplitude * s * s;
+            }
+        }
+    }
+    // A wave rising over [start, peak] and returning over [peak, end], each half a
+    // sin^2 flank: a slow return is a long second half.
+    void skewed(double start, double peak, double end, double amplitude)
+    {
+        for (int i = 0; i < int(x.size()); ++i) {
+            const double t = double(i) / Rate;
+            if (t <= start || t >= end)
+                continue;
+            const double u = t < peak ? 0.5 * (t - start) / (peak - start) : 0.5 + 0.5 * (t - peak) / (end - peak);
+            const double s = std::sin(M_PI * u);
+            x[size_t(i)] += amplitude * s * s;
+        }
+    }
+    // Atrial fibrillation: irregular low waves of 5 to 8 per second.
+    void fibrillation(double amplitude)
+    {
+        for (int i = 0; i < int(x.size()); ++i) {
+            const double t = double(i) / Rate;
+            x[size_t(i)] += amplitude * (0.6 * std::sin(2 * M_PI * 5.3 * t) + 0.4 * std::sin(2 * M_PI * 7.9 * t + 1.0));
+        }
+    }
+    double ms(int index) const { return index < 0 ? -1e9 : 1000.0 * double(index) / Rate; }
+};
+
 } // namespace
 
 class TestWaveAnalysis : public QObject
@@ -87,6 +131,8 @@ private slots:
     void useBeatShowsOneBeat();
     void delineatesSynthesizedBeats_data();
     void delineatesSynthesizedBeats();
+    void delineatesWaveShapes_data();
+    void delineatesWaveShapes();
     void flatBeatHasNoWaves();
     void derivedIntervals_data();
     void derivedIntervals();
@@ -299,6 +345,73 @@ void TestWaveAnalysis::delineatesSynthesizedBeats()
     QVERIFY(std::abs(m.value("avgRRInterval") - 60.0 / heartRate) < 0.02);
     QVERIFY2(std::abs(m.value("QRSAxis") - 70.0) < 5.0, qPrintable(QString::number(m.value("QRSAxis"))));
     QVERIFY(m.prMs() && m.qrsMs() && m.qtMs() && m.qtcMs());
+}
+
+void TestWaveAnalysis::delineatesWaveShapes_data()
+{
+    // Shapes the average beats of real animals have, at RR 1 s, with the true
+    // points (ms from the start of the beat; -1: none) and what they may miss by.
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<double>("pOnset");
+    QTest::addColumn<double>("qrsOnset");
+    QTest::addColumn<double>("qrsEnd");
+    QTest::addColumn<double>("tEnd");
+    QTest::newRow("T wave with a slow return") << "slow T" << 230.0 << 400.0 << 470.0 << 900.0;
+    QTest::newRow("low broad P wave") << "broad P" << 190.0 << 400.0 << 470.0 << 800.0;
+    QTest::newRow("wide QRS, slurred end") << "wide QRS" << 230.0 << 400.0 << 600.0 << 950.0;
+    QTest::newRow("atrial fibrillation, no P wave") << "AF" << -1.0 << 400.0 << 470.0 << 800.0;
+}
+
+void TestWaveAnalysis::delineatesWaveShapes()
+{
+    QFETCH(QString, shape);
+    QFETCH(double, pOnset);
+    QFETCH(double, qrsOnset);
+    QFETCH(double, qrsEnd);
+    QFETCH(double, tEnd);
+    DrawnBeat b;
+    const double q = qrsOnset / 1000.0;
+    if (shape == "broad P")
+        b.bump(pOnset / 1000.0, q - 0.06, 6.0); // 60 uV over 150 ms
+    else if (shape == "AF")
+        b.fibrillation(1.5); // what is left of them in an average
+    else
+        b.bump(pOnset / 1000.0, q - 0.07, 15.0);
+    if (shape == "wide QRS") {
+        // A bundle branch block: a broad notched R and a slow slur back to the baseline.
+        b.bump(q, q + 0.09, 120.0);
+        b.bump(q + 0.06, q + 0.13, 60.0);
+        b.skewed(q + 0.11, q + 0.12, qrsEnd / 1000.0, -25.0);
+        b.skewed(qrsEnd / 1000.0 + 0.08, qrsEnd / 1000.0 + 0.2, tEnd / 1000.0, -35.0);
+    } else {
+        b.bump(q, q + 0.014, -15.0);
+        b.bump(q + 0.008, q + 0.045, 150.0);
+        b.bump(q + 0.035, qrsEnd / 1000.0, -40.0);
+        if (shape == "slow T")
+            b.skewed(q + 0.22, q + 0.33, tEnd / 1000.0, 35.0); // returns over 170 ms
+        else
+            b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 35.0);
+    }
+    const int r = int(DrawnBeat::R * DrawnBeat::Rate);
+    const TWavePoints p = TWaveDelineator().measure(b.x.data(), int(b.x.size()), DrawnBeat::Rate, r, DrawnBeat::Rate);
+    QStringList off;
+    auto check = [&](const char* name, int index, double truth, double tolerance) {
+        if (truth < 0.0)
+            return;
+        if (std::abs(b.ms(index) - truth) > tolerance)
+            off << QString("%1 at %2 ms, not %3").arg(name).arg(index < 0 ? -1.0 : b.ms(index)).arg(truth);
+    };
+    check("P onset", p.pOnset, pOnset, 16.0);
+    check("QRS onset", p.qrsOnset, qrsOnset, 10.0);
+    check("QRS end", p.qrsEnd, qrsEnd, shape == "wide QRS" ? 22.0 : 12.0); // a slur fades slowly
+    check("T end", p.tEnd, tEnd, 30.0);
+    QVERIFY2(off.isEmpty(), qPrintable(off.join("; ")));
+    // QRS and QT of the measurement whatever the P wave.
+    TMeasurementRecord m;
+    m.setWavePoints(p, r, DrawnBeat::Rate);
+    m.setValue("avgRRInterval", 1.0);
+    QVERIFY(m.qrsMs() && m.qtMs() && m.qtcMs());
+    QCOMPARE(bool(m.prMs()), pOnset >= 0.0);
 }
 
 void TestWaveAnalysis::flatBeatHasNoWaves()

@@ -457,8 +457,8 @@ void TQrsDetector::markUsable(Fused& beat) const
 {
     // flags[0] marks a channel whose signal may vote; an unusable channel's
     // record is reset. A channel disturbed at the complex cannot vote either;
-    // flags[2] marks a channel disturbed anywhere over the beat, whose signal
-    // there is no part of an average.
+    // flags[2] marks a channel disturbed by an artifact anywhere over the beat,
+    // whose signal there is no part of an average.
     const int channels = int(beat.records.size());
     const int qrs = int(DisturbedQrsSeconds * m_rate);
     double start = 0.0;
@@ -480,7 +480,7 @@ void TQrsDetector::markUsable(Fused& beat) const
             record.flags[0] = 1;
         }
         // Nor is the signal of a lead that has none (an electrode off).
-        record.flags[2] = disturbedBeat || signalless(c, first, last + 1) ? 1 : 0;
+        record.flags[2] = channel.artifactWithin(first, last + 1) || signalless(c, first, last + 1) ? 1 : 0;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "TBeatStore.h"
 
+#include "TException.h"
+
 #include <cmath>
 
 int TBeatStore::lowerBound(double seconds) const
@@ -51,4 +53,14 @@ int TBeatStore::previous(double seconds) const
 TBeat TMemoryBeatStore::beat(int index) const
 {
     return index >= 0 && index < count() ? m_beats[size_t(index)] : TBeat();
+}
+
+void TBeatStore::prepend(const std::vector<TBeat>&)
+{
+    throw TException("Write error");
+}
+
+void TMemoryBeatStore::prepend(const std::vector<TBeat>& beats)
+{
+    m_beats.insert(m_beats.begin(), beats.begin(), beats.end());
 }

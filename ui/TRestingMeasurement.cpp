@@ -1,6 +1,8 @@
 #include "TRestingMeasurement.h"
 
 #include "TBeatAverager.h"
+#include "TBeatStore.h"
+#include "TRecordingBeatFinder.h"
 #include "TSignalBuffer.h"
 #include "TStudy.h"
 #include "TStudyRecorder.h"
@@ -8,6 +10,8 @@
 #include "WaveAmplitudes.h"
 
 #include <cmath>
+#include <exception>
+#include <limits>
 
 const QStringList& TRestingMeasurement::keys()
 {
@@ -56,7 +60,41 @@ void TRestingMeasurement::endRecording(TStudyRecorder& recorder, TStudy& study)
     recorder.stop();
     recorder.stopAcquisition();
     if (recorded)
-        store(measure(*recorder.averager()), study.results());
+        measureRecording(study);
+}
+
+void TRestingMeasurement::measureRecording(TStudy& study, int* averagedBeats)
+{
+    // The live beats stay as they are; the recording's own analysis gives the
+    // ones before them.
+    TSignalBuffer* recording = study.recording();
+    TBeatStore* stored = study.beats();
+    const int live = stored->count();
+    const double firstLive = live > 0 ? stored->beat(0).time() : std::numeric_limits<double>::infinity();
+    TRecordingBeatFinder finder(*recording);
+    std::vector<TBeat> early;
+    finder.find([&](const TBeat& beat) {
+        if (beat.time() < firstLive - SameBeatSeconds)
+            early.push_back(beat);
+    });
+    std::exception_ptr failure;
+    if (!early.empty()) {
+        try {
+            stored->prepend(early);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    TBeatAverager averager(finder.analysisSignal(), AveragingSeconds);
+    for (const TBeat& beat : early)
+        averager.addBeat(beat);
+    for (int i = stored->count() - live; i < stored->count(); ++i)
+        averager.addBeat(stored->beat(i));
+    store(measure(averager), study.results());
+    if (averagedBeats)
+        *averagedBeats = averager.beatCount();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TRestingMeasurement::store(const TMeasurementRecord& record, TStudyResults& results)

@@ -156,6 +156,8 @@ private slots:
     void partialRecordIgnoredThenOverwritten();
     void writeErrorKeepsRecordsAligned();
     void readOnlyFileGivesReadOnlyStore();
+    void prependedBeatsComeFirst();
+    void failedPrependLeavesFileAsItWas();
     void searches_data();
     void searches();
 
@@ -543,6 +545,81 @@ void TestBeatsFile::writeErrorKeepsRecordsAligned()
     store = TBeatsFile::open(path, samples.get());
     QCOMPARE(store->count(), 3);
     QCOMPARE(firstWrongBeat(*store, samples.get(), 3), QString());
+}
+
+void TestBeatsFile::prependedBeatsComeFirst()
+{
+    // Beats found after the recording go in front of those stored live: more
+    // than a block of records on each side, a crash's partial record behind.
+    const QString path = file("prepend.cxbeats");
+    TBeatsFile::create(path, 3);
+    const std::unique_ptr<TSignalBuffer> samples = buffer(3);
+    const int early = 70;
+    const int live = 90;
+    {
+        std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
+        for (int i = early; i < early + live; ++i)
+            store->append(fullBeat(samples.get(), i));
+    }
+    QVERIFY(writeFile(path, QByteArray(50, '\x7f'), true));
+    std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
+    QCOMPARE(store->count(), live);
+    // A block of the live records is read before, and must not be served after.
+    QCOMPARE(store->beat(3).time(), early + 3.5);
+    std::vector<TBeat> beats;
+    for (int i = 0; i < early; ++i)
+        beats.push_back(fullBeat(samples.get(), i));
+    store->prepend(beats);
+    QCOMPARE(store->count(), early + live);
+    QVERIFY(store->isWritable());
+    QCOMPARE(firstWrongBeat(*store, samples.get(), early + live), QString());
+    QCOMPARE(store->nearest(early - 0.6), early - 1);
+    QCOMPARE(store->next(0.0), 0);
+    // The store goes on appending after the last record.
+    store->append(fullBeat(samples.get(), early + live));
+    const int n = early + live + 1;
+    QCOMPARE(QFileInfo(path).size(), 256 + qint64(n) * 296);
+    store->prepend({});
+    QCOMPARE(store->count(), n);
+    store = TBeatsFile::open(path, samples.get());
+    QCOMPARE(store->count(), n);
+    QCOMPARE(firstWrongBeat(*store, samples.get(), n), QString());
+}
+
+void TestBeatsFile::failedPrependLeavesFileAsItWas()
+{
+    const QString path = file("prependfull.cxbeats");
+    TBeatsFile::create(path, 7);
+    const std::unique_ptr<TSignalBuffer> samples = buffer(7);
+    std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
+    for (int i = 2; i < 5; ++i)
+        store->append(fullBeat(samples.get(), i));
+    QFile original(path);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+
+    // The disk "fills up" while the new file is written.
+    QString error;
+    {
+        const TFileSizeLimit limit(256 + 4 * 616);
+        QVERIFY(limit.isSet());
+        error = exceptionText([&] { store->prepend({fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)}); });
+    }
+    QCOMPARE(error, QString("Write error"));
+    QCOMPARE(store->count(), 3);
+    QCOMPARE(store->beat(0).time(), 2.5);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(original.readAll(), before);
+    original.close();
+    // Nothing is left beside it, and the store still works.
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList({"prependfull*"}, QDir::Files), QStringList{"prependfull.cxbeats"});
+    store->prepend({fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)});
+    store->append(fullBeat(samples.get(), 5));
+    store = TBeatsFile::open(path, samples.get());
+    QCOMPARE(store->count(), 6);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(store->beat(i).time(), i + 0.5);
 }
 
 void TestBeatsFile::readOnlyFileGivesReadOnlyStore()

@@ -2,6 +2,7 @@
 
 #include "TException.h"
 
+#include <algorithm>
 #include <cmath>
 
 int TBeatStore::lowerBound(double seconds) const
@@ -55,12 +56,13 @@ TBeat TMemoryBeatStore::beat(int index) const
     return index >= 0 && index < count() ? m_beats[size_t(index)] : TBeat();
 }
 
-void TBeatStore::prepend(const std::vector<TBeat>&)
+void TBeatStore::replaceFirst(int, const std::vector<TBeat>&)
 {
     throw TException("Write error");
 }
 
-void TMemoryBeatStore::prepend(const std::vector<TBeat>& beats)
+void TMemoryBeatStore::replaceFirst(int count, const std::vector<TBeat>& beats)
 {
-    m_beats.insert(m_beats.begin(), beats.begin(), beats.end());
+    const auto end = m_beats.begin() + std::clamp(count, 0, this->count());
+    m_beats.insert(m_beats.erase(m_beats.begin(), end), beats.begin(), beats.end());
 }

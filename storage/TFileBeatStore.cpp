@@ -127,13 +127,14 @@ bool TFileBeatStore::reopen()
     return m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
-void TFileBeatStore::prepend(const std::vector<TBeat>& beats)
+void TFileBeatStore::replaceFirst(int count, const std::vector<TBeat>& beats)
 {
-    if (beats.empty())
+    const int held = this->count();
+    const int replaced = std::clamp(count, 0, held);
+    if (beats.empty() && replaced == 0)
         return;
-    if (!m_file.isWritable() || qint64(count()) + qint64(beats.size()) >= INT_MAX - 1)
+    if (!m_file.isWritable() || qint64(held - replaced) + qint64(beats.size()) >= INT_MAX - 1)
         throw TException("Write error");
-    const int held = count();
     // Unbuffered, so that every short write is seen here: the commit does not
     // tell a file cut short by a full disk.
     QSaveFile out(m_file.fileName());
@@ -150,9 +151,9 @@ void TFileBeatStore::prepend(const std::vector<TBeat>& beats)
             throw TException("Write error");
         times.push_back(TBeatsFile::beatTime(bytes.constData()));
     }
-    // The records held, a block at a time (a trailing partial record is none).
+    // The records kept, a block at a time (a trailing partial record is none).
     const int perChunk = std::max(1, int(TimeChunkBytes / m_recordSize));
-    for (int first = 0; first < held; first += perChunk) {
+    for (int first = replaced; first < held; first += perChunk) {
         const int n = std::min(perChunk, held - first);
         chunk.resize(n * m_recordSize);
         if (!m_file.seek(offsetOf(first)) || m_file.read(chunk.data(), chunk.size()) != chunk.size()
@@ -164,11 +165,11 @@ void TFileBeatStore::prepend(const std::vector<TBeat>& beats)
     // The file is closed while it is replaced (a file held open cannot be
     // replaced everywhere), then opened again, whichever file it then is.
     m_file.close();
-    const bool replaced = out.commit();
+    const bool committed = out.commit();
     if (!reopen())
         m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    if (!replaced)
+    if (!committed)
         throw TException("Write error");
-    times.insert(times.end(), m_times.begin(), m_times.end());
+    times.insert(times.end(), m_times.begin() + replaced, m_times.end());
     m_times.swap(times);
 }

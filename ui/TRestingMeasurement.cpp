@@ -65,31 +65,46 @@ void TRestingMeasurement::endRecording(TStudyRecorder& recorder, TStudy& study)
 
 void TRestingMeasurement::measureRecording(TStudy& study, int* averagedBeats)
 {
-    // The live beats stay as they are; the recording's own analysis gives the
-    // ones before them.
+    // The live beats stay as they are from the first one the detector knew
+    // the rhythm at on. Before it, while it was still learning the signal, it
+    // reported none, or beats without the mean interval that tells a regular
+    // one: the recording's own analysis gives those.
     TSignalBuffer* recording = study.recording();
     TBeatStore* stored = study.beats();
     const int live = stored->count();
-    const double firstLive = live > 0 ? stored->beat(0).time() : std::numeric_limits<double>::infinity();
+    int settled = 0;
+    while (settled < live && !(stored->beat(settled).value(TBeat::MeanRR) > 0.0))
+        ++settled;
+    const double firstSettled =
+        settled < live ? stored->beat(settled).time() : std::numeric_limits<double>::infinity();
     TRecordingBeatFinder finder(*recording);
     std::vector<TBeat> early;
     finder.find([&](const TBeat& beat) {
-        if (beat.time() < firstLive - SameBeatSeconds)
+        if (beat.time() < firstSettled - SameBeatSeconds)
             early.push_back(beat);
     });
+    // A recording that gives none (unreadable) leaves the beats as they are.
     std::exception_ptr failure;
+    int kept = 0;
     if (!early.empty()) {
         try {
-            stored->prepend(early);
+            stored->replaceFirst(settled, early);
+            kept = int(early.size());
         } catch (...) {
             failure = std::current_exception();
         }
     }
     TBeatAverager averager(finder.analysisSignal(), AveragingSeconds);
-    for (const TBeat& beat : early)
-        averager.addBeat(beat);
-    for (int i = stored->count() - live; i < stored->count(); ++i)
-        averager.addBeat(stored->beat(i));
+    if (!early.empty()) {
+        for (const TBeat& beat : early)
+            averager.addBeat(beat);
+        // The live beats after them, wherever they now stand.
+        for (int i = failure ? settled : kept; i < stored->count(); ++i)
+            averager.addBeat(stored->beat(i));
+    } else {
+        for (int i = 0; i < stored->count(); ++i)
+            averager.addBeat(stored->beat(i));
+    }
     store(measure(averager), study.results());
     if (averagedBeats)
         *averagedBeats = averager.beatCount();

@@ -38,10 +38,11 @@ public:
     // analysis finds and stores the last beats), and the recording is measured
     // (measureRecording) when anything was recorded.
     static void endRecording(TStudyRecorder& recorder, TStudy& study);
-    // The beats before the first one the study holds (the live detector reports
-    // none while it learns the signal) are found in its finished recording and
-    // put in front of them; the average of every regular beat of the recording
-    // is measured into the study's results. averagedBeats, when given, receives
+    // The beats the live detector gave while it was still learning the signal
+    // (none, or beats without a mean RR interval) are found anew in the
+    // finished recording and take their place before the study's other beats;
+    // the average of every regular beat of the recording is measured into the
+    // study's results. averagedBeats, when given, receives
     // the number of beats averaged. Throws TException when the early beats
     // cannot be stored (the measurement is taken all the same).
     static void measureRecording(TStudy& study, int* averagedBeats = nullptr);

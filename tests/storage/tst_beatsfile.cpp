@@ -156,8 +156,8 @@ private slots:
     void partialRecordIgnoredThenOverwritten();
     void writeErrorKeepsRecordsAligned();
     void readOnlyFileGivesReadOnlyStore();
-    void prependedBeatsComeFirst();
-    void failedPrependLeavesFileAsItWas();
+    void firstBeatsReplaced();
+    void failedReplacementLeavesFileAsItWas();
     void searches_data();
     void searches();
 
@@ -547,46 +547,59 @@ void TestBeatsFile::writeErrorKeepsRecordsAligned()
     QCOMPARE(firstWrongBeat(*store, samples.get(), 3), QString());
 }
 
-void TestBeatsFile::prependedBeatsComeFirst()
+void TestBeatsFile::firstBeatsReplaced()
 {
-    // Beats found after the recording go in front of those stored live: more
-    // than a block of records on each side, a crash's partial record behind.
-    const QString path = file("prepend.cxbeats");
+    // The beats of a recording's first seconds, found after it, take the place
+    // of those stored live then: more than a block of records on each side of
+    // the cut, a crash's partial record behind.
+    const QString path = file("replace.cxbeats");
     TBeatsFile::create(path, 3);
     const std::unique_ptr<TSignalBuffer> samples = buffer(3);
-    const int early = 70;
-    const int live = 90;
+    const int early = 90;    // found after the recording
+    const int replaced = 70; // stored live, replaced
+    const int kept = 80;     // stored live, kept
     {
         std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
-        for (int i = early; i < early + live; ++i)
+        for (int i = 0; i < replaced; ++i) {
+            TBeat unsettled = fullBeat(samples.get(), 2 * i);
+            unsettled.setLabel(999);
+            store->append(unsettled);
+        }
+        for (int i = early; i < early + kept; ++i)
             store->append(fullBeat(samples.get(), i));
     }
     QVERIFY(writeFile(path, QByteArray(50, '\x7f'), true));
     std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
-    QCOMPARE(store->count(), live);
-    // A block of the live records is read before, and must not be served after.
-    QCOMPARE(store->beat(3).time(), early + 3.5);
+    QCOMPARE(store->count(), replaced + kept);
+    // A block of records read before must not be served after.
+    QCOMPARE(store->beat(3).label(), 999);
     std::vector<TBeat> beats;
     for (int i = 0; i < early; ++i)
         beats.push_back(fullBeat(samples.get(), i));
-    store->prepend(beats);
-    QCOMPARE(store->count(), early + live);
+    store->replaceFirst(replaced, beats);
+    const int n = early + kept;
+    QCOMPARE(store->count(), n);
     QVERIFY(store->isWritable());
-    QCOMPARE(firstWrongBeat(*store, samples.get(), early + live), QString());
+    QCOMPARE(firstWrongBeat(*store, samples.get(), n), QString());
     QCOMPARE(store->nearest(early - 0.6), early - 1);
     QCOMPARE(store->next(0.0), 0);
-    // The store goes on appending after the last record.
-    store->append(fullBeat(samples.get(), early + live));
-    const int n = early + live + 1;
-    QCOMPARE(QFileInfo(path).size(), 256 + qint64(n) * 296);
-    store->prepend({});
-    QCOMPARE(store->count(), n);
+    // Nothing to replace changes nothing; the store goes on appending.
+    store->replaceFirst(0, {});
+    store->append(fullBeat(samples.get(), n));
+    QCOMPARE(QFileInfo(path).size(), 256 + qint64(n + 1) * 296);
     store = TBeatsFile::open(path, samples.get());
-    QCOMPARE(store->count(), n);
-    QCOMPARE(firstWrongBeat(*store, samples.get(), n), QString());
+    QCOMPARE(store->count(), n + 1);
+    QCOMPARE(firstWrongBeat(*store, samples.get(), n + 1), QString());
+
+    // The same on a beat list in memory; beyond the count replaces them all.
+    TMemoryBeatStore memory;
+    memory.append(fullBeat(samples.get(), 9));
+    memory.replaceFirst(5, {fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)});
+    QCOMPARE(memory.count(), 2);
+    QCOMPARE(memory.beat(1).time(), 1.5);
 }
 
-void TestBeatsFile::failedPrependLeavesFileAsItWas()
+void TestBeatsFile::failedReplacementLeavesFileAsItWas()
 {
     const QString path = file("prependfull.cxbeats");
     TBeatsFile::create(path, 7);
@@ -602,9 +615,9 @@ void TestBeatsFile::failedPrependLeavesFileAsItWas()
     // The disk "fills up" while the new file is written.
     QString error;
     {
-        const TFileSizeLimit limit(256 + 4 * 616);
+        const TFileSizeLimit limit(256 + 3 * 616 + 100);
         QVERIFY(limit.isSet());
-        error = exceptionText([&] { store->prepend({fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)}); });
+        error = exceptionText([&] { store->replaceFirst(1, {fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)}); });
     }
     QCOMPARE(error, QString("Write error"));
     QCOMPARE(store->count(), 3);
@@ -614,7 +627,7 @@ void TestBeatsFile::failedPrependLeavesFileAsItWas()
     original.close();
     // Nothing is left beside it, and the store still works.
     QCOMPARE(QDir(QFileInfo(path).path()).entryList({"prependfull*"}, QDir::Files), QStringList{"prependfull.cxbeats"});
-    store->prepend({fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)});
+    store->replaceFirst(0, {fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)});
     store->append(fullBeat(samples.get(), 5));
     store = TBeatsFile::open(path, samples.get());
     QCOMPARE(store->count(), 6);

@@ -60,8 +60,8 @@ public:
         if (beat.label() == 0)
             beat.setLabel(beat.beatClass());
         if (!m_lastTime) {
-            // The first beat's interval reaches into the lead-in, to a mirror
-            // image: it waits for the beat after it.
+            // The first beat's interval reaches into the lead-in, to a beat
+            // that is not the recording's: it waits for the beat after it.
             m_first = beat;
             m_lastTime = t;
             return;
@@ -164,9 +164,11 @@ void TRecordingBeatFinder::find(const BeatTaker& take)
     path.detector().setSink(&sink);
 
     const int block = std::max(1, int(BlockSeconds * rate));
-    std::vector<double> values(static_cast<size_t>(block));
-    std::vector<std::vector<qint16>> codes(static_cast<size_t>(channels), std::vector<qint16>(static_cast<size_t>(block)));
-    std::vector<const qint16*> columns(static_cast<size_t>(channels));
+    const size_t blockSize = static_cast<size_t>(block);
+    const size_t channelCount = static_cast<size_t>(channels);
+    std::vector<double> values(blockSize);
+    std::vector<std::vector<qint16>> codes(channelCount, std::vector<qint16>(blockSize));
+    std::vector<const qint16*> columns(channelCount);
     auto play = [&](int from, int count) {
         for (int c = 0; c < channels; ++c) {
             m_recording.samples(c, from, count, values.data());

@@ -42,9 +42,9 @@ public:
     // (none, or beats without a mean RR interval) are found anew in the
     // finished recording and take their place before the study's other beats;
     // the average of every regular beat of the recording is measured into the
-    // study's results. averagedBeats, when given, receives
-    // the number of beats averaged. Throws TException when the early beats
-    // cannot be stored (the measurement is taken all the same).
+    // study's results. averagedBeats, when given, receives the number of beats
+    // averaged. Throws TException when the early beats cannot be stored (the
+    // measurement is taken all the same).
     static void measureRecording(TStudy& study, int* averagedBeats = nullptr);
 
     static void store(const TMeasurementRecord& record, TStudyResults& results);

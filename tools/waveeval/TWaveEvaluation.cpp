@@ -2,17 +2,14 @@
 
 #include "TAnalysisPath.h"
 #include "TBeatAverager.h"
-#include "TBeatSink.h"
 #include "TBeatStore.h"
 #include "TLeadTable.h"
 #include "TMeasurementRecord.h"
-#include "TQrsDetector.h"
 #include "TRecordPlayback.h"
+#include "TRecordingBeatFinder.h"
 #include "TRingSignalBuffer.h"
 #include "TSignalChannel.h"
-#include "TStreamingFilterChain.h"
 #include "TWaveAnnotations.h"
-#include "TWavePointRefiner.h"
 #include "TWfdbAnnotations.h"
 #include "TWfdbRecord.h"
 
@@ -21,24 +18,6 @@
 #include <cmath>
 
 namespace {
-
-// What the recording engine does with a detected beat before it stores it:
-// its wave times are refined on the raw signal.
-class StoringSink : public TBeatSink
-{
-public:
-    StoringSink(const TSignalBuffer* raw, TBeatStore* store) : m_raw(raw), m_store(store) {}
-    void storeBeat(const TBeat& detected, const TBeatRecord*, int) override
-    {
-        TBeat beat = detected;
-        TWavePointRefiner::refine(beat, *m_raw);
-        m_store->append(beat);
-    }
-
-private:
-    const TSignalBuffer* m_raw;
-    TBeatStore* m_store;
-};
 
 std::optional<double> mean(const std::vector<double>& values)
 {
@@ -179,28 +158,22 @@ bool TWaveEvaluation::evaluate(const QString& recordPath, const QString& lead, c
         r.annotated = true;
     }
 
-    // The whole record stays in the raw buffer: a recording is measured from
-    // its first second to its last.
+    // The whole record stays in the raw buffer, as a study's recording: its
+    // beats are found after it, from its first second to its last, as a
+    // resting ECG's are when it ends.
     const qint64 frames = TRecordPlayback::frameCount(record);
     TIntSignalBuffer raw(4096, int(std::min<qint64>(frames + 1, 1 << 30)), channels, TRecordPlayback::DeviceRate);
     raw.setGain(-TRecordPlayback::DeviceRangeMv / 2.0, TRecordPlayback::DeviceRangeMv / 2.0);
     for (int c = 0; c < channels; ++c)
         raw.channel(c)->setName(leadName(record.signal(c).description));
-    TAnalysisPath path(&raw);
-    // The engine's average beats are taken of the analysis signal unfiltered.
-    TStreamingFilterChain averagerChain(path.analysisSignal());
-    averagerChain.rebuild(false, false, false);
+    TRecordPlayback::play(record, raw, nullptr, {});
+    // Every stretch is averaged after the run: the analysis signal keeps the whole record.
+    const int step = std::max(1, TRecordPlayback::DeviceRate / TAnalysisPath::AnalysisRate);
+    TRecordingBeatFinder finder(raw, int(std::min<qint64>(frames / step + 1, 1 << 30)));
     TMemoryBeatStore beats;
-    StoringSink sink(&raw, &beats);
-    path.detector().setSink(&sink);
-    TRecordPlayback::play(record, raw, nullptr, [&] {
-        path.process(true);
-        averagerChain.process();
-    });
-    averagerChain.process();
-    path.finish();
+    finder.find([&beats](const TBeat& beat) { beats.append(beat); });
 
-    const TSignalBuffer* signal = averagerChain.output();
+    const TSignalBuffer* signal = finder.analysisSignal();
     r.stretches = stretches(raw.durationSeconds());
     for (Stretch& s : r.stretches) {
         TBeatAverager averager(signal, StretchSeconds);

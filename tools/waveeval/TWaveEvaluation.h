@@ -6,9 +6,9 @@
 
 class TWfdbRecord;
 
-// Runs an annotated WFDB record through the live analysis path as a recording
-// from the demo device would go through it, measures its average beats as a
-// resting ECG is measured, and compares the intervals with those that the
+// Takes an annotated WFDB record as a recording from the demo device, finds its
+// beats and measures its average beats as a resting ECG's are when it ends
+// (first second to last, through the live analysis path), and compares the intervals with those that the
 // record's delineation annotations of the measurement lead give.
 class TWaveEvaluation
 {

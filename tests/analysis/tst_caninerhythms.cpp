@@ -319,6 +319,8 @@ void TestCanineRhythms::wholeCycleAveraged()
     TSynthParams p = rhythm(bpm, 60, 24);
     p.prSeconds = pr;
     p.qtSeconds = qt;
+    const QStringList problems = failures(p);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
     TSynthesizedPlayback playback(p);
     const TSignalBuffer* signal = playback.path().detectorInput();
     TBeatAverager averager(signal, 20.0);

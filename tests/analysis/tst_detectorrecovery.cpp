@@ -249,8 +249,8 @@ void TestDetectorRecovery::disturbance()
     // would leave a step, a slope or noise. (Within it the averages of two
     // sets of beats differ by how closely each set lines up.)
     const int rate = 250;
-    const int qrsFrom = int((TBeatAverager::RSeconds - 0.06) * rate);
-    const int qrsTo = int((TBeatAverager::RSeconds + 0.1) * rate);
+    const int qrsFrom = int((TBeatAverager::MinimumBeforeR - 0.06) * rate);
+    const int qrsTo = int((TBeatAverager::MinimumBeforeR + 0.1) * rate);
     for (size_t c = 0; c < run.averages.size(); ++c) {
         const std::vector<double>& a = run.averages[c];
         const std::vector<double>& b = clean.averages[c];

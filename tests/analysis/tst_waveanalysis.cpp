@@ -127,6 +127,9 @@ private slots:
     void referenceChannelHasMostBeats();
     void averageIsAlignedAndMeanRemoved();
     void windowDropsOldBeats();
+    void templateFollowsTheRate_data();
+    void templateFollowsTheRate();
+    void newTemplateReadsSegmentsAgain();
     void referenceBeatIsTakenAndCleared();
     void useBeatShowsOneBeat();
     void delineatesSynthesizedBeats_data();
@@ -163,7 +166,8 @@ void TestWaveAnalysis::irregularBeatsStayOutOfTheAverage_data()
     QTest::addColumn<bool>("averaged");
     QTest::newRow("regular") << 0.60 << 0.60 << true;
     QTest::newRow("RR 0.19 s") << 0.19 << 0.19 << false;
-    QTest::newRow("RR 2.1 s") << 2.1 << 2.1 << false;
+    QTest::newRow("RR 2.4 s, a horse at 25/min") << 2.4 << 2.4 << true;
+    QTest::newRow("RR 2.6 s") << 2.6 << 2.6 << false;
     QTest::newRow("25 % longer than the mean") << 0.75 << 0.60 << false;
     QTest::newRow("17 % shorter than the mean") << 0.50 << 0.60 << false;
     QTest::newRow("14 % shorter than the mean") << 0.516 << 0.60 << true;
@@ -257,6 +261,91 @@ void TestWaveAnalysis::windowDropsOldBeats()
     // Beats older than the newest time (30.4 s) minus 20 s are gone.
     QCOMPARE(averager.recentBeatCount(), 34);
     QCOMPARE(averager.beatCount(), 34);
+}
+
+void TestWaveAnalysis::templateFollowsTheRate_data()
+{
+    QTest::addColumn<double>("rr");
+    QTest::addColumn<int>("rIndex");
+    QTest::addColumn<int>("length");
+    // 500 samples per second: at least 0.3 s before R and 0.5 s after; at slower
+    // rates 35 % and 65 % of the RR, in whole steps of 40 ms.
+    QTest::newRow("cat, 240/min") << 0.25 << 150 << 400;
+    QTest::newRow("dog, 100/min") << 0.6 << 150 << 400;
+    QTest::newRow("60/min") << 1.0 << 180 << 520;
+    QTest::newRow("horse, 25/min") << 2.4 << 420 << 1200;
+}
+
+void TestWaveAnalysis::templateFollowsTheRate()
+{
+    QFETCH(double, rr);
+    QFETCH(int, rIndex);
+    QFETCH(int, length);
+    // A spike at every R: the average has it at the R index, whatever the template.
+    TIntSignalBuffer buffer(4096, 30000, 1, 500);
+    std::vector<qint16> x(30000, 0);
+    std::vector<double> times;
+    for (double t = 3.0; t < 20.0; t += rr) {
+        times.push_back(t);
+        x[size_t(std::lround(t * 500))] = 100;
+    }
+    const qint16* column = x.data();
+    buffer.appendChannels(&column, int(x.size()));
+    TBeatAverager averager(&buffer, 20.0);
+    QCOMPARE(averager.templateLength(), 400); // the shortest before any average
+    QCOMPARE(averager.rIndex(), 150);
+    for (size_t k = 1; k < times.size(); ++k)
+        averager.addBeat(plainBeat(&buffer, times[k], rr, rr, {0}));
+    QVERIFY(averager.beatCount() > 0);
+    QCOMPARE(averager.templateLength(), length);
+    QCOMPARE(averager.rIndex(), rIndex);
+    const std::vector<double>& a = averager.average(0);
+    QCOMPARE(int(a.size()), length);
+    // (At 240/min the neighbouring beats' spikes are in the template too.)
+    QCOMPARE(a[size_t(rIndex)], *std::max_element(a.begin(), a.end()));
+    QVERIFY(a[size_t(rIndex)] > 50.0);
+}
+
+void TestWaveAnalysis::newTemplateReadsSegmentsAgain()
+{
+    // Beats averaged in the shortest template, then slower ones that lengthen it:
+    // the average is that of an averager given all the beats at once, and the
+    // reference taken before keeps its own template.
+    TIntSignalBuffer buffer(4096, 20000, 2, 500);
+    std::vector<std::vector<qint16>> columns(2, std::vector<qint16>(20000));
+    for (size_t i = 0; i < 20000; ++i) {
+        columns[0][i] = qint16(100 * std::sin(double(i) * 0.013) + 30 * std::sin(double(i) * 0.17));
+        columns[1][i] = qint16(80 * std::cos(double(i) * 0.007) + double(i % 97));
+    }
+    const qint16* pointers[] = {columns[0].data(), columns[1].data()};
+    buffer.appendChannels(pointers, 20000);
+    std::vector<TBeat> beats;
+    double t = 2.0;
+    for (int k = 0; k < 10; ++k, t += 0.6)
+        beats.push_back(plainBeat(&buffer, t, 0.6, 0.6, {0, 1}));
+    for (int k = 0; k < 10; ++k, t += 1.2)
+        beats.push_back(plainBeat(&buffer, t, 1.2, 1.2, {0, 1}));
+
+    TBeatAverager stepwise(&buffer, 20.0);
+    for (int k = 0; k < 10; ++k)
+        stepwise.addBeat(beats[size_t(k)]);
+    QCOMPARE(stepwise.average(1).size(), size_t(400));
+    stepwise.takeReference();
+    const std::vector<double> reference = stepwise.referenceBeat(1);
+    for (size_t k = 10; k < beats.size(); ++k)
+        stepwise.addBeat(beats[k]);
+
+    TBeatAverager atOnce(&buffer, 20.0);
+    for (const TBeat& b : beats)
+        atOnce.addBeat(b);
+    QCOMPARE(atOnce.beatCount(), 20);
+    QCOMPARE(atOnce.templateLength(), 460); // mean RR 0.9 s: 0.32 s before R, 0.6 s after
+    QCOMPARE(stepwise.templateLength(), atOnce.templateLength());
+    QCOMPARE(stepwise.rIndex(), atOnce.rIndex());
+    for (int c = 0; c < 2; ++c)
+        QVERIFY(stepwise.average(c) == atOnce.average(c));
+    QVERIFY(stepwise.referenceBeat(1) == reference);
+    QCOMPARE(stepwise.referenceRIndex(), 150);
 }
 
 void TestWaveAnalysis::referenceBeatIsTakenAndCleared()

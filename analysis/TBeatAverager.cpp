@@ -20,6 +20,10 @@ constexpr double OutlierFloorCodes = 2.0;
 // samples (8 ms at 250 per second).
 constexpr size_t MedianSegments = 15;
 constexpr size_t MedianStep = 2;
+// A rhythm is irregular when fewer than half of at least this many beats are
+// regular; an interval under this share of the median is early there.
+constexpr size_t IrregularMinimum = 4;
+constexpr double IrregularEarlyShare = 0.5;
 
 bool disturbed(const TBeat& beat, int channel)
 {
@@ -293,13 +297,16 @@ bool TBeatAverager::recompute()
     }
 
     std::vector<size_t> qualifying;
+    std::vector<size_t> candidates; // detected, with an RR in range
     double rrSum = 0.0;
     for (size_t i = 0; i < m_beats.size(); ++i) {
         const TBeat& b = m_beats[i];
         const double rr = b.value(TBeat::RR);
         const double mean = b.value(TBeat::MeanRR);
-        if (!detected(b, m_referenceChannel) || !b.hasValue(TBeat::RR) || !(rr > MinimumRR && rr < MaximumRR) ||
-            !(mean > 0.0))
+        if (!detected(b, m_referenceChannel) || !b.hasValue(TBeat::RR) || !(rr > MinimumRR && rr < MaximumRR))
+            continue;
+        candidates.push_back(i);
+        if (!(mean > 0.0))
             continue;
         const double ratio = rr / mean;
         if (!(ratio > 0.85 && ratio < 1.2))
@@ -310,6 +317,26 @@ bool TBeatAverager::recompute()
             continue;
         qualifying.push_back(i);
         rrSum += rr;
+    }
+    if (2 * qualifying.size() < candidates.size() && candidates.size() >= IrregularMinimum) {
+        // An irregular rhythm (atrial fibrillation, a dog's strong sinus
+        // arrhythmia): no interval is the rhythm's, and the rule above leaves
+        // few beats or none. Every beat counts but an early one and one followed
+        // by an early one, whose T wave carries the next QRS.
+        std::vector<double> intervals;
+        for (size_t i : candidates)
+            intervals.push_back(m_beats[i].value(TBeat::RR));
+        std::nth_element(intervals.begin(), intervals.begin() + long(intervals.size() / 2), intervals.end());
+        const double early = IrregularEarlyShare * intervals[intervals.size() / 2];
+        qualifying.clear();
+        rrSum = 0.0;
+        for (size_t i : candidates) {
+            const double rr = m_beats[i].value(TBeat::RR);
+            if (rr < early || (i + 1 < m_beats.size() && m_beats[i + 1].time() - m_beats[i].time() < early))
+                continue;
+            qualifying.push_back(i);
+            rrSum += rr;
+        }
     }
     if (qualifying.empty())
         return false;

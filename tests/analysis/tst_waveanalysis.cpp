@@ -124,6 +124,8 @@ private slots:
     void irregularBeatsStayOutOfTheAverage_data();
     void irregularBeatsStayOutOfTheAverage();
     void beatBeforeAnEarlyBeatStaysOutOfTheAverage();
+    void irregularRhythmIsAveraged_data();
+    void irregularRhythmIsAveraged();
     void referenceChannelHasMostBeats();
     void averageIsAlignedAndMeanRemoved();
     void windowDropsOldBeats();
@@ -199,6 +201,39 @@ void TestWaveAnalysis::beatBeforeAnEarlyBeatStaysOutOfTheAverage()
     QCOMPARE(averager.beatCount(), 1);
     averager.addBeat(plainBeat(&buffer, 6.6, 0.63, 0.6, {0, 1}));
     QCOMPARE(averager.beatCount(), 2);
+}
+
+void TestWaveAnalysis::irregularRhythmIsAveraged_data()
+{
+    // Intervals of a stretch, the detector's mean RR, and the beats averaged.
+    QTest::addColumn<QVector<double>>("intervals");
+    QTest::addColumn<double>("meanRR");
+    QTest::addColumn<int>("averaged");
+    // Atrial fibrillation: the mean lies among intervals of every length; all
+    // count but the early 0.35 s and the beat it follows.
+    QTest::newRow("atrial fibrillation")
+        << QVector<double>{0.52, 0.91, 0.63, 0.75, 1.05, 0.35, 0.82, 0.58, 0.97, 0.69, 0.6, 0.88} << 0.72 << 10;
+    // A strong sinus arrhythmia of a resting dog, +-40 % with breathing.
+    QTest::newRow("sinus arrhythmia")
+        << QVector<double>{0.45, 0.6, 0.85, 0.95, 0.8, 0.55, 0.42, 0.5, 0.75, 0.95, 0.9, 0.6} << 0.69 << 12;
+    // A regular rhythm with one early beat keeps the regular rule.
+    QTest::newRow("regular, one early beat")
+        << QVector<double>{0.6, 0.61, 0.59, 0.6, 0.37, 0.83, 0.6, 0.6, 0.61, 0.6, 0.59, 0.6} << 0.6 << 9;
+}
+
+void TestWaveAnalysis::irregularRhythmIsAveraged()
+{
+    QFETCH(QVector<double>, intervals);
+    QFETCH(double, meanRR);
+    QFETCH(int, averaged);
+    TIntSignalBuffer buffer(4096, 20000, 2, 500);
+    TBeatAverager averager(&buffer, 20.0);
+    double t = 2.0;
+    for (double rr : intervals) {
+        t += rr;
+        averager.addBeat(plainBeat(&buffer, t, rr, meanRR, {0, 1}));
+    }
+    QCOMPARE(averager.beatCount(), averaged);
 }
 
 void TestWaveAnalysis::referenceChannelHasMostBeats()

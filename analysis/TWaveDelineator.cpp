@@ -240,12 +240,16 @@ void TWaveDelineator::qrsEdges(const std::vector<double>& y, int r, int rr, TWav
     // range, not a slope: the small notches and slurs at the edges of a wide or
     // fragmented complex belong to it, though their slopes pass through zero.
     const double amplitude = rangeOver(y, from, to);
+    // At fast rates the P and T waves lie close: the edges no further out than
+    // an eighth of the cycle.
+    const int onsetReach = std::min(QrsOnsetReach, std::max(4, rr / 8));
+    const int endReach = std::min(QrsEndReach, std::max(4, rr / 8));
     int onset = first;
-    while (onset > 2 && onset > first - QrsOnsetReach &&
+    while (onset > 2 && onset > first - onsetReach &&
            rangeOver(y, onset - QrsRangeSpan, onset) > QrsEdgeRange * amplitude)
         --onset;
     int end = last;
-    while (end < length - 3 && end < last + QrsEndReach &&
+    while (end < length - 3 && end < last + endReach &&
            rangeOver(y, end, end + QrsRangeSpan) > QrsEdgeRange * amplitude)
         ++end;
     points->qrsOnset = onset;

@@ -1,6 +1,7 @@
 #include "TBeat.h"
 #include "TBeatAverager.h"
 #include "TBeatSink.h"
+#include "TMeasurementRecord.h"
 #include "TQrsDetector.h"
 #include "TSynthesizedPlayback.h"
 
@@ -322,7 +323,7 @@ void TestCanineRhythms::wholeCycleAveraged()
     const QStringList problems = failures(p);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
     TSynthesizedPlayback playback(p);
-    const TSignalBuffer* signal = playback.path().detectorInput();
+    const TSignalBuffer* signal = playback.path().analysisSignal(); // what the engine averages
     TBeatAverager averager(signal, 20.0);
     AveragingSink sink(averager);
     playback.path().detector().setSink(&sink);
@@ -349,6 +350,23 @@ void TestCanineRhythms::wholeCycleAveraged()
     const double tWave = rangeOf(ii, rate, tEnd - 0.5 * (beat.tEnd - beat.qrsOnset), tEnd) * mv;
     QVERIFY2(pWave > 0.1, qPrintable(QString("P wave %1 mV").arg(pWave)));
     QVERIFY2(tWave > 0.1, qPrintable(QString("T wave %1 mV").arg(tWave)));
+
+    // And they are measured: PR, QRS and QT of lead II as the synthesizer made
+    // them (its P and T waves end smoothly: 25 ms for the P onset, 40 ms for the
+    // T end at a horse's slow T wave, 10 % of the QT at most).
+    const TMeasurementRecord m = TMeasurementRecord::measure(averager, 1);
+    const double prTruth = 1000.0 * (beat.qrsOnset - beat.pOnset);
+    const double qrsTruth = 1000.0 * (beat.qrsEnd - beat.qrsOnset);
+    const double qtTruth = 1000.0 * (beat.tEnd - beat.qrsOnset);
+    QStringList off;
+    auto check = [&](const char* name, std::optional<int> measured, double truth, double tolerance) {
+        if (!measured || std::abs(*measured - truth) > tolerance)
+            off << QString("%1 %2 ms, truth %3").arg(name).arg(measured ? *measured : -1).arg(truth);
+    };
+    check("PR", m.prMs(), prTruth, 25.0);
+    check("QRS", m.qrsMs(), qrsTruth, 15.0);
+    check("QT", m.qtMs(), qtTruth, std::min(40.0, 0.1 * qtTruth + 10.0));
+    QVERIFY2(off.isEmpty(), qPrintable(off.join("; ")));
 }
 
 QTEST_GUILESS_MAIN(TestCanineRhythms)

@@ -20,6 +20,10 @@ constexpr double OutlierFloorCodes = 2.0;
 // samples (8 ms at 250 per second).
 constexpr size_t MedianSegments = 15;
 constexpr size_t MedianStep = 2;
+// A rhythm is irregular when fewer than half of at least this many beats are
+// regular; an interval under this share of the median is early there.
+constexpr size_t IrregularMinimum = 4;
+constexpr double IrregularEarlyShare = 0.5;
 
 bool disturbed(const TBeat& beat, int channel)
 {
@@ -38,22 +42,61 @@ int TBeatAverager::channelCount() const
     return m_source ? std::min(m_source->channelCount(), int(TBeat::MaxLeads)) : 0;
 }
 
+TBeatAverager::Template TBeatAverager::templateFor(double meanRR, int rate)
+{
+    // Whole steps, rounded up: a part just over a step boundary by rounding
+    // error stays on it.
+    auto stepped = [](double seconds) { return std::ceil(seconds / TemplateStep - 1e-6) * TemplateStep; };
+    const double rr = meanRR > 0.0 ? meanRR : 0.0;
+    const double before = std::max(MinimumBeforeR, stepped(ShareBeforeR * rr));
+    const double after = std::max(MinimumAfterR, stepped(ShareAfterR * rr));
+    Template t;
+    if (rate <= 0)
+        return t;
+    t.rIndex = int(std::lround(before * rate));
+    t.length = t.rIndex + int(std::lround(after * rate));
+    return t;
+}
+
+int TBeatAverager::templateLength()
+{
+    recomputeIfStale();
+    return m_length;
+}
+
+int TBeatAverager::rIndex()
+{
+    recomputeIfStale();
+    return m_rIndex;
+}
+
 void TBeatAverager::setSource(const TSignalBuffer* source)
 {
     m_source = source;
-    const int rate = source ? source->samplingRate() : 0;
-    m_length = int(TemplateSeconds * rate);
-    m_rIndex = int(RSeconds * rate);
     fullReset();
+}
+
+void TBeatAverager::setTemplate(const Template& t)
+{
+    if (t.length == m_length && t.rIndex == m_rIndex && m_averages.size() == size_t(channelCount()))
+        return;
+    m_length = t.length;
+    m_rIndex = t.rIndex;
+    m_averages.assign(size_t(channelCount()), std::vector<double>(size_t(m_length), 0.0));
+    m_segment.assign(size_t(m_length), 0.0);
+    // Segments read for another template are read again.
+    for (CachedSegments& cached : m_cache)
+        cached.values.clear();
 }
 
 void TBeatAverager::fullReset()
 {
     m_beats.clear();
     m_cache.clear();
-    m_averages.assign(size_t(channelCount()), std::vector<double>(size_t(m_length), 0.0));
+    m_length = m_rIndex = -1;
+    setTemplate(templateFor(0.0, m_source ? m_source->samplingRate() : 0));
     m_references = m_averages;
-    m_segment.assign(size_t(m_length), 0.0);
+    m_referenceRIndex = m_rIndex;
     m_hasReference = false;
     m_referenceChannel = 0;
     m_meanRR = 0.0;
@@ -67,6 +110,7 @@ void TBeatAverager::reset()
     // cleared.
     m_beats.clear();
     m_cache.clear();
+    setTemplate(templateFor(0.0, m_source ? m_source->samplingRate() : 0));
     for (auto& a : m_averages)
         std::fill(a.begin(), a.end(), 0.0);
     m_meanRR = 0.0;
@@ -119,6 +163,7 @@ void TBeatAverager::takeReference()
 {
     recomputeIfStale();
     m_references = m_averages;
+    m_referenceRIndex = m_rIndex;
     m_hasReference = true;
 }
 
@@ -132,8 +177,8 @@ void TBeatAverager::recomputeIfStale()
 
 void TBeatAverager::readSegment(int channel, double alignmentTime, double* out) const
 {
-    // n samples from 0.3 s before the alignment time, the segment's own mean
-    // removed; samples outside the source read as 0.
+    // The template's samples around the alignment time (R at the R index), the
+    // segment's own mean removed; samples outside the source read as 0.
     const int start = m_source->index(alignmentTime) - m_rIndex;
     m_source->samples(channel, start, m_length, out);
     double mean = 0.0;
@@ -252,12 +297,16 @@ bool TBeatAverager::recompute()
     }
 
     std::vector<size_t> qualifying;
+    std::vector<size_t> candidates; // detected, with an RR in range
     double rrSum = 0.0;
     for (size_t i = 0; i < m_beats.size(); ++i) {
         const TBeat& b = m_beats[i];
         const double rr = b.value(TBeat::RR);
         const double mean = b.value(TBeat::MeanRR);
-        if (!detected(b, m_referenceChannel) || !b.hasValue(TBeat::RR) || !(rr > 0.2 && rr < 2.0) || !(mean > 0.0))
+        if (!detected(b, m_referenceChannel) || !b.hasValue(TBeat::RR) || !(rr > MinimumRR && rr < MaximumRR))
+            continue;
+        candidates.push_back(i);
+        if (!(mean > 0.0))
             continue;
         const double ratio = rr / mean;
         if (!(ratio > 0.85 && ratio < 1.2))
@@ -269,11 +318,32 @@ bool TBeatAverager::recompute()
         qualifying.push_back(i);
         rrSum += rr;
     }
+    if (2 * qualifying.size() < candidates.size() && candidates.size() >= IrregularMinimum) {
+        // An irregular rhythm (atrial fibrillation, a dog's strong sinus
+        // arrhythmia): no interval is the rhythm's, and the rule above leaves
+        // few beats or none. Every beat counts but an early one and one followed
+        // by an early one, whose T wave carries the next QRS.
+        std::vector<double> intervals;
+        for (size_t i : candidates)
+            intervals.push_back(m_beats[i].value(TBeat::RR));
+        std::nth_element(intervals.begin(), intervals.begin() + long(intervals.size() / 2), intervals.end());
+        const double early = IrregularEarlyShare * intervals[intervals.size() / 2];
+        qualifying.clear();
+        rrSum = 0.0;
+        for (size_t i : candidates) {
+            const double rr = m_beats[i].value(TBeat::RR);
+            if (rr < early || (i + 1 < m_beats.size() && m_beats[i + 1].time() - m_beats[i].time() < early))
+                continue;
+            qualifying.push_back(i);
+            rrSum += rr;
+        }
+    }
     if (qualifying.empty())
         return false;
 
     m_beatCount = int(qualifying.size());
     m_meanRR = rrSum / m_beatCount;
+    setTemplate(templateFor(m_meanRR, m_source->samplingRate()));
     // A lead whose signal was disturbed over a beat (saturated, overloaded,
     // crowded with noise, lost) leaves that beat out of its own average, and so
     // does a segment far unlike the lead's others (the decay of an electrode
@@ -291,6 +361,10 @@ bool TBeatAverager::recompute()
 
 void TBeatAverager::useBeat(const TBeat& beat)
 {
+    const double meanRR = beat.hasValue(TBeat::MeanRR) && beat.value(TBeat::MeanRR) > 0.0 ? beat.value(TBeat::MeanRR)
+                          : beat.hasValue(TBeat::RR)                                       ? beat.value(TBeat::RR)
+                                                                                           : 0.0;
+    setTemplate(templateFor(meanRR, m_source ? m_source->samplingRate() : 0));
     for (auto& a : m_averages)
         std::fill(a.begin(), a.end(), 0.0);
     const int channels = channelCount();

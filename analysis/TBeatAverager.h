@@ -12,12 +12,34 @@ class TSignalBuffer;
 // averages each channel over them. The average is recomputed lazily, on the
 // first question after a change. Also keeps a reference beat per channel, taken
 // on demand, to compare later averages with.
+//
+// The template holds the whole cardiac cycle of the rate it averages: at least
+// 0.3 s before R and 0.5 s after it, and at slower rates 35 % of the mean RR
+// before R and 65 % after, so that a long PR or QT (a horse's 500 ms and 600 ms
+// at 25 per minute) lies inside it. It is chosen anew at each averaging.
 class TBeatAverager
 {
 public:
-    // Template: 0.8 s with R at 0.3 s.
-    static constexpr double TemplateSeconds = 0.8;
-    static constexpr double RSeconds = 0.3;
+    static constexpr double MinimumBeforeR = 0.3;
+    static constexpr double MinimumAfterR = 0.5;
+    static constexpr double ShareBeforeR = 0.35;
+    static constexpr double ShareAfterR = 0.65;
+    // Beyond their minimums, the parts before and after R are whole steps of
+    // this many seconds, so that the template (and the displays sized by it)
+    // keeps its length while the mean RR varies a little.
+    static constexpr double TemplateStep = 0.04;
+    // Beats averaged have an RR strictly between these (300 down to 25 per minute).
+    static constexpr double MinimumRR = 0.2;
+    static constexpr double MaximumRR = 2.5;
+
+    struct Template
+    {
+        int length = 0; // samples
+        int rIndex = 0; // sample of R inside it
+    };
+    // The template for beats of this mean RR (seconds; 0 or less: the shortest)
+    // at rate samples per second.
+    static Template templateFor(double meanRR, int rate);
 
     TBeatAverager(const TSignalBuffer* source, double windowSeconds);
 
@@ -34,22 +56,28 @@ public:
     void reset();
     // A new source: everything is cleared, the reference beat too.
     void setSource(const TSignalBuffer* source);
-    // Every channel's average becomes the mean-removed segment of this one beat.
+    // Every channel's average becomes the mean-removed segment of this one beat,
+    // in the template of the beat's mean RR (or its own RR).
     void useBeat(const TBeat& beat);
 
-    // Copies every channel's current average into its reference beat.
+    // Copies every channel's current average into its reference beat, which
+    // keeps the template it was taken in.
     void takeReference();
     bool hasReference() const { return m_hasReference; }
     const std::vector<double>& referenceBeat(int channel) const;
+    int referenceRIndex() const { return m_referenceRIndex; }
 
     const TSignalBuffer* source() const { return m_source; }
     double windowSeconds() const { return m_window; }
-    int templateLength() const { return m_length; }
-    int rIndex() const { return m_rIndex; }
+    // The template of the current average (recomputed first if stale); before
+    // any average, the shortest.
+    int templateLength();
+    int rIndex();
     int recentBeatCount() const { return int(m_beats.size()); }
 
 private:
     void fullReset();
+    void setTemplate(const Template& t);
     void recomputeIfStale();
     bool recompute();
     void readSegment(int channel, double alignmentTime, double* out) const;
@@ -69,6 +97,7 @@ private:
     std::vector<std::vector<double>> m_references;
     std::vector<double> m_segment;
     std::vector<double> m_median;
+    int m_referenceRIndex = 0;
     int m_referenceChannel = 0;
     double m_meanRR = 0.0;
     int m_beatCount = 0;

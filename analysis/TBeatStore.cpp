@@ -1,5 +1,8 @@
 #include "TBeatStore.h"
 
+#include "TException.h"
+
+#include <algorithm>
 #include <cmath>
 
 int TBeatStore::lowerBound(double seconds) const
@@ -51,4 +54,15 @@ int TBeatStore::previous(double seconds) const
 TBeat TMemoryBeatStore::beat(int index) const
 {
     return index >= 0 && index < count() ? m_beats[size_t(index)] : TBeat();
+}
+
+void TBeatStore::replaceFirst(int, const std::vector<TBeat>&)
+{
+    throw TException("Write error");
+}
+
+void TMemoryBeatStore::replaceFirst(int count, const std::vector<TBeat>& beats)
+{
+    const auto end = m_beats.begin() + std::clamp(count, 0, this->count());
+    m_beats.insert(m_beats.erase(m_beats.begin(), end), beats.begin(), beats.end());
 }

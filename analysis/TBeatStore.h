@@ -17,6 +17,11 @@ public:
     virtual TBeat beat(int index) const = 0;
     // Appends a beat; throws TException when it cannot be stored.
     virtual void append(const TBeat& beat) = 0;
+    // Replaces the first count beats (0 to count()) by beats, in time order and
+    // all earlier than the beat after them. Throws TException when they cannot
+    // be stored; the store is then as it was. A store that only appends
+    // refuses with "Write error".
+    virtual void replaceFirst(int count, const std::vector<TBeat>& beats);
 
     // Index of the beat whose time is nearest to seconds, or -1 when empty.
     int nearest(double seconds) const;
@@ -44,6 +49,7 @@ public:
     int count() const override { return int(m_beats.size()); }
     TBeat beat(int index) const override;
     void append(const TBeat& beat) override { m_beats.push_back(beat); }
+    void replaceFirst(int count, const std::vector<TBeat>& beats) override;
     void clear() { m_beats.clear(); }
 
 private:

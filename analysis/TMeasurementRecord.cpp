@@ -17,29 +17,35 @@ int truncatedMs(double seconds)
 
 } // namespace
 
-bool TMeasurementRecord::intervalsKnown() const
+bool TMeasurementRecord::qrsKnown() const
 {
-    return value(QStringLiteral("POnset")) != 0.0 && value(QStringLiteral("QRSOnset")) != 0.0 &&
-           value(QStringLiteral("QRSOffset")) != 0.0;
+    return value(QStringLiteral("QRSOnset")) != 0.0 && value(QStringLiteral("QRSOffset")) != 0.0;
 }
 
 std::optional<int> TMeasurementRecord::prMs() const
 {
-    if (!intervalsKnown())
+    if (!qrsKnown() || value(QStringLiteral("POnset")) == 0.0)
         return std::nullopt;
     return truncatedMs(value(QStringLiteral("QRSOnset")) - value(QStringLiteral("POnset")));
 }
 
 std::optional<int> TMeasurementRecord::qrsMs() const
 {
-    if (!intervalsKnown())
+    if (!qrsKnown())
         return std::nullopt;
     return truncatedMs(value(QStringLiteral("QRSOffset")) - value(QStringLiteral("QRSOnset")));
 }
 
+std::optional<int> TMeasurementRecord::pMs() const
+{
+    if (value(QStringLiteral("POnset")) == 0.0 || value(QStringLiteral("POffset")) == 0.0)
+        return std::nullopt;
+    return truncatedMs(value(QStringLiteral("POffset")) - value(QStringLiteral("POnset")));
+}
+
 std::optional<int> TMeasurementRecord::qtMs() const
 {
-    if (!intervalsKnown() || value(QStringLiteral("TOffset")) == 0.0)
+    if (!qrsKnown() || value(QStringLiteral("TOffset")) == 0.0)
         return std::nullopt;
     return truncatedMs(value(QStringLiteral("TOffset")) - value(QStringLiteral("QRSOnset")));
 }

@@ -22,9 +22,13 @@ public:
     bool contains(const QString& key) const { return m_values.contains(key); }
     const QMap<QString, double>& values() const { return m_values; }
 
-    // PR, QRS and QT exist only when P onset, QRS onset and QRS end were all found.
+    // QRS and QT exist when QRS onset and end (and T end) were found, whatever the
+    // P wave: atrial fibrillation and paced beats have them too; PR needs the P
+    // onset besides.
     std::optional<int> prMs() const;
     std::optional<int> qrsMs() const;
+    // P wave duration, when its onset and end were found.
+    std::optional<int> pMs() const;
     std::optional<int> qtMs() const;
     // Bazett: QT / sqrt(RR), when the QT exists and the mean RR is known.
     std::optional<int> qtcMs() const;
@@ -43,7 +47,7 @@ public:
     static double qrsAxis(const double* leadI, const double* leadIII, int length, int qrsOnset, int qrsEnd);
 
 private:
-    bool intervalsKnown() const;
+    bool qrsKnown() const;
 
     QMap<QString, double> m_values;
 };

@@ -38,6 +38,15 @@ constexpr double HistoryCeiling = 3.0;
 constexpr double RelearnSeconds = 5.0;
 constexpr double RelearnIntervals = 2.5;
 constexpr int RelearnRefusals = 3;
+// Overloads as brief as a complex, with clean signal between, this many in a
+// row: the channel's complexes themselves overload it, so what it learned of
+// them was noise, and it learns again.
+constexpr double BriefOverloadSeconds = 0.15;
+constexpr double OverloadJoinSeconds = 0.02;
+constexpr double CleanBetweenSeconds = 0.05;
+constexpr int RecurringOverloads = 3;
+constexpr double LongestOverloadInterval = 2.5;
+constexpr double SameComplexRatio = 1.4;
 // A complex must also stand out from the signal either side of it: its slope
 // this many times the median |scale-2^2| value over this long before and after
 // it (its own extent left out). A deflection amid a burst of noise does not,
@@ -335,14 +344,16 @@ void TQrsChannelDetector::markDisturbances(int from, int to)
     // Slots of the new stretch start clear, but for a disturbance that reached
     // into them from the last stretch.
     for (int i = from; i < to; ++i)
-        disturbedSlot(i) = i < m_disturbedUntil ? 1 : 0;
+        disturbedSlot(i) = quint8((i < m_disturbedUntil ? Artifact : 0) | (i < m_noisyUntil ? Noisy : 0));
     const int pad = int(std::lround(DisturbancePad * m_state.rate));
-    const auto disturb = [&](int i) {
+    const auto mark = [&](int i, quint8 kind) {
         // Back over what has not been walked yet, forward into the next stretch.
         for (int j = std::max(i - pad, m_windowStart); j < std::min(i + pad + 1, to); ++j)
-            disturbedSlot(j) = 1;
-        m_disturbedUntil = std::max(m_disturbedUntil, i + pad + 1);
+            disturbedSlot(j) |= kind;
+        int& until = kind == Artifact ? m_disturbedUntil : m_noisyUntil;
+        until = std::max(until, i + pad + 1);
     };
+    const auto disturb = [&](int i) { mark(i, Artifact); };
     const double slope = m_slopes.size() >= HistoryLength / 2 ? typicalSlope() : 0.0;
     const int first = std::max(from, m_windowStart + 1);
     if (slope > 0.0) {
@@ -350,9 +361,16 @@ void TQrsChannelDetector::markDisturbances(int from, int to)
         // the noise of the last second as large as a good part of them, as
         // in a burst at the rails.
         const bool overwhelmed = recentNoise(to) > OverwhelmedShare * slope;
-        for (int i = first; i < to; ++i)
-            if (overwhelmed || std::fabs(w(1, i)) > OverloadRatio * slope)
+        // Noise that overwhelms the complexes keeps the channel from detecting;
+        // its average, over many beats, may still be clean enough to measure.
+        for (int i = first; i < to; ++i) {
+            if (std::fabs(w(1, i)) > OverloadRatio * slope) {
                 disturb(i);
+                noteOverload(i, std::fabs(w(1, i)));
+            }
+            else if (overwhelmed)
+                mark(i, Noisy);
+        }
         // Crowded: more large slopes in a short time than any complex has,
         // unless the signal has been crowded for a good part of the last
         // seconds: noise that lasts is the signal's lot, to be detected
@@ -437,8 +455,19 @@ double TQrsChannelDetector::recentNoise(int to) const
 bool TQrsChannelDetector::disturbedAt(int index) const
 {
     if (index >= m_windowEnd)
-        return index < m_disturbedUntil;
+        return index < std::max(m_disturbedUntil, m_noisyUntil);
     return index >= 0 && m_disturbed[size_t(index % int(m_disturbed.size()))] != 0;
+}
+
+bool TQrsChannelDetector::artifactWithin(int from, int to) const
+{
+    for (int i = std::max(0, from); i < to; ++i) {
+        const bool artifact = i >= m_windowEnd ? i < m_disturbedUntil
+                                               : (m_disturbed[size_t(i % int(m_disturbed.size()))] & Artifact) != 0;
+        if (artifact)
+            return true;
+    }
+    return false;
 }
 
 bool TQrsChannelDetector::disturbedWithin(int from, int to) const
@@ -449,8 +478,45 @@ bool TQrsChannelDetector::disturbedWithin(int from, int to) const
     return false;
 }
 
+void TQrsChannelDetector::noteOverload(int index, double magnitude)
+{
+    const double rate = m_state.rate;
+    if (m_overloadEnd >= 0 && index - m_overloadEnd <= OverloadJoinSeconds * rate) {
+        m_overloadEnd = index;
+        m_overloadPeak = std::max(m_overloadPeak, magnitude);
+        return;
+    }
+    // A new overload: the last one is over. It counts when it looked like the
+    // complex before it: as brief, as steep, as long after it as that one was
+    // after its own, with clean signal between. The overloads of a burst differ
+    // and come with noise between them.
+    if (m_overloadStart >= 0) {
+        const bool brief = m_overloadEnd - m_overloadStart <= BriefOverloadSeconds * rate;
+        const int pad = int(std::lround(DisturbancePad * rate));
+        const int gap = m_overloadStart - m_previousOverloadEnd;
+        const auto near = [](double a, double b) { return a > 0.0 && b > 0.0 && a < SameComplexRatio * b && b < SameComplexRatio * a; };
+        const int cleanFrom = m_previousOverloadEnd + pad + 1;
+        const int cleanTo = m_overloadStart - pad;
+        const bool likeAComplex = m_previousOverloadEnd >= 0 && cleanTo - cleanFrom >= CleanBetweenSeconds * rate &&
+                                  gap <= LongestOverloadInterval * rate && near(m_overloadPeak, m_previousOverloadPeak) &&
+                                  (m_previousOverloadGap <= 0 || near(double(gap), double(m_previousOverloadGap))) &&
+                                  !disturbedWithin(cleanFrom, cleanTo);
+        m_briefOverloads = brief ? (likeAComplex ? m_briefOverloads + 1 : 1) : 0;
+        m_previousOverloadGap = likeAComplex ? gap : 0;
+        m_previousOverloadEnd = m_overloadEnd;
+        m_previousOverloadPeak = brief ? m_overloadPeak : 0.0;
+        if (m_briefOverloads >= RecurringOverloads) {
+            m_briefOverloads = 0;
+            m_relearn = true;
+        }
+    }
+    m_overloadStart = m_overloadEnd = index;
+    m_overloadPeak = magnitude;
+}
+
 void TQrsChannelDetector::forgetReferences()
 {
+    m_relearn = false;
     m_state.learned = false;
     m_amplitudes.clear();
     m_strengths.clear();
@@ -533,8 +599,8 @@ void TQrsChannelDetector::walk(int to, bool last, std::deque<TQrsCandidate>& out
     const int walkEnd = last ? to : to - walkMargin();
 
     std::vector<Mark> marks = collectMarks(s.scanPosition, to);
-    if (s.learned && m_refusals >= RelearnRefusals &&
-        m_quietSamples > std::max(RelearnSeconds, RelearnIntervals * s.meanRR) * rate)
+    if (m_relearn || (s.learned && m_refusals >= RelearnRefusals &&
+                      m_quietSamples > std::max(RelearnSeconds, RelearnIntervals * s.meanRR) * rate))
         forgetReferences();
     if (!s.learned)
         seedReferences(marks);
@@ -684,6 +750,7 @@ void TQrsChannelDetector::accept(const Mark& a, const Mark& b, const Pair& pair,
     s.hasLastR = true;
     s.learned = true;
     m_refusals = 0;
+    m_briefOverloads = 0; // a complex of its own: what it learned holds
     m_quietSamples = 0;
     m_lastAmplitude = pair.amplitude;
     remember(m_amplitudes, pair.amplitude);

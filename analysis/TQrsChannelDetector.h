@@ -51,6 +51,12 @@ public:
     // or anywhere in [from, to).
     bool disturbedAt(int index) const;
     bool disturbedWithin(int from, int to) const;
+    // Disturbed by an artifact (overload, saturation, crowding) within [from,
+    // to): not by noise that lasts, which averaging takes out.
+    bool artifactWithin(int from, int to) const;
+    // Counts an overloaded sample into the brief overloads that, recurring,
+    // make the channel learn its complexes again.
+    void noteOverload(int index, double magnitude);
 
 private:
     struct Mark
@@ -88,6 +94,9 @@ private:
     // Marks, through disturb(sample), the plateaus of saturation in [first, to).
     template <typename Disturb>
     void markSaturation(int first, int to, const Disturb& disturb) const;
+    // Kinds of disturbance, bits of a slot.
+    static constexpr quint8 Artifact = 1;
+    static constexpr quint8 Noisy = 2;
     quint8& disturbedSlot(int index) { return m_disturbed[size_t(index % int(m_disturbed.size()))]; }
     // Median |scale-2^2| value over the last second before to, disturbed or not.
     double recentNoise(int to) const;
@@ -131,9 +140,20 @@ private:
     // Disturbed samples of the last ten seconds (one byte per sample), and the
     // end of the last disturbance, which may lie beyond the stretch searched.
     std::vector<quint8> m_disturbed;
-    int m_disturbedUntil = 0;
+    int m_disturbedUntil = 0; // artifacts
+    int m_noisyUntil = 0;     // overwhelming noise
     // Since the last accepted complex: complexes refused as too small, and
     // undisturbed samples searched.
     int m_refusals = 0;
+    // Overloads of the channel: the one going on, the last one before it, and
+    // how many brief ones came in a row.
+    int m_overloadStart = -1;
+    int m_overloadEnd = -1;
+    int m_previousOverloadEnd = -1;
+    int m_briefOverloads = 0;
+    double m_overloadPeak = 0.0;
+    double m_previousOverloadPeak = 0.0;
+    int m_previousOverloadGap = 0;
+    bool m_relearn = false;
     qint64 m_quietSamples = 0;
 };

@@ -33,6 +33,11 @@ constexpr double SearchStep = 1.0;
 // gives way. Also never more than half the mean RR.
 constexpr double ConflictSeconds = 0.28;
 constexpr double ShortestRR = 0.15;
+// The longest interval of a rhythm's mean RR: 25 per minute, a horse at rest.
+constexpr double LongestRR = 2.5;
+// Longer intervals than this belong to the rhythm only when the one before was
+// alike: a slow heart beats that slowly every time, a pause comes once.
+constexpr double LongRR = 2.0;
 constexpr double AlikeScores = 0.9;
 // A usable channel that shows less than this part of its typical complex where
 // the others see one votes against the beat.
@@ -457,8 +462,8 @@ void TQrsDetector::markUsable(Fused& beat) const
 {
     // flags[0] marks a channel whose signal may vote; an unusable channel's
     // record is reset. A channel disturbed at the complex cannot vote either;
-    // flags[2] marks a channel disturbed anywhere over the beat, whose signal
-    // there is no part of an average.
+    // flags[2] marks a channel disturbed by an artifact anywhere over the beat,
+    // whose signal there is no part of an average.
     const int channels = int(beat.records.size());
     const int qrs = int(DisturbedQrsSeconds * m_rate);
     double start = 0.0;
@@ -480,7 +485,7 @@ void TQrsDetector::markUsable(Fused& beat) const
             record.flags[0] = 1;
         }
         // Nor is the signal of a lead that has none (an electrode off).
-        record.flags[2] = disturbedBeat || signalless(c, first, last + 1) ? 1 : 0;
+        record.flags[2] = channel.artifactWithin(first, last + 1) || signalless(c, first, last + 1) ? 1 : 0;
     }
 }
 
@@ -528,7 +533,7 @@ bool TQrsDetector::accept(Fused& beat)
     int beatClass = Normal;
     if (m_hasLastBeat) {
         const double mean = m_lastMeanRR;
-        if (ratio < 0.6 && rr > 0.0 && rr < 1.0 && mean > 0.0 && mean < 2.0) {
+        if (ratio < 0.6 && rr > 0.0 && rr < 1.0 && mean > 0.0 && mean < LongestRR) {
             if (ratio < 0.4) {
                 if (rr < 0.6 * mean)
                     return false;
@@ -601,16 +606,17 @@ void TQrsDetector::updateAverager(double rr, bool normal)
         m_averager.push(rr);
         m_countAtAveragerUpdate = m_acceptedCount;
     };
+    const bool slow = rr < LongRR || (rr < LongestRR && m_lastRR > 0.8 * rr && m_lastRR < 1.25 * rr);
     const bool stale = m_acceptedCount - m_countAtAveragerUpdate > 3;
     if (m_acceptedCount < 8 || stale) {
         if (stale && m_acceptedCount >= 8)
             m_averager.clear();
-        if (rr > 0.0 && rr < 2.0)
+        if (rr > 0.0 && slow)
             push();
         return;
     }
     const double mean = m_averager.mean();
-    if (rr > 0.7 * mean && rr < 1.4 * mean && rr < 2.0)
+    if (rr > 0.7 * mean && rr < 1.4 * mean && slow)
         push();
 }
 

@@ -8,6 +8,40 @@
 namespace {
 
 constexpr int ReducedRate = 250;
+// The cycle assumed when the beat's RR interval is not known: 0.8 s.
+constexpr int DefaultCycle = 200;
+
+// QRS: the complex lies within 120 ms before and 160 ms after R (at fast rates
+// within 30 % of the cycle after it). Its flanks are the slopes of at least a
+// fifth of the steepest slope at R; it begins and ends where the signal's range
+// over 12 ms falls below 1.5 % of the complex's amplitude, at most 40 ms
+// before the first flank and 72 ms after the last (a slurred end fades slowly).
+constexpr int QrsBefore = 30;
+constexpr int QrsAfter = 40;
+constexpr double QrsFlankFraction = 0.2;
+constexpr int QrsRangeSpan = 3;
+constexpr double QrsEdgeRange = 0.015;
+constexpr int QrsOnsetReach = 10;
+constexpr int QrsEndReach = 18;
+
+// P wave: searched over the 40 % of the cycle before the QRS onset. Its edges
+// lie within 6 % (onset) and 3.5 % (end) of the cycle of its steepest slopes,
+// and at least 32 and 20 ms from them.
+constexpr double PWindowCycle = 0.4;
+constexpr double POnsetSpanCycle = 0.06;
+constexpr int POnsetSpanMin = 8;
+constexpr double PEndSpanCycle = 0.035;
+constexpr int PEndSpanMin = 5;
+constexpr double PMinimumShare = 0.02;
+
+// T wave: its peak lies before 55 % of the cycle after the QRS onset; its end
+// within 9 % of the cycle (at least 40 ms) of its steepest returning slope and
+// the return is searched over a quarter of the cycle after the peak.
+constexpr double TPeakCycle = 0.55;
+constexpr double TReturnCycle = 0.25;
+constexpr int TReturnMin = 20;
+constexpr double TEndSpanCycle = 0.09;
+constexpr int TEndSpanMin = 10;
 
 // Central difference of y at p.
 inline double slope(const std::vector<double>& y, int p)
@@ -41,6 +75,7 @@ SteepestSlopes steepest(const std::vector<double>& y, int from, int to)
 
 // Walks from p in direction step while sign * slope stays above 80 % of its
 // value at p; returns the first index where it does not, or -1 at the limits.
+// (The T onset, which no interval uses, keeps this rule.)
 int walkWhileSteep(const std::vector<double>& y, int p, int step, double sign, int low, int high)
 {
     const double limit = 0.8 * sign * slope(y, p);
@@ -60,6 +95,59 @@ int extremeNear(const std::vector<double>& x, int p, double sign)
         if (sign * x[size_t(q)] > sign * x[size_t(best)])
             best = q;
     return best;
+}
+
+// The edge of a wave's flank, from its steepest point p in direction step (-1
+// towards the onset, +1 towards the end) within span samples: the point that
+// maximises the area of the trapezium between the flank and a vertical at the
+// far end of the span. Where the flank levels off into the baseline its height
+// stops growing while its width keeps shrinking, so the maximum sits where the
+// wave meets the baseline rather than at its inflection, and a slow tail does
+// not drag it along. -1 when nothing in [low, high] departs from p.
+int trapeziumEdge(const std::vector<double>& y, int p, int step, int span, int low, int high)
+{
+    low = std::max(low, 1);
+    high = std::min(high, int(y.size()) - 2);
+    if (p < low || p > high || span < 2)
+        return -1;
+    // The flank runs away from the baseline in the direction of its slope: the
+    // edge lies on the side the signal comes from.
+    const double sigma = -(slope(y, p) >= 0.0 ? 1.0 : -1.0) * step;
+    int best = -1;
+    double bestArea = 0.0;
+    for (int d = 1; d <= span; ++d) {
+        const int t = p + step * d;
+        if (t < low || t > high)
+            break;
+        const double area = sigma * (y[size_t(p)] - y[size_t(t)]) * double(2 * span - d);
+        if (area > bestArea) {
+            bestArea = area;
+            best = t;
+        }
+    }
+    return best;
+}
+
+// Range of y over [from, to], clipped to the beat.
+double rangeOver(const std::vector<double>& y, int from, int to)
+{
+    from = std::max(0, from);
+    to = std::min(int(y.size()) - 1, to);
+    if (to < from)
+        return 0.0;
+    const auto mm = std::minmax_element(y.begin() + from, y.begin() + to + 1);
+    return *mm.second - *mm.first;
+}
+
+// Moves p in direction step while |slope| keeps growing with the same sign: from
+// the first point of a flank to its steepest.
+int steepestOfFlank(const std::vector<double>& y, int p, int step, int limit)
+{
+    while ((step > 0 ? p + 1 <= limit : p - 1 >= limit) &&
+           std::abs(slope(y, p + step)) > std::abs(slope(y, p)) &&
+           (slope(y, p + step) >= 0.0) == (slope(y, p) >= 0.0))
+        p += step;
+    return p;
 }
 
 } // namespace
@@ -100,80 +188,78 @@ TWavePoints TWaveDelineator::measureReduced(const std::vector<double>& x, int r,
 {
     TWavePoints points;
     const int length = int(x.size());
-    if (length < 12 || r < 0 || r >= length)
+    if (length < 12 || r < 2 || r >= length - 3)
         return points;
     const auto range = std::minmax_element(x.begin(), x.end());
     if (*range.second - *range.first < 10.0)
         return points;
+    if (rr <= 0)
+        rr = DefaultCycle;
 
-    points.qrsOnset = qrsOnset(x, r);
+    const std::vector<double> smoothed = TSmoothingKernels::smooth(x.data(), length, TSmoothingKernels::waveKernel());
+    qrsEdges(smoothed, r, rr, &points);
     if (points.qrsOnset < 0)
         return points;
-    const std::vector<double> smoothed = TSmoothingKernels::smooth(x.data(), length, TSmoothingKernels::waveKernel());
-    if (points.qrsOnset < length - 75)
-        points.qrsEnd = qrsEnd(smoothed, points.qrsOnset, r, rr);
     pWave(x, points.qrsOnset, rr, &points);
     if (points.qrsEnd >= 0)
-        tWave(x, smoothed, points.qrsEnd, rr, &points);
+        tWave(x, points.qrsOnset, points.qrsEnd, rr, &points);
     return points;
 }
 
-int TWaveDelineator::qrsOnset(const std::vector<double>& x, int r)
-{
-    const int length = int(x.size());
-    // Local range over four samples, x[p-2 .. p+1].
-    auto localRange = [&](int p) {
-        const auto mm = std::minmax_element(x.begin() + (p - 2), x.begin() + (p + 2));
-        return *mm.second - *mm.first;
-    };
-    // QRS amplitude: the range over the windows centred within 30 samples of R.
-    const int from = std::max(0, r - 29 - 2);
-    const int to = std::min(length - 1, r + 29 + 1);
-    const auto mm = std::minmax_element(x.begin() + from, x.begin() + to + 1);
-    const double amplitude = *mm.second - *mm.first;
-    for (double fraction : {0.01, 0.02, 0.05}) {
-        for (int step = 0; step < 18; ++step) {
-            const int p = r - 2 - step;
-            if (p < 5 || p > length - 5)
-                break;
-            if (localRange(p) < fraction * amplitude)
-                return p;
-        }
-    }
-    return -1;
-}
-
-int TWaveDelineator::qrsEnd(const std::vector<double>& y, int onset, int r, int rr)
+void TWaveDelineator::qrsEdges(const std::vector<double>& y, int r, int rr, TWavePoints* points)
 {
     const int length = int(y.size());
-    int best = -1;
-    double bestScore = -1.0;
-    // The end lies within 156 ms of the onset; at fast rates the T wave follows
-    // the QRS closely and its end would score as the flattest point, so the
-    // search stops at 30 % of the RR interval there.
-    const int last = rr > 0 ? std::min(onset + 39, onset + std::max(12, rr * 3 / 10)) : onset + 39;
-    for (int p = std::max(onset + 10, r + 4); p <= last; ++p) {
-        if (p - 10 < 0 || p + 15 >= length)
-            break;
-        double left = 0.0;
-        for (int k = p - 10; k <= p - 1; ++k)
-            left += std::abs(y[size_t(k)] - y[size_t(p)]);
-        double right = 10.0;
-        for (int k = p + 1; k <= p + 15; ++k)
-            right += std::abs(y[size_t(k)] - y[size_t(p)]);
-        const double score = left / right;
-        if (score > bestScore) {
-            bestScore = score;
-            best = p;
-        }
-    }
-    return best;
+    const int from = std::max(2, r - QrsBefore);
+    // At fast rates the T wave follows the QRS closely and its slopes would pass
+    // for the complex's.
+    const int to = std::min(length - 3, r + std::min(QrsAfter, std::max(12, rr * 3 / 10)));
+    if (to <= from)
+        return;
+    double steepest = 0.0;
+    for (int p = std::max(2, r - 6); p <= std::min(length - 3, r + 6); ++p)
+        steepest = std::max(steepest, std::abs(slope(y, p)));
+    if (!(steepest > 0.0))
+        return;
+
+    // The outer flanks: the earliest and the latest slope steep enough to belong
+    // to the complex, each taken to its steepest point.
+    int first = -1;
+    for (int p = from; p <= r && first < 0; ++p)
+        if (std::abs(slope(y, p)) >= QrsFlankFraction * steepest)
+            first = p;
+    int last = -1;
+    for (int p = to; p >= r && last < 0; --p)
+        if (std::abs(slope(y, p)) >= QrsFlankFraction * steepest)
+            last = p;
+    if (first < 0 || last < 0)
+        return;
+    first = steepestOfFlank(y, first, +1, r);
+    last = steepestOfFlank(y, last, -1, r);
+
+    // From there outwards to where the signal is flat next to the complex. A
+    // range, not a slope: the small notches and slurs at the edges of a wide or
+    // fragmented complex belong to it, though their slopes pass through zero.
+    const double amplitude = rangeOver(y, from, to);
+    // At fast rates the P and T waves lie close: the edges no further out than
+    // an eighth of the cycle.
+    const int onsetReach = std::min(QrsOnsetReach, std::max(4, rr / 8));
+    const int endReach = std::min(QrsEndReach, std::max(4, rr / 8));
+    int onset = first;
+    while (onset > 2 && onset > first - onsetReach &&
+           rangeOver(y, onset - QrsRangeSpan, onset) > QrsEdgeRange * amplitude)
+        --onset;
+    int end = last;
+    while (end < length - 3 && end < last + endReach &&
+           rangeOver(y, end, end + QrsRangeSpan) > QrsEdgeRange * amplitude)
+        ++end;
+    points->qrsOnset = onset;
+    points->qrsEnd = end;
 }
 
 void TWaveDelineator::pWave(const std::vector<double>& x, int onset, int rr, TWavePoints* points)
 {
     const int length = int(x.size());
-    const int from = std::max(onset - rr / 3, 4);
+    const int from = std::max(onset - int(PWindowCycle * rr), 4);
     const int to = onset - 10;
     if (to <= from)
         return;
@@ -188,47 +274,85 @@ void TWaveDelineator::pWave(const std::vector<double>& x, int onset, int rr, TWa
     const int first = upright ? s.rise : s.fall;  // the slope that starts the wave
     const int second = upright ? s.fall : s.rise; // the slope that ends it
     const double sign = upright ? 1.0 : -1.0;
-    const int begin = walkWhileSteep(y, first, -1, sign, from, length);
-    if (begin >= from)
+    // The slopes are found on the smooth beat, the edges on the lightly smoothed
+    // one, which the wide kernel would spread into the baseline.
+    const std::vector<double> edges = TSmoothingKernels::smooth(lifted.data(), length, TSmoothingKernels::waveKernel());
+    const int onsetSpan = std::max(POnsetSpanMin, int(POnsetSpanCycle * rr));
+    const int begin = trapeziumEdge(edges, first, -1, onsetSpan, std::max(4, from - onsetSpan), first);
+    if (begin >= 0)
         points->pOnset = begin;
-    const int end = walkWhileSteep(y, second, +1, -sign, 0, onset - 6);
-    if (end >= 0 && end < onset - 5)
+    const int endSpan = std::max(PEndSpanMin, int(PEndSpanCycle * rr));
+    const int end = trapeziumEdge(edges, second, +1, endSpan, second, onset - 3);
+    if (end >= 0)
         points->pEnd = end;
     // Peak: back from the ending slope to the top, then the extreme raw sample near it.
     int p = second;
     while (p > 0 && sign * y[size_t(p - 1)] > sign * y[size_t(p)])
         --p;
     points->pPeak = extremeNear(lifted, p, sign);
+    // A wave this small beside the QRS is what is left of the baseline (the
+    // fibrillation waves of an average in atrial fibrillation), not a P wave.
+    if (points->pOnset >= 0) {
+        const double height = std::abs(y[size_t(p)] - edges[size_t(points->pOnset)]);
+        const double qrs = rangeOver(x, onset, std::min(length - 1, onset + 30));
+        if (height < PMinimumShare * qrs)
+            points->pOnset = points->pEnd = points->pPeak = -1;
+    }
 }
 
-void TWaveDelineator::tWave(const std::vector<double>& x, const std::vector<double>& y, int end, int rr,
-                            TWavePoints* points)
+void TWaveDelineator::tWave(const std::vector<double>& x, int qrsOnset, int qrsEnd, int rr, TWavePoints* points)
 {
     const int length = int(x.size());
+    if (qrsOnset < 2)
+        return;
     // The T wave is searched from 80 ms after the QRS end; at fast rates, where the
     // ST segment shortens, from an eighth of the RR interval after it.
-    const int from = end + (rr > 0 ? std::min(20, std::max(4, rr / 8)) : 20);
-    const int to = std::min(end + rr / 2, length - 10);
-    if (to <= from)
+    const int from = qrsEnd + std::min(20, std::max(4, rr / 8));
+    const int peakTo = std::min(qrsOnset + int(TPeakCycle * rr), length - 10);
+    if (peakTo <= from)
         return;
-    const SteepestSlopes s = steepest(y, from, to);
-    if (s.rise < 0 || s.fall < 0)
+    const std::vector<double> y = TSmoothingKernels::smooth(x.data(), length, TSmoothingKernels::pWaveKernel());
+
+    // The peak stands out most from the line joining the ST segment and the end
+    // of the window, so that an ST segment off the baseline is not taken for it.
+    const double y0 = y[size_t(from)], y1 = y[size_t(peakTo)];
+    auto detrended = [&](int p) { return y[size_t(p)] - (y0 + (y1 - y0) * double(p - from) / double(peakTo - from)); };
+    int peak = from;
+    for (int p = from; p <= peakTo; ++p)
+        if (std::abs(detrended(p)) > std::abs(detrended(peak)))
+            peak = p;
+    const double sign = detrended(peak) >= 0.0 ? 1.0 : -1.0;
+
+    // The returning flank after the peak and the rising one before it.
+    const int returnTo = std::min(length - 3, peak + std::max(TReturnMin, int(TReturnCycle * rr)));
+    int returning = -1;
+    double best = 0.0;
+    for (int p = peak + 1; p <= returnTo; ++p) {
+        if (-sign * slope(y, p) > best) {
+            best = -sign * slope(y, p);
+            returning = p;
+        }
+    }
+    int rising = -1;
+    best = 0.0;
+    for (int p = std::max(from, 1); p < peak; ++p) {
+        if (sign * slope(y, p) > best) {
+            best = sign * slope(y, p);
+            rising = p;
+        }
+    }
+    points->tPeak = extremeNear(x, peak, sign);
+    if (rising >= 0) {
+        const int tOnset = walkWhileSteep(y, rising, -1, sign, qrsEnd + 10, length);
+        if (tOnset >= 0)
+            points->tOnset = tOnset;
+    }
+    if (returning < 0)
         return;
-    const bool upright = s.rise < s.fall;
-    const int first = upright ? s.rise : s.fall;
-    const int second = upright ? s.fall : s.rise;
-    const double sign = upright ? 1.0 : -1.0;
-    const int tEnd = walkWhileSteep(y, second, +1, -sign, 0, length);
-    const int tOnset = walkWhileSteep(y, first, -1, sign, end + 10, length);
+    // The end lies before the next beat's P wave.
+    const int nextP = points->pOnset >= 0 ? points->pOnset + rr - 2 : qrsOnset + rr * 4 / 5;
+    const int span = std::max(TEndSpanMin, int(TEndSpanCycle * rr));
+    const int tEnd = trapeziumEdge(y, returning, +1, span, returning, std::min(length - 1, nextP));
     if (tEnd >= 0)
         points->tEnd = tEnd;
-    if (tOnset >= 0)
-        points->tOnset = tOnset;
-    // Peak: the top of the smoothed beat between the slopes, then the extreme raw
-    // sample near it.
-    int top = first;
-    for (int p = first; p <= second; ++p)
-        if (sign * y[size_t(p)] > sign * y[size_t(top)])
-            top = p;
-    points->tPeak = extremeNear(x, top, sign);
 }

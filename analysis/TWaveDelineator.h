@@ -5,7 +5,10 @@
 #include <vector>
 
 // Finds the onset, peak and end of P, the onset and end of QRS and the onset,
-// peak and end of T on one (average) beat. Works at 250 samples per second;
+// peak and end of T on one (average) beat, where a cardiologist puts them: an
+// onset where the wave leaves the baseline, an end where it has returned to it.
+// Search windows and spans follow the beat's RR interval, so that a horse's
+// long PR and QT and a cat's short ones are measured alike. Works at 250 samples per second;
 // faster beats are reduced by block means first and the points scaled back.
 class TWaveDelineator
 {
@@ -21,9 +24,8 @@ public:
     static std::vector<double> reduce(const double* x, int length, int factor);
 
 private:
-    static int qrsOnset(const std::vector<double>& x, int r);
-    static int qrsEnd(const std::vector<double>& smoothed, int onset, int r, int rr);
+    // QRS onset and end on the lightly smoothed beat.
+    static void qrsEdges(const std::vector<double>& smoothed, int r, int rr, TWavePoints* points);
     static void pWave(const std::vector<double>& x, int onset, int rr, TWavePoints* points);
-    static void tWave(const std::vector<double>& x, const std::vector<double>& smoothed, int end, int rr,
-                      TWavePoints* points);
+    static void tWave(const std::vector<double>& x, int qrsOnset, int qrsEnd, int rr, TWavePoints* points);
 };

@@ -5,6 +5,7 @@
 //   bench_engine throughput [MINUTES]   seconds of signal per CPU second (default 10 min)
 //   bench_engine memory [MINUTES]       resident memory after the first minute and at the end (default 60)
 //   bench_engine latency [SECONDS]      block arrival at the driver to the listeners' update, demo device, live
+//   bench_engine finder [SECONDS]       a finished recording's beats found again, first second to last (default 10)
 //
 // The study is one of a study store, its recording and beats written to its
 // files as they come: in a temporary folder (in the working directory), or in
@@ -21,6 +22,7 @@
 #include "TProtocol.h"
 #include "TQtAcqDriver.h"
 #include "TRecorderListener.h"
+#include "TRecordingBeatFinder.h"
 #include "TRingSignalBuffer.h"
 #include "TStudy.h"
 #include "TStudyRecorder.h"
@@ -287,6 +289,44 @@ int latency(double seconds)
     return 0;
 }
 
+// What Stop adds to a resting ECG: its recording, read from the study's sample
+// file, run through the analysis again from its first second to its last.
+int finder(double seconds, const QString& folder)
+{
+    TSynthParams params = benchParams(seconds);
+    params.heartRateEnd = params.heartRateStart;
+    const TEcgSynthesizer synth(params);
+    ShapeDevice device;
+    BenchStudy study(folder, device);
+    {
+        TStudyRecorder recorder(&device, study.study(), nullptr, nullptr);
+        recorder.startAcquisition();
+        recorder.stopAcquisition();
+        recorder.start(QStringLiteral("20261207120000"));
+        play(recorder, synth, nullptr);
+        recorder.stop();
+    }
+    TSignalBuffer* recording = study.study()->recording();
+    const double before = residentMegabytes();
+    const double cpu0 = BenchClock::cpuSeconds();
+    const double wall0 = BenchClock::wallSeconds();
+    TRecordingBeatFinder finder(*recording);
+    int beats = 0;
+    int regular = 0;
+    finder.find([&](const TBeat& beat) {
+        ++beats;
+        regular += beat.value(TBeat::MeanRR) > 0.0;
+    });
+    const double cpu = BenchClock::cpuSeconds() - cpu0;
+    const double wall = BenchClock::wallSeconds() - wall0;
+    const double length = recording->durationSeconds();
+    std::printf("recording beat finder: %.0f s of 14-lead 500/s recording %s\n", length, qPrintable(study.where()));
+    std::printf("  %.3f CPU s (%.3f wall s): %.0f s of recording per CPU second\n", cpu, wall, length / cpu);
+    std::printf("  %d beats found (%d with their mean RR), %d stored live; resident %.1f MB before, %.1f MB after\n",
+                beats, regular, study.study()->beats()->count(), before, residentMegabytes());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -308,7 +348,10 @@ int main(int argc, char** argv)
         return memory(ok && amount > 0 ? amount : 60.0, folder);
     if (mode == QLatin1String("latency"))
         return latency(ok && amount > 0 ? amount : 60.0);
-    std::fprintf(stderr, "usage: bench_engine [throughput [MINUTES] | memory [MINUTES] | latency [SECONDS]] "
+    if (mode == QLatin1String("finder"))
+        return finder(ok && amount > 0 ? amount : 10.0, folder);
+    std::fprintf(stderr, "usage: bench_engine [throughput [MINUTES] | memory [MINUTES] | latency [SECONDS] | "
+                         "finder [SECONDS]] "
                          "[--folder DIR]\n");
     return 2;
 }

@@ -25,18 +25,22 @@ int AverageBeatInset::sampleX(int index, int m, int width, int x0)
     return m > 0 ? x0 + int(qint64(index) * width / m) : x0;
 }
 
-void AverageBeatInset::drawBeat(QPainter& painter, const std::vector<double>& beat, int x0, int width, int baselineY,
-                                double scale)
+void AverageBeatInset::drawBeat(QPainter& painter, const std::vector<double>& beat, int offset, int m, int x0,
+                                int width, int baselineY, double scale)
 {
-    const int m = int(beat.size());
-    if (m == 0 || width <= 0)
+    // Sample j of the beat is sample j + offset of the m drawn across the inset;
+    // samples outside them are not drawn.
+    const int from = std::max(0, offset);
+    const int to = std::min(m, int(beat.size()) + offset);
+    if (m <= 0 || width <= 0 || from >= to)
         return;
     auto y = [&](double v) { return baselineY - TraceRenderer::toPixel(v * scale); };
+    auto value = [&](int i) { return beat[size_t(i - offset)]; };
     if (m <= width) {
-        m_points.resize(m);
-        for (int i = 0; i < m; ++i)
-            m_points[i] = QPoint(sampleX(i, m, width, x0), y(beat[size_t(i)]));
-        painter.drawPolyline(m_points.constData(), m);
+        m_points.resize(to - from);
+        for (int i = from; i < to; ++i)
+            m_points[i - from] = QPoint(sampleX(i, m, width, x0), y(value(i)));
+        painter.drawPolyline(m_points.constData(), to - from);
         return;
     }
     // More samples than columns: each column spans from its minimum to its maximum,
@@ -53,15 +57,19 @@ void AverageBeatInset::drawBeat(QPainter& painter, const std::vector<double>& be
             ++count;
         }
         const int end = std::min(m - 1, position + count);
-        double low = beat[size_t(position)];
-        double high = low;
-        for (int i = position; i <= end; ++i) {
-            low = std::min(low, beat[size_t(i)]);
-            high = std::max(high, beat[size_t(i)]);
+        const int first = std::max(position, from);
+        const int last = std::min(end, to - 1);
+        if (first <= last) {
+            double low = value(first);
+            double high = low;
+            for (int i = first; i <= last; ++i) {
+                low = std::min(low, value(i));
+                high = std::max(high, value(i));
+            }
+            const int top = std::min(y(low), y(high));
+            const int bottom = std::max(y(low), y(high));
+            painter.fillRect(QRect(x0 + c, top, 1, bottom - top + 1), painter.pen().color());
         }
-        const int top = std::min(y(low), y(high));
-        const int bottom = std::max(y(low), y(high));
-        painter.fillRect(QRect(x0 + c, top, 1, bottom - top + 1), painter.pen().color());
         position = end;
     }
 }
@@ -93,13 +101,17 @@ void AverageBeatInset::paint(QPainter& painter, const SignalGeometry& geometry, 
             painter.drawLine(x0, baselineY, x0 + width, baselineY);
             continue;
         }
-        if (reference) {
-            painter.setPen(referencePen);
-            drawBeat(painter, source.referenceBeat(lead), x0, width, baselineY, scale);
-        }
         const std::vector<double> beat = source.averageBeat(lead);
+        const int m = int(beat.size());
+        if (reference) {
+            // Taken at another rate, the reference may have another template:
+            // it is drawn on the current beat's time scale with the R waves lined up.
+            painter.setPen(referencePen);
+            drawBeat(painter, source.referenceBeat(lead), source.rIndex() - source.referenceRIndex(), m, x0, width,
+                     baselineY, scale);
+        }
         painter.setPen(averagePen);
-        drawBeat(painter, beat, x0, width, baselineY, scale);
+        drawBeat(painter, beat, 0, m, x0, width, baselineY, scale);
 
         if (!marks || width < MinimumMarkWidth)
             continue;
@@ -108,7 +120,6 @@ void AverageBeatInset::paint(QPainter& painter, const SignalGeometry& geometry, 
         if (!marks->measure(lead, points[0], points[1], points[2], level))
             continue;
         painter.setPen(markPen);
-        const int m = int(beat.size());
         for (int index : points) {
             if (index < 0 || index >= m)
                 continue;

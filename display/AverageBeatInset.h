@@ -30,7 +30,9 @@ public:
     static constexpr int MinimumMarkWidth = 41;
 
 private:
-    void drawBeat(QPainter& painter, const std::vector<double>& beat, int x0, int width, int baselineY, double scale);
+    // Draws the beat as samples offset .. offset + size - 1 of m across width columns.
+    void drawBeat(QPainter& painter, const std::vector<double>& beat, int offset, int m, int x0, int width,
+                  int baselineY, double scale);
 
     QVector<QPoint> m_points;
 };

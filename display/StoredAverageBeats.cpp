@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
-StoredAverageBeats::StoredAverageBeats(int length, int rate, double millivoltsPerUnit)
-    : m_length(std::max(0, length)), m_rate(std::max(0, rate)), m_millivoltsPerUnit(millivoltsPerUnit)
+StoredAverageBeats::StoredAverageBeats(int length, int rate, double millivoltsPerUnit, int rIndex)
+    : m_length(std::max(0, length)), m_rate(std::max(0, rate)),
+      m_rIndex(rIndex >= 0 ? std::min(rIndex, m_length) : m_length * 3 / 8), m_referenceRIndex(m_rIndex),
+      m_millivoltsPerUnit(millivoltsPerUnit)
 {
 }
 
@@ -42,6 +44,16 @@ void StoredAverageBeats::setReferenceBeat(int lead, const std::vector<double>& b
     if (!validLead(lead))
         return;
     m_reference[size_t(lead)] = fitted(beat);
+    m_referenceRIndex = m_rIndex;
+    m_hasReference = true;
+}
+
+void StoredAverageBeats::setReferenceBeat(int lead, const std::vector<double>& beat, int rIndex)
+{
+    if (!validLead(lead))
+        return;
+    m_reference[size_t(lead)] = beat;
+    m_referenceRIndex = std::max(0, rIndex);
     m_hasReference = true;
 }
 

@@ -54,7 +54,8 @@ const StoredAverageBeats* TReportSignal::averageBeats(double fromSeconds)
     if (averager.beatCount() == 0)
         return nullptr;
     m_average =
-        std::make_unique<StoredAverageBeats>(averager.templateLength(), signal.samplingRate(), signal.valueStep());
+        std::make_unique<StoredAverageBeats>(averager.templateLength(), signal.samplingRate(), signal.valueStep(),
+                                             averager.rIndex());
     for (int lead = 0; lead < std::min(signal.channelCount(), int(StoredAverageBeats::MaxLeads)); ++lead) {
         m_average->setAverageBeat(lead, averager.average(lead));
         if (const TSignalChannel* channel = signal.channel(lead))

@@ -3,6 +3,8 @@
 #include "TBeatsFile.h"
 #include "TException.h"
 
+#include <QSaveFile>
+
 #include <algorithm>
 #include <climits>
 
@@ -115,4 +117,59 @@ void TFileBeatStore::append(const TBeat& beat)
     if (m_file.write(bytes) != qint64(bytes.size()) || !m_file.flush())
         throw TException("Write error");
     m_times.push_back(TBeatsFile::beatTime(bytes.constData()));
+}
+
+bool TFileBeatStore::reopen()
+{
+    m_blockFirst = -1;
+    m_blockRecords = 0;
+    m_file.close();
+    return m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+}
+
+void TFileBeatStore::replaceFirst(int count, const std::vector<TBeat>& beats)
+{
+    const int held = this->count();
+    const int replaced = std::clamp(count, 0, held);
+    if (beats.empty() && replaced == 0)
+        return;
+    if (!m_file.isWritable() || qint64(held - replaced) + qint64(beats.size()) >= INT_MAX - 1)
+        throw TException("Write error");
+    // Unbuffered, so that every short write is seen here: the commit does not
+    // tell a file cut short by a full disk.
+    QSaveFile out(m_file.fileName());
+    // The header area as it is (what follows the magic belongs to the file).
+    QByteArray chunk(TBeatsFile::HeaderSize, '\0');
+    if (!m_file.seek(0) || m_file.read(chunk.data(), chunk.size()) != chunk.size()
+        || !out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(chunk) != chunk.size())
+        throw TException("Write error");
+    std::vector<double> times;
+    times.reserve(beats.size() + m_times.size());
+    for (const TBeat& beat : beats) {
+        const QByteArray bytes = TBeatsFile::encode(beat, m_channelCount);
+        if (out.write(bytes) != bytes.size())
+            throw TException("Write error");
+        times.push_back(TBeatsFile::beatTime(bytes.constData()));
+    }
+    // The records kept, a block at a time (a trailing partial record is none).
+    const int perChunk = std::max(1, int(TimeChunkBytes / m_recordSize));
+    for (int first = replaced; first < held; first += perChunk) {
+        const int n = std::min(perChunk, held - first);
+        chunk.resize(n * m_recordSize);
+        if (!m_file.seek(offsetOf(first)) || m_file.read(chunk.data(), chunk.size()) != chunk.size()
+            || out.write(chunk) != chunk.size())
+            throw TException("Write error");
+    }
+    if (out.error() != QFileDevice::NoError)
+        throw TException("Write error");
+    // The file is closed while it is replaced (a file held open cannot be
+    // replaced everywhere), then opened again, whichever file it then is.
+    m_file.close();
+    const bool committed = out.commit();
+    if (!reopen())
+        m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    if (!committed)
+        throw TException("Write error");
+    times.insert(times.end(), m_times.begin() + replaced, m_times.end());
+    m_times.swap(times);
 }

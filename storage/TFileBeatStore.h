@@ -37,6 +37,12 @@ public:
     // the file is read-only or the record does not reach it whole; the count
     // then stays as it was.
     void append(const TBeat& beat) override;
+    // Rewrites the file with the beats in place of its first count records:
+    // the new file is written beside it and takes its place whole, so a
+    // failure or a crash leaves the old file as it was. Throws TException
+    // "Write error" when the file is read-only or cannot be replaced; the store
+    // then stays as it was.
+    void replaceFirst(int count, const std::vector<TBeat>& beats) override;
 
     QString path() const { return m_file.fileName(); }
     bool isWritable() const { return m_file.isWritable(); }
@@ -53,6 +59,9 @@ private:
     void loadTimes(qint64 records);
     // The block of records holding index, read when needed; null when unreadable.
     const char* record(int index) const;
+
+    // Reopens the file after it was replaced; false when it cannot be.
+    bool reopen();
 
     mutable QFile m_file;
     int m_channelCount;

@@ -11,6 +11,7 @@
 #include "QSignalMonitorDisplay.h"
 #include "RecordingLoader.h"
 #include "StoredAverageBeats.h"
+#include "TBeatAverager.h"
 #include "TDemoAcqDevice.h"
 #include "TEcgSynthesizer.h"
 #include "TLeadTable.h"
@@ -86,6 +87,18 @@ TSynthParams stressParams(double stMv)
     p.rampEndSeconds = 600.0;
     p.stDeviationMv = stMv;
     p.pvcEvery = 97;
+    return p;
+}
+
+TSynthParams horseParams()
+{
+    // A horse at rest: 25/min, PR 500 ms, QT 600 ms.
+    TSynthParams p;
+    p.seed = 25;
+    p.durationSeconds = 60.0;
+    p.heartRateStart = p.heartRateEnd = 25.0;
+    p.prSeconds = 0.5;
+    p.qtSeconds = 0.6;
     return p;
 }
 
@@ -399,6 +412,17 @@ int main(int argc, char** argv)
     peakTruth.average(*peak, liveSeconds - 20.0, liveSeconds, stressAverage, false);
     TruthMarkProvider stressMarks(stressAverage, peakTruth.meanQrsOnset(5.0, 25.0), peakTruth.meanQrsEnd(5.0, 25.0));
     renderMonitor(out, QStringLiteral("monitor-stress"), *peak, &stressAverage, &stressMarks);
+
+    // A horse at 25/min: the inset holds the whole cycle of its slow rate.
+    const TEcgSynthesizer horse(horseParams());
+    auto horseSignal = RecordingLoader::fromSynthesizer(horse, 0.0, liveSeconds);
+    const TruthBeats horseTruth(horse.beats(), 0.0);
+    const TBeatAverager::Template horseTemplate =
+        TBeatAverager::templateFor(horseTruth.meanRR(5.0, liveSeconds), horseSignal->samplingRate());
+    StoredAverageBeats horseAverage(horseTemplate.length, horseSignal->samplingRate(), horseSignal->valueStep(),
+                                    horseTemplate.rIndex);
+    horseTruth.average(*horseSignal, 5.0, liveSeconds, horseAverage, false);
+    renderMonitor(out, QStringLiteral("monitor-horse"), *horseSignal, &horseAverage, nullptr);
     renderTrends(out, stress);
 
     return out.failed() ? 1 : 0;

@@ -13,6 +13,11 @@ int AveragerBeatSource::beatLength() const
     return m_averager->templateLength();
 }
 
+int AveragerBeatSource::rIndex() const
+{
+    return m_averager->rIndex();
+}
+
 int AveragerBeatSource::samplingRate() const
 {
     const TSignalBuffer* source = m_averager->source();
@@ -45,6 +50,11 @@ bool AveragerBeatSource::hasReferenceBeat() const
 std::vector<double> AveragerBeatSource::referenceBeat(int lead) const
 {
     return m_averager->referenceBeat(lead);
+}
+
+int AveragerBeatSource::referenceRIndex() const
+{
+    return m_averager->referenceRIndex();
 }
 
 double AveragerBeatSource::meanRRInterval() const

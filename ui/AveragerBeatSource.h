@@ -14,12 +14,14 @@ public:
     explicit AveragerBeatSource(TBeatAverager* averager);
 
     int beatLength() const override;
+    int rIndex() const override;
     int samplingRate() const override;
     double millivoltsPerUnit() const override;
     bool hasAverage() const override;
     std::vector<double> averageBeat(int lead) const override;
     bool hasReferenceBeat() const override;
     std::vector<double> referenceBeat(int lead) const override;
+    int referenceRIndex() const override;
     double meanRRInterval() const override;
     QByteArray leadName(int lead) const override;
 

@@ -130,13 +130,14 @@ void EcgReviewWindow::analyseBeats()
     ui->beatDisplay->setBeat(nullptr);
     ui->ecgDisplay1->setAverageBeatSource(nullptr);
     TSignalBuffer* signal = m_chain->output();
-    m_averager = std::make_unique<TBeatAverager>(signal, AveragingSeconds);
+    m_averager = std::make_unique<TBeatAverager>(signal, TRestingMeasurement::AveragingSeconds);
     m_selected = std::make_unique<TBeatAverager>(signal, AveragingSeconds);
-    // The stored measurement was taken of the last 20 s of the recording: the
-    // average beat is taken of the same beats, as the filters now show them.
+    // The stored measurement was taken of every beat of the recording (of its
+    // last minutes when long): the average beat is taken of the same beats, as
+    // the filters now show them.
     const TBeatStore* beats = m_study->beats();
     const double end = signal->durationSeconds();
-    int first = beats->next(end - AveragingSeconds - 1.0);
+    int first = beats->next(end - TRestingMeasurement::AveragingSeconds - 1.0);
     if (first < 0)
         first = beats->count();
     for (int i = first; i < beats->count(); ++i)

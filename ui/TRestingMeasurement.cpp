@@ -1,6 +1,8 @@
 #include "TRestingMeasurement.h"
 
 #include "TBeatAverager.h"
+#include "TBeatStore.h"
+#include "TRecordingBeatFinder.h"
 #include "TSignalBuffer.h"
 #include "TStudy.h"
 #include "TStudyRecorder.h"
@@ -8,6 +10,8 @@
 #include "WaveAmplitudes.h"
 
 #include <cmath>
+#include <exception>
+#include <limits>
 
 const QStringList& TRestingMeasurement::keys()
 {
@@ -56,7 +60,56 @@ void TRestingMeasurement::endRecording(TStudyRecorder& recorder, TStudy& study)
     recorder.stop();
     recorder.stopAcquisition();
     if (recorded)
-        store(measure(*recorder.averager()), study.results());
+        measureRecording(study);
+}
+
+void TRestingMeasurement::measureRecording(TStudy& study, int* averagedBeats)
+{
+    // The live beats stay as they are from the first one the detector knew
+    // the rhythm at on. Before it, while it was still learning the signal, it
+    // reported none, or beats without the mean interval that tells a regular
+    // one: the recording's own analysis gives those.
+    TSignalBuffer* recording = study.recording();
+    TBeatStore* stored = study.beats();
+    const int live = stored->count();
+    int settled = 0;
+    while (settled < live && !(stored->beat(settled).value(TBeat::MeanRR) > 0.0))
+        ++settled;
+    const double firstSettled =
+        settled < live ? stored->beat(settled).time() : std::numeric_limits<double>::infinity();
+    TRecordingBeatFinder finder(*recording);
+    std::vector<TBeat> early;
+    finder.find([&](const TBeat& beat) {
+        if (beat.time() < firstSettled - SameBeatSeconds)
+            early.push_back(beat);
+    });
+    // A recording that gives none (unreadable) leaves the beats as they are.
+    std::exception_ptr failure;
+    int kept = 0;
+    if (!early.empty()) {
+        try {
+            stored->replaceFirst(settled, early);
+            kept = int(early.size());
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    TBeatAverager averager(finder.analysisSignal(), AveragingSeconds);
+    if (!early.empty()) {
+        for (const TBeat& beat : early)
+            averager.addBeat(beat);
+        // The live beats after them, wherever they now stand.
+        for (int i = failure ? settled : kept; i < stored->count(); ++i)
+            averager.addBeat(stored->beat(i));
+    } else {
+        for (int i = 0; i < stored->count(); ++i)
+            averager.addBeat(stored->beat(i));
+    }
+    store(measure(averager), study.results());
+    if (averagedBeats)
+        *averagedBeats = averager.beatCount();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TRestingMeasurement::store(const TMeasurementRecord& record, TStudyResults& results)
@@ -87,7 +140,7 @@ bool TRestingMeasurement::isComplete(const TMeasurementRecord& record)
 {
     if (!record.contains(QStringLiteral("measurementChannel")) || record.value(QStringLiteral("measurementChannel")) < 0)
         return false;
-    for (const char* key : {"POnset", "QRSOnset", "QRSOffset", "TOffset"})
+    for (const char* key : {"QRSOnset", "QRSOffset"})
         if (record.value(QLatin1String(key)) == 0.0)
             return false;
     return true;

@@ -16,6 +16,13 @@ class TStudyResults;
 class TRestingMeasurement
 {
 public:
+    // A resting ECG is measured on the average of every regular beat of its
+    // recording; a longer recording than this on those of its last minutes.
+    static constexpr double AveragingSeconds = 300.0;
+    // A beat found after the recording lies this close to a beat found live
+    // when both are the same.
+    static constexpr double SameBeatSeconds = 0.1;
+
     // The keys of the study's results, in the order they are written.
     static const QStringList& keys();
 
@@ -28,12 +35,21 @@ public:
                                   double millivoltsPerUnit);
 
     // Ends a resting ECG: the recording stops, then the acquisition (so the
-    // analysis finds and stores the last beats), and the average beat is
-    // measured into the study's results when anything was recorded.
+    // analysis finds and stores the last beats), and the recording is measured
+    // (measureRecording) when anything was recorded.
     static void endRecording(TStudyRecorder& recorder, TStudy& study);
+    // The beats the live detector gave while it was still learning the signal
+    // (none, or beats without a mean RR interval) are found anew in the
+    // finished recording and take their place before the study's other beats;
+    // the average of every regular beat of the recording is measured into the
+    // study's results. averagedBeats, when given, receives the number of beats
+    // averaged. Throws TException when the early beats cannot be stored (the
+    // measurement is taken all the same).
+    static void measureRecording(TStudy& study, int* averagedBeats = nullptr);
 
     static void store(const TMeasurementRecord& record, TStudyResults& results);
     static TMeasurementRecord load(const TStudyResults& results);
-    // A stored measurement has a lead and its P onset, QRS onset, QRS end and T end.
+    // A stored measurement has a lead and its QRS onset and end; the P wave (none
+    // in atrial fibrillation) and the T end may be missing.
     static bool isComplete(const TMeasurementRecord& record);
 };

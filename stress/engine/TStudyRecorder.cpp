@@ -12,6 +12,7 @@
 #include "TQrsDetector.h"
 #include "TQtAcqDriver.h"
 #include "TRecorderListener.h"
+#include "TRecordingBeatFinder.h"
 #include "TStMeasurement.h"
 #include "TStreamingFilterChain.h"
 #include "TStudy.h"
@@ -48,19 +49,6 @@ std::unique_ptr<TIntSignalBuffer> rawBufferFor(TAcqDevice* device)
     for (int c = 0; c < channels; ++c)
         raw->channel(c)->setName(QByteArray(device->channelName(c)));
     return raw;
-}
-
-// Moves every time of a beat that counts from the start of the live signal so
-// that it counts from offset seconds later.
-void shiftTimes(TBeat& beat, double offset)
-{
-    beat.setWindowStart(beat.windowStart() - offset);
-    if (beat.hasValue(TBeat::Time))
-        beat.setValue(TBeat::Time, beat.value(TBeat::Time) - offset);
-    for (int lead = 0; lead < beat.leadCount(); ++lead)
-        for (int index = TBeat::POnset; index <= TBeat::WaveTime5; ++index)
-            if (beat.hasLeadValue(lead, index))
-                beat.setLeadValue(lead, index, beat.leadValue(lead, index) - offset);
 }
 
 } // namespace
@@ -511,7 +499,7 @@ void TStudyRecorder::storeBeat(const TBeat& detected, const TBeatRecord* records
     if (beat.time() < startTime)
         return;
     TBeat stored = beat;
-    shiftTimes(stored, startTime);
+    TRecordingBeatFinder::shiftTimes(stored, startTime);
     stored.setBuffer(m_study->recording());
     // The beats file keeps a beat's label but not its class, so the stored
     // copy carries the class in its label for review to tell premature beats.

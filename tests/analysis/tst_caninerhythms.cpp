@@ -1,5 +1,7 @@
 #include "TBeat.h"
+#include "TBeatAverager.h"
 #include "TBeatSink.h"
+#include "TMeasurementRecord.h"
 #include "TQrsDetector.h"
 #include "TSynthesizedPlayback.h"
 
@@ -43,6 +45,28 @@ public:
         beats.push_back({beat.time(), beat.value(TBeat::MeanRR)});
     }
 };
+
+// Hands every detected beat to an averager, as the recording engine does.
+class AveragingSink : public TBeatSink
+{
+public:
+    explicit AveragingSink(TBeatAverager& averager) : m_averager(averager) {}
+    void storeBeat(const TBeat& beat, const TBeatRecord*, int) override { m_averager.addBeat(beat); }
+
+private:
+    TBeatAverager& m_averager;
+};
+
+// The range of a stretch of an average beat, from..to seconds after its start.
+double rangeOf(const std::vector<double>& beat, int rate, double from, double to)
+{
+    const int a = std::max(0, int(std::lround(from * rate)));
+    const int b = std::min(int(beat.size()), int(std::lround(to * rate)));
+    if (a >= b)
+        return 0.0;
+    const auto [low, high] = std::minmax_element(beat.begin() + a, beat.begin() + b);
+    return *high - *low;
+}
 
 // Pairs detections with true beats within MatchSeconds, closest pairs first;
 // truthOf[d] is the true beat of detection d or -1.
@@ -189,6 +213,8 @@ private slots:
     void secondDegreeAvBlock();
     void heartRates_data();
     void heartRates();
+    void wholeCycleAveraged_data();
+    void wholeCycleAveraged();
 };
 
 void TestCanineRhythms::sinusArrhythmia_data()
@@ -269,6 +295,78 @@ void TestCanineRhythms::heartRates()
     const TSynthParams p = rhythm(bpm, std::max(20.0, 20 * 60.0 / bpm + 4.0), 24);
     const QStringList problems = failures(p);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+}
+
+
+void TestCanineRhythms::wholeCycleAveraged_data()
+{
+    QTest::addColumn<double>("bpm");
+    QTest::addColumn<double>("pr");
+    QTest::addColumn<double>("qt");
+    // A horse at rest, PR 500 ms and QT 600 ms at 25/min (RR 2.4 s), and a cat at
+    // 240/min (RR 0.25 s) with the intervals of its rate.
+    QTest::newRow("horse 25/min") << 25.0 << 0.5 << 0.6;
+    QTest::newRow("cat 240/min") << 240.0 << 0.0 << 0.0;
+}
+
+void TestCanineRhythms::wholeCycleAveraged()
+{
+    // Through the live path into the averager: the beats carry their mean RR, they
+    // are averaged, and the average beat holds the P wave from its onset and the
+    // T wave to its end.
+    QFETCH(double, bpm);
+    QFETCH(double, pr);
+    QFETCH(double, qt);
+    TSynthParams p = rhythm(bpm, 60, 24);
+    p.prSeconds = pr;
+    p.qtSeconds = qt;
+    const QStringList problems = failures(p);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+    TSynthesizedPlayback playback(p);
+    const TSignalBuffer* signal = playback.path().analysisSignal(); // what the engine averages
+    TBeatAverager averager(signal, 20.0);
+    AveragingSink sink(averager);
+    playback.path().detector().setSink(&sink);
+    playback.play();
+
+    QVERIFY2(averager.beatCount() >= 5, qPrintable(QString("%1 beats averaged").arg(averager.beatCount())));
+    const double rr = 60.0 / bpm;
+    QVERIFY2(std::abs(averager.meanRR() - rr) < 0.05 * rr, qPrintable(QString::number(averager.meanRR())));
+    const QVector<TSynthBeat>& truth = playback.synthesizer().beats();
+    const TSynthBeat& beat = truth[truth.size() / 2];
+    const int rate = signal->samplingRate();
+    const double r = double(averager.rIndex()) / rate;
+    const double pOnset = r - (beat.rTime - beat.pOnset);
+    const double tEnd = r + (beat.tEnd - beat.rTime);
+    QVERIFY2(pOnset > 0.0, qPrintable(QString("P onset %1 s before the template").arg(-pOnset)));
+    QVERIFY2(tEnd < double(averager.templateLength()) / rate,
+             qPrintable(QString("T end %1 s past the template").arg(tEnd - double(averager.templateLength()) / rate)));
+
+    // Lead II: a P wave of 0.2 mV and a T wave of 0.3 mV, both well above what
+    // the average shows where neither is.
+    const std::vector<double>& ii = averager.average(1);
+    const double mv = signal->valueStep();
+    const double pWave = rangeOf(ii, rate, pOnset, pOnset + 0.05) * mv;
+    const double tWave = rangeOf(ii, rate, tEnd - 0.5 * (beat.tEnd - beat.qrsOnset), tEnd) * mv;
+    QVERIFY2(pWave > 0.1, qPrintable(QString("P wave %1 mV").arg(pWave)));
+    QVERIFY2(tWave > 0.1, qPrintable(QString("T wave %1 mV").arg(tWave)));
+
+    // And they are measured: PR, QRS and QT of lead II as the synthesizer made
+    // them (its P and T waves end smoothly: 25 ms for the P onset, 40 ms for the
+    // T end at a horse's slow T wave, 10 % of the QT at most).
+    const TMeasurementRecord m = TMeasurementRecord::measure(averager, 1);
+    const double prTruth = 1000.0 * (beat.qrsOnset - beat.pOnset);
+    const double qrsTruth = 1000.0 * (beat.qrsEnd - beat.qrsOnset);
+    const double qtTruth = 1000.0 * (beat.tEnd - beat.qrsOnset);
+    QStringList off;
+    auto check = [&](const char* name, std::optional<int> measured, double truth, double tolerance) {
+        if (!measured || std::abs(*measured - truth) > tolerance)
+            off << QString("%1 %2 ms, truth %3").arg(name).arg(measured ? *measured : -1).arg(truth);
+    };
+    check("PR", m.prMs(), prTruth, 25.0);
+    check("QRS", m.qrsMs(), qrsTruth, 15.0);
+    check("QT", m.qtMs(), qtTruth, std::min(40.0, 0.1 * qtTruth + 10.0));
+    QVERIFY2(off.isEmpty(), qPrintable(off.join("; ")));
 }
 
 QTEST_GUILESS_MAIN(TestCanineRhythms)

@@ -148,6 +148,8 @@ private slots:
     void disturbance();
     void lostLeadDelay_data();
     void lostLeadDelay();
+    void leadLearnedOnSmallWavesLearnsAgain_data();
+    void leadLearnedOnSmallWavesLearnsAgain();
 
 private:
     Run m_clean;
@@ -247,8 +249,8 @@ void TestDetectorRecovery::disturbance()
     // would leave a step, a slope or noise. (Within it the averages of two
     // sets of beats differ by how closely each set lines up.)
     const int rate = 250;
-    const int qrsFrom = int((TBeatAverager::RSeconds - 0.06) * rate);
-    const int qrsTo = int((TBeatAverager::RSeconds + 0.1) * rate);
+    const int qrsFrom = int((TBeatAverager::MinimumBeforeR - 0.06) * rate);
+    const int qrsTo = int((TBeatAverager::MinimumBeforeR + 0.1) * rate);
     for (size_t c = 0; c < run.averages.size(); ++c) {
         const std::vector<double>& a = run.averages[c];
         const std::vector<double>& b = clean.averages[c];
@@ -313,3 +315,43 @@ void TestDetectorRecovery::lostLeadDelay()
 
 QTEST_GUILESS_MAIN(TestDetectorRecovery)
 #include "tst_detectorrecovery.moc"
+
+void TestDetectorRecovery::leadLearnedOnSmallWavesLearnsAgain_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("a tenth, 4 s") << 0.1 << 4.0;
+    QTest::newRow("a twentieth, 6 s") << 0.05 << 6.0;
+}
+
+void TestDetectorRecovery::leadLearnedOnSmallWavesLearnsAgain()
+{
+    // An electrode that barely touches at first and is then pressed on: lead II
+    // learns its complexes from waves a fraction of their later size. Its full
+    // complexes must not pass for overloads from then on, which would keep the
+    // lead out of every average beat for the rest of the recording.
+    QFETCH(double, scale);
+    QFETCH(double, seconds);
+    TSynthesizedPlayback playback(recording());
+    const qint64 pressed = qint64(seconds * 500.0);
+    playback.setDisturbance([scale, pressed](int c, qint64 first, int n, double* mv) {
+        if (c != 1)
+            return;
+        for (int i = 0; i < n && first + i < pressed; ++i)
+            mv[i] *= scale;
+    });
+    CollectingSink sink(&playback.raw());
+    playback.path().detector().setSink(&sink);
+    playback.play([] {});
+    int later = 0;
+    QStringList excluded;
+    for (const TBeat& beat : sink.beats) {
+        if (beat.time() < seconds + 8.0)
+            continue;
+        ++later;
+        if (beat.hasLeadValue(1, TBeat::Flag8) && beat.leadValue(1, TBeat::Flag8) != 0.0)
+            excluded << QString::number(beat.time(), 'f', 2);
+    }
+    QVERIFY(later > 15);
+    QVERIFY2(excluded.isEmpty(), qPrintable("lead II kept out of the average at " + excluded.join(", ")));
+}

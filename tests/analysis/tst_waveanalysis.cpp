@@ -69,6 +69,50 @@ TBeat plainBeat(const TSignalBuffer* buffer, double t, double rr, double meanRR,
     return b;
 }
 
+
+// A beat drawn from its waves, at 500 per second, in codes of 10 uV, with R at
+// 0.45 s of a 1.2 s template; times in seconds from the start of the beat.
+struct DrawnBeat
+{
+    static constexpr int Rate = 500;
+    static constexpr double R = 0.45;
+    std::vector<double> x = std::vector<double>(size_t(1.2 * Rate), 0.0);
+
+    // sin^2 bump from start to end.
+    void bump(double start, double end, double amplitude)
+    {
+        for (int i = 0; i < int(x.size()); ++i) {
+            const double t = double(i) / Rate;
+            if (t > start && t < end) {
+                const double s = std::sin(M_PI * (t - start) / (end - start));
+                x[size_t(i)] += amplitude * s * s;
+            }
+        }
+    }
+    // A wave rising over [start, peak] and returning over [peak, end], each half a
+    // sin^2 flank: a slow return is a long second half.
+    void skewed(double start, double peak, double end, double amplitude)
+    {
+        for (int i = 0; i < int(x.size()); ++i) {
+            const double t = double(i) / Rate;
+            if (t <= start || t >= end)
+                continue;
+            const double u = t < peak ? 0.5 * (t - start) / (peak - start) : 0.5 + 0.5 * (t - peak) / (end - peak);
+            const double s = std::sin(M_PI * u);
+            x[size_t(i)] += amplitude * s * s;
+        }
+    }
+    // Atrial fibrillation: irregular low waves of 5 to 8 per second.
+    void fibrillation(double amplitude)
+    {
+        for (int i = 0; i < int(x.size()); ++i) {
+            const double t = double(i) / Rate;
+            x[size_t(i)] += amplitude * (0.6 * std::sin(2 * M_PI * 5.3 * t) + 0.4 * std::sin(2 * M_PI * 7.9 * t + 1.0));
+        }
+    }
+    double ms(int index) const { return index < 0 ? -1e9 : 1000.0 * double(index) / Rate; }
+};
+
 } // namespace
 
 class TestWaveAnalysis : public QObject
@@ -80,13 +124,20 @@ private slots:
     void irregularBeatsStayOutOfTheAverage_data();
     void irregularBeatsStayOutOfTheAverage();
     void beatBeforeAnEarlyBeatStaysOutOfTheAverage();
+    void irregularRhythmIsAveraged_data();
+    void irregularRhythmIsAveraged();
     void referenceChannelHasMostBeats();
     void averageIsAlignedAndMeanRemoved();
     void windowDropsOldBeats();
+    void templateFollowsTheRate_data();
+    void templateFollowsTheRate();
+    void newTemplateReadsSegmentsAgain();
     void referenceBeatIsTakenAndCleared();
     void useBeatShowsOneBeat();
     void delineatesSynthesizedBeats_data();
     void delineatesSynthesizedBeats();
+    void delineatesWaveShapes_data();
+    void delineatesWaveShapes();
     void flatBeatHasNoWaves();
     void derivedIntervals_data();
     void derivedIntervals();
@@ -117,7 +168,8 @@ void TestWaveAnalysis::irregularBeatsStayOutOfTheAverage_data()
     QTest::addColumn<bool>("averaged");
     QTest::newRow("regular") << 0.60 << 0.60 << true;
     QTest::newRow("RR 0.19 s") << 0.19 << 0.19 << false;
-    QTest::newRow("RR 2.1 s") << 2.1 << 2.1 << false;
+    QTest::newRow("RR 2.4 s, a horse at 25/min") << 2.4 << 2.4 << true;
+    QTest::newRow("RR 2.6 s") << 2.6 << 2.6 << false;
     QTest::newRow("25 % longer than the mean") << 0.75 << 0.60 << false;
     QTest::newRow("17 % shorter than the mean") << 0.50 << 0.60 << false;
     QTest::newRow("14 % shorter than the mean") << 0.516 << 0.60 << true;
@@ -149,6 +201,39 @@ void TestWaveAnalysis::beatBeforeAnEarlyBeatStaysOutOfTheAverage()
     QCOMPARE(averager.beatCount(), 1);
     averager.addBeat(plainBeat(&buffer, 6.6, 0.63, 0.6, {0, 1}));
     QCOMPARE(averager.beatCount(), 2);
+}
+
+void TestWaveAnalysis::irregularRhythmIsAveraged_data()
+{
+    // Intervals of a stretch, the detector's mean RR, and the beats averaged.
+    QTest::addColumn<QVector<double>>("intervals");
+    QTest::addColumn<double>("meanRR");
+    QTest::addColumn<int>("averaged");
+    // Atrial fibrillation: the mean lies among intervals of every length; all
+    // count but the early 0.35 s and the beat it follows.
+    QTest::newRow("atrial fibrillation")
+        << QVector<double>{0.52, 0.91, 0.63, 0.75, 1.05, 0.35, 0.82, 0.58, 0.97, 0.69, 0.6, 0.88} << 0.72 << 10;
+    // A strong sinus arrhythmia of a resting dog, +-40 % with breathing.
+    QTest::newRow("sinus arrhythmia")
+        << QVector<double>{0.45, 0.6, 0.85, 0.95, 0.8, 0.55, 0.42, 0.5, 0.75, 0.95, 0.9, 0.6} << 0.69 << 12;
+    // A regular rhythm with one early beat keeps the regular rule.
+    QTest::newRow("regular, one early beat")
+        << QVector<double>{0.6, 0.61, 0.59, 0.6, 0.37, 0.83, 0.6, 0.6, 0.61, 0.6, 0.59, 0.6} << 0.6 << 9;
+}
+
+void TestWaveAnalysis::irregularRhythmIsAveraged()
+{
+    QFETCH(QVector<double>, intervals);
+    QFETCH(double, meanRR);
+    QFETCH(int, averaged);
+    TIntSignalBuffer buffer(4096, 20000, 2, 500);
+    TBeatAverager averager(&buffer, 20.0);
+    double t = 2.0;
+    for (double rr : intervals) {
+        t += rr;
+        averager.addBeat(plainBeat(&buffer, t, rr, meanRR, {0, 1}));
+    }
+    QCOMPARE(averager.beatCount(), averaged);
 }
 
 void TestWaveAnalysis::referenceChannelHasMostBeats()
@@ -211,6 +296,91 @@ void TestWaveAnalysis::windowDropsOldBeats()
     // Beats older than the newest time (30.4 s) minus 20 s are gone.
     QCOMPARE(averager.recentBeatCount(), 34);
     QCOMPARE(averager.beatCount(), 34);
+}
+
+void TestWaveAnalysis::templateFollowsTheRate_data()
+{
+    QTest::addColumn<double>("rr");
+    QTest::addColumn<int>("rIndex");
+    QTest::addColumn<int>("length");
+    // 500 samples per second: at least 0.3 s before R and 0.5 s after; at slower
+    // rates 35 % and 65 % of the RR, in whole steps of 40 ms.
+    QTest::newRow("cat, 240/min") << 0.25 << 150 << 400;
+    QTest::newRow("dog, 100/min") << 0.6 << 150 << 400;
+    QTest::newRow("60/min") << 1.0 << 180 << 520;
+    QTest::newRow("horse, 25/min") << 2.4 << 420 << 1200;
+}
+
+void TestWaveAnalysis::templateFollowsTheRate()
+{
+    QFETCH(double, rr);
+    QFETCH(int, rIndex);
+    QFETCH(int, length);
+    // A spike at every R: the average has it at the R index, whatever the template.
+    TIntSignalBuffer buffer(4096, 30000, 1, 500);
+    std::vector<qint16> x(30000, 0);
+    std::vector<double> times;
+    for (double t = 3.0; t < 20.0; t += rr) {
+        times.push_back(t);
+        x[size_t(std::lround(t * 500))] = 100;
+    }
+    const qint16* column = x.data();
+    buffer.appendChannels(&column, int(x.size()));
+    TBeatAverager averager(&buffer, 20.0);
+    QCOMPARE(averager.templateLength(), 400); // the shortest before any average
+    QCOMPARE(averager.rIndex(), 150);
+    for (size_t k = 1; k < times.size(); ++k)
+        averager.addBeat(plainBeat(&buffer, times[k], rr, rr, {0}));
+    QVERIFY(averager.beatCount() > 0);
+    QCOMPARE(averager.templateLength(), length);
+    QCOMPARE(averager.rIndex(), rIndex);
+    const std::vector<double>& a = averager.average(0);
+    QCOMPARE(int(a.size()), length);
+    // (At 240/min the neighbouring beats' spikes are in the template too.)
+    QCOMPARE(a[size_t(rIndex)], *std::max_element(a.begin(), a.end()));
+    QVERIFY(a[size_t(rIndex)] > 50.0);
+}
+
+void TestWaveAnalysis::newTemplateReadsSegmentsAgain()
+{
+    // Beats averaged in the shortest template, then slower ones that lengthen it:
+    // the average is that of an averager given all the beats at once, and the
+    // reference taken before keeps its own template.
+    TIntSignalBuffer buffer(4096, 20000, 2, 500);
+    std::vector<std::vector<qint16>> columns(2, std::vector<qint16>(20000));
+    for (size_t i = 0; i < 20000; ++i) {
+        columns[0][i] = qint16(100 * std::sin(double(i) * 0.013) + 30 * std::sin(double(i) * 0.17));
+        columns[1][i] = qint16(80 * std::cos(double(i) * 0.007) + double(i % 97));
+    }
+    const qint16* pointers[] = {columns[0].data(), columns[1].data()};
+    buffer.appendChannels(pointers, 20000);
+    std::vector<TBeat> beats;
+    double t = 2.0;
+    for (int k = 0; k < 10; ++k, t += 0.6)
+        beats.push_back(plainBeat(&buffer, t, 0.6, 0.6, {0, 1}));
+    for (int k = 0; k < 10; ++k, t += 1.2)
+        beats.push_back(plainBeat(&buffer, t, 1.2, 1.2, {0, 1}));
+
+    TBeatAverager stepwise(&buffer, 20.0);
+    for (int k = 0; k < 10; ++k)
+        stepwise.addBeat(beats[size_t(k)]);
+    QCOMPARE(stepwise.average(1).size(), size_t(400));
+    stepwise.takeReference();
+    const std::vector<double> reference = stepwise.referenceBeat(1);
+    for (size_t k = 10; k < beats.size(); ++k)
+        stepwise.addBeat(beats[k]);
+
+    TBeatAverager atOnce(&buffer, 20.0);
+    for (const TBeat& b : beats)
+        atOnce.addBeat(b);
+    QCOMPARE(atOnce.beatCount(), 20);
+    QCOMPARE(atOnce.templateLength(), 460); // mean RR 0.9 s: 0.32 s before R, 0.6 s after
+    QCOMPARE(stepwise.templateLength(), atOnce.templateLength());
+    QCOMPARE(stepwise.rIndex(), atOnce.rIndex());
+    for (int c = 0; c < 2; ++c)
+        QVERIFY(stepwise.average(c) == atOnce.average(c));
+    QVERIFY(stepwise.referenceBeat(1) == reference);
+    QCOMPARE(stepwise.referenceRIndex(), 150);
 }
 
 void TestWaveAnalysis::referenceBeatIsTakenAndCleared()
@@ -301,6 +471,73 @@ void TestWaveAnalysis::delineatesSynthesizedBeats()
     QVERIFY(m.prMs() && m.qrsMs() && m.qtMs() && m.qtcMs());
 }
 
+void TestWaveAnalysis::delineatesWaveShapes_data()
+{
+    // Shapes the average beats of real animals have, at RR 1 s, with the true
+    // points (ms from the start of the beat; -1: none) and what they may miss by.
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<double>("pOnset");
+    QTest::addColumn<double>("qrsOnset");
+    QTest::addColumn<double>("qrsEnd");
+    QTest::addColumn<double>("tEnd");
+    QTest::newRow("T wave with a slow return") << "slow T" << 230.0 << 400.0 << 470.0 << 900.0;
+    QTest::newRow("low broad P wave") << "broad P" << 190.0 << 400.0 << 470.0 << 800.0;
+    QTest::newRow("wide QRS, slurred end") << "wide QRS" << 230.0 << 400.0 << 600.0 << 950.0;
+    QTest::newRow("atrial fibrillation, no P wave") << "AF" << -1.0 << 400.0 << 470.0 << 800.0;
+}
+
+void TestWaveAnalysis::delineatesWaveShapes()
+{
+    QFETCH(QString, shape);
+    QFETCH(double, pOnset);
+    QFETCH(double, qrsOnset);
+    QFETCH(double, qrsEnd);
+    QFETCH(double, tEnd);
+    DrawnBeat b;
+    const double q = qrsOnset / 1000.0;
+    if (shape == "broad P")
+        b.bump(pOnset / 1000.0, q - 0.06, 6.0); // 60 uV over 150 ms
+    else if (shape == "AF")
+        b.fibrillation(1.5); // what is left of them in an average
+    else
+        b.bump(pOnset / 1000.0, q - 0.07, 15.0);
+    if (shape == "wide QRS") {
+        // A bundle branch block: a broad notched R and a slow slur back to the baseline.
+        b.bump(q, q + 0.09, 120.0);
+        b.bump(q + 0.06, q + 0.13, 60.0);
+        b.skewed(q + 0.11, q + 0.12, qrsEnd / 1000.0, -25.0);
+        b.skewed(qrsEnd / 1000.0 + 0.08, qrsEnd / 1000.0 + 0.2, tEnd / 1000.0, -35.0);
+    } else {
+        b.bump(q, q + 0.014, -15.0);
+        b.bump(q + 0.008, q + 0.045, 150.0);
+        b.bump(q + 0.035, qrsEnd / 1000.0, -40.0);
+        if (shape == "slow T")
+            b.skewed(q + 0.22, q + 0.33, tEnd / 1000.0, 35.0); // returns over 170 ms
+        else
+            b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 35.0);
+    }
+    const int r = int(DrawnBeat::R * DrawnBeat::Rate);
+    const TWavePoints p = TWaveDelineator().measure(b.x.data(), int(b.x.size()), DrawnBeat::Rate, r, DrawnBeat::Rate);
+    QStringList off;
+    auto check = [&](const char* name, int index, double truth, double tolerance) {
+        if (truth < 0.0)
+            return;
+        if (std::abs(b.ms(index) - truth) > tolerance)
+            off << QString("%1 at %2 ms, not %3").arg(name).arg(index < 0 ? -1.0 : b.ms(index)).arg(truth);
+    };
+    check("P onset", p.pOnset, pOnset, 16.0);
+    check("QRS onset", p.qrsOnset, qrsOnset, 10.0);
+    check("QRS end", p.qrsEnd, qrsEnd, shape == "wide QRS" ? 22.0 : 12.0); // a slur fades slowly
+    check("T end", p.tEnd, tEnd, 30.0);
+    QVERIFY2(off.isEmpty(), qPrintable(off.join("; ")));
+    // QRS and QT of the measurement whatever the P wave.
+    TMeasurementRecord m;
+    m.setWavePoints(p, r, DrawnBeat::Rate);
+    m.setValue("avgRRInterval", 1.0);
+    QVERIFY(m.qrsMs() && m.qtMs() && m.qtcMs());
+    QCOMPARE(bool(m.prMs()), pOnset >= 0.0);
+}
+
 void TestWaveAnalysis::flatBeatHasNoWaves()
 {
     std::vector<double> flat(400, 3.0);
@@ -324,7 +561,9 @@ void TestWaveAnalysis::derivedIntervals_data()
     QTest::addColumn<int>("qtc");
     QTest::newRow("QT 400 ms at RR 0.64 s") << -0.12 << -0.02 << 0.05 << 0.38 << 0.64 << 100 << 70 << 400 << 500;
     QTest::newRow("truncated, not rounded") << -0.1009 << -0.0200 << 0.0399 << 0.2 << 0.5 << 80 << 59 << 220 << 311;
-    QTest::newRow("no P onset: no intervals") << 0.0 << -0.02 << 0.05 << 0.38 << 0.64 << -1 << -1 << -1 << -1;
+    QTest::newRow("no P onset: QRS and QT without PR") << 0.0 << -0.02 << 0.05 << 0.38 << 0.64 << -1 << 70 << 400
+                                                       << 500;
+    QTest::newRow("no QRS end: nothing") << -0.12 << -0.02 << 0.0 << 0.38 << 0.64 << -1 << -1 << -1 << -1;
     QTest::newRow("no T end: no QT") << -0.12 << -0.02 << 0.05 << 0.0 << 0.64 << 100 << 70 << -1 << -1;
     QTest::newRow("no RR: no QTc") << -0.12 << -0.02 << 0.05 << 0.38 << 0.0 << 100 << 70 << 400 << -1;
 }

@@ -219,7 +219,10 @@ void TestAppShell::measurementRoundTrip()
     QVERIFY(TRestingMeasurement::isComplete(loaded));
     QCOMPARE(loaded.value(QStringLiteral("TOffset")), 0.2);
     QCOMPARE(loaded.qtcMs().value_or(0), 287);
-    record.setValue(QStringLiteral("TOffset"), 0.0);
+    record.setValue(QStringLiteral("POnset"), 0.0); // atrial fibrillation: no P wave
+    QVERIFY(TRestingMeasurement::isComplete(record));
+    QCOMPARE(record.qtMs().value_or(0), 230);
+    record.setValue(QStringLiteral("QRSOffset"), 0.0);
     QVERIFY(!TRestingMeasurement::isComplete(record));
 
     // Amplitudes between the boundaries: a triangle QRS of 100 codes and a T

@@ -88,6 +88,7 @@ private slots:
     void sweepPages();
     void insetAndPageGeometry();
     void insetWithoutAverageIsDotted();
+    void slowRateInsetLinesUpTheReference();
     void hexaxialOrderInvertsAvr();
     void stLabels_data();
     void stLabels();
@@ -212,6 +213,70 @@ void TestMonitorDisplay::insetAndPageGeometry()
     QCOMPARE(topmost(image, 224, blue), 200 - 100);
     QCOMPARE(countColor(image, QRect(0, 0, 25, 400), blue), 0);
     QCOMPARE(countColor(image, QRect(225, 0, 25, 400), blue), 0);
+}
+
+void TestMonitorDisplay::slowRateInsetLinesUpTheReference()
+{
+    // A horse's average at 25/min fills a 2.4 s template with R at 0.84 s; the
+    // reference taken at a faster rate keeps the shortest one (0.8 s, R at 0.3 s).
+    // At 25 mm/s the inset is 60 mm (600 px) wide and the trace starts at 65 mm;
+    // the reference is drawn on the average's time scale with its R under the
+    // average's R, nothing of it beyond its own samples.
+    auto store = signal(1);
+    StoredAverageBeats beats(1200, 500, 0.001, 420);
+    std::vector<double> average(1200, 0.0);
+    average.front() = average.back() = 1000.0;
+    average[420] = 500.0;
+    beats.setAverageBeat(0, average);
+    // Raised by 0.2 mV and its spike downwards, apart from the average.
+    std::vector<double> reference(400, 200.0);
+    reference[150] = -1000.0;
+    beats.setReferenceBeat(0, reference, 150);
+    QSignalMonitorDisplay display;
+    plainColors(display);
+    display.setAutoBaseline(false);
+    display.setSignal(store.get());
+    display.setAverageBeatSource(&beats);
+    display.setShowAverageBeat(true);
+    append(*store, 1000, [](int, int) { return 0; });
+    QImage image = paper(2000, 400);
+    display.render(image);
+
+    QCOMPARE(countColor(image, QRect(650, 0, 1, 400), Qt::black), 400);
+    const QColor blue(0, 0, 255);
+    QCOMPARE(topmost(image, 25, blue), 200 - 100);
+    QCOMPARE(topmost(image, 25 + 1199 * 600 / 1200, blue), 200 - 100);
+    QCOMPARE(topmost(image, 25 + 420 * 600 / 1200, blue), 200 - 50);
+    QCOMPARE(countColor(image, QRect(625, 0, 25, 400), blue), 0);
+    // The reference's R spike, 1 mV down, in the columns of the average's R
+    // (the sample of a column boundary belongs to both); the rest of the
+    // reference from 0.3 s before R to 0.5 s after.
+    auto columns = [](const QList<int>& xs) {
+        QStringList l;
+        for (int x : xs)
+            l << QString::number(x);
+        return l.join(", ");
+    };
+    QList<int> spike;
+    QList<int> averageR;
+    int left = image.width();
+    int right = -1;
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            if (c == blue && y < 200 - 40 && x > 100 && x < 600 && !averageR.contains(x))
+                averageR.append(x);
+            if (c.green() < 100 || c.red() > 100 || c.blue() > 100)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            if (y > 250 && !spike.contains(x))
+                spike.append(x);
+        }
+    QVERIFY2(!spike.isEmpty() && spike == averageR && std::abs(spike.first() - (25 + 420 * 600 / 1200)) <= 1,
+             qPrintable(QString("reference R at %1, average R at %2").arg(columns(spike), columns(averageR))));
+    QVERIFY2(std::abs(left - (25 + 270 * 600 / 1200)) <= 1 && std::abs(right - (25 + 669 * 600 / 1200)) <= 1,
+             qPrintable(QString("reference drawn from %1 to %2").arg(left).arg(right)));
 }
 
 void TestMonitorDisplay::insetWithoutAverageIsDotted()

@@ -227,7 +227,8 @@ private slots:
         QTest::addColumn<QStringList>("blank");
         const QStringList intervals = {"PR", "QRS", "QT", "QTc"};
         QTest::newRow("no P end") << "POffset" << 0.0 << QStringList{"P"};
-        QTest::newRow("no P onset") << "POnset" << 0.0 << (QStringList{"P", "P_amp"} + intervals);
+        // Atrial fibrillation: the QRS and QT stand without a P wave.
+        QTest::newRow("no P onset") << "POnset" << 0.0 << QStringList{"P", "P_amp", "PR"};
         QTest::newRow("no QRS onset") << "QRSOnset" << 0.0 << (QStringList{"QRS_axis", "QRS_amp"} + intervals);
         QTest::newRow("no T end") << "TOffset" << 0.0 << QStringList{"QT", "QTc", "T", "TPeakToEnd", "T_amp"};
         QTest::newRow("no T onset") << "TOnset" << 0.0 << QStringList{"T"};

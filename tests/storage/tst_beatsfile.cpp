@@ -156,6 +156,8 @@ private slots:
     void partialRecordIgnoredThenOverwritten();
     void writeErrorKeepsRecordsAligned();
     void readOnlyFileGivesReadOnlyStore();
+    void firstBeatsReplaced();
+    void failedReplacementLeavesFileAsItWas();
     void searches_data();
     void searches();
 
@@ -543,6 +545,94 @@ void TestBeatsFile::writeErrorKeepsRecordsAligned()
     store = TBeatsFile::open(path, samples.get());
     QCOMPARE(store->count(), 3);
     QCOMPARE(firstWrongBeat(*store, samples.get(), 3), QString());
+}
+
+void TestBeatsFile::firstBeatsReplaced()
+{
+    // The beats of a recording's first seconds, found after it, take the place
+    // of those stored live then: more than a block of records on each side of
+    // the cut, a crash's partial record behind.
+    const QString path = file("replace.cxbeats");
+    TBeatsFile::create(path, 3);
+    const std::unique_ptr<TSignalBuffer> samples = buffer(3);
+    const int early = 90;    // found after the recording
+    const int replaced = 70; // stored live, replaced
+    const int kept = 80;     // stored live, kept
+    {
+        std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
+        for (int i = 0; i < replaced; ++i) {
+            TBeat unsettled = fullBeat(samples.get(), 2 * i);
+            unsettled.setLabel(999);
+            store->append(unsettled);
+        }
+        for (int i = early; i < early + kept; ++i)
+            store->append(fullBeat(samples.get(), i));
+    }
+    QVERIFY(writeFile(path, QByteArray(50, '\x7f'), true));
+    std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
+    QCOMPARE(store->count(), replaced + kept);
+    // A block of records read before must not be served after.
+    QCOMPARE(store->beat(3).label(), 999);
+    std::vector<TBeat> beats;
+    for (int i = 0; i < early; ++i)
+        beats.push_back(fullBeat(samples.get(), i));
+    store->replaceFirst(replaced, beats);
+    const int n = early + kept;
+    QCOMPARE(store->count(), n);
+    QVERIFY(store->isWritable());
+    QCOMPARE(firstWrongBeat(*store, samples.get(), n), QString());
+    QCOMPARE(store->nearest(early - 0.6), early - 1);
+    QCOMPARE(store->next(0.0), 0);
+    // Nothing to replace changes nothing; the store goes on appending.
+    store->replaceFirst(0, {});
+    store->append(fullBeat(samples.get(), n));
+    QCOMPARE(QFileInfo(path).size(), 256 + qint64(n + 1) * 296);
+    store = TBeatsFile::open(path, samples.get());
+    QCOMPARE(store->count(), n + 1);
+    QCOMPARE(firstWrongBeat(*store, samples.get(), n + 1), QString());
+
+    // The same on a beat list in memory; beyond the count replaces them all.
+    TMemoryBeatStore memory;
+    memory.append(fullBeat(samples.get(), 9));
+    memory.replaceFirst(5, {fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)});
+    QCOMPARE(memory.count(), 2);
+    QCOMPARE(memory.beat(1).time(), 1.5);
+}
+
+void TestBeatsFile::failedReplacementLeavesFileAsItWas()
+{
+    const QString path = file("prependfull.cxbeats");
+    TBeatsFile::create(path, 7);
+    const std::unique_ptr<TSignalBuffer> samples = buffer(7);
+    std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
+    for (int i = 2; i < 5; ++i)
+        store->append(fullBeat(samples.get(), i));
+    QFile original(path);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+
+    // The disk "fills up" while the new file is written.
+    QString error;
+    {
+        const TFileSizeLimit limit(256 + 3 * 616 + 100);
+        QVERIFY(limit.isSet());
+        error = exceptionText([&] { store->replaceFirst(1, {fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)}); });
+    }
+    QCOMPARE(error, QString("Write error"));
+    QCOMPARE(store->count(), 3);
+    QCOMPARE(store->beat(0).time(), 2.5);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(original.readAll(), before);
+    original.close();
+    // Nothing is left beside it, and the store still works.
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList({"prependfull*"}, QDir::Files), QStringList{"prependfull.cxbeats"});
+    store->replaceFirst(0, {fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)});
+    store->append(fullBeat(samples.get(), 5));
+    store = TBeatsFile::open(path, samples.get());
+    QCOMPARE(store->count(), 6);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(store->beat(i).time(), i + 0.5);
 }
 
 void TestBeatsFile::readOnlyFileGivesReadOnlyStore()

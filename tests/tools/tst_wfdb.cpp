@@ -1,4 +1,5 @@
 #include "TBeatMatcher.h"
+#include "TWaveAnnotations.h"
 #include "TWfdbAnnotations.h"
 #include "TWfdbRecord.h"
 
@@ -38,6 +39,7 @@ private slots:
     void refusesWhatItCannotRead_data();
     void refusesWhatItCannotRead();
     void decodesAnnotations();
+    void groupsWaveAnnotations();
     void matching_data();
     void matching();
     void readsMitBihRecord();
@@ -150,6 +152,50 @@ void TestWfdb::decodesAnnotations()
     QCOMPARE(annotations.beatSamples(), (QVector<qint64>{105, 405, 405 + 65536 + 0x1111 + 20}));
     QVERIFY(!TWfdbAnnotations::isBeat(37)); // non-conducted P wave
     QVERIFY(TWfdbAnnotations::isBeat(13));
+}
+
+void TestWfdb::groupsWaveAnnotations()
+{
+    // Delineation marks as LUDB writes them: a first QRS without its P wave, a
+    // whole beat, a beat whose P has no onset and whose T has no end, a P wave
+    // that no QRS follows, and a last QRS without its T.
+    QTemporaryDir dir;
+    QByteArray a;
+    int at = 0;
+    auto mark = [&](int code, int sample) {
+        a += word(code, sample - at);
+        at = sample;
+    };
+    const int on = 39, off = 40, p = 24, t = 27, n = 1;
+    mark(on, 100), mark(n, 120), mark(off, 140), mark(on, 200), mark(t, 260), mark(off, 300);
+    mark(on, 400), mark(p, 420), mark(off, 440), mark(on, 470), mark(n, 490), mark(off, 515);
+    mark(on, 560), mark(t, 620), mark(off, 665);
+    mark(p, 780), mark(off, 800), mark(on, 830), mark(n, 850), mark(off, 870), mark(on, 920), mark(t, 980);
+    mark(on, 1100), mark(p, 1120), mark(off, 1140);
+    mark(on, 1300), mark(p, 1320), mark(off, 1340), mark(on, 1370), mark(n, 1390), mark(off, 1410);
+    a += word(0, 0);
+    writeFile(dir.filePath("r.ii"), a);
+    TWfdbAnnotations annotations;
+    QString error;
+    QVERIFY2(annotations.read(dir.filePath("r.ii"), &error), qPrintable(error));
+    const QVector<TAnnotatedBeat> beats = TWaveAnnotations::beats(annotations);
+    QCOMPARE(beats.size(), 4);
+    QCOMPARE(beats[0].p.present(), false);
+    QCOMPARE(beats[0].qrs.onset, qint64(100));
+    QCOMPARE(beats[0].qrs.end, qint64(140));
+    QCOMPARE(beats[0].t.end, qint64(300));
+    QCOMPARE(beats[1].p.onset, qint64(400));
+    QCOMPARE(beats[1].p.end, qint64(440));
+    QCOMPARE(beats[1].qrs.onset, qint64(470));
+    QCOMPARE(beats[1].t.peak, qint64(620));
+    QCOMPARE(beats[2].p.onset, qint64(-1));
+    QCOMPARE(beats[2].p.end, qint64(800));
+    QCOMPARE(beats[2].t.onset, qint64(920));
+    QCOMPARE(beats[2].t.end, qint64(-1));
+    // The P wave that no QRS followed is not the next beat's.
+    QCOMPARE(beats[3].p.peak, qint64(1320));
+    QCOMPARE(beats[3].qrs.end, qint64(1410));
+    QCOMPARE(beats[3].t.present(), false);
 }
 
 void TestWfdb::matching_data()

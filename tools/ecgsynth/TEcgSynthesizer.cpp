@@ -152,8 +152,10 @@ void TEcgSynthesizer::addWave(double start, double end, double amplitude, double
     m_waves.push_back({start, end, amplitude * m_params.amplitudeScale, direction, shape, end, start});
 }
 
-double TEcgSynthesizer::prInterval(double rr)
+double TEcgSynthesizer::prInterval(double rr) const
 {
+    if (m_params.prSeconds > 0.0)
+        return m_params.prSeconds;
     return std::clamp(0.100 * std::pow(rr / 0.6, 0.3), 0.07, 0.13);
 }
 
@@ -162,12 +164,14 @@ double TEcgSynthesizer::pDuration(double rr)
     return 0.040 * std::pow(rr / 0.6, 0.15);
 }
 
-double TEcgSynthesizer::qtInterval(double rr)
+double TEcgSynthesizer::qtInterval(double rr) const
 {
+    if (m_params.qtSeconds > 0.0)
+        return m_params.qtSeconds;
     return std::max(0.12, 0.200 * std::sqrt(rr / 0.6));
 }
 
-double TEcgSynthesizer::shortestRR(double rr)
+double TEcgSynthesizer::shortestRR(double rr) const
 {
     // The next QRS comes after this beat's T wave, and the next P after this
     // QRS, with 10 ms to spare.

@@ -116,10 +116,10 @@ private:
     // The sinus impulses from the first QRS onset to the end; next: the onset
     // that would follow the last.
     std::vector<Impulse> scheduleImpulses(double respiration, double* next) const;
-    static double prInterval(double rr);
+    double prInterval(double rr) const;
     static double pDuration(double rr);
-    static double qtInterval(double rr);
-    static double shortestRR(double rr);
+    double qtInterval(double rr) const;
+    double shortestRR(double rr) const;
     // Both take the QRS onset the sinus schedule gives and the nominal RR of the rate.
     void addSinusBeat(double scheduled, double rr, double extraPr = 0.0);
     void addBlockedP(double scheduled, double rr);

@@ -24,6 +24,10 @@ struct TSynthParams
     // (dogs at rest: up to 0.4), never below what the QT of the rate allows.
     double sinusArrhythmia = 0.06;
     double respirationHz = 0.25;
+    // Another species' PR and QT, the same at every rate (a horse's 500 and 600 ms
+    // at 25 per minute); 0: the canine ones, which follow the rate.
+    double prSeconds = 0.0;
+    double qtSeconds = 0.0;
 
     // Sinus pauses: every pauseEvery-th sinus beat is followed by a pause, an
     // R-to-R interval drawn for each pause from [pauseSeconds, pauseSecondsMax]

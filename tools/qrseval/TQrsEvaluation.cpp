@@ -3,9 +3,8 @@
 #include "TAnalysisPath.h"
 #include "TBeatSink.h"
 #include "TQrsDetector.h"
+#include "TRecordPlayback.h"
 #include "TRingSignalBuffer.h"
-#include "TSampleConversion.h"
-#include "TSignalDisturbance.h"
 #include "TWfdbAnnotations.h"
 #include "TWfdbRecord.h"
 
@@ -18,7 +17,6 @@ namespace {
 
 constexpr int VfOnset = 32;  // '['
 constexpr int VfOffset = 33; // ']'
-constexpr int BlockFrames = 51; // what the recorder link delivers at a time
 
 class CollectingSink : public TBeatSink
 {
@@ -73,37 +71,7 @@ bool TQrsEvaluation::evaluate(const QString& recordPath, Result* result, QString
     CollectingSink sink(&raw);
     path.detector().setSink(&sink);
 
-    // Linear resampling to the device rate, in blocks as the device sends them.
-    // The record's samples a block needs, disturbed first when asked.
-    const double codesPerMv = 65536.0 / DeviceRangeMv;
-    const double ratio = record.samplingRate() / DeviceRate;
-    const qint64 frames = qint64(std::floor((record.sampleCount() - 1) / ratio)) + 1;
-    std::vector<std::vector<qint16>> block(static_cast<size_t>(channels), std::vector<qint16>(BlockFrames));
-    std::vector<const qint16*> columns(static_cast<size_t>(channels));
-    std::vector<double> source;
-    for (qint64 start = 0; start < frames; start += BlockFrames) {
-        const int n = int(std::min<qint64>(BlockFrames, frames - start));
-        const qint64 first = qint64(start * ratio);
-        const qint64 last = std::min(qint64((start + n - 1) * ratio) + 1, record.sampleCount() - 1);
-        source.resize(size_t(last - first + 1));
-        for (int c = 0; c < channels; ++c) {
-            for (qint64 i = first; i <= last; ++i)
-                source[size_t(i - first)] = record.millivolts(c, i);
-            if (disturbance)
-                disturbance->apply(c, first, int(source.size()), source.data());
-            for (int j = 0; j < n; ++j) {
-                const double position = (start + j) * ratio;
-                const qint64 i = qint64(position);
-                const double f = position - double(i);
-                const qint64 next = std::min(i + 1, record.sampleCount() - 1);
-                const double mv = (1.0 - f) * source[size_t(i - first)] + f * source[size_t(next - first)];
-                block[size_t(c)][size_t(j)] = saturatingCode(mv * codesPerMv);
-            }
-            columns[size_t(c)] = block[size_t(c)].data();
-        }
-        raw.appendChannels(columns.data(), n);
-        path.process(true);
-    }
+    TRecordPlayback::play(record, raw, disturbance, [&path] { path.process(true); });
     path.finish();
 
     Result r;

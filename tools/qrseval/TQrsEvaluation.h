@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TBeatMatcher.h"
+#include "TRecordPlayback.h"
 
 #include <QString>
 #include <QVector>
@@ -26,9 +27,8 @@ public:
         double seconds = 0.0;      // signal length
     };
 
-    static constexpr int DeviceRate = 500;
-    // The demo device's scale: +-300 mV over 16 bits.
-    static constexpr double DeviceRangeMv = 600.0;
+    static constexpr int DeviceRate = TRecordPlayback::DeviceRate;
+    static constexpr double DeviceRangeMv = TRecordPlayback::DeviceRangeMv;
     static constexpr double MatchWindowSeconds = 0.15;
 
     // recordPath without extension; false with a message on failure. A

@@ -1,17 +1,11 @@
 #include "TruthBeats.h"
 
 #include "StoredAverageBeats.h"
+#include "TBeatAverager.h"
 #include "TSignalBuffer.h"
 
 #include <cmath>
 #include <numeric>
-
-namespace {
-
-constexpr double TemplateSeconds = 0.8;
-constexpr double RBeforeEnd = 0.3;
-
-} // namespace
 
 TruthBeats::TruthBeats(const QVector<TSynthBeat>& truth, double offset)
 {
@@ -86,8 +80,15 @@ double TruthBeats::meanPOnset(double from, double to) const
 void TruthBeats::average(const TSignalBuffer& signal, double from, double to, StoredAverageBeats& beats,
                          bool asReference) const
 {
+    // An average fills the beats' template; a reference keeps the one the live
+    // averager would have chosen for the rate of its beats.
     const int rate = signal.samplingRate();
-    const int length = int(TemplateSeconds * rate);
+    TBeatAverager::Template shape = TBeatAverager::templateFor(meanRR(from, to), rate);
+    if (!asReference) {
+        shape.length = beats.beatLength();
+        shape.rIndex = beats.rIndex();
+    }
+    const int length = shape.length;
     std::vector<double> segment(static_cast<size_t>(length));
     for (int lead = 0; lead < signal.channelCount(); ++lead) {
         std::vector<double> sum(size_t(length), 0.0);
@@ -95,7 +96,7 @@ void TruthBeats::average(const TSignalBuffer& signal, double from, double to, St
         for (const TSynthBeat& b : m_beats) {
             if (b.ventricular || b.rTime < from || b.rTime >= to)
                 continue;
-            const int start = int(std::lround((b.rTime - RBeforeEnd) * rate));
+            const int start = int(std::lround(b.rTime * rate)) - shape.rIndex;
             if (start < 0 || start + length > signal.length())
                 continue;
             signal.samples(lead, start, length, segment.data());
@@ -109,7 +110,7 @@ void TruthBeats::average(const TSignalBuffer& signal, double from, double to, St
         for (double& v : sum)
             v /= n;
         if (asReference)
-            beats.setReferenceBeat(lead, sum);
+            beats.setReferenceBeat(lead, sum, shape.rIndex);
         else
             beats.setAverageBeat(lead, sum);
         beats.setLeadName(lead, signal.channel(lead)->name());
@@ -136,7 +137,7 @@ TruthMarkProvider::TruthMarkProvider(const StoredAverageBeats& beats, double qrs
     : m_beats(beats)
 {
     const double rate = beats.samplingRate();
-    const double r = RBeforeEnd;
+    const double r = rate > 0 ? double(beats.rIndex()) / rate : 0.0;
     m_baseline = int(std::lround((r + qrsOnset - 0.02) * rate));
     m_level = int(std::lround((r + qrsEnd + 0.01) * rate));
     m_slope = int(std::lround((r + qrsEnd + 0.03) * rate));

@@ -21,8 +21,9 @@ public:
     // The beats in [from, to) as the detector would store them (times in seconds of
     // the signal, RR and mean RR).
     void fillStore(TMemoryBeatStore& store, double from, double to) const;
-    // The mean-removed average of the sinus beats in [from, to): 0.8 s from 0.3 s
-    // before R, every lead of signal.
+    // The mean-removed average of the sinus beats in [from, to), every lead of
+    // signal: an average fills the template of beats; a reference keeps the
+    // template the averager chooses for the rate of its own beats.
     void average(const TSignalBuffer& signal, double from, double to, StoredAverageBeats& beats,
                  bool asReference) const;
     // Mean wave points of the sinus beats in [from, to), relative to R.

@@ -1,0 +1,214 @@
+// wave-eval: runs annotated WFDB records through the live analysis path and
+// the measurement of a resting ECG, and compares the intervals of the average
+// beats with the cardiologists' delineation of the measurement lead.
+//
+//   wave-eval [--out DIR] [--lead NAME] [--annotations EXT] RECORD... | --all FOLDER
+//
+// A record of up to 12 s gives one measurement at its end; a longer one a
+// measurement every 10 s, each over the 20 s before it. With --out,
+// DIR/<record>.txt holds one line per measurement: "time_s lead PR P QRS QT
+// QTc" in whole milliseconds, "-" where not measured. --lead picks the
+// measurement lead (default II, else the first channel); the annotations are
+// RECORD.<lead in lower case> (LUDB) unless --annotations names the extension.
+//
+// Printed: a line per record with the error of each interval (measured minus
+// the mean of the annotated beats of the stretch), then per interval the mean
+// and standard deviation of the error over all measurements, the share within
+// tolerance, the measurements missing where the annotations have the interval
+// and those given where they have not, and the records without a QRS duration.
+// --all exits 77 when the folder holds no record.
+
+#include "TWaveEvaluation.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Tolerances of the intervals (ms): the root sum of squares of the
+// tolerances of their two points (twice the spread among the CSE referees:
+// P onset 10.2, P end 12.7, QRS onset 6.5, QRS end 11.6, T end 30.6 ms).
+struct Interval
+{
+    const char* name;
+    std::optional<int> TWaveEvaluation::Measured::*measured;
+    std::optional<double> TWaveEvaluation::Reference::*reference;
+    double tolerance;
+};
+
+const Interval intervals[] = {
+    {"PR", &TWaveEvaluation::Measured::pr, &TWaveEvaluation::Reference::pr, 12.1},
+    {"P", &TWaveEvaluation::Measured::p, &TWaveEvaluation::Reference::p, 16.3},
+    {"QRS", &TWaveEvaluation::Measured::qrs, &TWaveEvaluation::Reference::qrs, 13.3},
+    {"QT", &TWaveEvaluation::Measured::qt, &TWaveEvaluation::Reference::qt, 31.3},
+    {"QTc", &TWaveEvaluation::Measured::qtc, &TWaveEvaluation::Reference::qtc, 31.3},
+};
+constexpr int IntervalCount = int(sizeof(intervals) / sizeof(intervals[0]));
+
+struct Tally
+{
+    std::vector<double> errors;
+    int missing = 0; // annotated, not measured
+    int extra = 0;   // measured, not annotated
+};
+
+QStringList recordsIn(const QString& folder)
+{
+    QStringList records;
+    const QDir dir(folder);
+    QStringList headers = dir.entryList({QStringLiteral("*.hea")}, QDir::Files);
+    std::sort(headers.begin(), headers.end(), [](const QString& a, const QString& b) {
+        bool okA = false, okB = false;
+        const int na = QFileInfo(a).completeBaseName().toInt(&okA);
+        const int nb = QFileInfo(b).completeBaseName().toInt(&okB);
+        return okA && okB ? na < nb : a < b;
+    });
+    for (const QString& h : headers)
+        records.append(dir.filePath(QFileInfo(h).completeBaseName()));
+    return records;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Measures annotated WFDB records as resting ECGs are measured and compares PR, P, QRS, QT and QTc with the "
+        "annotations of the measurement lead.");
+    parser.addHelpOption();
+    parser.addOption({"out", "write DIR/<record>.txt: time_s lead PR P QRS QT QTc per measurement", "DIR"});
+    parser.addOption({"lead", "measurement lead (default II, else the first channel)", "NAME"});
+    parser.addOption({"annotations", "extension of the delineation annotation files (default: the lead's name in "
+                                     "lower case)",
+                      "EXT"});
+    parser.addOption({"all", "every record of FOLDER", "FOLDER"});
+    parser.addPositionalArgument("RECORD", "record path without extension", "RECORD...");
+    parser.process(app);
+
+    QStringList records = parser.positionalArguments();
+    if (parser.isSet("all")) {
+        records += recordsIn(parser.value("all"));
+        if (records.isEmpty()) {
+            std::fprintf(stderr, "wave-eval: no record in %s\n", qPrintable(parser.value("all")));
+            return 77;
+        }
+    }
+    if (records.isEmpty()) {
+        parser.showHelp(2);
+    }
+    const QString outDir = parser.value("out");
+    if (!outDir.isEmpty() && !QDir().mkpath(outDir)) {
+        std::fprintf(stderr, "wave-eval: cannot create %s\n", qPrintable(outDir));
+        return 1;
+    }
+
+    QTextStream out(stdout);
+    TWaveEvaluation evaluation;
+    Tally tallies[IntervalCount];
+    QStringList withoutQrs;
+    int failures = 0;
+    int measurements = 0;
+    for (const QString& path : records) {
+        TWaveEvaluation::Result result;
+        QString error;
+        if (!evaluation.evaluate(path, parser.value("lead"), parser.value("annotations"), &result, &error)) {
+            std::fprintf(stderr, "wave-eval: %s\n", qPrintable(error));
+            ++failures;
+            continue;
+        }
+        if (!outDir.isEmpty()) {
+            QFile file(QDir(outDir).filePath(result.name + QStringLiteral(".txt")));
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+                std::fprintf(stderr, "wave-eval: cannot write %s\n", qPrintable(file.fileName()));
+                return 1;
+            }
+            QTextStream lines(&file);
+            for (const TWaveEvaluation::Stretch& s : result.stretches)
+                lines << TWaveEvaluation::line(result.lead, s) << '\n';
+        }
+        // Per record, the mean error of each interval over its measurements.
+        QString text = result.name + QLatin1Char(' ') + result.lead;
+        bool anyQrs = false;
+        bool annotatedQrs = false;
+        for (int k = 0; k < IntervalCount; ++k) {
+            const Interval& in = intervals[k];
+            double sum = 0.0;
+            int n = 0;
+            for (const TWaveEvaluation::Stretch& s : result.stretches) {
+                const auto& m = s.measured.*(in.measured);
+                const auto& r = s.reference.*(in.reference);
+                if (m && r) {
+                    tallies[k].errors.push_back(*m - *r);
+                    sum += *m - *r;
+                    ++n;
+                } else if (r) {
+                    ++tallies[k].missing;
+                } else if (m && result.annotated && s.reference.beats > 0) {
+                    ++tallies[k].extra;
+                }
+            }
+            text += QStringLiteral(" %1 %2").arg(QLatin1String(in.name), n > 0 ? QString::asprintf("%+.0f", sum / n)
+                                                                                 : QStringLiteral("."));
+        }
+        for (const TWaveEvaluation::Stretch& s : result.stretches) {
+            anyQrs = anyQrs || s.measured.qrs.has_value();
+            annotatedQrs = annotatedQrs || s.reference.qrs.has_value();
+        }
+        measurements += result.stretches.size();
+        if (!anyQrs && (annotatedQrs || !result.annotated))
+            withoutQrs.append(result.name);
+        out << text << Qt::endl;
+    }
+
+    out << QStringLiteral("TOTAL %1 records, %2 measurements; error = measured - annotated (ms)")
+               .arg(records.size() - failures)
+               .arg(measurements)
+        << Qt::endl;
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+               .arg(QStringLiteral("interval"), -8)
+               .arg(QStringLiteral("n"), 5)
+               .arg(QStringLiteral("mean"), 7)
+               .arg(QStringLiteral("SD"), 6)
+               .arg(QStringLiteral("within tolerance"), 22)
+               .arg(QStringLiteral("missing"), 8)
+               .arg(QStringLiteral("extra"), 6)
+        << Qt::endl;
+    for (int k = 0; k < IntervalCount; ++k) {
+        const Tally& t = tallies[k];
+        const int n = int(t.errors.size());
+        double mean = 0.0, sd = 0.0;
+        int within = 0;
+        for (double e : t.errors) {
+            mean += e;
+            within += std::fabs(e) <= intervals[k].tolerance;
+        }
+        mean = n > 0 ? mean / n : 0.0;
+        for (double e : t.errors)
+            sd += (e - mean) * (e - mean);
+        sd = n > 1 ? std::sqrt(sd / (n - 1)) : 0.0;
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+                   .arg(QLatin1String(intervals[k].name), -8)
+                   .arg(n, 5)
+                   .arg(QString::asprintf("%+.1f", mean), 7)
+                   .arg(sd, 6, 'f', 1)
+                   .arg(QString::asprintf("%5.1f %% (+-%.1f ms)", n > 0 ? 100.0 * within / n : 0.0,
+                                          intervals[k].tolerance),
+                        22)
+                   .arg(t.missing, 8)
+                   .arg(t.extra, 6)
+            << Qt::endl;
+    }
+    out << QStringLiteral("records without a QRS duration: %1%2")
+               .arg(withoutQrs.size())
+               .arg(withoutQrs.isEmpty() ? QString() : QStringLiteral(" (") + withoutQrs.join(' ') + ')')
+        << Qt::endl;
+    return failures > 0 ? 1 : 0;
+}

@@ -1,0 +1,190 @@
+#include "TWaveEvaluation.h"
+
+#include "TAnalysisPath.h"
+#include "TBeatAverager.h"
+#include "TBeatStore.h"
+#include "TLeadTable.h"
+#include "TMeasurementRecord.h"
+#include "TRecordPlayback.h"
+#include "TRecordingBeatFinder.h"
+#include "TRingSignalBuffer.h"
+#include "TSignalChannel.h"
+#include "TWaveAnnotations.h"
+#include "TWfdbAnnotations.h"
+#include "TWfdbRecord.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+std::optional<double> mean(const std::vector<double>& values)
+{
+    if (values.empty())
+        return std::nullopt;
+    double sum = 0.0;
+    for (double v : values)
+        sum += v;
+    return sum / double(values.size());
+}
+
+TWaveEvaluation::Reference referenceOf(const QVector<TAnnotatedBeat>& beats, double rate, double from, double to)
+{
+    std::vector<double> pr, p, qrs, qt, rr;
+    TWaveEvaluation::Reference r;
+    qint64 previousPeak = -1;
+    const double ms = 1000.0 / rate;
+    for (const TAnnotatedBeat& b : beats) {
+        const double t = b.qrs.peak / rate;
+        if (t < from || t >= to)
+            continue;
+        ++r.beats;
+        if (previousPeak >= 0)
+            rr.push_back((b.qrs.peak - previousPeak) / rate);
+        previousPeak = b.qrs.peak;
+        if (b.p.onset >= 0 && b.qrs.onset >= 0)
+            pr.push_back((b.qrs.onset - b.p.onset) * ms);
+        if (b.p.onset >= 0 && b.p.end >= 0)
+            p.push_back((b.p.end - b.p.onset) * ms);
+        if (b.qrs.onset >= 0 && b.qrs.end >= 0)
+            qrs.push_back((b.qrs.end - b.qrs.onset) * ms);
+        if (b.qrs.onset >= 0 && b.t.end >= 0)
+            qt.push_back((b.t.end - b.qrs.onset) * ms);
+    }
+    r.pr = mean(pr);
+    r.p = mean(p);
+    r.qrs = mean(qrs);
+    r.qt = mean(qt);
+    // Bazett, over the median interval between the annotated complexes.
+    if (r.qt && !rr.empty()) {
+        std::nth_element(rr.begin(), rr.begin() + long(rr.size() / 2), rr.end());
+        const double median = rr[rr.size() / 2];
+        if (median > 0.0)
+            r.qtc = *r.qt / std::sqrt(median);
+    }
+    return r;
+}
+
+TWaveEvaluation::Measured measuredOf(const TMeasurementRecord& m)
+{
+    TWaveEvaluation::Measured out;
+    out.pr = m.prMs();
+    out.p = m.pMs();
+    out.qrs = m.qrsMs();
+    out.qt = m.qtMs();
+    out.qtc = m.qtcMs();
+    return out;
+}
+
+} // namespace
+
+QVector<TWaveEvaluation::Stretch> TWaveEvaluation::stretches(double seconds)
+{
+    QVector<Stretch> out;
+    if (!(seconds > 0.0))
+        return out;
+    if (seconds <= SingleSeconds) {
+        Stretch s;
+        s.to = seconds;
+        out.append(s);
+        return out;
+    }
+    for (double to = LineSeconds; to <= seconds + 1e-9; to += LineSeconds) {
+        Stretch s;
+        s.from = std::max(0.0, to - StretchSeconds);
+        s.to = to;
+        out.append(s);
+    }
+    return out;
+}
+
+QByteArray TWaveEvaluation::leadName(const QString& description)
+{
+    for (int i = 0; i < TLeadTable::LeadCount; ++i) {
+        const QByteArray name = TLeadTable::leadName(i);
+        if (description.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return name;
+    }
+    return description.toLatin1();
+}
+
+int TWaveEvaluation::leadChannel(const TWfdbRecord& record, const QString& lead)
+{
+    const QString wanted = lead.isEmpty() ? QStringLiteral("II") : lead;
+    for (int c = 0; c < record.signalCount(); ++c)
+        if (record.signal(c).description.compare(wanted, Qt::CaseInsensitive) == 0)
+            return c;
+    return lead.isEmpty() && record.signalCount() > 0 ? 0 : -1;
+}
+
+QString TWaveEvaluation::line(const QString& lead, const Stretch& stretch)
+{
+    auto field = [](const std::optional<int>& v) { return v ? QString::number(*v) : QStringLiteral("-"); };
+    const Measured& m = stretch.measured;
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+        .arg(stretch.to, 0, 'f', 3)
+        .arg(lead, field(m.pr), field(m.p), field(m.qrs), field(m.qt), field(m.qtc));
+}
+
+bool TWaveEvaluation::evaluate(const QString& recordPath, const QString& lead, const QString& annotationSuffix,
+                               Result* result, QString* error) const
+{
+    TWfdbRecord record;
+    if (!record.read(recordPath, error))
+        return false;
+    if (record.signalCount() < 1 || record.samplingRate() <= 0.0 || record.sampleCount() < 1) {
+        *error = QStringLiteral("%1: no signal").arg(recordPath);
+        return false;
+    }
+    const int channels = std::min(record.signalCount(), int(TSignalBuffer::MaxChannels));
+    const int channel = leadChannel(record, lead);
+    if (channel < 0 || channel >= channels) {
+        *error = QStringLiteral("%1: no lead %2").arg(recordPath, lead);
+        return false;
+    }
+
+    Result r;
+    r.name = QFileInfo(recordPath).fileName();
+    r.lead = QString::fromLatin1(leadName(record.signal(channel).description));
+    QVector<TAnnotatedBeat> annotated;
+    const QString suffix =
+        annotationSuffix.isEmpty() ? record.signal(channel).description.toLower() : annotationSuffix;
+    if (QFileInfo::exists(recordPath + QLatin1Char('.') + suffix)) {
+        TWfdbAnnotations annotations;
+        if (!annotations.read(recordPath + QLatin1Char('.') + suffix, error))
+            return false;
+        annotated = TWaveAnnotations::beats(annotations);
+        r.annotated = true;
+    }
+
+    // The whole record stays in the raw buffer, as a study's recording: its
+    // beats are found after it, from its first second to its last, as a
+    // resting ECG's are when it ends.
+    const qint64 frames = TRecordPlayback::frameCount(record);
+    TIntSignalBuffer raw(4096, int(std::min<qint64>(frames + 1, 1 << 30)), channels, TRecordPlayback::DeviceRate);
+    raw.setGain(-TRecordPlayback::DeviceRangeMv / 2.0, TRecordPlayback::DeviceRangeMv / 2.0);
+    for (int c = 0; c < channels; ++c)
+        raw.channel(c)->setName(leadName(record.signal(c).description));
+    TRecordPlayback::play(record, raw, nullptr, {});
+    // Every stretch is averaged after the run: the analysis signal keeps the whole record.
+    const int step = std::max(1, TRecordPlayback::DeviceRate / TAnalysisPath::AnalysisRate);
+    TRecordingBeatFinder finder(raw, int(std::min<qint64>(frames / step + 1, 1 << 30)));
+    TMemoryBeatStore beats;
+    finder.find([&beats](const TBeat& beat) { beats.append(beat); });
+
+    const TSignalBuffer* signal = finder.analysisSignal();
+    r.stretches = stretches(raw.durationSeconds());
+    for (Stretch& s : r.stretches) {
+        TBeatAverager averager(signal, StretchSeconds);
+        for (int i = 0; i < beats.count(); ++i) {
+            const TBeat beat = beats.beat(i);
+            if (beat.time() > s.from && beat.time() <= s.to)
+                averager.addBeat(beat);
+        }
+        s.measured = measuredOf(TMeasurementRecord::measure(averager, channel));
+        s.reference = referenceOf(annotated, record.samplingRate(), s.from, s.to);
+    }
+    *result = r;
+    return true;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+#include <optional>
+
+class TWfdbRecord;
+
+// Takes an annotated WFDB record as a recording from the demo device, finds its
+// beats and measures its average beats as a resting ECG's are when it ends
+// (first second to last, through the live analysis path), and compares the intervals with those that the
+// record's delineation annotations of the measurement lead give.
+class TWaveEvaluation
+{
+public:
+    // The intervals of one measurement, whole milliseconds, as the program
+    // shows them; empty where not measured.
+    struct Measured
+    {
+        std::optional<int> pr, p, qrs, qt, qtc;
+    };
+    // The same from the annotations: the mean over the annotated beats of the
+    // stretch (milliseconds); empty where no beat carries both points.
+    struct Reference
+    {
+        std::optional<double> pr, p, qrs, qt, qtc;
+        int beats = 0; // annotated QRS complexes in the stretch
+    };
+    struct Stretch
+    {
+        double from = 0.0; // seconds of the record
+        double to = 0.0;   // the time of the measurement
+        Measured measured;
+        Reference reference;
+    };
+    struct Result
+    {
+        QString name;
+        QString lead;      // the measurement lead's name as the program calls it
+        bool annotated = false; // an annotation file of the lead was read
+        QVector<Stretch> stretches;
+    };
+
+    // A record of up to this length gives one measurement at its end; a longer
+    // one a measurement every LineSeconds, each over the StretchSeconds before it.
+    static constexpr double SingleSeconds = 12.0;
+    static constexpr double LineSeconds = 10.0;
+    static constexpr double StretchSeconds = 20.0;
+
+    // recordPath without extension. lead: the measurement lead's name (any
+    // case; empty: II, else the first channel). annotationSuffix: the extension
+    // of the annotation file (empty: the lead's name in lower case, as LUDB
+    // names them). A missing annotation file is no failure: the record is
+    // measured but not scored. False with a message on failure.
+    bool evaluate(const QString& recordPath, const QString& lead, const QString& annotationSuffix, Result* result,
+                  QString* error) const;
+
+    // The stretches a record of this length is measured over.
+    static QVector<Stretch> stretches(double seconds);
+    // The channel of the record whose name matches lead (any case; empty: II,
+    // else channel 0); -1 when lead names none of them.
+    static int leadChannel(const TWfdbRecord& record, const QString& lead);
+    // The name of the lead table a record's signal description stands for
+    // ("ii" is "II", "avr" "aVR"); the description itself when none.
+    static QByteArray leadName(const QString& description);
+
+    // "time_s lead PR P QRS QT QTc", whole milliseconds, "-" where not measured.
+    static QString line(const QString& lead, const Stretch& stretch);
+};

@@ -68,14 +68,8 @@ bool play(ScriptedDevice& device, const std::function<int()>& delivered, const R
     for (qint64 f = 0; f < qint64(Seconds * 500); f += 250) {
         const int target = delivered() + 250;
         device.push(ecg.frames(f, 250));
-        QElapsedTimer timer;
-        timer.start();
-        while (delivered() < target) {
-            if (timer.elapsed() > 20000)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::usleep(200);
-        }
+        if (!waitProcessingEvents([&] { return delivered() >= target; }, 20000))
+            return false;
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <functional>
@@ -14,6 +15,21 @@ inline bool waitFor(const std::function<bool()>& condition, int timeoutMs)
         if (timer.elapsed() > timeoutMs)
             return false;
         QThread::msleep(5);
+    }
+    return true;
+}
+
+// The same for a condition that events of this thread's loop bring about (the
+// recording engine's driver delivering blocks): they are processed meanwhile.
+inline bool waitProcessingEvents(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(200);
     }
     return true;
 }

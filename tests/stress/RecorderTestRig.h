@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestWait.h"
+
 // A recording engine over a scripted device, an in-memory study and listeners
 // that log what they are told: the tests feed blocks through the driver's
 // worker and the event loop as a recorder would.
@@ -228,15 +230,7 @@ struct Rig
     {
         const int target = delivered() + count;
         device.push(frames(channels(), delivered(), count, value));
-        QElapsedTimer timer;
-        timer.start();
-        while (delivered() < target) {
-            if (timer.elapsed() > 20000)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::usleep(200);
-        }
-        return delivered() == target;
+        return waitProcessingEvents([&] { return delivered() >= target; }, 20000) && delivered() == target;
     }
     // seconds of signal in blocks of blockFrames.
     bool feedSeconds(double seconds, int blockFrames = 250,

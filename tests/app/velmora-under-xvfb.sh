@@ -36,7 +36,11 @@ wait_window() {
 
 ./velmora & first=$!
 wait_window "^Cardivex Velmora$" || fail "the launcher did not appear"
-[ -d "$XDG_DATA_HOME/CardivexVetStress/data" ] || sleep 1
+# The launcher may show before the store's file is on disk (a loaded machine).
+for _ in $(seq 150); do
+  [ -f "$XDG_DATA_HOME/CardivexVetStress/data/studies.sqlite" ] && break
+  sleep 0.1
+done
 [ -f "$XDG_DATA_HOME/CardivexVetStress/data/studies.sqlite" ] || fail "the study store was not created"
 
 ./velmora > "$work/second.out" 2>&1 & second=$!

@@ -15,8 +15,9 @@ class TRhythmRate
 {
 public:
     static constexpr int KnownAfter = 5;
-    // Intervals beyond this (20 per minute) are no rhythm.
-    static constexpr double LongestRR = 3.0;
+    // Intervals beyond this (10 per minute) are no rhythm: a horse's AV block
+    // drops a beat of 25 per minute and leaves intervals of 4.8 s, which count.
+    static constexpr double LongestRR = 6.0;
 
     // The interval ending at a beat; normal: the beat is of the rhythm (a
     // premature beat's interval is not).

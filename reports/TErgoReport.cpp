@@ -2,7 +2,7 @@
 
 #include "DisplaySettings.h"
 #include "StoredAverageBeats.h"
-#include "TEcgGraphicSpec.h"
+#include "TEcgGraphicLayout.h"
 #include "TEcgReportGraphic.h"
 #include "TReportImage.h"
 #include "TReportMeasurements.h"
@@ -107,8 +107,8 @@ bool TErgoReport::answers(const QString& field)
         return field.size() > Demo.size();
     if (field.startsWith(Measurement))
         return measurementFields().contains(field.mid(Measurement.size()));
-    if (TEcgGraphicSpec::isGraphicField(field))
-        return TEcgGraphicSpec::parse(field).has_value();
+    if (TEcgGraphicLayout::isGraphicField(field))
+        return TEcgGraphicLayout::parse(field).has_value();
     return valueFields().contains(field) || imageFields().contains(field);
 }
 
@@ -321,8 +321,8 @@ int TErgoReport::rhythmLead() const
 bool TErgoReport::draw(const QString& field, int record, QPainter& painter, const QRectF& rect,
                        double unitsPerMillimetre)
 {
-    const std::optional<TEcgGraphicSpec> spec = TEcgGraphicSpec::parse(field);
-    if (!spec || unitsPerMillimetre <= 0.0)
+    const std::optional<TEcgGraphicLayout> layout = TEcgGraphicLayout::parse(field);
+    if (!layout || unitsPerMillimetre <= 0.0)
         return false;
     const TSignalBuffer& signal = m_signal->filtered();
     TEcgReportGraphic graphic(signal, m_options.speed, m_options.amplitude);
@@ -331,28 +331,28 @@ bool TErgoReport::draw(const QString& field, int record, QPainter& painter, cons
 
     // The whole layout's stretch of time decides where it starts; the average
     // beats, when shown, are those of that stretch and take room from the traces.
-    double start = spec->event ? m_events.value(record).position : m_options.startTime;
+    double start = layout->event ? m_events.value(record).position : m_options.startTime;
     if (m_options.showAverage)
         graphic.setAverageBeats(m_signal->averageBeats(std::max(0.0, start)));
     const double columnSeconds = graphic.traceSeconds(widthMm);
-    if (spec->event)
-        start = eventStart(record, columnSeconds * spec->columns);
-    start += (spec->column - 1) * columnSeconds;
+    if (layout->event)
+        start = eventStart(record, columnSeconds * layout->columns);
+    start += (layout->column - 1) * columnSeconds;
 
     QVector<TEcgReportGraphic::Row> rows;
-    if (spec->rhythm) {
+    if (layout->rhythm) {
         const int lead = rhythmLead();
         const TSignalChannel* channel = signal.channel(lead);
         rows.append({lead, false, channel ? QString::fromUtf8(channel->name()) : QString()});
     } else {
         const QVector<RowLead> order = rowOrder();
-        for (int k = spec->firstRow(); k < spec->firstRow() + spec->rows; ++k) {
+        for (int k = layout->firstRow(); k < layout->firstRow() + layout->rows; ++k) {
             if (k < order.size())
                 rows.append({order[k].lead, order[k].inverted, order[k].label});
             else
                 rows.append(TEcgReportGraphic::Row());
         }
     }
-    graphic.draw(painter, rect, unitsPerMillimetre, rows, start, spec->column == 1);
+    graphic.draw(painter, rect, unitsPerMillimetre, rows, start, layout->column == 1);
     return true;
 }

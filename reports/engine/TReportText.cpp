@@ -26,15 +26,15 @@ double devicePixelsPerUnit(const QPainter& painter)
     return std::sqrt(std::abs(t.determinant()));
 }
 
-QFont deviceFont(const TReportFont& spec, double devicePixelsPerUnit, double unitsPerMillimetre, int logicalDpiY)
+QFont deviceFont(const TReportFont& fontStyle, double devicePixelsPerUnit, double unitsPerMillimetre, int logicalDpiY)
 {
-    QFont font(spec.family);
+    QFont font(fontStyle.family);
     // Pixels the font is tall on this device, said in the device's own points.
     const double unitsPerPoint = unitsPerMillimetre * MillimetresPerInch / PointsPerInch;
-    const double pixels = spec.pointSize * unitsPerPoint * devicePixelsPerUnit;
+    const double pixels = fontStyle.pointSize * unitsPerPoint * devicePixelsPerUnit;
     font.setPointSizeF(std::max(0.1, pixels * PointsPerInch / std::max(1, logicalDpiY)));
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    font.setBold(fontStyle.bold);
+    font.setItalic(fontStyle.italic);
     // Glyph advances scale with the size, not with hinted pixel widths.
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
@@ -112,7 +112,7 @@ Fit fit(const QString& text, const QFont& font, const QPaintDevice* device, cons
     return result;
 }
 
-void draw(QPainter& painter, const QRectF& rect, const QString& text, const TReportFont& spec, Qt::Alignment alignment,
+void draw(QPainter& painter, const QRectF& rect, const QString& text, const TReportFont& fontStyle, Qt::Alignment alignment,
           bool wordWrap, const QColor& color, double unitsPerMillimetre)
 {
     if (text.isEmpty())
@@ -122,7 +122,7 @@ void draw(QPainter& painter, const QRectF& rect, const QString& text, const TRep
     const QRectF target = transform.mapRect(rect);
     painter.save();
     painter.resetTransform();
-    const QFont font = deviceFont(spec, scale, unitsPerMillimetre, painter.device()->logicalDpiY());
+    const QFont font = deviceFont(fontStyle, scale, unitsPerMillimetre, painter.device()->logicalDpiY());
     const Fit fitted = fit(text, font, painter.device(), target.size(), wordWrap);
     painter.setFont(scaled(font, fitted.share));
     painter.setPen(color);
@@ -130,7 +130,7 @@ void draw(QPainter& painter, const QRectF& rect, const QString& text, const TRep
     painter.restore();
 }
 
-double height(const QString& text, const TReportFont& spec, double width, bool wordWrap, double unitsPerMillimetre)
+double height(const QString& text, const TReportFont& fontStyle, double width, bool wordWrap, double unitsPerMillimetre)
 {
     if (text.isEmpty() || unitsPerMillimetre <= 0.0)
         return 0.0;
@@ -139,7 +139,7 @@ double height(const QString& text, const TReportFont& spec, double width, bool w
     reference.setDotsPerMeterX(dotsPerMetre);
     reference.setDotsPerMeterY(dotsPerMetre);
     const double scale = MeasuringDpi / MillimetresPerInch / unitsPerMillimetre;
-    const QFontMetricsF metrics(deviceFont(spec, scale, unitsPerMillimetre, reference.logicalDpiY()), &reference);
+    const QFontMetricsF metrics(deviceFont(fontStyle, scale, unitsPerMillimetre, reference.logicalDpiY()), &reference);
     const QRectF box =
         metrics.boundingRect(QRectF(0, 0, width * scale, 1e9), flags(Qt::AlignLeft | Qt::AlignTop, wordWrap), text);
     return box.height() / scale;

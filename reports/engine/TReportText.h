@@ -17,8 +17,8 @@ namespace TReportText {
 
 // Device pixels per template unit of the painter's current transform.
 double devicePixelsPerUnit(const QPainter& painter);
-// The font of spec at that scale, for the painter's device.
-QFont deviceFont(const TReportFont& spec, double devicePixelsPerUnit, double unitsPerMillimetre, int logicalDpiY);
+// The font of fontStyle at that scale, for the painter's device.
+QFont deviceFont(const TReportFont& fontStyle, double devicePixelsPerUnit, double unitsPerMillimetre, int logicalDpiY);
 // Qt text flags of a field.
 int flags(Qt::Alignment alignment, bool wordWrap);
 

@@ -4,7 +4,7 @@
 // front of the trace, and vector output.
 
 #include "StoredAverageBeats.h"
-#include "TEcgGraphicSpec.h"
+#include "TEcgGraphicLayout.h"
 #include "TEcgReportGraphic.h"
 #include "TRingSignalBuffer.h"
 
@@ -133,16 +133,16 @@ private slots:
     {
         QFETCH(QString, field);
         QFETCH(bool, valid);
-        const std::optional<TEcgGraphicSpec> spec = TEcgGraphicSpec::parse(field);
-        QCOMPARE(spec.has_value(), valid);
+        const std::optional<TEcgGraphicLayout> layout = TEcgGraphicLayout::parse(field);
+        QCOMPARE(layout.has_value(), valid);
         if (!valid)
             return;
-        QTEST(spec->event, "event");
-        QTEST(spec->rhythm, "rhythm");
-        QTEST(spec->rows, "rows");
-        QTEST(spec->columns, "columns");
-        QTEST(spec->column, "column");
-        QCOMPARE(spec->firstRow(), (spec->column - 1) * spec->rows);
+        QTEST(layout->event, "event");
+        QTEST(layout->rhythm, "rhythm");
+        QTEST(layout->rows, "rows");
+        QTEST(layout->columns, "columns");
+        QTEST(layout->column, "column");
+        QCOMPARE(layout->firstRow(), (layout->column - 1) * layout->rows);
     }
 
     // A 1 mV pulse of 0.2 s is as tall as the gain and as wide as the speed say,

@@ -387,10 +387,10 @@ private slots:
         QImage device(10, 10, QImage::Format_ARGB32_Premultiplied);
         device.setDotsPerMeterX(10000);
         device.setDotsPerMeterY(10000);
-        TReportFont spec;
-        spec.pointSize = 10.0;
+        TReportFont fontStyle;
+        fontStyle.pointSize = 10.0;
         // 10 dots to the millimetre, 4 units to the millimetre.
-        const QFont font = TReportText::deviceFont(spec, 2.5, 4.0, device.logicalDpiY());
+        const QFont font = TReportText::deviceFont(fontStyle, 2.5, 4.0, device.logicalDpiY());
         const QSizeF box(width * 10.0, height * 10.0);
         const TReportText::Fit fit = TReportText::fit(text, font, &device, box, wrap);
         QTEST(fit.share < 1.0, "smaller");

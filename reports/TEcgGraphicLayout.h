@@ -8,7 +8,7 @@
 // optional "event/" and a layout: "12by1", "7by1", "3by1" (rows by one column),
 // "6by2/n", "3by4/n" (column n of a layout of several columns) or "rhythm" (the
 // rhythm lead over the whole width).
-struct TEcgGraphicSpec
+struct TEcgGraphicLayout
 {
     bool event = false;  // starts at the time of the band's event
     bool rhythm = false; // one row: the rhythm lead
@@ -20,6 +20,6 @@ struct TEcgGraphicSpec
     int firstRow() const { return (column - 1) * rows; }
 
     // None for a name that is not an ECG graphic field.
-    static std::optional<TEcgGraphicSpec> parse(const QString& field);
+    static std::optional<TEcgGraphicLayout> parse(const QString& field);
     static bool isGraphicField(const QString& field) { return field.startsWith(QLatin1String("ecgGraphic/")); }
 };

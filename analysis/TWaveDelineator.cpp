@@ -23,6 +23,9 @@ constexpr int QrsRangeSpan = 3;
 constexpr double QrsEdgeRange = 0.015;
 constexpr int QrsOnsetReach = 10;
 constexpr int QrsEndReach = 18;
+// The flanks are those joined to R: 32 ms without a flank steep enough ends the
+// complex, so that a sharp P wave close before it is not taken into it.
+constexpr int QrsQuietGap = 8;
 
 // P wave: searched over the 40 % of the cycle before the QRS onset. Its edges
 // lie within 6 % (onset) and 3.5 % (end) of the cycle of its steepest slopes,
@@ -42,6 +45,13 @@ constexpr double TReturnCycle = 0.25;
 constexpr int TReturnMin = 20;
 constexpr double TEndSpanCycle = 0.09;
 constexpr int TEndSpanMin = 10;
+// The return is the first descent after the peak that is at least half as
+// steep as the steepest in the search: a descent ends where the slope stays
+// below a fifth of its own steepest for 20 ms. A later drop (the end of an
+// elevated TP segment, a U wave) is not the T wave's return.
+constexpr int TDescentQuietGap = 5;
+constexpr double TDescentQuietShare = 0.2;
+constexpr double TDescentSteepShare = 0.5;
 
 // Central difference of y at p.
 inline double slope(const std::vector<double>& y, int p)
@@ -150,6 +160,58 @@ int steepestOfFlank(const std::vector<double>& y, int p, int step, int limit)
     return p;
 }
 
+// The outermost point, from r in direction step up to limit, whose slope is
+// at least steep, without a stretch of QrsQuietGap shallower points between it
+// and r; -1 when there is none.
+int outerFlank(const std::vector<double>& y, int r, int step, int limit, double steep)
+{
+    int outer = -1;
+    int quiet = 0;
+    for (int p = r; step < 0 ? p >= limit : p <= limit; p += step) {
+        if (std::abs(slope(y, p)) >= steep) {
+            outer = p;
+            quiet = 0;
+        } else if (++quiet >= QrsQuietGap) {
+            break;
+        }
+    }
+    return outer;
+}
+
+// The steepest point of the wave's return after its peak (sign: the wave's
+// polarity) within [peak + 1, to]: on the first descent that is at least
+// TDescentSteepShare as steep as the steepest there; -1 when nothing returns.
+int returningSlope(const std::vector<double>& y, int peak, int to, double sign)
+{
+    double steepest = 0.0;
+    for (int p = peak + 1; p <= to; ++p)
+        steepest = std::max(steepest, -sign * slope(y, p));
+    if (!(steepest > 0.0))
+        return -1;
+    int runPoint = -1;
+    double runSlope = 0.0;
+    int quiet = 0;
+    for (int p = peak + 1; p <= to; ++p) {
+        const double d = -sign * slope(y, p);
+        if (d > runSlope) {
+            runSlope = d;
+            runPoint = p;
+        }
+        if (d <= 0.0 || d < TDescentQuietShare * runSlope) {
+            if (++quiet >= TDescentQuietGap) {
+                if (runSlope >= TDescentSteepShare * steepest)
+                    return runPoint;
+                runPoint = -1;
+                runSlope = 0.0;
+                quiet = 0;
+            }
+        } else {
+            quiet = 0;
+        }
+    }
+    return runSlope >= TDescentSteepShare * steepest ? runPoint : -1;
+}
+
 } // namespace
 
 std::vector<double> TWaveDelineator::reduce(const double* x, int length, int factor)
@@ -223,14 +285,8 @@ void TWaveDelineator::qrsEdges(const std::vector<double>& y, int r, int rr, TWav
 
     // The outer flanks: the earliest and the latest slope steep enough to belong
     // to the complex, each taken to its steepest point.
-    int first = -1;
-    for (int p = from; p <= r && first < 0; ++p)
-        if (std::abs(slope(y, p)) >= QrsFlankFraction * steepest)
-            first = p;
-    int last = -1;
-    for (int p = to; p >= r && last < 0; --p)
-        if (std::abs(slope(y, p)) >= QrsFlankFraction * steepest)
-            last = p;
+    int first = outerFlank(y, r, -1, from, QrsFlankFraction * steepest);
+    int last = outerFlank(y, r, +1, to, QrsFlankFraction * steepest);
     if (first < 0 || last < 0)
         return;
     first = steepestOfFlank(y, first, +1, r);
@@ -325,16 +381,9 @@ void TWaveDelineator::tWave(const std::vector<double>& x, int qrsOnset, int qrsE
 
     // The returning flank after the peak and the rising one before it.
     const int returnTo = std::min(length - 3, peak + std::max(TReturnMin, int(TReturnCycle * rr)));
-    int returning = -1;
-    double best = 0.0;
-    for (int p = peak + 1; p <= returnTo; ++p) {
-        if (-sign * slope(y, p) > best) {
-            best = -sign * slope(y, p);
-            returning = p;
-        }
-    }
+    const int returning = returningSlope(y, peak, returnTo, sign);
     int rising = -1;
-    best = 0.0;
+    double best = 0.0;
     for (int p = std::max(from, 1); p < peak; ++p) {
         if (sign * slope(y, p) > best) {
             best = sign * slope(y, p);

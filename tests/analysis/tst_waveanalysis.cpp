@@ -102,6 +102,22 @@ struct DrawnBeat
             x[size_t(i)] += amplitude * s * s;
         }
     }
+    // A level held from start to end: reached over rise seconds, left over fall
+    // seconds, each a sin^2 flank (an elevated stretch after the T wave).
+    void shelf(double start, double end, double rise, double fall, double level)
+    {
+        for (int i = 0; i < int(x.size()); ++i) {
+            const double t = double(i) / Rate;
+            if (t <= start || t >= end)
+                continue;
+            double s = 1.0;
+            if (t < start + rise)
+                s = std::sin(0.5 * M_PI * (t - start) / rise);
+            else if (t > end - fall)
+                s = std::sin(0.5 * M_PI * (end - t) / fall);
+            x[size_t(i)] += level * s * s;
+        }
+    }
     // Atrial fibrillation: irregular low waves of 5 to 8 per second.
     void fibrillation(double amplitude)
     {
@@ -484,6 +500,12 @@ void TestWaveAnalysis::delineatesWaveShapes_data()
     QTest::newRow("low broad P wave") << "broad P" << 190.0 << 400.0 << 470.0 << 800.0;
     QTest::newRow("wide QRS, slurred end") << "wide QRS" << 230.0 << 400.0 << 600.0 << 950.0;
     QTest::newRow("atrial fibrillation, no P wave") << "AF" << -1.0 << 400.0 << 470.0 << 800.0;
+    // A tall narrow P wave ending 30 ms before the QRS: its falling slope is as
+    // steep as a fifth of R's, yet it is no part of the complex.
+    QTest::newRow("sharp P wave close before the QRS") << "sharp P" << 320.0 << 400.0 << 470.0 << 800.0;
+    // The T wave returns onto a raised TP stretch that drops later, more steeply
+    // than the T wave returned: the T wave ends where its own return levels off.
+    QTest::newRow("T wave returning onto a raised stretch") << "shelf" << 230.0 << 400.0 << 470.0 << 780.0;
 }
 
 void TestWaveAnalysis::delineatesWaveShapes()
@@ -497,6 +519,8 @@ void TestWaveAnalysis::delineatesWaveShapes()
     const double q = qrsOnset / 1000.0;
     if (shape == "broad P")
         b.bump(pOnset / 1000.0, q - 0.06, 6.0); // 60 uV over 150 ms
+    else if (shape == "sharp P")
+        b.bump(pOnset / 1000.0, q - 0.03, 45.0); // 450 uV over 50 ms
     else if (shape == "AF")
         b.fibrillation(1.5); // what is left of them in an average
     else
@@ -511,10 +535,15 @@ void TestWaveAnalysis::delineatesWaveShapes()
         b.bump(q, q + 0.014, -15.0);
         b.bump(q + 0.008, q + 0.045, 150.0);
         b.bump(q + 0.035, qrsEnd / 1000.0, -40.0);
-        if (shape == "slow T")
+        if (shape == "slow T") {
             b.skewed(q + 0.22, q + 0.33, tEnd / 1000.0, 35.0); // returns over 170 ms
-        else
+        } else if (shape == "shelf") {
+            // 300 uV T wave returning over 80 ms onto a 300 uV stretch that falls within 40 ms.
+            b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 30.0);
+            b.shelf(q + 0.1, q + 0.52, 0.1, 0.04, 30.0);
+        } else {
             b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 35.0);
+        }
     }
     const int r = int(DrawnBeat::R * DrawnBeat::Rate);
     const TWavePoints p = TWaveDelineator().measure(b.x.data(), int(b.x.size()), DrawnBeat::Rate, r, DrawnBeat::Rate);

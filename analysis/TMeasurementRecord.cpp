@@ -1,6 +1,7 @@
 #include "TMeasurementRecord.h"
 
 #include "TBeatAverager.h"
+#include "TLeadSpread.h"
 #include "TSignalBuffer.h"
 #include "TWaveDelineator.h"
 
@@ -111,8 +112,17 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
         record.setWavePoints(TWavePoints(), averager.rIndex(), rate);
         return record;
     }
-    const TWavePoints points = TWaveDelineator().measure(beat.data(), int(beat.size()), rate, averager.rIndex(),
-                                                          int(averager.meanRR() * rate));
+    const int rr = int(averager.meanRR() * rate);
+    const TWaveDelineator delineator;
+    const TWavePoints own = delineator.measure(beat.data(), int(beat.size()), rate, averager.rIndex(), rr);
+    TLeadSpread spread;
+    const int channels = source ? source->channelCount() : 0;
+    for (int c = 0; c < channels; ++c) {
+        const std::vector<double>& lead = c == channel ? beat : averager.average(c);
+        if (!lead.empty())
+            spread.addLead(c == channel ? own : delineator.measure(lead.data(), int(lead.size()), rate, averager.rIndex(), rr));
+    }
+    const TWavePoints points = TLeadSpread::widened(own, spread.median());
     record.setWavePoints(points, averager.rIndex(), rate);
 
     const TSignalChannel* leadI = source->channelByName("I");

@@ -38,8 +38,9 @@ public:
     void setWavePoints(const TWavePoints& points, int rIndex, int rate);
 
     // Measures the averager's average beat of channel (the reference channel when
-    // -1): wave points, mean RR and, from the channels named "I" and "III", the
-    // QRS axis.
+    // -1): wave points (each wave no shorter than in the median lead, see
+    // TLeadSpread), mean RR and, from the channels named "I" and "III", the QRS
+    // axis.
     static TMeasurementRecord measure(TBeatAverager& averager, int channel = -1);
 
     // Frontal QRS axis in degrees from the net QRS deflections of leads I and III

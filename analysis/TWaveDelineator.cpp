@@ -178,6 +178,16 @@ int outerFlank(const std::vector<double>& y, int r, int step, int limit, double 
     return outer;
 }
 
+// The first point from r in direction step up to limit whose slope is at
+// least steep; -1 when there is none.
+int nearestFlank(const std::vector<double>& y, int r, int step, int limit, double steep)
+{
+    for (int p = r; step < 0 ? p >= limit : p <= limit; p += step)
+        if (std::abs(slope(y, p)) >= steep)
+            return p;
+    return -1;
+}
+
 // The steepest point of the wave's return after its peak (sign: the wave's
 // polarity) within [peak + 1, to]: on the first descent that is at least
 // TDescentSteepShare as steep as the steepest there; -1 when nothing returns.
@@ -287,6 +297,10 @@ void TWaveDelineator::qrsEdges(const std::vector<double>& y, int r, int rr, TWav
     // to the complex, each taken to its steepest point.
     int first = outerFlank(y, r, -1, from, QrsFlankFraction * steepest);
     int last = outerFlank(y, r, +1, to, QrsFlankFraction * steepest);
+    // The fiducial may lie beyond every steep flank (on the slow S wave after a
+    // narrow R): the complex's other edge is then the steep flank nearest to it.
+    if (last < 0 && first >= 0)
+        last = nearestFlank(y, r, -1, first, QrsFlankFraction * steepest);
     if (first < 0 || last < 0)
         return;
     first = steepestOfFlank(y, first, +1, r);

@@ -1,5 +1,6 @@
 #include "TBeatAverager.h"
 #include "TEcgSynthesizer.h"
+#include "TLeadSpread.h"
 #include "TMeasurementRecord.h"
 #include "TRRAverager.h"
 #include "TRingSignalBuffer.h"
@@ -155,6 +156,10 @@ private slots:
     void delineatesWaveShapes_data();
     void delineatesWaveShapes();
     void flatBeatHasNoWaves();
+    void wavesNoShorterThanInTheMedianLead_data();
+    void wavesNoShorterThanInTheMedianLead();
+    void leadSpreadKeepsTheWavesInOrder_data();
+    void leadSpreadKeepsTheWavesInOrder();
     void derivedIntervals_data();
     void derivedIntervals();
     void qrsAxis_data();
@@ -506,6 +511,9 @@ void TestWaveAnalysis::delineatesWaveShapes_data()
     // The T wave returns onto a raised TP stretch that drops later, more steeply
     // than the T wave returned: the T wave ends where its own return levels off.
     QTest::newRow("T wave returning onto a raised stretch") << "shelf" << 230.0 << 400.0 << 470.0 << 780.0;
+    // A q wave, a narrow R and a slow S wave: R is found on the S wave, after
+    // every steep flank of the complex.
+    QTest::newRow("narrow R, fiducial on a slow S wave") << "narrow R" << 230.0 << 416.0 << 470.0 << 800.0;
 }
 
 void TestWaveAnalysis::delineatesWaveShapes()
@@ -531,6 +539,11 @@ void TestWaveAnalysis::delineatesWaveShapes()
         b.bump(q + 0.06, q + 0.13, 60.0);
         b.skewed(q + 0.11, q + 0.12, qrsEnd / 1000.0, -25.0);
         b.skewed(qrsEnd / 1000.0 + 0.08, qrsEnd / 1000.0 + 0.2, tEnd / 1000.0, -35.0);
+    } else if (shape == "narrow R") {
+        b.bump(q, q + 0.014, -15.0);
+        b.bump(q + 0.008, 0.44, 150.0);
+        b.bump(0.43, qrsEnd / 1000.0, -40.0);
+        b.skewed(0.6, 0.7, tEnd / 1000.0, 35.0);
     } else {
         b.bump(q, q + 0.014, -15.0);
         b.bump(q + 0.008, q + 0.045, 150.0);
@@ -626,6 +639,131 @@ void TestWaveAnalysis::qrsAxis_data()
     QTest::addColumn<double>("axis");
     for (double a : {-90.0, -30.0, 0.0, 60.0, 70.0, 120.0, 179.0})
         QTest::newRow(qPrintable(QString("%1 degrees").arg(a))) << a;
+}
+
+void TestWaveAnalysis::wavesNoShorterThanInTheMedianLead_data()
+{
+    // Five leads of one rhythm (RR 1 s); lead 1 is measured. Times in ms from the
+    // start of the drawn beat: each lead's QRS onset and T end, and what the
+    // measurement must give.
+    QTest::addColumn<QVector<double>>("qrsOnsets");
+    QTest::addColumn<QVector<double>>("tEnds");
+    QTest::addColumn<double>("qrsOnset");
+    QTest::addColumn<double>("tEnd");
+    // The T wave's last 60 ms run across lead 1: it reads 60 ms short there.
+    QTest::newRow("T end isoelectric in the measured lead")
+        << QVector<double>{400, 400, 400, 400, 400} << QVector<double>{800, 740, 800, 810, 790} << 400.0 << 800.0;
+    // The first 16 ms of the QRS run across lead 1.
+    QTest::newRow("QRS onset isoelectric in the measured lead")
+        << QVector<double>{400, 416, 400, 400, 404} << QVector<double>{800, 800, 800, 800, 800} << 400.0 << 800.0;
+    // One lead read 160 ms late (a misread U wave) stretches nothing.
+    QTest::newRow("one lead's late T end")
+        << QVector<double>{400, 400, 400, 400, 400} << QVector<double>{800, 800, 800, 800, 960} << 400.0 << 800.0;
+    // Where the measured lead shows the wave longest, it is measured as it is.
+    QTest::newRow("the measured lead shows the longest T wave")
+        << QVector<double>{400, 400, 400, 400, 400} << QVector<double>{780, 820, 780, 790, 780} << 400.0 << 820.0;
+}
+
+void TestWaveAnalysis::wavesNoShorterThanInTheMedianLead()
+{
+    QFETCH(QVector<double>, qrsOnsets);
+    QFETCH(QVector<double>, tEnds);
+    QFETCH(double, qrsOnset);
+    QFETCH(double, tEnd);
+    const int leads = qrsOnsets.size();
+    const int seconds = 14;
+    const int rate = DrawnBeat::Rate;
+    std::vector<std::vector<qint16>> columns(size_t(leads), std::vector<qint16>(size_t(seconds * rate)));
+    for (int c = 0; c < leads; ++c) {
+        // The complex ends alike in every lead: it begins later where its
+        // first part (the q wave, then the start of R) lies flat.
+        const double q = qrsOnsets[c] / 1000.0;
+        DrawnBeat b;
+        b.bump(0.23, 0.33, 15.0);
+        if (q < 0.405)
+            b.bump(q, q + 0.014, -15.0);
+        b.bump(q < 0.405 ? 0.408 : q, 0.445, 150.0);
+        b.bump(0.435, 0.47, -40.0);
+        b.skewed(0.67, 0.77, tEnds[c] / 1000.0, 35.0);
+        for (int i = 0; i < seconds * rate; ++i)
+            columns[size_t(c)][size_t(i)] = qint16(std::lround(b.x[size_t(i % rate)]));
+    }
+    std::vector<const qint16*> pointers;
+    for (const auto& column : columns)
+        pointers.push_back(column.data());
+    TIntSignalBuffer buffer(4096, seconds * rate, leads, rate);
+    buffer.appendChannels(pointers.data(), seconds * rate);
+    TBeatAverager averager(&buffer, 20.0);
+    for (int k = 1; k < seconds - 1; ++k)
+        averager.addBeat(plainBeat(&buffer, k + DrawnBeat::R, 1.0, 1.0, {0, 1, 2, 3, 4}));
+    const TMeasurementRecord m = TMeasurementRecord::measure(averager, 1);
+    const double onset = 1000.0 * (DrawnBeat::R + m.value("QRSOnset"));
+    const double end = 1000.0 * (DrawnBeat::R + m.value("TOffset"));
+    QVERIFY2(std::abs(onset - qrsOnset) <= 6.0, qPrintable(QString("QRS onset %1 ms").arg(onset)));
+    QVERIFY2(std::abs(end - tEnd) <= 20.0, qPrintable(QString("T end %1 ms").arg(end)));
+}
+
+void TestWaveAnalysis::leadSpreadKeepsTheWavesInOrder_data()
+{
+    // Points as indices: P onset, P end, QRS onset, QRS end, T end; of the
+    // measured lead, the median lead's, and what the measurement keeps.
+    QTest::addColumn<QVector<int>>("own");
+    QTest::addColumn<QVector<int>>("median");
+    QTest::addColumn<QVector<int>>("widened");
+    QTest::newRow("each point widened") << QVector<int>{50, 80, 100, 130, 300} << QVector<int>{45, 85, 96, 135, 320}
+                                        << QVector<int>{45, 85, 96, 135, 320};
+    QTest::newRow("the median's shorter waves change nothing")
+        << QVector<int>{50, 80, 100, 130, 300} << QVector<int>{55, 75, 104, 126, 280}
+        << QVector<int>{50, 80, 100, 130, 300};
+    // A P wave the lead does not show is not taken from the others (atrial
+    // fibrillation reads as such in the lead measured).
+    QTest::newRow("no P wave in the measured lead")
+        << QVector<int>{-1, -1, 100, 130, 300} << QVector<int>{45, 85, 96, 135, 320}
+        << QVector<int>{-1, -1, 96, 135, 320};
+    QTest::newRow("fewer than three leads with a T end")
+        << QVector<int>{50, 80, 100, 130, 300} << QVector<int>{45, 85, 96, 135, -1}
+        << QVector<int>{45, 85, 96, 135, 300};
+    // The P wave never reaches into the widened QRS.
+    QTest::newRow("P end held at the QRS onset")
+        << QVector<int>{50, 92, 100, 130, 300} << QVector<int>{45, 98, 90, 135, 320}
+        << QVector<int>{45, 90, 90, 135, 320};
+}
+
+void TestWaveAnalysis::leadSpreadKeepsTheWavesInOrder()
+{
+    QFETCH(QVector<int>, own);
+    QFETCH(QVector<int>, median);
+    QFETCH(QVector<int>, widened);
+    auto points = [](const QVector<int>& v) {
+        TWavePoints p;
+        p.pOnset = v[0];
+        p.pEnd = v[1];
+        p.qrsOnset = v[2];
+        p.qrsEnd = v[3];
+        p.tEnd = v[4];
+        return p;
+    };
+    // The median of five leads: the measured one, the median's points twice,
+    // and one on either side of them.
+    TLeadSpread spread;
+    spread.addLead(points(own));
+    for (int k = 0; k < 2; ++k)
+        spread.addLead(points(median));
+    QVector<int> early = median, late = median;
+    for (int i = 0; i < 5; ++i) {
+        early[i] = median[i] < 0 ? -1 : median[i] - 50;
+        late[i] = median[i] < 0 ? -1 : median[i] + 50;
+    }
+    spread.addLead(points(early));
+    spread.addLead(points(late));
+    const TWavePoints m = spread.median();
+    const QVector<int> found{m.pOnset, m.pEnd, m.qrsOnset, m.qrsEnd, m.tEnd};
+    // Fewer than three leads have a point where the median lacks it.
+    for (int i = 0; i < 5; ++i)
+        if (median[i] >= 0)
+            QCOMPARE(found[i], median[i]);
+    const TWavePoints w = TLeadSpread::widened(points(own), m);
+    QCOMPARE((QVector<int>{w.pOnset, w.pEnd, w.qrsOnset, w.qrsEnd, w.tEnd}), widened);
 }
 
 void TestWaveAnalysis::qrsAxis()

@@ -1,0 +1,72 @@
+#include "TLeadSpread.h"
+
+#include <algorithm>
+
+namespace {
+
+void keep(std::vector<int>& points, int point)
+{
+    if (point >= 0)
+        points.push_back(point);
+}
+
+// The median point (the lower one of an even count); -1 with too few leads.
+int medianOf(std::vector<int> points)
+{
+    if (int(points.size()) < TLeadSpread::MinimumLeads)
+        return -1;
+    const auto middle = points.begin() + long((points.size() - 1) / 2);
+    std::nth_element(points.begin(), middle, points.end());
+    return *middle;
+}
+
+int earlier(int own, int median)
+{
+    return own >= 0 && median >= 0 ? std::min(own, median) : own;
+}
+
+int later(int own, int median)
+{
+    return own >= 0 && median >= 0 ? std::max(own, median) : own;
+}
+
+} // namespace
+
+void TLeadSpread::addLead(const TWavePoints& points)
+{
+    keep(m_pOnsets, points.pOnset);
+    keep(m_pEnds, points.pEnd);
+    keep(m_qrsOnsets, points.qrsOnset);
+    keep(m_qrsEnds, points.qrsEnd);
+    keep(m_tEnds, points.tEnd);
+}
+
+TWavePoints TLeadSpread::median() const
+{
+    TWavePoints m;
+    m.pOnset = medianOf(m_pOnsets);
+    m.pEnd = medianOf(m_pEnds);
+    m.qrsOnset = medianOf(m_qrsOnsets);
+    m.qrsEnd = medianOf(m_qrsEnds);
+    m.tEnd = medianOf(m_tEnds);
+    return m;
+}
+
+TWavePoints TLeadSpread::widened(const TWavePoints& points, const TWavePoints& median)
+{
+    TWavePoints w = points;
+    w.qrsOnset = earlier(points.qrsOnset, median.qrsOnset);
+    w.qrsEnd = later(points.qrsEnd, median.qrsEnd);
+    if (points.pOnset >= 0 && points.pEnd >= 0) {
+        w.pOnset = earlier(points.pOnset, median.pOnset);
+        w.pEnd = later(points.pEnd, median.pEnd);
+        if (w.qrsOnset >= 0)
+            w.pEnd = std::min(w.pEnd, w.qrsOnset);
+        if (w.pEnd <= w.pOnset)
+            w.pEnd = points.pEnd;
+    }
+    w.tEnd = later(points.tEnd, median.tEnd);
+    if (w.tEnd >= 0 && w.qrsEnd >= 0 && w.tEnd <= w.qrsEnd)
+        w.tEnd = points.tEnd;
+    return w;
+}

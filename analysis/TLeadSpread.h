@@ -1,0 +1,34 @@
+#pragma once
+
+#include "TWavePoints.h"
+
+#include <vector>
+
+// The extent of the P wave, the QRS complex and the T wave over the leads of an
+// average beat. A lead sees each wave as its projection: where the wave's first
+// or last forces run across the lead, that part lies flat on the baseline and
+// the wave reads short there (a T wave whose end is isoelectric in lead II, a
+// QRS whose initial forces are). So the waves of the measurement lead are
+// measured no shorter than in the median lead; the median, not the widest,
+// because a single noisy or misread lead must not stretch them.
+class TLeadSpread
+{
+public:
+    // At least this many leads must show a point for its median to count.
+    static constexpr int MinimumLeads = 3;
+
+    // Adds the points found in one lead.
+    void addLead(const TWavePoints& points);
+
+    // The median over the leads of each onset and end (-1 where fewer than
+    // MinimumLeads leads have it); peaks and the T onset stay -1.
+    TWavePoints median() const;
+
+    // points widened to the median lead: each onset no later, each end no
+    // earlier than the median's. Only points the lead itself found move, and
+    // the order P end <= QRS onset < QRS end < T end is kept.
+    static TWavePoints widened(const TWavePoints& points, const TWavePoints& median);
+
+private:
+    std::vector<int> m_pOnsets, m_pEnds, m_qrsOnsets, m_qrsEnds, m_tEnds;
+};

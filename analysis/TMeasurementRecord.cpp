@@ -10,6 +10,11 @@
 
 namespace {
 
+// 10 uV: a tenth of a millimetre on paper at 10 mm/mV, a step or so of the
+// recorder's signal; far below any P wave a cardiologist reads (a cat's are
+// 50 uV and more).
+constexpr double MinimumPWaveMv = 0.01;
+
 // Whole milliseconds, truncated; the guard keeps 0.4 s from becoming 399 ms.
 int truncatedMs(double seconds)
 {
@@ -113,7 +118,9 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
         return record;
     }
     const int rr = int(averager.meanRR() * rate);
-    const TWaveDelineator delineator;
+    TWaveDelineator delineator;
+    if (source && source->valueStep() > 0.0)
+        delineator.setMinimumPWave(MinimumPWaveMv / source->valueStep());
     const TWavePoints own = delineator.measure(beat.data(), int(beat.size()), rate, averager.rIndex(), rr);
     TLeadSpread spread;
     const int channels = source ? source->channelCount() : 0;

@@ -48,6 +48,10 @@ constexpr double CleanBetweenSeconds = 0.05;
 constexpr int RecurringOverloads = 3;
 constexpr double LongestOverloadInterval = 2.5;
 constexpr double SameComplexRatio = 1.4;
+// Overloads this many times the slope of a complex the channel takes: beside
+// them, what it takes are small waves (or the steps of a coarse signal), and
+// taking them does not stop the count of recurring overloads.
+constexpr double FarOverloadRatio = 8.0;
 // A complex must also stand out from the signal either side of it: its slope
 // this many times the median |scale-2^2| value over this long before and after
 // it (its own extent left out). A deflection amid a burst of noise does not,
@@ -754,7 +758,11 @@ void TQrsChannelDetector::accept(const Mark& a, const Mark& b, const Pair& pair,
     s.hasLastR = true;
     s.learned = true;
     m_refusals = 0;
-    m_briefOverloads = 0; // a complex of its own: what it learned holds
+    // A complex of its own: what it learned holds; unless the complexes it
+    // takes are slight beside overloads that keep coming in step (small waves
+    // or steps of a coarse signal taken for its complexes).
+    if (!(m_previousOverloadPeak > FarOverloadRatio * pair.slope))
+        m_briefOverloads = 0;
     m_quietSamples = 0;
     m_lastAmplitude = pair.amplitude;
     remember(m_amplitudes, pair.amplitude);

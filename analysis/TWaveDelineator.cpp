@@ -326,7 +326,7 @@ void TWaveDelineator::qrsEdges(const std::vector<double>& y, int r, int rr, TWav
     points->qrsEnd = end;
 }
 
-void TWaveDelineator::pWave(const std::vector<double>& x, int onset, int rr, TWavePoints* points)
+void TWaveDelineator::pWave(const std::vector<double>& x, int onset, int rr, TWavePoints* points) const
 {
     const int length = int(x.size());
     const int from = std::max(onset - int(PWindowCycle * rr), 4);
@@ -365,7 +365,7 @@ void TWaveDelineator::pWave(const std::vector<double>& x, int onset, int rr, TWa
     if (points->pOnset >= 0) {
         const double height = std::abs(y[size_t(p)] - edges[size_t(points->pOnset)]);
         const double qrs = rangeOver(x, onset, std::min(length - 1, onset + 30));
-        if (height < PMinimumShare * qrs)
+        if (height < PMinimumShare * qrs || height < m_minimumPWave)
             points->pOnset = points->pEnd = points->pPeak = -1;
     }
 }

@@ -23,9 +23,16 @@ public:
     // Block means of factor samples (a beat reduced to 250 per second).
     static std::vector<double> reduce(const double* x, int length, int factor);
 
+    // The lowest P wave (codes from its onset to its peak) taken for one: a
+    // wave of a step or two of a coarse signal is no P wave a cardiologist
+    // would read. 0: no floor but the share of the QRS.
+    void setMinimumPWave(double codes) { m_minimumPWave = codes; }
+
 private:
     // QRS onset and end on the lightly smoothed beat.
     static void qrsEdges(const std::vector<double>& smoothed, int r, int rr, TWavePoints* points);
-    static void pWave(const std::vector<double>& x, int onset, int rr, TWavePoints* points);
+    void pWave(const std::vector<double>& x, int onset, int rr, TWavePoints* points) const;
     static void tWave(const std::vector<double>& x, int qrsOnset, int qrsEnd, int rr, TWavePoints* points);
+
+    double m_minimumPWave = 0.0;
 };

@@ -90,6 +90,7 @@ int main(int argc, char** argv)
                                      "lower case)",
                       "EXT"});
     parser.addOption({"all", "every record of FOLDER", "FOLDER"});
+    parser.addOption({"require-qrs", "exit 1 when a record with annotated complexes gets no QRS duration"});
     parser.addPositionalArgument("RECORD", "record path without extension", "RECORD...");
     parser.process(app);
 
@@ -210,5 +211,5 @@ int main(int argc, char** argv)
                .arg(withoutQrs.size())
                .arg(withoutQrs.isEmpty() ? QString() : QStringLiteral(" (") + withoutQrs.join(' ') + ')')
         << Qt::endl;
-    return failures > 0 ? 1 : 0;
+    return failures > 0 || (parser.isSet("require-qrs") && !withoutQrs.isEmpty()) ? 1 : 0;
 }

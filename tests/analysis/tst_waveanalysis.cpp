@@ -156,6 +156,8 @@ private slots:
     void delineatesWaveShapes_data();
     void delineatesWaveShapes();
     void flatBeatHasNoWaves();
+    void pWaveAboveTheSignalsResolution_data();
+    void pWaveAboveTheSignalsResolution();
     void wavesNoShorterThanInTheMedianLead_data();
     void wavesNoShorterThanInTheMedianLead();
     void leadSpreadKeepsTheWavesInOrder_data();
@@ -639,6 +641,41 @@ void TestWaveAnalysis::qrsAxis_data()
     QTest::addColumn<double>("axis");
     for (double a : {-90.0, -30.0, 0.0, 60.0, 70.0, 120.0, 179.0})
         QTest::newRow(qPrintable(QString("%1 degrees").arg(a))) << a;
+}
+
+void TestWaveAnalysis::pWaveAboveTheSignalsResolution_data()
+{
+    // A coarse lead: a QRS of 60 codes, a P wave of a code or two beside it (a
+    // share of the QRS that would pass), and the floor the measurement sets
+    // from the signal's millivolts per code.
+    QTest::addColumn<double>("pHeight");
+    QTest::addColumn<double>("floor");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("no floor") << 2.0 << 0.0 << true;
+    QTest::newRow("below a floor of 10 uV at 4.6 uV per code") << 2.0 << 2.2 << false;
+    QTest::newRow("above it") << 6.0 << 2.2 << true;
+}
+
+void TestWaveAnalysis::pWaveAboveTheSignalsResolution()
+{
+    QFETCH(double, pHeight);
+    QFETCH(double, floor);
+    QFETCH(bool, found);
+    DrawnBeat b;
+    b.bump(0.25, 0.34, pHeight);
+    b.bump(0.4, 0.414, -6.0);
+    b.bump(0.408, 0.445, 60.0);
+    b.bump(0.435, 0.47, -16.0);
+    b.skewed(0.6, 0.7, 0.8, 14.0);
+    // The steps of a coarse signal.
+    for (double& v : b.x)
+        v = std::round(v);
+    TWaveDelineator delineator;
+    delineator.setMinimumPWave(floor);
+    const TWavePoints p = delineator.measure(b.x.data(), int(b.x.size()), DrawnBeat::Rate,
+                                             int(DrawnBeat::R * DrawnBeat::Rate), DrawnBeat::Rate);
+    QVERIFY(p.hasQrs());
+    QCOMPARE(p.pOnset >= 0, found);
 }
 
 void TestWaveAnalysis::wavesNoShorterThanInTheMedianLead_data()

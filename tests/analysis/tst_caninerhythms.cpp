@@ -200,102 +200,60 @@ TSynthParams rhythm(double bpm, double seconds, quint64 seed)
 
 } // namespace
 
+Q_DECLARE_METATYPE(TSynthParams)
+
 class TestCanineRhythms : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void sinusArrhythmia_data();
-    void sinusArrhythmia();
-    void sinusPauses_data();
-    void sinusPauses();
-    void secondDegreeAvBlock_data();
-    void secondDegreeAvBlock();
-    void heartRates_data();
-    void heartRates();
+    void rhythms_data();
+    void rhythms();
     void wholeCycleAveraged_data();
     void wholeCycleAveraged();
 };
 
-void TestCanineRhythms::sinusArrhythmia_data()
+void TestCanineRhythms::rhythms_data()
 {
-    QTest::addColumn<double>("bpm");
-    QTest::addColumn<double>("breathingHz");
-    // RR swinging by 40 % to either side with each breath.
-    QTest::newRow("60/min, 12 breaths/min") << 60.0 << 0.2;
-    QTest::newRow("100/min, 15 breaths/min") << 100.0 << 0.25;
-    QTest::newRow("150/min, 20 breaths/min") << 150.0 << 0.33;
-}
-
-void TestCanineRhythms::sinusArrhythmia()
-{
-    QFETCH(double, bpm);
-    QFETCH(double, breathingHz);
-    TSynthParams p = rhythm(bpm, 30, 21);
-    p.sinusArrhythmia = 0.4;
-    p.respirationHz = breathingHz;
-    const QStringList problems = failures(p);
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
-}
-
-void TestCanineRhythms::sinusPauses_data()
-{
-    QTest::addColumn<double>("pause");
-    QTest::addColumn<double>("bpm");
-    QTest::newRow("2 s at 120/min") << 2.0 << 120.0;
-    QTest::newRow("3 s at 90/min") << 3.0 << 90.0;
-    QTest::newRow("4 s at 70/min") << 4.0 << 70.0;
-}
-
-void TestCanineRhythms::sinusPauses()
-{
-    QFETCH(double, pause);
-    QFETCH(double, bpm);
-    TSynthParams p = rhythm(bpm, 40, 22);
-    p.pauseEvery = 12;
-    p.pauseSeconds = pause;
-    const QStringList problems = failures(p);
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
-}
-
-void TestCanineRhythms::secondDegreeAvBlock_data()
-{
-    QTest::addColumn<double>("bpm");
-    QTest::addColumn<int>("every");
-    QTest::addColumn<bool>("wenckebach");
-    QTest::newRow("Mobitz II 4:3 at 100/min") << 100.0 << 4 << false;
-    QTest::newRow("Mobitz II 3:2 at 80/min") << 80.0 << 3 << false;
-    QTest::newRow("Mobitz I 4:3 at 100/min") << 100.0 << 4 << true;
-    QTest::newRow("Mobitz I 5:4 at 140/min") << 140.0 << 5 << true;
-    // A horse at rest: second-degree AV block is common, at 25 per minute.
-    QTest::newRow("Mobitz II 4:3 at 25/min (horse)") << 25.0 << 4 << false;
-}
-
-void TestCanineRhythms::secondDegreeAvBlock()
-{
-    QFETCH(double, bpm);
-    QFETCH(int, every);
-    QFETCH(bool, wenckebach);
-    TSynthParams p = rhythm(bpm, std::max(30.0, 40 * 60.0 / bpm), 23);
-    p.avBlockEvery = every;
-    p.wenckebach = wenckebach;
-    const QStringList problems = failures(p);
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
-}
-
-void TestCanineRhythms::heartRates_data()
-{
-    QTest::addColumn<double>("bpm");
+    QTest::addColumn<TSynthParams>("params");
+    // Sinus arrhythmia: RR swinging by 40 % to either side with each breath.
+    for (const auto& [bpm, breathingHz] : {std::pair{60.0, 0.2}, {100.0, 0.25}, {150.0, 0.33}}) {
+        TSynthParams p = rhythm(bpm, 30, 21);
+        p.sinusArrhythmia = 0.4;
+        p.respirationHz = breathingHz;
+        QTest::addRow("sinus arrhythmia at %.0f/min, %.0f breaths/min", bpm, 60.0 * breathingHz) << p;
+    }
+    // Sinus pauses every twelfth beat.
+    for (const auto& [pause, bpm] : {std::pair{2.0, 120.0}, {3.0, 90.0}, {4.0, 70.0}}) {
+        TSynthParams p = rhythm(bpm, 40, 22);
+        p.pauseEvery = 12;
+        p.pauseSeconds = pause;
+        QTest::addRow("%.0f s pauses at %.0f/min", pause, bpm) << p;
+    }
+    // Second-degree AV block; a horse at rest has it at 25 per minute.
+    const struct
+    {
+        double bpm;
+        int every;
+        bool wenckebach;
+    } blocks[] = {{100.0, 4, false}, {80.0, 3, false}, {100.0, 4, true}, {140.0, 5, true}, {25.0, 4, false}};
+    for (const auto& block : blocks) {
+        TSynthParams p = rhythm(block.bpm, std::max(30.0, 40 * 60.0 / block.bpm), 23);
+        p.avBlockEvery = block.every;
+        p.wenckebach = block.wenckebach;
+        QTest::addRow("Mobitz %s %d:%d at %.0f/min", block.wenckebach ? "I" : "II", block.every, block.every - 1,
+                      block.bpm)
+            << p;
+    }
+    // Regular rhythms from a large dog at rest to a cat in a hurry, twenty beats at least.
     for (double bpm : {50.0, 100.0, 150.0, 200.0, 250.0, 300.0})
-        QTest::addRow("%.0f/min", bpm) << bpm;
+        QTest::addRow("regular at %.0f/min", bpm) << rhythm(bpm, std::max(20.0, 20 * 60.0 / bpm + 4.0), 24);
 }
 
-void TestCanineRhythms::heartRates()
+void TestCanineRhythms::rhythms()
 {
-    QFETCH(double, bpm);
-    // At least twenty beats.
-    const TSynthParams p = rhythm(bpm, std::max(20.0, 20 * 60.0 / bpm + 4.0), 24);
-    const QStringList problems = failures(p);
+    QFETCH(TSynthParams, params);
+    const QStringList problems = failures(params);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
 }
 

@@ -5,7 +5,6 @@
 #include "StoredAverageBeats.h"
 #include "TErgoReport.h"
 #include "TReportImage.h"
-#include "TReportMeasurements.h"
 #include "TReportTemplate.h"
 #include "TRingSignalBuffer.h"
 #include "TStudy.h"
@@ -23,6 +22,8 @@
 namespace {
 
 const char* const LeadNames[] = {"I", "II", "III", "aVR", "aVL", "aVF", "V5"};
+const QStringList MeasurementNames = {"lead", "RR", "HR",         "PR",       "P",     "QRS",     "QT",
+                                      "QTc",  "T",  "TPeakToEnd", "QRS_axis", "P_amp", "QRS_amp", "T_amp"};
 
 // Seven leads of 12 s, code step 1 microvolt, a 1 mV spike at every whole second
 // (lead 1 at every half second).
@@ -126,88 +127,41 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("last name") << "demo/patient/lastName"
-                                   << "P\u00e9rez";
-        QTest::newRow("first name") << "demo/patient/firstName"
-                                    << "Rex";
-        QTest::newRow("age") << "demo/patient/age"
-                             << "7";
-        QTest::newRow("sex") << "demo/patient/sex"
-                             << "M";
-        QTest::newRow("weight as typed") << "demo/patient/weight"
-                                         << "31,5";
-        QTest::newRow("species") << "demo/patient/animalSpecies"
-                                 << "Canine";
-        QTest::newRow("breed") << "demo/patient/animalBreed"
-                               << "Boxer";
-        QTest::newRow("history number") << "demo/patient/medicalHistoryNumber"
-                                        << "H-17";
-        QTest::newRow("technician") << "demo/technicianName"
-                                    << "Ana Gil";
-        QTest::newRow("conclusion") << "demo/conclusion"
-                                    << "Sinus rhythm.";
-        QTest::newRow("unknown key") << "demo/patient/colour"
-                                     << "";
-        QTest::newRow("date") << "studyDateTime"
-                              << "14/03/2026";
-        QTest::newRow("title") << "headerTitle"
-                               << "Cl\u00ednica Norte";
-        QTest::newRow("info") << "headerInfo"
-                              << "Calle 1";
-        QTest::newRow("signature name") << "signatureName"
-                                        << "Dr. Vega";
-        QTest::newRow("license") << "signatureLicense"
-                                 << "MV 1234";
-        QTest::newRow("filters") << "ecgFilters"
-                                 << "notch 50hz, baseline fix";
-        QTest::newRow("speed") << "timeScale"
-                               << "12.5 mm/s";
-        QTest::newRow("gain") << "ampScale"
-                              << "20 mm/mV";
-        QTest::newRow("lead") << "beatMeasurement/lead"
-                              << "II";
-        QTest::newRow("RR") << "beatMeasurement/RR"
-                            << "640";
-        QTest::newRow("HR") << "beatMeasurement/HR"
-                            << "93";
-        QTest::newRow("PR") << "beatMeasurement/PR"
-                            << "110";
-        QTest::newRow("P") << "beatMeasurement/P"
-                           << "80";
-        QTest::newRow("QRS") << "beatMeasurement/QRS"
-                             << "80";
-        QTest::newRow("QT") << "beatMeasurement/QT"
-                            << "280";
-        QTest::newRow("QTc") << "beatMeasurement/QTc"
-                             << "350";
-        QTest::newRow("T") << "beatMeasurement/T"
-                           << "120";
-        QTest::newRow("T peak to end") << "beatMeasurement/TPeakToEnd"
-                                       << "60";
-        QTest::newRow("axis") << "beatMeasurement/QRS_axis"
-                              << "62";
-        QTest::newRow("P amplitude") << "beatMeasurement/P_amp"
-                                     << "0.12";
-        QTest::newRow("QRS amplitude") << "beatMeasurement/QRS_amp"
-                                       << "1.43";
-        QTest::newRow("T amplitude") << "beatMeasurement/T_amp"
-                                     << "-0.31";
-        QTest::newRow("BMI") << "patientBMI"
-                             << "87.5";
-        QTest::newRow("ID label") << "patientIdLabel"
-                                  << "ID / #H.C.";
-        QTest::newRow("ID value") << "patientIdValue"
-                                  << "H-17";
-        QTest::newRow("risk factors") << "patientRiskFactors"
-                                      << "Obesidad [mild], Stress";
-        QTest::newRow("max HR") << "maxHR"
-                                << "120";
-        QTest::newRow("share of max HR") << "pctMaxHR"
-                                         << "80";
-        QTest::newRow("share of a zero zone") << "pctSubMaxHR"
-                                              << "--";
-        QTest::newRow("not a field") << "nothing"
-                                     << "";
+        // Study and patient keys are read through one path: one of each stands for all.
+        QTest::newRow("last name") << "demo/patient/lastName" << "P\u00e9rez";
+        QTest::newRow("weight as typed") << "demo/patient/weight" << "31,5";
+        QTest::newRow("technician") << "demo/technicianName" << "Ana Gil";
+        QTest::newRow("unknown key") << "demo/patient/colour" << "";
+        QTest::newRow("date") << "studyDateTime" << "14/03/2026";
+        QTest::newRow("title") << "headerTitle" << "Cl\u00ednica Norte";
+        QTest::newRow("info") << "headerInfo" << "Calle 1";
+        QTest::newRow("signature name") << "signatureName" << "Dr. Vega";
+        QTest::newRow("license") << "signatureLicense" << "MV 1234";
+        QTest::newRow("filters") << "ecgFilters" << "notch 50hz, baseline fix";
+        QTest::newRow("speed") << "timeScale" << "12.5 mm/s";
+        QTest::newRow("gain") << "ampScale" << "20 mm/mV";
+        QTest::newRow("lead") << "beatMeasurement/lead" << "II";
+        QTest::newRow("RR") << "beatMeasurement/RR" << "640";
+        QTest::newRow("HR") << "beatMeasurement/HR" << "93";
+        QTest::newRow("PR") << "beatMeasurement/PR" << "110";
+        QTest::newRow("P") << "beatMeasurement/P" << "80";
+        QTest::newRow("QRS") << "beatMeasurement/QRS" << "80";
+        QTest::newRow("QT") << "beatMeasurement/QT" << "280";
+        QTest::newRow("QTc") << "beatMeasurement/QTc" << "350";
+        QTest::newRow("T") << "beatMeasurement/T" << "120";
+        QTest::newRow("T peak to end") << "beatMeasurement/TPeakToEnd" << "60";
+        QTest::newRow("axis") << "beatMeasurement/QRS_axis" << "62";
+        QTest::newRow("P amplitude") << "beatMeasurement/P_amp" << "0.12";
+        QTest::newRow("QRS amplitude") << "beatMeasurement/QRS_amp" << "1.43";
+        QTest::newRow("T amplitude") << "beatMeasurement/T_amp" << "-0.31";
+        QTest::newRow("BMI") << "patientBMI" << "87.5";
+        QTest::newRow("ID label") << "patientIdLabel" << "ID / #H.C.";
+        QTest::newRow("ID value") << "patientIdValue" << "H-17";
+        QTest::newRow("risk factors") << "patientRiskFactors" << "Obesidad [mild], Stress";
+        QTest::newRow("max HR") << "maxHR" << "120";
+        QTest::newRow("share of max HR") << "pctMaxHR" << "80";
+        QTest::newRow("share of a zero zone") << "pctSubMaxHR" << "--";
+        QTest::newRow("not a field") << "nothing" << "";
     }
 
     void knownStudyValues()
@@ -251,10 +205,7 @@ private slots:
         const auto study = knownStudy();
         *study->results().value(key) = value;
         TErgoReport report(*study, knownOptions());
-        const TReportMeasurements m(study->results());
-        const QStringList all = {"lead", "RR", "HR",         "PR",       "P",     "QRS",     "QT",
-                                 "QTc",  "T",  "TPeakToEnd", "QRS_axis", "P_amp", "QRS_amp", "T_amp"};
-        for (const QString& name : all) {
+        for (const QString& name : MeasurementNames) {
             const QString text = report.value(QStringLiteral("beatMeasurement/") + name, 0, 1);
             if (blank.contains(name)) {
                 QVERIFY2(text.isEmpty(), qPrintable(name + QStringLiteral(" = ") + text));
@@ -272,9 +223,8 @@ private slots:
         TStudyRecord record;
         TStudy study(record, recording(), nullptr);
         TErgoReport report(study, TReportOptions());
-        for (const char* name : {"lead", "RR", "HR", "PR", "P", "QRS", "QT", "QTc", "T", "TPeakToEnd", "QRS_axis",
-                                 "P_amp", "QRS_amp", "T_amp"})
-            QVERIFY2(report.value(QStringLiteral("beatMeasurement/") + QLatin1String(name), 0, 1).isEmpty(), name);
+        for (const QString& name : MeasurementNames)
+            QVERIFY2(report.value(QStringLiteral("beatMeasurement/") + name, 0, 1).isEmpty(), qPrintable(name));
         QCOMPARE(report.value(QStringLiteral("studyDateTime"), 0, 1), QString());
         QCOMPARE(report.value(QStringLiteral("ecgFilters"), 0, 1),
                  QStringLiteral("notch 50hz, muscle noise, baseline fix"));
@@ -334,22 +284,19 @@ private slots:
     {
         const auto study = knownStudy();
         TReportOptions o = knownOptions();
-        auto labels = [&](const TReportOptions& options) {
+        auto labels = [&](TStudy& s) {
             QStringList out;
-            for (const TErgoReport::RowLead& row : TErgoReport(*study, options).rowOrder())
+            for (const TErgoReport::RowLead& row : TErgoReport(s, o).rowOrder())
                 out.append(row.label);
             return out;
         };
-        QCOMPARE(labels(o), (QStringList{"I", "II", "III", "aVR", "aVL", "aVF", "V5"}));
+        QCOMPARE(labels(*study), (QStringList{"I", "II", "III", "aVR", "aVL", "aVF", "V5"}));
         o.hexaxialOrder = true;
-        QCOMPARE(labels(o), (QStringList{"aVL", "I", "-aVR", "II", "aVF", "III", "V5"}));
+        QCOMPARE(labels(*study), (QStringList{"aVL", "I", "-aVR", "II", "aVF", "III", "V5"}));
         // Leads that are not the limb leads keep their order.
         const char* const chest[] = {"V1", "V2", "V3", "V4", "V5", "V6", "I"};
         TStudy other(TStudyRecord(), recording(7, chest), nullptr);
-        QStringList plain;
-        for (const TErgoReport::RowLead& row : TErgoReport(other, o).rowOrder())
-            plain.append(row.label);
-        QCOMPARE(plain, (QStringList{"V1", "V2", "V3", "V4", "V5", "V6", "I"}));
+        QCOMPARE(labels(other), (QStringList{"V1", "V2", "V3", "V4", "V5", "V6", "I"}));
     }
 
     void images()

@@ -414,13 +414,7 @@ void TestBeatsFile::createRefuses()
 {
     QFETCH(QString, path);
     QFETCH(int, channels);
-    QString message;
-    try {
-        TBeatsFile::create(file(path), channels);
-    } catch (const TException& e) {
-        message = e.message();
-    }
-    QCOMPARE(message, QString("Cannot create beats file"));
+    QCOMPARE(exceptionText([&] { TBeatsFile::create(file(path), channels); }), QString("Cannot create beats file"));
     QVERIFY(!QFile::exists(file(path)));
 }
 
@@ -607,10 +601,7 @@ void TestBeatsFile::failedReplacementLeavesFileAsItWas()
     std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
     for (int i = 2; i < 5; ++i)
         store->append(fullBeat(samples.get(), i));
-    QFile original(path);
-    QVERIFY(original.open(QIODevice::ReadOnly));
-    const QByteArray before = original.readAll();
-    original.close();
+    const QByteArray before = readFile(path);
 
     // The disk "fills up" while the new file is written.
     QString error;
@@ -622,9 +613,7 @@ void TestBeatsFile::failedReplacementLeavesFileAsItWas()
     QCOMPARE(error, QString("Write error"));
     QCOMPARE(store->count(), 3);
     QCOMPARE(store->beat(0).time(), 2.5);
-    QVERIFY(original.open(QIODevice::ReadOnly));
-    QCOMPARE(original.readAll(), before);
-    original.close();
+    QCOMPARE(readFile(path), before);
     // Nothing is left beside it, and the store still works.
     QCOMPARE(QDir(QFileInfo(path).path()).entryList({"prependfull*"}, QDir::Files), QStringList{"prependfull.cxbeats"});
     store->replaceFirst(0, {fullBeat(samples.get(), 0), fullBeat(samples.get(), 1)});

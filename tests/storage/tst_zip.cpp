@@ -1,6 +1,6 @@
 #include "QZipFileCreator.h"
 #include "QZipFileExtractor.h"
-#include "TException.h"
+#include "StorageTestFiles.h"
 
 #include <minizip/unzip.h>
 
@@ -27,29 +27,6 @@ QByteArray waveBytes(int size)
     for (int i = 0; i < size; ++i)
         bytes[i] = char((i * 7 / 13) ^ (i >> 9));
     return bytes;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString exceptionText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const TException& e) {
-        return e.message();
-    }
-    return QString();
 }
 
 // A three-entry archive for the damage tests.
@@ -127,7 +104,7 @@ void TestZip::roundTrip()
         creator.setComment(QString::fromUtf8("CXZIP1 \xc3\xa9"));
         for (int i = 0; i < contents.size(); ++i) {
             const QString source = dir.filePath(QString("src%1").arg(i));
-            writeFile(source, contents[i]);
+            QVERIFY(writeFile(source, contents[i]));
             creator.addFile(QString("file%1").arg(i), source);
         }
         creator.addData("info", "{}");
@@ -237,7 +214,7 @@ void TestZip::damagedArchives()
     QFETCH(QString, message);
     QTemporaryDir dir;
     const QString path = dir.filePath("bad.zip");
-    writeFile(path, bytes);
+    QVERIFY(writeFile(path, bytes));
     const QString text = exceptionText([&] {
         QZipFileExtractor extractor(path);
         QBuffer buffer;
@@ -253,16 +230,10 @@ void TestZip::damagedArchives()
 void TestZip::damagedCrcIsCorrupt()
 {
     QTemporaryDir dir;
-    QByteArray bytes = sampleArchive(dir.path());
-    // The CRC of the first entry, in its local header (offset 14) and in the
-    // central directory (offset 16): the reader compares the two.
-    const int central = bytes.indexOf("PK\x01\x02");
-    QVERIFY(central > 0);
-    QVERIFY(bytes.startsWith("PK\x03\x04"));
-    bytes[central + 16] = char(bytes[central + 16] ^ 0x5a);
-    bytes[14] = char(bytes[14] ^ 0x5a);
+    const QByteArray bytes = sampleArchive(dir.path());
     const QString path = dir.filePath("crc.zip");
-    writeFile(path, bytes);
+    QVERIFY(writeFile(path, damageCrc(bytes, "cxstudy")));
+    QVERIFY(bytes != damageCrc(bytes, "cxstudy"));
     QZipFileExtractor extractor(path);
     const QString target = dir.filePath("out");
     QCOMPARE(exceptionText([&] { extractor.extract("cxstudy", target); }), QString("Corrupt file read from zip archive"));
@@ -281,7 +252,7 @@ void TestZip::truncatedCompressedDataIsCorrupt()
     bytes[central + 24] = char(bytes[central + 24] + 1);
     bytes[22] = char(bytes[22] + 1);
     const QString path = dir.filePath("short.zip");
-    writeFile(path, bytes);
+    QVERIFY(writeFile(path, bytes));
     QZipFileExtractor extractor(path);
     QBuffer buffer;
     QCOMPARE(exceptionText([&] { extractor.extract("cxstudy", &buffer); }), QString("Corrupt file read from zip archive"));
@@ -303,7 +274,7 @@ void TestZip::flippedBytesNeverPassSilently()
             const int at = int(generator.bounded(bytes.size()));
             bytes[at] = char(bytes[at] ^ (1 + generator.bounded(255)));
         }
-        writeFile(path, bytes);
+        QVERIFY(writeFile(path, bytes));
         QMap<QString, QByteArray> got;
         try {
             got = readAll(path);

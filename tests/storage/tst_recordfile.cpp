@@ -1,4 +1,4 @@
-#include "TException.h"
+#include "StorageTestFiles.h"
 #include "TRecordFile.h"
 
 #include <QtTest>
@@ -6,8 +6,6 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-#include <csignal>
 #include <zlib.h>
 
 namespace {
@@ -29,18 +27,6 @@ TStudyRecord sampleRecord()
     p.appendStage(TProtocolStage::Exercise, 180.0, 2.7, 10.0);
     r.protocol = p;
     return r;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // Inflates a zlib stream with zlib itself, independent of the framework.
@@ -89,7 +75,7 @@ void TestRecordFile::byteLayout()
     const TStudyRecord r = sampleRecord();
     const QString path = file("layout.cxstudy");
     TRecordFile::write(r, path);
-    const QByteArray bytes = readAll(path);
+    const QByteArray bytes = readFile(path);
     QCOMPARE(bytes.left(8), QByteArray("CXSTUDY2"));
     const QByteArray json = QJsonDocument(TStudyRecord::toJson(r)).toJson(QJsonDocument::Compact);
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + 8;
@@ -155,7 +141,7 @@ void TestRecordFile::notAStudy()
 {
     QFETCH(QByteArray, bytes);
     const QString path = file("bad.cxstudy");
-    QVERIFY(writeAll(path, bytes));
+    QVERIFY(writeFile(path, bytes));
     QVERIFY(!TRecordFile::readObject(path));
     QVERIFY(!TRecordFile::read(path));
     QVERIFY(!TRecordFile::parse(bytes));
@@ -165,12 +151,12 @@ void TestRecordFile::version1LoadsAndSavesAsVersion2()
 {
     const TStudyRecord r = sampleRecord();
     const QString path = file("old.cxstudy");
-    QVERIFY(writeAll(path, "CXSTUDY1" + QJsonDocument(TStudyRecord::toJson(r)).toJson()));
+    QVERIFY(writeFile(path, "CXSTUDY1" + QJsonDocument(TStudyRecord::toJson(r)).toJson()));
     const std::optional<TStudyRecord> loaded = TRecordFile::read(path);
     QVERIFY(loaded);
     QVERIFY(*loaded == r);
     TRecordFile::write(*loaded, path);
-    QCOMPARE(readAll(path).left(8), QByteArray("CXSTUDY2"));
+    QCOMPARE(readFile(path).left(8), QByteArray("CXSTUDY2"));
     QVERIFY(*TRecordFile::read(path) == r);
     // A file without a study stays missing when asked.
     QVERIFY(!TRecordFile::read(file("missing.cxstudy")));
@@ -202,12 +188,8 @@ void TestRecordFile::pathForm()
 
 void TestRecordFile::cannotCreate()
 {
-    try {
-        TRecordFile::write(sampleRecord(), file("no/such/folder/x.cxstudy"));
-        QFAIL("no exception");
-    } catch (const TException& e) {
-        QCOMPARE(e.message(), QString("Cannot create study file"));
-    }
+    QCOMPARE(exceptionText([&] { TRecordFile::write(sampleRecord(), file("no/such/folder/x.cxstudy")); }),
+             QString("Cannot create study file"));
     // A folder in the file's place.
     QVERIFY(QDir(m_dir.path()).mkpath("folder.cxstudy"));
     QVERIFY_EXCEPTION_THROWN(TRecordFile::write(sampleRecord(), file("folder.cxstudy")), TException);
@@ -218,7 +200,7 @@ void TestRecordFile::writeErrorKeepsOldFile()
     const QString path = file("keep.cxstudy");
     TStudyRecord old = sampleRecord();
     TRecordFile::write(old, path);
-    const QByteArray before = readAll(path);
+    const QByteArray before = readFile(path);
 
     // A record whose file exceeds the process's file size limit.
     TStudyRecord big = sampleRecord();
@@ -229,23 +211,14 @@ void TestRecordFile::writeErrorKeepsOldFile()
     }
     QVERIFY(TRecordFile::encode(TStudyRecord::toJson(big)).size() > 64 * 1024);
 
-    struct rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 16 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString message;
-    try {
-        TRecordFile::write(big, path);
-    } catch (const TException& e) {
-        message = e.message();
+    {
+        const TFileSizeLimit limit(16 * 1024);
+        QVERIFY(limit.isSet());
+        message = exceptionText([&] { TRecordFile::write(big, path); });
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
     QCOMPARE(message, QString("Write error"));
-    QCOMPARE(readAll(path), before);
+    QCOMPARE(readFile(path), before);
     QVERIFY(*TRecordFile::read(path) == old);
     QCOMPARE(QDir(m_dir.path()).entryList({"keep*"}, QDir::Files | QDir::Hidden), QStringList{"keep.cxstudy"});
 }

@@ -1,5 +1,6 @@
 #include "TBeatAverager.h"
 
+#include "TDominantMorphology.h"
 #include "TMedian.h"
 #include "TSignalBuffer.h"
 
@@ -24,6 +25,12 @@ constexpr size_t MedianStep = 2;
 // regular; an interval under this share of the median is early there.
 constexpr size_t IrregularMinimum = 4;
 constexpr double IrregularEarlyShare = 0.5;
+// The shape of a beat's complex: from 60 ms before R to 80 ms after it, at
+// 250 samples per second, compared at offsets up to 8 ms.
+constexpr double ShapeBeforeR = 0.06;
+constexpr double ShapeAfterR = 0.08;
+constexpr int ShapeRate = 250;
+constexpr double ShapeLag = 0.008;
 
 bool disturbed(const TBeat& beat, int channel)
 {
@@ -341,9 +348,10 @@ bool TBeatAverager::recompute()
     if (qualifying.empty())
         return false;
 
-    m_beatCount = int(qualifying.size());
-    m_meanRR = rrSum / m_beatCount;
+    m_meanRR = rrSum / double(qualifying.size());
     setTemplate(templateFor(m_meanRR, m_source->samplingRate()));
+    keepDominantShape(qualifying);
+    m_beatCount = int(qualifying.size());
     // A lead whose signal was disturbed over a beat (saturated, overloaded,
     // crowded with noise, lost) leaves that beat out of its own average, and so
     // does a segment far unlike the lead's others (the decay of an electrode
@@ -357,6 +365,33 @@ bool TBeatAverager::recompute()
         averageSegments(c, clean);
     }
     return true;
+}
+
+void TBeatAverager::keepDominantShape(std::vector<size_t>& beats)
+{
+    // Judged on the leads whose signal was clean over every one of the beats:
+    // a disturbed segment is no shape of the heart's (its own flags keep it out
+    // of its lead's average).
+    std::vector<int> leads;
+    for (int c = 0; c < channelCount(); ++c)
+        if (std::none_of(beats.begin(), beats.end(), [&](size_t i) { return disturbed(m_beats[i], c); }))
+            leads.push_back(c);
+    if (leads.empty())
+        return;
+    std::vector<TDominantMorphology::Complex> complexes(beats.size());
+    for (size_t k = 0; k < beats.size(); ++k)
+        for (int c : leads)
+            complexes[k].push_back(segment(beats[k], c));
+    const int rate = m_source->samplingRate();
+    const int lag = int(std::lround(ShapeLag * rate));
+    const int from = std::max(lag, m_rIndex - int(std::lround(ShapeBeforeR * rate)));
+    const int to = std::min(m_length - lag, m_rIndex + int(std::lround(ShapeAfterR * rate)));
+    const int step = std::max(1, rate / ShapeRate);
+    const std::vector<size_t> kept = TDominantMorphology::select(complexes, from, to, step, lag);
+    std::vector<size_t> dominant;
+    for (size_t k : kept)
+        dominant.push_back(beats[k]);
+    beats.swap(dominant);
 }
 
 void TBeatAverager::useBeat(const TBeat& beat)

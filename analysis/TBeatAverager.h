@@ -85,6 +85,9 @@ private:
     // recent beats), weighted by how clean each is, but for those far unlike
     // the others.
     void averageSegments(int channel, const std::vector<size_t>& beats);
+    // Leaves out of beats (indices of the recent beats) those whose complex is
+    // not of the stretch's dominant shape.
+    void keepDominantShape(std::vector<size_t>& beats);
     // The channel's segment of a recent beat, aligned on the reference channel.
     const double* segment(size_t beat, int channel);
     int channelCount() const;

@@ -26,6 +26,15 @@ constexpr int QrsEndReach = 18;
 // The flanks are those joined to R: 32 ms without a flank steep enough ends the
 // complex, so that a sharp P wave close before it is not taken into it.
 constexpr int QrsQuietGap = 8;
+// A slow S wave's rounded bottom is flat over 12 ms too. Where the signal there
+// lies off the level the complex began at by 5 % of the complex's amplitude,
+// and turns back towards it within 40 ms (by 5 % too, with a slope of 5 % of
+// the steepest at R) to come at least halfway back within the complex's window,
+// the complex goes on along that return.
+constexpr double QrsTurnShare = 0.05;
+constexpr double QrsTurnSlope = 0.05;
+constexpr int QrsTurnReach = 10;
+constexpr int QrsTurnRounds = 3;
 
 // P wave: searched over the 40 % of the cycle before the QRS onset. Its edges
 // lie within 6 % (onset) and 3.5 % (end) of the cycle of its steepest slopes,
@@ -188,6 +197,34 @@ int nearestFlank(const std::vector<double>& y, int r, int step, int limit, doubl
     return -1;
 }
 
+// The steepest point of the return towards level that follows p, when p is
+// the bottom of a slow wave at the end of a complex (QrsTurnShare and the
+// following constants): -1 when p is where the complex ends.
+int returnAfter(const std::vector<double>& y, int p, double level, int to, double amplitude, double steepest)
+{
+    const double offset = y[size_t(p)] - level;
+    const double rise = QrsTurnShare * amplitude;
+    if (std::abs(offset) < rise)
+        return -1;
+    const double towards = offset > 0.0 ? -1.0 : 1.0;
+    int steepestPoint = -1;
+    double steepestSlope = 0.0, back = 0.0, away = 0.0;
+    for (int q = p + 1; q <= std::min(to, p + QrsTurnReach); ++q) {
+        back = std::max(back, towards * (y[size_t(q)] - y[size_t(p)]));
+        away = std::max(away, -towards * (y[size_t(q)] - y[size_t(p)]));
+        if (towards * slope(y, q) > steepestSlope) {
+            steepestSlope = towards * slope(y, q);
+            steepestPoint = q;
+        }
+    }
+    if (back < rise || away > 0.25 * back || steepestSlope < QrsTurnSlope * steepest)
+        return -1;
+    double closest = std::abs(offset);
+    for (int q = p + 1; q <= to; ++q)
+        closest = std::min(closest, std::abs(y[size_t(q)] - level));
+    return closest <= 0.5 * std::abs(offset) ? steepestPoint : -1;
+}
+
 // The steepest point of the wave's return after its peak (sign: the wave's
 // polarity) within [peak + 1, to]: on the first descent that is at least
 // TDescentSteepShare as steep as the steepest there; -1 when nothing returns.
@@ -319,9 +356,16 @@ void TWaveDelineator::qrsEdges(const std::vector<double>& y, int r, int rr, TWav
            rangeOver(y, onset - QrsRangeSpan, onset) > QrsEdgeRange * amplitude)
         --onset;
     int end = last;
-    while (end < length - 3 && end < last + endReach &&
-           rangeOver(y, end, end + QrsRangeSpan) > QrsEdgeRange * amplitude)
-        ++end;
+    for (int round = 0; round < QrsTurnRounds; ++round) {
+        const int flank = end;
+        while (end < length - 3 && end < flank + endReach &&
+               rangeOver(y, end, end + QrsRangeSpan) > QrsEdgeRange * amplitude)
+            ++end;
+        const int returning = returnAfter(y, end, y[size_t(onset)], to, amplitude, steepest);
+        if (returning < 0)
+            break;
+        end = returning;
+    }
     points->qrsOnset = onset;
     points->qrsEnd = end;
 }

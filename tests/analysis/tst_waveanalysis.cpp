@@ -143,6 +143,8 @@ private slots:
     void beatBeforeAnEarlyBeatStaysOutOfTheAverage();
     void irregularRhythmIsAveraged_data();
     void irregularRhythmIsAveraged();
+    void averageKeepsTheDominantShape_data();
+    void averageKeepsTheDominantShape();
     void referenceChannelHasMostBeats();
     void averageIsAlignedAndMeanRemoved();
     void windowDropsOldBeats();
@@ -209,6 +211,85 @@ void TestWaveAnalysis::irregularBeatsStayOutOfTheAverage()
     averager.addBeat(plainBeat(&buffer, 5.0, rr, meanRR, {0, 1}));
     QCOMPARE(averager.beatCount(), averaged ? 1 : 0);
     QCOMPARE(averager.meanRR(), averaged ? rr : 0.0);
+}
+
+void TestWaveAnalysis::averageKeepsTheDominantShape_data()
+{
+    // Beats every 0.8 s; every n-th a broad inverted complex at the same rate
+    // (0: none); fiducials scattered by up to this many ms; muscle noise of this
+    // many codes; the complexes' size swinging with breathing by this share.
+    QTest::addColumn<int>("otherEvery");
+    QTest::addColumn<double>("jitterMs");
+    QTest::addColumn<double>("noise");
+    QTest::addColumn<double>("breathing");
+    QTest::addColumn<int>("averaged");
+    QTest::newRow("one shape") << 0 << 0.0 << 0.0 << 0.0 << 21;
+    QTest::newRow("one shape, breathing, fiducials scattered") << 0 << 4.0 << 0.0 << 0.3 << 21;
+    QTest::newRow("one shape in muscle noise") << 0 << 2.0 << 250.0 << 0.2 << 21;
+    QTest::newRow("every third a ventricular beat at the same rate") << 3 << 2.0 << 3.0 << 0.2 << 14;
+    QTest::newRow("every other one but one") << 2 << 2.0 << 3.0 << 0.0 << 12;
+}
+
+void TestWaveAnalysis::averageKeepsTheDominantShape()
+{
+    QFETCH(int, otherEvery);
+    QFETCH(double, jitterMs);
+    QFETCH(double, noise);
+    QFETCH(double, breathing);
+    QFETCH(int, averaged);
+    constexpr int rate = 500, length = 20 * rate;
+    std::vector<std::vector<qint16>> columns(2, std::vector<qint16>(size_t(length), 0));
+    std::vector<double> x(static_cast<size_t>(length), 0.0);
+    auto wave = [&](double centre, double width, double amplitude) {
+        for (int i = std::max(0, int((centre - width) * rate)); i < std::min(length, int((centre + width) * rate)); ++i) {
+            const double u = (double(i) / rate - centre) / width;
+            x[size_t(i)] += amplitude * std::exp(-8.0 * u * u);
+        }
+    };
+    std::vector<TBeat> beats;
+    std::vector<bool> other;
+    quint32 seed = 7;
+    auto uniform = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return double(seed >> 8) / double(1u << 24) - 0.5;
+    };
+    for (int k = 0; k < 21; ++k) {
+        const double t = 1.2 + 0.8 * k;
+        const double size = 1.0 + breathing * std::sin(2.0 * M_PI * t / 3.3);
+        // "Every other one but one": the second of each pair of the same shape.
+        const bool ventricular = otherEvery > 0 && (otherEvery == 2 ? k % 2 == 1 && k != 19 : k % otherEvery == 0);
+        if (ventricular) {
+            wave(t, 0.07, -600.0 * size);
+            wave(t + 0.08, 0.06, 250.0 * size);
+        } else {
+            wave(t - 0.02, 0.012, -80.0 * size);
+            wave(t, 0.02, 1000.0 * size);
+            wave(t + 0.025, 0.015, -200.0 * size);
+        }
+        wave(t + 0.3, 0.12, 150.0);
+        TBeat b = plainBeat(nullptr, t + jitterMs / 1000.0 * 2.0 * uniform(), 0.8, 0.8, {0, 1});
+        beats.push_back(b);
+        other.push_back(ventricular);
+    }
+    for (int i = 0; i < length; ++i) {
+        columns[0][size_t(i)] = qint16(std::lround(x[size_t(i)] + noise * 2.0 * uniform()));
+        columns[1][size_t(i)] = qint16(std::lround(0.5 * x[size_t(i)] + noise * 2.0 * uniform()));
+    }
+    TIntSignalBuffer buffer(4096, length, 2, rate);
+    const qint16* pointers[] = {columns[0].data(), columns[1].data()};
+    buffer.appendChannels(pointers, length);
+    TBeatAverager averager(&buffer, 20.0);
+    for (TBeat& b : beats) {
+        b.setBuffer(&buffer);
+        averager.addBeat(b);
+    }
+    QCOMPARE(averager.beatCount(), averaged);
+    // The average is the dominant beat's: its tall narrow R, no broad inverted complex.
+    const std::vector<double>& a = averager.average(0);
+    const int r = averager.rIndex();
+    QVERIFY2(a[size_t(r)] > 700.0, qPrintable(QString::number(a[size_t(r)])));
+    QVERIFY2(*std::min_element(a.begin() + r - 50, a.begin() + r + 50) > -300.0,
+             qPrintable(QString::number(*std::min_element(a.begin() + r - 50, a.begin() + r + 50))));
 }
 
 void TestWaveAnalysis::beatBeforeAnEarlyBeatStaysOutOfTheAverage()
@@ -371,18 +452,22 @@ void TestWaveAnalysis::newTemplateReadsSegmentsAgain()
     // reference taken before keeps its own template.
     TIntSignalBuffer buffer(4096, 20000, 2, 500);
     std::vector<std::vector<qint16>> columns(2, std::vector<qint16>(20000));
-    for (size_t i = 0; i < 20000; ++i) {
-        columns[0][i] = qint16(100 * std::sin(double(i) * 0.013) + 30 * std::sin(double(i) * 0.17));
-        columns[1][i] = qint16(80 * std::cos(double(i) * 0.007) + double(i % 97));
-    }
-    const qint16* pointers[] = {columns[0].data(), columns[1].data()};
-    buffer.appendChannels(pointers, 20000);
     std::vector<TBeat> beats;
     double t = 2.0;
     for (int k = 0; k < 10; ++k, t += 0.6)
         beats.push_back(plainBeat(&buffer, t, 0.6, 0.6, {0, 1}));
     for (int k = 0; k < 10; ++k, t += 1.2)
         beats.push_back(plainBeat(&buffer, t, 1.2, 1.2, {0, 1}));
+    // Every sample its own value, and a complex at each beat (they are all alike).
+    for (size_t i = 0; i < 20000; ++i) {
+        double complex = 0.0;
+        for (const TBeat& b : beats)
+            complex += 2000.0 * std::exp(-0.5 * std::pow((double(i) / 500.0 - b.time()) / 0.01, 2));
+        columns[0][i] = qint16(100 * std::sin(double(i) * 0.013) + 30 * std::sin(double(i) * 0.17) + complex);
+        columns[1][i] = qint16(80 * std::cos(double(i) * 0.007) + double(i % 97) + complex);
+    }
+    const qint16* pointers[] = {columns[0].data(), columns[1].data()};
+    buffer.appendChannels(pointers, 20000);
 
     TBeatAverager stepwise(&buffer, 20.0);
     for (int k = 0; k < 10; ++k)
@@ -516,6 +601,9 @@ void TestWaveAnalysis::delineatesWaveShapes_data()
     // A q wave, a narrow R and a slow S wave: R is found on the S wave, after
     // every steep flank of the complex.
     QTest::newRow("narrow R, fiducial on a slow S wave") << "narrow R" << 230.0 << 416.0 << 470.0 << 800.0;
+    // A bundle branch block's broad R and deep S wave returning slowly: the
+    // S wave's rounded bottom is no end of the complex.
+    QTest::newRow("broad R, slow return of a deep S wave") << "slow S" << 230.0 << 400.0 << 580.0 << 950.0;
 }
 
 void TestWaveAnalysis::delineatesWaveShapes()
@@ -541,6 +629,10 @@ void TestWaveAnalysis::delineatesWaveShapes()
         b.bump(q + 0.06, q + 0.13, 60.0);
         b.skewed(q + 0.11, q + 0.12, qrsEnd / 1000.0, -25.0);
         b.skewed(qrsEnd / 1000.0 + 0.08, qrsEnd / 1000.0 + 0.2, tEnd / 1000.0, -35.0);
+    } else if (shape == "slow S") {
+        b.bump(q, q + 0.1, 150.0);
+        b.skewed(q + 0.07, q + 0.09, qrsEnd / 1000.0, -45.0); // returns over 90 ms
+        b.skewed(qrsEnd / 1000.0 + 0.08, qrsEnd / 1000.0 + 0.2, tEnd / 1000.0, 35.0);
     } else if (shape == "narrow R") {
         b.bump(q, q + 0.014, -15.0);
         b.bump(q + 0.008, 0.44, 150.0);
@@ -571,7 +663,7 @@ void TestWaveAnalysis::delineatesWaveShapes()
     };
     check("P onset", p.pOnset, pOnset, 16.0);
     check("QRS onset", p.qrsOnset, qrsOnset, 10.0);
-    check("QRS end", p.qrsEnd, qrsEnd, shape == "wide QRS" ? 22.0 : 12.0); // a slur fades slowly
+    check("QRS end", p.qrsEnd, qrsEnd, shape == "wide QRS" || shape == "slow S" ? 22.0 : 12.0); // a slur fades slowly
     check("T end", p.tEnd, tEnd, 30.0);
     QVERIFY2(off.isEmpty(), qPrintable(off.join("; ")));
     // QRS and QT of the measurement whatever the P wave.

@@ -274,6 +274,54 @@ std::vector<double> TWaveDelineator::reduce(const double* x, int length, int fac
     return y;
 }
 
+std::vector<double> TWaveDelineator::toReducedRate(const double* x, int length, int rate)
+{
+    if (!x || length <= 0 || rate <= 0)
+        return std::vector<double>();
+    if (rate % ReducedRate == 0)
+        return reduce(x, length, rate / ReducedRate);
+    const double ratio = double(rate) / ReducedRate; // samples of x per output sample
+    std::vector<double> y(size_t(std::max(0.0, std::floor(length / ratio))));
+    if (rate < ReducedRate) {
+        for (size_t i = 0; i < y.size(); ++i) {
+            const double t = double(i) * ratio;
+            const int k = std::min(int(t), length - 1);
+            const double f = t - k;
+            y[i] = k + 1 < length ? (1.0 - f) * x[k] + f * x[k + 1] : x[k];
+        }
+        return y;
+    }
+    // The integral of the held signal from 0 to t (in samples of x).
+    std::vector<double> sums(size_t(length) + 1, 0.0);
+    for (int k = 0; k < length; ++k)
+        sums[size_t(k) + 1] = sums[size_t(k)] + x[k];
+    auto integral = [&](double t) {
+        const int k = std::min(int(t), length - 1);
+        return sums[size_t(k)] + (t - k) * x[k];
+    };
+    for (size_t i = 0; i < y.size(); ++i)
+        y[i] = (integral(double(i + 1) * ratio) - integral(double(i) * ratio)) / ratio;
+    return y;
+}
+
+int TWaveDelineator::reducedIndex(int index, int rate)
+{
+    if (rate <= 0 || index < 0)
+        return index;
+    if (rate % ReducedRate == 0)
+        return index / (rate / ReducedRate);
+    return int(std::lround(double(index) * ReducedRate / rate));
+}
+
+int TWaveDelineator::indexAtRate(int reducedIndex, int rate)
+{
+    if (rate <= 0 || reducedIndex < 0)
+        return reducedIndex;
+    if (rate % ReducedRate == 0)
+        return reducedIndex * (rate / ReducedRate);
+    return int(std::lround(double(reducedIndex) * rate / ReducedRate));
+}
+
 TWavePoints TWaveDelineator::measure(const double* x, int length, int rate, int rIndex, int rrSamples) const
 {
     if (!x || length <= 0 || rate <= 0)
@@ -282,14 +330,13 @@ TWavePoints TWaveDelineator::measure(const double* x, int length, int rate, int 
     if (*range.second - *range.first < 10.0)
         return TWavePoints(); // a flat beat has no waves
 
-    const int factor = rate / ReducedRate;
-    if (factor < 2)
+    if (rate == ReducedRate)
         return measureReduced(std::vector<double>(x, x + length), rIndex, rrSamples);
-    TWavePoints points = measureReduced(reduce(x, length, factor), rIndex / factor, rrSamples / factor);
+    TWavePoints points =
+        measureReduced(toReducedRate(x, length, rate), reducedIndex(rIndex, rate), reducedIndex(rrSamples, rate));
     for (int* p : {&points.pOnset, &points.pPeak, &points.pEnd, &points.qrsOnset, &points.qrsEnd, &points.tOnset,
                    &points.tPeak, &points.tEnd})
-        if (*p >= 0)
-            *p *= factor;
+        *p = indexAtRate(*p, rate);
     return points;
 }
 

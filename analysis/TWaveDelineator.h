@@ -8,8 +8,9 @@
 // peak and end of T on one (average) beat, where a cardiologist puts them: an
 // onset where the wave leaves the baseline, an end where it has returned to it.
 // Search windows and spans follow the beat's RR interval, so that a horse's
-// long PR and QT and a cat's short ones are measured alike. Works at 250 samples per second;
-// faster beats are reduced by block means first and the points scaled back.
+// long PR and QT and a cat's short ones are measured alike. Works at 250 samples
+// per second; a beat at another rate is brought to it first (block means where
+// the rate is a multiple of 250) and the points scaled back.
 class TWaveDelineator
 {
 public:
@@ -22,6 +23,14 @@ public:
 
     // Block means of factor samples (a beat reduced to 250 per second).
     static std::vector<double> reduce(const double* x, int length, int factor);
+    // The beat at 250 per second from any rate: block means where the rate is
+    // a multiple of 250; else, from a faster rate, the mean over each 4 ms of
+    // the signal held between its samples, from a slower one the signal drawn
+    // straight between them.
+    static std::vector<double> toReducedRate(const double* x, int length, int rate);
+    // An index of the beat at rate as an index at 250 per second, and back.
+    static int reducedIndex(int index, int rate);
+    static int indexAtRate(int reducedIndex, int rate);
 
     // The lowest P wave (codes from its onset to its peak) taken for one: a
     // wave of a step or two of a coarse signal is no P wave a cardiologist

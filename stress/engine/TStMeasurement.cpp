@@ -15,15 +15,15 @@ TStMeasurement::Result TStMeasurement::measure(const std::vector<double>& averag
                                                 double rrSeconds, double valueStep)
 {
     Result result;
-    const int factor = std::max(1, rate / ReducedRate);
-    if (average.empty())
+    if (average.empty() || rate <= 0)
         return result;
-    std::vector<double> x = factor > 1 ? TWaveDelineator::reduce(average.data(), int(average.size()), factor)
-                                       : average;
+    const std::vector<double> x = rate == ReducedRate
+                                      ? average
+                                      : TWaveDelineator::toReducedRate(average.data(), int(average.size()), rate);
     double rr = rrSeconds * ReducedRate;
     if (!(rr > 0.0) || !(rr < 1e6))
         rr = 0.0;
-    const TWavePoints points = TWaveDelineator().measureReduced(x, rIndex / factor, int(rr));
+    const TWavePoints points = TWaveDelineator().measureReduced(x, TWaveDelineator::reducedIndex(rIndex, rate), int(rr));
     if (!points.hasQrs())
         return result;
     const int baseline = points.pEnd >= 0 ? (points.pEnd + points.qrsOnset) / 2 : int(points.qrsOnset - 2.5);
@@ -34,9 +34,9 @@ TStMeasurement::Result TStMeasurement::measure(const std::vector<double>& averag
     if (baseline < 0 || level < 0 || baseline >= n || level >= n || slope >= n)
         return result;
     result.measured = true;
-    result.baselinePoint = baseline * factor;
-    result.levelPoint = level * factor;
-    result.slopePoint = slope * factor;
+    result.baselinePoint = TWaveDelineator::indexAtRate(baseline, rate);
+    result.levelPoint = TWaveDelineator::indexAtRate(level, rate);
+    result.slopePoint = TWaveDelineator::indexAtRate(slope, rate);
     result.level = (x[size_t(level)] - x[size_t(baseline)]) * valueStep;
     if (slope > level)
         result.slope = (x[size_t(slope)] - x[size_t(level)]) * valueStep * ReducedRate / (slope - level);

@@ -158,6 +158,8 @@ private slots:
     void delineatesWaveShapes_data();
     void delineatesWaveShapes();
     void flatBeatHasNoWaves();
+    void samePointsAtEveryRate_data();
+    void samePointsAtEveryRate();
     void pWaveAboveTheSignalsResolution_data();
     void pWaveAboveTheSignalsResolution();
     void wavesNoShorterThanInTheMedianLead_data();
@@ -672,6 +674,61 @@ void TestWaveAnalysis::delineatesWaveShapes()
     m.setValue("avgRRInterval", 1.0);
     QVERIFY(m.qrsMs() && m.qtMs() && m.qtcMs());
     QCOMPARE(bool(m.prMs()), pOnset >= 0.0);
+}
+
+void TestWaveAnalysis::samePointsAtEveryRate_data()
+{
+    QTest::addColumn<int>("rate");
+    for (int rate : {200, 250, 300, 360, 1000})
+        QTest::newRow(qPrintable(QString("%1 per second").arg(rate))) << rate;
+}
+
+void TestWaveAnalysis::samePointsAtEveryRate()
+{
+    // The shapes of the wave tests, drawn again at another rate: the points fall
+    // where they fall at 500 per second, within a sample at 250 per second.
+    QFETCH(int, rate);
+    for (const QString& shape : {QString("slow T"), QString("wide QRS"), QString("slow S")}) {
+        DrawnBeat b;
+        const double q = 0.4;
+        b.bump(0.23, q - 0.07, 15.0);
+        if (shape == "wide QRS") {
+            b.bump(q, q + 0.09, 120.0);
+            b.bump(q + 0.06, q + 0.13, 60.0);
+            b.skewed(q + 0.11, q + 0.12, 0.6, -25.0);
+            b.skewed(0.68, 0.8, 0.95, -35.0);
+        } else if (shape == "slow S") {
+            b.bump(q, q + 0.1, 150.0);
+            b.skewed(q + 0.07, q + 0.09, 0.58, -45.0);
+            b.skewed(0.66, 0.78, 0.95, 35.0);
+        } else {
+            b.bump(q, q + 0.014, -15.0);
+            b.bump(q + 0.008, q + 0.045, 150.0);
+            b.bump(q + 0.035, 0.47, -40.0);
+            b.skewed(q + 0.22, q + 0.33, 0.9, 35.0);
+        }
+        const int r = int(DrawnBeat::R * DrawnBeat::Rate);
+        const TWavePoints at500 = TWaveDelineator().measure(b.x.data(), int(b.x.size()), DrawnBeat::Rate, r, DrawnBeat::Rate);
+        // The same curve at the other rate, drawn straight between the samples.
+        std::vector<double> x(size_t(1.2 * rate));
+        for (size_t i = 0; i < x.size(); ++i) {
+            const double t = double(i) * DrawnBeat::Rate / rate;
+            const size_t k = std::min(size_t(t), b.x.size() - 2);
+            x[i] = b.x[k] + (t - double(k)) * (b.x[k + 1] - b.x[k]);
+        }
+        const TWavePoints atRate =
+            TWaveDelineator().measure(x.data(), int(x.size()), rate, int(std::lround(DrawnBeat::R * rate)), rate);
+        const QVector<QPair<QString, QPair<int, int>>> points = {
+            {"P onset", {at500.pOnset, atRate.pOnset}},     {"QRS onset", {at500.qrsOnset, atRate.qrsOnset}},
+            {"QRS end", {at500.qrsEnd, atRate.qrsEnd}},     {"T end", {at500.tEnd, atRate.tEnd}}};
+        for (const auto& p : points) {
+            QVERIFY2(p.second.first >= 0 && p.second.second >= 0, qPrintable(shape + ": no " + p.first));
+            const double ms500 = 1000.0 * p.second.first / DrawnBeat::Rate;
+            const double msRate = 1000.0 * p.second.second / rate;
+            QVERIFY2(std::abs(ms500 - msRate) <= 6.0,
+                     qPrintable(QString("%1: %2 at %3 ms, not %4").arg(shape, p.first).arg(msRate).arg(ms500)));
+        }
+    }
 }
 
 void TestWaveAnalysis::flatBeatHasNoWaves()

@@ -111,11 +111,23 @@ QByteArray TWaveEvaluation::leadName(const QString& description)
 
 int TWaveEvaluation::leadChannel(const TWfdbRecord& record, const QString& lead)
 {
-    const QString wanted = lead.isEmpty() ? QStringLiteral("II") : lead;
+    QStringList descriptions;
     for (int c = 0; c < record.signalCount(); ++c)
-        if (record.signal(c).description.compare(wanted, Qt::CaseInsensitive) == 0)
-            return c;
-    return lead.isEmpty() && record.signalCount() > 0 ? 0 : -1;
+        descriptions.append(record.signal(c).description);
+    return leadChannel(descriptions, lead);
+}
+
+int TWaveEvaluation::leadChannel(const QStringList& descriptions, const QString& lead)
+{
+    // Any case, spaces left out; a modified limb lead of a Holter or monitor
+    // recording ("MLII") stands for its lead. The lead itself comes first.
+    QString wanted = lead.isEmpty() ? QStringLiteral("II") : lead;
+    wanted = wanted.remove(QLatin1Char(' ')).toUpper();
+    for (const QString& form : {wanted, QStringLiteral("ML") + wanted})
+        for (int c = 0; c < descriptions.size(); ++c)
+            if (QString(descriptions[c]).remove(QLatin1Char(' ')).toUpper() == form)
+                return c;
+    return lead.isEmpty() && !descriptions.isEmpty() ? 0 : -1;
 }
 
 QString TWaveEvaluation::line(const QString& lead, const Stretch& stretch)

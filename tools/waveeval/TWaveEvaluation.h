@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <optional>
 
@@ -57,9 +58,11 @@ public:
 
     // The stretches a record of this length is measured over.
     static QVector<Stretch> stretches(double seconds);
-    // The channel of the record whose name matches lead (any case; empty: II,
-    // else channel 0); -1 when lead names none of them.
+    // The channel of the record whose name matches lead (any case and spacing;
+    // a modified lead, "MLII", stands for its lead where the lead itself is not
+    // recorded; empty: II, else channel 0); -1 when lead names none of them.
     static int leadChannel(const TWfdbRecord& record, const QString& lead);
+    static int leadChannel(const QStringList& descriptions, const QString& lead);
     // The name of the lead table a record's signal description stands for
     // ("ii" is "II", "avr" "aVR"); the description itself when none.
     static QByteArray leadName(const QString& description);

@@ -1,0 +1,161 @@
+#include "TEcgSynthesizer.h"
+#include "TWaveEvaluation.h"
+
+#include <QtTest>
+#include <cmath>
+
+namespace {
+
+// 16-bit little-endian annotation word: 6-bit code, 10-bit value.
+QByteArray word(int code, int value)
+{
+    const int w = code << 10 | (value & 0x3ff);
+    return QByteArray(1, char(w & 0xff)) + QByteArray(1, char(w >> 8));
+}
+
+// Writes a synthesized recording as a two-lead WFDB record (format 16) with
+// the names given, and delineation marks of every beat from the synthesizer's
+// truth in FOLDER/NAME.q1c, as the QT database keeps them for both leads.
+void writeRecord(const QString& folder, const QString& name, const TEcgSynthesizer& synth,
+                 const QStringList& descriptions, const QVector<int>& leads)
+{
+    const int rate = synth.params().samplingRate;
+    const qint64 frames = synth.frameCount();
+    std::vector<qint16> all(size_t(frames) * TEcgSynthesizer::LeadCount);
+    synth.render(0, int(frames), all.data());
+    QByteArray data;
+    for (qint64 f = 0; f < frames; ++f)
+        for (int lead : leads) {
+            const qint16 v = all[size_t(f) * TEcgSynthesizer::LeadCount + size_t(lead)];
+            data += char(v & 0xff);
+            data += char((v >> 8) & 0xff);
+        }
+    QFile dat(folder + "/" + name + ".dat");
+    QVERIFY(dat.open(QIODevice::WriteOnly));
+    dat.write(data);
+    QString header = QString("%1 %2 %3 %4\n").arg(name).arg(leads.size()).arg(rate).arg(frames);
+    for (const QString& d : descriptions)
+        header += QString("%1.dat 16 %2 16 0 0 0 0 %3\n").arg(name).arg(1.0 / synth.codeStepMv()).arg(d);
+    QFile hea(folder + "/" + name + ".hea");
+    QVERIFY(hea.open(QIODevice::WriteOnly));
+    hea.write(header.toLatin1());
+
+    QByteArray a;
+    qint64 at = 0;
+    auto mark = [&](int code, double seconds) {
+        const qint64 sample = std::llround(seconds * rate);
+        QVERIFY(sample - at >= 0 && sample - at < 1024); // no mark further apart than a word holds
+        a += word(code, int(sample - at));
+        at = sample;
+    };
+    const int on = 39, off = 40, p = 24, t = 27, n = 1;
+    for (const TSynthBeat& b : synth.beats()) {
+        if (b.pOnset < 0.5 || b.tEnd > synth.params().durationSeconds - 0.5)
+            continue;
+        mark(on, b.pOnset), mark(p, b.pOnset + 0.03);
+        mark(on, b.qrsOnset), mark(n, b.rTime), mark(off, b.qrsEnd);
+        mark(on, b.qrsEnd + 0.06), mark(t, b.tEnd - 0.07), mark(off, b.tEnd);
+    }
+    a += word(0, 0);
+    QFile ann(folder + "/" + name + ".q1c");
+    QVERIFY(ann.open(QIODevice::WriteOnly));
+    ann.write(a);
+}
+
+} // namespace
+
+class TestWaveEvaluation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void choosesTheMeasurementLead_data();
+    void choosesTheMeasurementLead();
+    void measuresTwoLeadRecords_data();
+    void measuresTwoLeadRecords();
+};
+
+void TestWaveEvaluation::choosesTheMeasurementLead_data()
+{
+    QTest::addColumn<QStringList>("descriptions");
+    QTest::addColumn<QString>("lead");
+    QTest::addColumn<int>("channel");
+    const QStringList twelve = {"i", "ii", "iii", "avr", "avl", "avf", "v1", "v2", "v3", "v4", "v5", "v6"};
+    QTest::newRow("12 leads, default") << twelve << QString() << 1;
+    QTest::newRow("12 leads, V5") << twelve << QString("V5") << 10;
+    QTest::newRow("12 leads, a lead not recorded") << twelve << QString("CM5") << -1;
+    QTest::newRow("modified lead II second") << QStringList{"V5", "MLII"} << QString() << 1;
+    QTest::newRow("modified lead II asked for as II") << QStringList{"V1", "ML II"} << QString("II") << 1;
+    QTest::newRow("lead II before a modified one") << QStringList{"MLII", "II"} << QString() << 1;
+    QTest::newRow("no lead II: the first") << QStringList{"V1", "V5"} << QString() << 0;
+    QTest::newRow("no channel") << QStringList{} << QString() << -1;
+}
+
+void TestWaveEvaluation::choosesTheMeasurementLead()
+{
+    QFETCH(QStringList, descriptions);
+    QFETCH(QString, lead);
+    QFETCH(int, channel);
+    QCOMPARE(TWaveEvaluation::leadChannel(descriptions, lead), channel);
+}
+
+void TestWaveEvaluation::measuresTwoLeadRecords_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<double>("bpm");
+    QTest::newRow("250 per second, 70/min") << 250 << 70.0;
+    QTest::newRow("360 per second, 120/min") << 360 << 120.0;
+}
+
+void TestWaveEvaluation::measuresTwoLeadRecords()
+{
+    // A two-lead Holter-like record, 25 s: measured at 10 and 20 s, each over
+    // the 20 s before, in the modified lead II, and within the tolerances of
+    // the reference the delineation marks give.
+    QFETCH(int, rate);
+    QFETCH(double, bpm);
+    TSynthParams params;
+    params.seed = 11;
+    params.samplingRate = rate;
+    params.durationSeconds = 25.0;
+    params.heartRateStart = params.heartRateEnd = bpm;
+    const TEcgSynthesizer synth(params);
+    QTemporaryDir dir;
+    writeRecord(dir.path(), "sel1", synth, {"V5", "MLII"}, {10, 1});
+
+    TWaveEvaluation::Result result;
+    QString error;
+    QVERIFY2(TWaveEvaluation().evaluate(dir.filePath("sel1"), QString(), "q1c", &result, &error), qPrintable(error));
+    QCOMPARE(result.lead, QString("MLII"));
+    QVERIFY(result.annotated);
+    QCOMPARE(result.stretches.size(), 2);
+    QCOMPARE(result.stretches[0].to, 10.0);
+    QCOMPARE(result.stretches[1].from, 0.0);
+    QCOMPARE(result.stretches[1].to, 20.0);
+    for (const TWaveEvaluation::Stretch& s : result.stretches) {
+        const QString line = TWaveEvaluation::line(result.lead, s);
+        QVERIFY2(line.startsWith(QString("%1 MLII ").arg(s.to, 0, 'f', 3)), qPrintable(line));
+        QCOMPARE(line.split(' ').size(), 7);
+        struct Interval
+        {
+            const char* name;
+            std::optional<int> measured;
+            std::optional<double> reference;
+            double tolerance;
+        };
+        const Interval intervals[] = {{"PR", s.measured.pr, s.reference.pr, 12.1},
+                                      {"QRS", s.measured.qrs, s.reference.qrs, 13.3},
+                                      {"QT", s.measured.qt, s.reference.qt, 31.3}};
+        for (const Interval& i : intervals) {
+            QVERIFY2(i.measured && i.reference, qPrintable(QString("%1 missing: %2").arg(i.name, line)));
+            QVERIFY2(std::abs(*i.measured - *i.reference) <= i.tolerance,
+                     qPrintable(QString("%1 %2 ms against %3: %4").arg(i.name).arg(*i.measured).arg(*i.reference).arg(line)));
+        }
+        // The marks give no P end: no P duration to compare, but the tool measures one.
+        QVERIFY(!s.reference.p);
+        QVERIFY(s.measured.p);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestWaveEvaluation)
+#include "tst_waveevaluation.moc"

@@ -369,29 +369,47 @@ bool TBeatAverager::recompute()
 
 void TBeatAverager::keepDominantShape(std::vector<size_t>& beats)
 {
-    // Judged on the leads whose signal was clean over every one of the beats:
-    // a disturbed segment is no shape of the heart's (its own flags keep it out
-    // of its lead's average).
+    // Judged on the leads whose signal was disturbed over the fewest of the
+    // beats (a disturbed segment is no shape of the heart's): over a long
+    // stretch of exercise every lead may have had its moment. A beat disturbed
+    // on one of them is not judged; its own flags keep it out where it should be.
+    std::vector<int> disturbedBeats(size_t(channelCount()), 0);
+    for (size_t i : beats)
+        for (int c = 0; c < channelCount(); ++c)
+            disturbedBeats[size_t(c)] += disturbed(m_beats[i], c);
+    if (disturbedBeats.empty())
+        return;
+    const int fewest = *std::min_element(disturbedBeats.begin(), disturbedBeats.end());
+    if (2 * size_t(fewest) > beats.size())
+        return;
     std::vector<int> leads;
     for (int c = 0; c < channelCount(); ++c)
-        if (std::none_of(beats.begin(), beats.end(), [&](size_t i) { return disturbed(m_beats[i], c); }))
+        if (disturbedBeats[size_t(c)] == fewest)
             leads.push_back(c);
-    if (leads.empty())
-        return;
-    std::vector<TDominantMorphology::Complex> complexes(beats.size());
-    for (size_t k = 0; k < beats.size(); ++k)
+    std::vector<size_t> judged;
+    std::vector<TDominantMorphology::Complex> complexes;
+    for (size_t i : beats) {
+        if (std::any_of(leads.begin(), leads.end(), [&](int c) { return disturbed(m_beats[i], c); }))
+            continue;
+        judged.push_back(i);
+        complexes.emplace_back();
         for (int c : leads)
-            complexes[k].push_back(segment(beats[k], c));
+            complexes.back().push_back(segment(i, c));
+    }
     const int rate = m_source->samplingRate();
     const int lag = int(std::lround(ShapeLag * rate));
     const int from = std::max(lag, m_rIndex - int(std::lround(ShapeBeforeR * rate)));
     const int to = std::min(m_length - lag, m_rIndex + int(std::lround(ShapeAfterR * rate)));
     const int step = std::max(1, rate / ShapeRate);
     const std::vector<size_t> kept = TDominantMorphology::select(complexes, from, to, step, lag);
-    std::vector<size_t> dominant;
+    if (kept.size() == judged.size())
+        return;
+    std::vector<bool> other(m_beats.size(), false);
+    for (size_t i : judged)
+        other[i] = true;
     for (size_t k : kept)
-        dominant.push_back(beats[k]);
-    beats.swap(dominant);
+        other[judged[k]] = false;
+    beats.erase(std::remove_if(beats.begin(), beats.end(), [&](size_t i) { return other[i]; }), beats.end());
 }
 
 void TBeatAverager::useBeat(const TBeat& beat)

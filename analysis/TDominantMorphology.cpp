@@ -61,37 +61,45 @@ std::vector<size_t> TDominantMorphology::select(const std::vector<Complex>& beat
     if (n < 3 || to <= from || step <= 0 || lag < 0 || beats[0].empty())
         return all;
 
-    // The dominant complex: the median of the beats, point by point. Where most
-    // beats share a shape, the median at every point is one of theirs.
+    // The leads where the complex is largest tell its shape: their energy over
+    // a few beats spread over the stretch.
     const size_t leads = beats[0].size();
-    const size_t used = std::min(n, MedianBeats);
-    std::vector<std::vector<double>> dominant(leads, std::vector<double>(size_t(to), 0.0));
-    std::vector<double> column(used);
     std::vector<double> energy(leads, 0.0);
-    for (size_t c = 0; c < leads; ++c) {
-        double mean = 0.0;
-        int points = 0;
-        for (int i = from; i < to; i += step, ++points) {
-            for (size_t j = 0; j < used; ++j)
-                column[j] = beats[j * n / used][c][i];
-            const auto middle = column.begin() + long(used / 2);
-            std::nth_element(column.begin(), middle, column.end());
-            dominant[c][size_t(i)] = *middle;
-            mean += *middle;
+    for (size_t s = 0; s < std::min(n, EnergyBeats); ++s) {
+        const Complex& beat = beats[s * n / std::min(n, EnergyBeats)];
+        for (size_t c = 0; c < leads; ++c) {
+            double mean = 0.0, sum = 0.0;
+            int points = 0;
+            for (int i = from; i < to; i += step, ++points)
+                mean += beat[c][i];
+            mean /= std::max(1, points);
+            for (int i = from; i < to; i += step)
+                sum += (beat[c][i] - mean) * (beat[c][i] - mean);
+            energy[c] += sum;
         }
-        mean /= std::max(1, points);
-        for (int i = from; i < to; i += step)
-            energy[c] += (dominant[c][size_t(i)] - mean) * (dominant[c][size_t(i)] - mean);
     }
-    // The leads where the complex is largest tell its shape.
     std::vector<size_t> order(leads);
     for (size_t c = 0; c < leads; ++c)
         order[c] = c;
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return energy[a] > energy[b]; });
     order.resize(std::min(leads, ShapeLeads));
+
+    // The dominant complex: the median of the beats, point by point. Where most
+    // beats share a shape, the median at every point is one of theirs.
+    const size_t used = std::min(n, MedianBeats);
+    std::vector<std::vector<double>> dominant(order.size(), std::vector<double>(size_t(to), 0.0));
+    std::vector<double> column(used);
     Complex reference;
-    for (size_t c : order)
-        reference.push_back(dominant[c].data());
+    for (size_t k = 0; k < order.size(); ++k) {
+        for (int i = from; i < to; i += step) {
+            for (size_t j = 0; j < used; ++j)
+                column[j] = beats[j * n / used][order[k]][i];
+            const auto middle = column.begin() + long(used / 2);
+            std::nth_element(column.begin(), middle, column.end());
+            dominant[k][size_t(i)] = *middle;
+        }
+        reference.push_back(dominant[k].data());
+    }
 
     std::vector<double> distances(n);
     Complex complex;

@@ -21,9 +21,11 @@ public:
     static constexpr double OtherShape = 0.15;
     static constexpr double NoiseRatio = 3.0;
     // The dominant complex is the median of at most this many beats, and its
-    // shape that in at most this many leads, those where it is largest.
+    // shape that in at most this many leads, those where the complex is
+    // largest in this many beats.
     static constexpr size_t MedianBeats = 15;
     static constexpr size_t ShapeLeads = 4;
+    static constexpr size_t EnergyBeats = 3;
 
     // Indices into beats of those of the dominant shape, in order. The complex
     // spans samples [from, to) of every segment, compared every step samples

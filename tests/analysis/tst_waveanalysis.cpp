@@ -130,6 +130,52 @@ struct DrawnBeat
     double ms(int index) const { return index < 0 ? -1e9 : 1000.0 * double(index) / Rate; }
 };
 
+// A beat of one of the shapes of the wave tests, its true points in ms from
+// the start of the beat.
+DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, double qrsEnd, double tEnd)
+{
+    DrawnBeat b;
+    const double q = qrsOnset / 1000.0;
+    if (shape == "broad P")
+        b.bump(pOnset / 1000.0, q - 0.06, 6.0); // 60 uV over 150 ms
+    else if (shape == "sharp P")
+        b.bump(pOnset / 1000.0, q - 0.03, 45.0); // 450 uV over 50 ms
+    else if (shape == "AF")
+        b.fibrillation(1.5); // what is left of them in an average
+    else
+        b.bump(pOnset / 1000.0, q - 0.07, 15.0);
+    if (shape == "wide QRS") {
+        // A bundle branch block: a broad notched R and a slow slur back to the baseline.
+        b.bump(q, q + 0.09, 120.0);
+        b.bump(q + 0.06, q + 0.13, 60.0);
+        b.skewed(q + 0.11, q + 0.12, qrsEnd / 1000.0, -25.0);
+        b.skewed(qrsEnd / 1000.0 + 0.08, qrsEnd / 1000.0 + 0.2, tEnd / 1000.0, -35.0);
+    } else if (shape == "slow S") {
+        b.bump(q, q + 0.1, 150.0);
+        b.skewed(q + 0.07, q + 0.09, qrsEnd / 1000.0, -45.0); // returns over 90 ms
+        b.skewed(qrsEnd / 1000.0 + 0.08, qrsEnd / 1000.0 + 0.2, tEnd / 1000.0, 35.0);
+    } else if (shape == "narrow R") {
+        b.bump(q, q + 0.014, -15.0);
+        b.bump(q + 0.008, 0.44, 150.0);
+        b.bump(0.43, qrsEnd / 1000.0, -40.0);
+        b.skewed(0.6, 0.7, tEnd / 1000.0, 35.0);
+    } else {
+        b.bump(q, q + 0.014, -15.0);
+        b.bump(q + 0.008, q + 0.045, 150.0);
+        b.bump(q + 0.035, qrsEnd / 1000.0, -40.0);
+        if (shape == "slow T") {
+            b.skewed(q + 0.22, q + 0.33, tEnd / 1000.0, 35.0); // returns over 170 ms
+        } else if (shape == "shelf") {
+            // 300 uV T wave returning over 80 ms onto a 300 uV stretch that falls within 40 ms.
+            b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 30.0);
+            b.shelf(q + 0.1, q + 0.52, 0.1, 0.04, 30.0);
+        } else {
+            b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 35.0);
+        }
+    }
+    return b;
+}
+
 } // namespace
 
 class TestWaveAnalysis : public QObject
@@ -633,45 +679,7 @@ void TestWaveAnalysis::delineatesWaveShapes()
     QFETCH(double, qrsOnset);
     QFETCH(double, qrsEnd);
     QFETCH(double, tEnd);
-    DrawnBeat b;
-    const double q = qrsOnset / 1000.0;
-    if (shape == "broad P")
-        b.bump(pOnset / 1000.0, q - 0.06, 6.0); // 60 uV over 150 ms
-    else if (shape == "sharp P")
-        b.bump(pOnset / 1000.0, q - 0.03, 45.0); // 450 uV over 50 ms
-    else if (shape == "AF")
-        b.fibrillation(1.5); // what is left of them in an average
-    else
-        b.bump(pOnset / 1000.0, q - 0.07, 15.0);
-    if (shape == "wide QRS") {
-        // A bundle branch block: a broad notched R and a slow slur back to the baseline.
-        b.bump(q, q + 0.09, 120.0);
-        b.bump(q + 0.06, q + 0.13, 60.0);
-        b.skewed(q + 0.11, q + 0.12, qrsEnd / 1000.0, -25.0);
-        b.skewed(qrsEnd / 1000.0 + 0.08, qrsEnd / 1000.0 + 0.2, tEnd / 1000.0, -35.0);
-    } else if (shape == "slow S") {
-        b.bump(q, q + 0.1, 150.0);
-        b.skewed(q + 0.07, q + 0.09, qrsEnd / 1000.0, -45.0); // returns over 90 ms
-        b.skewed(qrsEnd / 1000.0 + 0.08, qrsEnd / 1000.0 + 0.2, tEnd / 1000.0, 35.0);
-    } else if (shape == "narrow R") {
-        b.bump(q, q + 0.014, -15.0);
-        b.bump(q + 0.008, 0.44, 150.0);
-        b.bump(0.43, qrsEnd / 1000.0, -40.0);
-        b.skewed(0.6, 0.7, tEnd / 1000.0, 35.0);
-    } else {
-        b.bump(q, q + 0.014, -15.0);
-        b.bump(q + 0.008, q + 0.045, 150.0);
-        b.bump(q + 0.035, qrsEnd / 1000.0, -40.0);
-        if (shape == "slow T") {
-            b.skewed(q + 0.22, q + 0.33, tEnd / 1000.0, 35.0); // returns over 170 ms
-        } else if (shape == "shelf") {
-            // 300 uV T wave returning over 80 ms onto a 300 uV stretch that falls within 40 ms.
-            b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 30.0);
-            b.shelf(q + 0.1, q + 0.52, 0.1, 0.04, 30.0);
-        } else {
-            b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 35.0);
-        }
-    }
+    const DrawnBeat b = shapedBeat(shape, pOnset, qrsOnset, qrsEnd, tEnd);
     const int r = int(DrawnBeat::R * DrawnBeat::Rate);
     const TWavePoints p = TWaveDelineator().measure(b.x.data(), int(b.x.size()), DrawnBeat::Rate, r, DrawnBeat::Rate);
     QStringList off;
@@ -706,25 +714,14 @@ void TestWaveAnalysis::samePointsAtEveryRate()
     // The shapes of the wave tests, drawn again at another rate: the points fall
     // where they fall at 500 per second, within a sample at 250 per second.
     QFETCH(int, rate);
-    for (const QString& shape : {QString("slow T"), QString("wide QRS"), QString("slow S")}) {
-        DrawnBeat b;
-        const double q = 0.4;
-        b.bump(0.23, q - 0.07, 15.0);
-        if (shape == "wide QRS") {
-            b.bump(q, q + 0.09, 120.0);
-            b.bump(q + 0.06, q + 0.13, 60.0);
-            b.skewed(q + 0.11, q + 0.12, 0.6, -25.0);
-            b.skewed(0.68, 0.8, 0.95, -35.0);
-        } else if (shape == "slow S") {
-            b.bump(q, q + 0.1, 150.0);
-            b.skewed(q + 0.07, q + 0.09, 0.58, -45.0);
-            b.skewed(0.66, 0.78, 0.95, 35.0);
-        } else {
-            b.bump(q, q + 0.014, -15.0);
-            b.bump(q + 0.008, q + 0.045, 150.0);
-            b.bump(q + 0.035, 0.47, -40.0);
-            b.skewed(q + 0.22, q + 0.33, 0.9, 35.0);
-        }
+    const struct
+    {
+        const char* shape;
+        double qrsEnd, tEnd;
+    } shapes[] = {{"slow T", 470.0, 900.0}, {"wide QRS", 600.0, 950.0}, {"slow S", 580.0, 950.0}};
+    for (const auto& s : shapes) {
+        const QString shape = s.shape;
+        const DrawnBeat b = shapedBeat(shape, 230.0, 400.0, s.qrsEnd, s.tEnd);
         const int r = int(DrawnBeat::R * DrawnBeat::Rate);
         const TWavePoints at500 = TWaveDelineator().measure(b.x.data(), int(b.x.size()), DrawnBeat::Rate, r, DrawnBeat::Rate);
         // The same curve at the other rate, drawn straight between the samples.

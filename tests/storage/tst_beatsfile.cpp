@@ -106,11 +106,22 @@ QString appendError(TBeatStore& store, const TBeat& beat)
     return exceptionText([&] { store.append(beat); });
 }
 
-// The first of count beats in the store that is not fullBeat of its number,
-// described, or an empty text.
-QString firstWrongBeat(const TBeatStore& store, const TSignalBuffer* samples, int count)
+// A new beats file holding fullBeat first..first+count-1, closed again.
+void writeBeats(const QString& path, const TSignalBuffer* samples, int first, int count)
 {
-    for (int i = 0; i < count; ++i) {
+    TBeatsFile::create(path, samples->channelCount());
+    std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples);
+    for (int i = first; i < first + count; ++i)
+        store->append(fullBeat(samples, i));
+}
+
+// The first of count beats in the store that is not fullBeat of its number,
+// described, or an empty text. Read backwards on request, which crosses the
+// blocks of records the other way.
+QString firstWrongBeat(const TBeatStore& store, const TSignalBuffer* samples, int count, bool backwards = false)
+{
+    for (int n = 0; n < count; ++n) {
+        const int i = backwards ? count - 1 - n : n;
         TBeat expected = fullBeat(samples, i);
         expected.setNumber(i);
         const QString d = difference(store.beat(i), expected);
@@ -304,23 +315,15 @@ void TestBeatsFile::valuesThatReadBackAbsent()
     QFETCH(double, readBack);
     const std::unique_ptr<TSignalBuffer> samples = buffer(2);
     TBeat beat(0, samples.get());
-    if (perBeat)
-        beat.setValue(index, value);
-    else
-        beat.setLeadValue(1, index, value);
+    perBeat ? beat.setValue(index, value) : beat.setLeadValue(1, index, value);
     const TBeat back = TBeatsFile::decode(TBeatsFile::encode(beat, 2).constData(), 2, 0, samples.get());
     QCOMPARE(perBeat ? back.hasValue(index) : back.hasLeadValue(1, index), present);
     QCOMPARE(perBeat ? back.value(index) : back.leadValue(1, index), readBack);
     // Nothing else changed.
-    if (perBeat)
-        beat.clearValue(index);
-    else
-        beat.clearLeadValue(1, index);
+    const auto clear = [&](TBeat& b) { perBeat ? b.clearValue(index) : b.clearLeadValue(1, index); };
     TBeat rest = back;
-    if (perBeat)
-        rest.clearValue(index);
-    else
-        rest.clearLeadValue(1, index);
+    clear(beat);
+    clear(rest);
     QCOMPARE(difference(rest, beat), QString());
 }
 
@@ -467,13 +470,7 @@ void TestBeatsFile::appendedBeatsReadBack()
     QCOMPARE(QFileInfo(path).size(), 256 + qint64(n) * 296);
     std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
     QCOMPARE(store->count(), n);
-    for (int i = n - 1; i >= 0; --i) {
-        TBeat expected = fullBeat(samples.get(), i);
-        expected.setNumber(i);
-        const QString d = difference(store->beat(i), expected);
-        if (!d.isEmpty())
-            QFAIL(qPrintable(QString("beat %1: %2").arg(i).arg(d)));
-    }
+    QCOMPARE(firstWrongBeat(*store, samples.get(), n, true), QString());
     QCOMPARE(store->beat(n).number(), 0);
     QVERIFY(!store->beat(n).hasValue(TBeat::Time));
     QVERIFY(!store->beat(-1).hasValue(TBeat::Time));
@@ -483,13 +480,8 @@ void TestBeatsFile::appendedBeatsReadBack()
 void TestBeatsFile::partialRecordIgnoredThenOverwritten()
 {
     const QString path = file("partial.cxbeats");
-    TBeatsFile::create(path, 2);
     const std::unique_ptr<TSignalBuffer> samples = buffer(2);
-    {
-        std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
-        for (int i = 0; i < 5; ++i)
-            store->append(fullBeat(samples.get(), i));
-    }
+    writeBeats(path, samples.get(), 0, 5);
     // A crash in the middle of a record.
     QVERIFY(writeFile(path, QByteArray(100, '\x7f'), true));
     QCOMPARE(QFileInfo(path).size(), 256 + 5 * 216 + 100);
@@ -512,10 +504,9 @@ void TestBeatsFile::partialRecordIgnoredThenOverwritten()
 void TestBeatsFile::writeErrorKeepsRecordsAligned()
 {
     const QString path = file("full.cxbeats");
-    TBeatsFile::create(path, 7);
     const std::unique_ptr<TSignalBuffer> samples = buffer(7);
+    writeBeats(path, samples.get(), 0, 1);
     std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
-    store->append(fullBeat(samples.get(), 0));
 
     // The disk "fills up" 100 bytes into the second record (616 bytes).
     QString first, second;
@@ -596,11 +587,9 @@ void TestBeatsFile::firstBeatsReplaced()
 void TestBeatsFile::failedReplacementLeavesFileAsItWas()
 {
     const QString path = file("prependfull.cxbeats");
-    TBeatsFile::create(path, 7);
     const std::unique_ptr<TSignalBuffer> samples = buffer(7);
+    writeBeats(path, samples.get(), 2, 3);
     std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
-    for (int i = 2; i < 5; ++i)
-        store->append(fullBeat(samples.get(), i));
     const QByteArray before = readFile(path);
 
     // The disk "fills up" while the new file is written.
@@ -620,20 +609,14 @@ void TestBeatsFile::failedReplacementLeavesFileAsItWas()
     store->append(fullBeat(samples.get(), 5));
     store = TBeatsFile::open(path, samples.get());
     QCOMPARE(store->count(), 6);
-    for (int i = 0; i < 6; ++i)
-        QCOMPARE(store->beat(i).time(), i + 0.5);
+    QCOMPARE(firstWrongBeat(*store, samples.get(), 6), QString());
 }
 
 void TestBeatsFile::readOnlyFileGivesReadOnlyStore()
 {
     const QString path = file("readonly.cxbeats");
-    TBeatsFile::create(path, 2);
     const std::unique_ptr<TSignalBuffer> samples = buffer(2);
-    {
-        std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
-        for (int i = 0; i < 3; ++i)
-            store->append(fullBeat(samples.get(), i));
-    }
+    writeBeats(path, samples.get(), 0, 3);
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     QVERIFY(QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther | QFile::ExeGroup));
     // Checked in a child process, which leaves root's rights behind first.
@@ -689,16 +672,11 @@ void TestBeatsFile::searches()
     QFETCH(double, seconds);
     QFETCH(int, expected);
     const QString path = file("search.cxbeats");
-    TBeatsFile::create(path, 1);
     const std::unique_ptr<TSignalBuffer> samples = buffer(1);
+    writeBeats(path, samples.get(), 0, 100);
     TMemoryBeatStore memory;
-    {
-        std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
-        for (int i = 0; i < 100; ++i) {
-            store->append(fullBeat(samples.get(), i));
-            memory.append(fullBeat(samples.get(), i));
-        }
-    }
+    for (int i = 0; i < 100; ++i)
+        memory.append(fullBeat(samples.get(), i));
     std::unique_ptr<TFileBeatStore> store = TBeatsFile::open(path, samples.get());
     for (const TBeatStore* s : {static_cast<const TBeatStore*>(store.get()), static_cast<const TBeatStore*>(&memory)}) {
         int found = -2;

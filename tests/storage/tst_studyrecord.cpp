@@ -60,7 +60,6 @@ private slots:
     void readDefaults_data();
     void readDefaults();
     void infoRoundTrip();
-    void infoFieldsLandOnTheirKeys();
     void summary();
     void reported_data();
     void reported();
@@ -151,9 +150,6 @@ void TestStudyRecord::absentProtocolAndEchoStayAbsent()
     const TStudyRecord back = TStudyRecord::fromJson(j);
     QVERIFY(!back.protocol);
     QVERIFY(!back.echoScoring);
-    const QJsonObject again = TStudyRecord::toJson(back);
-    QVERIFY(!again.contains("protocol"));
-    QVERIFY(!again.contains("echoScoring"));
 }
 
 void TestStudyRecord::readDefaults_data()
@@ -206,21 +202,19 @@ void TestStudyRecord::infoRoundTrip()
     QCOMPARE(info.events, r.events);
     QVERIFY(TStudyRecord::fromInfo(info) == r);
     QVERIFY(TStudyRecord::toInfo(TStudyRecord::fromInfo(info)) == info);
-}
 
-void TestStudyRecord::infoFieldsLandOnTheirKeys()
-{
-    TStudyInfo info;
-    info.firstName = "Rex";
-    info.medicalHistoryNumber = "H123";
-    info.recordingDateTime = "20260101120000";
-    info.conclusion = "Normal";
-    const TStudyRecord r = TStudyRecord::fromInfo(info);
-    QCOMPARE(r.property("patient/firstName"), QString("Rex"));
-    QCOMPARE(r.property("patient/medicalHistoryNumber"), QString("H123"));
-    QCOMPARE(r.property("recordingDateTime"), QString("20260101120000"));
-    QCOMPARE(r.property("conclusion"), QString("Normal"));
-    QCOMPARE(r.property("firstName"), QString());
+    // A round trip would not show two fields swapped both ways: each lands on its key.
+    TStudyInfo few;
+    few.firstName = "Rex";
+    few.medicalHistoryNumber = "H123";
+    few.recordingDateTime = "20260101120000";
+    few.conclusion = "Normal";
+    const TStudyRecord fromFew = TStudyRecord::fromInfo(few);
+    QCOMPARE(fromFew.property("patient/firstName"), QString("Rex"));
+    QCOMPARE(fromFew.property("patient/medicalHistoryNumber"), QString("H123"));
+    QCOMPARE(fromFew.property("recordingDateTime"), QString("20260101120000"));
+    QCOMPARE(fromFew.property("conclusion"), QString("Normal"));
+    QCOMPARE(fromFew.property("firstName"), QString());
 }
 
 void TestStudyRecord::summary()

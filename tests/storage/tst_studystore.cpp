@@ -86,8 +86,7 @@ TBeat beatAt(double time, const TSignalBuffer* buffer)
 
 QStringList studyFiles(const QString& folder)
 {
-    QStringList files = QDir(folder).entryList({"*.cxstudy", "*.cxecg", "*.cxbeats"}, QDir::Files, QDir::Name);
-    return files;
+    return QDir(folder).entryList({"*.cxstudy", "*.cxecg", "*.cxbeats"}, QDir::Files, QDir::Name);
 }
 
 QList<int> ids(const QVector<TStudySummary>& studies)
@@ -97,6 +96,26 @@ QList<int> ids(const QVector<TStudySummary>& studies)
         list.append(s.id);
     std::sort(list.begin(), list.end());
     return list;
+}
+
+// The first study file (the index aside) whose content is not as before, or an
+// empty text.
+QString changedFile(const QString& folder, const QMap<QString, QByteArray>& before)
+{
+    for (auto it = before.begin(); it != before.end(); ++it)
+        if (!it.key().startsWith("data/") && readFile(QDir(folder).filePath(it.key())) != it.value())
+            return it.key();
+    return QString();
+}
+
+// Exports a study and gives its archive's path.
+QString exported(TLocalStudyStore& store, int id, const QString& folder)
+{
+    store.exportStudy(id, folder);
+    for (const TStudySummary& s : store.listStudies())
+        if (s.id == id)
+            return TStudyArchive::archivePath(folder, s.baseFilename);
+    return QString();
 }
 
 // A recorded study, closed: 2000 frames and two beats.
@@ -123,16 +142,14 @@ private slots:
     void newStudyIsCreatedIndexedAndOpen();
     void recordedStudyReopensAsRecorded();
     void updateWritesRecordAndIndexOfOpenStudiesOnly();
-    void openingTwiceGivesTheOneOpenStudy();
-    void unknownOrUnreadableStudiesDoNotOpen();
-    void damagedRecordingStillOpens_data();
-    void damagedRecordingStillOpens();
+    void damagedStudyFiles_data();
+    void damagedStudyFiles();
     void deleteRemovesClosedStudiesOnly();
     void newStudiesNeverShareFiles();
     void dottedNamesReopenExportAndDelete_data();
     void dottedNamesReopenExportAndDelete();
-    void missingIndexIsRebuiltWithTheSameIds();
-    void emptyIndexFileIsRebuilt();
+    void lostIndexIsRebuiltWithTheSameIds_data();
+    void lostIndexIsRebuiltWithTheSameIds();
     void exportedStudyImportsIntoAnotherFolder();
     void reimportUpdatesTheSameStudy();
     void importNeverOverwritesAnotherStudy();
@@ -246,8 +263,11 @@ void TestStudyStore::recordedStudyReopensAsRecorded()
     }
     // A new store on the same folder, as after a restart.
     TLocalStudyStore store(dir.path());
+    QVERIFY(!store.isStudyOpen(id));
     TStudy* study = store.openStudy(id);
     QVERIFY(study);
+    QVERIFY(store.isStudyOpen(id));
+    QCOMPARE(store.openStudy(id), study); // the one open copy, not a second
     QVERIFY(study->recordingAvailable());
     QVERIFY(study->beatsAvailable());
     QCOMPARE(study->record(), saved);
@@ -272,6 +292,7 @@ void TestStudyStore::recordedStudyReopensAsRecorded()
     // Recording goes on where it stopped.
     record(study->recording(), 2000, 100);
     store.closeStudy(id);
+    QVERIFY(!store.isStudyOpen(id));
     QVERIFY(holdsPattern(store.openStudy(id)->recording(), 2100));
 }
 
@@ -303,54 +324,35 @@ void TestStudyStore::updateWritesRecordAndIndexOfOpenStudiesOnly()
     QCOMPARE(store.listStudies()[0].patientLastName, QString("Gomez"));
 }
 
-void TestStudyStore::openingTwiceGivesTheOneOpenStudy()
+void TestStudyStore::damagedStudyFiles_data()
 {
-    QTemporaryDir dir;
-    TLocalStudyStore store(dir.path());
-    const int id = savedStudy(store);
-    QVERIFY(!store.isStudyOpen(id));
-    TStudy* first = store.openStudy(id);
-    QVERIFY(first);
-    QVERIFY(store.isStudyOpen(id));
-    QCOMPARE(store.openStudy(id), first);
-    store.closeStudy(id);
-    QVERIFY(!store.isStudyOpen(id));
-}
-
-void TestStudyStore::unknownOrUnreadableStudiesDoNotOpen()
-{
-    QTemporaryDir dir;
-    TLocalStudyStore store(dir.path());
-    QVERIFY(!store.openStudy(12345));
-    const int id = savedStudy(store);
-    const QString recordPath = dir.filePath(store.listStudies()[0].baseFilename + ".cxstudy");
-    QVERIFY(writeFile(recordPath, "CXSTUDY2"));
-    QVERIFY(!store.openStudy(id));
-    QVERIFY(!store.isStudyOpen(id));
-}
-
-void TestStudyStore::damagedRecordingStillOpens_data()
-{
-    QTest::addColumn<QString>("damaged");
+    QTest::addColumn<QString>("damaged"); // the file spoiled or removed
+    QTest::addColumn<bool>("opens");
     QTest::addColumn<bool>("samples");
     QTest::addColumn<bool>("beats");
-    QTest::newRow("sample file gone") << "cxecg" << false << false;
-    QTest::newRow("beats file gone") << "cxbeats" << true << false;
+    QTest::newRow("record file unreadable") << "cxstudy" << false << false << false;
+    QTest::newRow("sample file gone") << "cxecg" << true << false << false;
+    QTest::newRow("beats file gone") << "cxbeats" << true << true << false;
 }
 
-void TestStudyStore::damagedRecordingStillOpens()
+void TestStudyStore::damagedStudyFiles()
 {
     QFETCH(QString, damaged);
+    QFETCH(bool, opens);
     QFETCH(bool, samples);
     QFETCH(bool, beats);
     QTemporaryDir dir;
     TLocalStudyStore store(dir.path());
+    QVERIFY(!store.openStudy(12345));
     const int id = savedStudy(store);
-    const QString base = store.listStudies()[0].baseFilename;
-    QVERIFY(QFile::remove(dir.filePath(base + "." + damaged)));
+    const QString path = dir.filePath(store.listStudies()[0].baseFilename + "." + damaged);
+    QVERIFY(damaged == "cxstudy" ? writeFile(path, "CXSTUDY2") : QFile::remove(path));
 
     TStudy* study = store.openStudy(id);
-    QVERIFY(study);
+    QCOMPARE(bool(study), opens);
+    QCOMPARE(store.isStudyOpen(id), opens);
+    if (!opens)
+        return;
     QCOMPARE(study->record().patientProperty("lastName"), QString("Perez"));
     QCOMPARE(study->recordingAvailable(), samples);
     QCOMPARE(study->beatsAvailable(), beats);
@@ -393,14 +395,19 @@ void TestStudyStore::newStudiesNeverShareFiles()
     TStudy* third = store.saveNewStudy(newRecord());
     QCOMPARE(third->record().baseFilename(), QString("H77-Perez-Rex-20261208101500-4"));
     QCOMPARE(readFile(dir.filePath("H77-Perez-Rex-20261208101500-3.cxecg")), QByteArray("stray"));
-    for (auto it = before.begin(); it != before.end(); ++it) {
-        if (!it.key().startsWith("data/"))
-            QCOMPARE(readFile(dir.filePath(it.key())), it.value());
-    }
+    QCOMPARE(changedFile(dir.path(), before), QString());
 }
 
-void TestStudyStore::missingIndexIsRebuiltWithTheSameIds()
+void TestStudyStore::lostIndexIsRebuiltWithTheSameIds_data()
 {
+    QTest::addColumn<bool>("leftEmpty"); // by a crash while the database was being created
+    QTest::newRow("index removed") << false;
+    QTest::newRow("index left empty") << true;
+}
+
+void TestStudyStore::lostIndexIsRebuiltWithTheSameIds()
+{
+    QFETCH(bool, leftEmpty);
     QTemporaryDir dir;
     QList<int> saved;
     {
@@ -417,7 +424,8 @@ void TestStudyStore::missingIndexIsRebuiltWithTheSameIds()
     QVERIFY(writeFile(dir.filePath("garbage.cxstudy"), "CXSTUDY2 not compressed"));
     // A copy of a record file under another name claims an id already taken.
     QVERIFY(QFile::copy(dir.filePath(QDir(dir.path()).entryList({"*One*.cxstudy"})[0]), dir.filePath("copy.cxstudy")));
-    QVERIFY(QFile::remove(dir.filePath("data/studies.sqlite")));
+    const QString index = dir.filePath("data/studies.sqlite");
+    QVERIFY(leftEmpty ? writeFile(index, QByteArray()) : QFile::remove(index));
 
     TLocalStudyStore store(dir.path());
     QCOMPARE(ids(store.listStudies()), saved);
@@ -428,20 +436,6 @@ void TestStudyStore::missingIndexIsRebuiltWithTheSameIds()
     QVERIFY(holdsPattern(study->recording(), 2000));
 }
 
-void TestStudyStore::emptyIndexFileIsRebuilt()
-{
-    QTemporaryDir dir;
-    int id = 0;
-    {
-        TLocalStudyStore store(dir.path());
-        id = savedStudy(store);
-    }
-    // Left empty by a crash while the database was being created.
-    QVERIFY(writeFile(dir.filePath("data/studies.sqlite"), QByteArray()));
-    TLocalStudyStore store(dir.path());
-    QCOMPARE(ids(store.listStudies()), QList<int>{id});
-}
-
 void TestStudyStore::exportedStudyImportsIntoAnotherFolder()
 {
     QTemporaryDir source;
@@ -449,14 +443,14 @@ void TestStudyStore::exportedStudyImportsIntoAnotherFolder()
     QTemporaryDir shared;
     int id = 0;
     TStudySummary summary;
+    QString archive;
     {
         TLocalStudyStore store(source.path());
         id = savedStudy(store);
         summary = store.listStudies()[0];
-        store.exportStudy(id, shared.path());
+        archive = exported(store, id, shared.path());
         store.exportStudy(999, shared.path()); // not indexed: nothing written
     }
-    const QString archive = TStudyArchive::archivePath(shared.path(), summary.baseFilename);
     QCOMPARE(QDir(shared.path()).entryList(QDir::Files), QStringList{QFileInfo(archive).fileName()});
 
     TLocalStudyStore store(target.path());
@@ -477,8 +471,7 @@ void TestStudyStore::reimportUpdatesTheSameStudy()
     QTemporaryDir shared;
     TLocalStudyStore store(dir.path());
     const int id = savedStudy(store);
-    store.exportStudy(id, shared.path());
-    const QString archive = TStudyArchive::archivePath(shared.path(), store.listStudies()[0].baseFilename);
+    const QString archive = exported(store, id, shared.path());
 
     // The local copy changes; importing the archive brings the exported state back.
     TStudy* study = store.openStudy(id);
@@ -501,14 +494,14 @@ void TestStudyStore::importNeverOverwritesAnotherStudy()
     QTemporaryDir here;
     QTemporaryDir elsewhere;
     QTemporaryDir shared;
-    QString base;
+    QString base, archive;
     int foreignId = 0;
     {
         // Another clinic's study of the same patient, same second.
         TLocalStudyStore store(elsewhere.path());
         foreignId = savedStudy(store);
         base = store.listStudies()[0].baseFilename;
-        store.exportStudy(foreignId, shared.path());
+        archive = exported(store, foreignId, shared.path());
     }
     TLocalStudyStore store(here.path());
     TStudy* local = store.saveNewStudy(newRecord());
@@ -518,10 +511,9 @@ void TestStudyStore::importNeverOverwritesAnotherStudy()
     QCOMPARE(store.listStudies()[0].baseFilename, base);
     const QMap<QString, QByteArray> before = tree(here.path());
 
-    QCOMPARE(store.importStudy(TStudyArchive::archivePath(shared.path(), base)), foreignId);
+    QCOMPARE(store.importStudy(archive), foreignId);
     QCOMPARE(ids(store.listStudies()), (QList<int>{std::min(localId, foreignId), std::max(localId, foreignId)}));
-    for (const char* extension : {"cxstudy", "cxecg", "cxbeats"})
-        QCOMPARE(readFile(here.filePath(base + "." + QString(extension))), before.value(base + "." + QString(extension)));
+    QCOMPARE(changedFile(here.path(), before), QString());
     TStudy* imported = store.openStudy(foreignId);
     QVERIFY(imported);
     QCOMPARE(imported->record().baseFilename(), base + "-2");
@@ -547,8 +539,7 @@ void TestStudyStore::failedImportLeavesFolderAndIndexAsTheyWere()
     TLocalStudyStore store(dir.path());
     const int id = savedStudy(store);
     const QString base = store.listStudies()[0].baseFilename;
-    store.exportStudy(id, shared.path());
-    const QString good = TStudyArchive::archivePath(shared.path(), base);
+    const QString good = exported(store, id, shared.path());
     const QString bad = shared.filePath("bad.cxz");
 
     if (damage == "cxecg" || damage == "cxbeats") {
@@ -586,10 +577,7 @@ void TestStudyStore::failedImportLeavesFolderAndIndexAsTheyWere()
         QCOMPARE(text, QString("File is not a valid Cardivex study Zip archive"));
     QCOMPARE(store.listStudies(), indexed);
     QCOMPARE(tree(dir.path()).keys(), before.keys());
-    for (auto it = before.begin(); it != before.end(); ++it) {
-        if (!it.key().startsWith("data/"))
-            QCOMPARE(readFile(dir.filePath(it.key())), it.value());
-    }
+    QCOMPARE(changedFile(dir.path(), before), QString());
     QVERIFY(!QFileInfo::exists(QDir(dir.path()).absoluteFilePath("../../escaped.cxstudy")));
 }
 
@@ -599,13 +587,10 @@ void TestStudyStore::importOfAnOpenStudyIsRefused()
     QTemporaryDir shared;
     TLocalStudyStore store(dir.path());
     const int id = savedStudy(store);
-    store.exportStudy(id, shared.path());
+    const QString archive = exported(store, id, shared.path());
     TStudy* study = store.openStudy(id);
     record(study->recording(), 2000, 51);
-    QCOMPARE(exceptionText([&] {
-                 store.importStudy(TStudyArchive::archivePath(shared.path(), study->record().baseFilename()));
-             }),
-             QString("Study is already open for review"));
+    QCOMPARE(exceptionText([&] { store.importStudy(archive); }), QString("Study is already open for review"));
     QVERIFY(holdsPattern(study->recording(), 2051));
     QCOMPARE(studyFiles(dir.path()).size(), 3);
 }
@@ -616,9 +601,8 @@ void TestStudyStore::archivesAreListedAndRead()
     QTemporaryDir shared;
     TLocalStudyStore store(dir.path());
     const int one = savedStudy(store, newRecord("One"));
-    const int two = savedStudy(store, newRecord("Two"));
-    store.exportStudy(one, shared.path());
-    store.exportStudy(two, shared.path());
+    const QString archive = exported(store, one, shared.path());
+    exported(store, savedStudy(store, newRecord("Two")), shared.path());
     QVERIFY(writeFile(shared.filePath("notazip.cxz"), "garbage"));
     QVERIFY(writeFile(shared.filePath("other.txt"), "garbage"));
 
@@ -629,7 +613,7 @@ void TestStudyStore::archivesAreListedAndRead()
     QCOMPARE(names, QStringList({"One", "Two"}));
 
     TStudySummary info;
-    QVERIFY(store.readArchiveInfo(TStudyArchive::archivePath(shared.path(), store.openStudy(one)->record().baseFilename()), info));
+    QVERIFY(store.readArchiveInfo(archive, info));
     QCOMPARE(info.patientLastName, QString("One"));
     QCOMPARE(info.studyType, QString("Stress test"));
     QVERIFY(!exceptionText([&] { store.readArchiveInfo(shared.filePath("notazip.cxz"), info); }).isEmpty());

@@ -402,7 +402,6 @@ void TestRecorderDecoder::garbageNeverBreaksTheDecoder()
     const int outBytes = decoder.deliveredFrameBytes();
     std::vector<char> out;
     quint64 produced = 0;
-    qint64 realFrames = 0;
     for (int round = 0; round < 400; ++round) {
         QByteArray garbage(int(random() % 20000), '\0');
         const bool markers = round % 2 == 1;
@@ -418,7 +417,6 @@ void TestRecorderDecoder::garbageNeverBreaksTheDecoder()
             real += encode(format, numberedLeads(f));
         frames = decoder.decode(real.constData(), real.size(), out);
         produced += quint64(frames);
-        realFrames += 6;
         // At most one real frame is lost to a partial one left by the garbage
         // (a garbage prefix may match a frame start), plus in HR a pair.
         QVERIFY2(frames >= 4, qPrintable(QString("round %1: %2 frames").arg(round).arg(frames)));
@@ -428,7 +426,6 @@ void TestRecorderDecoder::garbageNeverBreaksTheDecoder()
         QVERIFY(out.size() % size_t(outBytes) == 0);
     const double battery = status.batteryVolts();
     QVERIFY(battery >= 0.0 && battery <= 255 * 0.013 + 1e-9);
-    QVERIFY(realFrames > 0);
 }
 
 QTEST_APPLESS_MAIN(TestRecorderDecoder)

@@ -19,6 +19,21 @@ using namespace DisplayColorRole;
 namespace {
 
 const QColor Cursor(255, 0, 255);
+const QColor AverageInk(0, 0, 255);
+
+// The test colours over `store`. The baseline stays where the codes put it unless
+// a test wants it tracked; `beats` fills the inset when given.
+void prepare(QSignalMonitorDisplay& display, const TSignalBuffer* store, StoredAverageBeats* beats = nullptr,
+             bool trackBaseline = false)
+{
+    plainColors(display);
+    display.setAutoBaseline(trackBaseline);
+    display.setSignal(store);
+    if (beats) {
+        display.setAverageBeatSource(beats);
+        display.setShowAverageBeat(true);
+    }
+}
 
 class FixedMarks : public MonitorMarkProvider
 {
@@ -125,10 +140,8 @@ void TestMonitorDisplay::stepSpansAmplitude()
     // 0 mV for 2 s, then 1 mV.
     append(*store, 4 * rate, [rate](int, int i) { return i < 2 * rate ? 0 : 1000; });
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setAutoBaseline(false);
+    prepare(display, store.get());
     display.setAmplitude(amplitude);
-    display.setSignal(store.get());
     QImage image = paper(2000, 600);
     display.render(image);
 
@@ -156,9 +169,7 @@ void TestMonitorDisplay::sweepPages()
     const int page = 8 * rate;
     auto store = signal(1, rate);
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setAutoBaseline(false);
-    display.setSignal(store.get());
+    prepare(display, store.get());
     QImage image = paper(2000, 400);
 
     // First page, a quarter through: trace left of the cursor only.
@@ -193,11 +204,7 @@ void TestMonitorDisplay::insetAndPageGeometry()
     auto store = signal(1);
     StoredAverageBeats beats = spikedTemplate(1);
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setAutoBaseline(false);
-    display.setSignal(store.get());
-    display.setAverageBeatSource(&beats);
-    display.setShowAverageBeat(true);
+    prepare(display, store.get(), &beats);
     append(*store, 3500 + 250, [](int, int) { return 0; });
     QImage image = paper(2000, 400);
     display.render(image);
@@ -208,11 +215,10 @@ void TestMonitorDisplay::insetAndPageGeometry()
     QCOMPARE(countColor(image, QRect(250, 0, 1, 400), Qt::black), 400);
     QVERIFY(countColor(image, QRect(250 + 249 * 1750 / 3500, 0, 1, 400), Cursor) > 0);
     // The beat's first and last samples at 25 px and 25 + 399 * 200 / 400 px.
-    const QColor blue(0, 0, 255);
-    QCOMPARE(topmost(image, 25, blue), 200 - 100);
-    QCOMPARE(topmost(image, 224, blue), 200 - 100);
-    QCOMPARE(countColor(image, QRect(0, 0, 25, 400), blue), 0);
-    QCOMPARE(countColor(image, QRect(225, 0, 25, 400), blue), 0);
+    QCOMPARE(topmost(image, 25, AverageInk), 200 - 100);
+    QCOMPARE(topmost(image, 224, AverageInk), 200 - 100);
+    QCOMPARE(countColor(image, QRect(0, 0, 25, 400), AverageInk), 0);
+    QCOMPARE(countColor(image, QRect(225, 0, 25, 400), AverageInk), 0);
 }
 
 void TestMonitorDisplay::slowRateInsetLinesUpTheReference()
@@ -233,21 +239,16 @@ void TestMonitorDisplay::slowRateInsetLinesUpTheReference()
     reference[150] = -1000.0;
     beats.setReferenceBeat(0, reference, 150);
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setAutoBaseline(false);
-    display.setSignal(store.get());
-    display.setAverageBeatSource(&beats);
-    display.setShowAverageBeat(true);
+    prepare(display, store.get(), &beats);
     append(*store, 1000, [](int, int) { return 0; });
     QImage image = paper(2000, 400);
     display.render(image);
 
     QCOMPARE(countColor(image, QRect(650, 0, 1, 400), Qt::black), 400);
-    const QColor blue(0, 0, 255);
-    QCOMPARE(topmost(image, 25, blue), 200 - 100);
-    QCOMPARE(topmost(image, 25 + 1199 * 600 / 1200, blue), 200 - 100);
-    QCOMPARE(topmost(image, 25 + 420 * 600 / 1200, blue), 200 - 50);
-    QCOMPARE(countColor(image, QRect(625, 0, 25, 400), blue), 0);
+    QCOMPARE(topmost(image, 25, AverageInk), 200 - 100);
+    QCOMPARE(topmost(image, 25 + 1199 * 600 / 1200, AverageInk), 200 - 100);
+    QCOMPARE(topmost(image, 25 + 420 * 600 / 1200, AverageInk), 200 - 50);
+    QCOMPARE(countColor(image, QRect(625, 0, 25, 400), AverageInk), 0);
     // The reference's R spike, 1 mV down, in the columns of the average's R
     // (the sample of a column boundary belongs to both); the rest of the
     // reference from 0.3 s before R to 0.5 s after.
@@ -264,7 +265,7 @@ void TestMonitorDisplay::slowRateInsetLinesUpTheReference()
     for (int x = 0; x < image.width(); ++x)
         for (int y = 0; y < image.height(); ++y) {
             const QColor c = image.pixelColor(x, y);
-            if (c == blue && y < 200 - 40 && x > 100 && x < 600 && !averageR.contains(x))
+            if (c == AverageInk && y < 200 - 40 && x > 100 && x < 600 && !averageR.contains(x))
                 averageR.append(x);
             if (c.green() < 100 || c.red() > 100 || c.blue() > 100)
                 continue;
@@ -285,13 +286,10 @@ void TestMonitorDisplay::insetWithoutAverageIsDotted()
     append(*store, 1000, [](int, int) { return 0; });
     StoredAverageBeats beats(400, 500, 0.001); // nothing averaged yet
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setSignal(store.get());
-    display.setAverageBeatSource(&beats);
-    display.setShowAverageBeat(true);
+    prepare(display, store.get(), &beats, true);
     QImage image = paper(2000, 400);
     display.render(image);
-    const int dots = countColor(image, QRect(25, 200, 201, 1), QColor(0, 0, 255));
+    const int dots = countColor(image, QRect(25, 200, 201, 1), AverageInk);
     // A dotted line: about every other pixel of the 200 px inset.
     QVERIFY2(dots > 50 && dots < 180, qPrintable(QString::number(dots)));
 }
@@ -306,25 +304,21 @@ void TestMonitorDisplay::hexaxialOrderInvertsAvr()
     for (int lead : {1, 2, 4, 5, 6})
         beats.setAverageBeat(lead, std::vector<double>(400, 0.0));
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setAutoBaseline(false);
+    prepare(display, store.get(), &beats);
     display.setAmplitude(5.0);
-    display.setSignal(store.get());
     display.setHexaxialOrder(true);
     const QStringList expected = {"aVL", "I", "-aVR", "II", "aVF", "III", "V1"};
     for (int row = 0; row < expected.size(); ++row)
         QCOMPARE(display.rowLabel(row), expected[row]);
 
-    display.setAverageBeatSource(&beats);
-    display.setShowAverageBeat(true);
     QImage image = paper(2000, 700);
     display.render(image);
     // Row 2 (baseline 250): 1 mV at 5 mm/mV drawn 50 px below in the trace and in
     // the inset.
     QCOMPARE(topmost(image, 1000, Qt::black, 260, 340), 300);
-    QCOMPARE(bottommost(image, 25, QColor(0, 0, 255), 251, 340), 300);
+    QCOMPARE(bottommost(image, 25, AverageInk, 251, 340), 300);
     // Row 1 (lead I, upright, baseline 150): the spike goes up.
-    QCOMPARE(topmost(image, 25, QColor(0, 0, 255), 60, 149), 100);
+    QCOMPARE(topmost(image, 25, AverageInk, 60, 149), 100);
 
     display.setHexaxialOrder(false);
     QCOMPARE(display.rowLabel(3), QStringLiteral("aVR"));
@@ -355,10 +349,7 @@ void TestMonitorDisplay::stLabels()
     StoredAverageBeats beats = spikedTemplate(1);
     FixedMarks marks(level);
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setSignal(store.get());
-    display.setAverageBeatSource(&beats);
-    display.setShowAverageBeat(true);
+    prepare(display, store.get(), &beats, true);
     display.setMarkProvider(&marks);
     QImage image = paper(2000, 600);
     display.render(image);
@@ -380,10 +371,7 @@ void TestMonitorDisplay::stMarksDrawnOnlyWithRoom()
     StoredAverageBeats beats = spikedTemplate(1);
     FixedMarks marks(-0.2);
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setSignal(store.get());
-    display.setAverageBeatSource(&beats);
-    display.setShowAverageBeat(true);
+    prepare(display, store.get(), &beats, true);
     display.setMarkProvider(&marks);
     QImage image = paper(400, 200, 2);
     display.render(image);
@@ -402,9 +390,7 @@ void TestMonitorDisplay::highlightIsHalfTransparent()
     auto store = signal(1);
     append(*store, 4000, [](int, int) { return 0; });
     FixedHighlight highlight(1000, 2000);
-    plainColors(display);
-    display.setAutoBaseline(false);
-    display.setSignal(store.get());
+    prepare(display, store.get());
     display.setHighlightProvider(&highlight);
     QImage image = paper(2000, 400);
     display.render(image);
@@ -423,10 +409,8 @@ void TestMonitorDisplay::shortClippedRunIsHighlighted()
     append(*store, 4000, [](int, int) { return 0; });
     FixedHighlight highlight(1001, 1002);
     QSignalMonitorDisplay display;
-    plainColors(display);
+    prepare(display, store.get());
     display.setColor(Highlight, QColor(255, 0, 0));
-    display.setAutoBaseline(false);
-    display.setSignal(store.get());
     display.setHighlightProvider(&highlight);
     QImage image = paper(2000, 400);
     display.render(image);
@@ -477,8 +461,7 @@ void TestMonitorDisplay::autoBaselineRecentres()
     auto store = signal(1);
     append(*store, 250, [](int, int) { return 2000; });
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setSignal(store.get());
+    prepare(display, store.get(), nullptr, true);
     QImage image = paper(2000, 400);
     display.render(image);
     QCOMPARE(display.baselineOffset(0), 2000);
@@ -547,8 +530,7 @@ void TestMonitorDisplay::degenerateGeometryDrawsNoTrace()
     auto store = signal(1);
     append(*store, 4000, [](int, int) { return 0; });
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setSignal(store.get());
+    prepare(display, store.get(), nullptr, true);
     // 10 px at 1000 px/mm: under half a millimetre reports 0 mm.
     QImage tiny = paper(10, 10, 1000);
     QCOMPARE(tiny.widthMM(), 0);
@@ -583,9 +565,7 @@ void TestMonitorDisplay::rendersIntoOtherFormats()
     auto store = signal(1);
     append(*store, 2000, [](int, int i) { return i < 1000 ? 0 : 1000; });
     QSignalMonitorDisplay display;
-    plainColors(display);
-    display.setAutoBaseline(false);
-    display.setSignal(store.get());
+    prepare(display, store.get());
     QImage image(2000, 400, QImage::Format(format));
     image.setDotsPerMeterX(10000);
     image.setDotsPerMeterY(10000);

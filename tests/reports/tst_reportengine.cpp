@@ -56,6 +56,15 @@ QByteArray landscape(const QString& body)
         .toUtf8();
 }
 
+// A template whose 10-unit title holds one field of 5 x 1 units with the given
+// element, extra attributes and content.
+QByteArray titleField(const char* element, const char* attributes = "", const char* content = "")
+{
+    return landscape(QStringLiteral("<title height=\"10\"><%1 x=\"0\" y=\"0\" width=\"5\" height=\"1\"%2>%3</%1>"
+                                    "</title>")
+                         .arg(QLatin1String(element), QLatin1String(attributes), QLatin1String(content)));
+}
+
 TReportTemplate parsed(const QByteArray& xml)
 {
     TReportTemplate t;
@@ -147,29 +156,14 @@ private slots:
                                          << QStringLiteral("summary");
         QTest::newRow("bad number") << landscape(QStringLiteral("<title height=\"ten\"/>"))
                                     << QStringLiteral("height=\"ten\"");
-        QTest::newRow("negative size")
-            << landscape(
-                   QStringLiteral("<title height=\"10\"><label x=\"0\" y=\"0\" width=\"-5\" height=\"1\"/></title>"))
-            << QStringLiteral("width");
-        QTest::newRow("bad colour") << landscape(QStringLiteral(
-                                           "<title height=\"10\"><label x=\"0\" y=\"0\" width=\"5\" height=\"1\" "
-                                           "color=\"reddish\"/></title>"))
-                                    << QStringLiteral("colour");
-        QTest::newRow("bad alignment") << landscape(QStringLiteral(
-                                              "<title height=\"10\"><label x=\"0\" y=\"0\" width=\"5\" height=\"1\" "
-                                              "align=\"middle\"/></title>"))
-                                       << QStringLiteral("middle");
-        QTest::newRow("image without name")
-            << landscape(
-                   QStringLiteral("<title height=\"10\"><image x=\"0\" y=\"0\" width=\"5\" height=\"1\"/></title>"))
-            << QStringLiteral("one [name]");
-        QTest::newRow("drawing with text")
-            << landscape(QStringLiteral("<title height=\"10\"><rect x=\"0\" y=\"0\" width=\"5\" height=\"1\">"
-                                        "Lead [x]</rect></title>"))
-            << QStringLiteral("one [name]");
-        QTest::newRow("growing image") << landscape(QStringLiteral(
-                                              "<title height=\"10\"><image x=\"0\" y=\"0\" width=\"5\" height=\"1\" "
-                                              "grow=\"true\">[x]</image></title>"))
+        QTest::newRow("negative size") << landscape(QStringLiteral(
+            "<title height=\"10\"><label x=\"0\" y=\"0\" width=\"-5\" height=\"1\"/></title>"))
+                                       << QStringLiteral("width");
+        QTest::newRow("bad colour") << titleField("label", " color=\"reddish\"") << QStringLiteral("colour");
+        QTest::newRow("bad alignment") << titleField("label", " align=\"middle\"") << QStringLiteral("middle");
+        QTest::newRow("image without name") << titleField("image") << QStringLiteral("one [name]");
+        QTest::newRow("drawing with text") << titleField("rect", "", "Lead [x]") << QStringLiteral("one [name]");
+        QTest::newRow("growing image") << titleField("image", " grow=\"true\"", "[x]")
                                        << QStringLiteral("only a label");
         QTest::newRow("group without data")
             << landscape(QStringLiteral("<group><header height=\"5\"/></group>")) << QStringLiteral("<data>");

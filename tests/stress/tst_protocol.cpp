@@ -42,12 +42,12 @@ class TestProtocol : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
     void stageAt_data();
     void stageAt();
     void stageTimes();
-    void insertStageClamping_data();
-    void insertStageClamping();
-    void insertStageKeepsOtherStages();
+    void insertStage_data();
+    void insertStage();
     void removeStage();
     void countStagesInPhase();
     void units_data();
@@ -64,11 +64,25 @@ private slots:
     void tableReplacedByDefault_data();
     void tableReplacedByDefault();
     void tableDuplicateNames();
-    void tableEmptyFileIsAnError();
-    void tableUnopenableIsAnError();
+    void tableUnreadableIsAnError_data();
+    void tableUnreadableIsAnError();
     void tableSetGetDelete();
     void tableSaveFailureIsSilent();
+
+private:
+    // A fresh data folder for every test, and where its table lives.
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_root;
+    QString m_path;
 };
+
+void TestProtocol::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_root = m_dir->path();
+    m_path = m_root + "/data/protocols.json";
+    QVERIFY(QDir(m_root).mkpath("data"));
+}
 
 void TestProtocol::stageAt_data()
 {
@@ -108,11 +122,11 @@ void TestProtocol::stageTimes()
     QCOMPARE(TProtocol().stageEndTime(0), 0.0);
 }
 
-void TestProtocol::insertStageClamping_data()
+void TestProtocol::insertStage_data()
 {
     QTest::addColumn<int>("index");
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<bool>("fresh");
+    QTest::addColumn<int>("slot"); // where the new stage lands
+    QTest::addColumn<bool>("fresh"); // a default stage, not a copy of the one it displaced
     QTest::newRow("far below") << -5 << 0 << false;
     QTest::newRow("first") << 0 << 0 << false;
     QTest::newRow("middle") << 2 << 2 << false;
@@ -120,7 +134,7 @@ void TestProtocol::insertStageClamping_data()
     QTest::newRow("far beyond") << 4 + 3 << 4 << true;
 }
 
-void TestProtocol::insertStageClamping()
+void TestProtocol::insertStage()
 {
     QFETCH(int, index);
     QFETCH(int, slot);
@@ -137,24 +151,14 @@ void TestProtocol::insertStageClamping()
         QVERIFY(!s.hasValue("incline"));
     } else {
         QVERIFY(s == before.stage(slot));
-        QVERIFY(p.stage(slot + 1) == before.stage(slot));
     }
-}
-
-void TestProtocol::insertStageKeepsOtherStages()
-{
-    TProtocol p = exampleLike();
-    const TProtocol before = p;
-    TProtocolStage& s = p.insertStage(1);
+    // The others keep their order; a change to the new stage touches none of them.
     s.setDuration(12.0);
     s.setValue("speed", 99.0);
-    QCOMPARE(p.stage(0), before.stage(0));
-    QCOMPARE(p.stage(2), before.stage(1));
-    QCOMPARE(p.stage(3), before.stage(2));
-    QCOMPARE(p.stage(4), before.stage(3));
-    QCOMPARE(p.stage(1).value("speed"), 99.0);
-    QCOMPARE(p.stageAt(300.0), 1);
-    QCOMPARE(p.stageAt(312.0), 2);
+    for (int i = 0; i < before.stageCount(); ++i)
+        QCOMPARE(p.stage(i < slot ? i : i + 1), before.stage(i));
+    QCOMPARE(p.stageEndTime(slot) - p.stageStartTime(slot), 12.0);
+    QCOMPARE(p.totalDuration(), before.totalDuration() + 12.0);
 }
 
 void TestProtocol::removeStage()
@@ -343,10 +347,8 @@ void TestProtocol::jsonValuesOfTypeOnly()
 
 void TestProtocol::tableMissingFileGivesDefault()
 {
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("data"));
     TProtocolTable table;
-    table.load(dir.path());
+    table.load(m_root);
     QCOMPARE(table.protocolNames(), QByteArrayList{"Example"});
     TProtocol p;
     QVERIFY(table.getProtocol("Example", p));
@@ -366,7 +368,7 @@ void TestProtocol::tableMissingFileGivesDefault()
     QVERIFY(written.startsWith("[{"));
     QVERIFY(!written.contains('\n'));
     TProtocolTable again;
-    again.load(dir.path());
+    again.load(m_root);
     TProtocol q;
     QVERIFY(again.getProtocol("Example", q));
     QVERIFY(q == p);
@@ -384,75 +386,65 @@ void TestProtocol::tableReplacedByDefault_data()
 void TestProtocol::tableReplacedByDefault()
 {
     QFETCH(QByteArray, content);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("data"));
-    const QString path = dir.path() + "/data/protocols.json";
-    writeFile(path, content);
+    writeFile(m_path, content);
     TProtocolTable table;
-    table.load(dir.path());
+    table.load(m_root);
     QCOMPARE(table.protocolNames(), QByteArrayList{"Example"});
-    QVERIFY(readFile(path) != content);
-    QVERIFY(QJsonDocument::fromJson(readFile(path)).isArray());
+    QVERIFY(readFile(m_path) != content);
+    QVERIFY(QJsonDocument::fromJson(readFile(m_path)).isArray());
 }
 
 void TestProtocol::tableDuplicateNames()
 {
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("data"));
-    const QString path = dir.path() + "/data/protocols.json";
-    writeFile(path, R"([{"name":"b","type":"ecg","stages":[]},
+    writeFile(m_path, R"([{"name":"b","type":"ecg","stages":[]},
         {"name":"a","type":"treadmill","stages":[{"phase":"rest","duration":10}]},
         {"name":"a","type":"ergometer","stages":[{"phase":"rest","duration":20,"workload":30}]}])");
     TProtocolTable table;
-    table.load(dir.path());
+    table.load(m_root);
     QCOMPARE(table.protocolNames(), (QByteArrayList{"a", "b"}));
     TProtocol a;
     QVERIFY(table.getProtocol("a", a));
     QCOMPARE(a.type(), int(TProtocol::Ergometer));
     QCOMPARE(a.stage(0).duration(), 20.0);
     table.setProtocol("c", a);
-    const QJsonArray saved = QJsonDocument::fromJson(readFile(path)).array();
+    const QJsonArray saved = QJsonDocument::fromJson(readFile(m_path)).array();
     QCOMPARE(saved.size(), 3);
     QCOMPARE(saved.at(0).toObject().value("name").toString(), QString("a"));
     QCOMPARE(saved.at(1).toObject().value("name").toString(), QString("b"));
 }
 
-void TestProtocol::tableEmptyFileIsAnError()
+void TestProtocol::tableUnreadableIsAnError_data()
 {
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("data"));
-    const QString path = dir.path() + "/data/protocols.json";
-    writeFile(path, QByteArray());
-    TProtocolTable table;
-    try {
-        table.load(dir.path());
-        QFAIL("no error raised");
-    } catch (const TException& e) {
-        QCOMPARE(e.message(), QString("Cannot read protocol table"));
-    }
-    QCOMPARE(readFile(path), QByteArray()); // not replaced
+    QTest::addColumn<bool>("folder"); // a folder in the file's place: it exists but does not open
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty file") << false << "Cannot read protocol table";
+    QTest::newRow("unopenable") << true << "Cannot open protocol table";
 }
 
-void TestProtocol::tableUnopenableIsAnError()
+void TestProtocol::tableUnreadableIsAnError()
 {
-    // A folder in the file's place exists but cannot be opened as a file.
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("data/protocols.json"));
+    QFETCH(bool, folder);
+    QFETCH(QString, message);
+    if (folder)
+        QVERIFY(QDir(m_root).mkpath("data/protocols.json"));
+    else
+        writeFile(m_path, QByteArray());
     TProtocolTable table;
     try {
-        table.load(dir.path());
+        table.load(m_root);
         QFAIL("no error raised");
     } catch (const TException& e) {
-        QCOMPARE(e.message(), QString("Cannot open protocol table"));
+        QCOMPARE(e.message(), message);
     }
+    // Not replaced by the default.
+    QCOMPARE(QFileInfo(m_path).isDir(), folder);
+    QCOMPARE(readFile(m_path), QByteArray());
 }
 
 void TestProtocol::tableSetGetDelete()
 {
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("data"));
     TProtocolTable table;
-    table.load(dir.path());
+    table.load(m_root);
     TProtocol p = exampleLike();
     table.setProtocol("Zed", p);
     table.setProtocol("Abc", p);
@@ -468,26 +460,22 @@ void TestProtocol::tableSetGetDelete()
     table.deleteProtocol("Example");
     table.deleteProtocol("missing");
     TProtocolTable reloaded;
-    reloaded.load(dir.path());
+    reloaded.load(m_root);
     QCOMPARE(reloaded.protocolNames(), (QByteArrayList{"Abc", "Zed"}));
     table.deleteProtocol("Abc");
     table.deleteProtocol("Zed");
-    reloaded.load(dir.path()); // an emptied table comes back as the default one
+    reloaded.load(m_root); // an emptied table comes back as the default one
     QCOMPARE(reloaded.protocolNames(), QByteArrayList{"Example"});
 }
 
 void TestProtocol::tableSaveFailureIsSilent()
 {
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("data"));
     TProtocolTable table;
-    table.load(dir.path());
-    const QByteArray before = readFile(table.path());
-    QVERIFY(QDir(dir.path()).removeRecursively());
+    table.load(m_root);
+    QVERIFY(QDir(m_root).removeRecursively());
     table.setProtocol("New", exampleLike());
     QCOMPARE(table.protocolNames(), (QByteArrayList{"Example", "New"}));
     QVERIFY(!table.save());
-    QVERIFY(!before.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)

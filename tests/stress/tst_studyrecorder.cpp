@@ -301,16 +301,6 @@ private slots:
         QCOMPARE(results.trend(QStringLiteral("sysBPTrend"))->size(), 2);
     }
 
-    void bloodPressureIgnoredBeforeStart()
-    {
-        const TProtocol p = exercise({20, 20});
-        Rig rig(&p);
-        QVERIFY(rig.feedSeconds(2));
-        rig.recorder->addBP(150, 90, 1.0);
-        QCOMPARE(rig.study->results().trend(QStringLiteral("sysBPTrend"))->size(), 0);
-        QCOMPARE(rig.recorder->pendingSBP(), 0);
-    }
-
     void heartRate_data()
     {
         QTest::addColumn<QVector<double>>("meanRRs");
@@ -346,13 +336,16 @@ private slots:
         QCOMPARE(rig.recorder->lastBeatMeanRR(), meanRRs.last());
     }
 
-    void beatsBeforeStart()
+    void beatsAndPressuresBeforeStart()
     {
         const TProtocol p = exercise({60});
         Rig rig(&p);
         QVERIFY(rig.feedSeconds(4));
         storeBeat(*rig.recorder, beatAt(2.0, 0.75)); // not recording: only shown
         QCOMPARE(rig.listener.beats.size(), size_t(1));
+        rig.recorder->addBP(150, 90, 1.0); // not recording: dropped
+        QCOMPARE(rig.study->results().trend(QStringLiteral("sysBPTrend"))->size(), 0);
+        QCOMPARE(rig.recorder->pendingSBP(), 0);
         rig.recorder->start(QStringLiteral("20261207120000"));
         QCOMPARE(rig.recorder->startSample(), 2000);
         QVERIFY(rig.feedSeconds(4));

@@ -166,9 +166,8 @@ private slots:
     void zeroFlagClearsOneChannel();
     void resetRequestReachesDevice();
     void pacemakerPulsesBeforeTheirBlock();
-    void shortReadEndsWithDeviceError();
-    void exceptionsBecomeErrorNotices_data();
-    void exceptionsBecomeErrorNotices();
+    void readFaultsBecomeErrorNotices_data();
+    void readFaultsBecomeErrorNotices();
     void failedReaderRestartsSilently();
     void listenersInOrderAfterAppend();
     void queriesForwardToDevice();
@@ -260,34 +259,23 @@ void TestAcqDriver::pacemakerPulsesBeforeTheirBlock()
     rig.driver.stop();
 }
 
-void TestAcqDriver::shortReadEndsWithDeviceError()
-{
-    Rig rig;
-    rig.device.readFault = ScriptedDevice::ReadFault::Short;
-    rig.device.push(60);
-    rig.driver.start();
-    QTRY_COMPARE(countOf(rig.log, 'e'), 1);
-    QCOMPARE(rig.log.back().text, QByteArray("Device read error"));
-    QCOMPARE(countOf(rig.log, 'd'), 0);
-    QVERIFY(rig.driver.worker()->wait(2000)); // the worker has ended
-    QCOMPARE(rig.device.stops.load(), 1);
-    rig.driver.stop();
-}
-
-void TestAcqDriver::exceptionsBecomeErrorNotices_data()
+void TestAcqDriver::readFaultsBecomeErrorNotices_data()
 {
     QTest::addColumn<int>("fault");
     QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("stops"); // a short read stops the device; after an exception the worker leaves it alone
+    QTest::newRow("short read") << int(ScriptedDevice::ReadFault::Short) << QByteArray("Device read error") << 1;
     QTest::newRow("framework exception") << int(ScriptedDevice::ReadFault::QtException)
-                                         << QByteArray("Error: port vanished");
+                                         << QByteArray("Error: port vanished") << 0;
     QTest::newRow("other exception") << int(ScriptedDevice::ReadFault::OtherException)
-                                     << QByteArray("Unspecified application error");
+                                     << QByteArray("Unspecified application error") << 0;
 }
 
-void TestAcqDriver::exceptionsBecomeErrorNotices()
+void TestAcqDriver::readFaultsBecomeErrorNotices()
 {
     QFETCH(int, fault);
     QFETCH(QByteArray, message);
+    QFETCH(int, stops);
     Rig rig;
     Listener second(2, &rig.log);
     rig.driver.addListener(&second);
@@ -296,11 +284,12 @@ void TestAcqDriver::exceptionsBecomeErrorNotices()
     rig.driver.start();
     QTRY_COMPARE(countOf(rig.log, 'e', 2), 1);
     QCOMPARE(countOf(rig.log, 'e', 1), 1);
+    QCOMPARE(rig.log.size(), size_t(2)); // no data notice
     QCOMPARE(rig.log[0].listener, 1);
     QCOMPARE(rig.log[0].text, message);
     QCOMPARE(rig.log[1].text, message);
-    QVERIFY(rig.driver.worker()->wait(2000));
-    QCOMPARE(rig.device.stops.load(), 0); // the worker leaves the device alone
+    QVERIFY(rig.driver.worker()->wait(2000)); // the worker has ended
+    QCOMPARE(rig.device.stops.load(), stops);
     rig.driver.stop();
 }
 

@@ -41,39 +41,6 @@ std::vector<double> sine(double amplitude, double hz)
     return w;
 }
 
-class CollectingSink : public TBeatSink
-{
-public:
-    std::vector<TBeat> beats;
-    void storeBeat(const TBeat& beat, const TBeatRecord*, int) override { beats.push_back(beat); }
-};
-
-// What the tests read of a beat, copied out while the signal it refers to lives.
-struct Detected
-{
-    double time = 0.0;
-    double rr = 0.0;
-    double meanRR = 0.0;
-    std::vector<double> detection;
-};
-
-std::vector<Detected> detect(const TSynthParams& p)
-{
-    TSynthesizedPlayback playback(p);
-    CollectingSink sink;
-    playback.path().detector().setSink(&sink);
-    playback.play();
-    const int channels = TEcgSynthesizer::LeadCount;
-    std::vector<Detected> out;
-    for (const TBeat& b : sink.beats) {
-        Detected d{b.time(), b.value(TBeat::RR), b.value(TBeat::MeanRR), {}};
-        for (int c = 0; c < channels; ++c)
-            d.detection.push_back(b.leadValue(c, TBeat::DetectionFlag));
-        out.push_back(d);
-    }
-    return out;
-}
-
 // A QRS-like deflection (Gaussian, 10 ms wide) of the given height centred at t seconds.
 double qrs(double height, double t, double at)
 {
@@ -93,8 +60,7 @@ struct TestBeat
     bool inAll;    // false: only in the channels that carry every beat
 };
 
-// Regular beats every rr seconds from 0.5 s to the end, with the given
-// replacements: (index of the beat, its new time, its height, shown in all).
+// Regular beats every rr seconds from 0.5 s until 0.5 s before the end.
 std::vector<TestBeat> rhythm(double rr, double seconds)
 {
     std::vector<TestBeat> beats;
@@ -118,6 +84,7 @@ double beatSignal(const std::vector<TestBeat>& beats, int everyBeat, int someBea
     return v;
 }
 
+// What the tests read of each stored beat, copied out while the signal it refers to lives.
 class TimedSink : public TBeatSink
 {
 public:
@@ -129,21 +96,50 @@ public:
         double meanRR;
         int beatClass;
         double searchedUpTo; // how far the detector had searched when the beat came out
-        int detectingLeads;
+        std::vector<double> detection; // the beat's detection flag of each lead
+        int detectingLeads() const { return int(std::count(detection.begin(), detection.end(), 1.0)); }
     };
     std::vector<Stored> beats;
-    void storeBeat(const TBeat& b, const TBeatRecord* records, int count) override
+    void storeBeat(const TBeat& b, const TBeatRecord*, int count) override
     {
-        int detecting = 0;
+        Stored s{b.time(), b.value(TBeat::RR), b.value(TBeat::MeanRR), b.beatClass(), m_detector->processedTime(), {}};
         for (int c = 0; c < count; ++c)
-            detecting += records[c].detected() ? 1 : 0;
-        beats.push_back({b.time(), b.value(TBeat::RR), b.value(TBeat::MeanRR), b.beatClass(),
-                         m_detector->processedTime(), detecting});
+            s.detection.push_back(b.leadValue(c, TBeat::DetectionFlag));
+        beats.push_back(s);
     }
 
 private:
     const TQrsDetector* m_detector;
 };
+
+std::vector<TimedSink::Stored> detect(const TSynthParams& p)
+{
+    TSynthesizedPlayback playback(p);
+    TimedSink sink(&playback.path().detector());
+    playback.path().detector().setSink(&sink);
+    playback.play();
+    return sink.beats;
+}
+
+// One channel's candidates over stretches of the signal ending at each of `ends`
+// in turn; returns where the last stretch ended.
+int channelCandidates(int samples, const std::function<double(int, int)>& value, const std::vector<int>& ends,
+                      std::deque<TQrsCandidate>& found, int* walkMargin = nullptr)
+{
+    auto buffer = TestSignals::intBuffer(1, Rate);
+    TestSignals::appendSignal(*buffer, samples, value);
+    TQrsWavelets wavelets(buffer.get());
+    wavelets.process();
+    TQrsChannelDetector channel(buffer.get(), &wavelets, 0);
+    int from = 0;
+    for (int end : ends) {
+        channel.detect(from, end, found);
+        from = end;
+    }
+    if (walkMargin)
+        *walkMargin = channel.walkMargin();
+    return from;
+}
 
 // Runs the detector over channels of value(c, i) at 250 per second, fed in blocks of 0.1 s.
 std::vector<TimedSink::Stored> runDetector(int channels, double seconds, const std::function<double(int, int)>& value)
@@ -235,14 +231,14 @@ void TestQrsDetector::leadWithoutContactTakesNoPart()
     p.durationSeconds = 20.0;
     p.heartRateStart = p.heartRateEnd = 120.0;
     p.electrodesOff = QStringList{"V2"};
-    const std::vector<Detected> beats = detect(p);
+    const std::vector<TimedSink::Stored> beats = detect(p);
     // All beats found but those of the detector's start.
     const int truth = TEcgSynthesizer(p).beats().size();
     QVERIFY2(int(beats.size()) >= truth - 3 && int(beats.size()) <= truth,
              qPrintable(QString("%1 of %2").arg(beats.size()).arg(truth)));
     const int v2 = 7;
-    for (const Detected& b : beats)
-        QCOMPARE(b.detection[size_t(v2)], 0.0);
+    for (const TimedSink::Stored& b : beats)
+        QCOMPARE(b.detection.at(size_t(v2)), 0.0);
 }
 
 void TestQrsDetector::meanRRZeroUntilFiveIntervals()
@@ -252,7 +248,7 @@ void TestQrsDetector::meanRRZeroUntilFiveIntervals()
     p.durationSeconds = 12.0;
     p.heartRateStart = p.heartRateEnd = 100.0;
     p.sinusArrhythmia = 0.0;
-    const std::vector<Detected> beats = detect(p);
+    const std::vector<TimedSink::Stored> beats = detect(p);
     QVERIFY(beats.size() > 10);
     for (size_t i = 0; i < beats.size(); ++i) {
         if (i < 5)
@@ -268,7 +264,7 @@ void TestQrsDetector::flatRecordingHasNoBeats()
 {
     TIntSignalBuffer raw(4096, TAnalysisPath::RingSamples, 2, 500);
     TAnalysisPath path(&raw);
-    CollectingSink sink;
+    TimedSink sink(&path.detector());
     path.detector().setSink(&sink);
     std::vector<qint16> block(51 * 2, 0);
     for (int i = 0; i < 200; ++i) {
@@ -295,21 +291,18 @@ void TestQrsDetector::secondDetectionOfOneComplex()
 {
     QFETCH(double, echoDelay);
     QFETCH(bool, second);
-    auto buffer = TestSignals::intBuffer(1, Rate);
     const std::vector<TestBeat> beats = rhythm(0.8, 12.0);
-    TestSignals::appendSignal(*buffer, 12 * Rate, [&](int, int i) {
+    std::vector<int> seconds;
+    for (int end = Rate; end <= 11 * Rate; end += Rate)
+        seconds.push_back(end);
+    std::deque<TQrsCandidate> found;
+    channelCandidates(12 * Rate, [&](int, int i) {
         const double t = double(i) / Rate;
         double v = 0.0;
         for (const TestBeat& b : beats)
             v += qrs(1000.0, t, b.time) + (b.time > 4.0 ? qrs(1000.0, t, b.time + echoDelay) : 0.0);
         return v;
-    });
-    TQrsWavelets wavelets(buffer.get());
-    wavelets.process();
-    TQrsChannelDetector channel(buffer.get(), &wavelets, 0);
-    std::deque<TQrsCandidate> found;
-    for (int from = 0; from < 11 * Rate; from += Rate)
-        channel.detect(from, from + Rate, found);
+    }, seconds, found);
     int echoes = 0;
     int complexes = 0;
     for (const TQrsCandidate& c : found) {
@@ -481,7 +474,7 @@ void TestQrsDetector::leadsFuseByComplex()
     // Every heartbeat is reported once, seen by the leads that show it as one complex.
     QCOMPARE(int(stored.size()), int(beats.size()));
     for (const TimedSink::Stored& beat : stored)
-        QCOMPARE(beat.detectingLeads, leads);
+        QCOMPARE(beat.detectingLeads(), leads);
 }
 
 void TestQrsDetector::complexAtStretchBoundary_data()
@@ -496,27 +489,22 @@ void TestQrsDetector::complexAtStretchBoundary()
 {
     QFETCH(int, offset);
     // Complexes every 200 samples, each with its slopes around the end of a stretch.
-    auto buffer = TestSignals::intBuffer(1, Rate);
     std::vector<double> times;
     for (int k = 1; k < 15; ++k)
         times.push_back(k * 200.0 / Rate);
-    TestSignals::appendSignal(*buffer, 16 * 200, [&](int, int i) {
+    std::vector<int> ends;
+    for (int end = 200 + offset; end <= 15 * 200 + offset; end += 200)
+        ends.push_back(end);
+    std::deque<TQrsCandidate> found;
+    int walkMargin = 0;
+    const int searched = channelCandidates(16 * 200, [&](int, int i) {
         double v = 0.0;
         for (double at : times)
             v += qrs(1000.0, double(i) / Rate, at);
         return v;
-    });
-    TQrsWavelets wavelets(buffer.get());
-    wavelets.process();
-    TQrsChannelDetector channel(buffer.get(), &wavelets, 0);
-    std::deque<TQrsCandidate> found;
-    int from = 0;
-    for (int end = 200 + offset; end <= 15 * 200 + offset; end += 200) {
-        channel.detect(from, end, found);
-        from = end;
-    }
+    }, ends, found, &walkMargin);
     for (double at : times) {
-        if (at * Rate > from - channel.walkMargin())
+        if (at * Rate > searched - walkMargin)
             break; // not yet walked
         const auto count = std::count_if(found.begin(), found.end(), [&](const TQrsCandidate& c) {
             return std::fabs(double(c.record.rPosition()) / Rate - at) < 0.02;
@@ -563,7 +551,7 @@ void TestQrsDetector::analysisPathFlushedAtTheEnd()
     p.seed = 5;
     p.durationSeconds = seconds;
     p.heartRateStart = p.heartRateEnd = 100.0;
-    const std::vector<Detected> beats = detect(p);
+    const std::vector<TimedSink::Stored> beats = detect(p);
     QVERIFY(!beats.empty());
     // The filters' look-ahead is flushed: the last complex the recording holds
     // whole is found, and nothing is made of the padding after the end.

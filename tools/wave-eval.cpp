@@ -15,7 +15,10 @@
 // the mean of the annotated beats of the stretch), then per interval the mean
 // and standard deviation of the error over all measurements, the share within
 // tolerance, the measurements missing where the annotations have the interval
-// and those given where they have not, and the records without a QRS duration.
+// and those given where they have not, the annotations' own standard deviation
+// from beat to beat within a stretch (pooled over the stretches: how closely
+// the annotators place the points on beats of one shape), and the records
+// without a QRS duration.
 // --all exits 77 when the folder holds no record.
 
 #include "TWaveEvaluation.h"
@@ -39,15 +42,19 @@ struct Interval
     const char* name;
     std::optional<int> TWaveEvaluation::Measured::*measured;
     std::optional<double> TWaveEvaluation::Reference::*reference;
+    std::optional<double> TWaveEvaluation::Reference::*scatter; // none for QTc
     double tolerance;
 };
 
 const Interval intervals[] = {
-    {"PR", &TWaveEvaluation::Measured::pr, &TWaveEvaluation::Reference::pr, 12.1},
-    {"P", &TWaveEvaluation::Measured::p, &TWaveEvaluation::Reference::p, 16.3},
-    {"QRS", &TWaveEvaluation::Measured::qrs, &TWaveEvaluation::Reference::qrs, 13.3},
-    {"QT", &TWaveEvaluation::Measured::qt, &TWaveEvaluation::Reference::qt, 31.3},
-    {"QTc", &TWaveEvaluation::Measured::qtc, &TWaveEvaluation::Reference::qtc, 31.3},
+    {"PR", &TWaveEvaluation::Measured::pr, &TWaveEvaluation::Reference::pr, &TWaveEvaluation::Reference::prScatter,
+     12.1},
+    {"P", &TWaveEvaluation::Measured::p, &TWaveEvaluation::Reference::p, &TWaveEvaluation::Reference::pScatter, 16.3},
+    {"QRS", &TWaveEvaluation::Measured::qrs, &TWaveEvaluation::Reference::qrs, &TWaveEvaluation::Reference::qrsScatter,
+     13.3},
+    {"QT", &TWaveEvaluation::Measured::qt, &TWaveEvaluation::Reference::qt, &TWaveEvaluation::Reference::qtScatter,
+     31.3},
+    {"QTc", &TWaveEvaluation::Measured::qtc, &TWaveEvaluation::Reference::qtc, nullptr, 31.3},
 };
 constexpr int IntervalCount = int(sizeof(intervals) / sizeof(intervals[0]));
 
@@ -56,6 +63,8 @@ struct Tally
     std::vector<double> errors;
     int missing = 0; // annotated, not measured
     int extra = 0;   // measured, not annotated
+    double scatterSquares = 0.0; // the annotations' beat-to-beat variances, summed over the stretches
+    int scatterStretches = 0;
 };
 
 QStringList recordsIn(const QString& folder)
@@ -146,6 +155,10 @@ int main(int argc, char** argv)
             for (const TWaveEvaluation::Stretch& s : result.stretches) {
                 const auto& m = s.measured.*(in.measured);
                 const auto& r = s.reference.*(in.reference);
+                if (in.scatter && (s.reference.*(in.scatter))) {
+                    tallies[k].scatterSquares += *(s.reference.*(in.scatter)) * *(s.reference.*(in.scatter));
+                    ++tallies[k].scatterStretches;
+                }
                 if (m && r) {
                     tallies[k].errors.push_back(*m - *r);
                     sum += *m - *r;
@@ -173,7 +186,7 @@ int main(int argc, char** argv)
                .arg(records.size() - failures)
                .arg(measurements)
         << Qt::endl;
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
                .arg(QStringLiteral("interval"), -8)
                .arg(QStringLiteral("n"), 5)
                .arg(QStringLiteral("mean"), 7)
@@ -181,6 +194,7 @@ int main(int argc, char** argv)
                .arg(QStringLiteral("within tolerance"), 22)
                .arg(QStringLiteral("missing"), 8)
                .arg(QStringLiteral("extra"), 6)
+               .arg(QStringLiteral("annotations' beat SD"), 21)
         << Qt::endl;
     for (int k = 0; k < IntervalCount; ++k) {
         const Tally& t = tallies[k];
@@ -195,7 +209,11 @@ int main(int argc, char** argv)
         for (double e : t.errors)
             sd += (e - mean) * (e - mean);
         sd = n > 1 ? std::sqrt(sd / (n - 1)) : 0.0;
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+        // The annotations' own scatter from beat to beat, pooled over the stretches.
+        const QString scatter = t.scatterStretches > 0
+                                    ? QString::number(std::sqrt(t.scatterSquares / t.scatterStretches), 'f', 1)
+                                    : QStringLiteral("-");
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
                    .arg(QLatin1String(intervals[k].name), -8)
                    .arg(n, 5)
                    .arg(QString::asprintf("%+.1f", mean), 7)
@@ -205,6 +223,7 @@ int main(int argc, char** argv)
                         22)
                    .arg(t.missing, 8)
                    .arg(t.extra, 6)
+                   .arg(scatter, 21)
             << Qt::endl;
     }
     out << QStringLiteral("records without a QRS duration: %1%2")

@@ -73,6 +73,8 @@ private slots:
     void choosesTheMeasurementLead();
     void measuresTwoLeadRecords_data();
     void measuresTwoLeadRecords();
+    void referenceOfTheAnnotatedBeats_data();
+    void referenceOfTheAnnotatedBeats();
 };
 
 void TestWaveEvaluation::choosesTheMeasurementLead_data()
@@ -155,6 +157,62 @@ void TestWaveEvaluation::measuresTwoLeadRecords()
         QVERIFY(!s.reference.p);
         QVERIFY(s.measured.p);
     }
+}
+
+void TestWaveEvaluation::referenceOfTheAnnotatedBeats_data()
+{
+    // Beats at 500 per second, one a second (peak at 1 s, 2 s, ...), QRS 40 ms
+    // before the peak; PR 160 ms, QT 400 ms. qrsWidths in ms, 0: no QRS end
+    // marked; withP: which beats have a P wave marked.
+    QTest::addColumn<QVector<int>>("qrsWidths");
+    QTest::addColumn<QVector<bool>>("withP");
+    QTest::addColumn<double>("to");
+    QTest::addColumn<double>("qrs");
+    QTest::addColumn<double>("qrsScatter"); // -1: none
+    QTest::addColumn<int>("prBeats");
+    QTest::newRow("alternating widths") << QVector<int>{80, 100, 80, 100} << QVector<bool>(4, true) << 10.0 << 90.0
+                                        << std::sqrt(400.0 / 3.0) << 4;
+    QTest::newRow("two beats: a mean, no scatter") << QVector<int>{80, 100} << QVector<bool>(2, true) << 10.0 << 90.0
+                                                    << -1.0 << 2;
+    QTest::newRow("beats after the stretch left out")
+        << QVector<int>{80, 80, 80, 200} << QVector<bool>(4, true) << 4.0 << 80.0 << 0.0 << 3;
+    QTest::newRow("a beat without its QRS end, one without P")
+        << QVector<int>{80, 0, 100, 90} << QVector<bool>{true, false, true, true} << 10.0 << 90.0 << 10.0 << 3;
+}
+
+void TestWaveEvaluation::referenceOfTheAnnotatedBeats()
+{
+    QFETCH(QVector<int>, qrsWidths);
+    QFETCH(QVector<bool>, withP);
+    QFETCH(double, to);
+    QFETCH(double, qrs);
+    QFETCH(double, qrsScatter);
+    QFETCH(int, prBeats);
+    const double rate = 500.0;
+    QVector<TAnnotatedBeat> beats;
+    for (int i = 0; i < qrsWidths.size(); ++i) {
+        TAnnotatedBeat b;
+        b.qrs.peak = (i + 1) * 500;
+        b.qrs.onset = b.qrs.peak - 20;
+        if (qrsWidths[i] > 0)
+            b.qrs.end = b.qrs.onset + qrsWidths[i] / 2;
+        if (withP[i])
+            b.p = {b.qrs.onset - 80, b.qrs.onset - 60, b.qrs.onset - 30};
+        b.t = {b.qrs.onset + 100, b.qrs.onset + 150, b.qrs.onset + 200};
+        beats.append(b);
+    }
+    const TWaveEvaluation::Reference r = TWaveEvaluation::reference(beats, rate, 0.5, to);
+    QVERIFY(r.qrs);
+    QCOMPARE(*r.qrs, qrs);
+    QCOMPARE(r.qrsScatter.has_value(), qrsScatter >= 0.0);
+    if (qrsScatter >= 0.0)
+        QVERIFY2(std::abs(*r.qrsScatter - qrsScatter) < 1e-9, qPrintable(QString::number(*r.qrsScatter)));
+    QCOMPARE(*r.pr, 160.0);
+    QCOMPARE(*r.qt, 400.0);
+    // Every PR is 160 ms: no scatter, where there are beats enough to tell.
+    QCOMPARE(r.prScatter.has_value(), prBeats >= 3);
+    if (r.prScatter)
+        QCOMPARE(*r.prScatter + 1.0, 1.0);
 }
 
 QTEST_GUILESS_MAIN(TestWaveEvaluation)

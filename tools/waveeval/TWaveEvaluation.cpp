@@ -29,7 +29,22 @@ std::optional<double> mean(const std::vector<double>& values)
     return sum / double(values.size());
 }
 
-TWaveEvaluation::Reference referenceOf(const QVector<TAnnotatedBeat>& beats, double rate, double from, double to)
+// Sample standard deviation; empty below 3 values, where it says little.
+std::optional<double> scatter(const std::vector<double>& values)
+{
+    if (values.size() < 3)
+        return std::nullopt;
+    const double m = *mean(values);
+    double sum = 0.0;
+    for (double v : values)
+        sum += (v - m) * (v - m);
+    return std::sqrt(sum / double(values.size() - 1));
+}
+
+} // namespace
+
+TWaveEvaluation::Reference TWaveEvaluation::reference(const QVector<TAnnotatedBeat>& beats, double rate, double from,
+                                                      double to)
 {
     std::vector<double> pr, p, qrs, qt, rr;
     TWaveEvaluation::Reference r;
@@ -56,6 +71,10 @@ TWaveEvaluation::Reference referenceOf(const QVector<TAnnotatedBeat>& beats, dou
     r.p = mean(p);
     r.qrs = mean(qrs);
     r.qt = mean(qt);
+    r.prScatter = scatter(pr);
+    r.pScatter = scatter(p);
+    r.qrsScatter = scatter(qrs);
+    r.qtScatter = scatter(qt);
     // Bazett, over the median interval between the annotated complexes.
     if (r.qt && !rr.empty()) {
         std::nth_element(rr.begin(), rr.begin() + long(rr.size() / 2), rr.end());
@@ -65,6 +84,8 @@ TWaveEvaluation::Reference referenceOf(const QVector<TAnnotatedBeat>& beats, dou
     }
     return r;
 }
+
+namespace {
 
 TWaveEvaluation::Measured measuredOf(const TMeasurementRecord& m)
 {
@@ -195,7 +216,7 @@ bool TWaveEvaluation::evaluate(const QString& recordPath, const QString& lead, c
                 averager.addBeat(beat);
         }
         s.measured = measuredOf(TMeasurementRecord::measure(averager, channel));
-        s.reference = referenceOf(annotated, record.samplingRate(), s.from, s.to);
+        s.reference = reference(annotated, record.samplingRate(), s.from, s.to);
     }
     *result = r;
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TWaveAnnotations.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -26,6 +28,10 @@ public:
     {
         std::optional<double> pr, p, qrs, qt, qtc;
         int beats = 0; // annotated QRS complexes in the stretch
+        // The annotations' own beat-to-beat standard deviation of each interval
+        // over the stretch (at least 3 beats): how far the reference itself
+        // scatters, against which a measurement's error is read.
+        std::optional<double> prScatter, pScatter, qrsScatter, qtScatter;
     };
     struct Stretch
     {
@@ -56,6 +62,9 @@ public:
     bool evaluate(const QString& recordPath, const QString& lead, const QString& annotationSuffix, Result* result,
                   QString* error) const;
 
+    // The reference of the annotated beats whose QRS peak lies in [from, to)
+    // seconds of a record sampled at rate.
+    static Reference reference(const QVector<TAnnotatedBeat>& beats, double rate, double from, double to);
     // The stretches a record of this length is measured over.
     static QVector<Stretch> stretches(double seconds);
     // The channel of the record whose name matches lead (any case and spacing;

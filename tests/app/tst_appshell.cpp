@@ -331,23 +331,22 @@ void TestAppShell::cliRecordListExportImport()
     const QString data = folder.filePath(QStringLiteral("studies"));
     QProcess p;
     p.setProcessEnvironment(privateEnvironment(folder));
-    p.start(cli(), {"--data", data, "record", "--demo", "--seconds", "3", "--last", "Rex", "--first", "Fido"});
-    QVERIFY(p.waitForFinished(30000));
-    QCOMPARE(p.exitCode(), 0);
+    auto succeeds = [&](const QStringList& arguments) {
+        p.start(cli(), arguments);
+        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    };
+    QVERIFY(succeeds({"--data", data, "record", "--demo", "--seconds", "3", "--last", "Rex", "--first", "Fido"}));
     const int id = p.readAllStandardOutput().trimmed().toInt();
     QVERIFY(id > 0);
 
-    p.start(cli(), {"--data", data, "list"});
-    QVERIFY(p.waitForFinished(10000));
+    QVERIFY(succeeds({"--data", data, "list"}));
     const QString listed = QString::fromLocal8Bit(p.readAllStandardOutput());
     QVERIFY2(listed.startsWith(QStringLiteral("%1\t").arg(id)), qPrintable(listed));
     QVERIFY(listed.contains(QStringLiteral("\tECG\tRex, Fido")));
 
     // The report as the dialog makes it, into a file of our choosing.
     const QString pdf = folder.filePath(QStringLiteral("report.pdf"));
-    p.start(cli(), {"--data", data, "report", "--id", QString::number(id), "--out", pdf});
-    QVERIFY(p.waitForFinished(30000));
-    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(succeeds({"--data", data, "report", "--id", QString::number(id), "--out", pdf}));
     QFile report(pdf);
     QVERIFY(report.open(QIODevice::ReadOnly));
     QVERIFY(report.read(5) == "%PDF-");
@@ -364,16 +363,12 @@ void TestAppShell::cliRecordListExportImport()
 
     const QString exports = folder.filePath(QStringLiteral("exports"));
     QDir().mkpath(exports);
-    p.start(cli(), {"--data", data, "export", "--id", QString::number(id), "--to", exports});
-    QVERIFY(p.waitForFinished(10000));
-    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(succeeds({"--data", data, "export", "--id", QString::number(id), "--to", exports}));
     const QStringList archives = QDir(exports).entryList({"*.cxz"});
     QCOMPARE(archives.size(), 1);
 
     const QString other = folder.filePath(QStringLiteral("other"));
-    p.start(cli(), {"--data", other, "import", QDir(exports).filePath(archives[0])});
-    QVERIFY(p.waitForFinished(10000));
-    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(succeeds({"--data", other, "import", QDir(exports).filePath(archives[0])}));
     const int imported = p.readAllStandardOutput().trimmed().toInt();
     QVERIFY(imported > 0);
 

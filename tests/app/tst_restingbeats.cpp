@@ -128,6 +128,7 @@ void TestRestingBeats::initTestCase()
 void TestRestingBeats::engineStoresAndAveragesEveryBeat()
 {
     const Resting ecg;
+    // The list's faults cover its first beat: no complex comes before FirstR.
     QVERIFY(std::abs(ecg.rTimes.front() - FirstR) < 0.002);
     Rig rig(nullptr, nullptr, nullptr, nullptr, allLeads());
     rig.recorder->start(QStringLiteral("20261208120000"));
@@ -136,7 +137,6 @@ void TestRestingBeats::engineStoresAndAveragesEveryBeat()
 
     const TBeatStore& beats = *rig.study->beats();
     QCOMPARE(beatListFaults(beats, ecg.rTimes), QString());
-    QVERIFY(std::abs(beats.beat(0).time() - FirstR) <= 0.04);
     for (int i = 0; i < beats.count(); ++i)
         QCOMPARE(beats.beat(i).buffer(), static_cast<const TSignalBuffer*>(rig.study->recording()));
 
@@ -189,7 +189,6 @@ void TestRestingBeats::monitorStopStoresEveryBeat()
     TStudy* reopened = m_store->openStudy(id);
     QVERIFY(reopened);
     QCOMPARE(beatListFaults(*reopened->beats(), ecg.rTimes), QString());
-    QVERIFY(std::abs(reopened->beats()->beat(0).time() - FirstR) <= 0.04);
     QVERIFY(TRestingMeasurement::load(reopened->results()).value(QStringLiteral("measurementChannel")) >= 0.0);
     m_store->closeStudy(id);
     m_store->deleteStudy(id);

@@ -108,11 +108,13 @@ TReportOptions knownOptions()
     return o;
 }
 
-int dark(const QImage& image, int x, int fromY, int toY)
+// The first dark row within [fromY, toY] of the columns x to x + width - 1, or -1.
+int dark(const QImage& image, int x, int fromY, int toY, int width = 1)
 {
-    for (int y = fromY; y <= toY; ++y)
-        if (qGray(image.pixel(x, y)) < 100)
-            return y;
+    for (int dx = 0; dx < width; ++dx)
+        for (int y = fromY; y <= toY; ++y)
+            if (qGray(image.pixel(x + dx, y)) < 100)
+                return y;
     return -1;
 }
 
@@ -399,13 +401,8 @@ private slots:
         // Row 0 (lead I): a spike at 1 s is 0.75 s into column 1 and at 5 s is
         // 0.75 s into column 2 (which starts at 4.25 s).
         const double leading = 10.0;
-        for (double at : {leading + 0.75 * 25.0, 110.0 + leading + 0.75 * 25.0}) {
-            const int x = int(at * DotsPerMm);
-            int top = -1;
-            for (int dx = -2; dx <= 3 && top < 0; ++dx)
-                top = dark(image, x + dx, 0, 60);
-            QVERIFY2(top >= 0, qPrintable(QString::number(at)));
-        }
+        for (double at : {leading + 0.75 * 25.0, 110.0 + leading + 0.75 * 25.0})
+            QVERIFY2(dark(image, int(at * DotsPerMm) - 2, 0, 60, 6) >= 0, qPrintable(QString::number(at)));
         // Event 2 ("Early", 0.4 s) on a 260 mm graphic: lead I spikes at 0.6 s in.
         QImage event(2600, 400, QImage::Format_ARGB32_Premultiplied);
         event.fill(Qt::white);
@@ -415,10 +412,7 @@ private slots:
                 report.draw(QStringLiteral("ecgGraphic/event/7by1"), 2, painter, QRectF(0, 0, 2600, 400), DotsPerMm));
         }
         const int x = int((leading + 0.6 * 25.0) * DotsPerMm);
-        int top = -1;
-        for (int dx = -2; dx <= 3 && top < 0; ++dx)
-            top = dark(event, x + dx, 0, 30);
-        QVERIFY(top >= 0);
+        QVERIFY(dark(event, x - 2, 0, 30, 6) >= 0); // a spike's line is a few dots wide
         QCOMPARE(dark(event, x - 30, 0, 30), -1);
     }
 };

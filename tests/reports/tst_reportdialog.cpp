@@ -268,6 +268,10 @@ private slots:
         QTest::newRow("no printer") << false << "printer"
                                     << ""
                                     << "Warning" << ReportDialog::noPrinterText();
+        QTest::newRow("stress report without its template") << true << "pdf"
+                                                            << ""
+                                                            << "Warning"
+                                                            << "Cannot load report resource file";
     }
 
     void refusedBeforeAnythingIsMade()
@@ -351,32 +355,56 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(readAll(out).startsWith("%PDF"));
         QVERIFY(m_ecg->record().isReported());
-        QVERIFY(readAll(recordPath(m_ecg)) != QByteArray());
         QCOMPARE(m_store->listStudies().size(), 2);
         for (const TStudySummary& s : m_store->listStudies())
             QCOMPARE(s.status, s.id == m_ecg->id() ? QStringLiteral("report") : QString());
     }
 
-    void reportFolderThatCannotBeWritten()
+    // Nothing is recorded, and an older report of the study stays whole.
+    void reportThatCannotBeWritten_data()
     {
-        // A file where the reports folder should be.
-        QFile blocker(TReportCreator::reportFolder(m_store->rootPath()));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        expectWriteFailure();
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("a file where the reports folder should be") << false;
+        QTest::newRow("full disk") << true;
     }
 
-    void fullDisk()
+    void reportThatCannotBeWritten()
     {
-        // An older report of the study stays whole.
-        QVERIFY(QDir().mkpath(TReportCreator::reportFolder(m_store->rootPath())));
+        QFETCH(bool, diskFull);
+        const QString folder = TReportCreator::reportFolder(m_store->rootPath());
         const QString pdf = TReportCreator::pdfPath(m_store->rootPath(), m_ecg->record().baseFilename());
-        QFile old(pdf);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("%PDF-1.4 an older report") > 0);
-        old.close();
-        expectWriteFailure(true);
-        QCOMPARE(readAll(pdf), QByteArray("%PDF-1.4 an older report"));
-        QCOMPARE(QDir(TReportCreator::reportFolder(m_store->rootPath())).entryList(QDir::Files).size(), 1);
+        if (diskFull) {
+            QVERIFY(QDir().mkpath(folder));
+            QFile old(pdf);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("%PDF-1.4 an older report") > 0);
+        } else {
+            QFile blocker(folder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        const QByteArray recordBefore = readAll(recordPath(m_ecg));
+        ReportTest::MessageBoxes boxes;
+        ReportDialog dialog(m_ecg, m_store.get());
+        dialog.show();
+        {
+            std::unique_ptr<TFileSizeLimit> limit;
+            if (diskFull) {
+                limit = std::make_unique<TFileSizeLimit>(3000); // the report is larger
+                QVERIFY(limit->isSet());
+            }
+            child<QPushButton>(dialog, "btnCreate")->click();
+        }
+        QCOMPARE(boxes.titles, QStringList{"Warning"});
+        QCOMPARE(boxes.texts,
+                 QStringList{QStringLiteral("Report file could not be generated at:\n\n%1\n\nPlease check disk "
+                                            "space, folder access and antivirus software.")
+                                 .arg(pdf)});
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!m_ecg->record().isReported());
+        QCOMPARE(readAll(recordPath(m_ecg)), recordBefore);
+        if (diskFull) {
+            QCOMPARE(readAll(pdf), QByteArray("%PDF-1.4 an older report"));
+            QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
+        }
     }
 
     void autoExport()
@@ -387,11 +415,8 @@ private slots:
         QFile older(QDir(exportFolder).filePath(name));
         QVERIFY(older.open(QIODevice::WriteOnly) && older.write("older copy") > 0);
         older.close();
-        QSettings s;
-        s.setValue(QStringLiteral("Config/AutoExportReports"), true);
-        s.setValue(QStringLiteral("Config/ExportEcgReportFolder"), exportFolder);
-        s.setValue(QStringLiteral("Config/ExportStressReportFolder"), QStringLiteral("/nowhere"));
-        s.sync();
+        QSettings().setValue(QStringLiteral("Config/ExportStressReportFolder"), QStringLiteral("/nowhere"));
+        exportEcgReportsTo(exportFolder);
         ReportTest::MessageBoxes boxes;
         ReportDialog dialog(m_ecg, m_store.get());
         child<QPushButton>(dialog, "btnCreate")->click();
@@ -404,10 +429,7 @@ private slots:
 
     void autoExportWithoutFolderIsSkipped()
     {
-        QSettings s;
-        s.setValue(QStringLiteral("Config/AutoExportReports"), true);
-        s.setValue(QStringLiteral("Config/ExportEcgReportFolder"), QString());
-        s.sync();
+        exportEcgReportsTo(QString());
         // A relative empty folder would be the working folder.
         const QString working = m_dir->filePath(QStringLiteral("working"));
         QVERIFY(QDir().mkpath(working));
@@ -426,10 +448,7 @@ private slots:
     void exportFolderMissing()
     {
         const QString missing = m_dir->filePath(QStringLiteral("gone"));
-        QSettings s;
-        s.setValue(QStringLiteral("Config/AutoExportReports"), true);
-        s.setValue(QStringLiteral("Config/ExportEcgReportFolder"), missing);
-        s.sync();
+        exportEcgReportsTo(missing);
         ReportTest::MessageBoxes boxes;
         ReportDialog dialog(m_ecg, m_store.get());
         dialog.show();
@@ -470,15 +489,6 @@ private slots:
         store.closeStudy(study->id());
     }
 
-    void stressReportWithoutItsTemplate()
-    {
-        ReportTest::MessageBoxes boxes;
-        ReportDialog dialog(m_stress, m_store.get());
-        child<QPushButton>(dialog, "btnCreate")->click();
-        QCOMPARE(boxes.texts, QStringList{"Cannot load report resource file"});
-        QVERIFY(!m_stress->record().isReported());
-    }
-
 private:
     TStudy* newStudy(TStudyRecord::StudyKind kind, const QString& name)
     {
@@ -505,34 +515,16 @@ private:
         return study;
     }
 
+    static void exportEcgReportsTo(const QString& folder)
+    {
+        QSettings s;
+        s.setValue(QStringLiteral("Config/AutoExportReports"), true);
+        s.setValue(QStringLiteral("Config/ExportEcgReportFolder"), folder);
+    }
+
     QString recordPath(const TStudy* study) const
     {
         return QStringLiteral("%1/%2.cxstudy").arg(m_store->rootPath(), study->record().baseFilename());
-    }
-
-    void expectWriteFailure(bool diskFull = false)
-    {
-        const QByteArray recordBefore = readAll(recordPath(m_ecg));
-        const QString pdf = TReportCreator::pdfPath(m_store->rootPath(), m_ecg->record().baseFilename());
-        ReportTest::MessageBoxes boxes;
-        ReportDialog dialog(m_ecg, m_store.get());
-        dialog.show();
-        {
-            std::unique_ptr<TFileSizeLimit> limit;
-            if (diskFull) {
-                limit = std::make_unique<TFileSizeLimit>(3000); // the report is larger
-                QVERIFY(limit->isSet());
-            }
-            child<QPushButton>(dialog, "btnCreate")->click();
-        }
-        QCOMPARE(boxes.titles, QStringList{"Warning"});
-        QCOMPARE(boxes.texts,
-                 QStringList{QStringLiteral("Report file could not be generated at:\n\n%1\n\nPlease check disk "
-                                            "space, folder access and antivirus software.")
-                                 .arg(pdf)});
-        QVERIFY(dialog.isVisible());
-        QVERIFY(!m_ecg->record().isReported());
-        QCOMPARE(readAll(recordPath(m_ecg)), recordBefore);
     }
 
     QTemporaryDir m_home;

@@ -81,6 +81,23 @@ QByteArray commandBytes(const QVector<TRecorderSimulator::Command>& commands)
     return bytes;
 }
 
+// A default recorder and a device reading all its leads, with the first frames
+// through.
+struct Streaming
+{
+    bool start(int mask = -1)
+    {
+        recorder = startRecorder(Protocol::Default);
+        if (!recorder)
+            return false;
+        device = makeDevice(Protocol::Default, recorder->portPath(), mask);
+        device->start();
+        return collect(*device, 20).size() == 20;
+    }
+    std::unique_ptr<TRecorderSimulator> recorder;
+    std::unique_ptr<TSerialAcqDevice> device;
+};
+
 class BlockCounter : public TAcqDriverListener
 {
 public:
@@ -320,62 +337,51 @@ void TestSerialDevice::midFrameStartLosesOneFrame()
 
 void TestSerialDevice::statusFollowsTheRecorder()
 {
-    auto recorder = startRecorder(Protocol::Default);
-    QVERIFY(recorder);
-    recorder->setBatteryByte(200);
-    auto device = makeDevice(Protocol::Default, recorder->portPath(), TLeadTable::DefaultChannelMask);
-    device->start();
-    QVERIFY(collect(*device, 20).size() == 20);
-    QVERIFY(qAbs(device->batteryLevel() - 2.6) < 1e-9);
-    QVERIFY(!device->isElectrodeOff("LA"));
+    Streaming s;
+    QVERIFY(s.start(TLeadTable::DefaultChannelMask));
+    s.recorder->setBatteryByte(200);
+    QVERIFY(waitFor([&] { return qAbs(s.device->batteryLevel() - 2.6) < 1e-9; }, 2000));
+    QVERIFY(!s.device->isElectrodeOff("LA"));
 
-    recorder->setElectrodeOff("LA", true);
-    QVERIFY(waitFor([&] { return device->isElectrodeOff("LA"); }, 2000));
+    s.recorder->setElectrodeOff("LA", true);
+    QVERIFY(waitFor([&] { return s.device->isElectrodeOff("LA"); }, 2000));
     // Frames from before the electrode was lost are still queued: skip them.
     QThread::msleep(50);
-    std::vector<char> skip(static_cast<size_t>(device->bytesAvailable()));
-    device->read(skip.data(), int(skip.size()));
-    const auto frames = collect(*device, 5);
+    std::vector<char> skip(static_cast<size_t>(s.device->bytesAvailable()));
+    s.device->read(skip.data(), int(skip.size()));
+    const auto frames = collect(*s.device, 5);
     QCOMPARE(int(frames.size()), 5);
-    for (const auto& frame : frames) {
-        // I, II, III, aVR, aVL, aVF, V5: I, III, aVR and aVL lost with LA.
-        QCOMPARE(frame[0], qint16(0));
-        QVERIFY(frame[1] != 0);
-        QCOMPARE(frame[2], qint16(0));
-        QCOMPARE(frame[3], qint16(0));
-        QCOMPARE(frame[4], qint16(0));
-        QVERIFY(frame[5] != 0);
-    }
-    recorder->setElectrodeOff("LA", false);
-    QVERIFY(waitFor([&] { return !device->isElectrodeOff("LA"); }, 2000));
+    // I, II, III, aVR, aVL, aVF: I, III, aVR and aVL lost with LA.
+    for (const auto& frame : frames)
+        for (int k = 0; k < 6; ++k)
+            QCOMPARE(frame[size_t(k)] == 0, k != 1 && k != 5);
+    s.recorder->setElectrodeOff("LA", false);
+    QVERIFY(waitFor([&] { return !s.device->isElectrodeOff("LA"); }, 2000));
 
     // Saturated after 250 frames in a row, and at once no more.
-    recorder->setLeadSaturated("II", true);
-    QVERIFY(waitFor([&] { return device->reader()->status().saturationCount(TLeadTable::II) > 0; }, 2000));
-    QVERIFY(!device->isChannelSaturated(TLeadTable::II));
-    QVERIFY(waitFor([&] { return device->isChannelSaturated(TLeadTable::II); }, 2000));
-    QVERIFY(device->reader()->status().saturationCount(TLeadTable::II) >= 250);
-    QVERIFY(!device->isChannelSaturated(TLeadTable::I));
-    recorder->setLeadSaturated("II", false);
-    QVERIFY(waitFor([&] { return !device->isChannelSaturated(TLeadTable::II); }, 200));
-    device->stop();
+    s.recorder->setLeadSaturated("II", true);
+    QVERIFY(waitFor([&] { return s.device->reader()->status().saturationCount(TLeadTable::II) > 0; }, 2000));
+    QVERIFY(!s.device->isChannelSaturated(TLeadTable::II));
+    QVERIFY(waitFor([&] { return s.device->isChannelSaturated(TLeadTable::II); }, 2000));
+    QVERIFY(s.device->reader()->status().saturationCount(TLeadTable::II) >= 250);
+    QVERIFY(!s.device->isChannelSaturated(TLeadTable::I));
+    s.recorder->setLeadSaturated("II", false);
+    QVERIFY(waitFor([&] { return !s.device->isChannelSaturated(TLeadTable::II); }, 200));
+    s.device->stop();
 }
 
 void TestSerialDevice::garbageOnTheLineCostsOnlyFrames()
 {
-    auto recorder = startRecorder(Protocol::Default);
-    QVERIFY(recorder);
-    auto device = makeDevice(Protocol::Default, recorder->portPath(), -1);
-    device->start();
-    QVERIFY(collect(*device, 20).size() == 20);
+    Streaming s;
+    QVERIFY(s.start());
     for (int burst = 0; burst < 5; ++burst) {
-        recorder->injectGarbage(3000);
+        s.recorder->injectGarbage(3000);
         QThread::msleep(30);
     }
-    const auto frames = collect(*device, 500);
-    device->stop();
+    const auto frames = collect(*s.device, 500);
+    s.device->stop();
     QCOMPARE(int(frames.size()), 500);
-    QVERIFY(device->isOk());
+    QVERIFY(s.device->isOk());
     // Frames stay in order; each burst costs at most the frame it hit.
     int lost = 0;
     for (size_t k = 1; k < frames.size(); ++k) {
@@ -388,24 +394,21 @@ void TestSerialDevice::garbageOnTheLineCostsOnlyFrames()
 
 void TestSerialDevice::vanishedPortFailsTheReader()
 {
-    auto recorder = startRecorder(Protocol::Default);
-    QVERIFY(recorder);
-    auto device = makeDevice(Protocol::Default, recorder->portPath(), -1);
-    device->start();
-    QVERIFY(collect(*device, 20).size() == 20);
+    Streaming s;
+    QVERIFY(s.start());
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(recorder->unplug());
-    QVERIFY(waitFor([&] { return !device->isOk(); }, 2000));
+    QVERIFY(s.recorder->unplug());
+    QVERIFY(waitFor([&] { return !s.device->isOk(); }, 2000));
     QVERIFY(timer.elapsed() < 1000);
-    QCOMPARE(QByteArray(device->errorString()), QByteArray("Device read error"));
+    QCOMPARE(QByteArray(s.device->errorString()), QByteArray("Device read error"));
 
     // Started again while the recorder is away: the port does not open.
-    device->stop();
-    device->start();
-    QVERIFY(waitFor([&] { return !device->isOk(); }, 3000));
-    QCOMPARE(QByteArray(device->errorString()), QByteArray("No se pudo abrir el puerto (CreateFile)"));
-    device->stop();
+    s.device->stop();
+    s.device->start();
+    QVERIFY(waitFor([&] { return !s.device->isOk(); }, 3000));
+    QCOMPARE(QByteArray(s.device->errorString()), QByteArray("No se pudo abrir el puerto (CreateFile)"));
+    s.device->stop();
 }
 
 void TestSerialDevice::driverRestartsTheReaderWhenThePortReturns()
@@ -440,35 +443,29 @@ void TestSerialDevice::driverRestartsTheReaderWhenThePortReturns()
 
 void TestSerialDevice::tenSecondsOfSilenceIsAReadError()
 {
-    auto recorder = startRecorder(Protocol::Default);
-    QVERIFY(recorder);
-    auto device = makeDevice(Protocol::Default, recorder->portPath(), -1);
-    device->start();
-    QVERIFY(collect(*device, 20).size() == 20);
-    recorder->silenceFor(15000);
+    Streaming s;
+    QVERIFY(s.start());
+    s.recorder->silenceFor(15000);
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(waitFor([&] { return !device->isOk(); }, 14000));
+    QVERIFY(waitFor([&] { return !s.device->isOk(); }, 14000));
     QVERIFY2(timer.elapsed() >= 9500, qPrintable(QString::number(timer.elapsed())));
-    QCOMPARE(QByteArray(device->errorString()), QByteArray("Device read error"));
-    device->stop();
+    QCOMPARE(QByteArray(s.device->errorString()), QByteArray("Device read error"));
+    s.device->stop();
 }
 
 void TestSerialDevice::secondDeviceOnTheSamePortFails()
 {
-    auto recorder = startRecorder(Protocol::Default);
-    QVERIFY(recorder);
-    auto first = makeDevice(Protocol::Default, recorder->portPath());
-    first->start();
-    QVERIFY(collect(*first, 10).size() == 10);
-    auto second = makeDevice(Protocol::Default, recorder->portPath());
+    Streaming s;
+    QVERIFY(s.start());
+    auto second = makeDevice(Protocol::Default, s.recorder->portPath());
     second->start();
     QVERIFY(waitFor([&] { return !second->isOk(); }, 2000));
     QCOMPARE(QByteArray(second->errorString()), QByteArray("No se pudo abrir el puerto (CreateFile)"));
     second->stop();
-    QVERIFY(first->isOk());
-    QVERIFY(collect(*first, 10).size() == 10);
-    first->stop();
+    QVERIFY(s.device->isOk());
+    QVERIFY(collect(*s.device, 10).size() == 10);
+    s.device->stop();
 }
 
 void TestSerialDevice::usbSearch_data()

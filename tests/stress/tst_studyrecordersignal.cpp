@@ -98,12 +98,9 @@ private slots:
         params.durationSeconds = 45;
         params.heartRateStart = params.heartRateEnd = bpm;
         const TEcgSynthesizer synth(params);
-        const TProtocol protocol = [] {
-            TProtocol p;
-            p.setType(TProtocol::Treadmill);
-            p.appendStage(TProtocolStage::Exercise, 600, 3, 0);
-            return p;
-        }();
+        TProtocol protocol;
+        protocol.setType(TProtocol::Treadmill);
+        protocol.appendStage(TProtocolStage::Exercise, 600, 3, 0);
         Rig rig(&protocol, nullptr, nullptr, nullptr, allLeads());
         rig.recorder->start(QStringLiteral("20261207120000"));
         QVERIFY(play(rig, synth));

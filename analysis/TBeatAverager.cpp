@@ -234,22 +234,14 @@ void TBeatAverager::averageSegments(int channel, const std::vector<size_t>& beat
     // and the distances well enough, at a fraction of the work.
     std::vector<double> weights(n, 1.0);
     if (n >= MinimumForOutliers) {
-        const size_t used = std::min(n, MedianSegments);
-        std::vector<double> column(used);
         const size_t points = (length + MedianStep - 1) / MedianStep;
-        m_median.assign(points, 0.0);
-        for (size_t p = 0; p < points; ++p) {
-            for (size_t j = 0; j < used; ++j)
-                column[j] = segments[j * n / used][p * MedianStep];
-            const auto mid = column.begin() + long(used / 2);
-            std::nth_element(column.begin(), mid, column.end());
-            m_median[p] = *mid;
-        }
+        m_median.assign(length, 0.0);
+        medianBeat(segments, MedianSegments, 0, int(length), int(MedianStep), m_median);
         std::vector<double> distances(n);
         for (size_t k = 0; k < n; ++k) {
             double sum = 0.0;
             for (size_t p = 0; p < points; ++p) {
-                const double d = segments[k][p * MedianStep] - m_median[p];
+                const double d = segments[k][p * MedianStep] - m_median[p * MedianStep];
                 sum += d * d;
             }
             distances[k] = std::sqrt(sum / double(points));

@@ -1,5 +1,7 @@
 #include "TDominantMorphology.h"
 
+#include "TMedian.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -86,18 +88,13 @@ std::vector<size_t> TDominantMorphology::select(const std::vector<Complex>& beat
 
     // The dominant complex: the median of the beats, point by point. Where most
     // beats share a shape, the median at every point is one of theirs.
-    const size_t used = std::min(n, MedianBeats);
     std::vector<std::vector<double>> dominant(order.size(), std::vector<double>(size_t(to), 0.0));
-    std::vector<double> column(used);
     Complex reference;
+    Complex lead(n);
     for (size_t k = 0; k < order.size(); ++k) {
-        for (int i = from; i < to; i += step) {
-            for (size_t j = 0; j < used; ++j)
-                column[j] = beats[j * n / used][order[k]][i];
-            const auto middle = column.begin() + long(used / 2);
-            std::nth_element(column.begin(), middle, column.end());
-            dominant[k][size_t(i)] = *middle;
-        }
+        for (size_t j = 0; j < n; ++j)
+            lead[j] = beats[j][order[k]];
+        medianBeat(lead, MedianBeats, from, to, step, dominant[k]);
         reference.push_back(dominant[k].data());
     }
 

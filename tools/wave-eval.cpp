@@ -155,8 +155,8 @@ int main(int argc, char** argv)
             for (const TWaveEvaluation::Stretch& s : result.stretches) {
                 const auto& m = s.measured.*(in.measured);
                 const auto& r = s.reference.*(in.reference);
-                if (in.scatter && (s.reference.*(in.scatter))) {
-                    tallies[k].scatterSquares += *(s.reference.*(in.scatter)) * *(s.reference.*(in.scatter));
+                if (const auto sd = in.scatter ? s.reference.*(in.scatter) : std::nullopt) {
+                    tallies[k].scatterSquares += *sd * *sd;
                     ++tallies[k].scatterStretches;
                 }
                 if (m && r) {

@@ -17,8 +17,11 @@
 // tolerance, the measurements missing where the annotations have the interval
 // and those given where they have not, the annotations' own standard deviation
 // from beat to beat within a stretch (pooled over the stretches: how closely
-// the annotators place the points on beats of one shape), and the records
-// without a QRS duration.
+// the annotators place the points on beats of one shape), the error of the
+// other leads' annotations of the same beats taken as this lead's (mean and
+// SD; where each lead has its annotation file: how closely the annotators
+// agree with themselves from lead to lead), and the records without a QRS
+// duration.
 // --all exits 77 when the folder holds no record.
 
 #include "TWaveEvaluation.h"
@@ -31,6 +34,7 @@
 #include <QTextStream>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -65,7 +69,22 @@ struct Tally
     int extra = 0;   // measured, not annotated
     double scatterSquares = 0.0; // the annotations' beat-to-beat variances, summed over the stretches
     int scatterStretches = 0;
+    std::vector<double> otherLeadErrors; // the other leads' annotations against the lead's own
 };
+
+// Mean and sample standard deviation; zeros when empty.
+std::pair<double, double> meanAndSd(const std::vector<double>& values)
+{
+    const int n = int(values.size());
+    double mean = 0.0, sd = 0.0;
+    for (double v : values)
+        mean += v;
+    mean = n > 0 ? mean / n : 0.0;
+    for (double v : values)
+        sd += (v - mean) * (v - mean);
+    sd = n > 1 ? std::sqrt(sd / (n - 1)) : 0.0;
+    return {mean, sd};
+}
 
 QStringList recordsIn(const QString& folder)
 {
@@ -159,6 +178,8 @@ int main(int argc, char** argv)
                     tallies[k].scatterSquares += *sd * *sd;
                     ++tallies[k].scatterStretches;
                 }
+                if (const auto& o = s.otherLeads.*(in.reference); o && r)
+                    tallies[k].otherLeadErrors.push_back(*o - *r);
                 if (m && r) {
                     tallies[k].errors.push_back(*m - *r);
                     sum += *m - *r;
@@ -186,7 +207,7 @@ int main(int argc, char** argv)
                .arg(records.size() - failures)
                .arg(measurements)
         << Qt::endl;
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
                .arg(QStringLiteral("interval"), -8)
                .arg(QStringLiteral("n"), 5)
                .arg(QStringLiteral("mean"), 7)
@@ -195,25 +216,25 @@ int main(int argc, char** argv)
                .arg(QStringLiteral("missing"), 8)
                .arg(QStringLiteral("extra"), 6)
                .arg(QStringLiteral("annotations' beat SD"), 21)
+               .arg(QStringLiteral("other leads' annotations"), 25)
         << Qt::endl;
     for (int k = 0; k < IntervalCount; ++k) {
         const Tally& t = tallies[k];
         const int n = int(t.errors.size());
-        double mean = 0.0, sd = 0.0;
+        const auto [mean, sd] = meanAndSd(t.errors);
         int within = 0;
-        for (double e : t.errors) {
-            mean += e;
-            within += std::fabs(e) <= intervals[k].tolerance;
-        }
-        mean = n > 0 ? mean / n : 0.0;
         for (double e : t.errors)
-            sd += (e - mean) * (e - mean);
-        sd = n > 1 ? std::sqrt(sd / (n - 1)) : 0.0;
+            within += std::fabs(e) <= intervals[k].tolerance;
         // The annotations' own scatter from beat to beat, pooled over the stretches.
         const QString scatter = t.scatterStretches > 0
                                     ? QString::number(std::sqrt(t.scatterSquares / t.scatterStretches), 'f', 1)
                                     : QStringLiteral("-");
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+        // The same annotators' points in the other leads, read as this lead's.
+        const auto [otherMean, otherSd] = meanAndSd(t.otherLeadErrors);
+        const QString otherLeads = t.otherLeadErrors.size() > 1
+                                       ? QString::asprintf("%+.1f +- %.1f", otherMean, otherSd)
+                                       : QStringLiteral("-");
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
                    .arg(QLatin1String(intervals[k].name), -8)
                    .arg(n, 5)
                    .arg(QString::asprintf("%+.1f", mean), 7)
@@ -224,6 +245,7 @@ int main(int argc, char** argv)
                    .arg(t.missing, 8)
                    .arg(t.extra, 6)
                    .arg(scatter, 21)
+                   .arg(otherLeads, 25)
             << Qt::endl;
     }
     out << QStringLiteral("records without a QRS duration: %1%2")

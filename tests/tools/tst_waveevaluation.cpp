@@ -2,6 +2,7 @@
 #include "TWaveEvaluation.h"
 
 #include <QtTest>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -15,9 +16,11 @@ QByteArray word(int code, int value)
 
 // Writes a synthesized recording as a two-lead WFDB record (format 16) with
 // the names given, and delineation marks of every beat from the synthesizer's
-// truth in FOLDER/NAME.q1c, as the QT database keeps them for both leads.
+// truth in FOLDER/NAME.<each of annotationFiles>: "q1c", as the QT database
+// keeps them for both leads, or a file per lead, as LUDB keeps them.
 void writeRecord(const QString& folder, const QString& name, const TEcgSynthesizer& synth,
-                 const QStringList& descriptions, const QVector<int>& leads)
+                 const QStringList& descriptions, const QVector<int>& leads,
+                 const QStringList& annotationFiles = {"q1c"})
 {
     const int rate = synth.params().samplingRate;
     const qint64 frames = synth.frameCount();
@@ -57,9 +60,11 @@ void writeRecord(const QString& folder, const QString& name, const TEcgSynthesiz
         mark(on, b.qrsEnd + 0.06), mark(t, b.tEnd - 0.07), mark(off, b.tEnd);
     }
     a += word(0, 0);
-    QFile ann(folder + "/" + name + ".q1c");
-    QVERIFY(ann.open(QIODevice::WriteOnly));
-    ann.write(a);
+    for (const QString& suffix : annotationFiles) {
+        QFile ann(folder + "/" + name + "." + suffix);
+        QVERIFY(ann.open(QIODevice::WriteOnly));
+        ann.write(a);
+    }
 }
 
 } // namespace
@@ -75,6 +80,10 @@ private slots:
     void measuresTwoLeadRecords();
     void referenceOfTheAnnotatedBeats_data();
     void referenceOfTheAnnotatedBeats();
+    void otherLeadsBeats_data();
+    void otherLeadsBeats();
+    void otherLeadsOfARecord_data();
+    void otherLeadsOfARecord();
 };
 
 void TestWaveEvaluation::choosesTheMeasurementLead_data()
@@ -213,6 +222,95 @@ void TestWaveEvaluation::referenceOfTheAnnotatedBeats()
     QCOMPARE(r.prScatter.has_value(), prBeats >= 3);
     if (r.prScatter)
         QCOMPARE(*r.prScatter + 1.0, 1.0);
+}
+
+void TestWaveEvaluation::otherLeadsBeats_data()
+{
+    // One beat of the measurement lead, R at sample 1000; each other lead marks
+    // it with its R peakShifts[i] samples off and every onset and end
+    // offsets[i] samples off the own lead's (INT_MIN: that lead has no such marks).
+    QTest::addColumn<QVector<int>>("peakShifts");
+    QTest::addColumn<QVector<int>>("offsets");
+    QTest::addColumn<int>("expected"); // the median offset; INT_MIN: none
+    QTest::newRow("median of three") << QVector<int>{0, 3, -2} << QVector<int>{-4, 10, 2} << 2;
+    QTest::newRow("lower median of four") << QVector<int>{0, 0, 0, 0} << QVector<int>{8, -6, 0, 4} << 0;
+    QTest::newRow("two leads are too few") << QVector<int>{0, 0} << QVector<int>{2, 4} << INT_MIN;
+    QTest::newRow("a beat beyond the match is another beat")
+        << QVector<int>{0, 1, 51} << QVector<int>{2, 4, 6} << INT_MIN;
+    QTest::newRow("a lead without the marks")
+        << QVector<int>{0, 0, 0, 0} << QVector<int>{INT_MIN, 6, -2, 12} << 6;
+}
+
+void TestWaveEvaluation::otherLeadsBeats()
+{
+    QFETCH(QVector<int>, peakShifts);
+    QFETCH(QVector<int>, offsets);
+    QFETCH(int, expected);
+    auto beatAt = [](qint64 peak, int offset) {
+        auto at = [offset](qint64 sample) { return offset == INT_MIN ? qint64(-1) : sample + offset; };
+        TAnnotatedBeat b;
+        b.p = {at(820), 850, at(880)};
+        b.qrs = {at(980), peak, at(1040)};
+        b.t = {at(1150), 1250, at(1300)};
+        return b;
+    };
+    const QVector<TAnnotatedBeat> own = {beatAt(1000, 0)};
+    QVector<QVector<TAnnotatedBeat>> others;
+    // Each lead also has a beat a second later, which must not be taken for this one.
+    for (int i = 0; i < peakShifts.size(); ++i)
+        others.append({beatAt(1000 + peakShifts[i], offsets[i]), beatAt(1500, 0)});
+    const QVector<TAnnotatedBeat> beats = TWaveEvaluation::otherLeadsBeats(own, others, 50);
+    QCOMPARE(beats.size(), 1);
+    const TAnnotatedBeat& b = beats[0];
+    QCOMPARE(b.qrs.peak, qint64(1000));
+    const TAnnotatedBeat want = beatAt(1000, expected);
+    QCOMPARE(b.p.onset, want.p.onset);
+    QCOMPARE(b.p.end, want.p.end);
+    QCOMPARE(b.qrs.onset, want.qrs.onset);
+    QCOMPARE(b.qrs.end, want.qrs.end);
+    QCOMPARE(b.t.end, want.t.end);
+}
+
+void TestWaveEvaluation::otherLeadsOfARecord_data()
+{
+    QTest::addColumn<bool>("oneUnreadable");
+    QTest::newRow("every lead annotated") << false;
+    QTest::newRow("one lead's file unreadable") << true;
+}
+
+void TestWaveEvaluation::otherLeadsOfARecord()
+{
+    // A four-lead record with a LUDB-like annotation file per lead, all alike:
+    // the other leads' reference is the lead's own, unless too few leads are read.
+    QFETCH(bool, oneUnreadable);
+    TSynthParams params;
+    params.seed = 5;
+    params.samplingRate = 500;
+    params.durationSeconds = 10.0;
+    const TEcgSynthesizer synth(params);
+    QTemporaryDir dir;
+    writeRecord(dir.path(), "7", synth, {"i", "ii", "iii", "v5"}, {0, 1, 2, 10}, {"i", "ii", "v5"});
+    if (oneUnreadable)
+        QVERIFY(QDir(dir.path()).mkdir("7.iii")); // exists, but cannot be read as a file
+    else
+        QVERIFY(QFile::copy(dir.filePath("7.ii"), dir.filePath("7.iii")));
+
+    TWaveEvaluation::Result result;
+    QString error;
+    QVERIFY2(TWaveEvaluation().evaluate(dir.filePath("7"), QString(), QString(), &result, &error), qPrintable(error));
+    QCOMPARE(result.lead, QString("II"));
+    QCOMPARE(result.otherLeads, oneUnreadable ? 2 : 3);
+    QCOMPARE(result.stretches.size(), 1);
+    const TWaveEvaluation::Stretch& s = result.stretches[0];
+    QVERIFY(s.reference.qrs && s.reference.qt);
+    QCOMPARE(s.otherLeads.beats, oneUnreadable ? 0 : s.reference.beats);
+    if (!oneUnreadable) {
+        QCOMPARE(*s.otherLeads.qrs, *s.reference.qrs);
+        QCOMPARE(*s.otherLeads.qt, *s.reference.qt);
+        QCOMPARE(*s.otherLeads.pr, *s.reference.pr);
+    } else {
+        QVERIFY(!s.otherLeads.qrs);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestWaveEvaluation)

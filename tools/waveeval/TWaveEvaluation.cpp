@@ -87,6 +87,63 @@ TWaveEvaluation::Reference TWaveEvaluation::reference(const QVector<TAnnotatedBe
 
 namespace {
 
+// The lower median of the points that are marked; -1 with fewer than minimum.
+qint64 medianMark(std::vector<qint64> marks, int minimum)
+{
+    marks.erase(std::remove(marks.begin(), marks.end(), qint64(-1)), marks.end());
+    if (int(marks.size()) < minimum)
+        return -1;
+    const auto middle = marks.begin() + long((marks.size() - 1) / 2);
+    std::nth_element(marks.begin(), middle, marks.end());
+    return *middle;
+}
+
+// The beat of beats whose QRS peak lies nearest peak, within matchSamples; null when none.
+const TAnnotatedBeat* nearestBeat(const QVector<TAnnotatedBeat>& beats, qint64 peak, qint64 matchSamples)
+{
+    const auto after = std::lower_bound(beats.begin(), beats.end(), peak,
+                                        [](const TAnnotatedBeat& b, qint64 p) { return b.qrs.peak < p; });
+    const TAnnotatedBeat* best = nullptr;
+    for (auto it : {after - (after != beats.begin() ? 1 : 0), after}) {
+        if (it == beats.end() || std::llabs(it->qrs.peak - peak) > matchSamples)
+            continue;
+        if (!best || std::llabs(it->qrs.peak - peak) < std::llabs(best->qrs.peak - peak))
+            best = &*it;
+    }
+    return best;
+}
+
+} // namespace
+
+QVector<TAnnotatedBeat> TWaveEvaluation::otherLeadsBeats(const QVector<TAnnotatedBeat>& own,
+                                                         const QVector<QVector<TAnnotatedBeat>>& others,
+                                                         qint64 matchSamples)
+{
+    QVector<TAnnotatedBeat> out;
+    out.reserve(own.size());
+    for (const TAnnotatedBeat& b : own) {
+        std::vector<const TAnnotatedBeat*> matched;
+        for (const QVector<TAnnotatedBeat>& lead : others)
+            if (const TAnnotatedBeat* m = nearestBeat(lead, b.qrs.peak, matchSamples))
+                matched.push_back(m);
+        auto median = [&](qint64 TAnnotatedWave::*point, TAnnotatedWave TAnnotatedBeat::*wave) {
+            std::vector<qint64> marks;
+            for (const TAnnotatedBeat* m : matched)
+                marks.push_back((m->*wave).*point);
+            return medianMark(marks, MinimumOtherLeads);
+        };
+        TAnnotatedBeat beat = b;
+        for (TAnnotatedWave TAnnotatedBeat::*wave : {&TAnnotatedBeat::p, &TAnnotatedBeat::qrs, &TAnnotatedBeat::t}) {
+            (beat.*wave).onset = median(&TAnnotatedWave::onset, wave);
+            (beat.*wave).end = median(&TAnnotatedWave::end, wave);
+        }
+        out.append(beat);
+    }
+    return out;
+}
+
+namespace {
+
 TWaveEvaluation::Measured measuredOf(const TMeasurementRecord& m)
 {
     TWaveEvaluation::Measured out;
@@ -190,6 +247,23 @@ bool TWaveEvaluation::evaluate(const QString& recordPath, const QString& lead, c
         annotated = TWaveAnnotations::beats(annotations);
         r.annotated = true;
     }
+    // The other leads' annotations, where each lead has its own file.
+    QVector<TAnnotatedBeat> otherLeads;
+    if (r.annotated && annotationSuffix.isEmpty()) {
+        QVector<QVector<TAnnotatedBeat>> others;
+        for (int c = 0; c < record.signalCount(); ++c) {
+            const QString other = record.signal(c).description.toLower();
+            if (c == channel || other == suffix || !QFileInfo::exists(recordPath + QLatin1Char('.') + other))
+                continue;
+            TWfdbAnnotations annotations;
+            QString ignored;
+            if (annotations.read(recordPath + QLatin1Char('.') + other, &ignored))
+                others.append(TWaveAnnotations::beats(annotations));
+        }
+        r.otherLeads = others.size();
+        if (others.size() >= MinimumOtherLeads)
+            otherLeads = otherLeadsBeats(annotated, others, std::llround(0.1 * record.samplingRate()));
+    }
 
     // The whole record stays in the raw buffer, as a study's recording: its
     // beats are found after it, from its first second to its last, as a
@@ -217,6 +291,7 @@ bool TWaveEvaluation::evaluate(const QString& recordPath, const QString& lead, c
         }
         s.measured = measuredOf(TMeasurementRecord::measure(averager, channel));
         s.reference = reference(annotated, record.samplingRate(), s.from, s.to);
+        s.otherLeads = reference(otherLeads, record.samplingRate(), s.from, s.to);
     }
     *result = r;
     return true;

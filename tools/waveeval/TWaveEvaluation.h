@@ -39,12 +39,16 @@ public:
         double to = 0.0;   // the time of the measurement
         Measured measured;
         Reference reference;
+        // The same from the other leads' annotations of the beats (otherLeadsBeats):
+        // no beats where the record has too few annotated leads.
+        Reference otherLeads;
     };
     struct Result
     {
         QString name;
         QString lead;      // the measurement lead's name as the program calls it
         bool annotated = false; // an annotation file of the lead was read
+        int otherLeads = 0;     // other leads whose annotation files were read
         QVector<Stretch> stretches;
     };
 
@@ -57,14 +61,27 @@ public:
     // recordPath without extension. lead: the measurement lead's name (any
     // case; empty: II, else the first channel). annotationSuffix: the extension
     // of the annotation file (empty: the lead's name in lower case, as LUDB
-    // names them). A missing annotation file is no failure: the record is
-    // measured but not scored. False with a message on failure.
+    // names them; the other leads' files, named alike, then give each stretch's
+    // otherLeads reference, and one that cannot be read is left out of it). A
+    // missing annotation file is no failure: the record is measured but not
+    // scored. False with a message on failure.
     bool evaluate(const QString& recordPath, const QString& lead, const QString& annotationSuffix, Result* result,
                   QString* error) const;
 
     // The reference of the annotated beats whose QRS peak lies in [from, to)
     // seconds of a record sampled at rate.
     static Reference reference(const QVector<TAnnotatedBeat>& beats, double rate, double from, double to);
+    // The beats as the annotations of the other leads place them: for each of
+    // the measurement lead's beats, the median (the lower one of an even count)
+    // of each onset and end over the other leads' beats whose QRS peak lies
+    // within matchSamples of its own; -1 where fewer than MinimumOtherLeads
+    // leads mark the point. The peaks stay the lead's own. Read against the
+    // lead's own annotations, it shows how closely the annotators agree with
+    // themselves from lead to lead on the same beats.
+    static constexpr int MinimumOtherLeads = 3;
+    static QVector<TAnnotatedBeat> otherLeadsBeats(const QVector<TAnnotatedBeat>& own,
+                                                   const QVector<QVector<TAnnotatedBeat>>& others,
+                                                   qint64 matchSamples);
     // The stretches a record of this length is measured over.
     static QVector<Stretch> stretches(double seconds);
     // The channel of the record whose name matches lead (any case and spacing;

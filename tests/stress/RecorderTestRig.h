@@ -12,6 +12,7 @@
 #include "TException.h"
 #include "TExerciseEquipment.h"
 #include "TLeadTable.h"
+#include "TProtocol.h"
 #include "TQtAcqDriver.h"
 #include "TQueuedAcqDevice.h"
 #include "TRecorderListener.h"
@@ -19,13 +20,11 @@
 #include "TStudy.h"
 #include "TStudyRecorder.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QStringList>
-#include <QThread>
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -186,6 +185,50 @@ private:
     QStringList* m_log;
 };
 
+// Every lead of the table, as the synthesizer delivers them.
+inline QList<int> allLeads()
+{
+    return TLeadTable::selectedLeads(TLeadTable::AllLeadsMask);
+}
+
+struct Stage
+{
+    int phase;
+    double duration;
+    double speed;   // or the workload of an ergometer stage
+    double incline;
+};
+
+inline TProtocol protocolOf(int type, std::initializer_list<Stage> stages)
+{
+    TProtocol p;
+    p.setName("Test");
+    p.setType(type);
+    for (const Stage& s : stages) {
+        if (type == TProtocol::Ergometer) {
+            TProtocolStage& st = p.insertStage(p.stageCount());
+            st = TProtocolStage();
+            st.setPhase(s.phase);
+            st.setDuration(s.duration);
+            st.setValue(QStringLiteral("workload"), s.speed);
+        } else {
+            p.appendStage(s.phase, s.duration, s.speed, s.incline);
+        }
+    }
+    return p;
+}
+
+// Treadmill exercise stages of the given durations.
+inline TProtocol exercise(std::initializer_list<double> durations)
+{
+    TProtocol p;
+    p.setName("Test");
+    p.setType(TProtocol::Treadmill);
+    for (double d : durations)
+        p.appendStage(TProtocolStage::Exercise, d, 3.0, 5.0);
+    return p;
+}
+
 // frames frames whose value at channel c of frame f is value(c, first + f).
 inline std::vector<qint16> frames(int channels, int first, int count, const std::function<int(int, int)>& value)
 {
@@ -228,9 +271,29 @@ struct Rig
     // waits until the driver has delivered them.
     bool feed(int count, const std::function<int(int, int)>& value = [](int, int) { return 0; })
     {
-        const int target = delivered() + count;
-        device.push(frames(channels(), delivered(), count, value));
-        return waitProcessingEvents([&] { return delivered() >= target; }, 20000) && delivered() == target;
+        return push(frames(channels(), delivered(), count, value));
+    }
+    // Pushes whole frames and waits until the driver has delivered them.
+    bool push(const std::vector<qint16>& data)
+    {
+        const int target = delivered() + int(data.size()) / channels();
+        device.push(data);
+        return waitProcessingEvents([&] { return delivered() >= target; }, 30000) && delivered() == target;
+    }
+    // Frames [first, end) of a synthesizer in blocks of blockFrames; a last
+    // block shorter than the driver's 51 frames is left out.
+    template <typename Synth>
+    bool play(const Synth& synth, qint64 first, qint64 end, int blockFrames = 2500)
+    {
+        std::vector<qint16> block;
+        for (; first + 51 <= end; first += blockFrames) {
+            const int n = int(std::min<qint64>(blockFrames, end - first));
+            block.resize(size_t(n) * size_t(channels()));
+            synth.render(first, n, block.data());
+            if (!push(block))
+                return false;
+        }
+        return true;
     }
     // seconds of signal in blocks of blockFrames.
     bool feedSeconds(double seconds, int blockFrames = 250,

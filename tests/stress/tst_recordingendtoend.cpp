@@ -99,7 +99,7 @@ private slots:
         TQuickPatient patient;
         patient.lastName = QStringLiteral("Perez");
         patient.firstName = QStringLiteral("Rex");
-        TStudyRecord newStudy = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, QStringLiteral("Short"));
+        TStudyRecord newStudy = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, QStringLiteral("Test"));
         newStudy.acquisition = TAcquisitionFields::fromDevice(device);
         TStudy* study = store.saveNewStudy(newStudy);
         QVERIFY(study);
@@ -108,14 +108,11 @@ private slots:
         TProtocol executedCopy;
         TStudyResults resultsCopy;
         {
-            TProtocol protocol;
-            protocol.setName("Short");
-            protocol.setType(TProtocol::Treadmill);
-            protocol.appendStage(TProtocolStage::Rest, 5, 0, 0);
-            protocol.appendStage(TProtocolStage::Exercise, 6, 2.7, 10);
-            protocol.appendStage(TProtocolStage::Exercise, 60, 4.0, 12);
-            protocol.appendStage(TProtocolStage::Recovery, 60, 1.5, 0);
-            protocol.appendStage(TProtocolStage::Recovery, 60, 1.0, 0);
+            const TProtocol protocol = protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 5, 0, 0},
+                                                                         {TProtocolStage::Exercise, 6, 2.7, 10},
+                                                                         {TProtocolStage::Exercise, 60, 4.0, 12},
+                                                                         {TProtocolStage::Recovery, 60, 1.5, 0},
+                                                                         {TProtocolStage::Recovery, 60, 1.0, 0}});
             FakeEquipment equipment;
             TStudyRecorder recorder(&device, study, &protocol, &equipment);
             LogListener listener(QStringLiteral("w"), nullptr);
@@ -182,16 +179,9 @@ private slots:
         QVERIFY(reopened);
         QVERIFY(reopened->recordingAvailable() && reopened->beatsAvailable());
         QCOMPARE(firstDifference(*reopened->recording(), delivered), -1);
+        // The executed protocol as its record form keeps it (durations in whole seconds).
         QVERIFY(reopened->protocol());
-        // The record file keeps stage durations in whole seconds.
-        const TProtocol& reread = *reopened->protocol();
-        QCOMPARE(reread.stageCount(), executedCopy.stageCount());
-        for (int i = 0; i < reread.stageCount(); ++i) {
-            QCOMPARE(reread.stage(i).phase(), executedCopy.stage(i).phase());
-            QCOMPARE(reread.stage(i).duration(), std::trunc(executedCopy.stage(i).duration()));
-            for (const char* load : {"speed", "incline"})
-                QCOMPARE(reread.stage(i).value(QString(load)), executedCopy.stage(i).value(QString(load)));
-        }
+        QVERIFY(*reopened->protocol() == TProtocol::fromJson(TProtocol::toJson(executedCopy)));
         QVERIFY(reopened->results() == resultsCopy);
         QCOMPARE(reopened->record().acquisition, newStudy.acquisition);
         // Every beat given a class was stored; the METS trend has a point for each.
@@ -232,11 +222,7 @@ private slots:
         recorder->start(QStringLiteral("20261207210000"));
         delivered.arm(*recorder->rawSignal());
         QTest::qWait(2000);
-        const int before = study->recording()->length();
-        QVERIFY(before > 500);
-        std::vector<qint16> firstPart;
-        for (int i = 0; i < before; ++i)
-            firstPart.push_back(qint16(study->recording()->sample(TLeadTable::V1, i)));
+        QVERIFY(study->recording()->length() > 500);
 
         simulator.unplugFor(3000);
         QTRY_VERIFY_WITH_TIMEOUT(!simulator.isPluggedIn(), 2000);
@@ -247,9 +233,8 @@ private slots:
         recorder->stopAcquisition();
 
         const TSignalBuffer& recording = *study->recording();
+        // What came before the unplugging is kept as it was delivered.
         QCOMPARE(firstDifference(recording, delivered), -1);
-        for (int i = 0; i < before; ++i)
-            QCOMPARE(qint16(recording.sample(TLeadTable::V1, i)), firstPart[size_t(i)]);
         // The frame count only goes forward: no frame twice, and the gap of the
         // unplugged seconds is the only one of any size.
         int gaps = 0;
@@ -279,11 +264,7 @@ private slots:
         TTreadmillSimulator treadmill(dir.filePath("treadmill"));
         QVERIFY(treadmill.start());
         TKipnetTreadmill controller(treadmill.portPath(), dir.filePath("kipnet.log"));
-        TProtocol protocol;
-        protocol.setType(TProtocol::Treadmill);
-        protocol.appendStage(TProtocolStage::Exercise, 6, 2.7, 10);
-        protocol.appendStage(TProtocolStage::Exercise, 6, 4.0, 12);
-        protocol.appendStage(TProtocolStage::Exercise, 60, 5.5, 14);
+        const TProtocol protocol = protocolOf(TProtocol::Treadmill, {{1, 6, 2.7, 10}, {1, 6, 4.0, 12}, {1, 60, 5.5, 14}});
         Rig rig(&protocol, &controller);
         rig.recorder->start(QStringLiteral("20261207210000"));
         QVERIFY(rig.feedSeconds(6.5));
@@ -308,15 +289,7 @@ private slots:
         TErgometerSimulator ergometer(dir.filePath("ergometer"));
         QVERIFY(ergometer.start());
         TOlmoErgometer controller(ergometer.portPath());
-        TProtocol protocol;
-        protocol.setType(TProtocol::Ergometer);
-        for (double watts : {50.0, 80.0}) {
-            TProtocolStage& s = protocol.insertStage(protocol.stageCount());
-            s = TProtocolStage();
-            s.setPhase(TProtocolStage::Exercise);
-            s.setDuration(6);
-            s.setValue(QStringLiteral("workload"), watts);
-        }
+        const TProtocol protocol = protocolOf(TProtocol::Ergometer, {{1, 6, 50, 0}, {1, 6, 80, 0}});
         Rig rig(&protocol, &controller);
         rig.recorder->start(QStringLiteral("20261207210000"));
         QVERIFY(rig.feedSeconds(6.5));

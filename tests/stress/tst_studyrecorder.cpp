@@ -12,43 +12,6 @@ using namespace RecorderTest;
 
 namespace {
 
-struct Stage
-{
-    int phase;
-    double duration;
-    double speed;   // or the workload of an ergometer stage
-    double incline;
-};
-
-TProtocol protocolOf(int type, std::initializer_list<Stage> stages)
-{
-    TProtocol p;
-    p.setName("Test");
-    p.setType(type);
-    for (const Stage& s : stages) {
-        if (type == TProtocol::Ergometer) {
-            TProtocolStage& st = p.insertStage(p.stageCount());
-            st = TProtocolStage();
-            st.setPhase(s.phase);
-            st.setDuration(s.duration);
-            st.setValue(QStringLiteral("workload"), s.speed);
-        } else {
-            p.appendStage(s.phase, s.duration, s.speed, s.incline);
-        }
-    }
-    return p;
-}
-
-TProtocol exercise(std::initializer_list<double> durations)
-{
-    TProtocol p;
-    p.setName("Test");
-    p.setType(TProtocol::Treadmill);
-    for (double d : durations)
-        p.appendStage(TProtocolStage::Exercise, d, 3.0, 5.0);
-    return p;
-}
-
 // A beat as the detector would give it, at t seconds of the live signal.
 TBeat beatAt(double t, double meanRR, int beatClass = 1)
 {
@@ -76,31 +39,33 @@ const TValueArray& array(Rig& rig, const char* name)
     return *rig.study->results().valueArray(QLatin1String(name));
 }
 
-QVector<double> durations(const TProtocol* p)
-{
-    QVector<double> d;
-    if (p)
-        for (int i = 0; i < p->stageCount(); ++i)
-            d.append(p->stage(i).duration());
-    return d;
-}
-
-bool near(const QVector<double>& a, const QVector<double>& b, double tolerance = 1e-9)
-{
-    if (a.size() != b.size())
-        return false;
-    for (int i = 0; i < a.size(); ++i)
-        if (std::fabs(a[i] - b[i]) > tolerance)
-            return false;
-    return true;
-}
-
-QString text(const QVector<double>& v)
+// Values as text, "10 10.2 20": compared and shown at once.
+template <typename Values>
+QString text(const Values& values)
 {
     QStringList s;
-    for (double x : v)
-        s.append(QString::number(x));
+    for (double v : values)
+        s.append(QString::number(v));
     return s.join(QLatin1Char(' '));
+}
+
+// The stage durations of the executed protocol.
+QString executed(Rig& rig)
+{
+    std::vector<double> d;
+    if (const TProtocol* p = rig.study->protocol())
+        for (int i = 0; i < p->stageCount(); ++i)
+            d.push_back(p->stage(i).duration());
+    return text(d);
+}
+
+// Treadmill stages written as "r60 e10 c60": rest, exercise or recovery, and seconds.
+TProtocol stagesOf(const QString& stages)
+{
+    TProtocol p = exercise({});
+    for (const QString& s : stages.split(QLatin1Char(' ')))
+        p.appendStage(QStringLiteral("rec").indexOf(s[0]), s.mid(1).toDouble(), 3.0, 5.0);
+    return p;
 }
 
 } // namespace
@@ -114,22 +79,20 @@ private slots:
     {
         QTest::addColumn<int>("block");
         QTest::addColumn<int>("blocks");
-        QTest::addColumn<QVector<double>>("changeTimes");
-        QTest::addColumn<QVector<double>>("executed");
+        QTest::addColumn<QString>("changeTimes");
+        QTest::addColumn<QString>("executedStages");
         // Stages of 10 s; stageStart is whole seconds, so a stage that began at
         // 10.2 s ends at 20 s of recording time.
-        QTest::newRow("0.5 s blocks") << 250 << 80 << QVector<double>{10.0, 20.0} << QVector<double>{10, 10, 20};
-        QTest::newRow("0.3 s blocks") << 150 << 134 << QVector<double>{10.2, 20.1}
-                                      << QVector<double>{10.2, 10.1, 20.2};
-        QTest::newRow("0.666 s blocks") << 333 << 60 << QVector<double>{10.656, 20.646}
-                                        << QVector<double>{10.656, 10.646, 19.96};
+        QTest::newRow("0.5 s blocks") << 250 << 80 << "10 20" << "10 10 20";
+        QTest::newRow("0.3 s blocks") << 150 << 134 << "10.2 20.1" << "10.2 10.1 20.2";
+        QTest::newRow("0.666 s blocks") << 333 << 60 << "10.656 20.646" << "10.656 10.646 19.96";
     }
     void automaticAdvance()
     {
         QFETCH(int, block);
         QFETCH(int, blocks);
-        QFETCH(QVector<double>, changeTimes);
-        QFETCH(QVector<double>, executed);
+        QFETCH(QString, changeTimes);
+        QFETCH(QString, executedStages);
         const TProtocol p = exercise({10, 10, 10});
         Rig rig(&p);
         rig.recorder->start(QStringLiteral("20261207120000"));
@@ -138,119 +101,77 @@ private slots:
         // The last stage runs on however long it lasts.
         QCOMPARE(rig.recorder->stageIndex(), 2);
         QCOMPARE(rig.recorder->stageStart(), 20);
-        const QVector<double> times(rig.listener.stageTimes.begin(), rig.listener.stageTimes.end());
-        QVERIFY2(near(times, changeTimes), qPrintable(text(times)));
+        QCOMPARE(text(rig.listener.stageTimes), changeTimes);
         rig.recorder->stop();
-        QVERIFY2(near(durations(rig.study->protocol()), executed, 1e-6), qPrintable(text(durations(rig.study->protocol()))));
+        QCOMPARE(executed(rig), executedStages);
         QCOMPARE(rig.study->protocol()->name(), QByteArray("Test"));
         QCOMPARE(array(rig, "BPMPerStage").size(), 3);
     }
 
-    void nextStage_data()
+    // Next stage (n), recovery (r) and stop (s) between seconds of signal. A
+    // stage left within 5 s of its start folds into the one before; leaving
+    // the first stage by next stage takes the reference beat.
+    void stageControls_data()
     {
-        QTest::addColumn<QVector<double>>("steps"); // seconds fed before each next stage
-        QTest::addColumn<QVector<double>>("executed");
+        QTest::addColumn<QString>("stages");
+        QTest::addColumn<QString>("script");
         QTest::addColumn<int>("stageIndex");
-        QTest::addColumn<int>("perStage");
-        QTest::newRow("3 s after start records a stage") << QVector<double>{3} << QVector<double>{3} << 1 << 1;
-        QTest::newRow("3 s after a change folds") << QVector<double>{12, 3} << QVector<double>{15} << 2 << 1;
-        QTest::newRow("6 s after a change records") << QVector<double>{12, 6} << QVector<double>{12, 6} << 2 << 2;
-        QTest::newRow("on the last stage nothing") << QVector<double>{10, 10, 10, 10} << QVector<double>{10, 10, 10}
-                                                   << 3 << 3;
-    }
-    void nextStage()
-    {
-        QFETCH(QVector<double>, steps);
-        QFETCH(QVector<double>, executed);
-        QFETCH(int, stageIndex);
-        QFETCH(int, perStage);
-        const TProtocol p = exercise({60, 60, 60, 60});
-        Rig rig(&p);
-        rig.recorder->start(QStringLiteral("20261207120000"));
-        for (double s : steps) {
-            QVERIFY(rig.feedSeconds(s));
-            rig.recorder->nextStage();
-        }
-        QCOMPARE(rig.recorder->stageIndex(), stageIndex);
-        QVERIFY2(near(durations(rig.study->protocol()), executed), qPrintable(text(durations(rig.study->protocol()))));
-        QCOMPARE(array(rig, "BPMPerStage").size(), perStage);
-        QCOMPARE(array(rig, "METSPerStage").size(), perStage);
-        // Leaving the first stage takes the reference beat.
-        QVERIFY(rig.recorder->averager()->hasReference());
-    }
-
-    void recovery_data()
-    {
-        QTest::addColumn<QString>("script"); // n: next stage, r: recovery, each after 10 s
-        QTest::addColumn<int>("stageIndex");
-        QTest::addColumn<int>("executedStages");
-        QTest::addColumn<bool>("reference");
         QTest::addColumn<int>("stageStart");
-        QTest::newRow("from the first stage") << "r" << 3 << 1 << false << 10;
-        QTest::newRow("from exercise") << "nr" << 3 << 2 << true << 20;
-        QTest::newRow("on a recovery stage restarts it") << "nrr" << 3 << 3 << true << 30;
-        QTest::newRow("on the last stage nothing") << "nrnr" << 4 << 3 << true << 30;
+        QTest::addColumn<QString>("executedStages");
+        QTest::addColumn<bool>("reference");
+        const QString exercise4 = "e60 e60 e60 e60", withRecovery = "r60 e60 e60 c60 c60";
+        QTest::newRow("next 3 s after start records a stage") << exercise4 << "3 n" << 1 << 3 << "3" << true;
+        QTest::newRow("next 3 s after a change folds") << exercise4 << "12 n 3 n" << 2 << 15 << "15" << true;
+        QTest::newRow("next 6 s after a change records") << exercise4 << "12 n 6 n" << 2 << 18 << "12 6" << true;
+        QTest::newRow("next on the last stage nothing") << exercise4 << "10 n 10 n 10 n 10 n" << 3 << 30 << "10 10 10"
+                                                        << true;
+        QTest::newRow("recovery from the first stage") << withRecovery << "10 r" << 3 << 10 << "10" << false;
+        QTest::newRow("recovery from exercise") << withRecovery << "10 n 10 r" << 3 << 20 << "10 10" << true;
+        QTest::newRow("recovery on a recovery stage restarts it") << withRecovery << "10 n 10 r 10 r" << 3 << 30
+                                                                  << "10 10 10" << true;
+        QTest::newRow("recovery on the last stage nothing") << withRecovery << "10 n 10 r 10 n 10 r" << 4 << 30
+                                                            << "10 10 10" << true;
+        QTest::newRow("recovery without a recovery stage nothing") << "e60 e60 e60" << "10 r" << 0 << 0 << "" << false;
+        QTest::newRow("stop 3 s into the last stage folds") << "e10 e60" << "13 s" << 1 << 10 << "13" << true;
+        QTest::newRow("stop 8 s into the last stage records") << "e10 e60" << "18 s" << 1 << 10 << "10 8" << true;
     }
-    void recovery()
+    void stageControls()
     {
+        QFETCH(QString, stages);
         QFETCH(QString, script);
         QFETCH(int, stageIndex);
-        QFETCH(int, executedStages);
-        QFETCH(bool, reference);
         QFETCH(int, stageStart);
-        const TProtocol p = protocolOf(TProtocol::Treadmill, {{0, 60, 0, 0}, {1, 60, 3, 5}, {1, 60, 4, 10},
-                                                              {2, 60, 2, 0}, {2, 60, 1, 0}});
+        QFETCH(QString, executedStages);
+        QFETCH(bool, reference);
+        const TProtocol p = stagesOf(stages);
         Rig rig(&p);
         rig.recorder->start(QStringLiteral("20261207120000"));
-        for (QChar c : script) {
-            QVERIFY(rig.feedSeconds(10));
-            if (c == QLatin1Char('n'))
+        for (const QString& step : script.split(QLatin1Char(' '))) {
+            if (step == QLatin1String("n"))
                 rig.recorder->nextStage();
-            else
+            else if (step == QLatin1String("r"))
                 rig.recorder->recovery();
+            else if (step == QLatin1String("s"))
+                rig.recorder->stop();
+            else
+                QVERIFY(rig.feedSeconds(step.toDouble()));
         }
         QCOMPARE(rig.recorder->stageIndex(), stageIndex);
-        QCOMPARE(rig.study->protocol()->stageCount(), executedStages);
         QCOMPARE(rig.recorder->stageStart(), stageStart);
+        QCOMPARE(executed(rig), executedStages);
         QCOMPARE(rig.recorder->averager()->hasReference(), reference);
         QCOMPARE(rig.recorder->currentPhase(), p.stage(stageIndex).phase());
-    }
-
-    void recoveryWithoutRecoveryStage()
-    {
-        const TProtocol p = exercise({60, 60, 60});
-        Rig rig(&p);
-        rig.recorder->start(QStringLiteral("20261207120000"));
-        QVERIFY(rig.feedSeconds(10));
-        rig.recorder->recovery();
-        QCOMPARE(rig.recorder->stageIndex(), 0);
-        QVERIFY(rig.listener.stageTimes.empty());
-    }
-
-    void stopFolds_data()
-    {
-        QTest::addColumn<double>("lastStage");
-        QTest::addColumn<QVector<double>>("executed");
-        QTest::newRow("3 s last stage folds") << 3.0 << QVector<double>{13};
-        QTest::newRow("8 s last stage records") << 8.0 << QVector<double>{10, 8};
-    }
-    void stopFolds()
-    {
-        QFETCH(double, lastStage);
-        QFETCH(QVector<double>, executed);
-        const TProtocol p = exercise({10, 60});
-        Rig rig(&p);
-        rig.recorder->start(QStringLiteral("20261207120000"));
-        QVERIFY(rig.feedSeconds(10 + lastStage));
-        rig.recorder->stop();
-        QVERIFY(!rig.recorder->isRecording());
-        QVERIFY2(near(durations(rig.study->protocol()), executed), qPrintable(text(durations(rig.study->protocol()))));
-        QCOMPARE(rig.listener.stageTimes.size(), size_t(2));
-        QCOMPARE(rig.recorder->stageIndex(), 1);
-        // Nothing more is recorded after stop.
-        const int length = rig.study->recording()->length();
-        QVERIFY(rig.feedSeconds(1));
-        QCOMPARE(rig.study->recording()->length(), length);
+        QCOMPARE(rig.listener.stageTimes.empty(), stageIndex == 0);
+        const int executedCount = executedStages.isEmpty() ? 0 : executedStages.count(QLatin1Char(' ')) + 1;
+        QCOMPARE(array(rig, "BPMPerStage").size(), executedCount);
+        QCOMPARE(array(rig, "METSPerStage").size(), executedCount);
+        if (script.endsWith(QLatin1Char('s'))) {
+            // Nothing more is recorded after stop.
+            QVERIFY(!rig.recorder->isRecording());
+            const int length = rig.study->recording()->length();
+            QVERIFY(rig.feedSeconds(1));
+            QCOMPARE(rig.study->recording()->length(), length);
+        }
     }
 
     void phases()
@@ -412,7 +333,6 @@ private slots:
         QTest::addColumn<double>("mets");
         QTest::newRow("20 kg") << "20" << (100 * 10.8 / 20 + 7) / 3.5;
         QTest::newRow("no weight") << "" << 0.0;
-        QTest::newRow("zero weight") << "0" << 0.0;
     }
     void ergometerMets()
     {

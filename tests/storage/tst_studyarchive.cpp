@@ -7,23 +7,12 @@
 
 #include <QDirIterator>
 #include <QJsonDocument>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
 
 namespace {
-
-QByteArray patternBytes(int size, quint32 seed)
-{
-    QRandomGenerator generator(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    // Half noise, half slowly varying: compressible like a recording.
-    for (int i = 0; i < size; ++i)
-        bytes[i] = (i / 4096) % 2 ? char(generator.bounded(256)) : char((i * 7 / 13) ^ (i >> 9));
-    return bytes;
-}
 
 TStudySummary rexSummary()
 {
@@ -156,14 +145,13 @@ void TestStudyArchive::writeReplacesAnOlderArchiveOnlyWhenComplete()
              }),
              QString("Cannot create zip archive"));
     QCOMPARE(tree(dir.path()).keys(), QStringList{"a.cxz"});
-    // Absent sources give empty entries; the older archive is replaced.
+    // Absent sources give empty entries (the zip writer's test); the older
+    // archive is replaced.
     TStudyArchive::write(archive, dir.filePath("none1"), dir.filePath("none2"), dir.filePath("none3"), rexSummary());
     QCOMPARE(tree(dir.path()).keys(), QStringList{"a.cxz"});
-    QZipFileExtractor extractor(archive);
-    QCOMPARE(extractor.entryNames(), (QStringList{"cxstudy", "cxecg", "cxbeats", "info"}));
-    QBuffer buffer;
-    QVERIFY(extractor.extract("cxecg", &buffer));
-    QCOMPARE(buffer.data(), QByteArray());
+    const auto replaced = TStudyArchive::readInfo(archive);
+    QVERIFY(replaced);
+    QCOMPARE(replaced->baseFilename, rexSummary().baseFilename);
 }
 
 void TestStudyArchive::readInfo_data()
@@ -297,32 +285,27 @@ void TestStudyArchive::importMovesTheFilesOverAndCanBeUndone()
 
 void TestStudyArchive::importRefusesBadArchives_data()
 {
+    // Base names that leave the folder are refused in readInfo's rows.
     QTest::addColumn<int>("dropEntry");
-    QTest::addColumn<QString>("baseFilename");
-    QTest::newRow("no cxstudy") << 0 << "Rex";
-    QTest::newRow("no cxecg") << 1 << "Rex";
-    QTest::newRow("no cxbeats") << 2 << "Rex";
-    QTest::newRow("base name leaves the folder") << -1 << "../../outside";
-    QTest::newRow("absolute base name") << -1 << QDir::tempPath() + "/outside";
+    QTest::newRow("no cxstudy") << 0;
+    QTest::newRow("no cxecg") << 1;
+    QTest::newRow("no cxbeats") << 2;
 }
 
 void TestStudyArchive::importRefusesBadArchives()
 {
     QFETCH(int, dropEntry);
-    QFETCH(QString, baseFilename);
     QTemporaryDir dir;
-    const QString data = dir.filePath("a/b/data");
+    const QString data = dir.filePath("data");
     QDir().mkpath(data);
     QVERIFY(writeFile(data + "/Rex.cxstudy", "kept"));
-    Crafted crafted = studyArchive(baseFilename);
-    if (dropEntry >= 0)
-        crafted.entries.removeAt(dropEntry);
+    Crafted crafted = studyArchive("Rex");
+    crafted.entries.removeAt(dropEntry);
     writeCrafted(dir.filePath("bad.cxz"), crafted);
     const QMap<QString, QByteArray> before = tree(dir.path());
     QCOMPARE(exceptionText([&] { TStudyArchiveImport staged(dir.filePath("bad.cxz"), data); }),
              TStudyArchiveImport::notAStudyArchive());
     QCOMPARE(tree(dir.path()), before);
-    QVERIFY(!QFile::exists(QDir::tempPath() + "/outside.cxstudy"));
 }
 
 void TestStudyArchive::damagedEntryLeavesTheFolderAsItWas()

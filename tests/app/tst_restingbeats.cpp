@@ -25,14 +25,6 @@ namespace {
 constexpr double Seconds = 10.0;
 constexpr double FirstR = 0.4;
 
-QList<int> allLeads()
-{
-    QList<int> leads;
-    for (int i = 0; i < TEcgSynthesizer::LeadCount; ++i)
-        leads.append(i);
-    return leads;
-}
-
 // Ten seconds at 100/min whose first R lies at 0.4 s.
 struct Resting
 {

@@ -227,16 +227,21 @@ void TestSerialDevice::keepAliveIsTwoStartBytes5msApart()
     QVERIFY(device->isOk());
     const QVector<TRecorderSimulator::Command> commands = recorder->commands();
     QVERIFY(commandBytes(commands).startsWith("\x01\x01\x09\x09\x09\x09\x09"));
+    // Read as they come, less the simulator's wake-up time, which a loaded
+    // machine may stretch for one pair: bytes sent back to back would show no
+    // gap in any pair.
+    qint64 widestGapUs = 0;
     for (int pair : {3, 5}) {
-        // Read as they come, less the simulator's wake-up time.
         const qint64 gapUs = commands[pair + 1].atUs - commands[pair].atUs;
-        QVERIFY2(gapUs >= 2500 && gapUs < 100000, qPrintable(QString::number(gapUs)));
+        QVERIFY2(gapUs < 100000, qPrintable(QString::number(gapUs)));
+        widestGapUs = std::max(widestGapUs, gapUs);
         // Counted by the simulator when sent: those still on their way to the
         // reader come on top, so the first interval is at least 250 and the
         // second 250 give or take that delay.
         const qint64 frames = commands[pair].framesSent - (pair == 3 ? 0 : commands[3].framesSent);
         QVERIFY2(frames >= (pair == 3 ? 250 : 200) && frames < 400, qPrintable(QString::number(frames)));
     }
+    QVERIFY2(widestGapUs >= 2500, qPrintable(QString::number(widestGapUs)));
 }
 
 void TestSerialDevice::deliversTheRecorderLeads_data()

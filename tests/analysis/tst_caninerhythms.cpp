@@ -1,9 +1,8 @@
-#include "TBeat.h"
 #include "TBeatAverager.h"
-#include "TBeatSink.h"
 #include "TMeasurementRecord.h"
 #include "TQrsDetector.h"
 #include "TSynthesizedPlayback.h"
+#include "TestBeats.h"
 
 #include <QtTest>
 
@@ -30,33 +29,6 @@ constexpr double LearningSeconds = 2.0;
 constexpr double RateTolerance = 2.0;
 constexpr int RateIntervals = 8;
 
-struct Detection
-{
-    double time;
-    double meanRR;
-};
-
-class CollectingSink : public TBeatSink
-{
-public:
-    std::vector<Detection> beats;
-    void storeBeat(const TBeat& beat, const TBeatRecord*, int) override
-    {
-        beats.push_back({beat.time(), beat.value(TBeat::MeanRR)});
-    }
-};
-
-// Hands every detected beat to an averager, as the recording engine does.
-class AveragingSink : public TBeatSink
-{
-public:
-    explicit AveragingSink(TBeatAverager& averager) : m_averager(averager) {}
-    void storeBeat(const TBeat& beat, const TBeatRecord*, int) override { m_averager.addBeat(beat); }
-
-private:
-    TBeatAverager& m_averager;
-};
-
 // The range of a stretch of an average beat, from..to seconds after its start.
 double rangeOf(const std::vector<double>& beat, int rate, double from, double to)
 {
@@ -68,49 +40,24 @@ double rangeOf(const std::vector<double>& beat, int rate, double from, double to
     return *high - *low;
 }
 
-// Pairs detections with true beats within MatchSeconds, closest pairs first;
-// truthOf[d] is the true beat of detection d or -1.
-std::vector<int> match(const QVector<TSynthBeat>& truth, const std::vector<Detection>& found)
-{
-    struct Pair
-    {
-        double distance;
-        int truth;
-        int found;
-    };
-    std::vector<Pair> pairs;
-    for (int d = 0; d < int(found.size()); ++d)
-        for (int t = 0; t < truth.size(); ++t)
-            if (std::abs(truth[t].rTime - found[size_t(d)].time) <= MatchSeconds)
-                pairs.push_back({std::abs(truth[t].rTime - found[size_t(d)].time), t, d});
-    std::stable_sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.distance < b.distance; });
-    std::vector<int> truthOf(found.size(), -1);
-    std::vector<bool> used(size_t(truth.size()), false);
-    for (const Pair& p : pairs) {
-        if (used[size_t(p.truth)] || truthOf[size_t(p.found)] >= 0)
-            continue;
-        used[size_t(p.truth)] = true;
-        truthOf[size_t(p.found)] = p.truth;
-    }
-    return truthOf;
-}
-
 QString seconds(double t)
 {
     return QString::number(t, 'f', 2);
 }
 
 // Plays the recording and lists, in words, every way the detection fails the
-// rhythm: missed beats, invented beats and heart-rate errors.
-QStringList failures(const TSynthParams& params)
+// rhythm: missed beats, invented beats and heart-rate errors. The averager, if
+// any, takes the beats as they come.
+QStringList failures(TSynthesizedPlayback& playback, TBeatAverager* averager = nullptr)
 {
-    TSynthesizedPlayback playback(params);
-    CollectingSink sink;
+    BeatRecorder sink;
+    if (averager)
+        sink.onBeat = [averager](const TBeat& beat) { averager->addBeat(beat); };
     playback.path().detector().setSink(&sink);
     playback.play();
     const TEcgSynthesizer& synth = playback.synthesizer();
     const QVector<TSynthBeat>& truth = synth.beats();
-    const std::vector<int> truthOf = match(truth, sink.beats);
+    const std::vector<int> truthOf = matchBeats(truth, sink.beats, MatchSeconds);
     QStringList out;
 
     std::vector<bool> found(size_t(truth.size()), false);
@@ -119,7 +66,7 @@ QStringList failures(const TSynthParams& params)
             found[size_t(t)] = true;
     QStringList missed;
     for (int t = 0; t < truth.size(); ++t)
-        if (!found[size_t(t)] && truth[t].rTime >= LearningSeconds && truth[t].tEnd < params.durationSeconds)
+        if (!found[size_t(t)] && truth[t].rTime >= LearningSeconds && truth[t].tEnd < synth.params().durationSeconds)
             missed.append(seconds(truth[t].rTime));
     if (!missed.isEmpty())
         out.append(QString("missed %1 of %2 beats, at %3 s").arg(missed.size()).arg(truth.size()).arg(missed.join(", ")));
@@ -128,7 +75,7 @@ QStringList failures(const TSynthParams& params)
     for (size_t d = 0; d < sink.beats.size(); ++d) {
         if (truthOf[d] >= 0)
             continue;
-        const double t = sink.beats[d].time;
+        const double t = sink.beats[d].time();
         QString where = "elsewhere";
         for (const TSynthPause& p : synth.pauses())
             if (t > p.from && t < p.to)
@@ -156,7 +103,7 @@ QStringList failures(const TSynthParams& params)
     QStringList wrongRates;
     for (size_t d = 0; d < sink.beats.size(); ++d) {
         const int k = truthOf[d];
-        if (k < 0 || endsPause[size_t(k)] || sink.beats[d].meanRR <= 0.0)
+        if (k < 0 || endsPause[size_t(k)] || sink.beats[d].value(TBeat::MeanRR) <= 0.0)
             continue;
         double sum = 0.0;
         int n = 0;
@@ -169,11 +116,11 @@ QStringList failures(const TSynthParams& params)
         if (n < RateIntervals)
             continue;
         const double expected = 60.0 * n / sum;
-        const double rate = 60.0 / sink.beats[d].meanRR;
+        const double rate = 60.0 / sink.beats[d].value(TBeat::MeanRR);
         ++checked;
         worst = std::max(worst, std::abs(rate - expected));
         if (std::abs(rate - expected) > RateTolerance)
-            wrongRates.append(QString("%1 s: %2 (true %3)").arg(seconds(sink.beats[d].time)).arg(rate, 0, 'f', 1).arg(expected, 0, 'f', 1));
+            wrongRates.append(QString("%1 s: %2 (true %3)").arg(seconds(sink.beats[d].time())).arg(rate, 0, 'f', 1).arg(expected, 0, 'f', 1));
     }
     if (!wrongRates.isEmpty())
         out.append(QString("heart rate off by more than %1/min at %2 of %3 beats (worst %4): %5")
@@ -185,17 +132,6 @@ QStringList failures(const TSynthParams& params)
     if (checked < 5)
         out.append(QString("the heart rate was known at only %1 of %2 beats").arg(checked).arg(truth.size()));
     return out;
-}
-
-// A steady rate with the synthesizer's usual noise and its breathing swing of
-// 6 % of RR, which the pauses and blocks come on top of.
-TSynthParams rhythm(double bpm, double seconds, quint64 seed)
-{
-    TSynthParams p;
-    p.seed = seed;
-    p.durationSeconds = seconds;
-    p.heartRateStart = p.heartRateEnd = bpm;
-    return p;
 }
 
 } // namespace
@@ -218,14 +154,14 @@ void TestCanineRhythms::rhythms_data()
     QTest::addColumn<TSynthParams>("params");
     // Sinus arrhythmia: RR swinging by 40 % to either side with each breath.
     for (const auto& [bpm, breathingHz] : {std::pair{60.0, 0.2}, {100.0, 0.25}, {150.0, 0.33}}) {
-        TSynthParams p = rhythm(bpm, 30, 21);
+        TSynthParams p = steadyRhythm(bpm, 30, 21);
         p.sinusArrhythmia = 0.4;
         p.respirationHz = breathingHz;
         QTest::addRow("sinus arrhythmia at %.0f/min, %.0f breaths/min", bpm, 60.0 * breathingHz) << p;
     }
     // Sinus pauses every twelfth beat.
     for (const auto& [pause, bpm] : {std::pair{2.0, 120.0}, {3.0, 90.0}, {4.0, 70.0}}) {
-        TSynthParams p = rhythm(bpm, 40, 22);
+        TSynthParams p = steadyRhythm(bpm, 40, 22);
         p.pauseEvery = 12;
         p.pauseSeconds = pause;
         QTest::addRow("%.0f s pauses at %.0f/min", pause, bpm) << p;
@@ -238,7 +174,7 @@ void TestCanineRhythms::rhythms_data()
         bool wenckebach;
     } blocks[] = {{100.0, 4, false}, {80.0, 3, false}, {100.0, 4, true}, {140.0, 5, true}, {25.0, 4, false}};
     for (const auto& block : blocks) {
-        TSynthParams p = rhythm(block.bpm, std::max(30.0, 40 * 60.0 / block.bpm), 23);
+        TSynthParams p = steadyRhythm(block.bpm, std::max(30.0, 40 * 60.0 / block.bpm), 23);
         p.avBlockEvery = block.every;
         p.wenckebach = block.wenckebach;
         QTest::addRow("Mobitz %s %d:%d at %.0f/min", block.wenckebach ? "I" : "II", block.every, block.every - 1,
@@ -247,13 +183,14 @@ void TestCanineRhythms::rhythms_data()
     }
     // Regular rhythms from a large dog at rest to a cat in a hurry, twenty beats at least.
     for (double bpm : {50.0, 100.0, 150.0, 200.0, 250.0, 300.0})
-        QTest::addRow("regular at %.0f/min", bpm) << rhythm(bpm, std::max(20.0, 20 * 60.0 / bpm + 4.0), 24);
+        QTest::addRow("regular at %.0f/min", bpm) << steadyRhythm(bpm, std::max(20.0, 20 * 60.0 / bpm + 4.0), 24);
 }
 
 void TestCanineRhythms::rhythms()
 {
     QFETCH(TSynthParams, params);
-    const QStringList problems = failures(params);
+    TSynthesizedPlayback playback(params);
+    const QStringList problems = failures(playback);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
 }
 
@@ -277,17 +214,14 @@ void TestCanineRhythms::wholeCycleAveraged()
     QFETCH(double, bpm);
     QFETCH(double, pr);
     QFETCH(double, qt);
-    TSynthParams p = rhythm(bpm, 60, 24);
+    TSynthParams p = steadyRhythm(bpm, 60, 24);
     p.prSeconds = pr;
     p.qtSeconds = qt;
-    const QStringList problems = failures(p);
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
     TSynthesizedPlayback playback(p);
     const TSignalBuffer* signal = playback.path().analysisSignal(); // what the engine averages
     TBeatAverager averager(signal, 20.0);
-    AveragingSink sink(averager);
-    playback.path().detector().setSink(&sink);
-    playback.play();
+    const QStringList problems = failures(playback, &averager);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
 
     QVERIFY2(averager.beatCount() >= 5, qPrintable(QString("%1 beats averaged").arg(averager.beatCount())));
     const double rr = 60.0 / bpm;

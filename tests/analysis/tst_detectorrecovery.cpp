@@ -7,12 +7,11 @@
 // back the beats of the others.
 
 #include "TArtifactInjection.h"
-#include "TBeat.h"
 #include "TBeatAverager.h"
-#include "TBeatSink.h"
 #include "TQrsChannelDetector.h"
 #include "TQrsDetector.h"
 #include "TSynthesizedPlayback.h"
+#include "TestBeats.h"
 
 #include <QtTest>
 
@@ -31,40 +30,16 @@ constexpr double LearningSeconds = 2.0;
 constexpr double RailMv = 300.0;
 constexpr double RecoverySeconds = 2.0;
 
-class CollectingSink : public TBeatSink
-{
-public:
-    explicit CollectingSink(const TSignalBuffer* input) : m_input(input) {}
-    std::vector<TBeat> beats;
-    // Seconds of signal given to the analysis beyond each beat when it came.
-    std::vector<double> delays;
-    void storeBeat(const TBeat& beat, const TBeatRecord*, int) override
-    {
-        beats.push_back(beat);
-        delays.push_back(m_input->durationSeconds() - beat.time());
-    }
-
-private:
-    const TSignalBuffer* m_input;
-};
-
 struct Run
 {
     QVector<TSynthBeat> truth;
     std::vector<TBeat> beats;
-    std::vector<double> delays;
+    std::vector<double> delays;                // seconds of signal taken past each beat as it came
     std::vector<double> typicalAmplitudes;     // per channel, at the end
     std::vector<std::vector<double>> averages; // per channel, at the time asked
 };
 
-TSynthParams recording(double bpm = 100.0)
-{
-    TSynthParams p;
-    p.seed = 31;
-    p.durationSeconds = RecordSeconds;
-    p.heartRateStart = p.heartRateEnd = bpm;
-    return p;
-}
+const TSynthParams Recording = steadyRhythm(100.0, RecordSeconds, 31);
 
 // Plays the recording through the live analysis path with the injection (if
 // any), averaging the beats of the last 20 s as the engine does, and takes the
@@ -76,7 +51,7 @@ Run play(const TSynthParams& params, const TArtifactInjection* injection, double
     if (injection)
         playback.setDisturbance(
             [injection](int c, qint64 first, int n, double* mv) { injection->apply(c, first, n, mv); });
-    CollectingSink sink(&playback.raw());
+    BeatRecorder sink([&playback] { return playback.raw().durationSeconds(); });
     TQrsDetector& detector = playback.path().detector();
     detector.setSink(&sink);
     if (setUp)
@@ -93,29 +68,11 @@ Run play(const TSynthParams& params, const TArtifactInjection* injection, double
     });
     run.truth = playback.synthesizer().beats();
     run.beats = sink.beats;
-    run.delays = sink.delays;
+    for (size_t d = 0; d < sink.beats.size(); ++d)
+        run.delays.push_back(sink.clockAt[d] - sink.beats[d].time());
     for (int c = 0; c < detector.channelCount(); ++c)
         run.typicalAmplitudes.push_back(detector.channel(c).typicalAmplitude());
     return run;
-}
-
-// The true beat each detection matches (closest first), or -1.
-std::vector<int> match(const QVector<TSynthBeat>& truth, const std::vector<TBeat>& found)
-{
-    std::vector<int> truthOf(found.size(), -1);
-    std::vector<bool> used(size_t(truth.size()), false);
-    for (size_t d = 0; d < found.size(); ++d) {
-        int best = -1;
-        for (int t = 0; t < truth.size(); ++t)
-            if (!used[size_t(t)] && std::abs(truth[t].rTime - found[d].time()) <= MatchSeconds &&
-                (best < 0 || std::abs(truth[t].rTime - found[d].time()) < std::abs(truth[best].rTime - found[d].time())))
-                best = t;
-        if (best >= 0) {
-            used[size_t(best)] = true;
-            truthOf[d] = best;
-        }
-    }
-    return truthOf;
 }
 
 double percentile(std::vector<double> values, double share)
@@ -157,7 +114,7 @@ private:
 
 void TestDetectorRecovery::initTestCase()
 {
-    m_clean = play(recording(), nullptr, DisturbanceStart + 6.0 + 3.0);
+    m_clean = play(Recording, nullptr, DisturbanceStart + 6.0 + 3.0);
     QVERIFY(m_clean.beats.size() > 40);
 }
 
@@ -194,9 +151,9 @@ void TestDetectorRecovery::disturbance()
     const TArtifactInjection injection(5, 500.0, TEcgSynthesizer::LeadCount, RailMv, {event});
     const bool everyLead = injection.disturbsAll(event);
     const double averageAt = event.end + 3.0;
-    const Run run = play(recording(), &injection, averageAt);
-    const Run clean = averageAt == DisturbanceStart + 6.0 + 3.0 ? m_clean : play(recording(), nullptr, averageAt);
-    const std::vector<int> truthOf = match(run.truth, run.beats);
+    const Run run = play(Recording, &injection, averageAt);
+    const Run clean = averageAt == DisturbanceStart + 6.0 + 3.0 ? m_clean : play(Recording, nullptr, averageAt);
+    const std::vector<int> truthOf = matchBeats(run.truth, run.beats, MatchSeconds);
     QStringList problems;
 
     // The first correct beat after the disturbance.
@@ -268,17 +225,19 @@ void TestDetectorRecovery::disturbance()
 void TestDetectorRecovery::lostLeadDelay_data()
 {
     QTest::addColumn<QStringList>("electrodesOff"); // leads delivered as 0
+    QTest::addColumn<QVector<int>>("flatLeads");
     QTest::addColumn<int>("reportedLost");          // a noisy channel the device reports lost, or -1
-    QTest::newRow("V5 flat") << QStringList{"V5"} << -1;
-    QTest::newRow("V5 and V6 flat") << QStringList{"V5", "V6"} << -1;
-    QTest::newRow("V4 noisy, reported lost") << QStringList{} << 9;
+    QTest::newRow("V5 flat") << QStringList{"V5"} << QVector<int>{10} << -1;
+    QTest::newRow("V5 and V6 flat") << QStringList{"V5", "V6"} << QVector<int>{10, 11} << -1;
+    QTest::newRow("V4 noisy, reported lost") << QStringList{} << QVector<int>{} << 9;
 }
 
 void TestDetectorRecovery::lostLeadDelay()
 {
     QFETCH(QStringList, electrodesOff);
+    QFETCH(QVector<int>, flatLeads);
     QFETCH(int, reportedLost);
-    TSynthParams params = recording();
+    TSynthParams params = Recording;
     params.electrodesOff = electrodesOff;
     TArtifactInjection::Event noise;
     noise.kind = TArtifactInjection::Muscle;
@@ -292,12 +251,16 @@ void TestDetectorRecovery::lostLeadDelay()
     });
 
     // Every beat is found, as soon as with every lead good.
-    const std::vector<int> truthOf = match(run.truth, run.beats);
+    const std::vector<int> truthOf = matchBeats(run.truth, run.beats, MatchSeconds);
     QCOMPARE(int(std::count_if(truthOf.begin(), truthOf.end(), [](int t) { return t < 0; })), 0);
     int required = 0;
     for (const TSynthBeat& b : run.truth)
         required += b.rTime > LearningSeconds && b.rTime < RecordSeconds - 0.5 ? 1 : 0;
     QVERIFY(int(run.beats.size()) >= required);
+    // A lead without contact takes part in no beat.
+    for (const TBeat& b : run.beats)
+        for (int c : flatLeads)
+            QCOMPARE(b.leadValue(c, TBeat::DetectionFlag), 0.0);
     const auto settled = [](const Run& r) {
         std::vector<double> delays;
         for (size_t d = 0; d < r.beats.size(); ++d)
@@ -332,7 +295,7 @@ void TestDetectorRecovery::leadLearnedOnSmallWavesLearnsAgain()
     // lead out of every average beat for the rest of the recording.
     QFETCH(double, scale);
     QFETCH(double, seconds);
-    TSynthesizedPlayback playback(recording());
+    TSynthesizedPlayback playback(Recording);
     const qint64 pressed = qint64(seconds * 500.0);
     playback.setDisturbance([scale, pressed](int c, qint64 first, int n, double* mv) {
         if (c != 1)
@@ -340,9 +303,9 @@ void TestDetectorRecovery::leadLearnedOnSmallWavesLearnsAgain()
         for (int i = 0; i < n && first + i < pressed; ++i)
             mv[i] *= scale;
     });
-    CollectingSink sink(&playback.raw());
+    BeatRecorder sink;
     playback.path().detector().setSink(&sink);
-    playback.play([] {});
+    playback.play();
     int later = 0;
     QStringList excluded;
     for (const TBeat& beat : sink.beats) {

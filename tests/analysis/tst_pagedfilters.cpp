@@ -166,8 +166,6 @@ void TestPagedFilters::lowpassAt250IsTheSameForBothTypes()
         return 3000.0 * std::sin(2 * Pi * 10 * i / 250.0) + 2000.0 * std::sin(2 * Pi * 55 * i / 250.0);
     });
     TPagedFilterChain chain(source.get());
-    chain.rebuild(false, false, false);
-    const std::vector<double> unfiltered = read(*chain.output(), 0, 0, 3 * Page);
     chain.setLowpassType("25hz");
     chain.rebuild(false, true, false);
     const std::vector<double> at25 = read(*chain.output(), 0, 0, 3 * Page);
@@ -175,8 +173,7 @@ void TestPagedFilters::lowpassAt250IsTheSameForBothTypes()
     chain.rebuild(false, true, false);
     const std::vector<double> at40 = read(*chain.output(), 0, 0, 3 * Page);
     QVERIFY(at25 == at40);
-    // And it does filter: the 55 Hz component is gone.
-    QVERIFY(largestDifference(at25, unfiltered, 0, at25.size()) > 1000.0);
+    // And it does filter: the 55 Hz component of 2000 codes is gone.
     QVERIFY(sineAmplitude(std::vector<double>(at25.begin() + Page, at25.begin() + 2 * Page), 55, 250) < 20.0);
 }
 

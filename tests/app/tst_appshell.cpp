@@ -391,7 +391,6 @@ void TestAppShell::cliFailures_data()
     QTest::newRow("missing archive") << QStringList{"import", "nothing.cxz"} << 1 << "nothing.cxz is not a file";
     QTest::newRow("report of no study") << QStringList{"report", "--id", "77", "--out", "r.pdf"} << 1
                                         << "no study with id 77";
-    QTest::newRow("report without file") << QStringList{"report", "--id", "77"} << 2 << "report needs --out FILE.pdf";
     // The configured device is the recorder on USB, and there is none here.
     QTest::newRow("no device") << QStringList{"record", "--seconds", "1", "--last", "a", "--first", "b"} << 1
                                << "Device not found";

@@ -37,7 +37,7 @@ inline std::unique_ptr<TIntSignalBuffer> signal(int leads, int rate = 500, int c
 
 // Appends samples frames with the code value(lead, index) of every lead; index
 // counts from the buffer's current length.
-inline void append(TIntSignalBuffer& buffer, int samples, const std::function<int(int, int)>& value)
+inline void append(TSignalBuffer& buffer, int samples, const std::function<int(int, int)>& value)
 {
     const int leads = buffer.channelCount();
     std::vector<qint16> frames(size_t(samples) * size_t(leads));

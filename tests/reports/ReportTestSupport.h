@@ -1,9 +1,10 @@
 #pragma once
 
 // What the report tests share: message boxes and file dialogs answered from the
-// test, and poppler's view of a PDF.
+// test, poppler's view of a PDF, and the ink of rendered pages.
 
 #include <QApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -92,6 +93,36 @@ inline QString valueUnder(const QString& text, const QString& caption)
         return below.mid(start, end - start);
     }
     return QString();
+}
+
+// Ink of a rendered report: darker than the grid and the paper.
+inline bool isDark(const QImage& image, int x, int y)
+{
+    return image.rect().contains(x, y) && qGray(image.pixel(x, y)) < 100;
+}
+
+// First and last dark row of a column within [from, to], or -1.
+inline QPair<int, int> darkSpan(const QImage& image, int x, int from, int to)
+{
+    int first = -1;
+    int last = -1;
+    for (int y = from; y <= to; ++y)
+        if (isDark(image, x, y)) {
+            if (first < 0)
+                first = y;
+            last = y;
+        }
+    return {first, last};
+}
+
+// First dark column of a row from `from` towards `to`, or -1.
+inline int firstDarkColumn(const QImage& image, int y, int from, int to)
+{
+    const int step = to >= from ? 1 : -1;
+    for (int x = from; x != to + step; x += step)
+        if (isDark(image, x, y))
+            return x;
+    return -1;
 }
 
 } // namespace ReportTest

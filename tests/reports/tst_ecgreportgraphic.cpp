@@ -3,6 +3,8 @@
 // pulse, the time scale, the gain, inverted and centred rows, the average beat in
 // front of the trace, and vector output.
 
+#include "../display/DisplayTestSupport.h"
+#include "ReportTestSupport.h"
 #include "StoredAverageBeats.h"
 #include "TEcgGraphicLayout.h"
 #include "TEcgReportGraphic.h"
@@ -17,61 +19,27 @@ namespace {
 
 constexpr int DotsPerMm = 10;
 
-// A signal whose code step is exactly 1 microvolt, all leads flat at 0 with a
-// 1 mV spike 10 ms wide at every whole second.
+using ReportTest::darkSpan;
+using ReportTest::isDark;
+
+// All leads flat at offset microvolts with a 1 mV spike 10 ms wide at every
+// whole second.
 std::unique_ptr<TIntSignalBuffer> spikes(int leads, double seconds, int offset = 0)
 {
-    auto buffer = std::make_unique<TIntSignalBuffer>(4096, 1 << 20, leads, 500);
-    buffer->setResolution(16);
-    buffer->setGain(-32.768, 32.768);
-    static const char* names[] = {"I", "II", "III", "aVR", "aVL", "aVF", "V1", "V2", "V3", "V4", "V5", "V6"};
-    for (int i = 0; i < leads; ++i)
-        buffer->channel(i)->setName(names[i]);
-    const int n = int(seconds * 500);
-    std::vector<qint16> frames(size_t(n) * size_t(leads));
-    for (int i = 0; i < n; ++i)
-        for (int c = 0; c < leads; ++c)
-            frames[size_t(i) * size_t(leads) + size_t(c)] = qint16(offset + (i % 500 < 5 ? 1000 : 0));
-    buffer->append(frames.data(), int(frames.size() * 2));
+    auto buffer = DisplayTest::signal(leads);
+    DisplayTest::append(*buffer, int(seconds * 500), [offset](int, int i) { return offset + (i % 500 < 5 ? 1000 : 0); });
     return buffer;
-}
-
-QImage paper(double widthMm, double heightMm)
-{
-    QImage image(int(widthMm * DotsPerMm), int(heightMm * DotsPerMm), QImage::Format_ARGB32_Premultiplied);
-    image.setDotsPerMeterX(DotsPerMm * 1000);
-    image.setDotsPerMeterY(DotsPerMm * 1000);
-    image.fill(Qt::white);
-    return image;
 }
 
 // Renders rows into a whole image, painter units being dots (10 to the mm).
 QImage render(const TEcgReportGraphic& graphic, double widthMm, double heightMm,
               const QVector<TEcgReportGraphic::Row>& rows, double start, bool calibration)
 {
-    QImage image = paper(widthMm, heightMm);
+    QImage image = DisplayTest::paper(int(widthMm * DotsPerMm), int(heightMm * DotsPerMm), DotsPerMm);
+    image.fill(Qt::white);
     QPainter painter(&image);
     graphic.draw(painter, QRectF(0, 0, image.width(), image.height()), DotsPerMm, rows, start, calibration);
     return image;
-}
-
-bool dark(const QImage& image, int x, int y)
-{
-    return image.rect().contains(x, y) && qGray(image.pixel(x, y)) < 100;
-}
-
-// First and last dark row of a column within [from, to].
-QPair<int, int> darkSpan(const QImage& image, int x, int from, int to)
-{
-    int first = -1;
-    int last = -1;
-    for (int y = from; y <= to; ++y)
-        if (dark(image, x, y)) {
-            if (first < 0)
-                first = y;
-            last = y;
-        }
-    return {first, last};
 }
 
 // Columns whose dark span within the rows reaches above limit: the spikes.
@@ -178,7 +146,7 @@ private slots:
         int left = -1;
         int right = -1;
         for (int x = 0; x < int(graphic.leadingMm() * DotsPerMm); ++x)
-            if (dark(image, x, middle)) {
+            if (isDark(image, x, middle)) {
                 if (left < 0)
                     left = x;
                 right = x;
@@ -243,7 +211,7 @@ private slots:
         }
         QVERIFY2(std::abs((baseline - top) - amplitude * DotsPerMm) <= 2, qPrintable(QString::number(baseline - top)));
         // The trace runs to the right edge.
-        QVERIFY(dark(image, image.width() - 2, baseline) || dark(image, image.width() - 2, baseline - 1));
+        QVERIFY(isDark(image, image.width() - 2, baseline) || isDark(image, image.width() - 2, baseline - 1));
     }
 
     void rowsInvertedCentredAndEmpty()
@@ -264,7 +232,7 @@ private slots:
         // An empty row draws nothing.
         const int top2 = int(60.0 * DotsPerMm);
         for (int y = top2 + 1; y < offCentre.height(); ++y)
-            QVERIFY(!dark(offCentre, x, y));
+            QVERIFY(!isDark(offCentre, x, y));
 
         graphic.setCentreTraces(true);
         const QImage centred = render(graphic, 120.0, heightMm, rows, 0.0, false);
@@ -328,7 +296,7 @@ private slots:
         int ink = 0;
         for (int y = baseline + 5; y < baseline + 45; ++y)
             for (int x = 0; x < int(graphic.leadingMm() * DotsPerMm); ++x)
-                ink += dark(image, x, y) ? 1 : 0;
+                ink += isDark(image, x, y) ? 1 : 0;
         QVERIFY(ink > 30);
     }
 

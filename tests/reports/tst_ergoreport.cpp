@@ -2,6 +2,8 @@
 // study of known content: patient, measurement, filters and scales; values that
 // cannot be computed print blank or "--"; every field of the templates is known.
 
+#include "../display/DisplayTestSupport.h"
+#include "ReportTestSupport.h"
 #include "StoredAverageBeats.h"
 #include "TErgoReport.h"
 #include "TReportImage.h"
@@ -29,17 +31,10 @@ const QStringList MeasurementNames = {"lead", "RR", "HR",         "PR",       "P
 // (lead 1 at every half second).
 std::unique_ptr<TIntSignalBuffer> recording(int leads = 7, const char* const* names = LeadNames)
 {
-    auto buffer = std::make_unique<TIntSignalBuffer>(4096, 1 << 20, leads, 500);
-    buffer->setResolution(16);
-    buffer->setGain(-32.768, 32.768);
+    auto buffer = DisplayTest::signal(leads);
     for (int i = 0; i < leads; ++i)
         buffer->channel(i)->setName(names[i]);
-    const int n = 12 * 500;
-    std::vector<qint16> frames(size_t(n) * size_t(leads));
-    for (int i = 0; i < n; ++i)
-        for (int c = 0; c < leads; ++c)
-            frames[size_t(i) * size_t(leads) + size_t(c)] = qint16(i % (c == 1 ? 250 : 500) < 5 ? 1000 : 0);
-    buffer->append(frames.data(), int(frames.size() * 2));
+    DisplayTest::append(*buffer, 12 * 500, [](int c, int i) { return i % (c == 1 ? 250 : 500) < 5 ? 1000 : 0; });
     return buffer;
 }
 
@@ -112,9 +107,8 @@ TReportOptions knownOptions()
 int dark(const QImage& image, int x, int fromY, int toY, int width = 1)
 {
     for (int dx = 0; dx < width; ++dx)
-        for (int y = fromY; y <= toY; ++y)
-            if (qGray(image.pixel(x + dx, y)) < 100)
-                return y;
+        if (const int y = ReportTest::darkSpan(image, x + dx, fromY, toY).first; y >= 0)
+            return y;
     return -1;
 }
 

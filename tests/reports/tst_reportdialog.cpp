@@ -3,6 +3,7 @@
 // disk, an export folder that is not set or not there, a strip print refused.
 // Message boxes are answered and image files chosen from the test.
 
+#include "../display/DisplayTestSupport.h"
 #include "ReportDialog.h"
 #include "ReportTestSupport.h"
 #include "TException.h"
@@ -503,14 +504,7 @@ private:
         record.acquisition.channelNames = QStringLiteral("I,II,III,aVR,aVL,aVF,V5");
         TStudy* study = m_store->saveNewStudy(record);
         // 12 s with a spike every second.
-        std::vector<std::vector<qint16>> leads(7, std::vector<qint16>(6000, 0));
-        for (auto& lead : leads)
-            for (int i = 0; i < 6000; ++i)
-                lead[size_t(i)] = qint16(i % 500 < 5 ? 1000 : 0);
-        std::vector<const qint16*> pointers;
-        for (auto& lead : leads)
-            pointers.push_back(lead.data());
-        study->recording()->appendChannels(pointers.data(), 6000);
+        DisplayTest::append(*study->recording(), 6000, [](int, int i) { return i % 500 < 5 ? 1000 : 0; });
         m_store->updateStudy(study->record());
         return study;
     }

@@ -1,42 +1,24 @@
 // A resting ECG recorded from the demo recording, its report created as a PDF
 // through the report dialog, and the PDF read back with poppler: the page, the
 // patient, the measurements as stored, the page count, and the calibration pulse
-// measured on a rendering of known resolution.
+// measured on a rendering of known resolution. Then the review window's Print
+// button: the dialog opens preset with what the window shows, and the PDF
+// carries the measurement as the beat display shows it after a cursor moved.
 
 #include "DemoStudy.h"
+#include "EcgReviewWindow.h"
+#include "QBeatDisplay.h"
+#include "QSignalBrowseDisplay.h"
 #include "ReportDialog.h"
 #include "ReportTestSupport.h"
 #include "TReportCreator.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
-
-namespace {
-
-int darkRows(const QImage& image, int x, int from, int to, int* first)
-{
-    *first = -1;
-    int n = 0;
-    for (int y = from; y <= to; ++y)
-        if (qGray(image.pixel(x, y)) < 100) {
-            if (*first < 0)
-                *first = y;
-            ++n;
-        }
-    return n;
-}
-
-int firstDark(const QImage& image, int y, int from, int to, int step)
-{
-    for (int x = from; step > 0 ? x <= to : x >= to; x += step)
-        if (qGray(image.pixel(x, y)) < 100)
-            return x;
-    return -1;
-}
-
-} // namespace
 
 class TestReportPdf : public QObject
 {
@@ -57,7 +39,8 @@ private slots:
         patient.age = QStringLiteral("7");
         patient.sex = QStringLiteral("M");
         patient.patientId = QStringLiteral("H-17");
-        m_study = DemoStudy::record(*m_store, 12.0, patient);
+        // Long enough for the review window's start time of 75.4 s.
+        m_study = DemoStudy::record(*m_store, 80.0, patient);
         if (!m_study)
             QSKIP("the demo recording ecg500.dat is not beside the tests");
         QVERIFY(m_study->beats()->count() > 10);
@@ -68,7 +51,10 @@ private slots:
         r.setProperty(QStringLiteral("conclusion"), QStringLiteral("Sinus rhythm, normal intervals."));
         m_measurement = TRestingMeasurement::load(m_study->results());
         QVERIFY(m_measurement.qtcMs().has_value());
+        TStudyStore::setInstance(m_store.get());
     }
+
+    void cleanupTestCase() { TStudyStore::setInstance(nullptr); }
 
     void pdfThroughTheDialog()
     {
@@ -123,15 +109,14 @@ private slots:
         QVERIFY(std::abs(page.width() - 2970) <= 1 && std::abs(page.height() - 2100) <= 1);
         // The first row's pulse stands at the left of the traces, 21 mm from the
         // sheet's edge, on the row's baseline 54 mm from its top.
-        int top = -1;
-        QVERIFY(darkRows(page, 235, 380, 600, &top) > 0);
-        int baseline = -1;
-        QVERIFY(darkRows(page, 200, 500, 580, &baseline) > 0); // the baseline before the pulse
+        const int top = ReportTest::darkSpan(page, 235, 380, 600).first;
+        const int baseline = ReportTest::darkSpan(page, 200, 500, 580).first; // the baseline before the pulse
+        QVERIFY(top >= 0 && baseline >= 0);
         const int height = baseline - top;
         QVERIFY2(std::abs(height - 100) <= 2, qPrintable(QString::number(height))); // 1 mV at 10 mm/mV
         const int middle = (top + baseline) / 2;
-        const int rise = firstDark(page, middle, 190, 300, 1);
-        const int fall = firstDark(page, middle, 300, 190, -1);
+        const int rise = ReportTest::firstDarkColumn(page, middle, 190, 300);
+        const int fall = ReportTest::firstDarkColumn(page, middle, 300, 190);
         QVERIFY2(std::abs((fall - rise) - 50) <= 2, qPrintable(QString::number(fall - rise))); // 0.2 s at 25 mm/s
     }
 
@@ -147,7 +132,7 @@ private slots:
         skipped.print = false;
         TStudyEvent last = first;
         last.description = QStringLiteral("Near the end");
-        last.position = 11.5; // moved earlier to fit the page
+        last.position = 78.5; // moved earlier to fit the page
         m_study->record().events = {first, skipped, last};
 
         ReportTest::MessageBoxes boxes;
@@ -161,10 +146,72 @@ private slots:
         QVERIFY(pages[0].contains(QStringLiteral("Page 1 of 3")));
         QVERIFY(pages[1].contains(QStringLiteral("Event 00:03 - Premature beat")));
         QVERIFY(pages[1].contains(QStringLiteral("Page 2 of 3")));
-        QVERIFY(pages[2].contains(QStringLiteral("Event 00:11 - Near the end")));
+        QVERIFY(pages[2].contains(QStringLiteral("Event 01:18 - Near the end")));
         QVERIFY(pages[2].contains(QStringLiteral("Page 3 of 3")));
         QVERIFY(!text.contains(QStringLiteral("Not printed")));
         m_study->record().events.clear();
+    }
+
+    void reportFromTheReviewWindow()
+    {
+        QSettings().setValue(QStringLiteral("EcgReviewWindow/HexaxialOrder"), true);
+        m_study->record().setProperty(QStringLiteral("status"), QString()); // reported anew below
+        EcgReviewWindow window(m_study);
+        window.show();
+        auto* report = window.findChild<QPushButton*>(QStringLiteral("btnReport"));
+        QVERIFY(report && report->isEnabled());
+        window.findChild<QPushButton*>(QStringLiteral("btnSpeed50"))->click();
+        window.findChild<QPushButton*>(QStringLiteral("btnAmp20"))->click();
+        window.findChild<QPushButton*>(QStringLiteral("btnFilterLowpass"))->click(); // off
+        auto* browse = window.findChild<QSignalBrowseDisplay*>(QStringLiteral("ecgDisplay1"));
+        browse->setStartTime(75.4);
+
+        // The user widens the QRS by 10 ms on the beat display.
+        auto* beat = window.findChild<QBeatDisplay*>(QStringLiteral("beatDisplay"));
+        const double qrsEnd = beat->cursorPosition(QBeatDisplay::QrsOff);
+        const double qrsOn = beat->cursorPosition(QBeatDisplay::QrsOn);
+        QVERIFY(qrsEnd > qrsOn);
+        beat->setCursorPosition(QBeatDisplay::QrsOff, qrsEnd + 0.010);
+        QMetaObject::invokeMethod(beat, "cursorChanged");
+
+        TReportOptions seen;
+        QString startText;
+        ReportTest::MessageBoxes boxes;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<ReportDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            answer.stop();
+            seen = dialog->options();
+            startText = dialog->findChild<QLineEdit*>(QStringLiteral("txtStartTime"))->text();
+            dialog->findChild<QPushButton*>(QStringLiteral("btnCreate"))->click();
+        });
+        answer.start(20);
+        report->click();
+        QCOMPARE(boxes.texts, QStringList());
+
+        QCOMPARE(startText, QStringLiteral("01:15.4"));
+        QCOMPARE(seen.startTime, 75.4);
+        QVERIFY(seen.notch && !seen.lowpass && seen.baseline);
+        QCOMPARE(seen.speed, 50.0);
+        QCOMPARE(seen.amplitude, 20.0);
+        QVERIFY(seen.hexaxialOrder);
+
+        // The edited measurement went to the study, and to the PDF.
+        const TMeasurementRecord stored = TRestingMeasurement::load(m_study->results());
+        const int qrs = *stored.qrsMs();
+        QVERIFY2(std::abs(qrs - int(std::lround((qrsEnd + 0.010 - qrsOn) * 1000.0))) <= 1,
+                 qPrintable(QString::number(qrs)));
+        QVERIFY(m_study->record().isReported());
+        const QString pdf = TReportCreator::pdfPath(m_store->rootPath(), m_study->record().baseFilename());
+        const QString text =
+            ReportTest::poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QCOMPARE(ReportTest::valueUnder(text, QStringLiteral("QRS (ms)")), QString::number(qrs));
+        QCOMPARE(ReportTest::valueUnder(text, QStringLiteral("PR (ms)")), QString::number(*stored.prMs()));
+        QVERIFY(text.contains(QStringLiteral("50 mm/s - 20 mm/mV - Filters: notch 50hz, baseline fix")));
+        // Hexaxial rows: aVR upside down.
+        QVERIFY(text.contains(QStringLiteral("-aVR")));
     }
 
 private:

@@ -96,9 +96,6 @@ private:
 
     bool font(TReportFont& out)
     {
-        const QXmlStreamAttributes a = m_xml.attributes();
-        if (a.hasAttribute(QLatin1String("font-family")))
-            out.family = a.value(QLatin1String("font-family")).toString();
         return number(QStringLiteral("font-size"), out.pointSize, false, 1.0) &&
                boolean(QStringLiteral("bold"), out.bold) && boolean(QStringLiteral("italic"), out.italic);
     }
@@ -163,7 +160,7 @@ private:
         else
             return fail(QStringLiteral("unknown field <%1>").arg(element));
         if (!checkAttributes({QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("width"),
-                              QStringLiteral("height"), QStringLiteral("font-family"), QStringLiteral("font-size"),
+                              QStringLiteral("height"), QStringLiteral("font-size"),
                               QStringLiteral("bold"), QStringLiteral("italic"), QStringLiteral("align"),
                               QStringLiteral("wrap"), QStringLiteral("grow"), QStringLiteral("color"),
                               QStringLiteral("border"), QStringLiteral("border-color"), QStringLiteral("fill")}))
@@ -294,7 +291,7 @@ private:
             const QStringRef name = m_xml.name();
             bool ok = false;
             if (name == QLatin1String("font")) {
-                ok = checkAttributes({QStringLiteral("font-family"), QStringLiteral("font-size"),
+                ok = checkAttributes({QStringLiteral("font-size"),
                                       QStringLiteral("bold"), QStringLiteral("italic")}) &&
                      font(out.font);
                 m_xml.skipCurrentElement();

@@ -19,7 +19,7 @@
 //
 //   <report name="" paper="A4|Letter" orientation="portrait|landscape"
 //           width="" height="" margin-top="" margin-bottom="">
-//     <font font-family="" font-size="" bold="" italic=""/>    the fields' default
+//     <font font-size="" bold="" italic=""/>                   the fields' default
 //     <pageHeader height="">fields</pageHeader>                  top of every page
 //     <title height="">fields</title>                            once, first
 //     <pageFooter height="">fields</pageFooter>                  bottom of every page
@@ -34,7 +34,7 @@
 // one whose data set has no records prints nothing. Fields, at x, y, width and
 // height within their band:
 //
-//   <label ...>Text with [field] names</label>     also: font-family, font-size, bold,
+//   <label ...>Text with [field] names</label>     also: font-size, bold,
 //                                                  italic, color, align ("left|right|
 //                                                  hcenter|justify" with "top|bottom|
 //                                                  vcenter"), wrap, grow
@@ -44,16 +44,18 @@
 //
 // Every field also takes border, border-color and fill. "#page" and "#pages"
 // are the page number and the page count.
+//
+// Every text is in the one report typeface (TReportTypeface); a template says
+// only its size and weight.
 struct TReportFont
 {
-    QString family = QStringLiteral("Helvetica");
     double pointSize = 9.0;
     bool bold = false;
     bool italic = false;
 
     bool operator==(const TReportFont& o) const
     {
-        return family == o.family && pointSize == o.pointSize && bold == o.bold && italic == o.italic;
+        return pointSize == o.pointSize && bold == o.bold && italic == o.italic;
     }
 };
 

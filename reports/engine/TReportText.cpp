@@ -1,5 +1,7 @@
 #include "TReportText.h"
 
+#include "TReportTypeface.h"
+
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPaintDevice>
@@ -28,13 +30,11 @@ double devicePixelsPerUnit(const QPainter& painter)
 
 QFont deviceFont(const TReportFont& fontStyle, double devicePixelsPerUnit, double unitsPerMillimetre, int logicalDpiY)
 {
-    QFont font(fontStyle.family);
     // Pixels the font is tall on this device, said in the device's own points.
     const double unitsPerPoint = unitsPerMillimetre * MillimetresPerInch / PointsPerInch;
     const double pixels = fontStyle.pointSize * unitsPerPoint * devicePixelsPerUnit;
-    font.setPointSizeF(std::max(0.1, pixels * PointsPerInch / std::max(1, logicalDpiY)));
-    font.setBold(fontStyle.bold);
-    font.setItalic(fontStyle.italic);
+    QFont font = TReportTypeface::font(std::max(0.1, pixels * PointsPerInch / std::max(1, logicalDpiY)),
+                                       fontStyle.bold, fontStyle.italic);
     // Glyph advances scale with the size, not with hinted pixel widths.
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;

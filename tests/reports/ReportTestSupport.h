@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QVector>
 
 #include <functional>
 
@@ -66,6 +67,28 @@ inline QString poppler(const QString& tool, const QStringList& arguments)
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The fonts of a PDF as pdffonts lists them: each font's name and whether it
+// is embedded. Empty when pdffonts is missing or fails.
+struct PdfFont
+{
+    QString name;
+    bool embedded = false;
+};
+
+inline QVector<PdfFont> pdfFonts(const QString& pdf)
+{
+    QVector<PdfFont> fonts;
+    // name, type (one or two words), encoding, emb, sub, uni, object, ID; under
+    // a header of two lines.
+    const QStringList lines = poppler(QStringLiteral("pdffonts"), {pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& line : lines.mid(2)) {
+        const QStringList columns = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (columns.size() >= 7)
+            fonts.append({columns.first(), columns[columns.size() - 5] == QLatin1String("yes")});
+    }
+    return fonts;
 }
 
 // The value printed under a caption in a table of pdftotext -layout output: the

@@ -8,8 +8,12 @@
 #include "TReportLayout.h"
 #include "TReportTemplate.h"
 #include "TReportText.h"
+#include "TReportTypeface.h"
+
+#include "ReportTestSupport.h"
 
 #include <QBuffer>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -104,7 +108,7 @@ private slots:
     void readsTemplate()
     {
         const TReportTemplate t = parsed(landscape(QStringLiteral(
-            "<font font-family=\"DejaVu Sans\" font-size=\"8\"/>"
+            "<font font-size=\"8\"/>"
             "<pageFooter height=\"30\"><label x=\"0\" y=\"0\" width=\"100\" height=\"30\" align=\"right|bottom\">"
             "Page [#page] of [#pages]</label></pageFooter>"
             "<title height=\"100\"><image x=\"1\" y=\"2\" width=\"3\" height=\"4\">[logo]</image>"
@@ -116,7 +120,6 @@ private slots:
         QCOMPARE(t.size, QSizeF(1188, 840));
         QCOMPARE(t.orientation, QPageLayout::Landscape);
         QVERIFY(std::abs(t.unitsPerMillimetre() - 4.0) < 1e-9);
-        QCOMPARE(t.font.family, QStringLiteral("DejaVu Sans"));
         QVERIFY(t.pageFooter && t.title && !t.pageHeader);
         const TReportField& footer = t.pageFooter->fields[0];
         QCOMPARE(footer.font.pointSize, 8.0); // the template's font by default
@@ -159,6 +162,8 @@ private slots:
         QTest::newRow("negative size") << landscape(QStringLiteral(
             "<title height=\"10\"><label x=\"0\" y=\"0\" width=\"-5\" height=\"1\"/></title>"))
                                        << QStringLiteral("width");
+        QTest::newRow("a typeface of its own") << landscape(QStringLiteral("<font font-family=\"Helvetica\"/>"))
+                                               << QStringLiteral("font-family");
         QTest::newRow("bad colour") << titleField("label", " color=\"reddish\"") << QStringLiteral("colour");
         QTest::newRow("bad alignment") << titleField("label", " align=\"middle\"") << QStringLiteral("middle");
         QTest::newRow("image without name") << titleField("image") << QStringLiteral("one [name]");
@@ -367,7 +372,7 @@ private slots:
                                    << true;
         QTest::newRow("wrapped, fits") << "Sinus rhythm, normal intervals." << 40.0 << 12.0 << true << false << false;
         QTest::newRow("wrapped, smaller")
-            << "Sinus rhythm, normal intervals and axis." << 40.0 << 8.0 << true << true << false;
+            << "Sinus rhythm, normal intervals and axis." << 40.0 << 7.0 << true << true << false;
         QTest::newRow("wrapped, cut") << QString("Sinus rhythm with first degree block. ").repeated(8) << 40.0 << 8.0
                                       << true << true << true;
     }
@@ -474,6 +479,60 @@ private slots:
         QVERIFY(printed.open(QIODevice::ReadOnly));
         QCOMPARE(printed.readAll().count("/Type /Page\n"), 3);
         QCOMPARE(source.drawn.size(), 6);
+    }
+
+    // The suite runs once more under a font configuration of DejaVu alone
+    // (VELMORA_TEST_FONTS=dejavu-only): there the report typeface is missing and
+    // its substitute must print the same text.
+    void reportsUseTheirOwnTypeface()
+    {
+        const bool expectInstalled = qgetenv("VELMORA_TEST_FONTS") != "dejavu-only";
+        QCOMPARE(TReportTypeface::isInstalled(), expectInstalled);
+        const QFontInfo resolved(TReportTypeface::font(9.0));
+        if (expectInstalled)
+            QCOMPARE(resolved.family(), QString::fromLatin1(TReportTypeface::Family));
+        else
+            QVERIFY(!resolved.family().isEmpty());
+        // A template's fields, bold or not, take the report typeface.
+        const QFont device = TReportText::deviceFont(TReportFont{8.0, true, false}, 2.5, 4.0, 96);
+        QCOMPARE(device.family(), QString::fromLatin1(TReportTypeface::Family));
+        QVERIFY(device.bold());
+        QVERIFY(device.styleStrategy() & QFont::PreferNoShaping);
+    }
+
+    // Words whose letter pairs a typeface may join into one glyph (fi, fl, ff,
+    // ffi) come out of the PDF as the letters written, in the embedded report font.
+    void pdfHoldsTheTextWritten()
+    {
+        if (!ReportTest::havePoppler() || QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty())
+            QSKIP("poppler-utils are not installed");
+        const QString written = QStringLiteral("Filters: baseline fix - Fifi, Wolf, office, affluent, P\u00e9rez");
+        const TReportTemplate t = parsed(landscape(
+            QStringLiteral("<title height=\"100\"><label x=\"40\" y=\"0\" width=\"1000\" height=\"30\">[words]"
+                           "</label><label x=\"40\" y=\"40\" width=\"1000\" height=\"30\" bold=\"true\">[words]"
+                           "</label></title>")));
+        FakeSource source;
+        source.values.insert(QStringLiteral("words"), written);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("words.pdf"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(TReportDocument(t, source).writePdf(&file, QStringLiteral("Words")));
+        file.close();
+
+        const QString text = ReportTest::poppler(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+        QCOMPARE(text.count(written), 2);
+        for (QChar c : text)
+            QVERIFY2(c.unicode() < 0xFB00 || c.unicode() > 0xFB06, qPrintable(text));
+
+        // One font for each weight, embedded: the report typeface where it is installed.
+        const QVector<ReportTest::PdfFont> fonts = ReportTest::pdfFonts(path);
+        QCOMPARE(fonts.size(), 2);
+        for (const ReportTest::PdfFont& font : fonts) {
+            QVERIFY2(font.embedded, qPrintable(font.name));
+            if (TReportTypeface::isInstalled())
+                QVERIFY2(font.name.contains(QLatin1String("LiberationSans")), qPrintable(font.name));
+        }
     }
 };
 

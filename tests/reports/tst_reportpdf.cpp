@@ -12,6 +12,7 @@
 #include "ReportDialog.h"
 #include "ReportTestSupport.h"
 #include "TReportCreator.h"
+#include "TReportTypeface.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -97,6 +98,14 @@ private slots:
         QVERIFY(images >= 1 && images <= 2);
         QVERIFY(text.contains(QStringLiteral("Sinus rhythm, normal intervals.")));
         QVERIFY(text.contains(QStringLiteral("25 mm/s - 10 mm/mV - Filters: notch 50hz, muscle noise, baseline fix")));
+        // Every text in the report typeface, embedded, whatever fonts the machine has besides.
+        const QVector<ReportTest::PdfFont> fonts = ReportTest::pdfFonts(pdf);
+        QVERIFY(!fonts.isEmpty());
+        for (const ReportTest::PdfFont& font : fonts) {
+            QVERIFY2(font.embedded, qPrintable(font.name));
+            if (TReportTypeface::isInstalled())
+                QVERIFY2(font.name.contains(QLatin1String("LiberationSans")), qPrintable(font.name));
+        }
 
         // Page 1 at 254 dots per inch: 10 dots to the millimetre.
         QTemporaryDir pictures;

@@ -27,6 +27,11 @@ QString TCommandLine::usage()
         "  import FILE.cxz                       adds the archived study; prints its id\n"
         "  report --id N --out FILE.pdf          writes the study's report as the report dialog\n"
         "                                        makes it with its stored settings\n"
+        "  strip --id N --port PORT [--start SECONDS]\n"
+        "                                        prints the resting ECG's strip on the portable\n"
+        "                                        printer at PORT (rfcomm0, a device path) with the\n"
+        "                                        report dialog's stored speed, amplitude, filters\n"
+        "                                        and rhythm lead, from SECONDS (default 0)\n"
         "  --help                                this text\n"
         "\n"
         "Exit codes: 0 done, 1 the operation failed, 2 the command line is wrong.\n");
@@ -84,6 +89,15 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
             value(line.folder);
         } else if (arg == QLatin1String("--out")) {
             value(line.output);
+        } else if (arg == QLatin1String("--port")) {
+            value(line.port);
+        } else if (arg == QLatin1String("--start")) {
+            if (value(text)) {
+                bool ok = false;
+                line.start = text.toDouble(&ok);
+                if (!ok || !std::isfinite(line.start) || line.start < 0.0)
+                    fail(QStringLiteral("--start takes a time in seconds, 0 or more"));
+            }
         } else if (arg.startsWith(QLatin1Char('-'))) {
             fail(QStringLiteral("Unknown option %1").arg(arg));
         } else if (line.command == None) {
@@ -97,6 +111,8 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
                 line.command = Import;
             else if (arg == QLatin1String("report"))
                 line.command = Report;
+            else if (arg == QLatin1String("strip"))
+                line.command = Strip;
             else
                 fail(QStringLiteral("Unknown command %1").arg(arg));
         } else if (line.command == Import && line.archive.isEmpty()) {
@@ -130,6 +146,12 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
             fail(QStringLiteral("report needs --id N"));
         if (line.output.isEmpty())
             fail(QStringLiteral("report needs --out FILE.pdf"));
+        break;
+    case Strip:
+        if (!haveId)
+            fail(QStringLiteral("strip needs --id N"));
+        if (line.port.trimmed().isEmpty())
+            fail(QStringLiteral("strip needs --port PORT"));
         break;
     default:
         break;

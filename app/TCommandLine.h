@@ -7,7 +7,7 @@
 // it cannot be run.
 struct TCommandLine
 {
-    enum Command { None, Help, List, Record, Export, Import, Report };
+    enum Command { None, Help, List, Record, Export, Import, Report, Strip };
 
     Command command = None;
     QString dataFolder; // empty: the application's data folder
@@ -19,6 +19,8 @@ struct TCommandLine
     QString folder;
     QString archive;
     QString output; // the PDF of report
+    QString port;   // the strip printer's serial port
+    double start = -1.0; // the strip's start time; negative: not given
     QString error; // set when the line cannot be run
 
     // arguments without the program name.

@@ -1,11 +1,13 @@
 // velmora-cli: the study folder from the command line, for scripted clinic
 // work and checks. `velmora-cli --help` lists the commands.
 
+#include "ESCPPrinter.h"
 #include "TAppIdentity.h"
 #include "TCliRecorder.h"
 #include "TCommandLine.h"
 #include "TDemoAcqDevice.h"
 #include "TDeviceFactory.h"
+#include "TECGStripReport.h"
 #include "TException.h"
 #include "TLocalStudyStore.h"
 #include "TReportOptions.h"
@@ -19,6 +21,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -72,6 +75,44 @@ int writeReport(TLocalStudyStore& store, int id, const QString& output)
     return 0;
 }
 
+// Prints the study's strip as the report dialog would, with its stored
+// options, and tells how far it got on standard error.
+int printStrip(TLocalStudyStore& store, int id, const QString& port, double start)
+{
+    TStudy* study = store.openStudy(id);
+    if (!study)
+        return failed(QStringLiteral("no study with id %1").arg(id));
+    QString error;
+    try {
+        if (study->record().property(QStringLiteral("studyType")) != QLatin1String("ECG")) {
+            error = QStringLiteral("Please select another print destination for stress report.");
+        } else {
+            TReportOptions options = TReportOptions::fromSettings();
+            options.startTime = std::max(0.0, start);
+            const double duration = study->recording()->durationSeconds();
+            if (options.startTime > 0.0 && options.startTime >= duration) {
+                error = QStringLiteral("The start time must lie within the recording (0 to %1 seconds).")
+                            .arg(TReportOptions::formatStartTime(duration));
+            } else {
+                const TStripContent content = TECGStripReport::content(*study, options);
+                ESCPPrinter printer;
+                printer.setPace(ESCPPrinter::Pace::fromSettings());
+                int shown = -10;
+                QObject::connect(&printer, &ESCPPrinter::progress, [&shown](int percent) {
+                    if (percent / 10 != shown / 10)
+                        std::fprintf(stderr, "Printing... %d%%\n", percent);
+                    shown = percent;
+                });
+                TECGStripReport::print(content, port, printer);
+            }
+        }
+    } catch (const TException& e) {
+        error = e.message();
+    }
+    store.closeStudy(id);
+    return error.isEmpty() ? 0 : failed(error);
+}
+
 int run(const TCommandLine& line)
 {
     TLocalStudyStore store(line.dataFolder.isEmpty() ? TLocalStudyStore::defaultRoot() : line.dataFolder);
@@ -117,6 +158,8 @@ int run(const TCommandLine& line)
         return 0;
     case TCommandLine::Report:
         return writeReport(store, line.id, line.output);
+    case TCommandLine::Strip:
+        return printStrip(store, line.id, line.port, line.start);
     default:
         return 2;
     }
@@ -133,7 +176,7 @@ int main(int argc, char* argv[])
     // A report lays out text and pictures, which takes a GUI application (without
     // a screen); the other commands do with less.
     std::unique_ptr<QCoreApplication> app;
-    if (line.command == TCommandLine::Report && line.error.isEmpty()) {
+    if ((line.command == TCommandLine::Report || line.command == TCommandLine::Strip) && line.error.isEmpty()) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);

@@ -2,14 +2,17 @@
 
 #include "ui_ReportDialog.h"
 
+#include "TECGStripReport.h"
 #include "TException.h"
 #include "TReportCreator.h"
 #include "TReportImage.h"
 #include "TStudy.h"
 #include "TStudyReport.h"
+#include "TStripPrintJob.h"
 #include "TStudyStore.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
@@ -70,7 +73,7 @@ private:
 
 ReportDialog::ReportDialog(TStudy* study, TStudyStore* store, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::ReportDialog>()), m_study(study), m_store(store),
-      m_printerSource(&ReportDialog::systemPrinter)
+      m_printerSource(&ReportDialog::systemPrinter), m_stripPace(ESCPPrinter::Pace::fromSettings())
 {
     m_imageChooser = [](QWidget* parent, const QString& caption, const QString& filter) {
         return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
@@ -78,8 +81,8 @@ ReportDialog::ReportDialog(TStudy* study, TStudyStore* store, QWidget* parent)
     ui->setupUi(this);
     fillLeads();
     ui->cboPrinterName->addItems(stripPrinterPorts());
-    // Until a strip printer is given, the portable printer cannot be chosen.
-    ui->rbtPrintStrip->setEnabled(false);
+    // Besides the ports listed, any serial device's path may be typed (editable).
+    ui->cboPrinterName->setInsertPolicy(QComboBox::NoInsert);
     ui->cboPrinterName->setEnabled(false);
     // Only the page of the study's own kind.
     ui->listCategory->item(EcgPage)->setHidden(!isEcgStudy());
@@ -143,11 +146,12 @@ void ReportDialog::showOptions(const TReportOptions& o)
     const int port = ui->cboPrinterName->findText(o.printerName);
     if (port >= 0)
         ui->cboPrinterName->setCurrentIndex(port);
+    else
+        ui->cboPrinterName->setCurrentText(o.printerName); // a path typed earlier
     ui->rbtPrintDirect->setChecked(o.destination == TReportOptions::Destination::Printer);
-    const bool strip = o.destination == TReportOptions::Destination::StripPrinter && ui->rbtPrintStrip->isEnabled();
-    ui->rbtPrintStrip->setChecked(strip);
-    ui->rbtPrintToPDF->setChecked(o.destination == TReportOptions::Destination::Pdf ||
-                                  (o.destination == TReportOptions::Destination::StripPrinter && !strip));
+    ui->rbtPrintStrip->setChecked(o.destination == TReportOptions::Destination::StripPrinter);
+    ui->rbtPrintToPDF->setChecked(o.destination == TReportOptions::Destination::Pdf);
+    on_rbtPrintStrip_toggled(ui->rbtPrintStrip->isChecked());
 }
 
 void ReportDialog::setStartTime(double seconds)
@@ -182,15 +186,6 @@ void ReportDialog::setHexaxialOrder(bool on)
     ui->chkHexaxialOrder->setChecked(on);
 }
 
-void ReportDialog::setStripPrint(StripPrint print)
-{
-    m_stripPrint = std::move(print);
-    ui->rbtPrintStrip->setEnabled(bool(m_stripPrint));
-    if (!m_stripPrint && ui->rbtPrintStrip->isChecked())
-        ui->rbtPrintToPDF->setChecked(true);
-    on_rbtPrintStrip_toggled(ui->rbtPrintStrip->isChecked());
-}
-
 TReportOptions ReportDialog::options() const
 {
     TReportOptions o;
@@ -219,7 +214,7 @@ TReportOptions ReportDialog::options() const
     o.destination = ui->rbtPrintDirect->isChecked()  ? TReportOptions::Destination::Printer
                     : ui->rbtPrintStrip->isChecked() ? TReportOptions::Destination::StripPrinter
                                                      : TReportOptions::Destination::Pdf;
-    o.printerName = ui->cboPrinterName->currentText();
+    o.printerName = ui->cboPrinterName->currentText().trimmed();
     return o;
 }
 
@@ -264,7 +259,7 @@ void ReportDialog::on_listCategory_currentRowChanged(int row)
 
 void ReportDialog::on_rbtPrintStrip_toggled(bool checked)
 {
-    ui->cboPrinterName->setEnabled(checked && ui->rbtPrintStrip->isEnabled());
+    ui->cboPrinterName->setEnabled(checked);
 }
 
 void ReportDialog::on_btnCreate_clicked()
@@ -360,14 +355,39 @@ void ReportDialog::printReport(const TReportOptions& o)
 
 void ReportDialog::printStrip(const TReportOptions& o)
 {
-    if (!m_stripPrint)
-        return;
+    // What the strip shows is copied here; the printing runs off the GUI thread.
+    TStripContent content;
     try {
-        Busy busy(this, QStringLiteral("Printing..."));
-        m_stripPrint(*m_study, o);
-        TReportCreator::markReported(*m_study, *m_store);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        content = TECGStripReport::content(*m_study, o);
+        QApplication::restoreOverrideCursor();
     } catch (const TException& e) {
+        QApplication::restoreOverrideCursor();
         warn(e.message());
+        return;
+    }
+    TStripPrintJob job(std::move(content), o.printerName);
+    job.setPace(m_stripPace);
+    QProgressDialog progress(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, 100, this);
+    progress.setMinimumWidth(320);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+    connect(&job, &TStripPrintJob::progress, &progress, &QProgressDialog::setValue);
+    connect(&progress, &QProgressDialog::canceled, &job, &TStripPrintJob::cancel);
+    QEventLoop loop;
+    connect(&job, &TStripPrintJob::finished, &loop, &QEventLoop::quit);
+    job.start();
+    progress.show();
+    loop.exec();
+    progress.hide();
+    // A strip is no report of the study: its status stays as it was.
+    if (job.error() == ESCPPrinter::cancelledText())
+        return; // the user's own choice: nothing to tell
+    if (!job.error().isEmpty()) {
+        warn(job.error());
         return;
     }
     accept();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ESCPPrinter.h"
 #include "TReportOptions.h"
 
 #include <QDialog>
@@ -29,9 +30,6 @@ class ReportDialog : public QDialog
 public:
     // Opens the printer a report goes to; null when there is none.
     using PrinterSource = std::function<std::unique_ptr<QPrinter>()>;
-    // Prints the strip of a resting ECG on the portable printer (port in the
-    // options); throws TException with the text the user sees.
-    using StripPrint = std::function<void(TStudy& study, const TReportOptions& options)>;
 
     // Neither the study nor the store is owned.
     ReportDialog(TStudy* study, TStudyStore* store, QWidget* parent = nullptr);
@@ -55,12 +53,14 @@ public:
     // empty when none was chosen. By default the system's file dialog.
     using ImageChooser = std::function<QString(QWidget* parent, const QString& caption, const QString& filter)>;
     void setImageChooser(ImageChooser chooser) { m_imageChooser = std::move(chooser); }
-    // Without a strip printer, the portable printer cannot be chosen.
-    void setStripPrint(StripPrint print);
+    // The strip printer's pace (the tests' printer keeps up without pauses).
+    void setStripPrinterPace(const ESCPPrinter::Pace& pace) { m_stripPace = pace; }
 
     // The default printer, or another installed one; null when none is installed.
     static std::unique_ptr<QPrinter> systemPrinter();
-    // The serial ports the strip printer may be on: all but "COM1" and "COM2".
+    // The serial ports the strip printer may be on, as the system lists them:
+    // all but "COM1" and "COM2". The list can be typed over with any serial
+    // device's path.
     static QStringList stripPrinterPorts();
 
     static QString noPrinterText();
@@ -99,5 +99,5 @@ private:
     QString m_reportPath;
     PrinterSource m_printerSource;
     ImageChooser m_imageChooser;
-    StripPrint m_stripPrint;
+    ESCPPrinter::Pace m_stripPace;
 };

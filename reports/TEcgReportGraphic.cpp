@@ -168,7 +168,7 @@ void TEcgReportGraphic::draw(QPainter& painter, const QRectF& rect, double u, co
     if (rect.isEmpty() || u <= 0.0 || rows.isEmpty())
         return;
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::Antialiasing, m_style.antialiased);
     if (m_style.grid)
         drawGrid(painter, rect, u);
 

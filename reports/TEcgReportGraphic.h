@@ -34,6 +34,7 @@ public:
     struct Style
     {
         bool grid = true; // a two-colour target draws no paper grid
+        bool antialiased = true; // a two-colour target has no grey to smooth with
         QColor minorGrid = QColor(246, 196, 196);
         QColor majorGrid = QColor(232, 132, 132);
         QColor trace = Qt::black;

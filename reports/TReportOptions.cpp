@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
@@ -13,6 +14,22 @@ const QString Group = QStringLiteral("ReportDialog/");
 QString key(const char* name)
 {
     return Group + QLatin1String(name);
+}
+
+// The one of choices nearest to value; fallback for a value that is no number
+// (toDouble gives 0) or lies beyond every choice by more than half.
+double nearestOf(double value, std::initializer_list<double> choices, double fallback)
+{
+    if (!std::isfinite(value) || value <= 0.0)
+        return fallback;
+    double best = fallback;
+    double distance = 1e300;
+    for (double c : choices)
+        if (std::abs(std::log(value / c)) < distance) {
+            distance = std::abs(std::log(value / c));
+            best = c;
+        }
+    return distance < std::log(2.0) ? best : fallback;
 }
 
 } // namespace
@@ -35,6 +52,12 @@ TReportOptions TReportOptions::fromSettings()
     o.tracesOnly = settings.value(key("EcgReportModel"), QString()).toString() == QLatin1String("TracesOnly");
     o.destination = destinationFromName(settings.value(key("PrintDestination"), QStringLiteral("pdf")).toString());
     o.printerName = settings.value(key("PrinterName"), QString()).toString();
+    // The traces as last made: what a strip printed without the dialog uses.
+    o.speed = nearestOf(settings.value(key("Speed"), o.speed).toDouble(), {12.5, 25.0, 50.0}, o.speed);
+    o.amplitude = nearestOf(settings.value(key("Amplitude"), o.amplitude).toDouble(), {5.0, 10.0, 20.0}, o.amplitude);
+    o.notch = settings.value(key("NotchFilter"), o.notch).toBool();
+    o.lowpass = settings.value(key("LowpassFilter"), o.lowpass).toBool();
+    o.baseline = settings.value(key("BaselineFilter"), o.baseline).toBool();
     return o;
 }
 
@@ -55,6 +78,11 @@ void TReportOptions::writeSettings() const
     settings.setValue(key("EcgReportModel"), tracesOnly ? QStringLiteral("TracesOnly") : QString());
     settings.setValue(key("PrintDestination"), destinationName(destination));
     settings.setValue(key("PrinterName"), printerName);
+    settings.setValue(key("Speed"), speed);
+    settings.setValue(key("Amplitude"), amplitude);
+    settings.setValue(key("NotchFilter"), notch);
+    settings.setValue(key("LowpassFilter"), lowpass);
+    settings.setValue(key("BaselineFilter"), baseline);
 }
 
 QString TReportOptions::normalLayout(const QString& layout)

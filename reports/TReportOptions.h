@@ -48,8 +48,10 @@ struct TReportOptions
     QString printerName; // serial port of the strip printer
 
     // The settings' values over the defaults above; what the settings do not
-    // hold (start time, filters, speed, amplitude, hexaxial order, ST lead) keeps
-    // its default.
+    // hold (start time, hexaxial order, ST lead) keeps its default. Speed,
+    // amplitude and filters are those of the last report made (a window that
+    // opens the dialog presets its own); a stored value that is none of the
+    // choices gives the default.
     static TReportOptions fromSettings();
     // Writes every value the settings hold.
     void writeSettings() const;

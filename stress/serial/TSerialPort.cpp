@@ -248,6 +248,14 @@ int TSerialPort::read(char* buffer, int count)
     return done;
 }
 
+int TSerialPort::queuedOutput() const
+{
+    int queued = 0;
+    if (!isOpen() || ::ioctl(m_fd, TIOCOUTQ, &queued) != 0)
+        return -1;
+    return queued;
+}
+
 int TSerialPort::write(const char* data, int count)
 {
     if (!isOpen())

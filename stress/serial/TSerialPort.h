@@ -57,6 +57,9 @@ public:
     // bytes written, -1 when the port is not open or failed.
     int write(const char* data, int count);
     int write(const QByteArray& data) { return write(data.constData(), data.size()); }
+    // Bytes written and not yet sent by the driver; -1 when the port is not open
+    // or the driver cannot tell.
+    int queuedOutput() const;
 
 private:
     Error openDevice(const QByteArray& path);

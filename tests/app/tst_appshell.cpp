@@ -6,6 +6,7 @@
 #include "TCommandLine.h"
 #include "TLocalStudyStore.h"
 #include "TPredefinedConclusions.h"
+#include "TPrinterSimulator.h"
 #include "TQuickForm.h"
 #include "TRecentStudies.h"
 #include "TRestingMeasurement.h"
@@ -267,6 +268,10 @@ void TestAppShell::commandLine_data()
                                          << "report needs --out FILE.pdf";
     QTest::newRow("report without id") << QStringList{"report", "--out", "r.pdf"} << int(TCommandLine::Report)
                                        << "report needs --id N";
+    QTest::newRow("strip") << QStringList{"strip", "--id", "42", "--port", "/tmp/p", "--start", "3.5"}
+                           << int(TCommandLine::Strip) << "";
+    QTest::newRow("strip at a negative time") << QStringList{"strip", "--id", "4", "--port", "p", "--start", "-2"}
+                                              << int(TCommandLine::Strip) << "--start takes a time in seconds, 0 or more";
     QTest::newRow("no command") << QStringList{} << int(TCommandLine::None) << "No command given";
     QTest::newRow("unknown") << QStringList{"erase"} << int(TCommandLine::None) << "Unknown command erase";
     QTest::newRow("option without value") << QStringList{"list", "--data"} << int(TCommandLine::List)
@@ -282,6 +287,10 @@ void TestAppShell::commandLine()
     if (line.command == TCommandLine::Report && line.error.isEmpty()) {
         QCOMPARE(line.id, 42);
         QCOMPARE(line.output, QStringLiteral("r.pdf"));
+    }
+    if (line.command == TCommandLine::Strip && line.error.isEmpty()) {
+        QCOMPARE(line.port, QStringLiteral("/tmp/p"));
+        QCOMPARE(line.start, 3.5);
     }
     if (line.command == TCommandLine::Record && line.error.isEmpty()) {
         QVERIFY(line.demo);
@@ -361,6 +370,30 @@ void TestAppShell::cliRecordListExportImport()
     // The study stays as it was: the file is all the command makes.
     QVERIFY(!QDir(data + QStringLiteral("/reports")).exists());
 
+    // The strip on the portable printer, which keeps up without pauses here.
+    {
+        QDir().mkpath(folder.filePath(QStringLiteral("config/Cardivex")));
+        QFile config(folder.filePath(QStringLiteral("config/Cardivex/Velmora.conf")));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("[Config]\nStripPrinterBandPause=0\n\n[ReportDialog]\nSpeed=50\nEcgGraphicRhythmLead=aVF\n");
+    }
+    TPrinterSimulator printer;
+    printer.setDotsPerSecond(0);
+    QVERIFY(printer.start());
+    QVERIFY(succeeds({"--data", data, "strip", "--id", QString::number(id), "--port", printer.portPath(), "--start",
+                      "1"}));
+    QVERIFY(QString::fromLocal8Bit(p.readAllStandardError()).contains(QStringLiteral("Printing... 100%")));
+    QTRY_COMPARE_WITH_TIMEOUT(printer.jobCount(), 1, 5000);
+    QCOMPARE(printer.jobs().value(0).bands, 25);
+    QVERIFY(!QDir(data + QStringLiteral("/reports")).exists());
+    // A printer that stops taking the strip: the command says so and fails.
+    printer.stall();
+    p.start(cli(), {"--data", data, "strip", "--id", QString::number(id), "--port", printer.portPath()});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(QString::fromLocal8Bit(p.readAllStandardError()).contains(QStringLiteral("The printer stopped responding")));
+    printer.resume();
+
     const QString exports = folder.filePath(QStringLiteral("exports"));
     QDir().mkpath(exports);
     QVERIFY(succeeds({"--data", data, "export", "--id", QString::number(id), "--to", exports}));
@@ -391,6 +424,9 @@ void TestAppShell::cliFailures_data()
     QTest::newRow("missing archive") << QStringList{"import", "nothing.cxz"} << 1 << "nothing.cxz is not a file";
     QTest::newRow("report of no study") << QStringList{"report", "--id", "77", "--out", "r.pdf"} << 1
                                         << "no study with id 77";
+    QTest::newRow("strip of no study") << QStringList{"strip", "--id", "77", "--port", "rfcomm0"} << 1
+                                       << "no study with id 77";
+    QTest::newRow("strip without a port") << QStringList{"strip", "--id", "77"} << 2 << "strip needs --port PORT";
     // The configured device is the recorder on USB, and there is none here.
     QTest::newRow("no device") << QStringList{"record", "--seconds", "1", "--last", "a", "--first", "b"} << 1
                                << "Device not found";

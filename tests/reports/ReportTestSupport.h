@@ -118,6 +118,17 @@ inline QString valueUnder(const QString& text, const QString& caption)
     return QString();
 }
 
+// Pixels of area darker than mid-grey: the ink of a drawing on white.
+inline int darkPixels(const QImage& image, const QRect& area)
+{
+    int n = 0;
+    const QRect r = area & image.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+    return n;
+}
+
 // Ink of a rendered report: darker than the grid and the paper.
 inline bool isDark(const QImage& image, int x, int y)
 {

@@ -6,9 +6,12 @@
 #include "../display/DisplayTestSupport.h"
 #include "ReportDialog.h"
 #include "ReportTestSupport.h"
+#include "StripTestSupport.h"
+#include "TECGStripReport.h"
 #include "TException.h"
 #include "TFileSizeLimit.h"
 #include "TLocalStudyStore.h"
+#include "TPrinterSimulator.h"
 #include "TReportCreator.h"
 #include "TStudy.h"
 
@@ -18,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -94,13 +98,16 @@ private slots:
         s.setValue(QStringLiteral("ReportDialog/EcgGraphicLayout"), QStringLiteral("5by5"));
         s.setValue(QStringLiteral("ReportDialog/PrintDestination"), QStringLiteral("stripPrinter"));
         s.sync();
+        s.setValue(QStringLiteral("ReportDialog/PrinterName"), QStringLiteral("/tmp/velmora-printer"));
+        s.sync();
         ReportDialog dialog(m_ecg, m_store.get());
         QVERIFY(child<QRadioButton>(dialog, "rbtLayout12by1")->isChecked());
-        // Without a strip printer the portable printer cannot be chosen.
-        QVERIFY(!child<QRadioButton>(dialog, "rbtPrintStrip")->isEnabled());
-        QVERIFY(child<QRadioButton>(dialog, "rbtPrintToPDF")->isChecked());
-        dialog.setStripPrint([](TStudy&, const TReportOptions&) {});
-        QVERIFY(child<QRadioButton>(dialog, "rbtPrintStrip")->isEnabled());
+        QVERIFY(child<QRadioButton>(dialog, "rbtPrintStrip")->isChecked());
+        // A port the system does not list, typed earlier, is offered again.
+        QCOMPARE(child<QComboBox>(dialog, "cboPrinterName")->currentText(), QStringLiteral("/tmp/velmora-printer"));
+        QVERIFY(child<QComboBox>(dialog, "cboPrinterName")->isEnabled());
+        child<QRadioButton>(dialog, "rbtPrintToPDF")->setChecked(true);
+        QVERIFY(!child<QComboBox>(dialog, "cboPrinterName")->isEnabled());
     }
 
     void presetsFromTheWindow()
@@ -282,15 +289,15 @@ private slots:
         QFETCH(QString, setup);
         TStudy* study = stress ? m_stress : m_ecg;
         const QByteArray recordBefore = readAll(recordPath(study));
-        bool stripPrinted = false;
         ReportTest::MessageBoxes boxes;
         ReportDialog dialog(study, m_store.get());
         dialog.setPrinterSource([] { return std::unique_ptr<QPrinter>(); });
-        dialog.setStripPrint([&](TStudy&, const TReportOptions&) { stripPrinted = true; });
+        // A printer the strip would reach, were it not refused first.
+        TPrinterSimulator printer;
+        QVERIFY(printer.start());
         QComboBox* ports = child<QComboBox>(dialog, "cboPrinterName");
         ports->clear();
-        if (setup == QLatin1String("port"))
-            ports->addItem(QStringLiteral("rfcomm0"));
+        ports->setCurrentText(setup == QLatin1String("port") ? printer.portPath() : QStringLiteral("  "));
         if (setup.startsWith(QLatin1String("start:")))
             child<QLineEdit>(dialog, "txtStartTime")->setText(setup.mid(6));
         if (setup == QLatin1String("tracesOnly"))
@@ -305,38 +312,81 @@ private slots:
         QTEST(boxes.texts.value(0), "text");
         QCOMPARE(boxes.texts.size(), 1);
         QVERIFY(dialog.isVisible()); // stays open
-        QVERIFY(!stripPrinted);
+        QCOMPARE(printer.bandsReceived(), 0);
         QVERIFY(!study->record().isReported());
         QCOMPARE(readAll(recordPath(study)), recordBefore);
         QVERIFY(!QDir(TReportCreator::reportFolder(m_store->rootPath())).exists() ||
                 QDir(TReportCreator::reportFolder(m_store->rootPath())).isEmpty());
     }
 
-    void stripPrintsWithItsPort()
+    // The strip goes to the port chosen (typed as a path here), the study's status
+    // stays as it was, and the port is remembered; a printer that cannot be
+    // reached or stops is told, and the dialog stays.
+    void stripPrintsOnThePortablePrinter()
     {
-        TReportOptions given;
+        TPrinterSimulator printer;
+        printer.setDotsPerSecond(0);
+        QVERIFY(printer.start());
         ReportTest::MessageBoxes boxes;
-        ReportDialog dialog(m_ecg, m_store.get());
-        dialog.setStripPrint([&](TStudy& study, const TReportOptions& o) {
-            QCOMPARE(&study, m_ecg);
-            given = o;
-        });
-        child<QComboBox>(dialog, "cboPrinterName")->addItem(QStringLiteral("rfcomm7"));
-        child<QComboBox>(dialog, "cboPrinterName")->setCurrentText(QStringLiteral("rfcomm7"));
-        child<QRadioButton>(dialog, "rbtPrintStrip")->setChecked(true);
-        child<QPushButton>(dialog, "btnCreate")->click();
-        QCOMPARE(boxes.texts, QStringList());
-        QCOMPARE(given.printerName, QStringLiteral("rfcomm7"));
-        QVERIFY(m_ecg->record().isReported());
+        {
+            const std::unique_ptr<ReportDialog> dialog = stripDialog(printer.portPath());
+            child<QPushButton>(*dialog, "btnCreate")->click();
+            QCOMPARE(boxes.texts, QStringList());
+            QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(printer.jobCount(), 1, 5000);
+        QCOMPARE(printer.jobs().value(0).bands, 25);
+        QVERIFY(!m_ecg->record().isReported());
+        QCOMPARE(QSettings().value(QStringLiteral("ReportDialog/PrinterName")).toString(), printer.portPath());
+        QCOMPARE(QSettings().value(QStringLiteral("ReportDialog/PrintDestination")).toString(),
+                 QStringLiteral("stripPrinter"));
 
-        // A printer that cannot be reached: its text, the dialog stays.
-        dialog.setStripPrint([](TStudy&, const TReportOptions&) {
-            throw TException("Cannot connect to printer (please check it is turned on)");
-        });
+        ReportDialog dialog(m_ecg, m_store.get());
+        dialog.setStripPrinterPace(StripTest::quickPace(500));
+        QCOMPARE(child<QComboBox>(dialog, "cboPrinterName")->currentText(), printer.portPath());
         dialog.show();
+        child<QComboBox>(dialog, "cboPrinterName")->setCurrentText(m_dir->filePath(QStringLiteral("no-printer")));
         child<QPushButton>(dialog, "btnCreate")->click();
-        QCOMPARE(boxes.texts, QStringList{"Cannot connect to printer (please check it is turned on)"});
+        QCOMPARE(boxes.texts, QStringList{TECGStripReport::connectText()});
         QVERIFY(dialog.isVisible());
+
+        printer.stallAfterBands(2);
+        child<QComboBox>(dialog, "cboPrinterName")->setCurrentText(printer.portPath());
+        child<QPushButton>(dialog, "btnCreate")->click();
+        QCOMPARE(boxes.texts.value(1), ESCPPrinter::stoppedText());
+        QVERIFY(dialog.isVisible());
+
+        QVERIFY(!m_ecg->record().isReported());
+    }
+
+    // Cancelled from its progress display: nothing to tell, the dialog stays.
+    void stripCancelledWhilePrinting()
+    {
+        TPrinterSimulator printer;
+        printer.setDotsPerSecond(400);
+        QVERIFY(printer.start());
+        ReportTest::MessageBoxes boxes;
+        const std::unique_ptr<ReportDialog> dialog = stripDialog(printer.portPath());
+        QTimer canceller;
+        QString label;
+        connect(&canceller, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* progress = qobject_cast<QProgressDialog*>(w); progress && progress->isVisible()) {
+                    label = progress->labelText();
+                    if (auto* cancel = progress->findChild<QPushButton*>())
+                        cancel->click();
+                }
+        });
+        canceller.start(300);
+        QElapsedTimer timer;
+        timer.start();
+        child<QPushButton>(*dialog, "btnCreate")->click();
+        QCOMPARE(label, QStringLiteral("Printing..."));
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(boxes.texts, QStringList());
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        QCOMPARE(printer.jobCount(), 0);
     }
 
     void printsOnThePrinter()
@@ -507,6 +557,17 @@ private:
         DisplayTest::append(*study->recording(), 6000, [](int, int i) { return i % 500 < 5 ? 1000 : 0; });
         m_store->updateStudy(study->record());
         return study;
+    }
+
+    // A dialog on the study, shown, with the strip printer chosen on port.
+    std::unique_ptr<ReportDialog> stripDialog(const QString& port)
+    {
+        auto dialog = std::make_unique<ReportDialog>(m_ecg, m_store.get());
+        dialog->setStripPrinterPace(StripTest::quickPace(500));
+        child<QRadioButton>(*dialog, "rbtPrintStrip")->setChecked(true);
+        child<QComboBox>(*dialog, "cboPrinterName")->setCurrentText(port);
+        dialog->show();
+        return dialog;
     }
 
     static void exportEcgReportsTo(const QString& folder)

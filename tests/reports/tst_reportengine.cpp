@@ -88,15 +88,6 @@ QStringList bands(const TReportPage& page)
     return out;
 }
 
-int darkPixels(const QImage& image, const QRect& area)
-{
-    int n = 0;
-    const QRect r = area & image.rect();
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            n += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
-    return n;
-}
 
 } // namespace
 
@@ -429,21 +420,21 @@ private slots:
         QCOMPARE(page.dotsPerMeterX(), 10000);
 
         // Frame: 25 mm in, 15 mm down (the 40-unit margin and 20 units), 0.5 mm thick.
-        QVERIFY(darkPixels(page, QRect(248, 200, 5, 400)) > 1500);
-        QCOMPARE(darkPixels(page, QRect(260, 200, 200, 400)), 0); // inside the frame: paper
-        QVERIFY(darkPixels(page, QRect(1248, 200, 5, 400)) > 1500);
+        QVERIFY(ReportTest::darkPixels(page, QRect(248, 200, 5, 400)) > 1500);
+        QCOMPARE(ReportTest::darkPixels(page, QRect(260, 200, 200, 400)), 0); // inside the frame: paper
+        QVERIFY(ReportTest::darkPixels(page, QRect(1248, 200, 5, 400)) > 1500);
 
         // Drawing: asked once with its rectangle and scale, held to its rectangle.
         QCOMPARE(source.drawn, QStringList{"drawing:0"});
         QCOMPARE(source.drawnRects[0], QRectF(600, 20, 200, 100));
         QCOMPARE(source.drawnScale, 4.0);
-        QCOMPARE(darkPixels(page, QRect(1502, 152, 496, 246)), 496 * 246);
-        QCOMPARE(darkPixels(page, QRect(1490, 140, 8, 270)), 0);
-        QCOMPARE(darkPixels(page, QRect(2004, 140, 8, 270)), 0);
+        QCOMPARE(ReportTest::darkPixels(page, QRect(1502, 152, 496, 246)), 496 * 246);
+        QCOMPARE(ReportTest::darkPixels(page, QRect(1490, 140, 8, 270)), 0);
+        QCOMPARE(ReportTest::darkPixels(page, QRect(2004, 140, 8, 270)), 0);
 
         // Image: square in a wide box, aligned right: 25 mm at x 225..250 mm.
-        QCOMPARE(darkPixels(page, QRect(2252, 602, 246, 246)), 246 * 246);
-        QCOMPARE(darkPixels(page, QRect(1502, 602, 700, 246)), 0);
+        QCOMPARE(ReportTest::darkPixels(page, QRect(2252, 602, 246, 246)), 246 * 246);
+        QCOMPARE(ReportTest::darkPixels(page, QRect(1502, 602, 700, 246)), 0);
     }
 
     void writesPdfAndPrints()

@@ -3,7 +3,10 @@
 #include "TLeadTable.h"
 #include "TOlmoErgometer.h"
 #include "TSerialAcqDevice.h"
+#include "TSerialPort.h"
 
+#include <QImage>
+#include <QRandomGenerator>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -16,14 +19,16 @@ QString program(const QString& name)
 }
 
 // A simulator program started as a person would, with its port behind a link
-// in a temporary folder.
+// in a temporary folder (none: the arguments say where).
 class Simulator
 {
 public:
-    Simulator(const QString& name, const QStringList& arguments, const QString& link)
+    Simulator(const QString& name, const QStringList& arguments, const QString& link,
+              const QString& workingDirectory = QString())
     {
         m_process.setProgram(program(name));
-        m_process.setArguments(QStringList{"--link", link} + arguments);
+        m_process.setArguments(link.isEmpty() ? arguments : QStringList{"--link", link} + arguments);
+        m_process.setWorkingDirectory(workingDirectory);
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.start();
     }
@@ -81,19 +86,28 @@ private slots:
     void recorderProgram();
     void treadmillProgram();
     void ergometerProgram();
+    void printerProgram_data();
+    void printerProgram();
 };
 
 void TestSimulatorPrograms::helpAndBadOptions_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("sim-recorder") << "sim-recorder";
-    QTest::newRow("sim-treadmill") << "sim-treadmill";
-    QTest::newRow("sim-ergometer") << "sim-ergometer";
+    QTest::addColumn<QStringList>("badOptions");
+    const QStringList unknown{"--no-such-option"};
+    QTest::newRow("sim-recorder") << "sim-recorder" << unknown;
+    QTest::newRow("sim-treadmill") << "sim-treadmill" << unknown;
+    QTest::newRow("sim-ergometer") << "sim-ergometer" << unknown;
+    QTest::newRow("sim-printer") << "sim-printer" << unknown;
+    QTest::newRow("sim-printer, negative pace") << "sim-printer" << QStringList{"--dots-per-second", "-1"};
+    QTest::newRow("sim-printer, --out without a folder") << "sim-printer" << QStringList{"--out"};
+    QTest::newRow("sim-printer, stall after no band") << "sim-printer" << QStringList{"--stall-after-bands", "0"};
 }
 
 void TestSimulatorPrograms::helpAndBadOptions()
 {
     QFETCH(QString, name);
+    QFETCH(QStringList, badOptions);
     QProcess process;
     process.start(program(name), {"--help"});
     QVERIFY(process.waitForFinished(5000));
@@ -102,9 +116,10 @@ void TestSimulatorPrograms::helpAndBadOptions()
     QVERIFY(help.contains("Usage: " + name));
     QVERIFY(help.contains("--link"));
     QVERIFY(help.contains("unplug"));
-    process.start(program(name), {"--no-such-option"});
+    process.start(program(name), badOptions);
     QVERIFY(process.waitForFinished(5000));
     QCOMPARE(process.exitCode(), 2);
+    QVERIFY(QString::fromLocal8Bit(process.readAllStandardError()).startsWith(name + ": "));
 }
 
 void TestSimulatorPrograms::recorderProgram()
@@ -175,6 +190,89 @@ void TestSimulatorPrograms::ergometerProgram()
                  return sim.output().count(" r ") == 2;
              }, 3000),
              qPrintable(sim.output()));
+}
+
+void TestSimulatorPrograms::printerProgram_data()
+{
+    QTest::addColumn<bool>("link");
+    QTest::addColumn<QString>("out"); // under the temporary folder; empty: none given
+    QTest::newRow("behind a link, into a new folder") << true << "out/new";
+    QTest::newRow("no link, into the current folder") << false << "";
+}
+
+void TestSimulatorPrograms::printerProgram()
+{
+    QFETCH(bool, link);
+    QFETCH(QString, out);
+    QTemporaryDir dir;
+    const QString linkPath = link ? dir.filePath("printer") : QString();
+    QStringList arguments{"--dots-per-second", "0", "--drop-for", "0.3"};
+    if (!link)
+        arguments.prepend("--no-link");
+    if (!out.isEmpty())
+        arguments += {"--out", dir.filePath(out)};
+    const QString folder = out.isEmpty() ? dir.path() : dir.filePath(out);
+    Simulator sim("sim-printer", arguments, linkPath, dir.path());
+    // "port PATH" or "port LINK (-> PATH)", PATH the pseudo-terminal.
+    const QRegularExpression portLine("^port (\\S+)( \\(-> /dev/pts/\\d+\\))?\n", QRegularExpression::MultilineOption);
+    QVERIFY2(waitFor([&] {
+                 sim.pump(20);
+                 return portLine.match(sim.output()).hasMatch();
+             }, 5000),
+             qPrintable(sim.output()));
+    const QRegularExpressionMatch port = portLine.match(sim.output());
+    QCOMPARE(port.captured(1).startsWith("/dev/pts/"), !link);
+    QCOMPARE(port.captured(2).isEmpty(), !link);
+    if (link)
+        QCOMPARE(port.captured(1), linkPath);
+
+    // Out of paper and back, out of range and back.
+    sim.command("stall");
+    QVERIFY2(sim.waitForOutput("paper out: reading stopped after 0 bands"), qPrintable(sim.output()));
+    sim.command("resume");
+    QVERIFY2(sim.waitForOutput("paper back in: reading again"), qPrintable(sim.output()));
+    sim.command("drop");
+    QVERIFY2(sim.waitForOutput("unplugged"), qPrintable(sim.output()));
+    QVERIFY2(sim.waitForOutput("plugged in: port "), qPrintable(sim.output()));
+    sim.pump(50);
+    const QString portPath = link ? linkPath
+                                  : QRegularExpression("plugged in: port (\\S+)").match(sim.output()).captured(1);
+
+    // 16 x 24 random dots in three bands, after two bytes it cannot read.
+    QImage sent(16, 24, QImage::Format_Mono);
+    sent.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    QByteArray bytes("AB\x1B\x40");
+    for (int y = 0; y < sent.height(); ++y) {
+        if (y % 8 == 0)
+            bytes.append(QByteArray("\x1D\x76\x30\x00\x02\x00\x08\x00", 8));
+        for (int x = 0; x < 2; ++x)
+            bytes.append(char(sent.scanLine(y)[x] = uchar(QRandomGenerator::global()->generate())));
+    }
+    bytes.append("\x1B\x64\x05");
+    TSerialPort host;
+    QVERIFY(host.open(portPath, TSerialSetup()) == TSerialPort::Error::None);
+    QCOMPARE(host.write(bytes), bytes.size());
+
+    const QString png = QDir(folder).filePath("job-1.png");
+    QVERIFY2(sim.waitForOutput("job 1: "), qPrintable(sim.output()));
+    QVERIFY2(sim.waitForOutput(png), qPrintable(sim.output()));
+    QVERIFY(sim.output().contains("skipped 2 bytes not understood: 41 42\n"));
+    const QRegularExpression line("^job 1: 16 x 24 dots \\(2.0 x 3.0 mm\\), 3 bands, \\d+\\.\\d s -> " +
+                                      QRegularExpression::escape(png) + "$",
+                                  QRegularExpression::MultilineOption);
+    QVERIFY2(line.match(sim.output()).hasMatch(), qPrintable(sim.output()));
+    const QImage printed(png, "PNG");
+    QCOMPARE(printed.size(), sent.size());
+    for (int y = 0; y < sent.height(); ++y)
+        for (int x = 0; x < sent.width(); ++x)
+            QCOMPARE(qGray(printed.pixel(x, y)) < 128, qGray(sent.pixel(x, y)) < 128);
+
+    host.close();
+    sim.command("quit");
+    QVERIFY(sim.process().waitForFinished(3000));
+    QCOMPARE(sim.process().exitCode(), 0);
+    if (link)
+        QVERIFY(!QFileInfo::exists(linkPath));
 }
 
 QTEST_GUILESS_MAIN(TestSimulatorPrograms)

@@ -148,12 +148,12 @@ bool TPseudoTerminal::waitWritable(int timeoutMs)
     return ::poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLOUT);
 }
 
-TPseudoTerminal::Ready TPseudoTerminal::wait(bool forWriting, int timeoutMs)
+TPseudoTerminal::Ready TPseudoTerminal::wait(bool forWriting, bool forReading, int timeoutMs)
 {
     Ready ready;
     if (m_master < 0)
         return ready;
-    struct pollfd p = {m_master, short(POLLIN | (forWriting ? POLLOUT : 0)), 0};
+    struct pollfd p = {m_master, short((forReading ? POLLIN : 0) | (forWriting ? POLLOUT : 0)), 0};
     if (::poll(&p, 1, timeoutMs) > 0) {
         ready.readable = p.revents & POLLIN;
         ready.writable = p.revents & POLLOUT;

@@ -38,14 +38,14 @@ public:
     int writeSome(const char* data, int count);
     // Waits until the terminal takes more bytes; false on time-out or failure.
     bool waitWritable(int timeoutMs);
-    // Waits up to timeoutMs until the program wrote something (readable) or,
-    // when asked, the terminal takes more bytes (writable).
+    // Waits up to timeoutMs until, as asked, the program wrote something
+    // (readable) or the terminal takes more bytes (writable).
     struct Ready
     {
         bool readable = false;
         bool writable = false;
     };
-    Ready wait(bool forWriting, int timeoutMs);
+    Ready wait(bool forWriting, bool forReading, int timeoutMs);
 
 private:
     bool pointLink(QString* error);

@@ -120,6 +120,7 @@ void TSimulatedDevice::followPlugRequest()
     } else {
         m_pty.close();
         publishPaths();
+        unplugged();
     }
     m_plugged.store(want);
 }
@@ -159,11 +160,12 @@ void TSimulatedDevice::run()
             continue;
         }
         const int wait = qBound(0, tick(), 20);
+        const int wanted = qBound(0, bytesWanted(), int(buffer.size()));
         // Input is taken as soon as it comes, so its times are the program's.
-        const TPseudoTerminal::Ready ready = m_pty.wait(wantsToSend(), wait);
+        const TPseudoTerminal::Ready ready = m_pty.wait(wantsToSend(), wanted > 0, wait);
         if (!ready.readable)
             continue;
-        const int n = m_pty.read(buffer.data(), int(buffer.size()), 0);
+        const int n = m_pty.read(buffer.data(), wanted, 0);
         if (n > 0)
             received(buffer.data(), n);
         else if (n < 0)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -54,6 +55,12 @@ protected:
     virtual bool wantsToSend() const { return false; }
     // Device thread, after each plug-in: the device starts afresh.
     virtual void pluggedIn() {}
+    // Device thread, after each unplug: what was on its way is gone.
+    virtual void unplugged() {}
+    // Device thread, each turn: how many bytes the device takes now. Below
+    // what the program writes, the rest waits in the pseudo-terminal, whose
+    // writes then block as with a device that reads slowly or not at all.
+    virtual int bytesWanted() const { return std::numeric_limits<int>::max(); }
 
     // Device thread: what the port took of count bytes without waiting
     // (0 while unplugged or full).

@@ -2,10 +2,10 @@
 
 #include "TErgometerSimulator.h"
 #include "TSimulatorConsole.h"
+#include "TSimulatorProgram.h"
 
 #include <QCoreApplication>
 #include <QStringList>
-#include <cstdio>
 
 namespace {
 
@@ -33,33 +33,17 @@ Commands (on standard input, one per line):
   quit              end the simulator
 )";
 
-int fail(const QString& message)
-{
-    TSimulatorConsole::printError(QStringLiteral("sim-ergometer: ") + message);
-    return 2;
-}
-
-bool apply(TErgometerSimulator& ergometer, const QString& line, QString* error)
+bool apply(TErgometerSimulator& ergometer, const QString& line)
 {
     const QStringList w = line.simplified().split(' ', Qt::SkipEmptyParts);
-    bool ok = false;
-    const double n = w.value(1).toDouble(&ok);
     const bool on = w.value(1) == "on";
     const bool onOff = on || w.value(1) == "off";
     if (w.value(0) == "silent" && onOff)
         ergometer.setSilent(on);
     else if (w.value(0) == "long" && onOff)
         ergometer.setLongReplies(on);
-    else if (w.value(0) == "unplug" && ok && n > 0)
-        ergometer.unplugFor(int(n * 1000));
-    else if (w.value(0) == "unplug" && ok && n == 0)
-        ergometer.unplug();
-    else if (w.value(0) == "plug")
-        ergometer.plugIn();
-    else {
-        *error = QStringLiteral("unknown command: %1").arg(line);
-        return false;
-    }
+    else
+        return false; // "unknown command: LINE"
     return true;
 }
 
@@ -68,53 +52,35 @@ bool apply(TErgometerSimulator& ergometer, const QString& line, QString* error)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    QString link = QStringLiteral("/tmp/velmora-ergometer");
+    TSimulatorProgram program(QStringLiteral("sim-ergometer"), QStringLiteral("/tmp/velmora-ergometer"),
+                              QString::fromUtf8(help));
     bool silent = false;
     bool longReplies = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString a = args[i];
-        if (a == "-h" || a == "--help") {
-            std::printf("%s", help);
-            return 0;
-        } else if (a == "--no-link") {
-            link.clear();
-        } else if (a == "--silent") {
-            silent = true;
-        } else if (a == "--long-replies") {
-            longReplies = true;
-        } else if (a == "--link" && i + 1 < args.size()) {
-            link = args[++i];
-        } else {
-            return fail(QStringLiteral("unknown option or missing value: %1 (see --help)").arg(a));
-        }
-    }
+    const int exitCode =
+        program.parseArguments(app.arguments().mid(1), [&](const QStringList& args, int* i, QString*) {
+            if (args[*i] == "--silent")
+                silent = true;
+            else if (args[*i] == "--long-replies")
+                longReplies = true;
+            else
+                return TSimulatorProgram::Option::Unknown;
+            return TSimulatorProgram::Option::Taken;
+        });
+    if (exitCode >= 0)
+        return exitCode;
 
-    TSimulatorConsole console;
-    TErgometerSimulator ergometer(link);
+    TErgometerSimulator ergometer(program.link());
     ergometer.setSilent(silent);
     ergometer.setLongReplies(longReplies);
-    QString error;
-    if (!ergometer.start(&error))
-        return fail(error);
-    TSimulatorConsole::print(link.isEmpty() ? QStringLiteral("port %1").arg(ergometer.slavePath())
-                                            : QStringLiteral("port %1 (-> %2)").arg(link, ergometer.slavePath()));
+    program.setCommands([&](const QString& line, QString*) { return apply(ergometer, line); });
     int printed = 0;
-    while (!console.quitRequested()) {
-        QString line;
-        if (console.readLine(&line, 50) && !line.isEmpty()) {
-            if (line == "quit")
-                break;
-            if (!apply(ergometer, line, &error))
-                TSimulatorConsole::printError(QStringLiteral("sim-ergometer: ") + error);
-        }
+    program.setEachTurn([&] {
         const QVector<TErgometerSimulator::Command> commands = ergometer.commands();
         for (; printed < commands.size(); ++printed)
             TSimulatorConsole::print(QStringLiteral("%1 ms  %2  (workload %3 W)")
                                          .arg(commands[printed].atMs, 8)
                                          .arg(QString::fromLatin1(commands[printed].text), -6)
                                          .arg(ergometer.workload()));
-    }
-    ergometer.stop();
-    return 0;
+    });
+    return program.run(ergometer);
 }

@@ -4,13 +4,13 @@
 #include "TRecorderSignalSource.h"
 #include "TRecorderSimulator.h"
 #include "TSimulatorConsole.h"
+#include "TSimulatorProgram.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -64,23 +64,17 @@ const char* commandName(quint8 byte)
     }
 }
 
-int fail(const QString& message)
-{
-    TSimulatorConsole::printError(QStringLiteral("sim-recorder: ") + message);
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    TSimulatorProgram program(QStringLiteral("sim-recorder"), QStringLiteral("/tmp/velmora-recorder"),
+                              QString::fromLatin1(help).arg(TRecorderSimulator::commandHelp()));
     bool hr = false;
     bool synth = false;
     bool quiet = false;
     QString file;
-    QString link = QStringLiteral("/tmp/velmora-recorder");
     QByteArray reply = "ECG-SIM";
     double heartRate = 80.0;
     quint64 seed = 1;
@@ -88,55 +82,54 @@ int main(int argc, char** argv)
     QList<TimedCommand> timed;
     const QStringList commandOptions = {"off", "on", "saturate", "unsaturate", "battery",
                                         "offset", "garbage", "silence", "fast"};
-
-    for (int i = 0; i < args.size(); ++i) {
-        const QString a = args[i];
-        auto value = [&](QString* v) {
-            if (i + 1 >= args.size())
-                return false;
-            *v = args[++i];
-            return true;
-        };
-        QString v;
-        if (a == "-h" || a == "--help") {
-            std::printf("%s", qPrintable(QString::fromLatin1(help).arg(TRecorderSimulator::commandHelp())));
-            return 0;
-        } else if (a == "--hr") {
-            hr = true;
-        } else if (a == "--synth") {
-            synth = true;
-        } else if (a == "--quiet") {
-            quiet = true;
-        } else if (a == "--no-link") {
-            link.clear();
-        } else if (!a.startsWith("--") || !value(&v)) {
-            return fail(QStringLiteral("unknown option or missing value: %1 (see --help)").arg(a));
-        } else if (a == "--file") {
-            file = v;
-        } else if (a == "--link") {
-            link = v;
-        } else if (a == "--reply") {
-            reply = v.toLatin1().left(7);
-        } else if (a == "--heart-rate") {
-            bool ok = false;
-            heartRate = v.toDouble(&ok);
-            if (!ok || heartRate < 20 || heartRate > 400)
-                return fail(QStringLiteral("--heart-rate takes 20..400"));
-        } else if (a == "--seed") {
-            seed = v.toULongLong();
-        } else if (a == "--at") {
-            const int colon = v.indexOf(':');
-            bool ok = false;
-            const double seconds = v.left(colon).toDouble(&ok);
-            if (colon < 0 || !ok || seconds < 0)
-                return fail(QStringLiteral("--at takes SECONDS:COMMAND"));
-            timed.append({qint64(seconds * 1000), v.mid(colon + 1)});
-        } else if (commandOptions.contains(a.mid(2))) {
-            startCommands.append(a.mid(2) + ' ' + v);
-        } else {
-            return fail(QStringLiteral("unknown option: %1 (see --help)").arg(a));
-        }
-    }
+    using Option = TSimulatorProgram::Option;
+    const int exitCode = program.parseArguments(
+        app.arguments().mid(1), [&](const QStringList& args, int* i, QString* error) {
+            const QString a = args[*i];
+            auto failed = [error](const QString& text) {
+                *error = text;
+                return Option::Failed;
+            };
+            if (a == "--hr") {
+                hr = true;
+                return Option::Taken;
+            } else if (a == "--synth") {
+                synth = true;
+                return Option::Taken;
+            } else if (a == "--quiet") {
+                quiet = true;
+                return Option::Taken;
+            } else if (!a.startsWith("--") || *i + 1 >= args.size()) {
+                return Option::Unknown;
+            }
+            const QString v = args[++*i];
+            if (a == "--file") {
+                file = v;
+            } else if (a == "--reply") {
+                reply = v.toLatin1().left(7);
+            } else if (a == "--heart-rate") {
+                bool ok = false;
+                heartRate = v.toDouble(&ok);
+                if (!ok || heartRate < 20 || heartRate > 400)
+                    return failed(QStringLiteral("--heart-rate takes 20..400"));
+            } else if (a == "--seed") {
+                seed = v.toULongLong();
+            } else if (a == "--at") {
+                const int colon = v.indexOf(':');
+                bool ok = false;
+                const double seconds = v.left(colon).toDouble(&ok);
+                if (colon < 0 || !ok || seconds < 0)
+                    return failed(QStringLiteral("--at takes SECONDS:COMMAND"));
+                timed.append({qint64(seconds * 1000), v.mid(colon + 1)});
+            } else if (commandOptions.contains(a.mid(2))) {
+                startCommands.append(a.mid(2) + ' ' + v);
+            } else {
+                return failed(QStringLiteral("unknown option: %1 (see --help)").arg(a));
+            }
+            return Option::Taken;
+        });
+    if (exitCode >= 0)
+        return exitCode;
     std::sort(timed.begin(), timed.end(),
               [](const TimedCommand& x, const TimedCommand& y) { return x.atMs < y.atMs; });
 
@@ -159,36 +152,25 @@ int main(int argc, char** argv)
             sourceText = QStringLiteral("synthesizer at %1 beats per minute").arg(heartRate);
         }
     } catch (const TException& e) {
-        return fail(QStringLiteral("%1: %2").arg(file, e.message()));
+        return program.fail(QStringLiteral("%1: %2").arg(file, e.message()));
     }
 
-    TSimulatorConsole console;
-    TRecorderSimulator recorder(protocol, std::move(source), link);
+    TRecorderSimulator recorder(protocol, std::move(source), program.link());
     recorder.setIdentifyReply(reply);
     for (const QString& command : startCommands) {
         QString error;
         if (!recorder.applyCommand(command, &error))
-            return fail(error);
+            return program.fail(error);
     }
-    QString error;
-    if (!recorder.start(&error))
-        return fail(error);
-    QString slave = recorder.slavePath();
-    TSimulatorConsole::print(QStringLiteral("sim-recorder: %1 protocol, %2")
-                                 .arg(hr ? "HR" : "default", sourceText));
-    TSimulatorConsole::print(link.isEmpty() ? QStringLiteral("port %1").arg(slave)
-                                            : QStringLiteral("port %1 (-> %2)").arg(link, slave));
-
+    program.setBanner(QStringLiteral("sim-recorder: %1 protocol, %2").arg(hr ? "HR" : "default", sourceText));
+    // Its script language has unplug and plug of its own (for --at as well).
+    program.setCommands([&](const QString& line, QString* error) { return recorder.applyCommand(line, error); },
+                        true);
+    program.setReportPlugging(true);
     int printed = 0;
     int nextTimed = 0;
-    while (!console.quitRequested()) {
-        QString line;
-        if (console.readLine(&line, 50) && !line.isEmpty()) {
-            if (line == "quit")
-                break;
-            if (!recorder.applyCommand(line, &error))
-                TSimulatorConsole::printError(QStringLiteral("sim-recorder: ") + error);
-        }
+    program.setEachTurn([&] {
+        QString error;
         while (nextTimed < timed.size() && recorder.elapsedMs() >= timed[nextTimed].atMs) {
             if (!recorder.applyCommand(timed[nextTimed].command, &error))
                 TSimulatorConsole::printError(QStringLiteral("sim-recorder: ") + error);
@@ -201,14 +183,6 @@ int main(int argc, char** argv)
                                              .arg(commands[printed].atMs, 8)
                                              .arg(commands[printed].byte, 2, 16, QLatin1Char('0'))
                                              .arg(commandName(commands[printed].byte)));
-        const QString now = recorder.isPluggedIn() ? recorder.slavePath() : QString();
-        if (now != slave) {
-            TSimulatorConsole::print(now.isEmpty() ? QStringLiteral("unplugged")
-                                                   : QStringLiteral("plugged in: port %1").arg(
-                                                         link.isEmpty() ? now : link + " (-> " + now + ")"));
-            slave = now;
-        }
-    }
-    recorder.stop();
-    return 0;
+    });
+    return program.run(recorder);
 }

@@ -1,11 +1,11 @@
 // sim-treadmill: a simulated Kip Machines treadmill (Kipnet) on a pseudo-terminal.
 
 #include "TSimulatorConsole.h"
+#include "TSimulatorProgram.h"
 #include "TTreadmillSimulator.h"
 
 #include <QCoreApplication>
 #include <QStringList>
-#include <cstdio>
 
 namespace {
 
@@ -34,13 +34,7 @@ Commands (on standard input, one per line):
   quit                end the simulator
 )";
 
-int fail(const QString& message)
-{
-    TSimulatorConsole::printError(QStringLiteral("sim-treadmill: ") + message);
-    return 2;
-}
-
-bool apply(TTreadmillSimulator& treadmill, const QString& line, QString* error)
+bool apply(TTreadmillSimulator& treadmill, const QString& line)
 {
     const QStringList w = line.simplified().split(' ', Qt::SkipEmptyParts);
     bool ok = false;
@@ -51,16 +45,8 @@ bool apply(TTreadmillSimulator& treadmill, const QString& line, QString* error)
         treadmill.setSilentFrames(0);
     else if (w.value(0) == "silent" && ok && n >= 0)
         treadmill.setSilentFrames(int(n));
-    else if (w.value(0) == "unplug" && ok && n > 0)
-        treadmill.unplugFor(int(n * 1000));
-    else if (w.value(0) == "unplug" && ok && n == 0)
-        treadmill.unplug();
-    else if (w.value(0) == "plug")
-        treadmill.plugIn();
-    else {
-        *error = QStringLiteral("unknown command: %1").arg(line);
-        return false;
-    }
+    else
+        return false; // "unknown command: LINE"
     return true;
 }
 
@@ -69,47 +55,34 @@ bool apply(TTreadmillSimulator& treadmill, const QString& line, QString* error)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    QString link = QStringLiteral("/tmp/velmora-treadmill");
+    TSimulatorProgram program(QStringLiteral("sim-treadmill"), QStringLiteral("/tmp/velmora-treadmill"),
+                              QString::fromUtf8(help));
     int silentFrames = 0;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString a = args[i];
-        if (a == "-h" || a == "--help") {
-            std::printf("%s", help);
-            return 0;
-        } else if (a == "--no-link") {
-            link.clear();
-        } else if (a == "--silent") {
-            silentFrames = -1;
-        } else if (a == "--link" && i + 1 < args.size()) {
-            link = args[++i];
-        } else if (a == "--silent-frames" && i + 1 < args.size()) {
-            bool ok = false;
-            silentFrames = args[++i].toInt(&ok);
-            if (!ok || silentFrames < 0)
-                return fail(QStringLiteral("--silent-frames takes a count"));
-        } else {
-            return fail(QStringLiteral("unknown option or missing value: %1 (see --help)").arg(a));
-        }
-    }
+    const int exitCode = program.parseArguments(
+        app.arguments().mid(1), [&](const QStringList& args, int* i, QString* error) {
+            const QString a = args[*i];
+            if (a == "--silent") {
+                silentFrames = -1;
+            } else if (a == "--silent-frames" && *i + 1 < args.size()) {
+                bool ok = false;
+                silentFrames = args[++*i].toInt(&ok);
+                if (!ok || silentFrames < 0) {
+                    *error = QStringLiteral("--silent-frames takes a count");
+                    return TSimulatorProgram::Option::Failed;
+                }
+            } else {
+                return TSimulatorProgram::Option::Unknown;
+            }
+            return TSimulatorProgram::Option::Taken;
+        });
+    if (exitCode >= 0)
+        return exitCode;
 
-    TSimulatorConsole console;
-    TTreadmillSimulator treadmill(link);
+    TTreadmillSimulator treadmill(program.link());
     treadmill.setSilentFrames(silentFrames);
-    QString error;
-    if (!treadmill.start(&error))
-        return fail(error);
-    TSimulatorConsole::print(link.isEmpty() ? QStringLiteral("port %1").arg(treadmill.slavePath())
-                                            : QStringLiteral("port %1 (-> %2)").arg(link, treadmill.slavePath()));
+    program.setCommands([&](const QString& line, QString*) { return apply(treadmill, line); });
     int printed = 0;
-    while (!console.quitRequested()) {
-        QString line;
-        if (console.readLine(&line, 50) && !line.isEmpty()) {
-            if (line == "quit")
-                break;
-            if (!apply(treadmill, line, &error))
-                TSimulatorConsole::printError(QStringLiteral("sim-treadmill: ") + error);
-        }
+    program.setEachTurn([&] {
         const QVector<TTreadmillSimulator::Frame> frames = treadmill.frames();
         for (; printed < frames.size(); ++printed) {
             const TTreadmillSimulator::Frame& f = frames[printed];
@@ -119,7 +92,6 @@ int main(int argc, char** argv)
                                          .arg(TTreadmillSimulator::describe(f.bytes))
                                          .arg(f.answered ? QString() : QStringLiteral("  (no reply)")));
         }
-    }
-    treadmill.stop();
-    return 0;
+    });
+    return program.run(treadmill);
 }

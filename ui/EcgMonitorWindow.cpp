@@ -404,9 +404,9 @@ void EcgMonitorWindow::onStatusTimer()
     m_inoperative->setVisible(m_recorder->anyLeadOff());
     if (m_recorder->isRecording()) {
         ui->lblTotalElapsedTime->setText(TTimeText::elapsed(m_recorder->recordingTime()));
-        const QString rate = TTimeText::heartRate(m_recorder->lastBeatMeanRR());
-        if (!rate.isEmpty())
-            ui->lblHR->setText(rate);
+        // No beat for a while (electrode off, asystole): no rate rather than the last one.
+        ui->lblHR->setText(TTimeText::liveHeartRate(m_recorder->lastBeatMeanRR(), m_recorder->lastBeatRR(),
+                                                    m_recorder->secondsSinceLastBeat()));
     }
     placeOverlays();
 }

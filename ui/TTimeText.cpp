@@ -1,5 +1,6 @@
 #include "TTimeText.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace TTimeText {
@@ -30,6 +31,20 @@ QString heartRate(double rrSeconds)
         return QString();
     const int rate = int(60.0 / rrSeconds);
     return rate > 0 ? QString::number(rate) : QString();
+}
+
+bool rateIsStale(double secondsSinceLastBeat, double lastRRSeconds)
+{
+    const double rr = std::isfinite(lastRRSeconds) ? lastRRSeconds : 0.0;
+    return !(secondsSinceLastBeat >= 0.0) || secondsSinceLastBeat > std::max(StaleRateSeconds, 2.0 * rr);
+}
+
+QString liveHeartRate(double meanRRSeconds, double lastRRSeconds, double secondsSinceLastBeat)
+{
+    const QString rate = heartRate(meanRRSeconds);
+    if (rate.isEmpty() || rateIsStale(secondsSinceLastBeat, lastRRSeconds))
+        return QStringLiteral("---");
+    return rate;
 }
 
 } // namespace TTimeText

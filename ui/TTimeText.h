@@ -14,4 +14,12 @@ QString startTime(double seconds);
 // trunc(60 / rr) as text, or empty when rr gives no rate.
 QString heartRate(double rrSeconds);
 
+// A live heart rate stands only while beats come: after no beat for the longer
+// of 3 s and twice the last RR (electrode off, asystole) it is no rate at all.
+constexpr double StaleRateSeconds = 3.0;
+bool rateIsStale(double secondsSinceLastBeat, double lastRRSeconds);
+// The monitor's heart rate: trunc(60 / mean RR), or "---" when there is no beat
+// yet (secondsSinceLastBeat below 0) or the rate is stale.
+QString liveHeartRate(double meanRRSeconds, double lastRRSeconds, double secondsSinceLastBeat);
+
 } // namespace TTimeText

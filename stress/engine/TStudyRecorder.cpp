@@ -483,12 +483,23 @@ void TStudyRecorder::deviceFailed()
 // ---------------------------------------------------------------------------
 // Beats
 
+double TStudyRecorder::secondsSinceLastBeat() const
+{
+    if (m_lastDetectedBeat < 0.0)
+        return -1.0;
+    return std::max(0.0, m_raw->durationSeconds() - m_lastDetectedBeat);
+}
+
 void TStudyRecorder::storeBeat(const TBeat& detected, const TBeatRecord* records, int channelCount)
 {
     TBeat beat = detected;
     TWavePointRefiner::refine(beat, *m_raw);
     m_averager->addBeat(beat);
     m_lastMeanRR = beat.value(TBeat::MeanRR);
+    m_lastRR = beat.value(TBeat::RR);
+    // When the beat was told, not where its R lies: detection runs behind the
+    // signal, and the monitor's question is whether beats are still coming.
+    m_lastDetectedBeat = m_raw->durationSeconds();
     const bool ofRecording = m_recording || (m_awaitingLastBeats && beat.time() <= m_lastBeatTime);
     if (!ofRecording) {
         if (beat.beatClass() >= 0)

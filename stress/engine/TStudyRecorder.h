@@ -104,6 +104,10 @@ public:
     bool isRecording() const { return m_recording; }
     bool isAnalysisOn() const { return m_analysisOn; }
     double lastBeatMeanRR() const { return m_lastMeanRR; }
+    // The last detected beat's own RR interval (0 before the second beat).
+    double lastBeatRR() const { return m_lastRR; }
+    // Seconds of signal since the last beat was detected; -1 before the first.
+    double secondsSinceLastBeat() const;
     StMarks stMarks(int lead) const;
 
     // Seconds of ECG taken into the study's recording.
@@ -176,6 +180,8 @@ private:
     // seconds of the live signal) end here.
     bool m_awaitingLastBeats = false;
     double m_lastBeatTime = 0.0;
+    double m_lastDetectedBeat = -1.0; // signal time when the last beat was detected
+    double m_lastRR = 0.0;
     bool m_equipmentStarted = false;
     bool m_recording = false;
     int m_stageIndex = 0;

@@ -41,6 +41,8 @@ private slots:
     void afterRecording_data();
     void afterRecording();
     void timeTexts();
+    void liveHeartRate_data();
+    void liveHeartRate();
     void signalWatch();
     void predefinedConclusions();
     void measurementRoundTrip();
@@ -164,6 +166,30 @@ void TestAppShell::timeTexts()
     QCOMPARE(TTimeText::heartRate(0.5), QStringLiteral("120"));
     QCOMPARE(TTimeText::heartRate(0.0), QString());
     QCOMPARE(TTimeText::heartRate(120.0), QString());
+}
+
+void TestAppShell::liveHeartRate_data()
+{
+    QTest::addColumn<double>("meanRR");
+    QTest::addColumn<double>("lastRR");
+    QTest::addColumn<double>("since");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("beats coming") << 0.5 << 0.5 << 0.4 << "120";
+    QTest::newRow("3 s without a beat at 120") << 0.5 << 0.5 << 3.0 << "120";
+    QTest::newRow("just past 3 s") << 0.5 << 0.5 << 3.05 << "---";
+    QTest::newRow("a horse at 30: twice its RR") << 2.0 << 2.0 << 3.9 << "30";
+    QTest::newRow("a horse's beat overdue") << 2.0 << 2.0 << 4.1 << "---";
+    QTest::newRow("first beat, no RR yet") << 0.0 << 0.0 << 0.2 << "---";
+    QTest::newRow("no beat yet") << 0.0 << 0.0 << -1.0 << "---";
+    QTest::newRow("a rate but never a beat") << 0.5 << 0.5 << -1.0 << "---";
+}
+
+void TestAppShell::liveHeartRate()
+{
+    QFETCH(double, meanRR);
+    QFETCH(double, lastRR);
+    QFETCH(double, since);
+    QTEST(TTimeText::liveHeartRate(meanRR, lastRR, since), "text");
 }
 
 void TestAppShell::signalWatch()

@@ -14,6 +14,7 @@
 #include "TRestingMeasurement.h"
 #include "TStudy.h"
 #include "TStudyRecorder.h"
+#include "TTimeText.h"
 
 #include <QPushButton>
 #include <cmath>
@@ -105,6 +106,7 @@ class TestRestingBeats : public QObject
 private slots:
     void initTestCase();
     void engineStoresAndAveragesEveryBeat();
+    void rateGoesWhenBeatsStop();
     void monitorStopStoresEveryBeat();
     void beatListThatRefusesStillMeasures();
 
@@ -146,6 +148,34 @@ void TestRestingBeats::engineStoresAndAveragesEveryBeat()
     const TMeasurementRecord again = TRestingMeasurement::load(rig.study->results());
     for (const QString& key : TRestingMeasurement::keys())
         QCOMPARE(again.value(key), stored.value(key));
+}
+
+// While beats come the monitor shows their rate; once they stop (a flat line,
+// as with the electrodes off) it shows no rate after 3 s, not the last one.
+void TestRestingBeats::rateGoesWhenBeatsStop()
+{
+    const Resting ecg;
+    Rig rig(nullptr, nullptr, nullptr, nullptr, allLeads());
+    auto shown = [&] {
+        return TTimeText::liveHeartRate(rig.recorder->lastBeatMeanRR(), rig.recorder->lastBeatRR(),
+                                        rig.recorder->secondsSinceLastBeat());
+    };
+    QCOMPARE(shown(), QStringLiteral("---"));
+    QVERIFY(play(rig.device, [&] { return rig.delivered(); }, ecg));
+    QVERIFY2(rig.recorder->secondsSinceLastBeat() >= 0.0 && rig.recorder->secondsSinceLastBeat() < 1.0,
+             qPrintable(QString::number(rig.recorder->secondsSinceLastBeat())));
+    QVERIFY(std::abs(rig.recorder->lastBeatRR() - 0.6) < 0.05);
+    QCOMPARE(shown(), TTimeText::heartRate(rig.recorder->lastBeatMeanRR()));
+    QVERIFY(shown() != QLatin1String("---"));
+    // The step to the flat line still gives a beat or two; 8 s of it is ample.
+    for (int block = 0; block < 16; ++block) {
+        const int target = rig.delivered() + 250;
+        rig.device.push(std::vector<qint16>(size_t(250) * rig.device.channelCount(), qint16(0)));
+        QVERIFY(waitProcessingEvents([&] { return rig.delivered() >= target; }, 20000));
+    }
+    QVERIFY2(rig.recorder->secondsSinceLastBeat() > TTimeText::StaleRateSeconds,
+             qPrintable(QString::number(rig.recorder->secondsSinceLastBeat())));
+    QCOMPARE(shown(), QStringLiteral("---"));
 }
 
 void TestRestingBeats::monitorStopStoresEveryBeat()

@@ -11,10 +11,32 @@
 #include "TRingSignalBuffer.h"
 #include "TStudy.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 namespace BenchEcgStudy {
+
+// The command line of the report benchmarks: [RUNS] [FLAG], in either order.
+struct Arguments
+{
+    int runs = 10;
+    bool flag = false;
+};
+
+inline Arguments arguments(int argc, char** argv, const char* flag)
+{
+    Arguments out;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], flag) == 0)
+            out.flag = true;
+        else
+            out.runs = std::max(1, std::atoi(argv[i]));
+    }
+    return out;
+}
 
 constexpr int Leads = 12;
 constexpr int Rate = 500;

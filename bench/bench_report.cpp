@@ -16,8 +16,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -31,14 +29,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int runs = 10;
-    bool average = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--average") == 0)
-            average = true;
-        else
-            runs = std::max(1, std::atoi(argv[i]));
-    }
+    const BenchEcgStudy::Arguments given = BenchEcgStudy::arguments(argc, argv, "--average");
+    const int runs = given.runs;
+    const bool average = given.flag;
 
     const std::unique_ptr<TStudy> study = BenchEcgStudy::synthetic(Seconds, {20.0, 40.0});
     TReportOptions options;

@@ -17,8 +17,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -31,14 +29,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int runs = 10;
-    bool job = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--job") == 0)
-            job = true;
-        else
-            runs = std::max(1, std::atoi(argv[i]));
-    }
+    const BenchEcgStudy::Arguments given = BenchEcgStudy::arguments(argc, argv, "--job");
+    const int runs = given.runs;
+    const bool job = given.flag;
 
     const std::unique_ptr<TStudy> study = BenchEcgStudy::synthetic(Seconds, {});
     TReportOptions options;

@@ -32,6 +32,8 @@ QString TCommandLine::usage()
         "                                        printer at PORT (rfcomm0, a device path) with the\n"
         "                                        report dialog's stored speed, amplitude, filters\n"
         "                                        and rhythm lead, from SECONDS (default 0)\n"
+        "  show --id N [--json]                  the study's patient, protocol, per-stage table\n"
+        "                                        and maxima (tab-separated text, or JSON)\n"
         "  --help                                this text\n"
         "\n"
         "Exit codes: 0 done, 1 the operation failed, 2 the command line is wrong.\n");
@@ -89,6 +91,8 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
             value(line.folder);
         } else if (arg == QLatin1String("--out")) {
             value(line.output);
+        } else if (arg == QLatin1String("--json")) {
+            line.json = true;
         } else if (arg == QLatin1String("--port")) {
             value(line.port);
         } else if (arg == QLatin1String("--start")) {
@@ -113,6 +117,8 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
                 line.command = Report;
             else if (arg == QLatin1String("strip"))
                 line.command = Strip;
+            else if (arg == QLatin1String("show"))
+                line.command = Show;
             else
                 fail(QStringLiteral("Unknown command %1").arg(arg));
         } else if (line.command == Import && line.archive.isEmpty()) {
@@ -146,6 +152,10 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
             fail(QStringLiteral("report needs --id N"));
         if (line.output.isEmpty())
             fail(QStringLiteral("report needs --out FILE.pdf"));
+        break;
+    case Show:
+        if (!haveId)
+            fail(QStringLiteral("show needs --id N"));
         break;
     case Strip:
         if (!haveId)

@@ -7,7 +7,7 @@
 // it cannot be run.
 struct TCommandLine
 {
-    enum Command { None, Help, List, Record, Export, Import, Report, Strip };
+    enum Command { None, Help, List, Record, Export, Import, Report, Strip, Show };
 
     Command command = None;
     QString dataFolder; // empty: the application's data folder
@@ -21,6 +21,7 @@ struct TCommandLine
     QString output; // the PDF of report
     QString port;   // the strip printer's serial port
     double start = -1.0; // the strip's start time; negative: not given
+    bool json = false;   // show as JSON
     QString error; // set when the line cannot be run
 
     // arguments without the program name.

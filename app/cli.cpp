@@ -13,6 +13,7 @@
 #include "TReportOptions.h"
 #include "TStudy.h"
 #include "TStudyReport.h"
+#include "TStudyShow.h"
 #include "TStudySummary.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -113,6 +115,18 @@ int printStrip(TLocalStudyStore& store, int id, const QString& port, double star
     return error.isEmpty() ? 0 : failed(error);
 }
 
+int showStudy(TLocalStudyStore& store, int id, bool json)
+{
+    TStudy* study = store.openStudy(id);
+    if (!study)
+        return failed(QStringLiteral("no study with id %1").arg(id));
+    const QString text = json ? QString::fromUtf8(QJsonDocument(TStudyShow::json(*study)).toJson(QJsonDocument::Indented))
+                              : TStudyShow::text(*study);
+    store.closeStudy(id);
+    std::fputs(text.toUtf8().constData(), stdout);
+    return 0;
+}
+
 int run(const TCommandLine& line)
 {
     TLocalStudyStore store(line.dataFolder.isEmpty() ? TLocalStudyStore::defaultRoot() : line.dataFolder);
@@ -160,6 +174,8 @@ int run(const TCommandLine& line)
         return writeReport(store, line.id, line.output);
     case TCommandLine::Strip:
         return printStrip(store, line.id, line.port, line.start);
+    case TCommandLine::Show:
+        return showStudy(store, line.id, line.json);
     default:
         return 2;
     }

@@ -8,6 +8,7 @@
 #include "TPredefinedConclusions.h"
 #include "TPrinterSimulator.h"
 #include "TQuickForm.h"
+#include "TQuickPatient.h"
 #include "TRecentStudies.h"
 #include "TRestingMeasurement.h"
 #include "TSignalWatch.h"
@@ -16,6 +17,9 @@
 #include "TTimeText.h"
 
 #include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -50,6 +54,7 @@ private slots:
     void commandLine();
     void singleInstanceSurvivesKilledHolder();
     void cliRecordListExportImport();
+    void cliShowsAStressTest();
     void cliFailures_data();
     void cliFailures();
     void killedRecordingKeepsSamples();
@@ -298,6 +303,8 @@ void TestAppShell::commandLine_data()
                            << int(TCommandLine::Strip) << "";
     QTest::newRow("strip at a negative time") << QStringList{"strip", "--id", "4", "--port", "p", "--start", "-2"}
                                               << int(TCommandLine::Strip) << "--start takes a time in seconds, 0 or more";
+    QTest::newRow("show") << QStringList{"show", "--json", "--id", "42"} << int(TCommandLine::Show) << "";
+    QTest::newRow("show without id") << QStringList{"show"} << int(TCommandLine::Show) << "show needs --id N";
     QTest::newRow("no command") << QStringList{} << int(TCommandLine::None) << "No command given";
     QTest::newRow("unknown") << QStringList{"erase"} << int(TCommandLine::None) << "Unknown command erase";
     QTest::newRow("option without value") << QStringList{"list", "--data"} << int(TCommandLine::List)
@@ -313,6 +320,10 @@ void TestAppShell::commandLine()
     if (line.command == TCommandLine::Report && line.error.isEmpty()) {
         QCOMPARE(line.id, 42);
         QCOMPARE(line.output, QStringLiteral("r.pdf"));
+    }
+    if (line.command == TCommandLine::Show && line.error.isEmpty()) {
+        QCOMPARE(line.id, 42);
+        QVERIFY(line.json);
     }
     if (line.command == TCommandLine::Strip && line.error.isEmpty()) {
         QCOMPARE(line.port, QStringLiteral("/tmp/p"));
@@ -439,6 +450,78 @@ void TestAppShell::cliRecordListExportImport()
     store.closeStudy(imported);
 }
 
+// A treadmill test of the launcher's seven leads, as velmora-cli show gives it:
+// the stage table with the ST of V5 (channel 6), and the maxima.
+void TestAppShell::cliShowsAStressTest()
+{
+    QTemporaryDir folder;
+    const QString data = folder.filePath(QStringLiteral("studies"));
+    int id = 0;
+    {
+        TLocalStudyStore store(data);
+        TQuickPatient patient;
+        patient.lastName = QStringLiteral("P\u00e9rez");
+        patient.firstName = QStringLiteral("Rex");
+        TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, QStringLiteral("Bruce"));
+        record.acquisition.channelCount = 7;
+        record.acquisition.samplingRate = 500;
+        record.acquisition.resolution = 16;
+        record.acquisition.gainMax = 32.768;
+        record.acquisition.channelNames = QStringLiteral("I,II,III,aVR,aVL,aVF,V5");
+        TProtocol executed;
+        executed.setName("Bruce");
+        executed.setType(TProtocol::Treadmill);
+        executed.appendStage(TProtocolStage::Rest, 60.0, 0.0, 0.0);
+        executed.appendStage(TProtocolStage::Exercise, 180.0, 2.7, 10.0);
+        record.protocol = executed;
+        TStudyResults& results = record.results;
+        for (int k = 0; k < 2; ++k) {
+            results.valueArray(QStringLiteral("BPMPerStage"))->setValue(k, 100 + 50 * k);
+            results.valueArray(QStringLiteral("sysBPPerStage"))->setValue(k, 130 + 20 * k);
+            results.valueArray(QStringLiteral("diaBPPerStage"))->setValue(k, 80);
+            results.valueArray(QStringLiteral("DPPerStage"))->setValue(k, (100 + 50 * k) * (130 + 20 * k));
+            results.valueArray(QStringLiteral("METSPerStage"))->setValue(k, 4.5 * k);
+            for (int lead = 0; lead < 7; ++lead)
+                results.valueArray(TStudyResults::stLevelPerStageName(lead))->setValue(k, lead == 6 ? -0.12 : 0.3);
+        }
+        *results.value(QStringLiteral("maxBPM")) = 150;
+        *results.value(QStringLiteral("maxMETS")) = 4.5;
+        TStudy* study = store.saveNewStudy(record);
+        id = study->id();
+        store.updateStudy(study->record());
+        store.closeStudy(id);
+    }
+    QProcess p;
+    p.setProcessEnvironment(privateEnvironment(folder));
+    p.start(cli(), {"--data", data, "show", "--id", QString::number(id), "--json"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    QCOMPARE(o.value("id").toInt(), id);
+    QCOMPARE(o.value("patient").toObject().value("lastName").toString(), QStringLiteral("P\u00e9rez"));
+    QCOMPARE(o.value("protocol").toObject().value("type").toString(), QStringLiteral("treadmill"));
+    QCOMPARE(o.value("stLead").toString(), QStringLiteral("V5"));
+    const QJsonArray stages = o.value("stages").toArray();
+    QCOMPARE(stages.size(), 2);
+    const QJsonObject exercise = stages[1].toObject();
+    QCOMPARE(exercise.value("stage").toString(), QStringLiteral("Exercise 1"));
+    QCOMPARE(exercise.value("seconds").toDouble(), 180.0);
+    QCOMPARE(exercise.value("speed").toDouble(), 2.7);
+    QCOMPARE(exercise.value("hr").toInt(), 150);
+    QCOMPARE(exercise.value("systolic").toInt(), 150);
+    QCOMPARE(exercise.value("dp").toInt(), 22500);
+    QVERIFY(std::abs(exercise.value("stLevelMm").toDouble() + 1.2) < 1e-9); // V5, not lead 10
+    QCOMPARE(o.value("maxima").toObject().value("maxBPM").toDouble(), 150.0);
+
+    p.start(cli(), {"--data", data, "show", "--id", QString::number(id)});
+    QVERIFY(p.waitForFinished(30000));
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+    QVERIFY2(lines.contains(QStringLiteral("Protocol: Bruce (treadmill)")), qPrintable(lines.join('\n')));
+    QVERIFY(lines.contains(QStringLiteral("Stage\tDuration\tSpeed\tIncline\tMETS\tHR\tSBP/DBP\tDP\tST [V5]\t\u2206ST [V5]")));
+    QVERIFY(lines.contains(
+        QStringLiteral("Exercise 1\t03:00\t2.7 km/h\t10.0 %\t4.5\t150\t150/80\t22500\t-1.2 mm\t0.0 mm/s")));
+}
+
 void TestAppShell::cliFailures_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -452,6 +535,7 @@ void TestAppShell::cliFailures_data()
                                         << "no study with id 77";
     QTest::newRow("strip of no study") << QStringList{"strip", "--id", "77", "--port", "rfcomm0"} << 1
                                        << "no study with id 77";
+    QTest::newRow("show of no study") << QStringList{"show", "--id", "77", "--json"} << 1 << "no study with id 77";
     QTest::newRow("strip without a port") << QStringList{"strip", "--id", "77"} << 2 << "strip needs --port PORT";
     // The configured device is the recorder on USB, and there is none here.
     QTest::newRow("no device") << QStringList{"record", "--seconds", "1", "--last", "a", "--first", "b"} << 1

@@ -2,6 +2,7 @@
 
 #include "TAcqDevice.h"
 #include "TException.h"
+#include "TProtocol.h"
 #include "TRecorderListener.h"
 #include "TRestingMeasurement.h"
 #include "TSignalBuffer.h"
@@ -43,15 +44,17 @@ private:
 } // namespace
 
 TCliRecorder::Result TCliRecorder::record(TStudyStore& store, TAcqDevice& device, const TStudyRecord& source,
-                                          double seconds)
+                                          double seconds, const TProtocol* protocol, TExerciseEquipment* equipment)
 {
+    if (protocol && !(seconds > 0.0))
+        seconds = protocol->totalDuration();
     TStudyRecord record = source;
     record.acquisition = TAcquisitionFields::fromDevice(device);
     TStudy* study = store.saveNewStudy(record);
     Result result;
     result.id = study->id();
     {
-        TStudyRecorder recorder(&device, study, nullptr, nullptr);
+        TStudyRecorder recorder(&device, study, protocol, equipment);
         QEventLoop loop;
         UntilRecorded listener(loop, seconds);
         recorder.addListener(&listener);
@@ -74,7 +77,12 @@ TCliRecorder::Result TCliRecorder::record(TStudyStore& store, TAcqDevice& device
         recorder.start(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")));
         loop.exec();
         watchdog.stop();
-        TRestingMeasurement::endRecording(recorder, *study);
+        if (protocol) {
+            recorder.stop();
+            recorder.stopAcquisition();
+        } else {
+            TRestingMeasurement::endRecording(recorder, *study);
+        }
         result.seconds = recorder.recordingTime();
         if (result.warning.isEmpty())
             result.warning = listener.lastMessage;

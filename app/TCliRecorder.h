@@ -5,11 +5,15 @@
 #include <QString>
 
 class TAcqDevice;
+class TExerciseEquipment;
+class TProtocol;
 class TStudyStore;
 
-// Records a resting ECG without a window: the engine over the device, for a
-// given time, into a new study of the store, measured and stored as the monitor
-// window does at Stop.
+// Records a study without a window: the engine over the device, for a given
+// time, into a new study of the store. A resting ECG is measured and stored as
+// the monitor window does at Stop; a stress or tilt test runs through its
+// protocol, the stages advancing by their durations (and the equipment, when
+// there is one, commanded), and stops as the stress monitor window stops it.
 class TCliRecorder
 {
 public:
@@ -25,5 +29,8 @@ public:
 
     // Throws TException when the study cannot be made or nothing at all was
     // recorded (the empty study is then removed again).
-    static Result record(TStudyStore& store, TAcqDevice& device, const TStudyRecord& record, double seconds);
+    // With a protocol, seconds of 0 or less mean the whole protocol. Neither the
+    // protocol nor the equipment is owned.
+    static Result record(TStudyStore& store, TAcqDevice& device, const TStudyRecord& record, double seconds,
+                         const TProtocol* protocol = nullptr, TExerciseEquipment* equipment = nullptr);
 };

@@ -23,6 +23,12 @@ QString TCommandLine::usage()
         "                                        records a resting ECG of N seconds without a\n"
         "                                        window, from the demo recording (--demo) or the\n"
         "                                        configured device; prints the new study's id\n"
+        "  record --protocol NAME [--seconds N] [--demo] --last NAME --first NAME\n"
+        "                                        records a stress test by the stored protocol NAME\n"
+        "                                        (\"Tilt test\": the built-in tilt test), its stages\n"
+        "                                        advancing by their durations, with the configured\n"
+        "                                        treadmill or ergometer; the whole protocol unless\n"
+        "                                        --seconds says less; prints the new study's id\n"
         "  export --id N --to FOLDER             writes the study's archive (.cxz) into FOLDER\n"
         "  import FILE.cxz                       adds the archived study; prints its id\n"
         "  report --id N --out FILE.pdf          writes the study's report as the report dialog\n"
@@ -75,6 +81,9 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
                     fail(QStringLiteral("--seconds takes a number of seconds above 0 and at most %1").arg(MaxSeconds));
                 haveSeconds = true;
             }
+        } else if (arg == QLatin1String("--protocol")) {
+            if (value(line.protocol) && line.protocol.trimmed().isEmpty())
+                fail(QStringLiteral("--protocol takes a protocol name"));
         } else if (arg == QLatin1String("--last")) {
             value(line.lastName);
         } else if (arg == QLatin1String("--first")) {
@@ -132,7 +141,7 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
         fail(QStringLiteral("No command given"));
         break;
     case Record:
-        if (!haveSeconds)
+        if (!haveSeconds && line.protocol.isEmpty())
             fail(QStringLiteral("record needs --seconds N"));
         if (line.lastName.trimmed().isEmpty() || line.firstName.trimmed().isEmpty())
             fail(QStringLiteral("record needs --last NAME and --first NAME"));

@@ -13,6 +13,7 @@ struct TCommandLine
     QString dataFolder; // empty: the application's data folder
     bool demo = false;
     double seconds = 0.0;
+    QString protocol; // record: a stress or tilt test by this protocol
     QString lastName;
     QString firstName;
     int id = 0;

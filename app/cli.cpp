@@ -8,13 +8,16 @@
 #include "TDemoAcqDevice.h"
 #include "TDeviceFactory.h"
 #include "TECGStripReport.h"
+#include "TEquipmentFactory.h"
 #include "TException.h"
+#include "TExerciseEquipment.h"
 #include "TLocalStudyStore.h"
 #include "TReportOptions.h"
 #include "TStudy.h"
 #include "TStudyReport.h"
 #include "TStudyShow.h"
 #include "TStudySummary.h"
+#include "TTiltTestProtocol.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -115,6 +118,32 @@ int printStrip(TLocalStudyStore& store, int id, const QString& port, double star
     return error.isEmpty() ? 0 : failed(error);
 }
 
+// A stress or tilt test by its protocol, with the configured equipment (none
+// for a tilt test, or when the settings name no machine).
+int recordStressTest(TLocalStudyStore& store, TAcqDevice& device, const TQuickPatient& patient,
+                     const TCommandLine& line)
+{
+    const QString name = line.protocol.trimmed();
+    TProtocol protocol;
+    if (TTiltTestProtocol::isNamed(name))
+        protocol = TTiltTestProtocol::build();
+    else if (!store.getProtocol(name.toUtf8(), protocol))
+        return failed(QStringLiteral("no protocol named %1 (the stored ones: %2)")
+                          .arg(name, QString::fromUtf8(store.protocolNames().join(", "))));
+    if (protocol.stageCount() == 0)
+        return failed(QStringLiteral("the protocol %1 has no stages").arg(name));
+    const double seconds = line.seconds > 0.0 ? line.seconds : protocol.totalDuration();
+    std::unique_ptr<TExerciseEquipment> equipment(TEquipmentFactory::create(protocol.type()));
+    const TCliRecorder::Result result =
+        TCliRecorder::record(store, device, TStudyRecord::newStudy(TStudyRecord::StressTest, patient, name), seconds,
+                             &protocol, equipment.get());
+    equipment.reset(); // its worker stops before the device goes
+    print(QString::number(result.id));
+    if (result.seconds + 0.05 < seconds)
+        return failed(QStringLiteral("recording ended after %1 s: %2").arg(result.seconds, 0, 'f', 1).arg(result.warning));
+    return 0;
+}
+
 int showStudy(TLocalStudyStore& store, int id, bool json)
 {
     TStudy* study = store.openStudy(id);
@@ -147,6 +176,8 @@ int run(const TCommandLine& line)
         TQuickPatient patient;
         patient.lastName = line.lastName.trimmed();
         patient.firstName = line.firstName.trimmed();
+        if (!line.protocol.isEmpty())
+            return recordStressTest(store, *device, patient, line);
         const TCliRecorder::Result result =
             TCliRecorder::record(store, *device, TStudyRecord::newStudy(TStudyRecord::Ecg, patient), line.seconds);
         print(QString::number(result.id));

@@ -55,6 +55,8 @@ private slots:
     void singleInstanceSurvivesKilledHolder();
     void cliRecordListExportImport();
     void cliShowsAStressTest();
+    void cliRecordsByProtocol_data();
+    void cliRecordsByProtocol();
     void cliFailures_data();
     void cliFailures();
     void killedRecordingKeepsSamples();
@@ -522,6 +524,45 @@ void TestAppShell::cliShowsAStressTest()
         QStringLiteral("Exercise 1\t03:00\t2.7 km/h\t10.0 %\t4.5\t150\t150/80\t22500\t-1.2 mm\t0.0 mm/s")));
 }
 
+void TestAppShell::cliRecordsByProtocol_data()
+{
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<QString>("studyType");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("firstStage");
+    QTest::newRow("the stored example") << "Example" << "Stress test" << "treadmill" << "Rest 1";
+    QTest::newRow("the built-in tilt test") << "Tilt test" << "Tilt test" << "tiltTest" << "Basal 1";
+}
+
+// A stress test recorded without a window from the demo recording, by a
+// protocol's name, then read back through show.
+void TestAppShell::cliRecordsByProtocol()
+{
+    QFETCH(QString, protocol);
+    QTemporaryDir folder;
+    const QString data = folder.filePath(QStringLiteral("studies"));
+    QProcess p;
+    p.setProcessEnvironment(privateEnvironment(folder));
+    p.setWorkingDirectory(QCoreApplication::applicationDirPath());
+    p.start(cli(), {"--data", data, "record", "--protocol", protocol, "--demo", "--seconds", "4", "--last", "Toby",
+                    "--first", "Max"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    const int id = p.readAllStandardOutput().trimmed().toInt();
+    QVERIFY(id > 0);
+    p.start(cli(), {"--data", data, "show", "--id", QString::number(id), "--json"});
+    QVERIFY(p.waitForFinished(30000));
+    const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    QTEST(o.value("studyType").toString(), "studyType");
+    QCOMPARE(o.value("protocol").toObject().value("name").toString(), protocol);
+    QTEST(o.value("protocol").toObject().value("type").toString(), "type");
+    QCOMPARE(o.value("stLead").toString(), QStringLiteral("V5"));
+    const QJsonArray stages = o.value("stages").toArray();
+    QCOMPARE(stages.size(), 1);
+    QTEST(stages[0].toObject().value("stage").toString(), "firstStage");
+    QVERIFY(std::abs(stages[0].toObject().value("seconds").toDouble() - 4.0) < 0.2);
+}
+
 void TestAppShell::cliFailures_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -535,6 +576,9 @@ void TestAppShell::cliFailures_data()
                                         << "no study with id 77";
     QTest::newRow("strip of no study") << QStringList{"strip", "--id", "77", "--port", "rfcomm0"} << 1
                                        << "no study with id 77";
+    QTest::newRow("no such protocol") << QStringList{"record", "--demo", "--protocol", "Nope", "--last", "a", "--first",
+                                                     "b"}
+                                      << 1 << "no protocol named Nope (the stored ones: Example)";
     QTest::newRow("show of no study") << QStringList{"show", "--id", "77", "--json"} << 1 << "no study with id 77";
     QTest::newRow("strip without a port") << QStringList{"strip", "--id", "77"} << 2 << "strip needs --port PORT";
     // The configured device is the recorder on USB, and there is none here.

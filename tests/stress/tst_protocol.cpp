@@ -1,6 +1,7 @@
 #include "TException.h"
 #include "TProtocol.h"
 #include "TProtocolTable.h"
+#include "TTiltTestProtocol.h"
 
 #include <QtTest>
 #include <QJsonArray>
@@ -45,6 +46,7 @@ private slots:
     void init();
     void stageAt_data();
     void stageAt();
+    void builtInTiltTest();
     void stageTimes();
     void insertStage_data();
     void insertStage();
@@ -476,6 +478,25 @@ void TestProtocol::tableSaveFailureIsSilent()
     table.setProtocol("New", exampleLike());
     QCOMPARE(table.protocolNames(), (QByteArrayList{"Example", "New"}));
     QVERIFY(!table.save());
+}
+
+// The launcher's tilt test: 600 s basal, then twelve tilted stages of 180 s,
+// 2760 s in all, with no load to send to any machine.
+void TestProtocol::builtInTiltTest()
+{
+    const TProtocol tilt = TTiltTestProtocol::build();
+    QCOMPARE(tilt.name(), QByteArray("Tilt test"));
+    QCOMPARE(tilt.type(), int(TProtocol::TiltTest));
+    QCOMPARE(tilt.stageCount(), 13);
+    QCOMPARE(tilt.totalDuration(), 2760.0);
+    QCOMPARE(tilt.stage(0).phase(), int(TProtocolStage::Rest));
+    QCOMPARE(tilt.countStagesInPhase(TProtocolStage::Recovery), 12);
+    for (int i = 0; i < tilt.stageCount(); ++i)
+        QVERIFY(!tilt.stage(i).hasValue(QStringLiteral("speed")) && !tilt.stage(i).hasValue(QStringLiteral("workload")));
+    QVERIFY(TTiltTestProtocol::isNamed(QStringLiteral("Tilt test")));
+    QVERIFY(!TTiltTestProtocol::isNamed(QStringLiteral("tilt test")));
+    // Its JSON form reads back the same.
+    QCOMPARE(TProtocol::fromJson(TProtocol::toJson(tilt)), tilt);
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)

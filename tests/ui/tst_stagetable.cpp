@@ -121,6 +121,10 @@ private slots:
         const TStageTable table(executed, TProtocol::Treadmill, results, LauncherLeads, QStringLiteral("watts"));
         QCOMPARE(table.row(4),
                  (QStringList{"Recovery 2", "00:30", "0.0 km/h", "0.0 %", "", "0", "0/0", "0", "0.0 mm", "0.0 mm/s"}));
+        // A level just below zero shows as 0.0, not -0.0.
+        results.valueArray(TStudyResults::stLevelPerStageName(6))->setValue(0, -0.004);
+        const TStageTable rounded(executed, TProtocol::Treadmill, results, LauncherLeads, QStringLiteral("watts"));
+        QCOMPARE(rounded.row(0).value(8), QStringLiteral("0.0 mm"));
         const TStageTable none(TProtocol(), TProtocol::Treadmill, results, QStringList(), QStringLiteral("watts"));
         QCOMPARE(none.rowCount(), 0);
         QCOMPARE(none.stLead(), -1);

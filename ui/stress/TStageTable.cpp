@@ -19,6 +19,13 @@ double perStage(const TStudyResults& results, const QString& name, int index)
     return std::isfinite(v) ? v : 0.0;
 }
 
+// "%.1f" without a minus sign on a value that rounds to zero.
+QString oneDecimal(double value, const char* unit)
+{
+    const double shown = std::abs(value) < 0.05 ? 0.0 : value;
+    return QString::asprintf("%.1f %s", shown, unit);
+}
+
 QString clock(double seconds)
 {
     const int whole = seconds > 0.0 ? int(seconds) : 0;
@@ -148,6 +155,6 @@ QStringList TStageTable::row(int index) const
     }
     row << (s.mets > 0.0 ? QString::asprintf("%.1f", s.mets) : QString()) << QString::number(s.heartRate)
         << QStringLiteral("%1/%2").arg(s.systolic).arg(s.diastolic) << QString::number(s.doubleProduct)
-        << QString::asprintf("%.1f mm", s.stLevelMm) << QString::asprintf("%.1f mm/s", s.stSlopeMmPerSecond);
+        << oneDecimal(s.stLevelMm, "mm") << oneDecimal(s.stSlopeMmPerSecond, "mm/s");
     return row;
 }

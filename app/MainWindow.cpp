@@ -6,12 +6,16 @@
 #include "TAcqDevice.h"
 #include "TAfterRecording.h"
 #include "TDeviceFactory.h"
+#include "TEquipmentFactory.h"
+#include "TExerciseEquipment.h"
 #include "TException.h"
 #include "TLocalStudyStore.h"
 #include "TQuickForm.h"
 #include "TRecentStudies.h"
 #include "TSettingsKeys.h"
+#include "TSignalBuffer.h"
 #include "TStudy.h"
+#include "TTiltTestProtocol.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -107,7 +111,10 @@ MainWindow::~MainWindow()
     // Review windows still open store their studies before the store goes.
     for (const QPointer<QWidget>& review : m_reviews)
         delete review.data();
+    // A recording still running ends as on Stop, and its study is stored.
     delete m_ecgMonitor.data();
+    delete m_stressMonitor.data();
+    runPendingEnd(true);
     if (TStudyStore::instance() == m_store.get())
         TStudyStore::setInstance(nullptr);
 }
@@ -132,7 +139,7 @@ void MainWindow::startStore()
         PleaseWait wait(this);
         try {
             const QString root = m_dataFolder.isEmpty() ? TLocalStudyStore::defaultRoot() : m_dataFolder;
-            auto store = std::make_unique<TLocalStudyStore>(root);
+            auto store = std::make_unique<TLocalStudyStore>(root, m_freeSpace);
             if (!store->protocolTableError().isEmpty())
                 error = tr("The protocol table could not be read (%1); the example protocol is used.")
                             .arg(store->protocolTableError());
@@ -207,7 +214,7 @@ void MainWindow::on_btnClose_clicked()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // A recording in progress is ended in its own window, never from here.
-    if (m_ecgMonitor) {
+    if (m_ecgMonitor || m_stressMonitor) {
         event->ignore();
         return;
     }
@@ -289,13 +296,13 @@ void MainWindow::clearEcgForm()
 
 void MainWindow::on_btnStartStress_clicked()
 {
-    if (!ui->btnStartStress->isEnabled())
+    if (!ui->btnStartStress->isEnabled() || !requireStore())
         return;
-    // The stress test windows come with a later release; the form keeps what
-    // was typed.
-    QMessageBox::information(this, tr("Information"),
-                             tr("Stress tests come with a later release of %1.").arg(
-                                 QCoreApplication::applicationName()));
+    const TStudyRecord record =
+        TStudyRecord::newStudy(TStudyRecord::StressTest, stressPatient(), ui->cmbProtocol->currentText());
+    // The form keeps what was typed until the monitor window is up.
+    if (startStress(record))
+        clearStressForm();
 }
 
 void MainWindow::on_btnStartEcg_clicked()
@@ -303,23 +310,173 @@ void MainWindow::on_btnStartEcg_clicked()
     if (!ui->btnStartEcg->isEnabled() || !requireStore())
         return;
     const TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::Ecg, ecgPatient());
-    clearEcgForm();
-    startEcg(record);
+    if (startEcg(record))
+        clearEcgForm();
+}
+
+void MainWindow::showMonitor(QWidget* window)
+{
+    // The screen's size first: without a window manager full screen alone
+    // leaves the window at its own size.
+    if (const QScreen* screen = this->screen())
+        window->setGeometry(screen->geometry());
+    window->showFullScreen();
+    setEnabled(false);
+}
+
+void MainWindow::setPendingEnd(std::function<void(bool)> end)
+{
+    m_pendingEnd = std::move(end);
+    // From the event loop rather than from inside the window's destruction.
+    QTimer::singleShot(0, this, [this]() { runPendingEnd(false); });
+}
+
+void MainWindow::runPendingEnd(bool quitting)
+{
+    if (!m_pendingEnd)
+        return;
+    const std::function<void(bool)> end = std::move(m_pendingEnd);
+    m_pendingEnd = nullptr;
+    end(quitting);
+}
+
+bool MainWindow::storeAfterRecording(int id, bool quitting)
+{
+    bool dropped = false;
+    try {
+        dropped = dropUnrecorded(id);
+        if (!dropped) {
+            if (TStudy* study = m_store->isStudyOpen(id) ? m_store->openStudy(id) : nullptr) {
+                const TStudyRecord& record = study->record();
+                TRecentStudies::add(id, record.studyDateTime(), record.patientProperty(QStringLiteral("lastName")),
+                                    record.patientProperty(QStringLiteral("firstName")));
+                m_store->updateStudy(record);
+            }
+            m_store->closeStudy(id);
+        }
+    } catch (const std::exception& e) {
+        if (!quitting)
+            warn(textOf(e));
+    }
+    return dropped;
+}
+
+bool MainWindow::dropUnrecorded(int id)
+{
+    TStudy* study = m_store->isStudyOpen(id) ? m_store->openStudy(id) : nullptr;
+    if (!study || !study->recording() || study->recording()->length() > 0)
+        return false;
+    m_store->closeStudy(id);
+    m_store->deleteStudy(id);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
-// Resting ECG
+// Stress test
 
-void MainWindow::startEcg(const TStudyRecord& record)
+bool MainWindow::startStress(const TStudyRecord& source)
 {
     if (!requireStore())
-        return;
+        return false;
+    if (!m_store->hasFreeSpace()) {
+        QMessageBox::warning(this, tr("Warning"),
+                             tr("There is not enough free space on disk.\nPlease free at least 50 MB to start a "
+                                "new study."));
+        return false;
+    }
+    TStudyRecord record = source;
+    const QString protocolName = record.property(QStringLiteral("protocolName"));
+    if (protocolName == TiltTest)
+        record.setProperty(QStringLiteral("studyType"), TiltTest);
+    // The protocol before anything is saved: one deleted meanwhile leaves no
+    // study behind.
+    auto protocol = std::make_unique<TProtocol>();
+    if (TTiltTestProtocol::isNamed(protocolName))
+        *protocol = TTiltTestProtocol::build();
+    else if (!m_store->getProtocol(protocolName.toUtf8(), *protocol)) {
+        warn(tr("Cannot load protocol") + QStringLiteral("\n") + protocolName);
+        return false;
+    }
     std::unique_ptr<TAcqDevice> device;
     try {
         device = TDeviceFactory::create();
     } catch (const std::exception& e) {
         warn(textOf(e));
+        return false;
+    }
+    record.acquisition = TAcquisitionFields::fromDevice(*device);
+    TStudy* opened = nullptr;
+    try {
+        opened = m_store->saveNewStudy(record);
+    } catch (const std::exception& e) {
+        warn(textOf(e));
+        return false;
+    }
+    const int id = opened->id();
+    std::unique_ptr<TExerciseEquipment> equipment(TEquipmentFactory::create(protocol->type()));
+    StressMonitorWindow* window = nullptr;
+    try {
+        window = new StressMonitorWindow(device.get(), opened, protocol.get(), equipment.get(), nullptr);
+    } catch (const std::exception& e) {
+        try {
+            m_store->closeStudy(id);
+            m_store->deleteStudy(id);
+        } catch (const std::exception&) {
+        }
+        device->stop();
+        warn(textOf(e));
+        return false;
+    }
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    TAcqDevice* ownedDevice = device.release();
+    TExerciseEquipment* ownedEquipment = equipment.release();
+    TProtocol* ownedProtocol = protocol.release();
+    connect(window, &QObject::destroyed, this, [this, ownedDevice, ownedEquipment, ownedProtocol, id]() {
+        setPendingEnd([this, ownedDevice, ownedEquipment, ownedProtocol, id](bool quitting) {
+            stressEnded(ownedDevice, ownedEquipment, ownedProtocol, id, quitting);
+        });
+    });
+    m_stressMonitor = window;
+    QSettings().setValue(QLatin1String(TSettingsKeys::LastProtocol), ui->cmbProtocol->currentText());
+    showMonitor(window);
+    return true;
+}
+
+void MainWindow::stressEnded(TAcqDevice* device, TExerciseEquipment* equipment, TProtocol* protocol, int id,
+                             bool quitting)
+{
+    device->stop();
+    delete device;
+    delete equipment;
+    delete protocol;
+    const bool dropped = storeAfterRecording(id, quitting);
+    if (quitting)
         return;
+    setEnabled(true);
+    clearStressForm();
+    showRecentStudies();
+    if (dropped)
+        return;
+    const TAfterRecording after = TAfterRecording::choose(QSettings(), false);
+    if (after.exportStudy)
+        exportAfterRecording(id, after.folder);
+    else
+        openStudyForReview(id);
+}
+
+// ---------------------------------------------------------------------------
+// Resting ECG
+
+bool MainWindow::startEcg(const TStudyRecord& record)
+{
+    if (!requireStore())
+        return false;
+    std::unique_ptr<TAcqDevice> device;
+    try {
+        device = TDeviceFactory::create();
+    } catch (const std::exception& e) {
+        warn(textOf(e));
+        return false;
     }
     TStudyRecord study = record;
     study.acquisition = TAcquisitionFields::fromDevice(*device);
@@ -328,7 +485,7 @@ void MainWindow::startEcg(const TStudyRecord& record)
         opened = m_store->saveNewStudy(study);
     } catch (const std::exception& e) {
         warn(textOf(e));
-        return;
+        return false;
     }
     const int id = opened->id();
     EcgMonitorWindow* window = nullptr;
@@ -343,7 +500,7 @@ void MainWindow::startEcg(const TStudyRecord& record)
         }
         device->stop();
         warn(textOf(e));
-        return;
+        return false;
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
     TAcqDevice* owned = device.release();
@@ -352,20 +509,16 @@ void MainWindow::startEcg(const TStudyRecord& record)
     // The end handler runs once the window and its engine are gone, from the
     // event loop rather than from inside the destruction.
     connect(window, &QObject::destroyed, this, [this, owned, id, repeat, record]() {
-        QTimer::singleShot(0, this, [this, owned, id, repeat, record]() {
-            if (*repeat)
+        setPendingEnd([this, owned, id, repeat, record](bool quitting) {
+            if (*repeat && !quitting)
                 ecgRepeated(owned, id, record);
             else
-                ecgEnded(owned, id);
+                ecgEnded(owned, id, quitting);
         });
     });
     m_ecgMonitor = window;
-    // The screen's size first: without a window manager full screen alone
-    // leaves the window at its own size.
-    if (const QScreen* screen = this->screen())
-        window->setGeometry(screen->geometry());
-    window->showFullScreen();
-    setEnabled(false);
+    showMonitor(window);
+    return true;
 }
 
 void MainWindow::ecgRepeated(TAcqDevice* device, int id, const TStudyRecord& record)
@@ -385,25 +538,18 @@ void MainWindow::ecgRepeated(TAcqDevice* device, int id, const TStudyRecord& rec
         setEnabled(true);
 }
 
-void MainWindow::ecgEnded(TAcqDevice* device, int id)
+void MainWindow::ecgEnded(TAcqDevice* device, int id, bool quitting)
 {
     device->stop();
     delete device;
-    TStudyRecord record;
-    try {
-        if (TStudy* study = m_store->isStudyOpen(id) ? m_store->openStudy(id) : nullptr) {
-            record = study->record();
-            TRecentStudies::add(id, record.studyDateTime(), record.patientProperty(QStringLiteral("lastName")),
-                                record.patientProperty(QStringLiteral("firstName")));
-            m_store->updateStudy(record);
-        }
-        m_store->closeStudy(id);
-    } catch (const std::exception& e) {
-        warn(textOf(e));
-    }
+    const bool dropped = storeAfterRecording(id, quitting);
+    if (quitting)
+        return;
     setEnabled(true);
     clearEcgForm();
     showRecentStudies();
+    if (dropped)
+        return;
     const TAfterRecording after = TAfterRecording::choose(QSettings(), true);
     if (after.exportStudy)
         exportAfterRecording(id, after.folder);

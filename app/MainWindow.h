@@ -1,15 +1,20 @@
 #pragma once
 
 #include "EcgMonitorWindow.h"
+#include "StressMonitorWindow.h"
+#include "TLocalStudyStore.h"
 #include "TStudyRecord.h"
 
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 class QTreeWidgetItem;
 class TAcqDevice;
+class TExerciseEquipment;
+class TProtocol;
 class TStudyStore;
 
 namespace Ui {
@@ -32,8 +37,12 @@ public:
     // Null until the deferred start has run, or when it failed.
     TStudyStore* store() const { return m_store.get(); }
     EcgMonitorWindow* monitorWindow() const { return m_ecgMonitor; }
+    StressMonitorWindow* stressMonitorWindow() const { return m_stressMonitor; }
     // Creates the study store now if the deferred start has not yet run.
     void startStore();
+    // How the store asks for the free space on the data folder's volume (the
+    // platform's by default); before the store is created.
+    void setFreeSpaceQuery(TLocalStudyStore::FreeSpaceQuery query) { m_freeSpace = std::move(query); }
     // Opens a stored study in its review window (from the recent list, an
     // end handler or the open study dialog).
     void openStudyForReview(int id);
@@ -64,9 +73,25 @@ private:
     void clearEcgForm();
     TQuickPatient ecgPatient() const;
     TQuickPatient stressPatient() const;
-    void startEcg(const TStudyRecord& record);
-    void ecgEnded(TAcqDevice* device, int studyId);
+    // Each true once the monitor window is shown.
+    bool startEcg(const TStudyRecord& record);
+    bool startStress(const TStudyRecord& record);
+    void ecgEnded(TAcqDevice* device, int studyId, bool quitting);
     void ecgRepeated(TAcqDevice* device, int studyId, const TStudyRecord& record);
+    void stressEnded(TAcqDevice* device, TExerciseEquipment* equipment, TProtocol* protocol, int studyId,
+                     bool quitting);
+    // A study whose window closed before anything was recorded goes again;
+    // true when it went.
+    bool dropUnrecorded(int studyId);
+    // Remembers the recorded study in the recent list, stores and closes it;
+    // true when nothing was recorded and it went instead.
+    bool storeAfterRecording(int studyId, bool quitting);
+    // The end handler of a monitor window that has gone: run from the event
+    // loop, or at once when the program ends before the loop could run it
+    // (quitting: the study is stored, nothing is opened).
+    void setPendingEnd(std::function<void(bool)> end);
+    void runPendingEnd(bool quitting);
+    void showMonitor(QWidget* window);
     void exportAfterRecording(int id, const QString& folder);
     void reviewClosed(int id);
     void restoreLastProtocol();
@@ -75,8 +100,11 @@ private:
 
     std::unique_ptr<Ui::MainWindow> ui;
     QString m_dataFolder;
+    TLocalStudyStore::FreeSpaceQuery m_freeSpace;
     std::unique_ptr<TStudyStore> m_store;
     bool m_storeStarted = false;
     QPointer<EcgMonitorWindow> m_ecgMonitor;
+    QPointer<StressMonitorWindow> m_stressMonitor;
+    std::function<void(bool)> m_pendingEnd;
     QList<QPointer<QWidget>> m_reviews;
 };

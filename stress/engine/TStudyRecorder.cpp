@@ -397,26 +397,48 @@ void TStudyRecorder::reportLostChannels()
     }
 }
 
-void TStudyRecorder::onData(TAcqDriver*)
+template <typename Step>
+void TStudyRecorder::guarded(Step step)
 {
     try {
-        reportLostChannels();
-        if (!m_analysisFinished)
-            m_analysis->process(m_analysisOn);
-        m_displayDecimator->process();
-        m_displayChain->process();
-        m_averagerChain->process();
-        if (m_recording)
-            record();
-        if (m_recording && m_protocol && m_stageIndex < stageCount() - 1 &&
-            recordingTime() - m_stageStart >= m_protocol->stage(m_stageIndex).duration())
-            advance();
-        tellUpdate();
+        step();
     } catch (const std::exception& e) {
         analysisFailed(QString::fromLocal8Bit(e.what()));
     } catch (...) {
         analysisFailed(QStringLiteral("Unspecified application error"));
     }
+}
+
+void TStudyRecorder::onData(TAcqDriver*)
+{
+    // Each step on its own: a fault in the analysis or the display must never
+    // stop the samples going into the recording, the stages advancing or the
+    // equipment being commanded.
+    guarded([this]() {
+        reportLostChannels();
+        if (!m_analysisFinished)
+            m_analysis->process(m_analysisOn);
+    });
+    guarded([this]() {
+        m_displayDecimator->process();
+        m_displayChain->process();
+    });
+    guarded([this]() { m_averagerChain->process(); });
+    if (m_recording)
+        guarded([this]() { record(); });
+    guarded([this]() {
+        if (m_recording && m_protocol && m_stageIndex < stageCount() - 1 &&
+            recordingTime() - m_stageStart >= m_protocol->stage(m_stageIndex).duration())
+            advance();
+    });
+    checkEquipment();
+    tellUpdate();
+}
+
+void TStudyRecorder::checkEquipment()
+{
+    if (m_equipment && !m_equipment->isOk())
+        equipmentFailed();
 }
 
 void TStudyRecorder::analysisFailed(const QString& text)

@@ -88,6 +88,10 @@ public:
     void onPacemaker(TAcqDriver* driver, int sampleOffset) override;
     void onError(TAcqDriver* driver, const char* message) override;
     void deviceFailed();
+    // Tells once, and stops commanding, when the equipment controller reports
+    // it cannot be used any more. Called with every block and by the window's
+    // status timer, so that a failure is told even while no samples come.
+    void checkEquipment();
 
     // The detector's side.
     void storeBeat(const TBeat& beat, const TBeatRecord* records, int channelCount) override;
@@ -152,6 +156,10 @@ private:
     int stageCount() const { return m_protocol ? m_protocol->stageCount() : 0; }
 
     void analysisFailed(const QString& text);
+    // Runs one step of a block's work; a failure is told once and the next
+    // step still runs.
+    template <typename Step>
+    void guarded(Step step);
     template <typename Call>
     void tell(Call call);
     void tellUpdate();

@@ -24,6 +24,11 @@ TKipnetTreadmill::~TKipnetTreadmill()
     m_worker->wait();
 }
 
+bool TKipnetTreadmill::isOk()
+{
+    return !m_worker->hasFailed();
+}
+
 bool TKipnetTreadmill::start()
 {
     m_worker->requestStart();

@@ -20,7 +20,8 @@ public:
     // Requests the worker's end and waits for it.
     ~TKipnetTreadmill() override;
 
-    bool isOk() override { return true; }
+    // False once the worker has ended on an error.
+    bool isOk() override;
     bool start() override;
     bool stop() override;
     bool apply() override;

@@ -91,11 +91,13 @@ void TKipnetTreadmillThread::run()
             qDebug("%s", e.what());
             log(QByteArray(e.what()) + "\n");
             failed = true;
+            m_failed.store(true);
             break;
         } catch (...) {
             qDebug("Unexpected error");
             log("Unexpected error\n");
             failed = true;
+            m_failed.store(true);
             break;
         }
         msleep(CyclePauseMs);

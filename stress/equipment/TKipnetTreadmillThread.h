@@ -43,6 +43,9 @@ public:
     double incline() const { return m_incline.load(); }
     double workload() const { return m_workload.load(); }
     bool goSent() const { return m_goSent.load(); }
+    // Set when the worker has ended on an error (a silent treadmill, a port
+    // that does not open): nothing asked of it reaches the treadmill any more.
+    bool hasFailed() const { return m_failed.load(); }
     QString portName() const { return m_port.portName(); }
     QString logPath() const { return m_logPath; }
 
@@ -66,6 +69,7 @@ private:
     std::atomic<double> m_incline{Unset};
     std::atomic<double> m_workload{Unset};
     std::atomic<bool> m_goSent{false};
+    std::atomic<bool> m_failed{false};
     // Set as the last act of run(): QThread::wait() synchronises through Qt's
     // own (uninstrumented) wait condition, so the destructor also acquires this,
     // which makes the hand-back of the members visible to thread checkers.

@@ -18,6 +18,11 @@ TOlmoErgometer::~TOlmoErgometer()
     m_worker->wait();
 }
 
+bool TOlmoErgometer::isOk()
+{
+    return m_worker->isAnswering();
+}
+
 bool TOlmoErgometer::start()
 {
     m_worker->requestStart();

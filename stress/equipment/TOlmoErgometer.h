@@ -16,7 +16,8 @@ public:
     // Requests the worker's end and waits for it (at most a command's time).
     ~TOlmoErgometer() override;
 
-    bool isOk() override { return true; }
+    // False while the port does not open or the ergometer does not answer.
+    bool isOk() override;
     bool start() override;
     bool stop() override;
     bool apply() override;

@@ -38,8 +38,11 @@ void TOlmoErgometerThread::readLines(int count)
     // The replies only pace the exchange; their content is not used.
     TSerialPort& port = m_port.port();
     TOlmoReplyReader reader;
-    for (int k = 0; k < count; ++k)
-        reader.read([&port](char* c) { return port.readSome(c, 1, TimeoutMs); });
+    for (int k = 0; k < count; ++k) {
+        const TOlmoReplyReader::Result result =
+            reader.read([&port](char* c) { return port.readSome(c, 1, TimeoutMs); });
+        m_answering.store(result == TOlmoReplyReader::Result::Line || result == TOlmoReplyReader::Result::TooLong);
+    }
 }
 
 void TOlmoErgometerThread::initialise()
@@ -132,6 +135,7 @@ void TOlmoErgometerThread::run()
             m_port.ensureOpen();
             cycle();
         } catch (...) {
+            m_answering.store(false);
             m_port.close();
             pause(PortRetryMs);
             continue;

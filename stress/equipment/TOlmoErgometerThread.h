@@ -41,6 +41,9 @@ public:
     // What the ergometer was last told to hold.
     int commandedWorkload() const { return m_commanded.load(); }
     bool isInitialisationPending() const { return m_initialisationPending.load(); }
+    // False while the port does not open or the ergometer leaves a reply
+    // unanswered; true again with its next reply.
+    bool isAnswering() const { return m_answering.load(); }
     QString portName() const { return m_port.portName(); }
 
 protected:
@@ -66,6 +69,7 @@ private:
     std::atomic<int> m_target{0};
     std::atomic<int> m_commanded{0};
     std::atomic<bool> m_initialisationPending{true};
+    std::atomic<bool> m_answering{true};
     // Set as the last act of run(): QThread::wait() synchronises through Qt's
     // own (uninstrumented) wait condition, so the destructor also acquires this,
     // which makes the hand-back of the members visible to thread checkers.

@@ -95,7 +95,7 @@ private:
 class FakeEquipment : public TExerciseEquipment
 {
 public:
-    bool isOk() override { return true; }
+    bool isOk() override { return ok.load(); }
     bool start() override { return log("start", failStart); }
     bool stop() override { return log("stop", failStop); }
     bool apply() override { return log("apply", false); }
@@ -105,6 +105,7 @@ public:
     }
 
     QStringList calls;
+    std::atomic<bool> ok{true}; // what isOk() answers
     bool failStart = false;
     bool failStop = false;
     bool failSetValue = false;

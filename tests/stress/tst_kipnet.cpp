@@ -256,7 +256,10 @@ void TestKipnet::silentTreadmillEndsTheWorker()
     rig.connect();
     rig.controller->setValue("speed", 5.0);
     rig.controller->apply();
+    QVERIFY(rig.controller->isOk());
     QVERIFY(waitFor([&] { return !rig.controller->isWorkerRunning(); }, 15000));
+    // The controller now says it cannot be used: the engine tells the operator.
+    QVERIFY(!rig.controller->isOk());
     const auto frames = rig.treadmill.frames();
     QCOMPARE(frameTexts(rig.treadmill), (QByteArrayList{";2GO00:", ";2GO00:", ";2GO00:"}));
     for (int k = 1; k < 3; ++k) {
@@ -295,6 +298,7 @@ void TestKipnet::portFailuresEndTheWorker()
     }
     TKipnetTreadmill treadmill(port, rig.logPath);
     QVERIFY(waitFor([&] { return !treadmill.isWorkerRunning(); }, 3000));
+    QVERIFY(!treadmill.isOk());
     QCOMPARE(logLines(rig.logPath), (QStringList{"Thread start, device port = " + port, message, "Thread stop",
                                                  "--------------------"}));
     QVERIFY(treadmill.apply()); // requests are still taken

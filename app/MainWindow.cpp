@@ -9,12 +9,14 @@
 #include "TEquipmentFactory.h"
 #include "TExerciseEquipment.h"
 #include "TException.h"
+#include "TInterruptedRecording.h"
 #include "TLocalStudyStore.h"
 #include "TQuickForm.h"
 #include "TRecentStudies.h"
 #include "TSettingsKeys.h"
 #include "TSignalBuffer.h"
 #include "TStudy.h"
+#include "WaitCursor.h"
 #include "TTiltTestProtocol.h"
 
 #include <QApplication>
@@ -33,14 +35,6 @@ QString textOf(const std::exception& e)
 {
     return QString::fromLocal8Bit(e.what());
 }
-
-// The wait cursor for as long as the object lives.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // A long storage operation: the window-modal "Please wait..." box without a
 // cancel button and the wait cursor, shown before the operation starts.
@@ -374,6 +368,37 @@ bool MainWindow::dropUnrecorded(int id)
 // ---------------------------------------------------------------------------
 // Stress test
 
+TStudy* MainWindow::createStudy(const TStudyRecord& source, std::unique_ptr<TAcqDevice>& device)
+{
+    try {
+        device = TDeviceFactory::create();
+    } catch (const std::exception& e) {
+        warn(textOf(e));
+        return nullptr;
+    }
+    TStudyRecord record = source;
+    record.acquisition = TAcquisitionFields::fromDevice(*device);
+    try {
+        return m_store->saveNewStudy(record);
+    } catch (const std::exception& e) {
+        device->stop();
+        warn(textOf(e));
+        return nullptr;
+    }
+}
+
+void MainWindow::abandonNewStudy(int id, TAcqDevice& device, const QString& error)
+{
+    // Nothing was recorded: the new study goes again.
+    try {
+        m_store->closeStudy(id);
+        m_store->deleteStudy(id);
+    } catch (const std::exception&) {
+    }
+    device.stop();
+    warn(error);
+}
+
 bool MainWindow::startStress(const TStudyRecord& source)
 {
     if (!requireStore())
@@ -398,33 +423,16 @@ bool MainWindow::startStress(const TStudyRecord& source)
         return false;
     }
     std::unique_ptr<TAcqDevice> device;
-    try {
-        device = TDeviceFactory::create();
-    } catch (const std::exception& e) {
-        warn(textOf(e));
+    TStudy* opened = createStudy(record, device);
+    if (!opened)
         return false;
-    }
-    record.acquisition = TAcquisitionFields::fromDevice(*device);
-    TStudy* opened = nullptr;
-    try {
-        opened = m_store->saveNewStudy(record);
-    } catch (const std::exception& e) {
-        warn(textOf(e));
-        return false;
-    }
     const int id = opened->id();
     std::unique_ptr<TExerciseEquipment> equipment(TEquipmentFactory::create(protocol->type()));
     StressMonitorWindow* window = nullptr;
     try {
         window = new StressMonitorWindow(device.get(), opened, protocol.get(), equipment.get(), nullptr);
     } catch (const std::exception& e) {
-        try {
-            m_store->closeStudy(id);
-            m_store->deleteStudy(id);
-        } catch (const std::exception&) {
-        }
-        device->stop();
-        warn(textOf(e));
+        abandonNewStudy(id, *device, textOf(e));
         return false;
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -472,34 +480,15 @@ bool MainWindow::startEcg(const TStudyRecord& record)
     if (!requireStore())
         return false;
     std::unique_ptr<TAcqDevice> device;
-    try {
-        device = TDeviceFactory::create();
-    } catch (const std::exception& e) {
-        warn(textOf(e));
+    TStudy* opened = createStudy(record, device);
+    if (!opened)
         return false;
-    }
-    TStudyRecord study = record;
-    study.acquisition = TAcquisitionFields::fromDevice(*device);
-    TStudy* opened = nullptr;
-    try {
-        opened = m_store->saveNewStudy(study);
-    } catch (const std::exception& e) {
-        warn(textOf(e));
-        return false;
-    }
     const int id = opened->id();
     EcgMonitorWindow* window = nullptr;
     try {
         window = new EcgMonitorWindow(device.get(), opened, nullptr);
     } catch (const std::exception& e) {
-        // Nothing was recorded: the new study goes again.
-        try {
-            m_store->closeStudy(id);
-            m_store->deleteStudy(id);
-        } catch (const std::exception&) {
-        }
-        device->stop();
-        warn(textOf(e));
+        abandonNewStudy(id, *device, textOf(e));
         return false;
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -601,6 +590,7 @@ void MainWindow::openStudyForReview(int id)
         QMessageBox::warning(this, QString(), tr("Study file not found"));
         return;
     }
+    finishInterrupted(*study);
     if (study->record().property(QStringLiteral("studyType")) != QLatin1String("ECG")) {
         m_store->closeStudy(id);
         QMessageBox::information(this, tr("Information"),
@@ -621,6 +611,18 @@ void MainWindow::openStudyForReview(int id)
     connect(window, &QObject::destroyed, this, [this, id]() { reviewClosed(id); });
     m_reviews.append(window);
     window->showMaximized();
+}
+
+void MainWindow::finishInterrupted(TStudy& study)
+{
+    // A recording the program could not end is finished from what it stored.
+    try {
+        WaitCursor wait;
+        if (TInterruptedRecording::finish(study))
+            m_store->updateStudy(study.record());
+    } catch (const std::exception& e) {
+        warn(textOf(e));
+    }
 }
 
 void MainWindow::reviewClosed(int id)

@@ -15,6 +15,7 @@ class QTreeWidgetItem;
 class TAcqDevice;
 class TExerciseEquipment;
 class TProtocol;
+class TStudy;
 class TStudyStore;
 
 namespace Ui {
@@ -76,6 +77,11 @@ private:
     // Each true once the monitor window is shown.
     bool startEcg(const TStudyRecord& record);
     bool startStress(const TStudyRecord& record);
+    // The device from the settings and the new study saved with its
+    // acquisition fields; null (and told) when either fails.
+    TStudy* createStudy(const TStudyRecord& record, std::unique_ptr<TAcqDevice>& device);
+    // A new study whose monitor window could not be made goes again.
+    void abandonNewStudy(int id, TAcqDevice& device, const QString& error);
     void ecgEnded(TAcqDevice* device, int studyId, bool quitting);
     void ecgRepeated(TAcqDevice* device, int studyId, const TStudyRecord& record);
     void stressEnded(TAcqDevice* device, TExerciseEquipment* equipment, TProtocol* protocol, int studyId,
@@ -94,6 +100,7 @@ private:
     void showMonitor(QWidget* window);
     void exportAfterRecording(int id, const QString& folder);
     void reviewClosed(int id);
+    void finishInterrupted(TStudy& study);
     void restoreLastProtocol();
     bool requireStore();
     void warn(const QString& text, const QString& title = QString());

@@ -75,6 +75,7 @@ TCliRecorder::Result TCliRecorder::record(TStudyStore& store, TAcqDevice& device
 
         recorder.startAcquisition();
         recorder.start(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")));
+        store.updateStudy(study->record());
         loop.exec();
         watchdog.stop();
         if (protocol) {

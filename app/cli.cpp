@@ -17,6 +17,7 @@
 #include "TStudyReport.h"
 #include "TStudyShow.h"
 #include "TStudySummary.h"
+#include "TInterruptedRecording.h"
 #include "TTiltTestProtocol.h"
 
 #include <QCoreApplication>
@@ -70,6 +71,8 @@ int writeReport(TLocalStudyStore& store, int id, const QString& output)
     if (!study)
         return failed(QStringLiteral("no study with id %1").arg(id));
     try {
+        if (TInterruptedRecording::finish(*study))
+            store.updateStudy(study->record());
         TStudyReport report(*study, storedReportOptions());
         report.writePdf(output);
     } catch (...) {

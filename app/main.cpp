@@ -2,7 +2,7 @@
 
 #include "MainWindow.h"
 #include "TAppIdentity.h"
-#include "TQuitOnSignal.h"
+#include "TLauncherRun.h"
 #include "TSingleInstance.h"
 
 #include <QApplication>
@@ -40,14 +40,9 @@ int main(int argc, char* argv[])
     app.setStyleSheet(TAppIdentity::styleSheet());
 
     int code = 0;
-    TQuitOnSignal quitOnSignal;
     {
         MainWindow launcher;
-        launcher.show();
-        code = app.exec();
-        // Review windows closed last are deleted later: they store their
-        // studies before the launcher and its store go.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        code = TLauncherRun::exec(launcher);
     }
     return code;
 }

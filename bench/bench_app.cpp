@@ -9,6 +9,12 @@
 //   bench_app monitor [SECONDS]        the monitor window recording the demo signal
 //                                      for SECONDS (1800): CPU share of one core and
 //                                      resident memory growth
+//   bench_app stress [MINUTES]         a stress test of MINUTES (60) in the stress
+//                                      monitor window, the demo signal and the
+//                                      treadmill simulator: CPU share, resident memory
+//                                      growth, the longest stall of the event loop
+//                                      and the delay from each stage change to the
+//                                      treadmill's command
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
@@ -17,6 +23,12 @@
 #include "EcgMonitorWindow.h"
 #include "EcgReviewWindow.h"
 #include "MainWindow.h"
+#include "StressMonitorWindow.h"
+#include "TEquipmentFactory.h"
+#include "TExerciseEquipment.h"
+#include "TRecorderListener.h"
+#include "TTreadmillSimulator.h"
+#include "BPDialog.h"
 #include "TAppIdentity.h"
 #include "TDemoAcqDevice.h"
 #include "TEcgSynthesizer.h"
@@ -27,9 +39,12 @@
 #include "TStudyRecorder.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QProcess>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -261,6 +276,168 @@ int monitor(double seconds, int argc, char** argv)
 
 } // namespace
 
+// Notes when each stage began, on the treadmill simulator's clock.
+class StageClock : public TRecorderListener
+{
+public:
+    explicit StageClock(const TTreadmillSimulator& treadmill) : m_treadmill(treadmill) {}
+    QVector<qint64> changes;
+
+    void update(TStudyRecorder*) override {}
+    void beat(TStudyRecorder*, const TBeat&, const TBeatRecord*, int) override {}
+    void started(TStudyRecorder*) override {}
+    void stageChanged(TStudyRecorder* recorder) override
+    {
+        if (recorder->isRecording())
+            changes.append(m_treadmill.elapsedMs());
+    }
+    void stopped(TStudyRecorder*) override {}
+    void message(TStudyRecorder*, const QString& text) override
+    {
+        std::printf("  message: %s\n", qPrintable(text));
+    }
+
+private:
+    const TTreadmillSimulator& m_treadmill;
+};
+
+int stress(double minutes, int argc, char** argv)
+{
+    QTemporaryDir folder(QDir::currentPath() + QStringLiteral("/bench-stress-XXXXXX"));
+    // Settings of its own: the equipment is the simulator's.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
+    QApplication app(argc, argv);
+    TAppIdentity::apply();
+    app.setStyleSheet(TAppIdentity::styleSheet());
+    TTreadmillSimulator treadmill;
+    QString error;
+    if (!treadmill.start(&error)) {
+        std::fprintf(stderr, "treadmill simulator: %s\n", qPrintable(error));
+        return 1;
+    }
+    QSettings settings;
+    settings.setValue(QStringLiteral("Config/AcqMode"), QStringLiteral("demo"));
+    settings.setValue(QStringLiteral("Config/TreadmillEquipment"), QStringLiteral("kipmachines"));
+    settings.setValue(QStringLiteral("Config/TreadmillPort"), treadmill.portPath());
+    settings.setValue(QStringLiteral("BPDialog/Print"), false);
+
+    // Twenty stages of MINUTES / 20 each (3 min in an hour): rest, sixteen
+    // exercise stages at rising speed and incline, three of recovery.
+    TProtocol protocol;
+    protocol.setName("Bench");
+    protocol.setType(TProtocol::Treadmill);
+    const double stageSeconds = minutes * 60.0 / 20.0;
+    protocol.appendStage(TProtocolStage::Rest, stageSeconds, 0.0, 0.0);
+    for (int k = 0; k < 16; ++k)
+        protocol.appendStage(TProtocolStage::Exercise, stageSeconds, 2.0 + 0.5 * k, 1.0 * k);
+    for (int k = 0; k < 3; ++k)
+        protocol.appendStage(TProtocolStage::Recovery, stageSeconds, 1.5, 0.0);
+
+    TLocalStudyStore store(folder.filePath(QStringLiteral("studies")));
+    TStudyStore::setInstance(&store);
+    TDemoAcqDevice device(QString::fromLatin1(TDemoAcqDevice::DefaultFileName));
+    TQuickPatient patient;
+    patient.lastName = QStringLiteral("Stress");
+    patient.firstName = QStringLiteral("Bench");
+    patient.age = QStringLiteral("6");
+    patient.sex = QStringLiteral("M");
+    TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, QStringLiteral("Bench"));
+    record.acquisition = TAcquisitionFields::fromDevice(device);
+    TStudy* study = store.saveNewStudy(record);
+    std::unique_ptr<TExerciseEquipment> equipment(TEquipmentFactory::create(protocol.type()));
+    auto* window = new StressMonitorWindow(&device, study, &protocol, equipment.get());
+    window->resize(1920, 1080);
+    window->show();
+    StageClock stages(treadmill);
+    window->recorder()->addListener(&stages);
+    QTimer::singleShot(1000, window, [window]() {
+        window->findChild<QPushButton*>(QStringLiteral("btnStart"))->click();
+    });
+    // The operator: each prompt answered a few seconds after it opens.
+    QTimer operatorTimer;
+    operatorTimer.setInterval(3000);
+    int answered = 0;
+    QObject::connect(&operatorTimer, &QTimer::timeout, [&]() {
+        if (BPDialog* prompt = window->bloodPressurePrompt()) {
+            prompt->findChild<QLineEdit*>(QStringLiteral("txtSBP"))->setText(QStringLiteral("140"));
+            prompt->findChild<QLineEdit*>(QStringLiteral("txtDBP"))->setText(QStringLiteral("85"));
+            prompt->accept();
+            ++answered;
+        }
+    });
+    operatorTimer.start();
+
+    // The event loop's stalls: a 10 ms timer that should tick on time.
+    QElapsedTimer tick;
+    qint64 lastTick = -1, longestStall = 0;
+    QTimer stallTimer;
+    stallTimer.setInterval(10);
+    QObject::connect(&stallTimer, &QTimer::timeout, [&]() {
+        const qint64 now = tick.elapsed();
+        if (lastTick >= 0 && now > 15000)
+            longestStall = std::max(longestStall, now - lastTick - 10);
+        lastTick = now;
+    });
+    tick.start();
+    stallTimer.start();
+
+    double cpu0 = 0.0, rss0 = 0.0;
+    QElapsedTimer wall;
+    QTimer::singleShot(10000, &app, [&]() {
+        cpu0 = cpuSeconds();
+        rss0 = BenchMemory::residentMegabytes();
+        wall.start();
+    });
+    QTimer report;
+    report.setInterval(300000);
+    QObject::connect(&report, &QTimer::timeout, [&]() {
+        std::printf("  %4.0f s: CPU %.1f %% of one core, resident %.1f MB, longest stall %lld ms\n",
+                    wall.elapsed() / 1000.0, 100.0 * (cpuSeconds() - cpu0) / (wall.elapsed() / 1000.0),
+                    BenchMemory::residentMegabytes(), static_cast<long long>(longestStall));
+        std::fflush(stdout);
+    });
+    report.start();
+    const double seconds = minutes * 60.0;
+    QTimer::singleShot(int((seconds + 1.5) * 1000), &app, &QCoreApplication::quit);
+    std::printf("stress monitor window, demo signal, treadmill simulator, %.0f min (1920 x 1080):\n", minutes);
+    std::fflush(stdout);
+    app.exec();
+    const double cpu = cpuSeconds() - cpu0;
+    const double elapsed = wall.elapsed() / 1000.0;
+    const double rss1 = BenchMemory::residentMegabytes();
+    const double recorded = window->recorder() ? window->recorder()->recordingTime() : 0.0;
+    // Each stage change against the first frame the treadmill got after it.
+    const QVector<TTreadmillSimulator::Frame> frames = treadmill.frames();
+    qint64 worstDelay = -1;
+    double delaySum = 0.0;
+    int measured = 0;
+    for (qint64 change : stages.changes) {
+        for (const TTreadmillSimulator::Frame& f : frames) {
+            if (f.atMs >= change) {
+                worstDelay = std::max(worstDelay, f.atMs - change);
+                delaySum += double(f.atMs - change);
+                ++measured;
+                break;
+            }
+        }
+    }
+    std::printf("CPU %.1f %% of one core over %.0f s; resident %.1f MB -> %.1f MB (growth %.1f MB); %.0f s recorded\n",
+                100.0 * cpu / elapsed, elapsed, rss0, rss1, rss1 - rss0, recorded);
+    std::printf("longest event-loop stall %lld ms; %d stage changes, %d frames; stage change to treadmill command: "
+                "mean %.0f ms, worst %lld ms; %d prompts answered\n",
+                static_cast<long long>(longestStall), int(stages.changes.size()), int(frames.size()),
+                measured ? delaySum / measured : 0.0, static_cast<long long>(worstDelay), answered);
+    window->close();
+    delete window;
+    equipment.reset();
+    device.stop();
+    store.updateStudy(study->record());
+    store.closeStudy(study->id());
+    TStudyStore::setInstance(nullptr);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -276,8 +453,10 @@ int main(int argc, char** argv)
     }
     if (mode == QLatin1String("review"))
         return review(argc > 2 ? std::atof(argv[2]) : 10.0, argc, argv);
+    if (mode == QLatin1String("stress"))
+        return stress(argc > 2 ? std::atof(argv[2]) : 60.0, argc, argv);
     if (mode == QLatin1String("monitor"))
         return monitor(argc > 2 ? std::atof(argv[2]) : 1800.0, argc, argv);
-    std::fprintf(stderr, "usage: bench_app startup [--folder DIR] | review [MINUTES] | monitor [SECONDS]\n");
+    std::fprintf(stderr, "usage: bench_app startup [--folder DIR] | review [MINUTES] | monitor [SECONDS] | stress [MINUTES]\n");
     return 2;
 }

@@ -24,6 +24,7 @@
 
 const char* const TStudyRecorder::EquipmentFailedText = "Communication with ergometer/treadmill device failed.";
 const char* const TStudyRecorder::DeviceFailedText = "Communication with ECG acquiring device failed.";
+const char* const TStudyRecorder::UnfinishedMark = "recordingUnfinished";
 
 namespace {
 
@@ -197,6 +198,7 @@ void TStudyRecorder::start(const QString& recordingDateTime)
     m_pendingSBP = m_pendingDBP = 0;
     m_stLevel.fill(0.0);
     m_stSlope.fill(0.0);
+    *m_study->results().value(QLatin1String(UnfinishedMark)) = 1.0;
 
     tellStarted();
     if (m_equipment && !m_equipment->start())
@@ -314,6 +316,7 @@ void TStudyRecorder::stop()
     // The recording is complete: its last, partial page becomes part of it (and
     // of every filtered view over it).
     m_study->recording()->releaseUnusedPages(true);
+    *m_study->results().value(QLatin1String(UnfinishedMark)) = 0.0;
     if (m_protocol)
         changeStage(stageCount());
     TStudyResults& results = m_study->results();

@@ -42,6 +42,9 @@ public:
 
     static const char* const EquipmentFailedText;
     static const char* const DeviceFailedText;
+    // The results value that is 1 from start to stop: a study stored with it
+    // set was recording when the program ended without stopping it.
+    static const char* const UnfinishedMark;
 
     // The lead's ST marks on its average beat (samples of the average) and its
     // latest ST level in millivolts.

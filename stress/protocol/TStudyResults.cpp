@@ -13,6 +13,8 @@ const char* const valueNames[] = {
     "maxBPM", "maxSysBP", "maxDiaBP", "maxMETS", "maxDP", "maxVO2",
     "measurementChannel", "POnset", "PPeak", "POffset", "QRSOnset", "QRSOffset",
     "TOnset", "TPeak", "TOffset", "PAmp", "QRSAmp", "TAmp", "avgRRInterval",
+    // 1 while a recording runs: a study stored with it was not ended.
+    "recordingUnfinished",
 };
 const char* const arrayNames[] = {
     "BPMPerStage", "sysBPPerStage", "diaBPPerStage", "DPPerStage", "METSPerStage", "pacemakerPulses",

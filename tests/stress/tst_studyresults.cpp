@@ -210,7 +210,7 @@ void TestStudyResults::standardItems()
     for (const char* n : {"maxBPM", "maxSysBP", "maxDiaBP", "maxMETS", "maxDP", "maxVO2",
                           "measurementChannel", "POnset", "PPeak", "POffset", "QRSOnset",
                           "QRSOffset", "TOnset", "TPeak", "TOffset", "PAmp", "QRSAmp", "TAmp",
-                          "avgRRInterval"}) {
+                          "avgRRInterval", "recordingUnfinished"}) {
         QVERIFY2(r.value(n), n);
         QCOMPARE(*r.value(n), 0.0);
     }
@@ -231,7 +231,7 @@ void TestStudyResults::standardItems()
     }
     QVERIFY(!r.valueArray("STLevelPerStage(16)"));
     QVERIFY(!r.valueArray("STLevelPerStage(01)"));
-    QCOMPARE(r.names().size(), 20 + 6 + 5 + 4 * 16);
+    QCOMPARE(r.names().size(), 21 + 6 + 5 + 4 * 16);
 }
 
 void TestStudyResults::lookupOfOtherKindIsNull()

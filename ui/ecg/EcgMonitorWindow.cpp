@@ -4,10 +4,11 @@
 #include "AveragerBeatSource.h"
 #include "ClippingHighlightProvider.h"
 #include "ColorSchemes.h"
-#include "DisplayMenu.h"
 #include "ElectrodeStatusFollower.h"
 #include "ElectrodeStatusWidget.h"
 #include "EngineStMarks.h"
+#include "MonitorPanels.h"
+#include "OverlayLabel.h"
 #include "QSignalBrowseDisplay.h"
 #include "QSignalMonitorDisplay.h"
 #include "TException.h"
@@ -18,24 +19,21 @@
 #include "TSignalChannel.h"
 #include "TStudy.h"
 #include "TStudyRecorder.h"
+#include "TStudyStore.h"
 #include "TTimeText.h"
 #include "WarningQueue.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLabel>
-#include <QMenu>
 #include <QSettings>
 #include <QTimer>
 
 namespace {
 
-const char* const SchemeKey = "EcgMonitorWindow/DisplayColorScheme";
-const char* const HexaxialKey = "EcgMonitorWindow/HexaxialOrder";
-const char* const AverageKey = "EcgMonitorWindow/ShowAverageBeat";
+const char* const SettingsGroup = "EcgMonitorWindow";
 const char* const LowBatteryKey = "Config/LowBatteryLevel";
 const char* const AcqModeKey = "Config/AcqMode";
-const QString OverlayStyle = QStringLiteral("background: white; color: red; font-weight: bold; font-size: 15px");
 
 } // namespace
 
@@ -52,7 +50,8 @@ EcgMonitorWindow::EcgMonitorWindow(TAcqDevice* device, TStudy* study, QWidget* p
     m_watch.restart(m_clock.elapsed());
     m_recorder->startAcquisition();
 
-    setupPanels();
+    m_panels = std::make_unique<MonitorPanels>(ui->ecgDisplay1, ui->ecgDisplay2, this);
+    m_panels->setChannels(m_channels);
     m_highlight = std::make_unique<ClippingHighlightProvider>(m_recorder->rawSignal());
     ui->ecgDisplay1->setHighlightProvider(m_highlight.get());
     ui->ecgDisplay2->setHighlightProvider(m_highlight.get());
@@ -66,11 +65,9 @@ EcgMonitorWindow::EcgMonitorWindow(TAcqDevice* device, TStudy* study, QWidget* p
     ui->lblPatientName->setText(QStringLiteral("%1, %2").arg(record.patientProperty(QStringLiteral("lastName")),
                                                               record.patientProperty(QStringLiteral("firstName"))));
 
-    m_lowBattery = overlayIcon(QStringLiteral(":/res/low-battery.png"));
-    m_connecting = overlayIcon(QStringLiteral(":/res/connecting.png"));
-    m_inoperative = new QLabel(tr("Inoperative ECG"), ui->frameEcg);
-    m_inoperative->setObjectName(QStringLiteral("lblInoperative"));
-    m_inoperative->setStyleSheet(OverlayStyle);
+    m_lowBattery = OverlayLabel::icon(ui->frameEcg, QStringLiteral(":/res/low-battery.png"));
+    m_connecting = OverlayLabel::icon(ui->frameEcg, QStringLiteral(":/res/connecting.png"));
+    m_inoperative = OverlayLabel::notice(ui->frameEcg, tr("Inoperative ECG"), QStringLiteral("lblInoperative"));
     m_inoperative->setAlignment(Qt::AlignCenter);
     m_inoperative->resize(160, 30);
     m_inoperative->hide();
@@ -80,9 +77,7 @@ EcgMonitorWindow::EcgMonitorWindow(TAcqDevice* device, TStudy* study, QWidget* p
     m_noSignal->setWordWrap(true);
     m_noSignal->hide();
     if (QSettings().value(QLatin1String(AcqModeKey), QString()).toString() == QLatin1String("demo")) {
-        m_simulated = new QLabel(tr("Simulated ECG"), ui->frameEcg);
-        m_simulated->setObjectName(QStringLiteral("lblSimulated"));
-        m_simulated->setStyleSheet(OverlayStyle);
+        m_simulated = OverlayLabel::notice(ui->frameEcg, tr("Simulated ECG"), QStringLiteral("lblSimulated"));
         m_simulated->adjustSize();
         m_simulated->show();
     }
@@ -117,6 +112,11 @@ EcgMonitorWindow::~EcgMonitorWindow()
         m_browse->setSignal(nullptr);
 }
 
+QString EcgMonitorWindow::colorScheme() const
+{
+    return m_panels->colorScheme();
+}
+
 int EcgMonitorWindow::leadCount() const
 {
     return m_channels;
@@ -125,19 +125,6 @@ int EcgMonitorWindow::leadCount() const
 // ---------------------------------------------------------------------------
 // Panels
 
-void EcgMonitorWindow::setupPanels()
-{
-    // Limb leads above, chest leads below; a 7-lead recorder shows its chest
-    // lead with the limb leads and needs no second panel.
-    for (int lead = 0; lead < DisplaySettings::MaxLeads; ++lead) {
-        const bool upper = lead < 6 || (m_channels == 7 && lead == 6);
-        const bool lower = lead >= 6 && lead < 12 && m_channels > 7;
-        ui->ecgDisplay1->setLeadVisible(lead, upper);
-        ui->ecgDisplay2->setLeadVisible(lead, lower);
-    }
-    ui->ecgDisplay2->setVisible(m_channels > 7);
-}
-
 void EcgMonitorWindow::applyFilters()
 {
     const bool notch = ui->btnFilterNotch->isChecked();
@@ -145,11 +132,7 @@ void EcgMonitorWindow::applyFilters()
     const bool baseline = ui->btnFilterBaseline->isChecked();
     try {
         if (m_recorder) {
-            TSignalBuffer* signal = m_recorder->setFilters(notch, lowpass, baseline);
-            for (QSignalMonitorDisplay* panel : {ui->ecgDisplay1, ui->ecgDisplay2}) {
-                panel->setSignal(signal);
-                panel->setAutoBaseline(!baseline);
-            }
+            m_panels->setSignal(m_recorder->setFilters(notch, lowpass, baseline), !baseline);
         } else if (m_chain && m_browse) {
             m_chain->rebuild(notch, lowpass, baseline);
             m_browse->setSignal(m_chain->output());
@@ -165,8 +148,7 @@ void EcgMonitorWindow::applySpeed(double mmPerSecond)
         m_browse->setSpeed(mmPerSecond);
         return;
     }
-    ui->ecgDisplay1->setSpeed(mmPerSecond);
-    ui->ecgDisplay2->setSpeed(mmPerSecond);
+    m_panels->setSpeed(mmPerSecond);
 }
 
 void EcgMonitorWindow::applyAmplitude(double mmPerMillivolt)
@@ -175,24 +157,14 @@ void EcgMonitorWindow::applyAmplitude(double mmPerMillivolt)
         m_browse->setAmplitude(mmPerMillivolt);
         return;
     }
-    ui->ecgDisplay1->setAmplitude(mmPerMillivolt);
-    ui->ecgDisplay2->setAmplitude(mmPerMillivolt);
+    m_panels->setAmplitude(mmPerMillivolt);
 }
 
 void EcgMonitorWindow::applyColorScheme(const QString& name)
 {
-    m_colorScheme = name;
-    ColorSchemes::apply(name, *ui->ecgDisplay1);
-    ColorSchemes::apply(name, *ui->ecgDisplay2);
+    m_panels->setColorScheme(name);
     if (m_browse)
         ColorSchemes::apply(name, *m_browse);
-}
-
-void EcgMonitorWindow::applyHexaxial(bool on)
-{
-    m_hexaxial = on;
-    if (m_channels >= 6)
-        ui->ecgDisplay1->setHexaxialOrder(on);
 }
 
 double EcgMonitorWindow::checkedSpeed() const
@@ -330,7 +302,7 @@ void EcgMonitorWindow::showRecording()
     ui->frameEcgLayout->addWidget(m_browse);
     m_browse->setSignal(m_chain->output());
     m_browse->setBeatList(m_study->beats());
-    ColorSchemes::apply(m_colorScheme, *m_browse);
+    ColorSchemes::apply(m_panels->colorScheme(), *m_browse);
     m_browse->setAmplitude(checkedAmplitude());
     m_browse->setSpeed(checkedSpeed());
     m_browse->show();
@@ -363,9 +335,7 @@ void EcgMonitorWindow::closeEvent(QCloseEvent* event)
 void EcgMonitorWindow::update(TStudyRecorder* recorder)
 {
     m_watch.observe(recorder->rawSignal()->length(), m_clock.elapsed());
-    ui->ecgDisplay1->refresh();
-    if (ui->ecgDisplay2->isVisible())
-        ui->ecgDisplay2->refresh();
+    m_panels->refresh();
 }
 
 void EcgMonitorWindow::started(TStudyRecorder*)
@@ -373,6 +343,15 @@ void EcgMonitorWindow::started(TStudyRecorder*)
     m_state = Recording;
     ui->btnStop->setEnabled(true);
     ui->btnStop->setFocus();
+    // The record on disk says a recording runs: should the program end
+    // abruptly, the study is finished from its samples when it is opened.
+    if (TStudyStore* store = TStudyStore::instance()) {
+        try {
+            store->updateStudy(m_study->record());
+        } catch (const std::exception& e) {
+            m_warnings->warn(QString::fromLocal8Bit(e.what()));
+        }
+    }
 }
 
 void EcgMonitorWindow::message(TStudyRecorder*, const QString& text)
@@ -425,17 +404,6 @@ void EcgMonitorWindow::onSignalWatchTimer()
     }
 }
 
-QLabel* EcgMonitorWindow::overlayIcon(const QString& resource)
-{
-    auto* icon = new QLabel(ui->frameEcg);
-    icon->setPixmap(QPixmap(resource));
-    icon->setScaledContents(true);
-    icon->setStyleSheet(QStringLiteral("background:none"));
-    icon->resize(50, 50);
-    icon->hide();
-    return icon;
-}
-
 void EcgMonitorWindow::placeOverlays()
 {
     const QRect area = ui->frameEcg->rect();
@@ -464,45 +432,12 @@ void EcgMonitorWindow::resizeEvent(QResizeEvent* event)
 
 void EcgMonitorWindow::on_ecgDisplay1_customContextMenuRequested(const QPoint& pos)
 {
-    showPanelMenu(ui->ecgDisplay1, ui->ecgDisplay2, pos);
+    m_panels->showMenu(ui->ecgDisplay1, pos);
 }
 
 void EcgMonitorWindow::on_ecgDisplay2_customContextMenuRequested(const QPoint& pos)
 {
-    showPanelMenu(ui->ecgDisplay2, ui->ecgDisplay1, pos);
-}
-
-void EcgMonitorWindow::showPanelMenu(QSignalMonitorDisplay* panel, QSignalMonitorDisplay* other, const QPoint& pos)
-{
-    const TSignalBuffer* signal = panel->signal();
-    if (!signal)
-        return;
-    bool reopen = true;
-    while (reopen) {
-        reopen = false;
-        QMenu menu(this);
-        DisplayMenu::addLeads(menu, *signal, panel->settings(), [panel, &reopen](int lead, bool on) {
-            panel->setLeadVisible(lead, on);
-            panel->refresh();
-            reopen = true;
-        });
-        menu.addSeparator();
-        if (signal->channelCount() > 7)
-            DisplayMenu::addToggle(menu, tr("Double panel"), other->isVisible(), [other](bool on) {
-                other->setVisible(on);
-            });
-        if (signal->channelCount() >= 6)
-            DisplayMenu::addToggle(menu, tr("Hexaxial order"), m_hexaxial, [this](bool on) {
-                applyHexaxial(on);
-                ui->ecgDisplay1->refresh();
-            });
-        DisplayMenu::addToggle(menu, tr("Average beat"), panel->showAverageBeat(), [panel](bool on) {
-            panel->setShowAverageBeat(on);
-            panel->refresh();
-        });
-        DisplayMenu::addColorSchemes(menu, m_colorScheme, [this](const QString& name) { applyColorScheme(name); });
-        menu.exec(panel->mapToGlobal(pos));
-    }
+    m_panels->showMenu(ui->ecgDisplay2, pos);
 }
 
 // ---------------------------------------------------------------------------
@@ -510,19 +445,11 @@ void EcgMonitorWindow::showPanelMenu(QSignalMonitorDisplay* panel, QSignalMonito
 
 void EcgMonitorWindow::readSettings()
 {
-    const QSettings settings;
-    applyColorScheme(settings.value(QLatin1String(SchemeKey), QString()).toString());
-    applyHexaxial(settings.value(QLatin1String(HexaxialKey), false).toBool());
-    const bool average = settings.value(QLatin1String(AverageKey), true).toBool();
-    ui->ecgDisplay1->setShowAverageBeat(average);
-    ui->ecgDisplay2->setShowAverageBeat(average);
-    TStudyRecorder::setLowBatteryThreshold(settings.value(QLatin1String(LowBatteryKey), 0.0).toDouble());
+    m_panels->readSettings(QLatin1String(SettingsGroup));
+    TStudyRecorder::setLowBatteryThreshold(QSettings().value(QLatin1String(LowBatteryKey), 0.0).toDouble());
 }
 
 void EcgMonitorWindow::writeSettings() const
 {
-    QSettings settings;
-    settings.setValue(QLatin1String(SchemeKey), m_colorScheme);
-    settings.setValue(QLatin1String(HexaxialKey), m_hexaxial);
-    settings.setValue(QLatin1String(AverageKey), ui->ecgDisplay1->showAverageBeat());
+    m_panels->writeSettings(QLatin1String(SettingsGroup));
 }

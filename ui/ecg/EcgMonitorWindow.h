@@ -13,6 +13,7 @@ class AveragerBeatSource;
 class ClippingHighlightProvider;
 class ElectrodeStatusFollower;
 class EngineStMarks;
+class MonitorPanels;
 class QLabel;
 class QSignalBrowseDisplay;
 class QSignalMonitorDisplay;
@@ -52,7 +53,7 @@ public:
     QSignalBrowseDisplay* browseDisplay() const { return m_browse; }
     // What the window says while no sample arrives; empty while they do.
     QString noSignalText() const;
-    QString colorScheme() const { return m_colorScheme; }
+    QString colorScheme() const;
 
 signals:
     // Before the window goes away: the launcher reads the repeat flag here.
@@ -91,19 +92,15 @@ private:
     void stopped(TStudyRecorder*) override {}
     void message(TStudyRecorder* recorder, const QString& text) override;
 
-    void setupPanels();
     void applyFilters();
     void applySpeed(double mmPerSecond);
     void applyAmplitude(double mmPerMillivolt);
     void applyColorScheme(const QString& name);
-    void applyHexaxial(bool on);
-    void showPanelMenu(QSignalMonitorDisplay* panel, QSignalMonitorDisplay* other, const QPoint& pos);
     // Ends the recording: the engine's last beats are stored, the average beat
     // measured into the study, then the engine is destroyed.
     void finishRecording();
     void showRecording();
     void placeOverlays();
-    QLabel* overlayIcon(const QString& resource);
     void readSettings();
     void writeSettings() const;
     int leadCount() const;
@@ -118,14 +115,13 @@ private:
     std::unique_ptr<EngineStMarks> m_marks;
     std::unique_ptr<ClippingHighlightProvider> m_highlight;
     std::unique_ptr<ElectrodeStatusFollower> m_electrodes;
+    std::unique_ptr<MonitorPanels> m_panels;
     WarningQueue* m_warnings = nullptr;
     QLabel* m_lowBattery = nullptr;
     QLabel* m_connecting = nullptr;
     QLabel* m_inoperative = nullptr;
     QLabel* m_simulated = nullptr;
     QLabel* m_noSignal = nullptr;
-    QString m_colorScheme;
-    bool m_hexaxial = false;
     bool m_repeat = false;
     State m_state = Monitoring;
     int m_channels = 0;

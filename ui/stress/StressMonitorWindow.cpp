@@ -4,12 +4,12 @@
 #include "AveragerBeatSource.h"
 #include "BPDialog.h"
 #include "ClippingHighlightProvider.h"
-#include "ColorSchemes.h"
-#include "DisplayMenu.h"
 #include "ESCPPrinter.h"
 #include "ElectrodeStatusFollower.h"
 #include "ElectrodeStatusWidget.h"
 #include "EngineStMarks.h"
+#include "MonitorPanels.h"
+#include "OverlayLabel.h"
 #include "QSignalMonitorDisplay.h"
 #include "TAcqDevice.h"
 #include "TECGStripReport.h"
@@ -27,6 +27,7 @@
 #include "TStudyRecorder.h"
 #include "TStudyStore.h"
 #include "TTimeText.h"
+#include "WaitCursor.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -34,7 +35,6 @@
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QSettings>
 #include <QTimer>
 #include <QTreeWidget>
@@ -43,12 +43,9 @@
 
 namespace {
 
-const char* const SchemeKey = "MonitorWindow/DisplayColorScheme";
-const char* const HexaxialKey = "MonitorWindow/HexaxialOrder";
-const char* const AverageKey = "MonitorWindow/ShowAverageBeat";
+const char* const SettingsGroup = "MonitorWindow";
 const char* const LowBatteryKey = "Config/LowBatteryLevel";
 const char* const AcqModeKey = "Config/AcqMode";
-const QString OverlayStyle = QStringLiteral("background: white; color: red; font-weight: bold; font-size: 15px");
 const QString BannerStyle =
     QStringLiteral("background: #b03a2e; color: white; font-weight: bold; font-size: 16px; padding: 6px 12px");
 constexpr double HeartRateWindowSeconds = 120.0;
@@ -58,13 +55,6 @@ QString textOf(const std::exception& e)
 {
     return QString::fromLocal8Bit(e.what());
 }
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -89,7 +79,8 @@ StressMonitorWindow::StressMonitorWindow(TAcqDevice* device, TStudy* study, cons
     m_watch.restart(m_clock.elapsed());
     m_recorder->startAcquisition();
 
-    setupPanels();
+    m_panels = std::make_unique<MonitorPanels>(ui->ecgDisplay1, ui->ecgDisplay2, this);
+    m_panels->setChannels(m_channels);
     m_highlight = std::make_unique<ClippingHighlightProvider>(m_recorder->rawSignal());
     ui->ecgDisplay1->setHighlightProvider(m_highlight.get());
     ui->ecgDisplay2->setHighlightProvider(m_highlight.get());
@@ -126,12 +117,10 @@ StressMonitorWindow::StressMonitorWindow(TAcqDevice* device, TStudy* study, cons
                  record.patientProperty(QStringLiteral("firstName")))
             .toHtmlEscaped()));
 
-    m_printIcon = overlayIcon(QStringLiteral(":/res/Print-50.png"));
-    m_lowBattery = overlayIcon(QStringLiteral(":/res/low-battery.png"));
-    m_connecting = overlayIcon(QStringLiteral(":/res/connecting.png"));
-    m_inoperative = new QLabel(tr("Inoperative ECG"), ui->frameEcg);
-    m_inoperative->setObjectName(QStringLiteral("lblInoperative"));
-    m_inoperative->setStyleSheet(OverlayStyle);
+    m_printIcon = OverlayLabel::icon(ui->frameEcg, QStringLiteral(":/res/Print-50.png"));
+    m_lowBattery = OverlayLabel::icon(ui->frameEcg, QStringLiteral(":/res/low-battery.png"));
+    m_connecting = OverlayLabel::icon(ui->frameEcg, QStringLiteral(":/res/connecting.png"));
+    m_inoperative = OverlayLabel::notice(ui->frameEcg, tr("Inoperative ECG"), QStringLiteral("lblInoperative"));
     m_inoperative->setAlignment(Qt::AlignCenter);
     m_inoperative->resize(160, 30);
     m_inoperative->hide();
@@ -147,9 +136,7 @@ StressMonitorWindow::StressMonitorWindow(TAcqDevice* device, TStudy* study, cons
     m_banner->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_banner->hide();
     if (QSettings().value(QLatin1String(AcqModeKey), QString()).toString() == QLatin1String("demo")) {
-        m_simulated = new QLabel(tr("Simulated ECG"), ui->frameEcg);
-        m_simulated->setObjectName(QStringLiteral("lblSimulated"));
-        m_simulated->setStyleSheet(OverlayStyle);
+        m_simulated = OverlayLabel::notice(ui->frameEcg, tr("Simulated ECG"), QStringLiteral("lblSimulated"));
         m_simulated->adjustSize();
         m_simulated->show();
     }
@@ -189,90 +176,48 @@ StressMonitorWindow::~StressMonitorWindow()
 // ---------------------------------------------------------------------------
 // Panels
 
-void StressMonitorWindow::setupPanels()
-{
-    // Limb leads above, chest leads below; with seven leads the chest lead joins
-    // the limb leads and the second panel is not needed.
-    for (int lead = 0; lead < DisplaySettings::MaxLeads; ++lead) {
-        const bool upper = lead < 6 || (m_channels == 7 && lead == 6);
-        const bool lower = lead >= 6 && lead < 12 && m_channels > 7;
-        ui->ecgDisplay1->setLeadVisible(lead, upper);
-        ui->ecgDisplay2->setLeadVisible(lead, lower);
-    }
-    ui->ecgDisplay2->setVisible(m_channels > 7);
-}
-
 void StressMonitorWindow::applyFilters()
 {
     if (!m_recorder)
         return;
     const bool baseline = ui->btnFilterBaseline->isChecked();
     try {
-        TSignalBuffer* signal =
-            m_recorder->setFilters(ui->btnFilterNotch->isChecked(), ui->btnFilterLowpass->isChecked(), baseline);
-        for (QSignalMonitorDisplay* panel : {ui->ecgDisplay1, ui->ecgDisplay2}) {
-            panel->setSignal(signal);
-            panel->setAutoBaseline(!baseline);
-        }
+        m_panels->setSignal(
+            m_recorder->setFilters(ui->btnFilterNotch->isChecked(), ui->btnFilterLowpass->isChecked(), baseline),
+            !baseline);
     } catch (const std::exception& e) {
         showBanner(textOf(e));
     }
 }
 
-void StressMonitorWindow::applySpeed(double mmPerSecond)
-{
-    ui->ecgDisplay1->setSpeed(mmPerSecond);
-    ui->ecgDisplay2->setSpeed(mmPerSecond);
-}
-
-void StressMonitorWindow::applyAmplitude(double mmPerMillivolt)
-{
-    ui->ecgDisplay1->setAmplitude(mmPerMillivolt);
-    ui->ecgDisplay2->setAmplitude(mmPerMillivolt);
-}
-
-void StressMonitorWindow::applyColorScheme(const QString& name)
-{
-    m_colorScheme = name;
-    ColorSchemes::apply(name, *ui->ecgDisplay1);
-    ColorSchemes::apply(name, *ui->ecgDisplay2);
-}
-
-void StressMonitorWindow::applyHexaxial(bool on)
-{
-    m_hexaxial = on;
-    if (m_channels >= 6)
-        ui->ecgDisplay1->setHexaxialOrder(on);
-}
-
 void StressMonitorWindow::on_btnSpeed12_clicked()
 {
-    applySpeed(12.5);
+    m_panels->setSpeed(12.5);
 }
 
 void StressMonitorWindow::on_btnSpeed25_clicked()
 {
-    applySpeed(25.0);
+    m_panels->setSpeed(25.0);
 }
 
 void StressMonitorWindow::on_btnSpeed50_clicked()
 {
-    applySpeed(50.0);
+    m_panels->setSpeed(50.0);
 }
 
 void StressMonitorWindow::on_btnAmp5_clicked()
 {
-    applyAmplitude(5.0);
+    m_panels->setAmplitude(5.0);
 }
 
 void StressMonitorWindow::on_btnAmp10_clicked()
 {
-    applyAmplitude(10.0);
+    m_panels->setAmplitude(10.0);
 }
 
 void StressMonitorWindow::on_btnAmp20_clicked()
 {
-    applyAmplitude(20.0);
+    m_panels->setAmplitude(20.0);
 }
 
 void StressMonitorWindow::on_btnFilterNotch_clicked()
@@ -587,9 +532,7 @@ void StressMonitorWindow::endStripPrint(int timeoutMs)
 void StressMonitorWindow::update(TStudyRecorder* recorder)
 {
     m_watch.observe(recorder->rawSignal()->length(), m_clock.elapsed());
-    ui->ecgDisplay1->refresh();
-    if (ui->ecgDisplay2->isVisible())
-        ui->ecgDisplay2->refresh();
+    m_panels->refresh();
     if (!recorder->isRecording() || m_state != Recording || !m_bpPromptArmed || m_bpDialog)
         return;
     const TProtocol* planned = recorder->protocol();
@@ -618,6 +561,7 @@ void StressMonitorWindow::started(TStudyRecorder* recorder)
     ui->btnNext->setEnabled(planned && planned->stageCount() > 1);
     m_bpPromptArmed = true;
     ui->btnStop->setFocus();
+    storeStudy();
 }
 
 void StressMonitorWindow::stageChanged(TStudyRecorder* recorder)
@@ -637,14 +581,7 @@ void StressMonitorWindow::stageChanged(TStudyRecorder* recorder)
             m_stageEventStages = executed->stageCount();
         }
     }
-    // What is recorded so far is on disk should the program end abruptly.
-    if (TStudyStore* store = TStudyStore::instance()) {
-        try {
-            store->updateStudy(m_study->record());
-        } catch (const std::exception& e) {
-            showBanner(textOf(e));
-        }
-    }
+    storeStudy();
     refreshStageLabel();
     refreshTimeLabels();
     refreshTable();
@@ -663,6 +600,18 @@ void StressMonitorWindow::stageChanged(TStudyRecorder* recorder)
             printStageStrip();
     }
     m_printAtStageChange = false;
+}
+
+void StressMonitorWindow::storeStudy()
+{
+    // What is recorded so far is on disk should the program end abruptly.
+    if (TStudyStore* store = TStudyStore::instance()) {
+        try {
+            store->updateStudy(m_study->record());
+        } catch (const std::exception& e) {
+            showBanner(textOf(e));
+        }
+    }
 }
 
 void StressMonitorWindow::message(TStudyRecorder*, const QString& text)
@@ -813,17 +762,6 @@ void StressMonitorWindow::onSignalWatchTimer()
     }
 }
 
-QLabel* StressMonitorWindow::overlayIcon(const QString& resource)
-{
-    auto* icon = new QLabel(ui->frameEcg);
-    icon->setPixmap(QPixmap(resource));
-    icon->setScaledContents(true);
-    icon->setStyleSheet(QStringLiteral("background:none"));
-    icon->resize(50, 50);
-    icon->hide();
-    return icon;
-}
-
 void StressMonitorWindow::placeOverlays()
 {
     const QRect area = ui->frameEcg->rect();
@@ -858,45 +796,12 @@ void StressMonitorWindow::resizeEvent(QResizeEvent* event)
 
 void StressMonitorWindow::on_ecgDisplay1_customContextMenuRequested(const QPoint& pos)
 {
-    showPanelMenu(ui->ecgDisplay1, ui->ecgDisplay2, pos);
+    m_panels->showMenu(ui->ecgDisplay1, pos);
 }
 
 void StressMonitorWindow::on_ecgDisplay2_customContextMenuRequested(const QPoint& pos)
 {
-    showPanelMenu(ui->ecgDisplay2, ui->ecgDisplay1, pos);
-}
-
-void StressMonitorWindow::showPanelMenu(QSignalMonitorDisplay* panel, QSignalMonitorDisplay* other, const QPoint& pos)
-{
-    const TSignalBuffer* signal = panel->signal();
-    if (!signal)
-        return;
-    bool reopen = true;
-    while (reopen) {
-        reopen = false;
-        QMenu menu(this);
-        menu.setObjectName(QStringLiteral("displayMenu"));
-        DisplayMenu::addLeads(menu, *signal, panel->settings(), [panel, &reopen](int lead, bool on) {
-            panel->setLeadVisible(lead, on);
-            panel->refresh();
-            reopen = true;
-        });
-        menu.addSeparator();
-        if (signal->channelCount() > 7)
-            DisplayMenu::addToggle(menu, tr("Double panel"), other->isVisible(),
-                                   [other](bool on) { other->setVisible(on); });
-        if (signal->channelCount() >= 6)
-            DisplayMenu::addToggle(menu, tr("Hexaxial order"), m_hexaxial, [this](bool on) {
-                applyHexaxial(on);
-                ui->ecgDisplay1->refresh();
-            });
-        DisplayMenu::addToggle(menu, tr("Average beat"), panel->showAverageBeat(), [panel](bool on) {
-            panel->setShowAverageBeat(on);
-            panel->refresh();
-        });
-        DisplayMenu::addColorSchemes(menu, m_colorScheme, [this](const QString& name) { applyColorScheme(name); });
-        menu.exec(panel->mapToGlobal(pos));
-    }
+    m_panels->showMenu(ui->ecgDisplay2, pos);
 }
 
 // ---------------------------------------------------------------------------
@@ -904,19 +809,11 @@ void StressMonitorWindow::showPanelMenu(QSignalMonitorDisplay* panel, QSignalMon
 
 void StressMonitorWindow::readSettings()
 {
-    const QSettings settings;
-    applyColorScheme(settings.value(QLatin1String(SchemeKey), QString()).toString());
-    applyHexaxial(settings.value(QLatin1String(HexaxialKey), false).toBool());
-    const bool average = settings.value(QLatin1String(AverageKey), true).toBool();
-    ui->ecgDisplay1->setShowAverageBeat(average);
-    ui->ecgDisplay2->setShowAverageBeat(average);
-    TStudyRecorder::setLowBatteryThreshold(settings.value(QLatin1String(LowBatteryKey), 0.0).toDouble());
+    m_panels->readSettings(QLatin1String(SettingsGroup));
+    TStudyRecorder::setLowBatteryThreshold(QSettings().value(QLatin1String(LowBatteryKey), 0.0).toDouble());
 }
 
 void StressMonitorWindow::writeSettings() const
 {
-    QSettings settings;
-    settings.setValue(QLatin1String(SchemeKey), m_colorScheme);
-    settings.setValue(QLatin1String(HexaxialKey), m_hexaxial);
-    settings.setValue(QLatin1String(AverageKey), ui->ecgDisplay1->showAverageBeat());
+    m_panels->writeSettings(QLatin1String(SettingsGroup));
 }

@@ -17,6 +17,7 @@ class AveragerBeatSource;
 class ClippingHighlightProvider;
 class ElectrodeStatusFollower;
 class EngineStMarks;
+class MonitorPanels;
 class QLabel;
 class QSignalMonitorDisplay;
 class QTimer;
@@ -62,7 +63,6 @@ public:
     QString bannerText() const { return m_bannerLines.join(QLatin1Char('\n')); }
     QString noSignalText() const;
     bool isPrinting() const { return m_printing; }
-    QString colorScheme() const { return m_colorScheme; }
     // Whether the recording ended with anything recorded.
     bool hasRecorded() const { return m_recordedSomething; }
     // How long closing waits for a running stage strip before cancelling it.
@@ -111,13 +111,7 @@ private:
     void stopped(TStudyRecorder*) override {}
     void message(TStudyRecorder* recorder, const QString& text) override;
 
-    void setupPanels();
     void applyFilters();
-    void applySpeed(double mmPerSecond);
-    void applyAmplitude(double mmPerMillivolt);
-    void applyColorScheme(const QString& name);
-    void applyHexaxial(bool on);
-    void showPanelMenu(QSignalMonitorDisplay* panel, QSignalMonitorDisplay* other, const QPoint& pos);
 
     // Opens the blood pressure prompt unless one is open; true when it opened.
     bool openBloodPressurePrompt();
@@ -143,11 +137,11 @@ private:
     void refreshHeartRate();
     void refreshHeartRatePlot();
     void showBanner(const QString& text);
+    void storeStudy();
     QString currentStageName() const;
     QString currentLoadText() const;
 
     void placeOverlays();
-    QLabel* overlayIcon(const QString& resource);
     void readSettings();
     void writeSettings() const;
 
@@ -160,6 +154,7 @@ private:
     std::unique_ptr<EngineStMarks> m_marks;
     std::unique_ptr<ClippingHighlightProvider> m_highlight;
     std::unique_ptr<ElectrodeStatusFollower> m_electrodes;
+    std::unique_ptr<MonitorPanels> m_panels;
     TTrendPlotSource m_heartRateTrend;
 
     State m_state = Monitoring;
@@ -167,8 +162,6 @@ private:
     int m_protocolType = 0;
     QString m_workloadUnit;
     QStringList m_leadNames;
-    QString m_colorScheme;
-    bool m_hexaxial = false;
     bool m_recordedSomething = false;
 
     QPointer<BPDialog> m_bpDialog;

@@ -65,6 +65,11 @@ StressMonitorWindow::StressMonitorWindow(TAcqDevice* device, TStudy* study, cons
 {
     ui->setupUi(this);
     ui->btnBP->setDefaultAction(ui->actionBP);
+    // The ECG takes most of the width; the table and trend the rest.
+    ui->splitter->setStretchFactor(0, 3);
+    ui->splitter->setStretchFactor(1, 1);
+    ui->splitter->setSizes({900, 540});
+    ui->splitter->setChildrenCollapsible(false);
     m_protocolType = protocol ? protocol->type() : TProtocol::Ecg;
     m_workloadUnit = TStageTable::workloadUnitFromSettings();
 

@@ -234,6 +234,9 @@ void TestEcgWorkflow::deviceThatCannotBeCreated()
     QCOMPARE(answerer.texts[0], QStringLiteral("Device not found"));
     QVERIFY(launcher.isEnabled());
     QCOMPARE(launcher.store()->listStudies().size(), before);
+    // What was typed stays for another try once the recorder is plugged in.
+    QCOMPARE(child<QLineEdit>(&launcher, "editFirstNameEcg")->text(), QStringLiteral("Max"));
+    QCOMPARE(child<QLineEdit>(&launcher, "editLastNameEcg")->text(), QStringLiteral("Perro"));
     QSettings().setValue(QStringLiteral("Config/AcqMode"), QStringLiteral("demo"));
 }
 

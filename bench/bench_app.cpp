@@ -354,6 +354,8 @@ int stress(double minutes, int argc, char** argv)
     QTimer::singleShot(1000, window, [window]() {
         window->findChild<QPushButton*>(QStringLiteral("btnStart"))->click();
     });
+    QElapsedTimer tick;
+    qint64 lastPrompt = -1;
     // The operator: each prompt answered a few seconds after it opens.
     QTimer operatorTimer;
     operatorTimer.setInterval(3000);
@@ -363,20 +365,33 @@ int stress(double minutes, int argc, char** argv)
             prompt->findChild<QLineEdit*>(QStringLiteral("txtSBP"))->setText(QStringLiteral("140"));
             prompt->findChild<QLineEdit*>(QStringLiteral("txtDBP"))->setText(QStringLiteral("85"));
             prompt->accept();
+            lastPrompt = tick.elapsed();
             ++answered;
         }
     });
     operatorTimer.start();
 
     // The event loop's stalls: a 10 ms timer that should tick on time.
-    QElapsedTimer tick;
     qint64 lastTick = -1, longestStall = 0;
     QTimer stallTimer;
     stallTimer.setInterval(10);
+    // Stalls of 50 ms or more, with what happened just before each.
+    QStringList stalls;
     QObject::connect(&stallTimer, &QTimer::timeout, [&]() {
         const qint64 now = tick.elapsed();
-        if (lastTick >= 0 && now > 15000)
-            longestStall = std::max(longestStall, now - lastTick - 10);
+        if (lastTick >= 0 && now > 15000) {
+            const qint64 stall = now - lastTick - 10;
+            longestStall = std::max(longestStall, stall);
+            if (stall >= 50) {
+                const qint64 sinceStage =
+                    stages.changes.isEmpty() ? -1 : treadmill.elapsedMs() - stages.changes.last();
+                stalls << QStringLiteral("%1 ms at %2 s (%3 ms after a stage change, %4 ms after a prompt)")
+                              .arg(stall)
+                              .arg(now / 1000)
+                              .arg(sinceStage)
+                              .arg(lastPrompt < 0 ? -1 : now - lastPrompt);
+            }
+        }
         lastTick = now;
     });
     tick.start();
@@ -428,6 +443,8 @@ int stress(double minutes, int argc, char** argv)
                 "mean %.0f ms, worst %lld ms; %d prompts answered\n",
                 static_cast<long long>(longestStall), int(stages.changes.size()), int(frames.size()),
                 measured ? delaySum / measured : 0.0, static_cast<long long>(worstDelay), answered);
+    for (const QString& stall : stalls)
+        std::printf("  stall %s\n", qPrintable(stall));
     window->close();
     delete window;
     equipment.reset();

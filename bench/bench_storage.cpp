@@ -1,7 +1,8 @@
 // The study store on whole studies of 7 channels at 500 per second: a new study
 // recorded in 51-frame blocks (a beat every 0.75 s), exported to an archive,
 // imported into another data folder, opened with the first 10 s of every
-// channel read, and read whole page by page. Each step runs in a process of its
+// channel read, and read whole page by page; and the record file of a stress test
+// written at 5-minute steps of its trends. Each step runs in a process of its
 // own, so that its peak resident memory is its own.
 //
 //   bench_storage [MINUTES ...]    study lengths (default 30 and 120)
@@ -15,6 +16,7 @@
 #include "TEcgSynthesizer.h"
 #include "TLocalStudyStore.h"
 #include "TStudy.h"
+#include "TRecordFile.h"
 #include "TStudyArchive.h"
 
 #include <QCoreApplication>
@@ -23,6 +25,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -103,6 +106,44 @@ int record(double minutes, const QString& folder)
     return 0;
 }
 
+// The record file of a stress test written as the monitor writes it at each
+// stage change: HR, METS and the ST level and slope of 8 leads for every beat
+// (one every 0.75 s), timed at 5-minute steps of the test.
+int recordWriteStep(double minutes, const QString& folder)
+{
+    TLocalStudyStore store(localRoot(folder));
+    TQuickPatient patient;
+    patient.lastName = QStringLiteral("Bench");
+    TStudyRecord source = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, QStringLiteral("Bench"));
+    source.acquisition = {8, Rate, 16, 300.0, QStringLiteral("short"), QStringLiteral("I,II,III,aVR,aVL,aVF,V1,V5")};
+    TStudy* study = store.saveNewStudy(source);
+    TStudyResults& results = study->results();
+    double time = 0.3;
+    std::printf("  stress record file, written at each stage change:\n");
+    for (double at = 5.0; at <= minutes + 1e-9; at += 5.0) {
+        for (; time < at * 60.0; time += 0.75) {
+            const double phase = time / 60.0;
+            // Rounded as the recorder rounds its trend points.
+            const auto r = [](double v, double scale) { return std::round(v * scale) / scale; };
+            results.trend(QStringLiteral("BPMTrend"))->append(time, r(80.0 + 60.0 * std::sin(phase) + time * 1e-4, 100.0));
+            results.trend(QStringLiteral("METSTrend"))->append(time, 1.0 + phase / 3.0);
+            for (int lead = 0; lead < 8; ++lead) {
+                results.trend(TStudyResults::stLevelTrendName(lead))->append(time, r(-0.05 * std::cos(phase + lead), 10000.0));
+                results.trend(TStudyResults::stSlopeTrendName(lead))->append(time, r(0.7 * std::sin(phase * lead), 10000.0));
+            }
+        }
+        const double wall0 = BenchClock::wallSeconds();
+        const double cpu0 = BenchClock::cpuSeconds();
+        store.updateStudy(study->record());
+        const double wall = BenchClock::wallSeconds() - wall0;
+        const QFileInfo file(TRecordFile::path(localRoot(folder), study->record().baseFilename()));
+        std::printf("    at %3.0f min: %7.1f ms wall (%6.1f CPU ms), file %6.0f kB\n", at, wall * 1e3,
+                    (BenchClock::cpuSeconds() - cpu0) * 1e3, file.size() / 1e3);
+    }
+    store.closeStudy(study->id());
+    return 0;
+}
+
 int exportStep(const QString& folder)
 {
     TLocalStudyStore store(localRoot(folder));
@@ -179,6 +220,8 @@ int step(const QString& name, double minutes, const QString& folder)
     try {
         if (name == QLatin1String("record"))
             return record(minutes, folder);
+        if (name == QLatin1String("record-write"))
+            return recordWriteStep(minutes, folder);
         if (name == QLatin1String("export"))
             return exportStep(folder);
         if (name == QLatin1String("import"))
@@ -222,7 +265,7 @@ int main(int argc, char** argv)
         std::printf("study of %.0f min, %d channels at %d/s (%.1f MB of samples):\n", minutes, Channels, Rate,
                     minutes * 60 * Rate * Channels * 2 / 1e6);
         std::fflush(stdout);
-        for (const char* name : {"record", "export", "import", "open", "read"}) {
+        for (const char* name : {"record", "export", "import", "open", "read", "record-write"}) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedChannels);
             child.start(app.applicationFilePath(),

@@ -123,7 +123,9 @@ std::optional<TStudyRecord> TRecordFile::read(const QString& path)
 
 QByteArray TRecordFile::encode(const QJsonObject& root)
 {
-    return MagicV2 + qCompress(QJsonDocument(root).toJson(QJsonDocument::Compact));
+    // The fastest level: the monitor rewrites the file at every stage change of
+    // a test, and its trends make it grow with the test.
+    return MagicV2 + qCompress(QJsonDocument(root).toJson(QJsonDocument::Compact), 1);
 }
 
 void TRecordFile::writeObject(const QJsonObject& root, const QString& path)

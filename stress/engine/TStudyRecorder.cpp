@@ -34,6 +34,19 @@ constexpr size_t MaxUnstoredBeats = 20000;
 // A complex is whole in the recording when its R lies this far before the end.
 constexpr double CompleteQrsSeconds = 0.1;
 
+// Trend points keep the precision a reader can use (0.01 per minute, 0.1 uV,
+// 0.1 uV/s): the record file is rewritten at every stage change, and digits
+// beyond these only make it longer to write.
+// Dividing by the scale, not multiplying by its inverse, gives the double
+// nearest to the short decimal, which the JSON text then prints as such.
+constexpr double HeartRateScale = 100.0;
+constexpr double StScale = 10000.0;
+
+double rounded(double value, double scale)
+{
+    return std::round(value * scale) / scale;
+}
+
 double& sharedLowBatteryThreshold()
 {
     static double threshold = TStudyRecorder::DefaultLowBatteryThreshold;
@@ -555,7 +568,7 @@ void TStudyRecorder::storeBeat(const TBeat& detected, const TBeatRecord* records
         const double beatHr = 60.0 / rr;
         if (beatHr > 0.0) {
             m_heartRate = m_heartRate == 0.0 ? beatHr : 0.8 * m_heartRate + 0.2 * beatHr;
-            results.trend(QStringLiteral("BPMTrend"))->append(beatTime, beatHr);
+            results.trend(QStringLiteral("BPMTrend"))->append(beatTime, rounded(beatHr, HeartRateScale));
         }
     }
     results.trend(QStringLiteral("METSTrend"))->append(beatTime, stageMets(m_stageIndex));
@@ -603,8 +616,8 @@ void TStudyRecorder::measureSt(const TBeat& beat, double beatTime)
         const double level = m_levelMeans[size_t(i)].push(st.level);
         const double slope = m_slopeMeans[size_t(i)].push(st.slope);
         marks.levelMv = level;
-        results.trend(TStudyResults::stLevelTrendName(i))->append(beatTime, level);
-        results.trend(TStudyResults::stSlopeTrendName(i))->append(beatTime, slope);
+        results.trend(TStudyResults::stLevelTrendName(i))->append(beatTime, rounded(level, StScale));
+        results.trend(TStudyResults::stSlopeTrendName(i))->append(beatTime, rounded(slope, StScale));
         m_stLevel[size_t(i)] = (m_beatsInStage * m_stLevel[size_t(i)] + level) / (m_beatsInStage + 1);
         m_stSlope[size_t(i)] = (m_beatsInStage * m_stSlope[size_t(i)] + slope) / (m_beatsInStage + 1);
     }

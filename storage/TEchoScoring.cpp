@@ -45,6 +45,48 @@ QString TEchoScoring::segmentDisplayName(int segment)
     return valid(segment) ? QString::fromLatin1(displayNames[segment - 1]) : QString();
 }
 
+QString TEchoScoring::scoreName(int score)
+{
+    static const char* const scoreNames[] = {"Normal", "Hypokinetic", "Akinetic", "Dyskinetic"};
+    return isScore(score) ? QString::fromLatin1(scoreNames[score - MinScore]) : QString();
+}
+
+QString TEchoScoring::phaseName(Phase phase)
+{
+    switch (phase) {
+    case Rest:
+        return QStringLiteral("Rest");
+    case Peak:
+        return QStringLiteral("Peak");
+    case Post:
+        return QStringLiteral("Post");
+    }
+    return QString();
+}
+
+std::optional<double> TEchoScoring::scoreIndex(Phase phase) const
+{
+    int sum = 0, seen = 0;
+    for (const int s : scores(phase)) {
+        if (isScore(s)) {
+            sum += s;
+            ++seen;
+        }
+    }
+    if (seen == 0)
+        return std::nullopt;
+    return double(sum) / seen;
+}
+
+bool TEchoScoring::isEmpty() const
+{
+    for (const Phase phase : {Rest, Peak, Post}) {
+        if (scoreIndex(phase))
+            return false;
+    }
+    return true;
+}
+
 QJsonObject TEchoScoring::toJson(const TEchoScoring& scoring)
 {
     QJsonArray segments, rest, peak, post;

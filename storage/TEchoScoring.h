@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 
 // Wall-motion scores of the 16 heart-wall segments at rest, at peak and after
 // the test. Segments are numbered 1..16 in the order of segmentName().
@@ -26,6 +27,28 @@ public:
     void setScorePeak(int segment, int score) { set(m_peak, segment, score); }
     void setScorePost(int segment, int score) { set(m_post, segment, score); }
 
+    // The phases of the test, and a segment's score in one of them.
+    enum Phase { Rest, Peak, Post };
+    static constexpr int PhaseCount = 3;
+    int score(Phase phase, int segment) const { return get(scores(phase), segment); }
+    void setScore(Phase phase, int segment, int score) { set(scores(phase), segment, score); }
+
+    // A score from 1 (normal) to 4 (dyskinetic); 0, or anything else, is a
+    // segment not seen.
+    static constexpr int MinScore = 1;
+    static constexpr int MaxScore = 4;
+    static bool isScore(int score) { return score >= MinScore && score <= MaxScore; }
+    // "Normal", "Hypokinetic", "Akinetic", "Dyskinetic"; "" for a segment not seen.
+    static QString scoreName(int score);
+    // "Rest", "Peak", "Post".
+    static QString phaseName(Phase phase);
+
+    // The wall motion score index of a phase: the mean score of the segments
+    // seen; none when no segment was seen.
+    std::optional<double> scoreIndex(Phase phase) const;
+    // Whether no segment of any phase was seen.
+    bool isEmpty() const;
+
     // {"segments": [16 names], "scoreRest": [16], "scorePeak": [16], "scorePost": [16]}
     static QJsonObject toJson(const TEchoScoring& scoring);
     // Scores by array position; missing or non-integer entries give 0.
@@ -46,6 +69,9 @@ private:
         if (valid(segment))
             s[std::size_t(segment - 1)] = score;
     }
+
+    Scores& scores(Phase phase) { return phase == Rest ? m_rest : phase == Peak ? m_peak : m_post; }
+    const Scores& scores(Phase phase) const { return phase == Rest ? m_rest : phase == Peak ? m_peak : m_post; }
 
     Scores m_rest{};
     Scores m_peak{};

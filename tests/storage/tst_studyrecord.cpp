@@ -70,6 +70,8 @@ private slots:
     void newStudy_data();
     void newStudy();
     void echoSegmentNames();
+    void echoScoreIndex_data();
+    void echoScoreIndex();
     void openStudyWithoutFiles();
 };
 
@@ -392,6 +394,37 @@ void TestStudyRecord::echoSegmentNames()
     QCOMPARE(e.scoreRest(3), 0);
     QCOMPARE(e.scoreRest(16), 0);
     QCOMPARE(e.scorePeak(1), 0);
+}
+
+void TestStudyRecord::echoScoreIndex_data()
+{
+    QTest::addColumn<QList<int>>("scores"); // of segments 1, 2, ...
+    QTest::addColumn<double>("index");      // -1: none
+    QTest::newRow("nothing seen") << QList<int>{} << -1.0;
+    QTest::newRow("all normal") << QList<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1} << 1.0;
+    QTest::newRow("unseen segments left out") << QList<int>{2, 0, 4, 0, 3} << 3.0;
+    QTest::newRow("out-of-range scores are not seen") << QList<int>{5, -1, 2, 9} << 2.0;
+    QTest::newRow("every score once") << QList<int>{1, 2, 3, 4} << 2.5;
+}
+
+void TestStudyRecord::echoScoreIndex()
+{
+    QFETCH(QList<int>, scores);
+    QFETCH(double, index);
+    TEchoScoring e;
+    for (int i = 0; i < scores.size(); ++i)
+        e.setScore(TEchoScoring::Peak, i + 1, scores[i]);
+    const std::optional<double> got = e.scoreIndex(TEchoScoring::Peak);
+    QCOMPARE(got.has_value(), index >= 0);
+    if (got)
+        QCOMPARE(*got, index);
+    // The other phases are their own.
+    QVERIFY(!e.scoreIndex(TEchoScoring::Rest));
+    QVERIFY(!e.scoreIndex(TEchoScoring::Post));
+    QCOMPARE(e.isEmpty(), index < 0);
+    QCOMPARE(e.scorePeak(1), scores.value(0, 0));
+    QCOMPARE(TEchoScoring::scoreName(4), QString("Dyskinetic"));
+    QCOMPARE(TEchoScoring::scoreName(0), QString());
 }
 
 void TestStudyRecord::openStudyWithoutFiles()

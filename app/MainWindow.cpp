@@ -3,6 +3,7 @@
 
 #include "EcgMonitorWindow.h"
 #include "EcgReviewWindow.h"
+#include "StressReviewWindow.h"
 #include "TAcqDevice.h"
 #include "TAfterRecording.h"
 #include "TDeviceFactory.h"
@@ -591,17 +592,14 @@ void MainWindow::openStudyForReview(int id)
         return;
     }
     finishInterrupted(*study);
-    if (study->record().property(QStringLiteral("studyType")) != QLatin1String("ECG")) {
-        m_store->closeStudy(id);
-        QMessageBox::information(this, tr("Information"),
-                                 tr("The review of stress tests comes with a later release of %1.")
-                                     .arg(QCoreApplication::applicationName()));
-        return;
-    }
+    const bool resting = study->record().property(QStringLiteral("studyType")) == QLatin1String("ECG");
     QWidget* window = nullptr;
     try {
         WaitCursor wait;
-        window = new EcgReviewWindow(study, nullptr);
+        if (resting)
+            window = new EcgReviewWindow(study, nullptr);
+        else
+            window = new StressReviewWindow(study, nullptr);
     } catch (const std::exception& e) {
         m_store->closeStudy(id);
         warn(textOf(e));

@@ -56,13 +56,7 @@ void finishStages(TStudy& study, double end)
         if (const TBeatStore* beats = study.beats())
             results.valueArray(QStringLiteral("BPMPerStage"))->setValue(k, int(heartRateBetween(*beats, begun, end)));
     }
-    const auto largest = [&results](const char* name) { return results.valueArray(QLatin1String(name))->largest(); };
-    *results.value(QStringLiteral("maxBPM")) = largest("BPMPerStage");
-    *results.value(QStringLiteral("maxSysBP")) = largest("sysBPPerStage");
-    *results.value(QStringLiteral("maxDiaBP")) = largest("diaBPPerStage");
-    *results.value(QStringLiteral("maxMETS")) = largest("METSPerStage");
-    *results.value(QStringLiteral("maxDP")) = largest("DPPerStage");
-    *results.value(QStringLiteral("maxVO2")) = *results.value(QStringLiteral("maxMETS")) * 3.5;
+    results.updateMaxima();
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 //                                      three fresh processes; and resident memory
 //   bench_app review [MINUTES]         a 12-lead study of MINUTES (10) opened in the
 //                                      review window to its first paint, three times
+//   bench_app stress-review [MINUTES]  the same for a stress test of MINUTES (60),
+//                                      its per-beat trends and per-stage values
 //   bench_app monitor [SECONDS]        the monitor window recording the demo signal
 //                                      for SECONDS (1800): CPU share of one core and
 //                                      resident memory growth
@@ -24,6 +26,7 @@
 #include "EcgReviewWindow.h"
 #include "MainWindow.h"
 #include "StressMonitorWindow.h"
+#include "StressReviewWindow.h"
 #include "TEquipmentFactory.h"
 #include "TExerciseEquipment.h"
 #include "TRecorderListener.h"
@@ -37,6 +40,9 @@
 #include "TSignalBuffer.h"
 #include "TStudy.h"
 #include "TStudyRecorder.h"
+#include "TStudyResults.h"
+#include "TTrend.h"
+#include "TValueArray.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -141,7 +147,46 @@ int startup(const QString& folder, const QString& self)
     return 0;
 }
 
-int review(double minutes, int argc, char** argv)
+// A stress test of minutes for the review: a treadmill protocol of 3-minute
+// stages, a pressure per stage, and the per-beat trends the recorder keeps
+// (heart rate, METS, ST level and slope of every lead).
+void addStressResults(TStudy& study, double minutes, const QVector<TSynthBeat>& beats, int leads)
+{
+    TProtocol protocol;
+    protocol.setName("Bench");
+    protocol.setType(TProtocol::Treadmill);
+    const int stages = std::max(3, int(minutes / 3.0));
+    for (int k = 0; k < stages; ++k) {
+        const int phase = k == 0 ? TProtocolStage::Rest : k == stages - 1 ? TProtocolStage::Recovery
+                                                                            : TProtocolStage::Exercise;
+        protocol.appendStage(phase, minutes * 60.0 / stages, phase == TProtocolStage::Exercise ? 2.0 + k * 0.3 : 1.0,
+                             phase == TProtocolStage::Exercise ? 2.0 * k : 0.0);
+    }
+    study.setProtocol(protocol);
+    TStudyResults& results = study.results();
+    for (int k = 0; k < stages; ++k) {
+        const double end = protocol.stageEndTime(k);
+        results.valueArray(QStringLiteral("BPMPerStage"))->setValue(k, 100 + k);
+        results.valueArray(QStringLiteral("sysBPPerStage"))->setValue(k, 130 + k);
+        results.valueArray(QStringLiteral("diaBPPerStage"))->setValue(k, 80);
+        results.valueArray(QStringLiteral("DPPerStage"))->setValue(k, (100 + k) * (130 + k));
+        results.valueArray(QStringLiteral("METSPerStage"))->setValue(k, 1.0 + k * 0.5);
+        results.trend(QStringLiteral("sysBPTrend"))->append(end - 15.0, 130 + k);
+        results.trend(QStringLiteral("diaBPTrend"))->append(end - 15.0, 80);
+        results.trend(QStringLiteral("DPTrend"))->append(end - 15.0, (100 + k) * (130 + k));
+    }
+    for (const TSynthBeat& b : beats) {
+        results.trend(QStringLiteral("BPMTrend"))->append(b.rTime, 100.0);
+        results.trend(QStringLiteral("METSTrend"))->append(b.rTime, 1.0 + protocol.stageAt(b.rTime) * 0.5);
+        for (int l = 0; l < leads; ++l) {
+            results.trend(TStudyResults::stLevelTrendName(l))->append(b.rTime, -0.01 * l);
+            results.trend(TStudyResults::stSlopeTrendName(l))->append(b.rTime, 0.1);
+        }
+    }
+    results.updateMaxima();
+}
+
+int review(double minutes, bool stressTest, int argc, char** argv)
 {
     QApplication app(argc, argv);
     TAppIdentity::apply();
@@ -157,7 +202,8 @@ int review(double minutes, int argc, char** argv)
     TQuickPatient patient;
     patient.lastName = QStringLiteral("Review");
     patient.firstName = QStringLiteral("Bench");
-    TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::Ecg, patient);
+    TStudyRecord record = TStudyRecord::newStudy(stressTest ? TStudyRecord::StressTest : TStudyRecord::Ecg, patient,
+                                                 stressTest ? QStringLiteral("Bench") : QString());
     record.acquisition.channelCount = leads;
     record.acquisition.samplingRate = 500;
     record.acquisition.resolution = 16;
@@ -196,26 +242,35 @@ int review(double minutes, int argc, char** argv)
                 beat.setLeadValue(l, 3, b.rTime);
                 beat.setLeadValue(l, 6, 1.0);
             }
+            // Regular beats, as the recorder stores them.
+            beat.setLabel(1);
             study->beats()->append(beat);
             previous = b.rTime;
         }
     }
+    if (stressTest)
+        addStressResults(*study, minutes, synth.beats(), leads);
     store.updateStudy(study->record());
     store.closeStudy(id);
-    std::printf("review of a %.0f-minute 12-lead study (%d beats), window 1920 x 1080:\n", minutes,
-                int(synth.beats().size()));
+    std::printf("%s review of a %.0f-minute 12-lead study (%d beats), window 1920 x 1080:\n",
+                stressTest ? "stress" : "ECG", minutes, int(synth.beats().size()));
     for (int run = 0; run < 3; ++run) {
         QElapsedTimer clock;
         clock.start();
         TStudy* opened = store.openStudy(id);
-        EcgReviewWindow window(opened);
-        window.resize(1920, 1080);
-        QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
-        window.show();
-        window.render(&image); // the first paint, browse display included
+        std::unique_ptr<QWidget> window;
+        if (stressTest)
+            window = std::make_unique<StressReviewWindow>(opened);
+        else
+            window = std::make_unique<EcgReviewWindow>(opened);
+        window->resize(1920, 1080);
+        QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+        window->show();
+        window->render(&image); // the first paint, browse display and graphics included
         const double ms = clock.nsecsElapsed() / 1e6;
         std::printf("  run %d: opened and painted in %.0f ms\n", run + 1, ms);
-        window.close();
+        window->close();
+        window.reset();
         store.closeStudy(id);
     }
     return 0;
@@ -469,11 +524,14 @@ int main(int argc, char** argv)
         return startup(folder, QString::fromLocal8Bit(argv[0]));
     }
     if (mode == QLatin1String("review"))
-        return review(argc > 2 ? std::atof(argv[2]) : 10.0, argc, argv);
+        return review(argc > 2 ? std::atof(argv[2]) : 10.0, false, argc, argv);
+    if (mode == QLatin1String("stress-review"))
+        return review(argc > 2 ? std::atof(argv[2]) : 60.0, true, argc, argv);
     if (mode == QLatin1String("stress"))
         return stress(argc > 2 ? std::atof(argv[2]) : 60.0, argc, argv);
     if (mode == QLatin1String("monitor"))
         return monitor(argc > 2 ? std::atof(argv[2]) : 1800.0, argc, argv);
-    std::fprintf(stderr, "usage: bench_app startup [--folder DIR] | review [MINUTES] | monitor [SECONDS] | stress [MINUTES]\n");
+    std::fprintf(stderr, "usage: bench_app startup [--folder DIR] | review [MINUTES] | stress-review [MINUTES] | "
+                         "monitor [SECONDS] | stress [MINUTES]\n");
     return 2;
 }

@@ -1,8 +1,28 @@
 #include "PlotAxis.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace PlotAxis {
+
+Range covering(const std::vector<double>& times, const std::vector<double>& values, double from, double to,
+               Range usual, double step, double margin, double floor)
+{
+    Range range = usual;
+    if (!(step > 0.0))
+        return range;
+    const size_t n = std::min(times.size(), values.size());
+    for (size_t i = 0; i < n; ++i) {
+        const double v = values[i];
+        if (times[i] < from || times[i] > to || !std::isfinite(v))
+            continue;
+        if (v + margin > range.high)
+            range.high = std::ceil((v + margin) / step) * step;
+        if (v - margin < range.low)
+            range.low = std::max(floor, std::floor((v - margin) / step) * step);
+    }
+    return range;
+}
 
 double tickStep(double span, double pixels, double minPixels)
 {

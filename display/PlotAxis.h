@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVector>
 
+#include <vector>
+
 // The numeric axes of the trend plot.
 namespace PlotAxis {
 
@@ -12,6 +14,18 @@ namespace PlotAxis {
 double tickStep(double span, double pixels, double minPixels);
 // The multiples of step within [min, max].
 QVector<double> ticks(double min, double max, double step);
+
+// A value range that follows the data: [low, high] grown, in whole steps, to
+// take in every finite value (with margin to spare) whose time lies within
+// [from, to]. A plot starts from the usual range of its trend and never clips
+// an unusual one (a cat at 240 per minute). low never goes below floor.
+struct Range
+{
+    double low = 0.0;
+    double high = 0.0;
+};
+Range covering(const std::vector<double>& times, const std::vector<double>& values, double from, double to,
+               Range usual, double step, double margin, double floor = 0.0);
 
 } // namespace PlotAxis
 

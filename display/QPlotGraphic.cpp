@@ -57,6 +57,13 @@ void QPlotGraphic::setSource(const PlotDataSource* source)
     renderAndUpdate();
 }
 
+void QPlotGraphic::setSecondSource(const PlotDataSource* source, const QColor& color)
+{
+    m_second = source;
+    m_secondColor = color;
+    renderAndUpdate();
+}
+
 void QPlotGraphic::setXRange(double min, double max)
 {
     if (!std::isfinite(min) || !std::isfinite(max))
@@ -77,18 +84,21 @@ void QPlotGraphic::setYRange(double min, double max)
 
 void QPlotGraphic::autoRange()
 {
-    if (!m_source || m_source->count() == 0)
-        return;
-    double x0 = m_source->x(0);
-    double x1 = x0;
-    double y0 = m_source->y(0);
-    double y1 = y0;
-    for (int i = 1; i < m_source->count(); ++i) {
-        x0 = std::min(x0, m_source->x(i));
-        x1 = std::max(x1, m_source->x(i));
-        y0 = std::min(y0, m_source->y(i));
-        y1 = std::max(y1, m_source->y(i));
+    double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
+    bool any = false;
+    for (const PlotDataSource* source : {m_source, m_second}) {
+        for (int i = 0; source && i < source->count(); ++i) {
+            const double x = source->x(i);
+            const double y = source->y(i);
+            x0 = any ? std::min(x0, x) : x;
+            x1 = any ? std::max(x1, x) : x;
+            y0 = any ? std::min(y0, y) : y;
+            y1 = any ? std::max(y1, y) : y;
+            any = true;
+        }
     }
+    if (!any)
+        return;
     if (!std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) || !std::isfinite(y1))
         return;
     widen(x0, x1);
@@ -302,7 +312,10 @@ void QPlotGraphic::render(QImage& target)
     }
     if (drawable) {
         drawAxes(painter, area);
-        drawSeries(painter, area, target.size());
+        if (m_second)
+            drawSeries(painter, area, target.size(), *m_second, m_secondColor);
+        if (m_source)
+            drawSeries(painter, area, target.size(), *m_source, m_color);
         if (m_hasMarker) {
             const QPoint p = mapToPlot(m_marker.x(), m_marker.y(), target.size());
             painter.save();
@@ -368,14 +381,15 @@ void QPlotGraphic::drawAxes(QPainter& painter, const QRect& area) const
         painter.drawLine(area.left(), area.bottom(), area.right(), area.bottom());
 }
 
-void QPlotGraphic::drawSeries(QPainter& painter, const QRect& area, const QSize& size) const
+void QPlotGraphic::drawSeries(QPainter& painter, const QRect& area, const QSize& size, const PlotDataSource& source,
+                              const QColor& color) const
 {
-    const int n = m_source ? m_source->count() : 0;
+    const int n = source.count();
     if (n == 0)
         return;
     QVector<QPointF> points(n);
     for (int i = 0; i < n; ++i)
-        points[i] = QPointF(mapToPlot(m_source->x(i), m_source->y(i), size));
+        points[i] = QPointF(mapToPlot(source.x(i), source.y(i), size));
 
     painter.save();
     painter.setClipRect(area);
@@ -383,7 +397,7 @@ void QPlotGraphic::drawSeries(QPainter& painter, const QRect& area, const QSize&
     switch (m_plotType) {
     case Points:
         painter.setPen(Qt::NoPen);
-        painter.setBrush(m_color);
+        painter.setBrush(color);
         for (const QPointF& p : points)
             painter.drawRect(QRectF(p.x() - 3.0, p.y() - 3.0, 5.0, 5.0));
         break;
@@ -393,7 +407,7 @@ void QPlotGraphic::drawSeries(QPainter& painter, const QRect& area, const QSize&
             path.lineTo(points[i].x(), points[i - 1].y());
             path.lineTo(points[i]);
         }
-        painter.setPen(QPen(m_color, 1.5));
+        painter.setPen(QPen(color, 1.5));
         painter.drawPath(path);
         break;
     }
@@ -406,11 +420,11 @@ void QPlotGraphic::drawSeries(QPainter& painter, const QRect& area, const QSize&
         painter.setRenderHint(QPainter::Antialiasing, false);
         const double bottom = area.y() + area.height();
         for (const QPointF& p : points)
-            painter.fillRect(QRectF(p.x() - width / 2.0, p.y(), width, bottom - p.y()), m_color);
+            painter.fillRect(QRectF(p.x() - width / 2.0, p.y(), width, bottom - p.y()), color);
         break;
     }
     default:
-        painter.setPen(QPen(m_color, 1.5));
+        painter.setPen(QPen(color, 1.5));
         painter.drawPolyline(points.constData(), n);
         break;
     }

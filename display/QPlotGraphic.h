@@ -36,13 +36,17 @@ public:
     // The series (not owned); clears the selection.
     void setSource(const PlotDataSource* source);
     const PlotDataSource* source() const { return m_source; }
+    // A second series on the same axes in its own colour (diastolic under
+    // systolic pressure), not owned and never selected; null for none.
+    void setSecondSource(const PlotDataSource* source, const QColor& color);
+    const PlotDataSource* secondSource() const { return m_second; }
     void setXRange(double min, double max);
     void setYRange(double min, double max);
     double xMin() const { return m_xMin; }
     double xMax() const { return m_xMax; }
     double yMin() const { return m_yMin; }
     double yMax() const { return m_yMax; }
-    // Fits both ranges to the series: 5 % of the span beyond each end, or 1 % of
+    // Fits both ranges to the series (both series when there are two): 5 % of the span beyond each end, or 1 % of
     // the value either side for a flat series.
     void autoRange();
     // A fixed axis does not follow panning or zooming with the mouse.
@@ -114,10 +118,13 @@ private:
     int nearest(double x) const;
     double interpolatedY(double x) const;
     void drawAxes(QPainter& painter, const QRect& area) const;
-    void drawSeries(QPainter& painter, const QRect& area, const QSize& size) const;
+    void drawSeries(QPainter& painter, const QRect& area, const QSize& size, const PlotDataSource& source,
+                    const QColor& color) const;
 
     QImage m_canvas;
     const PlotDataSource* m_source = nullptr;
+    const PlotDataSource* m_second = nullptr;
+    QColor m_secondColor = Qt::black;
     double m_xMin = 0.0;
     double m_yMin = 0.0;
     double m_xMax = 10.0;

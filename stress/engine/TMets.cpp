@@ -1,5 +1,7 @@
 #include "TMets.h"
 
+#include "TProtocol.h"
+
 double TMets::treadmill(double speedKmh, double inclinePercent)
 {
     const double s = speedKmh * 1000.0 / 60.0; // metres per minute
@@ -14,4 +16,13 @@ double TMets::ergometer(double watts, double weightKg)
     if (!(weightKg > 0.0))
         return 0.0;
     return (watts * 10.8 / weightKg + 7.0) / 3.5;
+}
+
+double TMets::ofStage(const TProtocolStage& stage, int protocolType, double weightKg)
+{
+    if (protocolType == TProtocol::Treadmill)
+        return treadmill(stage.value(QStringLiteral("speed")), stage.value(QStringLiteral("incline")));
+    if (protocolType == TProtocol::Ergometer)
+        return ergometer(stage.value(QStringLiteral("workload")), weightKg);
+    return 0.0;
 }

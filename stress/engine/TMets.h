@@ -1,5 +1,7 @@
 #pragma once
 
+class TProtocolStage;
+
 // Metabolic equivalents of an exercise load (1 MET = 3.5 ml O2 per kg and minute).
 class TMets
 {
@@ -10,4 +12,7 @@ public:
     // Ergometer at watts for a patient of weightKg; 0 when the weight is not
     // known (0 or below).
     static double ergometer(double watts, double weightKg);
+    // A stage of a protocol of the given type: treadmill and ergometer by the
+    // equations above, none (0) for the other types.
+    static double ofStage(const TProtocolStage& stage, int protocolType, double weightKg);
 };

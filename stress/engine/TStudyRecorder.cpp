@@ -332,16 +332,7 @@ void TStudyRecorder::stop()
     *m_study->results().value(QLatin1String(UnfinishedMark)) = 0.0;
     if (m_protocol)
         changeStage(stageCount());
-    TStudyResults& results = m_study->results();
-    const auto largest = [&results](const char* name) {
-        return results.valueArray(QLatin1String(name))->largest();
-    };
-    *results.value(QStringLiteral("maxBPM")) = largest("BPMPerStage");
-    *results.value(QStringLiteral("maxSysBP")) = largest("sysBPPerStage");
-    *results.value(QStringLiteral("maxDiaBP")) = largest("diaBPPerStage");
-    *results.value(QStringLiteral("maxMETS")) = largest("METSPerStage");
-    *results.value(QStringLiteral("maxDP")) = largest("DPPerStage");
-    *results.value(QStringLiteral("maxVO2")) = *results.value(QStringLiteral("maxMETS")) * 3.5;
+    m_study->results().updateMaxima();
     if (m_equipment && m_equipmentStarted && !m_equipment->stop())
         equipmentFailed();
     tellStopped();
@@ -357,15 +348,9 @@ double TStudyRecorder::stageMets(int index) const
 {
     if (!m_protocol || index < 0 || index >= stageCount())
         return 0.0;
-    const TProtocolStage& stage = m_protocol->stage(index);
-    if (m_protocol->type() == TProtocol::Treadmill)
-        return TMets::treadmill(stage.value(QStringLiteral("speed")), stage.value(QStringLiteral("incline")));
-    if (m_protocol->type() == TProtocol::Ergometer) {
-        bool ok = false;
-        const double weight = m_study->property(QStringLiteral("patient/weight")).trimmed().toDouble(&ok);
-        return TMets::ergometer(stage.value(QStringLiteral("workload")), ok ? weight : 0.0);
-    }
-    return 0.0;
+    bool ok = false;
+    const double weight = m_study->property(QStringLiteral("patient/weight")).trimmed().toDouble(&ok);
+    return TMets::ofStage(m_protocol->stage(index), m_protocol->type(), ok ? weight : 0.0);
 }
 
 void TStudyRecorder::addBP(double systolic, double diastolic, double time)

@@ -185,3 +185,14 @@ TStudyResults TStudyResults::fromJson(const QJsonObject& object)
     }
     return results;
 }
+
+void TStudyResults::updateMaxima()
+{
+    const auto largest = [this](const char* name) { return valueArray(QLatin1String(name))->largest(); };
+    *value(QStringLiteral("maxBPM")) = largest("BPMPerStage");
+    *value(QStringLiteral("maxSysBP")) = largest("sysBPPerStage");
+    *value(QStringLiteral("maxDiaBP")) = largest("diaBPPerStage");
+    *value(QStringLiteral("maxMETS")) = largest("METSPerStage");
+    *value(QStringLiteral("maxDP")) = largest("DPPerStage");
+    *value(QStringLiteral("maxVO2")) = *value(QStringLiteral("maxMETS")) * 3.5;
+}

@@ -32,6 +32,10 @@ public:
     TTrend* trend(const QString& name);
     const TTrend* trend(const QString& name) const;
 
+    // The maxima of the per-stage values: maxBPM, maxSysBP, maxDiaBP, maxMETS
+    // and maxDP the largest entries of their arrays, maxVO2 = maxMETS x 3.5.
+    void updateMaxima();
+
     Kind kind(const QString& name) const;
     bool contains(const QString& name) const { return kind(name) != None; }
     // Sorted by name.

@@ -10,6 +10,7 @@
 
 #include "MainWindow.h"
 #include "StressMonitorWindow.h"
+#include "StressReviewWindow.h"
 #include "TErgometerSimulator.h"
 #include "TLocalStudyStore.h"
 #include "TProtocol.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 
 using namespace StressTest;
 
@@ -82,6 +84,16 @@ StressMonitorWindow* startFromForm(MainWindow& launcher, const QString& last, co
 
 // Start, the protocol run to its last stage and a few seconds more, Stop; the
 // prompts answered with 120/80 meanwhile.
+// The stress review window the launcher opened, if any.
+StressReviewWindow* openReview()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* review = qobject_cast<StressReviewWindow*>(w); review && review->isVisible())
+            return review;
+    }
+    return nullptr;
+}
+
 void runProtocol(StressMonitorWindow* monitor, double seconds)
 {
     QTest::mouseClick(child<QPushButton>(monitor, "btnStart"), Qt::LeftButton);
@@ -157,8 +169,14 @@ void TestStressWorkflow::treadmillProtocol()
     runProtocol(monitor, 25.0);
     QTRY_VERIFY(!monitor);
     QTRY_VERIFY(launcher.isEnabled());
-    // Opened for review (the stress review says it comes later).
-    QTRY_COMPARE(boxes.texts.size(), 1);
+    // Opened for review; closing the review closes the study.
+    QPointer<StressReviewWindow> review;
+    QTRY_VERIFY((review = openReview()));
+    QCOMPARE(review->study()->id(), id);
+    QCOMPARE(review->findChild<QTreeWidget*>(QStringLiteral("treeProtocol"))->topLevelItemCount(), 4);
+    QVERIFY(boxes.texts.isEmpty());
+    review->close();
+    QTRY_VERIFY(!review);
     QVERIFY(!launcher.store()->isStudyOpen(id));
     QCOMPARE(TRecentStudies::rows(TRecentStudies::list()).value(0).id, id);
 
@@ -210,7 +228,11 @@ void TestStressWorkflow::ergometerProtocol()
     const QByteArray log = told.join(' ');
     QVERIFY2(log.startsWith("r c a p d 50 a i 50 i -75"), log.constData());
     QVERIFY2(told.last() == "r", log.constData());
-    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY(boxes.texts.isEmpty());
+    QPointer<StressReviewWindow> review;
+    QTRY_VERIFY((review = openReview()));
+    review->close();
+    QTRY_VERIFY(!review);
     settings.remove(QStringLiteral("Config/ErgometerEquipment"));
 }
 

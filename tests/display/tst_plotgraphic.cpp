@@ -5,6 +5,12 @@
 #include "TestInk.h"
 
 #include <QSignalSpy>
+#include <QVector>
+
+#include <cmath>
+#include <vector>
+
+Q_DECLARE_METATYPE(std::vector<double>)
 #include <QtTest>
 
 using namespace DisplayTest;
@@ -46,6 +52,9 @@ private slots:
     void emptySourceDrawsNoSeries();
     void pointsAreSquares();
     void pointListKeepsOrder();
+    void secondSeries();
+    void coveringRange_data();
+    void coveringRange();
 };
 
 void TestPlotGraphic::autoRange_data()
@@ -347,6 +356,62 @@ void TestPlotGraphic::pointListKeepsOrder()
     QCOMPARE(list.y(2), 4.0);
     QCOMPARE(list.x(3), 30.0);
     QCOMPARE(list.x(9), 0.0);
+}
+
+void TestPlotGraphic::secondSeries()
+{
+    // Systolic over diastolic: both on the same axes, each in its colour.
+    PlotPointList systolic({{0, 160}, {60, 180}});
+    PlotPointList diastolic({{0, 60}, {60, 90}});
+    QPlotGraphic plot;
+    plot.setSource(&systolic);
+    plot.setSecondSource(&diastolic, QColor(0, 0, 255));
+    plot.setColor(QColor(255, 0, 0));
+    plot.autoRange();
+    QVERIFY(plot.yMin() < 60.0 && plot.yMax() > 180.0);
+    QImage image(440, 220, QImage::Format_ARGB32_Premultiplied);
+    plot.render(image);
+    const QRect area = plot.plotArea(image.size());
+    const int low = plot.mapToPlot(30, 75, image.size()).y();
+    const int high = plot.mapToPlot(30, 170, image.size()).y();
+    // The diastolic trace lies in the lower band, the systolic in the upper.
+    QVERIFY(countInk(image, QRect(area.left(), low - 6, area.width(), 12), QColor(0, 0, 255), Qt::white) > 0);
+    QCOMPARE(countInk(image, QRect(area.left(), high - 6, area.width(), 12), QColor(0, 0, 255), Qt::white), 0);
+    QVERIFY(countInk(image, QRect(area.left(), high - 6, area.width(), 12), QColor(255, 0, 0), Qt::white) > 0);
+    plot.setSecondSource(nullptr, Qt::black);
+    plot.render(image);
+    QCOMPARE(countInk(image, image.rect(), QColor(0, 0, 255), Qt::white), 0);
+}
+
+void TestPlotGraphic::coveringRange_data()
+{
+    QTest::addColumn<std::vector<double>>("values");
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    // The usual 50..200 per minute, grown in steps of 20 with 5 to spare.
+    QTest::newRow("within") << std::vector<double>{80, 150} << 50.0 << 200.0;
+    QTest::newRow("a cat at 240") << std::vector<double>{180, 240} << 50.0 << 260.0;
+    QTest::newRow("a dog at 280") << std::vector<double>{280} << 50.0 << 300.0;
+    QTest::newRow("a horse at 28") << std::vector<double>{28, 60} << 20.0 << 200.0;
+    QTest::newRow("never below the floor") << std::vector<double>{2} << 0.0 << 200.0;
+    QTest::newRow("not finite left out") << std::vector<double>{std::nan(""), 1e300 * 1e300} << 50.0 << 200.0;
+}
+
+void TestPlotGraphic::coveringRange()
+{
+    QFETCH(std::vector<double>, values);
+    QFETCH(double, low);
+    QFETCH(double, high);
+    std::vector<double> times(values.size());
+    for (size_t i = 0; i < times.size(); ++i)
+        times[i] = double(i);
+    const PlotAxis::Range r = PlotAxis::covering(times, values, 0.0, 1e9, {50.0, 200.0}, 20.0, 5.0);
+    QCOMPARE(r.low, low);
+    QCOMPARE(r.high, high);
+    // Values outside the times asked for do not count.
+    const PlotAxis::Range none = PlotAxis::covering(times, values, -10.0, -1.0, {50.0, 200.0}, 20.0, 5.0);
+    QCOMPARE(none.low, 50.0);
+    QCOMPARE(none.high, 200.0);
 }
 
 QTEST_MAIN(TestPlotGraphic)

@@ -91,9 +91,13 @@ QString TStageTable::workloadUnitFromSettings()
 }
 
 TStageTable::TStageTable(const TProtocol& executed, int protocolType, const TStudyResults& results,
-                         const QStringList& leadNames, const QString& workloadUnit)
+                         const QStringList& leadNames, const QString& workloadUnit, int stLead)
     : m_protocolType(protocolType), m_load(loadOf(protocolType)), m_workloadUnit(workloadUnit),
-      m_stLead(findStLead(leadNames)), m_stLeadName(leadNames.value(m_stLead))
+      m_stLead(stLead == FindStLead                           ? findStLead(leadNames)
+               : stLead >= 0 && stLead < leadNames.size() ? stLead
+               : leadNames.isEmpty()                      ? -1
+                                                          : 0),
+      m_stLeadName(leadNames.value(m_stLead))
 {
     for (int k = 0; k < executed.stageCount(); ++k)
         m_stages.append(stageOf(executed, results, k));

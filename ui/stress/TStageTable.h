@@ -28,11 +28,15 @@ public:
         None          // resting ECG, tilt test
     };
 
+    // The ST lead found by name as described above.
+    static constexpr int FindStLead = -2;
+
     // executed: the stages as run; protocolType: the planned protocol's type;
     // leadNames: the recording's channels in order; workloadUnit "watts" or
-    // "kgm/min".
+    // "kgm/min"; stLead: the channel whose ST values the table shows (one
+    // outside the leads gives the first lead), or FindStLead.
     TStageTable(const TProtocol& executed, int protocolType, const TStudyResults& results,
-                const QStringList& leadNames, const QString& workloadUnit);
+                const QStringList& leadNames, const QString& workloadUnit, int stLead = FindStLead);
 
     // One executed stage's values: load in the table's units (speed km/h,
     // incline %, workload in the workload unit, dose), ST in millimetres at

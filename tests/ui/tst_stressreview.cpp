@@ -1,0 +1,427 @@
+// The stress review window, in process and offscreen, over stress tests
+// recorded in the test and over studies built in memory: the per-stage table by
+// protocol type and its editing through the table, the trend graphics (a tilt
+// test's two, the ranges following the data), stage navigation and selection,
+// the ST lead, the rest stage's reference beat, the conclusion and the settings.
+
+#include "AppTestEnvironment.h"
+#include "StressStudy.h"
+#include "StressTestSupport.h"
+
+#include "PredefinedConclusionPanel.h"
+#include "QPlotGraphic.h"
+#include "QSignalBrowseDisplay.h"
+#include "StressReviewWindow.h"
+#include "TBeatAverager.h"
+#include "TLocalStudyStore.h"
+#include "TStudy.h"
+#include "TTrend.h"
+#include "TValueArray.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+using namespace RecorderTest;
+
+namespace {
+
+template <typename T>
+T* child(QObject* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no %s", name);
+    return found;
+}
+
+QStringList headers(QTreeWidget* tree)
+{
+    QStringList h;
+    for (int c = 0; c < tree->columnCount(); ++c)
+        h << tree->headerItem()->text(c);
+    return h;
+}
+
+// A study held in memory, without samples: its protocol and results alone.
+std::unique_ptr<TStudy> studyOf(const TProtocol& protocol, const QString& studyType = QStringLiteral("Stress test"))
+{
+    TStudyRecord record;
+    record.setProperty(QStringLiteral("studyType"), studyType);
+    record.setProperty(QStringLiteral("studyDateTime"), QStringLiteral("20261102101500"));
+    record.setPatientProperty(QStringLiteral("lastName"), QStringLiteral("Tom"));
+    record.setPatientProperty(QStringLiteral("firstName"), QStringLiteral("Cat"));
+    record.acquisition = {7, 500, 16, 300.0, QStringLiteral("short"), QStringLiteral("I,II,III,aVR,aVL,aVF,V5")};
+    record.protocol = protocol;
+    return std::make_unique<TStudy>(record);
+}
+
+// Clicks the entry of the next popup menu whose text is given, once it opens.
+void chooseFromNextMenu(const QString& text)
+{
+    QTimer::singleShot(50, [text]() {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text) {
+                action->trigger();
+                break;
+            }
+        }
+        menu->close();
+    });
+}
+
+const TProtocol& treadmillTest()
+{
+    static const TProtocol p = protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 30, 0, 0},
+                                                                 {TProtocolStage::Exercise, 20, 3, 5},
+                                                                 {TProtocolStage::Exercise, 20, 5, 10},
+                                                                 {TProtocolStage::Recovery, 20, 1, 0}});
+    return p;
+}
+
+} // namespace
+
+class TestStressReview : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void recordedTest();
+    void headersByType_data();
+    void headersByType();
+    void editThroughTable();
+    void tiltTestGraphics();
+    void rangesFollowTheData();
+    void noStages();
+    void stageNavigation();
+    void stLead();
+    void conclusionAndSettings();
+
+private:
+    std::unique_ptr<TLocalStudyStore> m_store;
+    TStudy* m_recorded = nullptr;
+};
+
+void TestStressReview::initTestCase()
+{
+    m_store = std::make_unique<TLocalStudyStore>(AppTest::dataFolder());
+    TStudyStore::setInstance(m_store.get());
+    m_recorded = StressStudy::record(*m_store, treadmillTest(), 95.0, 100.0,
+                                     {{40.0, 140, 85}, {60.0, 165, 90}, {88.0, 130, 80}});
+    QVERIFY(m_recorded);
+}
+
+void TestStressReview::init()
+{
+    QSettings().remove(QStringLiteral("ReviewWindow"));
+}
+
+void TestStressReview::recordedTest()
+{
+    StressReviewWindow window(m_recorded);
+    window.resize(1400, 860);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.windowTitle().left(11), QStringLiteral("Rex, Fido -"));
+    QCOMPARE(child<QTabWidget>(&window, "tabs")->currentIndex(), 0);
+
+    auto* tree = child<QTreeWidget>(&window, "treeProtocol");
+    QCOMPARE(headers(tree), QStringList({"Stage", "Duration", "Speed", "Incline", "METS", "HR", "SBP/DBP", "DP",
+                                         "ST [V5]", QString::fromUtf8("\u2206ST [V5]")}));
+    QCOMPARE(tree->topLevelItemCount(), 4);
+    QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Rest 1"));
+    QCOMPARE(tree->topLevelItem(2)->text(0), QStringLiteral("Exercise 2"));
+    QCOMPARE(tree->topLevelItem(3)->text(0), QStringLiteral("Recovery 1"));
+    QCOMPARE(tree->topLevelItem(1)->text(1), QStringLiteral("00:20"));
+    QCOMPARE(tree->topLevelItem(2)->text(2), QStringLiteral("5.0 km/h"));
+    QCOMPARE(tree->topLevelItem(2)->text(3), QStringLiteral("10.0 %"));
+    QCOMPARE(tree->topLevelItem(1)->text(6), QStringLiteral("140/85"));
+    QCOMPARE(tree->topLevelItem(2)->text(6), QStringLiteral("165/90"));
+    // The synthesized rate of 100 per minute, and its double product.
+    const int hr = tree->topLevelItem(2)->text(5).toInt();
+    QVERIFY2(std::abs(hr - 100) <= 2, qPrintable(tree->topLevelItem(2)->text(5)));
+    QCOMPARE(tree->topLevelItem(2)->text(7), QString::number(hr * 165));
+    QVERIFY(tree->topLevelItem(2)->text(8).endsWith(QStringLiteral(" mm")));
+
+    // Five graphics, the time axis on the lowest only.
+    for (int g = 0; g < StressReviewWindow::GraphicCount; ++g) {
+        QPlotGraphic* plot = window.graphic(StressReviewWindow::Graphic(g));
+        QVERIFY(plot->isVisible());
+        QVERIFY(plot->source() && plot->source()->count() > 0);
+        QCOMPARE(plot->xMin(), 0.0);
+        QVERIFY(plot->xMax() >= 90.0);
+    }
+    QVERIFY(!window.graphic(StressReviewWindow::HeartRateGraphic)->canvas().isNull());
+    QVERIFY(window.graphic(StressReviewWindow::PressureGraphic)->secondSource());
+    QCOMPARE(window.graphic(StressReviewWindow::PressureGraphic)->secondSource()->count(), 3);
+
+    // The rest stage's reference beat, from its regular beats.
+    QVERIFY(window.averager()->hasReference());
+
+    // The labels follow the browse display.
+    auto* display = child<QSignalBrowseDisplay>(&window, "ecgDisplay1");
+    tree->setCurrentItem(tree->topLevelItem(2));
+    QCOMPARE(display->startTime(), m_recorded->protocol()->stageStartTime(2));
+    QCOMPARE(child<QLabel>(&window, "lblTotalElapsedTime")->text(), QStringLiteral(" 0:50 total"));
+    QCOMPARE(child<QLabel>(&window, "lblStageTime")->text(), QStringLiteral("/  0:00"));
+    QVERIFY(child<QLabel>(&window, "lblStage")->text().contains(QStringLiteral("Exercise 2")));
+    QVERIFY(std::abs(child<QLabel>(&window, "lblHR")->text().toInt() - 100) <= 3);
+}
+
+void TestStressReview::headersByType_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QStringList>("load");
+    QTest::addColumn<QString>("firstStage");
+    QTest::addColumn<QString>("loadCell");
+    QTest::newRow("treadmill") << int(TProtocol::Treadmill) << QStringList{"Speed", "Incline"} << "Rest 1"
+                               << "2.0 km/h";
+    QTest::newRow("ergometer") << int(TProtocol::Ergometer) << QStringList{"Workload"} << "Rest 1" << "2.0 watts";
+    QTest::newRow("pharmacologic") << int(TProtocol::Pharmacologic) << QStringList{"Dose"} << "Rest 1" << "0";
+    QTest::newRow("tilt test") << int(TProtocol::TiltTest) << QStringList{} << "Basal 1" << "";
+}
+
+void TestStressReview::headersByType()
+{
+    QFETCH(int, type);
+    QFETCH(QStringList, load);
+    QFETCH(QString, firstStage);
+    QFETCH(QString, loadCell);
+    QSettings().setValue(QStringLiteral("Config/ErgometerWorkloadUnits"), QStringLiteral("watts"));
+    const auto study = studyOf(protocolOf(type, {{TProtocolStage::Rest, 60, 2, 1}, {TProtocolStage::Exercise, 90, 4, 2}}));
+    StressReviewWindow window(study.get());
+    auto* tree = child<QTreeWidget>(&window, "treeProtocol");
+    QCOMPARE(headers(tree), QStringList({"Stage", "Duration"}) + load
+                                + QStringList({"METS", "HR", "SBP/DBP", "DP", "ST [V5]",
+                                               QString::fromUtf8("\u2206ST [V5]")}));
+    QCOMPARE(tree->topLevelItem(0)->text(0), firstStage);
+    QCOMPARE(tree->topLevelItem(1)->text(1), QStringLiteral("01:30"));
+    if (!loadCell.isEmpty())
+        QCOMPARE(tree->topLevelItem(0)->text(2), loadCell);
+    QSettings().remove(QStringLiteral("Config/ErgometerWorkloadUnits"));
+}
+
+void TestStressReview::editThroughTable()
+{
+    const auto study = studyOf(treadmillTest());
+    TStudyResults& results = study->results();
+    results.valueArray(QStringLiteral("BPMPerStage"))->setValue(1, 120);
+    StressReviewWindow window(study.get());
+    auto* tree = child<QTreeWidget>(&window, "treeProtocol");
+    QTreeWidgetItem* row = tree->topLevelItem(1);
+
+    // The pressures: refused when unanchored or reversed, the cell restored.
+    row->setText(6, QStringLiteral("80/120x"));
+    QCOMPARE(row->text(6), QStringLiteral("0/0"));
+    row->setText(6, QStringLiteral("80/120"));
+    QCOMPARE(row->text(6), QStringLiteral("0/0"));
+    QCOMPARE(results.valueArray(QStringLiteral("sysBPPerStage"))->value(1), 0.0);
+    QVERIFY(!window.isModified());
+    row->setText(6, QStringLiteral("170/95"));
+    QCOMPARE(row->text(6), QStringLiteral("170/95"));
+    QCOMPARE(row->text(7), QStringLiteral("20400"));
+    QCOMPARE(*results.value(QStringLiteral("maxSysBP")), 170.0);
+    QVERIFY(window.isModified());
+    // The BP graphic shows the new point.
+    QCOMPARE(window.graphic(StressReviewWindow::PressureGraphic)->source()->count(), 1);
+
+    // A typo in a number cell: the value stays.
+    row->setText(5, QStringLiteral("12O"));
+    QCOMPARE(row->text(5), QStringLiteral("120"));
+    QCOMPARE(results.valueArray(QStringLiteral("BPMPerStage"))->value(1), 120.0);
+    row->setText(4, QStringLiteral("10"));
+    QCOMPARE(row->text(4), QStringLiteral("10.0"));
+    QCOMPARE(*results.value(QStringLiteral("maxVO2")), 35.0);
+    // The speed, the METS following it.
+    row->setText(2, QStringLiteral("6"));
+    QCOMPARE(row->text(2), QStringLiteral("6.0 km/h"));
+    QCOMPARE(study->protocol()->stage(1).value(QStringLiteral("speed")), 6.0);
+    QVERIFY(row->text(4) != QStringLiteral("10.0"));
+
+    // Only the cells that may change open for editing: not the double product.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto editor = [tree]() {
+        for (QLineEdit* e : tree->viewport()->findChildren<QLineEdit*>()) {
+            if (e->isVisible())
+                return e;
+        }
+        return static_cast<QLineEdit*>(nullptr);
+    };
+    emit tree->itemDoubleClicked(row, 7);
+    QVERIFY(!editor());
+    emit tree->itemDoubleClicked(row, 0);
+    QVERIFY(!editor());
+    emit tree->itemDoubleClicked(row, 5);
+    QTRY_VERIFY(editor());
+    QCOMPARE(editor()->text(), QStringLiteral("120"));
+}
+
+void TestStressReview::tiltTestGraphics()
+{
+    const auto study = studyOf(protocolOf(TProtocol::TiltTest, {{TProtocolStage::Rest, 300, 0, 0},
+                                                                {TProtocolStage::Exercise, 600, 0, 0},
+                                                                {TProtocolStage::Recovery, 300, 0, 0}}),
+                               QStringLiteral("Tilt test"));
+    TTrend& hr = *study->results().trend(QStringLiteral("BPMTrend"));
+    for (int t = 0; t < 1200; t += 10)
+        hr.append(t, 70 + t / 20);
+    StressReviewWindow window(study.get());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.graphic(StressReviewWindow::HeartRateGraphic)->isVisible());
+    QVERIFY(window.graphic(StressReviewWindow::PressureGraphic)->isVisible());
+    for (auto g : {StressReviewWindow::DoubleProductGraphic, StressReviewWindow::MetsGraphic,
+                   StressReviewWindow::StGraphic})
+        QVERIFY(!window.graphic(g)->isVisible());
+    QPlotGraphic* hrPlot = window.graphic(StressReviewWindow::HeartRateGraphic);
+    QCOMPARE(hrPlot->yMin(), 50.0);
+    QCOMPARE(hrPlot->yMax(), 150.0);
+    QCOMPARE(window.graphic(StressReviewWindow::PressureGraphic)->yMin(), 0.0);
+    QCOMPARE(window.graphic(StressReviewWindow::PressureGraphic)->yMax(), 200.0);
+    // The pressure graphic, the lowest shown, carries the time axis.
+    QCOMPARE(hrPlot->plotArea(QSize(300, 100)).height(), 100);
+    QCOMPARE(window.graphic(StressReviewWindow::PressureGraphic)->plotArea(QSize(300, 100)).height(),
+             100 - QPlotGraphic::XAxisHeight);
+    QCOMPARE(child<QTreeWidget>(&window, "treeProtocol")->topLevelItem(1)->text(0), QStringLiteral("1"));
+    QCOMPARE(child<QTreeWidget>(&window, "treeProtocol")->topLevelItem(2)->text(0), QStringLiteral("Control 1"));
+}
+
+void TestStressReview::rangesFollowTheData()
+{
+    // A cat at 240 per minute in a tilt test, a dog at 280 in exercise: the
+    // heart-rate axis takes them in.
+    for (const auto& [type, peak] : {std::pair<int, double>(TProtocol::TiltTest, 240.0),
+                                     std::pair<int, double>(TProtocol::Treadmill, 280.0)}) {
+        const auto study = studyOf(protocolOf(type, {{TProtocolStage::Rest, 60, 0, 0}, {TProtocolStage::Exercise, 60, 4, 2}}),
+                                   type == TProtocol::TiltTest ? QStringLiteral("Tilt test") : QStringLiteral("Stress test"));
+        TTrend& hr = *study->results().trend(QStringLiteral("BPMTrend"));
+        hr.append(10, 160);
+        hr.append(90, peak);
+        study->results().trend(QStringLiteral("sysBPTrend"))->append(100, 230);
+        StressReviewWindow window(study.get());
+        QPlotGraphic* plot = window.graphic(StressReviewWindow::HeartRateGraphic);
+        QVERIFY2(plot->yMax() >= peak + 5.0, qPrintable(QString::number(plot->yMax())));
+        QVERIFY(plot->yMin() <= 50.0);
+        QVERIFY(window.graphic(StressReviewWindow::PressureGraphic)->yMax() >= 235.0);
+    }
+}
+
+void TestStressReview::noStages()
+{
+    TProtocol empty;
+    empty.setType(TProtocol::Treadmill);
+    const auto study = studyOf(empty);
+    StressReviewWindow window(study.get());
+    QCOMPARE(child<QTreeWidget>(&window, "treeProtocol")->topLevelItemCount(), 0);
+    auto* display = child<QSignalBrowseDisplay>(&window, "ecgDisplay1");
+    const double before = display->startTime();
+    child<QPushButton>(&window, "btnNextStage")->click();
+    child<QPushButton>(&window, "btnPrevStage")->click();
+    QCOMPARE(display->startTime(), before);
+    QCOMPARE(child<QLabel>(&window, "lblStage")->text(), QStringLiteral("---"));
+}
+
+void TestStressReview::stageNavigation()
+{
+    StressReviewWindow window(m_recorded);
+    window.resize(1400, 860);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* display = child<QSignalBrowseDisplay>(&window, "ecgDisplay1");
+    auto* next = child<QPushButton>(&window, "btnNextStage");
+    auto* previous = child<QPushButton>(&window, "btnPrevStage");
+    const TProtocol& executed = *m_recorded->protocol();
+    QCOMPARE(display->startTime(), 0.0);
+    previous->click();
+    QCOMPARE(display->startTime(), 0.0);
+    next->click();
+    QCOMPARE(display->startTime(), executed.stageStartTime(1));
+    next->click();
+    QCOMPARE(display->startTime(), executed.stageStartTime(2));
+    display->setStartTime(executed.stageStartTime(2) + 5.0);
+    previous->click();
+    QCOMPARE(display->startTime(), executed.stageStartTime(1));
+
+    // Choosing a stage in the table highlights it in every graphic and shows
+    // its start.
+    auto* tree = child<QTreeWidget>(&window, "treeProtocol");
+    tree->setCurrentItem(tree->topLevelItem(2));
+    QCOMPARE(display->startTime(), executed.stageStartTime(2));
+    QCOMPARE(window.currentStage(), 2);
+    for (int g = 0; g < StressReviewWindow::GraphicCount; ++g) {
+        QPlotGraphic* plot = window.graphic(StressReviewWindow::Graphic(g));
+        QVERIFY(plot->hasHighlight());
+        QCOMPARE(plot->highlightFrom(), executed.stageStartTime(2));
+        QCOMPARE(plot->highlightTo(), executed.stageEndTime(2));
+    }
+}
+
+void TestStressReview::stLead()
+{
+    const auto study = studyOf(treadmillTest());
+    study->results().valueArray(TStudyResults::stLevelPerStageName(1))->setValue(1, -0.12);
+    study->results().trend(TStudyResults::stLevelTrendName(1))->append(40.0, -0.12);
+    const auto tree = [](StressReviewWindow& w) { return child<QTreeWidget>(&w, "treeProtocol"); };
+    {
+        // A stored name the study lacks: the first lead.
+        QSettings().setValue(QStringLiteral("ReviewWindow/STLeadName"), QStringLiteral("CM5"));
+        StressReviewWindow window(study.get());
+        QCOMPARE(window.stLead(), 0);
+        QCOMPARE(tree(window)->headerItem()->text(8), QStringLiteral("ST [I]"));
+        // Chosen from the ST graphic's menu.
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        chooseFromNextMenu(QStringLiteral("II"));
+        QMetaObject::invokeMethod(&window, "on_graphicST_customContextMenuRequested", Q_ARG(QPoint, QPoint(5, 5)));
+        QCOMPARE(window.stLead(), 1);
+        QCOMPARE(tree(window)->headerItem()->text(8), QStringLiteral("ST [II]"));
+        QCOMPARE(tree(window)->topLevelItem(1)->text(8), QStringLiteral("-1.2 mm"));
+        QPlotGraphic* st = window.graphic(StressReviewWindow::StGraphic);
+        QCOMPARE(st->source()->count(), 1);
+        QCOMPARE(st->source()->y(0), -1.2);
+    }
+    QCOMPARE(QSettings().value(QStringLiteral("ReviewWindow/STLeadName")).toString(), QStringLiteral("II"));
+    StressReviewWindow again(study.get());
+    QCOMPARE(again.stLead(), 1);
+}
+
+void TestStressReview::conclusionAndSettings()
+{
+    const auto study = studyOf(treadmillTest());
+    study->setProperty(QStringLiteral("conclusion"), QStringLiteral("Sinus rhythm."));
+    QSettings().setValue(QStringLiteral("ReviewWindow/PredefinedConclusionList"),
+                         QStringList({"No ST changes.", "Ventricular premature beats at peak."}));
+    {
+        StressReviewWindow window(study.get());
+        auto* text = child<QPlainTextEdit>(&window, "textConclusion");
+        QCOMPARE(text->toPlainText(), QStringLiteral("Sinus rhythm."));
+        auto* list = child<QListWidget>(&window, "listPredefinedText");
+        QCOMPARE(list->count(), 2);
+        QMetaObject::invokeMethod(&window, "on_listPredefinedText_doubleClicked",
+                                  Q_ARG(QModelIndex, list->model()->index(0, 0)));
+        QCOMPARE(study->property(QStringLiteral("conclusion")), QStringLiteral("Sinus rhythm.\nNo ST changes."));
+        child<QPushButton>(&window, "btnPredefinedAdd")->click();
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(2)->text(), QStringLiteral("Enter conclusion"));
+    }
+    QCOMPARE(QSettings().value(QStringLiteral("ReviewWindow/PredefinedConclusionList")).toStringList().size(), 3);
+    QVERIFY(QSettings().contains(QStringLiteral("ReviewWindow/DisplayColorScheme")));
+    QVERIFY(QSettings().contains(QStringLiteral("ReviewWindow/HexaxialOrder")));
+    QVERIFY(QSettings().contains(QStringLiteral("ReviewWindow/ShowAverageBeat")));
+}
+
+VELMORA_APP_TEST_MAIN(TestStressReview)
+
+#include "tst_stressreview.moc"

@@ -121,16 +121,17 @@ std::optional<TStudyRecord> TRecordFile::read(const QString& path)
     return TStudyRecord::fromJson(*root);
 }
 
-QByteArray TRecordFile::encode(const QJsonObject& root)
+namespace {
+
+// The fastest level: the monitor rewrites the file at every stage change of a
+// test, and its trends make it grow with the test.
+QByteArray compressed(const QByteArray& json)
 {
-    // The fastest level: the monitor rewrites the file at every stage change of
-    // a test, and its trends make it grow with the test.
-    return MagicV2 + qCompress(QJsonDocument(root).toJson(QJsonDocument::Compact), 1);
+    return TRecordFile::MagicV2 + qCompress(json, 1);
 }
 
-void TRecordFile::writeObject(const QJsonObject& root, const QString& path)
+void writeBytes(const QByteArray& bytes, const QString& path)
 {
-    const QByteArray bytes = encode(root);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw TException("Cannot create study file");
@@ -142,9 +143,35 @@ void TRecordFile::writeObject(const QJsonObject& root, const QString& path)
         throw TException("Write error");
 }
 
+} // namespace
+
+QByteArray TRecordFile::encode(const QJsonObject& root)
+{
+    return compressed(QJsonDocument(root).toJson(QJsonDocument::Compact));
+}
+
+QByteArray TRecordFile::encode(const TStudyRecord& record)
+{
+    // The results go in as text written straight from their numbers (the bulk
+    // of a long test's record); the rest through the JSON document.
+    QByteArray json = QJsonDocument(TStudyRecord::toJsonWithoutResults(record)).toJson(QJsonDocument::Compact);
+    json.chop(1); // the closing brace
+    if (json.size() > 1)
+        json.append(',');
+    json.append("\"results\":");
+    json.append(TStudyResults::toJsonText(record.results));
+    json.append('}');
+    return compressed(json);
+}
+
+void TRecordFile::writeObject(const QJsonObject& root, const QString& path)
+{
+    writeBytes(encode(root), path);
+}
+
 void TRecordFile::write(const TStudyRecord& record, const QString& path)
 {
-    writeObject(TStudyRecord::toJson(record), path);
+    writeBytes(encode(record), path);
 }
 
 QString TRecordFile::path(const QString& folder, const QString& baseFilename)

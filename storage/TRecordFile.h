@@ -40,7 +40,8 @@ public:
     // error" when writing or committing fails.
     static void write(const TStudyRecord& record, const QString& path);
     static void writeObject(const QJsonObject& root, const QString& path);
-    // The bytes write() puts in the file.
+    // The bytes write() and writeObject() put in the file.
+    static QByteArray encode(const TStudyRecord& record);
     static QByteArray encode(const QJsonObject& root);
 
     // "folder/baseFilename.cxstudy"

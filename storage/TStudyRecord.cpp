@@ -100,6 +100,13 @@ QJsonObject TStudyRecord::patientObject(const TStudyRecord& record)
 
 QJsonObject TStudyRecord::toJson(const TStudyRecord& record)
 {
+    QJsonObject root = toJsonWithoutResults(record);
+    root.insert(QStringLiteral("results"), TStudyResults::toJson(record.results));
+    return root;
+}
+
+QJsonObject TStudyRecord::toJsonWithoutResults(const TStudyRecord& record)
+{
     QJsonObject root;
     root.insert(QStringLiteral("study"), studyObject(record));
     root.insert(QStringLiteral("patient"), patientObject(record));
@@ -113,7 +120,6 @@ QJsonObject TStudyRecord::toJson(const TStudyRecord& record)
         events.append(o);
     }
     root.insert(QStringLiteral("events"), events);
-    root.insert(QStringLiteral("results"), TStudyResults::toJson(record.results));
     if (record.protocol)
         root.insert(QStringLiteral("protocol"), TProtocol::toJson(*record.protocol));
     if (record.echoScoring)

@@ -59,6 +59,8 @@ struct TStudyRecord
     // "events", "results", and "protocol" / "echoScoring" only when present.
     // Every listed key is written, missing ones as "".
     static QJsonObject toJson(const TStudyRecord& record);
+    // The same without the "results" member.
+    static QJsonObject toJsonWithoutResults(const TStudyRecord& record);
     // Missing or non-string members give "", a missing or non-integer "id" 0;
     // without "protocol" / "echoScoring" the record has none.
     static TStudyRecord fromJson(const QJsonObject& object);

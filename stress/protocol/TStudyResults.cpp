@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QJsonValue>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <optional>
@@ -28,6 +30,45 @@ constexpr double initialQrsAxis = -999.0;
 QJsonValue jsonNumber(double v)
 {
     return QJsonValue(std::isfinite(v) ? v : 0.0);
+}
+
+void appendNumber(QByteArray& out, double v)
+{
+    // The shortest text that reads back as the same double.
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, std::isfinite(v) ? v : 0.0);
+    out.append(text, int(written.ptr - text));
+}
+
+void appendString(QByteArray& out, const QString& text)
+{
+    out.append('"');
+    for (const char c : text.toUtf8()) {
+        switch (c) {
+        case '"': out.append("\\\""); break;
+        case '\\': out.append("\\\\"); break;
+        case '\n': out.append("\\n"); break;
+        case '\r': out.append("\\r"); break;
+        case '\t': out.append("\\t"); break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20)
+                out.append(QString::asprintf("\\u%04x", unsigned(static_cast<unsigned char>(c))).toLatin1());
+            else
+                out.append(c);
+        }
+    }
+    out.append('"');
+}
+
+void appendArray(QByteArray& out, const std::vector<double>& values)
+{
+    out.append('[');
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            out.append(',');
+        appendNumber(out, values[i]);
+    }
+    out.append(']');
 }
 
 QJsonArray toArray(const std::vector<double>& values)
@@ -146,6 +187,49 @@ QJsonObject TStudyResults::toJson(const TStudyResults& results)
         }
         out.insert(name, o);
     }
+    return out;
+}
+
+QByteArray TStudyResults::toJsonText(const TStudyResults& results)
+{
+    std::size_t numbers = 0;
+    for (const auto& item : results.m_items) {
+        if (const TValueArray* a = std::get_if<TValueArray>(&item.second))
+            numbers += std::size_t(a->size());
+        else if (const TTrend* t = std::get_if<TTrend>(&item.second))
+            numbers += 2 * std::size_t(t->size());
+    }
+    QByteArray out;
+    out.reserve(int(std::min<std::size_t>(numbers * 12 + results.m_items.size() * 48, 1u << 30)));
+    out.append('{');
+    bool first = true;
+    for (const auto& [name, item] : results.m_items) {
+        if (!first)
+            out.append(',');
+        first = false;
+        appendString(out, name);
+        out.append(":{");
+        if (const double* v = std::get_if<double>(&item)) {
+            out.append("\"type\":");
+            appendString(out, kindWord(Value));
+            out.append(",\"value\":");
+            appendNumber(out, *v);
+        } else if (const TValueArray* a = std::get_if<TValueArray>(&item)) {
+            out.append("\"type\":");
+            appendString(out, kindWord(ValueArray));
+            out.append(",\"values\":");
+            appendArray(out, a->values());
+        } else if (const TTrend* t = std::get_if<TTrend>(&item)) {
+            out.append("\"timestamps\":");
+            appendArray(out, t->times());
+            out.append(",\"type\":");
+            appendString(out, kindWord(Trend));
+            out.append(",\"values\":");
+            appendArray(out, t->values());
+        }
+        out.append('}');
+    }
+    out.append('}');
     return out;
 }
 

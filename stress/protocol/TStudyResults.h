@@ -3,6 +3,7 @@
 #include "TTrend.h"
 #include "TValueArray.h"
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -53,6 +54,10 @@ public:
     // / {"type": "trend", "timestamps": [...], "values": [...]}. JSON has no
     // NaN or infinity: such numbers are written as 0.
     static QJsonObject toJson(const TStudyResults& results);
+    // The same object as compact JSON text, written straight from the numbers:
+    // the record file is rewritten at every stage change of a test, and a
+    // long test's trends hold hundreds of thousands of them.
+    static QByteArray toJsonText(const TStudyResults& results);
     // Starts from the standard set. An item that is missing or malformed (wrong
     // type word for its name, non-numeric entries, trend arrays of different
     // lengths) keeps its initial value. An unknown name with a well-formed item

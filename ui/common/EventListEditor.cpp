@@ -32,7 +32,7 @@ public:
 } // namespace
 
 EventListEditor::EventListEditor(QTreeWidget* tree, QVector<TStudyEvent>* events, QObject* parent)
-    : QObject(parent), m_tree(tree), m_events(events)
+    : QObject(parent), m_tree(tree), m_watched(tree), m_events(events)
 {
     m_tree->setColumnCount(ColumnCount);
     m_tree->setHeaderLabels({tr("Time"), tr("Description"), tr("Print")});
@@ -87,7 +87,7 @@ void EventListEditor::rebuild()
 
 void EventListEditor::fill(int current, bool editDescription)
 {
-    if (!m_tree)
+    if (m_tree.isNull())
         return;
     m_filling = true;
     m_tree->clear();
@@ -150,7 +150,7 @@ int EventListEditor::eventIndex(const QTreeWidgetItem* item) const
 
 int EventListEditor::currentEvent() const
 {
-    return m_tree ? eventIndex(m_tree->currentItem()) : -1;
+    return m_tree.isNull() ? -1 : eventIndex(m_tree->currentItem());
 }
 
 std::optional<double> EventListEditor::currentPosition() const
@@ -163,7 +163,7 @@ std::optional<double> EventListEditor::currentPosition() const
 
 QTreeWidgetItem* EventListEditor::itemOf(int index) const
 {
-    if (index < 0 || !m_tree)
+    if (index < 0 || m_tree.isNull())
         return nullptr;
     for (int row = 0; row < m_tree->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_tree->topLevelItem(row);
@@ -208,7 +208,9 @@ void EventListEditor::onItemChanged(QTreeWidgetItem* item, int column)
 
 bool EventListEditor::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_tree && event->type() == QEvent::KeyPress) {
+    // Compared as the plain object: the tree sends events while it is being
+    // destroyed, when it is a QTreeWidget no longer.
+    if (event->type() == QEvent::KeyPress && watched == m_watched) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
             if (key->key() == Qt::Key_Insert) {

@@ -93,6 +93,8 @@ private:
     void rebuildLater(int currentEvent);
 
     QPointer<QTreeWidget> m_tree;
+    const QObject* m_watched; // the tree, for telling its events apart
+
     QVector<TStudyEvent>* m_events;
     std::function<double()> m_positionSource;
     double m_recordingLength = std::numeric_limits<double>::infinity();

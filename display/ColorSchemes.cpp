@@ -1,5 +1,6 @@
 #include "ColorSchemes.h"
 
+#include "QBeatDisplay.h"
 #include "QSignalBrowseDisplay.h"
 #include "QSignalMonitorDisplay.h"
 
@@ -92,6 +93,11 @@ bool apply(const QString& name, QSignalMonitorDisplay& display)
 }
 
 bool apply(const QString& name, QSignalBrowseDisplay& display)
+{
+    return applyTo(name, display);
+}
+
+bool apply(const QString& name, QBeatDisplay& display)
 {
     return applyTo(name, display);
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class QBeatDisplay;
 class QSignalBrowseDisplay;
 class QSignalMonitorDisplay;
 
@@ -23,5 +24,6 @@ QMap<int, QColor> scheme(const QString& name);
 // display keeps its own colours.
 bool apply(const QString& name, QSignalMonitorDisplay& display);
 bool apply(const QString& name, QSignalBrowseDisplay& display);
+bool apply(const QString& name, QBeatDisplay& display);
 
 } // namespace ColorSchemes

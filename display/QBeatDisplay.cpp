@@ -2,6 +2,7 @@
 
 #include "AverageBeatSource.h"
 #include "CanvasImage.h"
+#include "DisplayColorRole.h"
 #include "EventGuard.h"
 #include "TraceRenderer.h"
 #include "WaveAmplitudes.h"
@@ -24,13 +25,18 @@ constexpr double SecondsPerMillimetre = 0.04;
 // A cursor is under the mouse when its line is closer than this, in pixels.
 constexpr int CursorPickDistance = 4;
 
-const QColor Paper(Qt::white);
-const QColor GridColor(220, 200, 180);
-const QColor TextColor(Qt::darkGray);
+// The display's own colours until a scheme is applied: the look of paper.
+QMap<int, QColor> defaultColors()
+{
+    using namespace DisplayColorRole;
+    return {{Trace, QColor(Qt::black)},          {Background, QColor(Qt::white)},
+            {Grid, QColor(220, 200, 180)},       {LeadLabel, QColor(Qt::darkGray)},
+            {BeatTick, QColor(Qt::blue)},        {MeasurementMark, QColor(Qt::darkGray)}};
+}
 
 } // namespace
 
-QBeatDisplay::QBeatDisplay(QWidget* parent) : QWidget(parent)
+QBeatDisplay::QBeatDisplay(QWidget* parent) : QWidget(parent), m_colors(defaultColors())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -49,6 +55,7 @@ QBeatDisplay::QBeatDisplay(QWidget* parent) : QWidget(parent)
         cursor.enabled = d.enabled;
         cursor.name = QString::fromLatin1(d.name);
         cursor.shortLabel = QString::fromLatin1(d.label);
+        cursor.color = m_colors.value(DisplayColorRole::BeatTick);
         m_cursors.append(cursor);
     }
     m_canvas = CanvasImage::forWidget(*this, size());
@@ -101,6 +108,14 @@ double QBeatDisplay::cursorPosition(int index) const
 bool QBeatDisplay::cursorEnabled(int index) const
 {
     return index >= 0 && index < CursorCount && m_cursors[index].enabled;
+}
+
+void QBeatDisplay::setColor(int role, const QColor& color)
+{
+    m_colors.insert(role, color);
+    if (role == DisplayColorRole::BeatTick)
+        for (BeatCursor& cursor : m_cursors)
+            cursor.color = color;
 }
 
 const BeatCursor& QBeatDisplay::beatCursor(int index) const
@@ -188,8 +203,9 @@ void QBeatDisplay::drawGrid(QPainter& painter, int width, int height) const
     const double millimetre = width / beatSeconds() * SecondsPerMillimetre;
     if (millimetre < 2.0)
         return;
-    const QPen minor(GridColor, 0, Qt::DotLine);
-    const QPen major(GridColor, 1);
+    const QColor grid = color(DisplayColorRole::Grid);
+    const QPen minor(grid, 0, Qt::DotLine);
+    const QPen major(grid, 1);
     const double baseline = height / 2.0;
     for (int i = 0; i * millimetre < width; ++i) {
         painter.setPen(i % 5 == 0 ? major : minor);
@@ -210,7 +226,7 @@ void QBeatDisplay::render(QImage& target)
 {
     if (target.isNull())
         return;
-    target.fill(Paper);
+    target.fill(color(DisplayColorRole::Background));
     const int w = target.width();
     const int h = target.height();
     const double seconds = beatSeconds();
@@ -225,7 +241,7 @@ void QBeatDisplay::render(QImage& target)
     const QFontMetrics nameMetrics(nameFont, painter.device());
     const QFontMetrics labelMetrics(labelFont, painter.device());
     painter.setFont(nameFont);
-    painter.setPen(TextColor);
+    painter.setPen(color(DisplayColorRole::LeadLabel));
     painter.drawText(4, nameMetrics.height(), QString::fromLatin1(m_beat->leadName(m_lead)));
 
     const double pixelsPerSecond = w / seconds;
@@ -242,7 +258,7 @@ void QBeatDisplay::render(QImage& target)
             path.lineTo(double(i) * w / m, yOf(beat[size_t(i)]));
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(QPen(color(DisplayColorRole::Trace), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawPath(path);
         painter.restore();
     }
@@ -262,7 +278,8 @@ void QBeatDisplay::render(QImage& target)
     }
 
     // Interval labels, each over a bracket between its two cursors.
-    painter.setPen(TextColor);
+    const QColor marks = color(DisplayColorRole::MeasurementMark);
+    painter.setPen(marks);
     for (const Interval& interval : intervals()) {
         const BeatCursor& from = m_cursors[interval.from];
         const BeatCursor& to = m_cursors[interval.to];
@@ -283,7 +300,7 @@ void QBeatDisplay::render(QImage& target)
     }
 
     // Wave amplitudes beside their peaks.
-    painter.setPen(TextColor);
+    painter.setPen(marks);
     for (const Amplitude& a : amplitudes()) {
         const int x = TraceRenderer::toPixel(a.atSeconds * pixelsPerSecond) + 4;
         const int y = TraceRenderer::toPixel(yOf(a.value));

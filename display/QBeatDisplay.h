@@ -2,7 +2,9 @@
 
 #include "BeatCursor.h"
 
+#include <QColor>
 #include <QImage>
+#include <QMap>
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
@@ -46,6 +48,14 @@ public:
     bool cursorEnabled(int index) const;
     const BeatCursor& beatCursor(int index) const;
     int activeCursor() const { return m_activeCursor; }
+
+    // The colour roles of the signal displays, as the colour schemes fill them:
+    // background, grid, trace (the beat), lead labels (the lead's name),
+    // beat ticks (the cursors) and measurement marks (intervals, amplitudes,
+    // RR). Store only; the caller then calls refresh. The cursor under the
+    // mouse stays red.
+    void setColor(int role, const QColor& color);
+    QColor color(int role) const { return m_colors.value(role); }
 
     void refresh();
     // Renders into any image (its own pixel size sets the scale).
@@ -95,4 +105,5 @@ private:
     QImage m_canvas;
     QVector<BeatCursor> m_cursors;
     int m_activeCursor = -1;
+    QMap<int, QColor> m_colors;
 };

@@ -1,3 +1,4 @@
+#include "ColorSchemes.h"
 #include "DisplayTestSupport.h"
 #include "QBeatDisplay.h"
 #include "StoredAverageBeats.h"
@@ -55,6 +56,8 @@ private slots:
     void cursorsDrawnBetweenThirds();
     void hoverAndDragPastEdge();
     void withoutBeatOnlyBackground();
+    void colorScheme_data();
+    void colorScheme();
 };
 
 void TestBeatDisplay::defaultCursors()
@@ -178,6 +181,63 @@ void TestBeatDisplay::withoutBeatOnlyBackground()
     QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
     display.render(image);
     QCOMPARE(countColor(image, image.rect(), Qt::white), 400 * 300);
+}
+
+void TestBeatDisplay::colorScheme_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<QColor>("grid");
+    QTest::addColumn<QColor>("trace");
+    QTest::addColumn<QColor>("cursor");
+    // No scheme: the display's own paper look.
+    QTest::addRow("own colours") << "" << QColor(Qt::white) << QColor(220, 200, 180) << QColor(Qt::black)
+                                 << QColor(Qt::blue);
+    QTest::addRow("Black") << "Black" << QColor(Qt::black) << QColor(96, 96, 96) << QColor(Qt::green)
+                           << QColor(Qt::cyan);
+    QTest::addRow("Blue") << "Blue" << QColor(0, 0, 64) << QColor(96, 96, 128) << QColor(Qt::white)
+                          << QColor(Qt::yellow);
+    QTest::addRow("Light") << "Light" << QColor(Qt::white) << QColor(220, 200, 180) << QColor(Qt::black)
+                           << QColor(Qt::blue);
+}
+
+void TestBeatDisplay::colorScheme()
+{
+    QFETCH(QString, scheme);
+    QFETCH(QColor, background);
+    QFETCH(QColor, grid);
+    QFETCH(QColor, trace);
+    QFETCH(QColor, cursor);
+    StoredAverageBeats beats = syntheticBeat();
+    QBeatDisplay display;
+    display.resize(400, 300);
+    display.show();
+    display.setBeat(&beats);
+    placeCursors(display);
+    display.refresh();
+    if (!scheme.isEmpty()) {
+        // Another scheme first: each one replaces every colour of the one before.
+        QVERIFY(ColorSchemes::apply(scheme == QLatin1String("Blue") ? QStringLiteral("Light")
+                                                                     : QStringLiteral("Blue"),
+                                    display));
+        QVERIFY(ColorSchemes::apply(scheme, display));
+    }
+    // An unknown name keeps what the display has.
+    QVERIFY(!ColorSchemes::apply(QStringLiteral("Dark"), display));
+    QCOMPARE(display.color(DisplayColorRole::Background), background);
+
+    // The scheme reaches the widget's own canvas (applying refreshes it).
+    const QImage& image = display.canvas();
+    QCOMPARE(image.size(), QSize(400, 300));
+    // Between grid lines (20 px to the millimetre here), past the labels.
+    QVERIFY(isColor(image, 330, 60, background));
+    // The grid's first vertical line at x = 0.
+    QVERIFY(isColor(image, 0, 60, grid));
+    // The QRS onset cursor at column 125, between the thirds of the height.
+    QVERIFY(countColor(image, QRect(125, 110, 1, 80), cursor) >= 70);
+    // The beat's trace: the R wave at 0.27 s rises through column 135 above
+    // the baseline.
+    QVERIFY(countColor(image, QRect(130, 0, 12, 150), trace) > 10);
 }
 
 QTEST_MAIN(TestBeatDisplay)

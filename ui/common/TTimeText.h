@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // The time texts of the ECG windows.
 namespace TTimeText {
 
@@ -9,6 +11,10 @@ namespace TTimeText {
 QString elapsed(double seconds);
 // "%02d:%02d": an event's position in the event list.
 QString eventTime(double seconds);
+// A time typed in the event list: "mm:ss" or "m:ss" (up to four digits of
+// minutes, seconds 00 to 59, blanks around it allowed), in seconds; none for any
+// other text.
+std::optional<double> parseEventTime(const QString& text);
 // "%02d:%02d.%d" with tenths: where a report starts.
 QString startTime(double seconds);
 // trunc(60 / rr) as text, or empty when rr gives no rate.

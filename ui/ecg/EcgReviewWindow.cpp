@@ -4,6 +4,7 @@
 #include "AveragerBeatSource.h"
 #include "ColorSchemes.h"
 #include "DisplayMenu.h"
+#include "EventListEditor.h"
 #include "ReportDialog.h"
 #include "TBeatAverager.h"
 #include "TBeatStore.h"
@@ -31,7 +32,6 @@ const char* const AverageKey = "EcgReviewWindow/ShowAverageBeat";
 const char* const LeadKey = "EcgReviewWindow/MeasurementLead";
 
 constexpr double AveragingSeconds = 20.0;
-constexpr double NewEventSeconds = 7.0;
 
 // The beat display's cursors with the measurement keys they stand for.
 const char* const CursorKeys[QBeatDisplay::CursorCount] = {"POnset",    "POffset", "PPeak",   "QRSOnset",
@@ -80,7 +80,10 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
     connect(ui->textConclusion, &QPlainTextEdit::textChanged, this, &EcgReviewWindow::onConclusionChanged);
     connect(ui->listPredefinedText, &QListWidget::itemChanged, this, &EcgReviewWindow::onPredefinedItemChanged);
 
-    fillEvents();
+    m_events = new EventListEditor(ui->treeEvents, &m_study->record().events, this);
+    m_events->setPositionSource([this]() { return ui->ecgDisplay1->startTime(); });
+    m_events->setRecordingLength(study->recording()->durationSeconds());
+    connect(m_events, &EventListEditor::eventsChanged, this, [this]() { setModified(); });
     fillPredefined();
     loadMeasurement();
     onStartTimeChanged();
@@ -366,6 +369,7 @@ void EcgReviewWindow::applyColorScheme(const QString& name)
 {
     m_colorScheme = name;
     ColorSchemes::apply(name, *ui->ecgDisplay1);
+    ColorSchemes::apply(name, *ui->beatDisplay);
 }
 
 void EcgReviewWindow::applyHexaxial(bool on)
@@ -403,81 +407,27 @@ void EcgReviewWindow::on_btnReport_clicked()
 // ---------------------------------------------------------------------------
 // Events
 
-void EcgReviewWindow::fillEvents(int editRow)
-{
-    m_filling = true;
-    ui->treeEvents->clear();
-    const QVector<TStudyEvent>& events = m_study->record().events;
-    for (int i = 0; i < events.size(); ++i) {
-        const TStudyEvent& event = events[i];
-        auto* item = new QTreeWidgetItem(ui->treeEvents);
-        item->setText(0, TTimeText::eventTime(event.position));
-        item->setText(1, event.description);
-        item->setText(2, tr("%1 s").arg(event.duration, 0, 'f', 1));
-        item->setData(0, Qt::UserRole, i);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
-        item->setCheckState(0, event.print ? Qt::Checked : Qt::Unchecked);
-    }
-    ui->treeEvents->resizeColumnToContents(0);
-    m_filling = false;
-    if (editRow >= 0 && editRow < ui->treeEvents->topLevelItemCount()) {
-        QTreeWidgetItem* item = ui->treeEvents->topLevelItem(editRow);
-        ui->treeEvents->setCurrentItem(item, 1);
-        ui->treeEvents->editItem(item, 1);
-    }
-}
-
 void EcgReviewWindow::on_btnAddEvent_clicked()
 {
-    TStudyEvent event;
-    event.description = tr("Enter description");
-    event.position = ui->ecgDisplay1->startTime();
-    event.duration = NewEventSeconds;
-    event.print = true;
-    m_study->record().events.append(event);
-    setModified();
-    fillEvents(m_study->record().events.size() - 1);
+    m_events->addEvent(ui->ecgDisplay1->startTime());
 }
 
 void EcgReviewWindow::on_btnRemoveEvent_clicked()
 {
-    QTreeWidgetItem* item = ui->treeEvents->currentItem();
-    if (!item)
-        return;
-    const int index = item->data(0, Qt::UserRole).toInt();
-    QVector<TStudyEvent>& events = m_study->record().events;
-    if (index < 0 || index >= events.size())
-        return;
-    events.removeAt(index);
-    setModified();
-    fillEvents();
-    ui->btnRemoveEvent->setEnabled(ui->treeEvents->currentItem() != nullptr);
+    m_events->removeCurrent();
+    ui->btnRemoveEvent->setEnabled(m_events->currentEvent() >= 0);
 }
 
 void EcgReviewWindow::on_treeEvents_itemDoubleClicked(QTreeWidgetItem* item, int)
 {
-    const int index = item ? item->data(0, Qt::UserRole).toInt() : -1;
-    const QVector<TStudyEvent>& events = m_study->record().events;
-    if (index >= 0 && index < events.size())
-        ui->ecgDisplay1->setStartTime(events[index].position);
+    const int index = m_events->eventIndex(item);
+    if (index >= 0)
+        ui->ecgDisplay1->setStartTime(m_study->record().events[index].position);
 }
 
 void EcgReviewWindow::on_treeEvents_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem*)
 {
     ui->btnRemoveEvent->setEnabled(current != nullptr);
-}
-
-void EcgReviewWindow::on_treeEvents_itemChanged(QTreeWidgetItem* item, int)
-{
-    if (m_filling || !item)
-        return;
-    const int index = item->data(0, Qt::UserRole).toInt();
-    QVector<TStudyEvent>& events = m_study->record().events;
-    if (index < 0 || index >= events.size())
-        return;
-    events[index].description = item->text(1);
-    events[index].print = item->checkState(0) == Qt::Checked;
-    setModified();
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <memory>
 
 class AveragerBeatSource;
+class EventListEditor;
 class QListWidgetItem;
 class QModelIndex;
 class QTreeWidgetItem;
@@ -36,6 +37,7 @@ public:
     bool isModified() const { return m_modified; }
     TPagedFilterChain* chain() const { return m_chain.get(); }
     const TPredefinedConclusions& predefined() const { return m_predefined; }
+    const EventListEditor* eventList() const { return m_events; }
 
 private slots:
     void on_ecgDisplay1_customContextMenuRequested(const QPoint& pos);
@@ -61,7 +63,6 @@ private slots:
     void on_btnRemoveEvent_clicked();
     void on_treeEvents_itemDoubleClicked(QTreeWidgetItem* item, int column);
     void on_treeEvents_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
-    void on_treeEvents_itemChanged(QTreeWidgetItem* item, int column);
 
     void onStartTimeChanged();
     void onConclusionChanged();
@@ -77,7 +78,6 @@ private:
     void saveMeasurement();
     void showMeasurementLead(int lead);
     void autoMeasurement();
-    void fillEvents(int editRow = -1);
     void fillPredefined(int currentRow = -1);
     void applyColorScheme(const QString& name);
     void applyHexaxial(bool on);
@@ -94,6 +94,8 @@ private:
     // One beat picked in the browse display, for the beat display.
     std::unique_ptr<TBeatAverager> m_selected;
     std::unique_ptr<AveragerBeatSource> m_selectedSource;
+    // The events list; edits of it go into the study's events.
+    EventListEditor* m_events = nullptr;
     TPredefinedConclusions m_predefined;
     QString m_colorScheme;
     bool m_hexaxial = false;

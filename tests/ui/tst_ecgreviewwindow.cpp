@@ -1,0 +1,263 @@
+// The resting ECG review window's events list and beat display: the events in
+// time order whatever their order in the study, times and descriptions edited
+// in the list reaching the study, Insert and Delete on the list, and the colour
+// scheme reaching the beat display as well as the browse display, from the
+// settings and from the display menu.
+
+#include "DemoStudy.h"
+#include "DisplayColorRole.h"
+#include "EcgReviewWindow.h"
+#include "EventListEditor.h"
+#include "QBeatDisplay.h"
+#include "QSignalBrowseDisplay.h"
+
+#include <QHash>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+template <typename T>
+T* child(QWidget* window, const char* name)
+{
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no %s", name);
+    return found;
+}
+
+QStringList column(const QTreeWidget* tree, int c)
+{
+    QStringList texts;
+    for (int row = 0; row < tree->topLevelItemCount(); ++row)
+        texts.append(tree->topLevelItem(row)->text(c));
+    return texts;
+}
+
+TStudyEvent makeEvent(const char* description, double position)
+{
+    TStudyEvent e;
+    e.description = QString::fromUtf8(description);
+    e.position = position;
+    e.duration = 7.0;
+    return e;
+}
+
+// The colour most of the beat display's canvas shows: its paper.
+QColor beatPaper(QBeatDisplay* display)
+{
+    const QImage& canvas = display->canvas();
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            ++counts[canvas.pixel(x, y) | 0xff000000u];
+    QRgb most = 0;
+    int highest = -1;
+    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
+        if (it.value() > highest) {
+            highest = it.value();
+            most = it.key();
+        }
+    return QColor(most);
+}
+
+} // namespace
+
+class TestEcgReviewWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void eventsInTimeOrder();
+    void eventEditsReachTheStudy();
+    void insertAndDeleteKeys();
+    void beatDisplayTakesStoredScheme_data();
+    void beatDisplayTakesStoredScheme();
+    void schemeFromTheDisplayMenu();
+
+private:
+    QTemporaryDir m_home;
+    std::unique_ptr<TLocalStudyStore> m_store;
+    TStudy* m_study = nullptr;
+};
+
+void TestEcgReviewWindow::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
+    QCoreApplication::setOrganizationName(QStringLiteral("Cardivex"));
+    QCoreApplication::setApplicationName(QStringLiteral("Velmora"));
+    m_store = std::make_unique<TLocalStudyStore>(m_home.filePath(QStringLiteral("studies")));
+    TQuickPatient patient;
+    patient.lastName = QStringLiteral("Rex");
+    patient.firstName = QStringLiteral("Fido");
+    m_study = DemoStudy::record(*m_store, 30.0, patient);
+    if (!m_study)
+        QSKIP("the demo recording ecg500.dat is not beside the tests");
+}
+
+void TestEcgReviewWindow::init()
+{
+    QSettings().clear();
+    m_study->record().events.clear();
+}
+
+void TestEcgReviewWindow::eventsInTimeOrder()
+{
+    m_study->record().events = {makeEvent("second run", 20.0), makeEvent("first run", 3.0)};
+    EcgReviewWindow window(m_study);
+    window.show();
+    auto* tree = child<QTreeWidget>(&window, "treeEvents");
+    QCOMPARE(column(tree, 0), (QStringList{"00:03", "00:20"}));
+    QCOMPARE(column(tree, 1), (QStringList{"first run", "second run"}));
+
+    // An event added before both at the shown time comes first.
+    child<QSignalBrowseDisplay>(&window, "ecgDisplay1")->setStartTime(1.5);
+    child<QPushButton>(&window, "btnAddEvent")->click();
+    QCOMPARE(column(tree, 1), (QStringList{"Enter description", "first run", "second run"}));
+    QCOMPARE(m_study->record().events.size(), 3);
+    QCOMPARE(m_study->record().events[2].position, 1.5);
+    QCOMPARE(tree->currentItem(), tree->topLevelItem(0));
+    QVERIFY(window.isModified());
+
+    // Double-clicking a row moves the display to its event.
+    auto* browse = child<QSignalBrowseDisplay>(&window, "ecgDisplay1");
+    QTreeWidgetItem* last = tree->topLevelItem(2);
+    QMetaObject::invokeMethod(tree, "itemDoubleClicked", Q_ARG(QTreeWidgetItem*, last), Q_ARG(int, 1));
+    QCOMPARE(browse->startTime(), 20.0);
+}
+
+void TestEcgReviewWindow::eventEditsReachTheStudy()
+{
+    m_study->record().events = {makeEvent("a", 4.0), makeEvent("b", 12.0)};
+    EcgReviewWindow window(m_study);
+    window.show();
+    QVERIFY(!window.isModified());
+    auto* tree = child<QTreeWidget>(&window, "treeEvents");
+    // Moved past the other by its time cell: taken, and sorted again.
+    tree->topLevelItem(0)->setText(0, QStringLiteral("00:25"));
+    QCOMPARE(m_study->record().events[0].position, 25.0);
+    QVERIFY(window.isModified());
+    QTRY_COMPARE(column(tree, 1), (QStringList{"b", "a"}));
+    QCOMPARE(column(tree, 0), (QStringList{"00:12", "00:25"}));
+    // A time past the end of the 30 s recording is not taken.
+    tree->topLevelItem(1)->setText(0, QStringLiteral("00:31"));
+    QCOMPARE(m_study->record().events[0].position, 25.0);
+    QTRY_COMPARE(column(tree, 0), (QStringList{"00:12", "00:25"}));
+    // Description and print box.
+    tree->topLevelItem(0)->setText(1, QStringLiteral("Pause"));
+    tree->topLevelItem(0)->setCheckState(2, Qt::Checked);
+    QCOMPARE(m_study->record().events[1].description, QStringLiteral("Pause"));
+    QVERIFY(m_study->record().events[1].print);
+    QCOMPARE(m_study->record().events[0].description, QStringLiteral("a"));
+}
+
+void TestEcgReviewWindow::insertAndDeleteKeys()
+{
+    m_study->record().events = {makeEvent("a", 10.0)};
+    EcgReviewWindow window(m_study);
+    window.show();
+    auto* tree = child<QTreeWidget>(&window, "treeEvents");
+    auto* remove = child<QPushButton>(&window, "btnRemoveEvent");
+    QVERIFY(!remove->isEnabled());
+    // Remove with no row does nothing.
+    remove->click();
+    QTest::keyClick(tree, Qt::Key_Delete);
+    QCOMPARE(m_study->record().events.size(), 1);
+    QVERIFY(!window.isModified());
+
+    child<QSignalBrowseDisplay>(&window, "ecgDisplay1")->setStartTime(14.0);
+    QTest::keyClick(tree, Qt::Key_Insert);
+    QCOMPARE(m_study->record().events.size(), 2);
+    QCOMPARE(m_study->record().events[1].position, 14.0);
+    QCOMPARE(column(tree, 1), (QStringList{"a", "Enter description"}));
+    QVERIFY(remove->isEnabled());
+    if (QWidget* editor = QApplication::focusWidget(); qobject_cast<QLineEdit*>(editor))
+        QTest::keyClick(editor, Qt::Key_Escape);
+    QTest::keyClick(tree, Qt::Key_Delete);
+    QCOMPARE(m_study->record().events.size(), 1);
+    QCOMPARE(m_study->record().events[0].description, QStringLiteral("a"));
+    QVERIFY(!remove->isEnabled());
+}
+
+void TestEcgReviewWindow::beatDisplayTakesStoredScheme_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QColor>("paper");
+    QTest::addColumn<QColor>("trace");
+    QTest::addRow("Black") << "Black" << QColor(Qt::black) << QColor(Qt::green);
+    QTest::addRow("Blue") << "Blue" << QColor(0, 0, 64) << QColor(Qt::white);
+    QTest::addRow("none stored: the display's own") << "" << QColor(Qt::white) << QColor(Qt::black);
+    QTest::addRow("unknown name: the display's own") << "Dark" << QColor(Qt::white) << QColor(Qt::black);
+}
+
+void TestEcgReviewWindow::beatDisplayTakesStoredScheme()
+{
+    QFETCH(QString, scheme);
+    QFETCH(QColor, paper);
+    QFETCH(QColor, trace);
+    QSettings().setValue(QStringLiteral("EcgReviewWindow/DisplayColorScheme"), scheme);
+    EcgReviewWindow window(m_study);
+    window.resize(1200, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* beat = child<QBeatDisplay>(&window, "beatDisplay");
+    auto* browse = child<QSignalBrowseDisplay>(&window, "ecgDisplay1");
+    QCOMPARE(beat->color(DisplayColorRole::Background), paper);
+    QCOMPARE(beat->color(DisplayColorRole::Trace), trace);
+    QCOMPARE(browse->color(DisplayColorRole::Background), beat->color(DisplayColorRole::Background));
+    // And in what the beat display shows.
+    QVERIFY(!beat->canvas().isNull());
+    QCOMPARE(beatPaper(beat), paper);
+}
+
+void TestEcgReviewWindow::schemeFromTheDisplayMenu()
+{
+    EcgReviewWindow window(m_study);
+    window.resize(1200, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* beat = child<QBeatDisplay>(&window, "beatDisplay");
+    auto* browse = child<QSignalBrowseDisplay>(&window, "ecgDisplay1");
+    QCOMPARE(beat->color(DisplayColorRole::Background), QColor(Qt::white));
+
+    // The browse display's menu: "Color scheme", "Black".
+    bool chosen = false;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        answer.stop();
+        for (QAction* action : menu->actions())
+            if (action->menu() && action->text() == QLatin1String("Color scheme"))
+                for (QAction* scheme : action->menu()->actions())
+                    if (scheme->text() == QLatin1String("Black")) {
+                        scheme->trigger();
+                        chosen = true;
+                    }
+        menu->close();
+    });
+    answer.start(20);
+    QMetaObject::invokeMethod(browse, "customContextMenuRequested", Q_ARG(QPoint, QPoint(50, 50)));
+    QVERIFY(chosen);
+    QCOMPARE(browse->color(DisplayColorRole::Background), QColor(Qt::black));
+    QCOMPARE(beat->color(DisplayColorRole::Background), QColor(Qt::black));
+    QCOMPARE(beatPaper(beat), QColor(Qt::black));
+    // Remembered for the next window.
+    window.close();
+    QCOMPARE(QSettings().value(QStringLiteral("EcgReviewWindow/DisplayColorScheme")).toString(),
+             QStringLiteral("Black"));
+}
+
+QTEST_MAIN(TestEcgReviewWindow)
+#include "tst_ecgreviewwindow.moc"

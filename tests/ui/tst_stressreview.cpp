@@ -8,6 +8,7 @@
 #include "StressStudy.h"
 #include "StressTestSupport.h"
 
+#include "EchoDialog.h"
 #include "PredefinedConclusionPanel.h"
 #include "QPlotGraphic.h"
 #include "QSignalBrowseDisplay.h"
@@ -19,6 +20,7 @@
 #include "TValueArray.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -107,6 +109,7 @@ private slots:
     void stageNavigation();
     void stLead();
     void conclusionAndSettings();
+    void eventsAndEcho();
 
 private:
     std::unique_ptr<TLocalStudyStore> m_store;
@@ -420,6 +423,55 @@ void TestStressReview::conclusionAndSettings()
     QVERIFY(QSettings().contains(QStringLiteral("ReviewWindow/DisplayColorScheme")));
     QVERIFY(QSettings().contains(QStringLiteral("ReviewWindow/HexaxialOrder")));
     QVERIFY(QSettings().contains(QStringLiteral("ReviewWindow/ShowAverageBeat")));
+}
+
+void TestStressReview::eventsAndEcho()
+{
+    const auto study = studyOf(treadmillTest());
+    study->record().events = {{QStringLiteral("Peak"), 62.0, 10.0, true}, {QStringLiteral("Start"), 31.0, 10.0, false}};
+    StressReviewWindow window(study.get());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* events = child<QTreeWidget>(&window, "treeEvents");
+    // In time order, the study's own order kept.
+    QCOMPARE(events->topLevelItemCount(), 2);
+    QCOMPARE(events->topLevelItem(0)->text(1), QStringLiteral("Start"));
+    QCOMPARE(events->topLevelItem(1)->text(1), QStringLiteral("Peak"));
+    QCOMPARE(study->record().events.at(0).description, QStringLiteral("Peak"));
+    auto* remove = child<QPushButton>(&window, "btnRemoveEvent");
+    QVERIFY(!remove->isEnabled());
+    // Removing without a row does nothing.
+    QMetaObject::invokeMethod(&window, "on_btnRemoveEvent_clicked");
+    QCOMPARE(study->record().events.size(), 2);
+    QVERIFY(!window.isModified());
+
+    // Choosing an event shows its stretch; an event added there comes next in time.
+    events->setCurrentItem(events->topLevelItem(1));
+    auto* display = child<QSignalBrowseDisplay>(&window, "ecgDisplay1");
+    QCOMPARE(display->startTime(), 62.0);
+    QVERIFY(remove->isEnabled());
+    child<QPushButton>(&window, "btnAddEvent")->click();
+    QCOMPARE(study->record().events.size(), 3);
+    QCOMPARE(study->record().events.last().position, 62.0);
+    QCOMPARE(study->record().events.last().duration, 7.0);
+    QCOMPARE(study->record().events.last().description, QStringLiteral("Enter description"));
+    QVERIFY(window.isModified());
+    remove->click();
+    QCOMPARE(study->record().events.size(), 2);
+
+    // The echo scoring, entered in its dialog.
+    QVERIFY(!study->record().echoScoring);
+    QTimer::singleShot(100, [&]() {
+        auto* dialog = qobject_cast<EchoDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QComboBox* box = dialog->scoreBox(TEchoScoring::Peak, 7);
+        box->setCurrentIndex(box->findData(3));
+        dialog->accept();
+    });
+    child<QPushButton>(&window, "btnEcho")->click();
+    QVERIFY(study->record().echoScoring);
+    QCOMPARE(study->record().echoScoring->score(TEchoScoring::Peak, 7), 3);
+    QCOMPARE(*study->record().echoScoring->scoreIndex(TEchoScoring::Peak), 3.0);
 }
 
 VELMORA_APP_TEST_MAIN(TestStressReview)

@@ -4,6 +4,7 @@
 #include "AveragerBeatSource.h"
 #include "ColorSchemes.h"
 #include "DisplayMenu.h"
+#include "PredefinedConclusionPanel.h"
 #include "EventListEditor.h"
 #include "ReportDialog.h"
 #include "TBeatAverager.h"
@@ -24,8 +25,7 @@
 
 namespace {
 
-const char* const ListKey = "EcgReviewWindow/PredefinedConclusionList";
-const char* const SortKey = "EcgReviewWindow/PredefinedConclusionListAlphaSort";
+const QString Group = QStringLiteral("EcgReviewWindow");
 const char* const SchemeKey = "EcgReviewWindow/DisplayColorScheme";
 const char* const HexaxialKey = "EcgReviewWindow/HexaxialOrder";
 const char* const AverageKey = "EcgReviewWindow/ShowAverageBeat";
@@ -59,6 +59,9 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
     m_chain = std::make_unique<TPagedFilterChain>(study->recording());
     m_chain->setNotchType("50hz");
     m_chain->setLowpassType("40hz");
+    m_predefined = std::make_unique<PredefinedConclusionPanel>(ui->listPredefinedText, ui->btnPredefinedUp,
+                                                               ui->btnPredefinedDown, ui->chkPredefinedAlphaSort,
+                                                               ui->textConclusion);
     readSettings();
     ui->ecgDisplay1->setBeatList(study->beats());
     applyFilters();
@@ -78,13 +81,11 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
 
     ui->textConclusion->setPlainText(record.property(QStringLiteral("conclusion")));
     connect(ui->textConclusion, &QPlainTextEdit::textChanged, this, &EcgReviewWindow::onConclusionChanged);
-    connect(ui->listPredefinedText, &QListWidget::itemChanged, this, &EcgReviewWindow::onPredefinedItemChanged);
 
     m_events = new EventListEditor(ui->treeEvents, &m_study->record().events, this);
     m_events->setPositionSource([this]() { return ui->ecgDisplay1->startTime(); });
     m_events->setRecordingLength(study->recording()->durationSeconds());
     connect(m_events, &EventListEditor::eventsChanged, this, [this]() { setModified(); });
-    fillPredefined();
     loadMeasurement();
     onStartTimeChanged();
 
@@ -439,74 +440,34 @@ void EcgReviewWindow::onConclusionChanged()
     setModified();
 }
 
-void EcgReviewWindow::fillPredefined(int currentRow)
-{
-    m_filling = true;
-    ui->listPredefinedText->clear();
-    for (const QString& sentence : m_predefined.sentences()) {
-        auto* item = new QListWidgetItem(sentence, ui->listPredefinedText);
-        item->setFlags(item->flags() | Qt::ItemIsEditable);
-    }
-    if (currentRow >= 0)
-        ui->listPredefinedText->setCurrentRow(currentRow);
-    m_filling = false;
-    const bool ordered = !m_predefined.isAlphabetical();
-    ui->btnPredefinedUp->setEnabled(ordered);
-    ui->btnPredefinedDown->setEnabled(ordered);
-}
-
-void EcgReviewWindow::onPredefinedItemChanged(QListWidgetItem* item)
-{
-    if (m_filling)
-        return;
-    const int row = m_predefined.replace(ui->listPredefinedText->row(item), item->text());
-    if (m_predefined.isAlphabetical())
-        fillPredefined(row);
-}
-
 void EcgReviewWindow::on_btnPredefinedAdd_clicked()
 {
-    const int row = m_predefined.add(tr("Enter conclusion"));
-    fillPredefined(row);
-    if (QListWidgetItem* item = ui->listPredefinedText->item(row))
-        ui->listPredefinedText->editItem(item);
+    m_predefined->add();
 }
 
 void EcgReviewWindow::on_btnPredefinedRemove_clicked()
 {
-    const int row = ui->listPredefinedText->currentRow();
-    if (row < 0)
-        return;
-    m_predefined.remove(row);
-    fillPredefined(qMin(row, m_predefined.sentences().size() - 1));
+    m_predefined->removeCurrent();
 }
 
 void EcgReviewWindow::on_btnPredefinedUp_clicked()
 {
-    fillPredefined(m_predefined.moveUp(ui->listPredefinedText->currentRow()));
+    m_predefined->moveUp();
 }
 
 void EcgReviewWindow::on_btnPredefinedDown_clicked()
 {
-    fillPredefined(m_predefined.moveDown(ui->listPredefinedText->currentRow()));
+    m_predefined->moveDown();
 }
 
 void EcgReviewWindow::on_chkPredefinedAlphaSort_toggled(bool checked)
 {
-    m_predefined.setAlphabetical(checked);
-    fillPredefined(ui->listPredefinedText->currentRow());
+    m_predefined->setAlphabetical(checked);
 }
 
 void EcgReviewWindow::on_listPredefinedText_doubleClicked(const QModelIndex& index)
 {
-    const QString sentence = m_predefined.sentences().value(index.row());
-    if (sentence.isEmpty())
-        return;
-    QString text = ui->textConclusion->toPlainText();
-    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
-        ui->textConclusion->appendPlainText(sentence);
-    else
-        ui->textConclusion->insertPlainText(sentence);
+    m_predefined->appendToConclusion(index);
 }
 
 // ---------------------------------------------------------------------------
@@ -515,12 +476,7 @@ void EcgReviewWindow::on_listPredefinedText_doubleClicked(const QModelIndex& ind
 void EcgReviewWindow::readSettings()
 {
     const QSettings settings;
-    m_predefined = TPredefinedConclusions(settings.value(QLatin1String(ListKey), QStringList()).toStringList(),
-                                          settings.value(QLatin1String(SortKey), false).toBool());
-    {
-        const QSignalBlocker blocker(ui->chkPredefinedAlphaSort);
-        ui->chkPredefinedAlphaSort->setChecked(m_predefined.isAlphabetical());
-    }
+    m_predefined->readSettings(Group);
     applyColorScheme(settings.value(QLatin1String(SchemeKey), QString()).toString());
     applyHexaxial(settings.value(QLatin1String(HexaxialKey), false).toBool());
     ui->ecgDisplay1->setShowAverageBeat(settings.value(QLatin1String(AverageKey), false).toBool());
@@ -530,8 +486,7 @@ void EcgReviewWindow::readSettings()
 void EcgReviewWindow::writeSettings() const
 {
     QSettings settings;
-    settings.setValue(QLatin1String(ListKey), m_predefined.sentences());
-    settings.setValue(QLatin1String(SortKey), m_predefined.isAlphabetical());
+    m_predefined->writeSettings(Group);
     settings.setValue(QLatin1String(SchemeKey), m_colorScheme);
     settings.setValue(QLatin1String(HexaxialKey), m_hexaxial);
     settings.setValue(QLatin1String(AverageKey), ui->ecgDisplay1->showAverageBeat());

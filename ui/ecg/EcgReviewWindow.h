@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TPredefinedConclusions.h"
+#include "PredefinedConclusionPanel.h"
 
 #include <QPoint>
 #include <QString>
@@ -36,7 +36,7 @@ public:
     TStudy* study() const { return m_study; }
     bool isModified() const { return m_modified; }
     TPagedFilterChain* chain() const { return m_chain.get(); }
-    const TPredefinedConclusions& predefined() const { return m_predefined; }
+    const TPredefinedConclusions& predefined() const { return m_predefined->sentences(); }
     const EventListEditor* eventList() const { return m_events; }
 
 private slots:
@@ -66,7 +66,6 @@ private slots:
 
     void onStartTimeChanged();
     void onConclusionChanged();
-    void onPredefinedItemChanged(QListWidgetItem* item);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -78,7 +77,6 @@ private:
     void saveMeasurement();
     void showMeasurementLead(int lead);
     void autoMeasurement();
-    void fillPredefined(int currentRow = -1);
     void applyColorScheme(const QString& name);
     void applyHexaxial(bool on);
     void readSettings();
@@ -96,7 +94,7 @@ private:
     std::unique_ptr<AveragerBeatSource> m_selectedSource;
     // The events list; edits of it go into the study's events.
     EventListEditor* m_events = nullptr;
-    TPredefinedConclusions m_predefined;
+    std::unique_ptr<PredefinedConclusionPanel> m_predefined;
     QString m_colorScheme;
     bool m_hexaxial = false;
     bool m_modified = false;

@@ -4,6 +4,8 @@
 #include "AveragerBeatSource.h"
 #include "ColorSchemes.h"
 #include "DisplayMenu.h"
+#include "EchoDialog.h"
+#include "EventListEditor.h"
 #include "PlotAxis.h"
 #include "PredefinedConclusionPanel.h"
 #include "ReportDialog.h"
@@ -105,6 +107,12 @@ StressReviewWindow::StressReviewWindow(TStudy* study, QWidget* parent)
     setupGraphics();
     fillTable();
     drawGraphics();
+
+    m_events = new EventListEditor(ui->treeEvents, &m_study->record().events, this);
+    m_events->setPositionSource([this]() { return ui->ecgDisplay1->startTime(); });
+    m_events->setRecordingLength(study->recording()->durationSeconds());
+    connect(m_events, &EventListEditor::eventsChanged, this, [this]() { m_modified = true; });
+    ui->btnRemoveEvent->setEnabled(false);
 
     ui->textConclusion->setPlainText(record.property(QStringLiteral("conclusion")));
     connect(ui->textConclusion, &QPlainTextEdit::textChanged, this, &StressReviewWindow::onConclusionChanged);
@@ -607,6 +615,41 @@ void StressReviewWindow::on_btnReport_clicked()
     dialog.setAmplitude(ui->ecgDisplay1->amplitude());
     dialog.setHexaxialOrder(m_hexaxial);
     dialog.exec();
+}
+
+void StressReviewWindow::on_btnEcho_clicked()
+{
+    EchoDialog dialog(m_study->record(), this);
+    if (dialog.exec() == QDialog::Accepted && dialog.changed())
+        m_modified = true;
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+void StressReviewWindow::on_btnAddEvent_clicked()
+{
+    m_events->addEvent(ui->ecgDisplay1->startTime());
+}
+
+void StressReviewWindow::on_btnRemoveEvent_clicked()
+{
+    m_events->removeCurrent();
+    ui->btnRemoveEvent->setEnabled(m_events->currentEvent() >= 0);
+}
+
+void StressReviewWindow::on_treeEvents_itemDoubleClicked(QTreeWidgetItem* item, int column)
+{
+    // The print column is its check box.
+    if (item && (column == EventListEditor::TimeColumn || column == EventListEditor::DescriptionColumn))
+        ui->treeEvents->editItem(item, column);
+}
+
+void StressReviewWindow::on_treeEvents_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem*)
+{
+    ui->btnRemoveEvent->setEnabled(current != nullptr);
+    if (const std::optional<double> position = m_events->currentPosition())
+        showTime(*position);
 }
 
 // ---------------------------------------------------------------------------

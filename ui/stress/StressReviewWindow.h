@@ -10,6 +10,7 @@
 #include <memory>
 
 class AveragerBeatSource;
+class EventListEditor;
 class PredefinedConclusionPanel;
 class QModelIndex;
 class QPlotGraphic;
@@ -54,6 +55,7 @@ public:
     int stLead() const { return m_stLead; }
     QString stLeadName() const;
     const PredefinedConclusionPanel& predefined() const { return *m_predefined; }
+    const EventListEditor* eventList() const { return m_events; }
     QPlotGraphic* graphic(Graphic which) const;
     // The averager of the browse display's inset, with the rest stage's
     // reference beat.
@@ -83,6 +85,11 @@ private slots:
     void on_graphicST_customContextMenuRequested(const QPoint& pos);
     void on_btnStudyData_clicked();
     void on_btnReport_clicked();
+    void on_btnEcho_clicked();
+    void on_btnAddEvent_clicked();
+    void on_btnRemoveEvent_clicked();
+    void on_treeEvents_itemDoubleClicked(QTreeWidgetItem* item, int column);
+    void on_treeEvents_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void on_treeProtocol_itemChanged(QTreeWidgetItem* item, int column);
     void on_btnPredefinedAdd_clicked();
     void on_btnPredefinedRemove_clicked();
@@ -125,6 +132,7 @@ private:
     std::unique_ptr<TBeatAverager> m_averager;
     std::unique_ptr<AveragerBeatSource> m_averageSource;
     std::unique_ptr<PredefinedConclusionPanel> m_predefined;
+    EventListEditor* m_events = nullptr;
     std::array<TTrendPlotSource, GraphicCount> m_sources;
     TTrendPlotSource m_diastolicSource;
     int m_stLead = 0;

@@ -102,7 +102,7 @@ std::optional<double> typedNumber(const QString& text)
 // "mm:ss" of seconds of recording.
 QString clockTime(double seconds)
 {
-    const int whole = std::max(0, int(std::floor(seconds + 1e-9)));
+    const int whole = seconds > 0.0 ? TReportStages::whole(std::floor(seconds + 1e-9)) : 0;
     return QString::asprintf("%02d:%02d", whole / 60, whole % 60);
 }
 
@@ -207,9 +207,9 @@ QString TErgoReport::resultValue(const QString& field) const
     const TStudyResults& results = m_study.results();
     auto result = [&](const char* name) {
         const double* v = results.value(QLatin1String(name));
-        return v && std::isfinite(*v) ? *v : 0.0;
+        return v && std::isfinite(*v) && std::abs(*v) < 1e9 ? *v : 0.0;
     };
-    auto whole = [](double v) { return QString::number(int(std::trunc(v))); };
+    auto whole = [](double v) { return QString::number(TReportStages::whole(v)); };
     // A share of a training zone; "--" when the zone is not known.
     auto percent = [&](const char* zoneKey) {
         const std::optional<double> zone = typedNumber(m_study.record().patientProperty(QLatin1String(zoneKey)));
@@ -344,7 +344,7 @@ QString TErgoReport::eventInfo(int record) const
             }
         const double rate = n > 0 ? sum / n : hr->valueAt(event.position);
         if (std::isfinite(rate) && rate > 0.0)
-            heartRate = QString::number(int(std::lround(rate)));
+            heartRate = QString::number(TReportStages::whole(std::round(rate)));
     }
     // The last reading taken by the event's end.
     QString systolic = QStringLiteral("--");
@@ -354,8 +354,8 @@ QString TErgoReport::eventInfo(int record) const
     if (sys && dia) {
         for (int i = std::min(sys->size(), dia->size()) - 1; i >= 0; --i)
             if (sys->time(i) <= end + 1e-6) {
-                systolic = QString::number(int(sys->value(i)));
-                diastolic = QString::number(int(dia->value(i)));
+                systolic = QString::number(TReportStages::whole(sys->value(i)));
+                diastolic = QString::number(TReportStages::whole(dia->value(i)));
                 break;
             }
     }

@@ -24,6 +24,13 @@ const QColor FrameColour(120, 120, 120);
 const QColor StageColour(200, 200, 200);
 const QColor LabelColour(60, 60, 60);
 
+// A point a plot can draw: numbers, and none a study could not hold (a damaged
+// file's).
+bool usable(const QPointF& p)
+{
+    return std::isfinite(p.x()) && std::isfinite(p.y()) && std::abs(p.x()) < 1e9 && std::abs(p.y()) < 1e9;
+}
+
 TReportFont font(double points, bool bold = false)
 {
     TReportFont f;
@@ -81,7 +88,7 @@ bool TReportPlot::hasData() const
 {
     for (const Series& s : m_series)
         for (const QPointF& p : s.points)
-            if (std::isfinite(p.x()) && std::isfinite(p.y()))
+            if (usable(p))
                 return true;
     return false;
 }
@@ -92,7 +99,7 @@ QPair<double, double> TReportPlot::valueRange() const
     double high = -low;
     for (const Series& s : m_series)
         for (const QPointF& p : s.points)
-            if (std::isfinite(p.x()) && std::isfinite(p.y())) {
+            if (usable(p)) {
                 low = std::min(low, p.y());
                 high = std::max(high, p.y());
             }
@@ -176,8 +183,14 @@ void TReportPlot::draw(QPainter& painter, const QRectF& rect, double u) const
         const double x = px(t);
         grid.moveTo(x, area.top());
         grid.lineTo(x, area.bottom());
-        TReportText::draw(painter, QRectF(x - 8.0 * u, area.bottom() + 0.5 * u, 16.0 * u, (BottomMm - 0.5) * u),
-                          timeFormat.text(t), font(6.5), Qt::AlignHCenter | Qt::AlignTop, false, LabelColour, u);
+        // Centred under its tick, but within the plot's width, clear of the values.
+        const double labelWidth = 16.0 * u;
+        const double left = std::max(area.left(), std::min(x - labelWidth / 2.0, rect.right() - labelWidth));
+        const Qt::Alignment align = left > x - labelWidth / 2.0 + 1e-9   ? Qt::AlignLeft
+                                    : left < x - labelWidth / 2.0 - 1e-9 ? Qt::AlignRight
+                                                                         : Qt::AlignHCenter;
+        TReportText::draw(painter, QRectF(left, area.bottom() + 0.5 * u, labelWidth, (BottomMm - 0.5) * u),
+                          timeFormat.text(t), font(6.5), align | Qt::AlignTop, false, LabelColour, u);
     }
     painter.setPen(QPen(GridColour, 0.1 * u, Qt::DotLine, Qt::FlatCap));
     painter.drawPath(grid);
@@ -191,7 +204,7 @@ void TReportPlot::draw(QPainter& painter, const QRectF& rect, double u) const
         QVector<QPointF> points;
         points.reserve(s.points.size());
         for (const QPointF& p : s.points)
-            if (std::isfinite(p.x()) && std::isfinite(p.y()))
+            if (usable(p))
                 points.append(QPointF(px(p.x()), py(p.y())));
         if (points.isEmpty())
             continue;

@@ -19,10 +19,11 @@ const QStringList& columns()
     return names;
 }
 
-// A stored value that is not a number reads as none.
+// A stored value that is not a number, or no number a study can hold (a
+// damaged file), reads as none.
 double orZero(double v)
 {
-    return std::isfinite(v) ? v : 0.0;
+    return std::isfinite(v) && std::abs(v) < 1e9 ? v : 0.0;
 }
 
 // One decimal and a unit, never "-0.0".
@@ -79,10 +80,15 @@ QString TReportStages::workloadUnitFromSettings()
                : QStringLiteral("kgm/min");
 }
 
+int TReportStages::whole(double value)
+{
+    return std::isfinite(value) && std::abs(value) < 1e9 ? int(std::trunc(value)) : 0;
+}
+
 QString TReportStages::clock(double seconds)
 {
-    const int whole = std::isfinite(seconds) && seconds > 0.0 ? int(std::floor(seconds + 1e-6)) : 0;
-    return QString::asprintf("%02d:%02d", whole / 60, whole % 60);
+    const int s = seconds > 0.0 ? whole(std::floor(seconds + 1e-6)) : 0;
+    return QString::asprintf("%02d:%02d", s / 60, s % 60);
 }
 
 QString TReportStages::minutes(double seconds)
@@ -160,17 +166,17 @@ QString TReportStages::value(const QString& column, int index) const
         }
     }
     if (column == QLatin1String("HR"))
-        return QString::number(int(perStage(QStringLiteral("BPMPerStage"), index)));
+        return QString::number(whole(perStage(QStringLiteral("BPMPerStage"), index)));
     if (column == QLatin1String("BP")) {
-        const int systolic = int(perStage(QStringLiteral("sysBPPerStage"), index));
-        const int diastolic = int(perStage(QStringLiteral("diaBPPerStage"), index));
+        const int systolic = whole(perStage(QStringLiteral("sysBPPerStage"), index));
+        const int diastolic = whole(perStage(QStringLiteral("diaBPPerStage"), index));
         // A stage without a reading says so, rather than "0/0".
         if (systolic == 0 && diastolic == 0)
             return QStringLiteral("--");
         return QStringLiteral("%1/%2").arg(systolic).arg(diastolic);
     }
     if (column == QLatin1String("DP")) {
-        const int dp = int(perStage(QStringLiteral("DPPerStage"), index));
+        const int dp = whole(perStage(QStringLiteral("DPPerStage"), index));
         return dp > 0 ? QString::number(dp) : QStringLiteral("--");
     }
     if (column == QLatin1String("METS")) {

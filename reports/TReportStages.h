@@ -42,6 +42,9 @@ public:
     // The executed stage running at a time of the recording; the last one for a
     // time past them all; -1 without stages or before 0.
     int stageAt(double seconds) const;
+    // "%s %d": the phase name and the stage's number within its phase ("Rest 1",
+    // "Exercise 2", "Basal 1", "Control 3"); the exercise stages of a
+    // pharmacologic test are "Dose %1"; a phase without a name gives the number.
     QString stageName(int index) const;
 
     static Load loadOf(int protocolType);
@@ -49,6 +52,9 @@ public:
     static QString phaseName(int protocolType, int phase);
     // "watts" when "Config/ErgometerWorkloadUnits" says so, "kgm/min" otherwise.
     static QString workloadUnitFromSettings();
+    // A stored number as a whole one, truncated: 0 for one that is not a number
+    // or lies beyond a billion (a damaged study file).
+    static int whole(double value);
     // "%02d:%02d" of whole seconds.
     static QString clock(double seconds);
     // "%1 min.": minutes to a tenth, no trailing zero ("3 min.", "2.5 min.").

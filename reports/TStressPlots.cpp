@@ -1,5 +1,6 @@
 #include "TStressPlots.h"
 
+#include "TReportStages.h"
 #include "TStudy.h"
 
 #include <QStringList>
@@ -23,6 +24,8 @@ constexpr double MinimumPressureSpan = 40.0;
 constexpr double MinimumDoubleProductSpan = 2000.0;
 constexpr double MinimumStSpan = 2.0;
 constexpr double MinimumMetsSpan = 2.0;
+// No test lasts a week.
+constexpr double MaximumSeconds = 7 * 24 * 3600.0;
 
 const QStringList& plotFields()
 {
@@ -92,11 +95,16 @@ std::optional<TReportPlot> build(const QString& field, const TStudy& study, int 
         return std::nullopt;
     const TStudyResults& results = study.results();
     TReportPlot plot;
-    // The whole test, whatever the plot: the plots of a page line up.
+    // The whole test, whatever the plot: the plots of a page line up. Times no
+    // test lasts (a damaged file's) are left out.
     double end = study.recording() ? study.recording()->durationSeconds() : 0.0;
+    auto extend = [&end](double t) {
+        if (std::isfinite(t) && t < MaximumSeconds)
+            end = std::max(end, t);
+    };
     QVector<double> boundaries;
     if (const TProtocol* executed = study.protocol()) {
-        end = std::max(end, executed->totalDuration());
+        extend(executed->totalDuration());
         for (int k = 0; k + 1 < executed->stageCount(); ++k)
             boundaries.append(executed->stageEndTime(k));
     }
@@ -107,13 +115,13 @@ std::optional<TReportPlot> build(const QString& field, const TStudy& study, int 
     const QVector<QPointF> diastolic = readings(study, "diaBPTrend", "diaBPPerStage");
     for (const QVector<QPointF>* pts : {&heartRate, &systolic, &diastolic})
         if (!pts->isEmpty())
-            end = std::max(end, pts->last().x());
+            extend(pts->last().x());
     plot.setTimeRange(0.0, end);
 
     if (field == QLatin1String("plotHR")) {
         const double* stored = results.value(QStringLiteral("maxBPM"));
         const double maxHR = stored && std::isfinite(*stored) && *stored > 0.0 ? *stored : highest(heartRate);
-        plot.setTitle(QStringLiteral("HR %1 bpm").arg(int(std::trunc(maxHR))));
+        plot.setTitle(QStringLiteral("HR %1 bpm").arg(TReportStages::whole(maxHR)));
         plot.setMinimumSpan(MinimumHeartRateSpan);
         plot.addSeries(series(QStringLiteral("HR"), HeartRateColour, heartRate, false));
     } else if (field == QLatin1String("plotBP")) {

@@ -190,6 +190,49 @@ private slots:
         QTEST(cells, "cells");
     }
 
+    // Numbers a damaged study file may hold print as none, never as garbage.
+    void damagedNumbers_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::newRow("not a number") << qQNaN();
+        QTest::newRow("infinite") << qInf();
+        QTest::newRow("beyond any rate") << 1e300;
+        QTest::newRow("hugely negative") << -1e300;
+    }
+
+    void damagedNumbers()
+    {
+        QFETCH(double, value);
+        const auto study = stressStudy();
+        TStudyResults& r = study->results();
+        for (const char* name : {"BPMPerStage", "sysBPPerStage", "diaBPPerStage", "DPPerStage", "METSPerStage"})
+            r.valueArray(QLatin1String(name))->setValue(1, value);
+        r.valueArray(TStudyResults::stLevelPerStageName(0))->setValue(1, value);
+        *r.value(QStringLiteral("maxBPM")) = value;
+        r.trend(QStringLiteral("sysBPTrend"))->append(0.0, value);
+        r.trend(QStringLiteral("diaBPTrend"))->append(0.0, value);
+        study->protocol()->stage(1).setDuration(value);
+        study->record().events[0].position = value;
+        TErgoReport report(*study, TReportOptions());
+        QCOMPARE(report.value(QStringLiteral("stage/HR"), 1, 1), QStringLiteral("0"));
+        QCOMPARE(report.value(QStringLiteral("stage/BP"), 1, 1), QStringLiteral("--"));
+        QCOMPARE(report.value(QStringLiteral("stage/DP"), 1, 1), QStringLiteral("--"));
+        QCOMPARE(report.value(QStringLiteral("stage/METS"), 1, 1), QString());
+        QCOMPARE(report.value(QStringLiteral("stage/STLevel"), 1, 1), QStringLiteral("0.0 mm"));
+        QCOMPARE(report.value(QStringLiteral("stage/duration"), 1, 1), QStringLiteral("00:00"));
+        QCOMPARE(report.value(QStringLiteral("maxHR"), 0, 1), QStringLiteral("0"));
+        QVERIFY(report.value(QStringLiteral("eventInfo"), 0, 1).startsWith(QStringLiteral("00:00 - ")));
+        // The plots leave the number out.
+        const auto plot = TStressPlots::build(QStringLiteral("plotBP"), *study, 0, QStringLiteral("I"));
+        const QPair<double, double> range = plot->valueRange();
+        QVERIFY(std::isfinite(range.first) && std::isfinite(range.second) && range.second < 1e6);
+        QImage image(400, 200, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QVERIFY(report.draw(QStringLiteral("plotBP"), 0, painter, QRectF(0, 0, 400, 200), 2.0));
+        QVERIFY(report.draw(QStringLiteral("plotHR"), 0, painter, QRectF(0, 0, 400, 200), 2.0));
+    }
+
     void expectedDuration()
     {
         const auto study = stressStudy();

@@ -250,6 +250,12 @@ private slots:
         }
         ReportTest::MessageBoxes boxes;
         ReportDialog dialog(m_stress, m_store.get());
+        dialog.setStLead(QStringLiteral("V5"));
+        if (!qEnvironmentVariableIsEmpty("VELMORA_KEEP_REPORTS")) {
+            child<QListWidget>(dialog, "listCategory")->setCurrentRow(2);
+            dialog.show();
+            dialog.grab().save(QDir(qEnvironmentVariable("VELMORA_KEEP_REPORTS")).filePath("stress-page.png"));
+        }
         QVERIFY(child<QCheckBox>(dialog, "chkPrintTrendGraphics")->isChecked()); // the defaults
         QVERIFY(!child<QCheckBox>(dialog, "chkShowExpectedStageDuration")->isChecked());
         child<QCheckBox>(dialog, "chkPrintTrendGraphics")->setChecked(false);

@@ -15,6 +15,7 @@
 #include "TReportOptions.h"
 #include "TStudy.h"
 #include "TStudyReport.h"
+#include "TStageTable.h"
 #include "TStudyShow.h"
 #include "TStudySummary.h"
 #include "TInterruptedRecording.h"
@@ -51,17 +52,31 @@ QString shownDate(const QString& stamp)
     return time.isValid() ? time.toString(QStringLiteral("d/M/yyyy HH:mm:ss")) : stamp;
 }
 
-// What the report dialog opens with when the review window opens it on a study
+// What the report dialog opens with when a review window opens it on a study
 // just opened: the dialog's stored settings, the traces from the start with every
-// filter on at 25 mm/s and 10 mm/mV, and the review window's hexaxial order.
-TReportOptions storedReportOptions()
+// filter on at 25 mm/s and 10 mm/mV, the review window's hexaxial order and, for
+// a stress or tilt test, its ST lead (the stage table's own choice, V5 where
+// there is one, while the review window has stored none).
+TReportOptions storedReportOptions(const TStudy& study)
 {
     TReportOptions options = TReportOptions::fromSettings();
     options.startTime = 0.0;
     options.notch = options.lowpass = options.baseline = true;
     options.speed = 25.0;
     options.amplitude = 10.0;
-    options.hexaxialOrder = QSettings().value(QStringLiteral("EcgReviewWindow/HexaxialOrder"), false).toBool();
+    QSettings settings;
+    const bool ecg = study.record().property(QStringLiteral("studyType")) == QLatin1String("ECG");
+    options.hexaxialOrder =
+        settings.value(ecg ? QStringLiteral("EcgReviewWindow/HexaxialOrder") : QStringLiteral("ReviewWindow/HexaxialOrder"),
+                       false)
+            .toBool();
+    options.stLead = settings.value(QStringLiteral("ReviewWindow/STLeadName"), QString()).toString();
+    if (options.stLead.isEmpty()) {
+        QStringList leads;
+        for (int i = 0; i < study.recording()->channelCount(); ++i)
+            leads.append(QString::fromUtf8(study.recording()->channel(i)->name()));
+        options.stLead = leads.value(TStageTable::findStLead(leads));
+    }
     return options;
 }
 
@@ -73,7 +88,7 @@ int writeReport(TLocalStudyStore& store, int id, const QString& output)
     try {
         if (TInterruptedRecording::finish(*study))
             store.updateStudy(study->record());
-        TStudyReport report(*study, storedReportOptions());
+        TStudyReport report(*study, storedReportOptions(*study));
         report.writePdf(output);
     } catch (...) {
         store.closeStudy(id);

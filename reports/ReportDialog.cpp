@@ -84,7 +84,8 @@ ReportDialog::ReportDialog(TStudy* study, TStudyStore* store, QWidget* parent)
     // Besides the ports listed, any serial device's path may be typed (editable).
     ui->cboPrinterName->setInsertPolicy(QComboBox::NoInsert);
     ui->cboPrinterName->setEnabled(false);
-    // Only the page of the study's own kind.
+    // Only the page of the study's own kind: "ECG" for a resting ECG, "Stress
+    // test" for stress and tilt tests.
     ui->listCategory->item(EcgPage)->setHidden(!isEcgStudy());
     ui->listCategory->item(StressPage)->setHidden(isEcgStudy());
     showOptions(TReportOptions::fromSettings());
@@ -132,7 +133,7 @@ void ReportDialog::showOptions(const TReportOptions& o)
 
     ui->chkPrintTrendGraphics->setChecked(o.printStressGraphics);
     ui->chkShowExpectedStageDuration->setChecked(o.showExpectedStageDuration);
-    ui->cboSTLead->setCurrentIndex(std::max(0, ui->cboSTLead->findText(o.stLead)));
+    setStLead(o.stLead);
 
     ui->txtHeaderTitle->setText(o.headerTitle);
     ui->txtHeaderInfo->setPlainText(o.headerInfo);
@@ -184,6 +185,11 @@ void ReportDialog::setAmplitude(double mmPerMillivolt)
 void ReportDialog::setHexaxialOrder(bool on)
 {
     ui->chkHexaxialOrder->setChecked(on);
+}
+
+void ReportDialog::setStLead(const QString& leadName)
+{
+    ui->cboSTLead->setCurrentIndex(std::max(0, ui->cboSTLead->findText(leadName)));
 }
 
 TReportOptions ReportDialog::options() const

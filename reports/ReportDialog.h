@@ -42,6 +42,9 @@ public:
     void setSpeed(double mmPerSecond);
     void setAmplitude(double mmPerMillivolt);
     void setHexaxialOrder(bool on);
+    // The ST lead of a stress or tilt test's stage table and ST plot, as the
+    // review window shows it; a name the study lacks selects its first lead.
+    void setStLead(const QString& leadName);
 
     // The options as the controls stand (the start time as typed, when it reads).
     TReportOptions options() const;

@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 std::optional<TEcgGraphicLayout> TEcgGraphicLayout::parse(const QString& field)
 {
     static const QRegularExpression pattern(
@@ -26,4 +28,25 @@ std::optional<TEcgGraphicLayout> TEcgGraphicLayout::parse(const QString& field)
         hasColumn != (layout.columns > 1) || layout.column < 1 || layout.column > layout.columns)
         return std::nullopt;
     return layout;
+}
+
+QString TEcgGraphicLayout::choiceName() const
+{
+    if (rhythm)
+        return QString();
+    if (rows == 12 && columns == 1)
+        return QStringLiteral("12by1");
+    if (rows == 6 && columns == 2)
+        return QStringLiteral("6by2");
+    if (rows == 3 && columns == 4)
+        return QStringLiteral("4by3");
+    return QString();
+}
+
+TEcgGraphicLayout TEcgGraphicLayout::forLeads(int leadCount) const
+{
+    TEcgGraphicLayout out = *this;
+    if (isChoice() && leadCount > 0 && leadCount < rows * columns)
+        out.rows = std::max(1, (leadCount + columns - 1) / columns);
+    return out;
 }

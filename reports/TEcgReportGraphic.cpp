@@ -83,12 +83,17 @@ double TEcgReportGraphic::traceSeconds(double widthMm) const
     return std::max(0.0, widthMm - leadingMm() - insetMm()) / m_speed;
 }
 
-double TEcgReportGraphic::baselineMm(int row, int count, double heightMm)
+double TEcgReportGraphic::baselineMm(int row, int count, double heightMm, double headroomMm)
 {
     if (count <= 0)
         return 0.0;
     const double rowHeight = heightMm / count;
-    return std::round(rowHeight * row + rowHeight * BaselineShare);
+    const double first = rowHeight * BaselineShare;
+    if (count == 1 || headroomMm <= first)
+        return std::round(rowHeight * row + first);
+    const double last = heightMm - rowHeight * (1.0 - BaselineShare);
+    const double top = std::min(headroomMm, last);
+    return std::round(top + row * (last - top) / (count - 1));
 }
 
 void TEcgReportGraphic::drawGrid(QPainter& painter, const QRectF& rect, double u) const
@@ -187,7 +192,8 @@ void TEcgReportGraphic::draw(QPainter& painter, const QRectF& rect, double u, co
     QPainterPath averages;
     for (int k = 0; k < rows.size(); ++k) {
         const Row& row = rows[k];
-        const double baseMm = baselineMm(k, rows.size(), heightMm);
+        // The first row's pulse (1 mV) and a millimetre above it stay on the graphic.
+        const double baseMm = baselineMm(k, rows.size(), heightMm, m_amplitude + 1.0);
         const double baseline = rect.top() + baseMm * u;
         if (calibration) {
             // 1 mV for PulseSeconds, on a little baseline either side.

@@ -75,8 +75,10 @@ public:
     // Seconds of signal in a graphic widthMm wide.
     double traceSeconds(double widthMm) const;
     // The baseline of row k of count rows in a graphic heightMm tall, in whole
-    // millimetres from its top (so it lies on a grid line).
-    static double baselineMm(int row, int count, double heightMm);
+    // millimetres from its top (so it lies on a grid line). Rows too short to
+    // hold headroomMm above the first baseline (its calibration pulse) are moved
+    // closer together, the first baseline down to headroomMm, the last where it was.
+    static double baselineMm(int row, int count, double heightMm, double headroomMm = 0.0);
 
     // Draws the rows into rect (painter units, unitsPerMm to the millimetre),
     // the traces from startSeconds; calibration draws the pulse of every row.

@@ -7,6 +7,7 @@
 #include "TReportImage.h"
 #include "TReportMeasurements.h"
 #include "TReportSignal.h"
+#include "TStressPlots.h"
 #include "TStudy.h"
 
 #include <QDateTime>
@@ -20,6 +21,8 @@ namespace {
 
 const QString Demo = QStringLiteral("demo/");
 const QString Measurement = QStringLiteral("beatMeasurement/");
+const QString Stage = QStringLiteral("stage/");
+const QString Echo = QStringLiteral("echo/");
 
 const QStringList& valueFields()
 {
@@ -37,6 +40,9 @@ const QStringList& valueFields()
                                        QStringLiteral("ampScale"),
                                        QStringLiteral("eventDescription"),
                                        QStringLiteral("eventTime"),
+                                       QStringLiteral("eventInfo"),
+                                       QStringLiteral("stagePropsLabel"),
+                                       QStringLiteral("STLeadName"),
                                        QStringLiteral("maxHR"),
                                        QStringLiteral("pctMaxHR"),
                                        QStringLiteral("pctSubMaxHR"),
@@ -56,6 +62,24 @@ const QStringList& measurementFields()
         QStringLiteral("T"),       QStringLiteral("TPeakToEnd"), QStringLiteral("QRS_axis"), QStringLiteral("P_amp"),
         QStringLiteral("QRS_amp"), QStringLiteral("T_amp")};
     return fields;
+}
+
+const QStringList& echoFields()
+{
+    static const QStringList fields = {QStringLiteral("segment"),   QStringLiteral("rest"),
+                                       QStringLiteral("peak"),      QStringLiteral("post"),
+                                       QStringLiteral("indexRest"), QStringLiteral("indexPeak"),
+                                       QStringLiteral("indexPost")};
+    return fields;
+}
+
+// The channel named name, else the first.
+int channelOf(const TSignalBuffer* recording, const QString& name)
+{
+    if (!recording || recording->channelCount() == 0)
+        return -1;
+    const TSignalChannel* channel = recording->channelByName(name.toUtf8());
+    return channel ? channel->index() : 0;
 }
 
 const QStringList& imageFields()
@@ -78,7 +102,7 @@ std::optional<double> typedNumber(const QString& text)
 // "mm:ss" of seconds of recording.
 QString clockTime(double seconds)
 {
-    const int whole = std::max(0, int(std::floor(seconds + 1e-9)));
+    const int whole = seconds > 0.0 ? TReportStages::whole(std::floor(seconds + 1e-9)) : 0;
     return QString::asprintf("%02d:%02d", whole / 60, whole % 60);
 }
 
@@ -90,7 +114,10 @@ QString scaleNumber(double value)
 
 } // namespace
 
-TErgoReport::TErgoReport(TStudy& study, const TReportOptions& options) : m_study(study), m_options(options)
+TErgoReport::TErgoReport(TStudy& study, const TReportOptions& options)
+    : m_study(study), m_options(options), m_stLead(channelOf(study.recording(), options.stLead)),
+      m_stages(study.protocol(), study.results(), m_stLead, TReportStages::workloadUnitFromSettings(),
+               options.showExpectedStageDuration)
 {
     for (const TStudyEvent& event : study.record().events)
         if (event.print)
@@ -107,6 +134,12 @@ bool TErgoReport::answers(const QString& field)
         return field.size() > Demo.size();
     if (field.startsWith(Measurement))
         return measurementFields().contains(field.mid(Measurement.size()));
+    if (field.startsWith(Stage))
+        return TReportStages::isColumn(field.mid(Stage.size()));
+    if (field.startsWith(Echo))
+        return echoFields().contains(field.mid(Echo.size()));
+    if (TStressPlots::isPlotField(field))
+        return true;
     if (TEcgGraphicLayout::isGraphicField(field))
         return TEcgGraphicLayout::parse(field).has_value();
     return valueFields().contains(field) || imageFields().contains(field);
@@ -114,7 +147,17 @@ bool TErgoReport::answers(const QString& field)
 
 int TErgoReport::recordCount(const QString& dataset)
 {
-    return dataset == QLatin1String("events") ? m_events.size() : 0;
+    if (dataset == QLatin1String("events"))
+        return m_events.size();
+    if (dataset == QLatin1String("stages"))
+        return m_stages.count();
+    if (dataset == QLatin1String("echoSegments")) {
+        const std::optional<TEchoScoring>& scoring = m_study.record().echoScoring;
+        return scoring && !scoring->isEmpty() ? TEchoScoring::SegmentCount : 0;
+    }
+    if (dataset == QLatin1String("trendGraphics"))
+        return m_options.printStressGraphics ? 1 : 0;
+    return 0;
 }
 
 QString TErgoReport::studyValue(const QString& path) const
@@ -164,9 +207,9 @@ QString TErgoReport::resultValue(const QString& field) const
     const TStudyResults& results = m_study.results();
     auto result = [&](const char* name) {
         const double* v = results.value(QLatin1String(name));
-        return v && std::isfinite(*v) ? *v : 0.0;
+        return v && std::isfinite(*v) && std::abs(*v) < 1e9 ? *v : 0.0;
     };
-    auto whole = [](double v) { return QString::number(int(std::trunc(v))); };
+    auto whole = [](double v) { return QString::number(TReportStages::whole(v)); };
     // A share of a training zone; "--" when the zone is not known.
     auto percent = [&](const char* zoneKey) {
         const std::optional<double> zone = typedNumber(m_study.record().patientProperty(QLatin1String(zoneKey)));
@@ -237,6 +280,18 @@ QString TErgoReport::value(const QString& field, int record, int)
         return studyValue(field.mid(Demo.size()));
     if (field.startsWith(Measurement))
         return measurementValue(field.mid(Measurement.size()));
+    if (field.startsWith(Stage))
+        return m_stages.value(field.mid(Stage.size()), record);
+    if (field.startsWith(Echo))
+        return echoValue(field.mid(Echo.size()), record);
+    if (field == QLatin1String("stagePropsLabel"))
+        return m_stages.propsLabel();
+    if (field == QLatin1String("STLeadName")) {
+        const TSignalChannel* channel = m_stLead >= 0 ? m_study.recording()->channel(m_stLead) : nullptr;
+        return channel ? QString::fromUtf8(channel->name()) : QString();
+    }
+    if (field == QLatin1String("eventInfo"))
+        return eventInfo(record);
     if (field == QLatin1String("headerTitle"))
         return m_options.headerTitle;
     if (field == QLatin1String("headerInfo"))
@@ -268,6 +323,80 @@ QString TErgoReport::value(const QString& field, int record, int)
     if (field == QLatin1String("eventTime"))
         return record >= 0 && record < m_events.size() ? clockTime(m_events[record].position) : QString();
     return resultValue(field);
+}
+
+QString TErgoReport::eventInfo(int record) const
+{
+    if (record < 0 || record >= m_events.size())
+        return QString();
+    const TStudyEvent& event = m_events[record];
+    const double end = event.position + std::max(0.0, event.duration);
+    // The heart rate over the event's stretch (at its start for one too short
+    // to hold a beat).
+    QString heartRate = QStringLiteral("--");
+    if (const TTrend* hr = m_study.results().trend(QStringLiteral("BPMTrend")); hr && !hr->isEmpty()) {
+        double sum = 0.0;
+        int n = 0;
+        for (int i = 0; i < hr->size(); ++i)
+            if (hr->time(i) >= event.position && hr->time(i) <= end && std::isfinite(hr->value(i))) {
+                sum += hr->value(i);
+                ++n;
+            }
+        const double rate = n > 0 ? sum / n : hr->valueAt(event.position);
+        if (std::isfinite(rate) && rate > 0.0)
+            heartRate = QString::number(TReportStages::whole(std::round(rate)));
+    }
+    // The last reading taken by the event's end.
+    QString systolic = QStringLiteral("--");
+    QString diastolic = QStringLiteral("--");
+    const TTrend* sys = m_study.results().trend(QStringLiteral("sysBPTrend"));
+    const TTrend* dia = m_study.results().trend(QStringLiteral("diaBPTrend"));
+    if (sys && dia) {
+        for (int i = std::min(sys->size(), dia->size()) - 1; i >= 0; --i)
+            if (sys->time(i) <= end + 1e-6) {
+                systolic = QString::number(TReportStages::whole(sys->value(i)));
+                diastolic = QString::number(TReportStages::whole(dia->value(i)));
+                break;
+            }
+    }
+    return QStringLiteral("%1 - %2 - HR: %3 - BP: %4/%5")
+        .arg(clockTime(event.position), m_stages.stageName(m_stages.stageAt(event.position)), heartRate, systolic,
+             diastolic);
+}
+
+QString TErgoReport::echoValue(const QString& name, int record) const
+{
+    const std::optional<TEchoScoring>& scoring = m_study.record().echoScoring;
+    if (!scoring)
+        return QString();
+    auto index = [&](TEchoScoring::Phase phase) {
+        const std::optional<double> wmsi = scoring->scoreIndex(phase);
+        return wmsi ? QString::asprintf("%.2f", *wmsi) : QStringLiteral("--");
+    };
+    if (name == QLatin1String("indexRest"))
+        return index(TEchoScoring::Rest);
+    if (name == QLatin1String("indexPeak"))
+        return index(TEchoScoring::Peak);
+    if (name == QLatin1String("indexPost"))
+        return index(TEchoScoring::Post);
+    const int segment = record + 1;
+    if (segment < 1 || segment > TEchoScoring::SegmentCount)
+        return QString();
+    if (name == QLatin1String("segment"))
+        return TEchoScoring::segmentDisplayName(segment);
+    // "2 Hypokinetic"; "--" for a segment not seen.
+    auto score = [&](TEchoScoring::Phase phase) {
+        const int value = scoring->score(phase, segment);
+        return TEchoScoring::isScore(value) ? QStringLiteral("%1 %2").arg(value).arg(TEchoScoring::scoreName(value))
+                                            : QStringLiteral("--");
+    };
+    if (name == QLatin1String("rest"))
+        return score(TEchoScoring::Rest);
+    if (name == QLatin1String("peak"))
+        return score(TEchoScoring::Peak);
+    if (name == QLatin1String("post"))
+        return score(TEchoScoring::Post);
+    return QString();
 }
 
 QImage TErgoReport::image(const QString& field, int)
@@ -321,10 +450,29 @@ int TErgoReport::rhythmLead() const
 bool TErgoReport::draw(const QString& field, int record, QPainter& painter, const QRectF& rect,
                        double unitsPerMillimetre)
 {
-    const std::optional<TEcgGraphicLayout> layout = TEcgGraphicLayout::parse(field);
-    if (!layout || unitsPerMillimetre <= 0.0)
+    if (unitsPerMillimetre <= 0.0)
         return false;
+    if (TStressPlots::isPlotField(field)) {
+        const std::optional<TReportPlot> plot =
+            TStressPlots::build(field, m_study, m_stLead, value(QStringLiteral("STLeadName"), 0, 0));
+        plot->draw(painter, rect, unitsPerMillimetre);
+        return true;
+    }
+    return drawEcg(field, record, painter, rect, unitsPerMillimetre);
+}
+
+bool TErgoReport::drawEcg(const QString& field, int record, QPainter& painter, const QRectF& rect,
+                          double unitsPerMillimetre)
+{
+    const std::optional<TEcgGraphicLayout> parsed = TEcgGraphicLayout::parse(field);
+    if (!parsed)
+        return false;
+    // The dialog's layouts print only the one chosen.
+    if (parsed->isChoice() && parsed->choiceName() != TReportOptions::normalLayout(m_options.layout))
+        return true;
     const TSignalBuffer& signal = m_signal->filtered();
+    const QVector<RowLead> order = rowOrder();
+    const std::optional<TEcgGraphicLayout> layout = parsed->forLeads(order.size());
     TEcgReportGraphic graphic(signal, m_options.speed, m_options.amplitude);
     graphic.setCentreTraces(!m_options.baseline);
     const double widthMm = rect.width() / unitsPerMillimetre;
@@ -332,7 +480,8 @@ bool TErgoReport::draw(const QString& field, int record, QPainter& painter, cons
     // The whole layout's stretch of time decides where it starts; the average
     // beats, when shown, are those of that stretch and take room from the traces.
     double start = layout->event ? m_events.value(record).position : m_options.startTime;
-    if (m_options.showAverage)
+    // The rhythm strip is about the rhythm: no average beat in front of it.
+    if (m_options.showAverage && !layout->rhythm)
         graphic.setAverageBeats(m_signal->averageBeats(std::max(0.0, start)));
     const double columnSeconds = graphic.traceSeconds(widthMm);
     if (layout->event)
@@ -345,7 +494,6 @@ bool TErgoReport::draw(const QString& field, int record, QPainter& painter, cons
         const TSignalChannel* channel = signal.channel(lead);
         rows.append({lead, false, channel ? QString::fromUtf8(channel->name()) : QString()});
     } else {
-        const QVector<RowLead> order = rowOrder();
         for (int k = layout->firstRow(); k < layout->firstRow() + layout->rows; ++k) {
             if (k < order.size())
                 rows.append({order[k].lead, order[k].inverted, order[k].label});

@@ -2,6 +2,7 @@
 
 #include "TReportDataSource.h"
 #include "TReportOptions.h"
+#include "TReportStages.h"
 
 #include <QStringList>
 #include <QVector>
@@ -14,8 +15,10 @@ struct TStudyEvent;
 
 // The report code's side of a study report: answers the template engine with the
 // value, image or drawing behind every field name of the study report templates,
-// and with the records of their data sets ("events": the events marked for
-// printing, in list order).
+// and with the records of their data sets: "events" (the events marked for
+// printing, in list order), "stages" (the executed stages), "echoSegments" (the
+// 16 wall segments of the echo scoring, none when the study has no scores) and
+// "trendGraphics" (one record when the trend plots are printed, none otherwise).
 class TErgoReport : public TReportDataSource
 {
 public:
@@ -38,6 +41,13 @@ public:
     const TReportOptions& options() const { return m_options; }
     // The events the report prints.
     const QVector<TStudyEvent>& printedEvents() const { return m_events; }
+    // The recording channel whose ST the report shows: the options' ST lead,
+    // the first lead when the recording has none of that name.
+    int stLead() const { return m_stLead; }
+    const TReportStages& stages() const { return m_stages; }
+    // "%1 - %2 - HR: %3 - BP: %4/%5": time, stage, heart rate and the last blood
+    // pressure taken by the event's end.
+    QString eventInfo(int record) const;
     // Where an event's graphic of the given length starts: at the event, moved
     // earlier when it would run past the end of the recording, never before 0.
     double eventStart(int record, double seconds) const;
@@ -59,10 +69,14 @@ private:
     QString patientId(bool label) const;
     QString bmi() const;
     QString riskFactors() const;
+    QString echoValue(const QString& name, int record) const;
     int rhythmLead() const;
+    bool drawEcg(const QString& field, int record, QPainter& painter, const QRectF& rect, double unitsPerMillimetre);
 
     TStudy& m_study;
     TReportOptions m_options;
     QVector<TStudyEvent> m_events;
     std::unique_ptr<TReportSignal> m_signal;
+    int m_stLead = -1;
+    TReportStages m_stages;
 };

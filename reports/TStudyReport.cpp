@@ -29,13 +29,22 @@ QString TStudyReport::templatePath(const QString& studyType, bool tracesOnly)
     return QStringLiteral(":/res/stressreport1-vet.xml");
 }
 
+QStringList TStudyReport::templatePaths(const QString& studyType, bool tracesOnly)
+{
+    QStringList paths = {templatePath(studyType, tracesOnly)};
+    if (studyType != QLatin1String("ECG") && studyType != QLatin1String("Tilt test"))
+        paths.append(QString::fromLatin1(StageEventsTemplate));
+    return paths;
+}
+
 TStudyReport::TStudyReport(TStudy& study, const TReportOptions& options) : m_study(study)
 {
     registerTemplates();
-    const TReportTemplate report =
-        TReportTemplate::load(templatePath(study.record().property(QStringLiteral("studyType")), options.tracesOnly));
+    QVector<TReportTemplate> parts;
+    for (const QString& path : templatePaths(study.record().property(QStringLiteral("studyType")), options.tracesOnly))
+        parts.append(TReportTemplate::load(path));
     m_data = std::make_unique<TErgoReport>(study, options);
-    m_document = std::make_unique<TReportDocument>(report, *m_data);
+    m_document = std::make_unique<TReportDocument>(parts, *m_data);
 }
 
 TStudyReport::~TStudyReport() = default;

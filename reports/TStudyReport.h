@@ -3,6 +3,7 @@
 #include "TReportOptions.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -21,6 +22,10 @@ public:
     // The template of a study type ("ECG", "Tilt test", any other a stress test)
     // and report model.
     static QString templatePath(const QString& studyType, bool tracesOnly);
+    // The templates a report is made of, in order: a stress test's report goes
+    // on with the pages of its stage events.
+    static QStringList templatePaths(const QString& studyType, bool tracesOnly);
+    static constexpr const char* StageEventsTemplate = ":/res/stressStageReport1.xml";
 
     // Throws TException: "Cannot load report resource file" when the template
     // does not load, or the filters' message when they cannot be built.

@@ -8,22 +8,35 @@
 #include <QVector>
 
 #include <functional>
+#include <vector>
 
 class QIODevice;
 class QPainter;
 class QPrinter;
 class TReportDataSource;
 
-// A report laid out from a template and the source that fills it, ready to be
-// painted page by page onto a PDF, a printer or an image. The pages are counted
-// before anything is painted, so every page can say "Page n of m".
+// A report laid out from one template, or from several one after the other
+// (each starting on a page of its own), and the source that fills them, ready
+// to be painted page by page onto a PDF, a printer or an image. The pages are
+// counted before anything is painted, so every page can say "Page n of m" of
+// the whole report.
 class TReportDocument
 {
 public:
     // Lays the report out at once.
     TReportDocument(const TReportTemplate& report, TReportDataSource& source);
+    // The templates' pages in turn; a template whose data sets leave it nothing
+    // to print but its page header and footer adds no page (unless it is the
+    // only one).
+    TReportDocument(const QVector<TReportTemplate>& parts, TReportDataSource& source);
 
-    const TReportTemplate& reportTemplate() const { return m_template; }
+    TReportDocument(const TReportDocument&) = delete;
+    TReportDocument& operator=(const TReportDocument&) = delete;
+
+    // The first template.
+    const TReportTemplate& reportTemplate() const { return m_templates.front(); }
+    // The template a page (1-based) was laid out from.
+    const TReportTemplate& pageTemplate(int page) const;
     int pageCount() const { return m_pages.size(); }
     const QVector<TReportPage>& pages() const { return m_pages; }
 
@@ -46,8 +59,12 @@ public:
     static constexpr int PdfResolution = 1200;
 
 private:
-    TReportTemplate m_template;
+    void layOut();
+
+    // Held where they are: the pages point at the templates' bands.
+    std::vector<TReportTemplate> m_templates;
     TReportDataSource& m_source;
     QVector<TReportPage> m_pages;
+    QVector<int> m_pageTemplate; // index into m_templates, per page
     std::function<void(int, int)> m_progress;
 };

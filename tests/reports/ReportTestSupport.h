@@ -92,7 +92,7 @@ inline QVector<PdfFont> pdfFonts(const QString& pdf)
 }
 
 // The value printed under a caption in a table of pdftotext -layout output: the
-// word on the next line that overlaps the caption's columns.
+// word on the next line with text that overlaps the caption's columns.
 inline QString valueUnder(const QString& text, const QString& caption)
 {
     const QStringList lines = text.split(QLatin1Char('\n'));
@@ -100,7 +100,10 @@ inline QString valueUnder(const QString& text, const QString& caption)
         const int column = lines[i].indexOf(caption);
         if (column < 0)
             continue;
-        const QString& below = lines[i + 1];
+        int next = i + 1;
+        while (next + 1 < lines.size() && lines[next].trimmed().isEmpty())
+            ++next;
+        const QString& below = lines[next];
         // The word of the next line that starts within the caption or just before it.
         int start = -1;
         for (int c = std::max(0, column - 2); c < std::min(below.size(), column + caption.size()); ++c)

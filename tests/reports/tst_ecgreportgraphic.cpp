@@ -300,6 +300,40 @@ private slots:
         QVERIFY(ink > 30);
     }
 
+    // Twelve short rows (1 col / 12 leads on a landscape page): the first
+    // row's 1 mV pulse stays whole on the graphic, the last baseline stays where
+    // it was, and the rows between follow evenly on whole millimetres.
+    void shortRowsKeepTheFirstPulse()
+    {
+        const double heightMm = 106.0;
+        QVector<double> baselines;
+        for (int k = 0; k < 12; ++k)
+            baselines << TEcgReportGraphic::baselineMm(k, 12, heightMm, 11.0);
+        QCOMPARE(baselines.first(), 11.0);
+        QCOMPARE(baselines.last(), 102.0); // 106 - 40 % of a row of 8.8 mm
+        for (int k = 1; k < 12; ++k) {
+            QVERIFY(baselines[k] > baselines[k - 1] + 7.0);
+            QCOMPARE(baselines[k], std::round(baselines[k]));
+        }
+        // Rows tall enough keep their own place.
+        QCOMPARE(TEcgReportGraphic::baselineMm(0, 3, 90.0, 11.0), 18.0);
+
+        const auto signal = spikes(12, 5.0);
+        TEcgReportGraphic graphic(*signal, 25.0, 10.0);
+        graphic.setStyle(noGrid());
+        QVector<TEcgReportGraphic::Row> rows;
+        for (int k = 0; k < 12; ++k)
+            rows.append({k, false, QString()});
+        const QImage image = render(graphic, 100.0, heightMm, rows, 0.0, true);
+        // The pulse of row 0 rises from its baseline 11 mm from the top to 1 mm
+        // from it.
+        const int top = darkSpan(image, int(3.5 * DotsPerMm), 0, 50).first;
+        const QPair<int, int> baseline = darkSpan(image, int(1.5 * DotsPerMm), 0, 150);
+        QVERIFY2(std::abs(top - 10) <= 2, qPrintable(QString::number(top)));
+        QVERIFY2(std::abs(baseline.first - 110) <= 2 && baseline.second - baseline.first <= 4,
+                 qPrintable(QStringLiteral("%1 %2").arg(baseline.first).arg(baseline.second)));
+    }
+
     // On a PDF the traces, the pulse and the grid are paths, never pictures.
     void vectorOnPdf()
     {

@@ -380,9 +380,11 @@ private slots:
         o.speed = 25.0;
         o.amplitude = 10.0;
         o.startTime = 0.25;
+        o.layout = QStringLiteral("4by3");
         TErgoReport report(*study, o);
         constexpr int DotsPerMm = 10;
-        // Two columns of a 3by4 layout, 110 mm wide each: 100 mm = 4 s of trace.
+        // Two columns of a 3by4 layout (the seven leads two to a column), 110 mm
+        // wide each: 100 mm = 4 s of trace.
         QImage image(2200, 400, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::white);
         {

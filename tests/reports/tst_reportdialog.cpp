@@ -276,10 +276,6 @@ private slots:
         QTest::newRow("no printer") << false << "printer"
                                     << ""
                                     << "Warning" << ReportDialog::noPrinterText();
-        QTest::newRow("stress report without its template") << true << "pdf"
-                                                            << ""
-                                                            << "Warning"
-                                                            << "Cannot load report resource file";
     }
 
     void refusedBeforeAnythingIsMade()

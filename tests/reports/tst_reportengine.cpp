@@ -279,6 +279,60 @@ private slots:
         }
     }
 
+    // Templates one after the other make one report: each starts a page of its
+    // own sheet, the pages count through all of them, and a later part with
+    // nothing to print adds no page. The PDF holds each page on its sheet.
+    void severalTemplatesPageAsOne()
+    {
+        const QString footer = QStringLiteral(
+            "<pageFooter height=\"30\"><label x=\"0\" y=\"0\" width=\"300\" height=\"30\">"
+            "Page [#page] of [#pages]</label></pageFooter>");
+        const TReportTemplate first =
+            parsed(landscape(footer + QStringLiteral("<group dataset=\"rows\"><data height=\"300\"/></group>")));
+        const TReportTemplate second = parsed(
+            QStringLiteral("<report paper=\"A4\" orientation=\"portrait\" width=\"840\" height=\"1188\">%1"
+                           "<group dataset=\"events\"><data height=\"100\" page-break=\"true\"/></group></report>")
+                .arg(footer)
+                .toUtf8());
+        FakeSource source;
+        source.counts.insert(QStringLiteral("rows"), 3);   // 2 pages
+        source.counts.insert(QStringLiteral("events"), 2); // a page each
+        TReportDocument document({first, second}, source);
+        QCOMPARE(document.pageCount(), 4);
+        for (int page = 1; page <= 4; ++page) {
+            const TReportTemplate& t = document.pageTemplate(page);
+            QCOMPARE(t.orientation, page <= 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+            const TReportPage& placed = document.pages()[page - 1];
+            QCOMPARE(placed.last().band->kind, TReportBand::PageFooter);
+            QCOMPARE(TReportLayout::labelText(placed.last().band->fields[0], 0, page, 4, source),
+                     QStringLiteral("Page %1 of 4").arg(page));
+            // Each page's bands are its own template's.
+            QVERIFY(placed.first().band == &*t.groups[0].data);
+        }
+        QCOMPARE(document.renderPage(3, 1.0).size(), QSize(210, 297));
+        QCOMPARE(document.renderPage(1, 1.0).size(), QSize(297, 210));
+
+        source.counts.insert(QStringLiteral("events"), 0);
+        TReportDocument withoutEvents({first, second}, source);
+        QCOMPARE(withoutEvents.pageCount(), 2);
+
+        if (!ReportTest::havePoppler())
+            return;
+        source.counts.insert(QStringLiteral("events"), 2);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("parts.pdf")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(document.writePdf(&file, QStringLiteral("Parts")));
+        file.close();
+        for (int page = 1; page <= 4; ++page) {
+            const QString info = ReportTest::poppler(
+                QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                            QString::number(page), file.fileName()});
+            QVERIFY2(info.contains(page <= 2 ? QStringLiteral("842 x 595 pts") : QStringLiteral("595 x 842 pts")),
+                     qPrintable(info));
+        }
+    }
+
     void severalMasterGroups()
     {
         const TReportTemplate t = parsed(landscape(QStringLiteral(

@@ -116,7 +116,7 @@ QString scaleNumber(double value)
 
 TErgoReport::TErgoReport(TStudy& study, const TReportOptions& options)
     : m_study(study), m_options(options), m_stLead(channelOf(study.recording(), options.stLead)),
-      m_stages(study.protocol(), study.results(), m_stLead, TReportStages::workloadUnitFromSettings(),
+      m_stages(study.protocol(), study.results(), m_stLead, TStageTable::workloadUnitFromSettings(),
                options.showExpectedStageDuration)
 {
     for (const TStudyEvent& event : study.record().events)

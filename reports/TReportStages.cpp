@@ -3,7 +3,6 @@
 #include "TProtocol.h"
 #include "TStudyResults.h"
 
-#include <QSettings>
 #include <QStringList>
 
 #include <cmath>
@@ -52,34 +51,6 @@ bool TReportStages::isColumn(const QString& column)
     return columns().contains(column);
 }
 
-TReportStages::Load TReportStages::loadOf(int protocolType)
-{
-    switch (protocolType) {
-    case TProtocol::Treadmill: return Load::SpeedIncline;
-    case TProtocol::Ergometer: return Load::Workload;
-    case TProtocol::Pharmacologic: return Load::Dose;
-    default: return Load::None;
-    }
-}
-
-QString TReportStages::phaseName(int protocolType, int phase)
-{
-    if (protocolType == TProtocol::TiltTest) {
-        static const char* const tilt[] = {"Basal", "", "Control"};
-        return phase >= 0 && phase <= 2 ? QString::fromLatin1(tilt[phase]) : QString();
-    }
-    static const char* const names[] = {"Rest", "Exercise", "Recovery"};
-    return phase >= 0 && phase <= 2 ? QString::fromLatin1(names[phase]) : QString();
-}
-
-QString TReportStages::workloadUnitFromSettings()
-{
-    return QSettings().value(QStringLiteral("Config/ErgometerWorkloadUnits"), QString()).toString() ==
-                   QLatin1String("watts")
-               ? QStringLiteral("watts")
-               : QStringLiteral("kgm/min");
-}
-
 int TReportStages::whole(double value)
 {
     return std::isfinite(value) && std::abs(value) < 1e9 ? int(std::trunc(value)) : 0;
@@ -116,25 +87,14 @@ int TReportStages::stageAt(double seconds) const
     return k >= 0 ? k : count() - 1;
 }
 
-int TReportStages::numberInPhase(int index) const
-{
-    const int phase = m_executed->stage(index).phase();
-    int n = 0;
-    for (int k = 0; k <= index; ++k)
-        n += m_executed->stage(k).phase() == phase ? 1 : 0;
-    return n;
-}
-
 QString TReportStages::stageName(int index) const
 {
     if (index < 0 || index >= count())
         return QString();
-    const int phase = m_executed->stage(index).phase();
-    const int n = numberInPhase(index);
-    if (m_type == TProtocol::Pharmacologic && phase == TProtocolStage::Exercise)
-        return QStringLiteral("Dose %1").arg(n);
-    const QString name = phaseName(m_type, phase);
-    return name.isEmpty() ? QString::number(n) : QStringLiteral("%1 %2").arg(name).arg(n);
+    // The pharmacologic test's exercise stages are its doses.
+    if (m_type == TProtocol::Pharmacologic && m_executed->stage(index).phase() == TProtocolStage::Exercise)
+        return QStringLiteral("Dose %1").arg(TStageTable::numberInPhase(*m_executed, index));
+    return TStageTable::stageName(*m_executed, m_type, index);
 }
 
 double TReportStages::perStage(const QString& name, int index) const

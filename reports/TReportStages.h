@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TStageTable.h"
+
 #include <QString>
 
 class TProtocol;
@@ -12,13 +14,7 @@ class TStudyResults;
 class TReportStages
 {
 public:
-    enum class Load
-    {
-        SpeedIncline, // treadmill
-        Workload,     // ergometer
-        Dose,         // pharmacologic
-        None          // resting ECG, tilt test
-    };
+    using Load = TStageTable::Load;
 
     // executed: the stages as run (null: no stages); stLead: the recording
     // channel whose ST the table shows; workloadUnit "watts" or "kgm/min";
@@ -28,7 +24,7 @@ public:
 
     int count() const;
     int protocolType() const { return m_type; }
-    Load load() const { return loadOf(m_type); }
+    Load load() const { return TStageTable::loadOf(m_type); }
 
     // A cell of stage index: "name", "duration", "props", "HR", "BP", "DP",
     // "METS", "STLevel", "STSlope", "tiltElapsed"; empty for another name or an
@@ -47,11 +43,6 @@ public:
     // pharmacologic test are "Dose %1"; a phase without a name gives the number.
     QString stageName(int index) const;
 
-    static Load loadOf(int protocolType);
-    // "Rest", "Exercise", "Recovery"; for a tilt test "Basal", "", "Control".
-    static QString phaseName(int protocolType, int phase);
-    // "watts" when "Config/ErgometerWorkloadUnits" says so, "kgm/min" otherwise.
-    static QString workloadUnitFromSettings();
     // A stored number as a whole one, truncated: 0 for one that is not a number
     // or lies beyond a billion (a damaged study file).
     static int whole(double value);
@@ -62,7 +53,6 @@ public:
 
 private:
     double perStage(const QString& name, int index) const;
-    int numberInPhase(int index) const;
 
     const TProtocol* m_executed;
     const TStudyResults& m_results;

@@ -3,6 +3,7 @@
 // Stop, Save or Repeat, the study in the store and the recent list, the
 // review window and what it leaves in the record file.
 
+#include "TestWidgets.h"
 #include "AppTestEnvironment.h"
 
 #include "EcgMonitorWindow.h"
@@ -21,16 +22,9 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-namespace {
+using TestWidgets::child;
 
-template <typename T>
-T* child(QWidget* window, const char* name)
-{
-    T* found = window->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
+namespace {
 
 EcgReviewWindow* openReviewWindow()
 {

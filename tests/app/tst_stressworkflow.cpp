@@ -5,6 +5,7 @@
 // the tilt test; the checks before anything is saved; a window closed before
 // Start; the export after recording.
 
+#include "TestWidgets.h"
 #include "AppTestEnvironment.h"
 #include "StressTestSupport.h"
 
@@ -29,18 +30,11 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+using TestWidgets::child;
+
 using namespace StressTest;
 
 namespace {
-
-template <typename T>
-T* child(QWidget* window, const char* name)
-{
-    T* found = window->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
 
 TProtocol shortProtocol(const QByteArray& name, int type, const QVector<QVector<double>>& stages)
 {

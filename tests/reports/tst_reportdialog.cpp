@@ -3,6 +3,7 @@
 // disk, an export folder that is not set or not there, a strip print refused.
 // Message boxes are answered and image files chosen from the test.
 
+#include "TestWidgets.h"
 #include "../display/DisplayTestSupport.h"
 #include "ReportDialog.h"
 #include "ReportTestSupport.h"
@@ -29,16 +30,9 @@
 #include <QPushButton>
 #include <QtTest>
 
-namespace {
+using TestWidgets::child;
 
-template <typename T>
-T* child(QWidget& dialog, const char* name)
-{
-    T* w = dialog.findChild<T*>(QLatin1String(name));
-    if (!w)
-        qFatal("no %s", name);
-    return w;
-}
+namespace {
 
 QByteArray readAll(const QString& path)
 {

@@ -7,6 +7,7 @@
 // dialog's "Stress test" page with its ST lead, the copy to the stress report
 // folder and velmora-cli report.
 
+#include "TestWidgets.h"
 #include "../display/DisplayTestSupport.h"
 #include "ReportDialog.h"
 #include "ReportTestSupport.h"
@@ -26,16 +27,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+using TestWidgets::child;
 
-template <typename T>
-T* child(QWidget& dialog, const char* name)
-{
-    T* w = dialog.findChild<T*>(QLatin1String(name));
-    if (!w)
-        qFatal("no %s", name);
-    return w;
-}
+namespace {
 
 QString pdfText(const QString& pdf)
 {

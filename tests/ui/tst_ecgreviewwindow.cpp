@@ -4,6 +4,7 @@
 // scheme reaching the beat display as well as the browse display, from the
 // settings and from the display menu.
 
+#include "TestWidgets.h"
 #include "DemoStudy.h"
 #include "DisplayColorRole.h"
 #include "EcgReviewWindow.h"
@@ -21,16 +22,9 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-namespace {
+using TestWidgets::child;
 
-template <typename T>
-T* child(QWidget* window, const char* name)
-{
-    T* found = window->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
+namespace {
 
 QStringList column(const QTreeWidget* tree, int c)
 {

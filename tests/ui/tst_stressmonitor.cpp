@@ -5,6 +5,7 @@
 // treadmill, the strip of a stage and the window closed under a prompt or a
 // print.
 
+#include "TestWidgets.h"
 #include "AppTestEnvironment.h"
 #include "RecorderTestRig.h"
 #include "StressTestSupport.h"
@@ -30,19 +31,12 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+using TestWidgets::child;
+
 using namespace RecorderTest;
 using namespace StressTest;
 
 namespace {
-
-template <typename T>
-T* child(QObject* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
 
 // A window over a new study of the store and a scripted device.
 struct Bench

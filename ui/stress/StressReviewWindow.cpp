@@ -614,6 +614,7 @@ void StressReviewWindow::on_btnReport_clicked()
     dialog.setSpeed(ui->ecgDisplay1->speed());
     dialog.setAmplitude(ui->ecgDisplay1->amplitude());
     dialog.setHexaxialOrder(m_hexaxial);
+    dialog.setStLead(stLeadName());
     dialog.exec();
 }
 

@@ -73,8 +73,10 @@ public:
     // "Rest", "Exercise", "Recovery"; for a tilt test "Basal", "", "Control".
     static QString phaseName(int protocolType, int phase);
     // "%s %d": the phase name and the stage's number among the executed stages
-    // of its phase.
+    // of its phase (the number alone for a phase without a name).
     static QString stageName(const TProtocol& executed, int protocolType, int index);
+    // The stage's number among the executed stages of its phase, from 1.
+    static int numberInPhase(const TProtocol& executed, int index);
     // The channel of the ST lead among leadNames (see above); -1 for no leads.
     static int findStLead(const QStringList& leadNames);
     // "watts" when "Config/ErgometerWorkloadUnits" says so, "kgm/min" otherwise.

@@ -65,11 +65,21 @@ QString TStageTable::stageName(const TProtocol& executed, int protocolType, int 
 {
     if (index < 0 || index >= executed.stageCount())
         return QString();
+    return QStringLiteral("%1 %2")
+        .arg(phaseName(protocolType, executed.stage(index).phase()))
+        .arg(numberInPhase(executed, index))
+        .trimmed();
+}
+
+int TStageTable::numberInPhase(const TProtocol& executed, int index)
+{
+    if (index < 0 || index >= executed.stageCount())
+        return 0;
     const int phase = executed.stage(index).phase();
     int number = 0;
     for (int i = 0; i <= index; ++i)
         number += executed.stage(i).phase() == phase ? 1 : 0;
-    return QStringLiteral("%1 %2").arg(phaseName(protocolType, phase)).arg(number).trimmed();
+    return number;
 }
 
 int TStageTable::findStLead(const QStringList& leadNames)

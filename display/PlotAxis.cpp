@@ -5,6 +5,14 @@
 
 namespace PlotAxis {
 
+double timeTickStep(double span, double pixels, double minPixels)
+{
+    const double seconds = tickStep(span, pixels, minPixels);
+    if (seconds <= 60.0)
+        return seconds;
+    return 60.0 * tickStep(span / 60.0, pixels, minPixels);
+}
+
 Range covering(const std::vector<double>& times, const std::vector<double>& values, double from, double to,
                Range usual, double step, double margin, double floor)
 {

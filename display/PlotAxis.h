@@ -12,6 +12,9 @@ namespace PlotAxis {
 // minPixels between ticks, written as m x 10^e and rounded up to m = 2, 5 or 10.
 // 0 when there is no usable step.
 double tickStep(double span, double pixels, double minPixels);
+// The same for a time axis in seconds: past a minute the step counts in whole
+// minutes by the same rule (1, 2, 5, 10, ... minutes), as a clock is read.
+double timeTickStep(double span, double pixels, double minPixels);
 // The multiples of step within [min, max].
 QVector<double> ticks(double min, double max, double step);
 
@@ -39,6 +42,7 @@ public:
     explicit PlotLabelFormat(const QString& format = QStringLiteral("%g"));
 
     QString format() const { return m_format; }
+    bool isMinutesSeconds() const { return m_minutesSeconds; }
     QString text(double value) const;
     static bool isAcceptable(const QString& format);
 

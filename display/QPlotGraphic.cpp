@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QResizeEvent>
 #include <algorithm>
+#include <limits>
 #include <cmath>
 
 namespace {
@@ -360,8 +361,11 @@ void QPlotGraphic::drawAxes(QPainter& painter, const QRect& area) const
         }
     }
     const int labelWidth =
-        std::max(metrics.horizontalAdvance(m_xFormat.text(m_xMin)), metrics.horizontalAdvance(m_xFormat.text(m_xMax))) + 6;
-    const double xStep = PlotAxis::tickStep(m_xMax - m_xMin, area.width(), labelWidth);
+        std::max(metrics.horizontalAdvance(m_xFormat.text(m_xMin)), metrics.horizontalAdvance(m_xFormat.text(m_xMax))) + 10;
+    const double xStep = m_xFormat.isMinutesSeconds()
+                             ? PlotAxis::timeTickStep(m_xMax - m_xMin, area.width(), labelWidth)
+                             : PlotAxis::tickStep(m_xMax - m_xMin, area.width(), labelWidth);
+    int labelsEnd = std::numeric_limits<int>::min();
     for (double v : PlotAxis::ticks(m_xMin, m_xMax, xStep)) {
         const int x = mapToPlot(v, m_yMin, size).x();
         painter.setPen(gridPen);
@@ -371,7 +375,11 @@ void QPlotGraphic::drawAxes(QPainter& painter, const QRect& area) const
             const QString text = m_xFormat.text(v);
             const int w = metrics.horizontalAdvance(text);
             const int left = std::clamp(x - w / 2, area.left(), std::max(area.left(), size.width() - w));
+            // A label pushed in from the edge onto its neighbour is left out.
+            if (left < labelsEnd + 4)
+                continue;
             painter.drawText(QRect(left, area.bottom() + 1, w, XAxisHeight - 1), Qt::AlignCenter, text);
+            labelsEnd = left + w;
         }
     }
     painter.setPen(QPen(AxisColor, 1));

@@ -134,12 +134,7 @@ double TReportPlot::yOf(double value, const QRectF& rect, double u) const
 
 double TReportPlot::timeStep(double span, double widthMm)
 {
-    if (!(span > 0.0) || !(widthMm > 0.0))
-        return 0.0;
-    const double seconds = PlotAxis::tickStep(span, widthMm, TimeTickMm);
-    if (seconds <= 60.0)
-        return seconds;
-    return 60.0 * PlotAxis::tickStep(span / 60.0, widthMm, TimeTickMm);
+    return PlotAxis::timeTickStep(span, widthMm, TimeTickMm);
 }
 
 void TReportPlot::draw(QPainter& painter, const QRectF& rect, double u) const

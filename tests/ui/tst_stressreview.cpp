@@ -291,6 +291,8 @@ void TestStressReview::tiltTestGraphics()
     for (auto g : {StressReviewWindow::DoubleProductGraphic, StressReviewWindow::MetsGraphic,
                    StressReviewWindow::StGraphic})
         QVERIFY(!window.graphic(g)->isVisible());
+    // The rate at the start is the trend's there.
+    QCOMPARE(child<QLabel>(&window, "lblHR")->text(), QStringLiteral("70"));
     QPlotGraphic* hrPlot = window.graphic(StressReviewWindow::HeartRateGraphic);
     QCOMPARE(hrPlot->yMin(), 50.0);
     QCOMPARE(hrPlot->yMax(), 150.0);

@@ -21,7 +21,7 @@
 #include "TStressMonitorTexts.h"
 #include "TStudy.h"
 #include "TStudyStore.h"
-#include "TTimeText.h"
+#include "TTrend.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -47,6 +47,8 @@ constexpr double ReferenceSeconds = 20.0;
 // The inset's current average: the beats of the stretch shown, up to this long.
 constexpr double ShownAverageSeconds = 10.0;
 const QColor StageHighlight(0, 0, 0, 20);
+// The rate shown at a time: that of a beat at most this far from it.
+constexpr double NearRateSeconds = 5.0;
 
 // How each trend graphic starts out and grows with its data.
 struct GraphicStyle
@@ -329,9 +331,17 @@ void StressReviewWindow::onStartTimeChanged()
         ui->lblStage->setText(QStringLiteral("---"));
     }
 
-    const TBeatStore* beats = m_study->beats();
-    const int index = beats ? beats->next(t - 1e-9) : -1;
-    const QString rate = index >= 0 ? TTimeText::heartRate(beats->beat(index).value(TBeat::MeanRR)) : QString();
+    // The heart rate the HR graphic shows at that time, while beats were
+    // detected there.
+    QString rate;
+    if (const TTrend* trend = m_study->results().trend(QStringLiteral("BPMTrend")); trend && !trend->isEmpty()) {
+        const auto near = std::lower_bound(trend->times().begin(), trend->times().end(), t - NearRateSeconds);
+        if (near != trend->times().end() && *near <= t + NearRateSeconds) {
+            const double bpm = trend->valueAt(t);
+            if (std::isfinite(bpm) && bpm > 0.0 && bpm < 1000.0)
+                rate = QString::number(int(bpm));
+        }
+    }
     const int zoneMax = m_study->property(QStringLiteral("patient/trainingZoneMax")).toInt();
     const int zoneSubMax = m_study->property(QStringLiteral("patient/trainingZoneSubMax")).toInt();
     ui->lblHR->setText(rate.isEmpty() ? QStringLiteral("---") : rate);

@@ -223,12 +223,16 @@ QString TErgoReport::resultValue(const QString& field) const
         return percent("trainingZoneMax");
     if (field == QLatin1String("pctSubMaxHR"))
         return percent("trainingZoneSubMax");
+    // No pressure taken is none, as the stage table prints it, not 0 mmHg.
+    auto measured = [&](const char* name) {
+        return result(name) > 0.0 ? whole(result(name)) : QStringLiteral("--");
+    };
     if (field == QLatin1String("maxSysBP"))
-        return whole(result("maxSysBP"));
+        return measured("maxSysBP");
     if (field == QLatin1String("maxDiaBP"))
-        return whole(result("maxDiaBP"));
+        return measured("maxDiaBP");
     if (field == QLatin1String("maxDP"))
-        return whole(result("maxDP"));
+        return measured("maxDP");
     if (field == QLatin1String("maxMETS"))
         return QString::asprintf("%.1f", result("maxMETS"));
     if (field == QLatin1String("maxVO2"))

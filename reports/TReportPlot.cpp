@@ -103,8 +103,9 @@ QPair<double, double> TReportPlot::valueRange() const
                 low = std::min(low, p.y());
                 high = std::max(high, p.y());
             }
+    // Nothing to show: the range of the smallest span from 0, for the frame.
     if (!(low <= high))
-        return {0.0, 1.0};
+        return {0.0, std::max(1.0, m_minimumSpan)};
     double margin = (high - low) * 0.05;
     if (low == high)
         margin = low == 0.0 ? 1.0 : std::abs(low) * 0.01;
@@ -147,6 +148,9 @@ void TReportPlot::draw(QPainter& painter, const QRectF& rect, double u) const
     painter.setBrush(Qt::NoBrush);
 
     const QPair<double, double> range = valueRange();
+    // A plot without a reading shows its frame and says so, with no scale to
+    // read a value from.
+    const bool empty = !hasData();
     const double timeSpan = m_timeTo - m_timeFrom;
     auto px = [&](double t) { return area.left() + (t - m_timeFrom) / timeSpan * area.width(); };
     auto py = [&](double v) { return area.bottom() - (v - range.first) / (range.second - range.first) * area.height(); };
@@ -165,7 +169,7 @@ void TReportPlot::draw(QPainter& painter, const QRectF& rect, double u) const
     const PlotLabelFormat valueFormat(m_valueFormat);
     const double valueStep = PlotAxis::tickStep(range.second - range.first, area.height() / u, ValueTickMm);
     QPainterPath grid;
-    for (double v : PlotAxis::ticks(range.first, range.second, valueStep)) {
+    for (double v : PlotAxis::ticks(range.first, range.second, empty ? 0.0 : valueStep)) {
         const double y = py(v);
         grid.moveTo(area.left(), y);
         grid.lineTo(area.right(), y);
@@ -220,6 +224,9 @@ void TReportPlot::draw(QPainter& painter, const QRectF& rect, double u) const
         }
     }
     painter.restore();
+    if (empty)
+        TReportText::draw(painter, area, QStringLiteral("No readings"), font(8.0), Qt::AlignCenter, false, LabelColour,
+                          u);
 
     // The title above the plot, and which colour is which when there are several.
     TReportText::draw(painter, QRectF(area.left(), rect.top(), area.width() * 0.5, TopMm * u), m_title, font(8.0, true),

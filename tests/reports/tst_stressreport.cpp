@@ -221,6 +221,9 @@ private slots:
         QCOMPARE(report.value(QStringLiteral("stage/STLevel"), 1, 1), QStringLiteral("0.0 mm"));
         QCOMPARE(report.value(QStringLiteral("stage/duration"), 1, 1), QStringLiteral("00:00"));
         QCOMPARE(report.value(QStringLiteral("maxHR"), 0, 1), QStringLiteral("0"));
+        // No pressure is none, not 0 mmHg.
+        QCOMPARE(report.value(QStringLiteral("maxSysBP"), 0, 1), QStringLiteral("--"));
+        QCOMPARE(report.value(QStringLiteral("maxDP"), 0, 1), QStringLiteral("--"));
         QVERIFY(report.value(QStringLiteral("eventInfo"), 0, 1).startsWith(QStringLiteral("00:00 - ")));
         // The plots leave the number out.
         const auto plot = TStressPlots::build(QStringLiteral("plotBP"), *study, 0, QStringLiteral("I"));
@@ -382,6 +385,9 @@ private slots:
         QTest::newRow("small waver") << QVector<double>{100, 104} << 20.0 << 92.0 << 112.0;
         QTest::newRow("flat with a minimum") << QVector<double>{100, 100} << 20.0 << 90.0 << 110.0;
         QTest::newRow("wider than the minimum") << QVector<double>{60, 280} << 20.0 << 49.0 << 291.0;
+        // No reading at all (no pressure taken): the smallest span from 0.
+        QTest::newRow("no readings") << QVector<double>{} << 40.0 << 0.0 << 40.0;
+        QTest::newRow("only unusable readings") << QVector<double>{qQNaN()} << 40.0 << 0.0 << 40.0;
     }
 
     void plotRanges()

@@ -7,10 +7,17 @@ namespace PlotAxis {
 
 double timeTickStep(double span, double pixels, double minPixels)
 {
-    const double seconds = tickStep(span, pixels, minPixels);
-    if (seconds <= 60.0)
-        return seconds;
-    return 60.0 * tickStep(span / 60.0, pixels, minPixels);
+    if (!(span > 0.0) || !(pixels > 0.0) || !(minPixels > 0.0) || !std::isfinite(span))
+        return 0.0;
+    const double raw = minPixels * span / pixels;
+    if (raw < 1.0)
+        return tickStep(span, pixels, minPixels);
+    static const double steps[] = {1, 2, 5, 10, 15, 20, 30, 60, 120, 300, 600, 900, 1200, 1800, 3600};
+    for (const double step : steps) {
+        if (step >= raw)
+            return step;
+    }
+    return 3600.0 * tickStep(span / 3600.0, pixels, minPixels);
 }
 
 Range covering(const std::vector<double>& times, const std::vector<double>& values, double from, double to,

@@ -12,8 +12,9 @@ namespace PlotAxis {
 // minPixels between ticks, written as m x 10^e and rounded up to m = 2, 5 or 10.
 // 0 when there is no usable step.
 double tickStep(double span, double pixels, double minPixels);
-// The same for a time axis in seconds: past a minute the step counts in whole
-// minutes by the same rule (1, 2, 5, 10, ... minutes), as a clock is read.
+// The same for a time axis in seconds, in the steps a clock is read by: 1, 2,
+// 5, 10, 15, 20 or 30 seconds, then 1, 2, 5, 10, 15, 20 or 30 minutes, then
+// whole hours by the 1-2-5 rule.
 double timeTickStep(double span, double pixels, double minPixels);
 // The multiples of step within [min, max].
 QVector<double> ticks(double min, double max, double step);

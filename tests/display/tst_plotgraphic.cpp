@@ -55,6 +55,8 @@ private slots:
     void secondSeries();
     void coveringRange_data();
     void coveringRange();
+    void timeSteps_data();
+    void timeSteps();
 };
 
 void TestPlotGraphic::autoRange_data()
@@ -412,6 +414,29 @@ void TestPlotGraphic::coveringRange()
     const PlotAxis::Range none = PlotAxis::covering(times, values, -10.0, -1.0, {50.0, 200.0}, 20.0, 5.0);
     QCOMPARE(none.low, 50.0);
     QCOMPARE(none.high, 200.0);
+}
+
+void TestPlotGraphic::timeSteps_data()
+{
+    // A time axis of span seconds over 600 pixels, a label every 40 at least.
+    QTest::addColumn<double>("span");
+    QTest::addColumn<double>("step");
+    QTest::newRow("half a minute") << 30.0 << 2.0;
+    QTest::newRow("two minutes") << 120.0 << 10.0;
+    QTest::newRow("seven minutes: not 50 s") << 420.0 << 30.0;
+    QTest::newRow("ten minutes") << 600.0 << 60.0;
+    QTest::newRow("half an hour") << 1800.0 << 120.0;
+    QTest::newRow("an hour: not 500 s") << 3600.0 << 300.0;
+    QTest::newRow("a day") << 86400.0 << 7200.0;
+    QTest::newRow("fractions of a second") << 6.0 << 0.5;
+    QTest::newRow("no span") << 0.0 << 0.0;
+}
+
+void TestPlotGraphic::timeSteps()
+{
+    QFETCH(double, span);
+    QFETCH(double, step);
+    QCOMPARE(PlotAxis::timeTickStep(span, 600.0, 40.0), step);
 }
 
 QTEST_MAIN(TestPlotGraphic)

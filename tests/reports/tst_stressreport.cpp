@@ -413,7 +413,7 @@ private slots:
         QTest::addColumn<double>("step");
         // 176 mm of plot: a tick at least every 16 mm.
         QTest::newRow("one minute") << 60.0 << 10.0;
-        QTest::newRow("five minutes") << 300.0 << 50.0;
+        QTest::newRow("five minutes") << 300.0 << 30.0;
         QTest::newRow("twenty minutes") << 1200.0 << 120.0;
         QTest::newRow("an hour") << 3600.0 << 600.0;
     }

@@ -11,6 +11,7 @@
 
 #include "EchoDialog.h"
 #include "PredefinedConclusionPanel.h"
+#include "ReportDialog.h"
 #include "QPlotGraphic.h"
 #include "QSignalBrowseDisplay.h"
 #include "StressReviewWindow.h"
@@ -104,6 +105,8 @@ private slots:
     void stLead();
     void conclusionAndSettings();
     void eventsAndEcho();
+    void reportGetsTheWindowsOptions();
+    void displayMenu();
 
 private:
     std::unique_ptr<TLocalStudyStore> m_store;
@@ -479,6 +482,66 @@ void TestStressReview::eventsAndEcho()
     QVERIFY(study->record().echoScoring);
     QCOMPARE(study->record().echoScoring->score(TEchoScoring::Peak, 7), 3);
     QCOMPARE(*study->record().echoScoring->scoreIndex(TEchoScoring::Peak), 3.0);
+}
+
+void TestStressReview::reportGetsTheWindowsOptions()
+{
+    const auto study = studyOf(treadmillTest());
+    QSettings().setValue(QStringLiteral("ReviewWindow/STLeadName"), QStringLiteral("aVF"));
+    StressReviewWindow window(study.get());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    child<QPushButton>(&window, "btnSpeed50")->click();
+    child<QPushButton>(&window, "btnAmp20")->click();
+    child<QPushButton>(&window, "btnFilterNotch")->click();
+    TReportOptions seen;
+    bool opened = false;
+    QTimer::singleShot(100, [&]() {
+        if (auto* dialog = qobject_cast<ReportDialog*>(QApplication::activeModalWidget())) {
+            opened = true;
+            seen = dialog->options();
+            dialog->reject();
+        }
+    });
+    child<QPushButton>(&window, "btnReport")->click();
+    QVERIFY(opened);
+    QCOMPARE(seen.stLead, QStringLiteral("aVF"));
+    QCOMPARE(seen.speed, 50.0);
+    QCOMPARE(seen.amplitude, 20.0);
+    QVERIFY(!seen.notch);
+    QVERIFY(seen.lowpass && seen.baseline);
+}
+
+void TestStressReview::displayMenu()
+{
+    const auto study = studyOf(treadmillTest());
+    StressReviewWindow window(study.get());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QStringList entries, leads;
+    QTimer::singleShot(50, [&]() {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* action : menu->actions()) {
+                entries << action->text();
+                if (action->menu() && action->text() == QStringLiteral("Show leads")) {
+                    for (QAction* lead : action->menu()->actions())
+                        leads << lead->text();
+                }
+            }
+            for (QAction* action : menu->actions()) {
+                if (action->text() == QStringLiteral("Show graphics"))
+                    action->trigger();
+            }
+            menu->close();
+        }
+    });
+    QMetaObject::invokeMethod(&window, "on_ecgDisplay1_customContextMenuRequested", Q_ARG(QPoint, QPoint(20, 20)));
+    // A lead each, then the display's choices; the study has 7 leads, so the
+    // hexaxial order is offered.
+    QCOMPARE(leads, QStringList({"I", "II", "III", "aVR", "aVL", "aVF", "V5"}));
+    for (const char* entry : {"Hexaxial order", "Average beat", "Show graphics", "Color scheme"})
+        QVERIFY2(entries.contains(QLatin1String(entry)), qPrintable(entries.join(", ")));
+    QVERIFY(!child<QWidget>(&window, "frameGraphics")->isVisible());
 }
 
 VELMORA_APP_TEST_MAIN(TestStressReview)

@@ -57,17 +57,11 @@ inline TStudy* record(TLocalStudyStore& store, double seconds, const TQuickPatie
         const int total = int(leads[0].size());
         for (int done = 0; done < total;) {
             const int n = std::min(250, total - done);
-            const int target = recorder.rawSignal()->length() + n;
-            device.push(RecorderTest::frames(device.channelCount(), done, n,
-                                             [&](int c, int f) { return int(leads[size_t(c)][size_t(f)]); }));
-            QElapsedTimer timer;
-            timer.start();
-            while (recorder.rawSignal()->length() < target) {
-                if (timer.elapsed() > 20000)
-                    return nullptr;
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-                QThread::usleep(200);
-            }
+            if (!RecorderTest::pushTaken(device, recorder,
+                                         RecorderTest::frames(device.channelCount(), done, n, [&](int c, int f) {
+                                             return int(leads[size_t(c)][size_t(f)]);
+                                         })))
+                return nullptr;
             done += n;
         }
         TRestingMeasurement::endRecording(recorder, *study);

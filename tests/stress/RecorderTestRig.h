@@ -240,6 +240,15 @@ inline std::vector<qint16> frames(int channels, int first, int count, const std:
     return data;
 }
 
+// Pushes whole frames through the device and waits until the recorder has
+// taken them; false after 20 s without.
+inline bool pushTaken(ScriptedDevice& device, TStudyRecorder& recorder, const std::vector<qint16>& data)
+{
+    const int target = recorder.rawSignal()->length() + int(data.size()) / device.channelCount();
+    device.push(data);
+    return waitProcessingEvents([&] { return recorder.rawSignal()->length() >= target; }, 20000);
+}
+
 // A distinct value for every frame and channel, wrapping in 16 bits.
 inline int pattern(int channel, int frame)
 {

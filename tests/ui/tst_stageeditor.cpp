@@ -56,7 +56,6 @@ private slots:
     void number();
     void bloodPressure_data();
     void bloodPressure();
-    void columnsByType();
     void typoLeavesEverything_data();
     void typoLeavesEverything();
     void bloodPressureEdit();
@@ -132,20 +131,6 @@ void TestStageEditor::bloodPressure()
         QCOMPARE(bp->first, systolic);
         QCOMPARE(bp->second, diastolic);
     }
-}
-
-void TestStageEditor::columnsByType()
-{
-    using C = QVector<Column>;
-    const C tail = {Column::Mets, Column::HeartRate, Column::BloodPressure, Column::DoubleProduct,
-                    Column::StLevel, Column::StSlope};
-    QCOMPARE(TStageEditor::columns(TProtocol::Treadmill),
-             C({Column::Stage, Column::Duration, Column::Speed, Column::Incline}) + tail);
-    QCOMPARE(TStageEditor::columns(TProtocol::Ergometer), C({Column::Stage, Column::Duration, Column::Workload}) + tail);
-    QCOMPARE(TStageEditor::columns(TProtocol::Pharmacologic), C({Column::Stage, Column::Duration, Column::Dose}) + tail);
-    QCOMPARE(TStageEditor::columns(TProtocol::TiltTest), C({Column::Stage, Column::Duration}) + tail);
-    for (Column c : {Column::Stage, Column::Duration, Column::DoubleProduct})
-        QVERIFY(!TStageEditor::isEditable(c));
 }
 
 void TestStageEditor::typoLeavesEverything_data()

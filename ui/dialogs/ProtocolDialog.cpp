@@ -7,6 +7,12 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+namespace {
+
+const int ColumnGap = 28;
+
+} // namespace
+
 ProtocolDialog::ProtocolDialog(const QString& name, const TProtocol& protocol, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::ProtocolDialog>()),
       m_editor(protocol, TStageTable::workloadUnitFromSettings())
@@ -73,8 +79,14 @@ void ProtocolDialog::fillTable(int row)
     }
     if (row >= 0 && row < rows)
         ui->treeStages->setCurrentItem(ui->treeStages->topLevelItem(row));
-    for (int c = 0; c + 1 < ui->treeStages->columnCount(); ++c)
+    // Values stand right-aligned under their headings, with room between the
+    // columns so that a duration does not run into the speed beside it.
+    for (int c = 0; c + 1 < ui->treeStages->columnCount(); ++c) {
+        ui->treeStages->headerItem()->setTextAlignment(c, c == 0 ? int(Qt::AlignLeft | Qt::AlignVCenter)
+                                                                 : int(Qt::AlignRight | Qt::AlignVCenter));
         ui->treeStages->resizeColumnToContents(c);
+        ui->treeStages->setColumnWidth(c, ui->treeStages->columnWidth(c) + ColumnGap);
+    }
 }
 
 void ProtocolDialog::updateState()

@@ -561,6 +561,21 @@ private slots:
         QVERIFY(status->text().contains(QLatin1String("40.0 km/h")));
         QVERIFY(status->height() >= status->heightForWidth(status->width()));
         QVERIFY(tree->viewport()->height() >= 5 * tree->visualItemRect(tree->topLevelItem(0)).height());
+
+        // An ergometer protocol still without its recovery: the hint, not a refusal.
+        ProtocolDialog ergometer(QStringLiteral("Cycle ergometer"), TProtocol(), &list);
+        part<QComboBox>(&ergometer, "cboProtocolType")->setCurrentIndex(1);
+        addStages(&ergometer, {{0, "5:00", "0", ""}, {1, "3:00", "300", ""}, {1, "3:00", "600 kgm/min", ""}});
+        ergometer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ergometer));
+        shoot(&ergometer, "protocol-edit-ergometer");
+        auto* hint = part<QLabel>(&ergometer, "lblStatus");
+        QVERIFY(hint->text().contains(QLatin1String("recovery")));
+        QVERIFY(!hint->property("refusal").toBool());
+        QVERIFY(status->property("refusal").toBool());
+        QVERIFY(hint->palette().color(QPalette::WindowText) != status->palette().color(QPalette::WindowText));
+        QCOMPARE(column(part<QTreeWidget>(&ergometer, "treeStages"), 2),
+                 (QStringList{"0.0 kgm/min", "300.0 kgm/min", "600.0 kgm/min"}));
         qApp->setStyleSheet(QString());
     }
 

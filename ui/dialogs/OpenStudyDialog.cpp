@@ -19,6 +19,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 // Rows sort by what they show, except the date, which sorts by its stamp.
@@ -43,6 +45,16 @@ private:
     QString m_stamp;
 };
 
+// Wide enough for its header label and for sample, in the list's own font
+// (fixed: measuring 10 000 rows would cost more than the list itself).
+void fitColumn(QTreeWidget* tree, int column, const QString& sample)
+{
+    const QFontMetrics text(tree->font());
+    const QFontMetrics header(tree->header()->font());
+    const int width = std::max(text.horizontalAdvance(sample), header.horizontalAdvance(tree->headerItem()->text(column)));
+    tree->setColumnWidth(column, width + 3 * text.averageCharWidth() + 8);
+}
+
 QList<QTreeWidgetItem*> visibleSelection(const QTreeWidget* tree)
 {
     QList<QTreeWidgetItem*> items;
@@ -65,21 +77,28 @@ OpenStudyDialog::OpenStudyDialog(TStudyStore& store, QWidget* parent)
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    // The style sheet's fonts, before the columns are measured.
+    ensurePolished();
+    ui->treeStudies->ensurePolished();
+    ui->treeSharedStudies->ensurePolished();
+    const QString dateSample = QStringLiteral("28/12/2026 23:59");
 
     ui->treeStudies->setHeaderLabels(TStudyRowTexts::localHeaderLabels());
     ui->treeStudies->setColumnHidden(TStudyRowTexts::IdColumn, true);
     ui->treeStudies->setColumnHidden(TStudyRowTexts::BaseNameColumn, true);
-    ui->treeStudies->setColumnWidth(TStudyRowTexts::PatientColumn, 240);
-    ui->treeStudies->setColumnWidth(TStudyRowTexts::TypeColumn, 100);
-    ui->treeStudies->setColumnWidth(TStudyRowTexts::DateColumn, 130);
+    fitColumn(ui->treeStudies, TStudyRowTexts::PatientColumn, QStringLiteral("Fernandez de la Torre, Bella"));
+    fitColumn(ui->treeStudies, TStudyRowTexts::TypeColumn, TStudyRowTexts::studyTypeText(QStringLiteral("Stress test")));
+    fitColumn(ui->treeStudies, TStudyRowTexts::DateColumn, dateSample);
+    fitColumn(ui->treeStudies, TStudyRowTexts::ReportColumn, TStudyRowTexts::localHeaderLabels().value(TStudyRowTexts::ReportColumn));
     ui->treeStudies->sortByColumn(TStudyRowTexts::DateColumn, Qt::DescendingOrder);
 
     ui->treeSharedStudies->setHeaderLabels(TStudyRowTexts::sharedHeaderLabels());
     // The file name addresses the archive; the patient comes first to the eye.
     ui->treeSharedStudies->header()->moveSection(TStudyRowTexts::FileColumn, TStudyRowTexts::SharedColumnCount - 1);
-    ui->treeSharedStudies->setColumnWidth(TStudyRowTexts::SharedPatientColumn, 200);
-    ui->treeSharedStudies->setColumnWidth(TStudyRowTexts::SharedTypeColumn, 90);
-    ui->treeSharedStudies->setColumnWidth(TStudyRowTexts::SharedDateColumn, 120);
+    fitColumn(ui->treeSharedStudies, TStudyRowTexts::SharedPatientColumn, QStringLiteral("Fernandez de la Torre, Bella"));
+    fitColumn(ui->treeSharedStudies, TStudyRowTexts::SharedTypeColumn,
+              TStudyRowTexts::studyTypeText(QStringLiteral("Stress test")));
+    fitColumn(ui->treeSharedStudies, TStudyRowTexts::SharedDateColumn, dateSample);
     ui->treeSharedStudies->sortByColumn(TStudyRowTexts::SharedDateColumn, Qt::DescendingOrder);
 
     // "Del" deletes what is selected in the list that has the focus, never
@@ -167,7 +186,10 @@ void OpenStudyDialog::fillSharedTree()
     m_archives.clear();
     QList<QTreeWidgetItem*> items;
     items.reserve(entries.size());
-    const QColor damagedColour = palette().color(QPalette::Disabled, QPalette::Text);
+    // Greyed and slanted: listed for the user to see, not to copy.
+    const QColor damagedColour(0x80, 0x8a, 0x94);
+    QFont damagedFont = tree->font();
+    damagedFont.setItalic(true);
     for (const TSharedFolderListing::Entry& entry : entries) {
         m_archives.insert(entry.fileName, entry);
         if (entry.damaged) {
@@ -175,6 +197,7 @@ void OpenStudyDialog::fillSharedTree()
                                        QString());
             for (int column = 0; column < TStudyRowTexts::SharedColumnCount; ++column) {
                 item->setForeground(column, damagedColour);
+                item->setFont(column, damagedFont);
                 item->setToolTip(column, tr("This archive is incomplete (a copy cut short?) and cannot be copied."));
             }
             items << item;
@@ -409,8 +432,8 @@ void OpenStudyDialog::on_btnShare_clicked()
     m_sharedShown = !m_sharedShown;
     ui->frameShared->setVisible(m_sharedShown);
     if (m_sharedShown) {
-        if (width() < 1100)
-            resize(1100, height());
+        if (width() < 1280)
+            resize(1280, height());
         fillSharedTree();
     } else {
         ui->treeSharedStudies->clearSelection();

@@ -28,6 +28,8 @@
 #include <QEvent>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -273,6 +275,48 @@ int shot(const QString& tmp, const QString& out)
     dialog.findChild<QLineEdit*>(QStringLiteral("txtFilter"))->setText(QStringLiteral("rex"));
     QCoreApplication::processEvents();
     ok = dialog.grab().save(out + QStringLiteral("/browser-filtered.png")) && ok;
+    // The outcome of copying a study archive and the damaged one.
+    dialog.findChild<QLineEdit*>(QStringLiteral("txtFilter"))->clear();
+    QCoreApplication::processEvents();
+    sharedTree->clearSelection();
+    for (int row = 0; row < sharedTree->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = sharedTree->topLevelItem(row);
+        item->setSelected(row == 0 || item->text(0).startsWith(QLatin1String("Copy of")));
+    }
+    QTimer grabber;
+    QObject::connect(&grabber, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ok = box->grab().save(out + QStringLiteral("/browser-copy-outcome.png")) && ok;
+            box->done(QMessageBox::Ok);
+        }
+    });
+    grabber.start(50);
+    dialog.findChild<QPushButton*>(QStringLiteral("btnShareImport"))->click();
+    grabber.stop();
+    ok = dialog.grab().save(out + QStringLiteral("/browser-after-copy.png")) && ok;
+
+    // Deleting an open study with another: the question, then what was left.
+    auto* local = dialog.findChild<QTreeWidget*>(QStringLiteral("treeStudies"));
+    local->clearSelection();
+    sharedTree->clearSelection();
+    for (int row : {0, 2}) {
+        local->topLevelItem(row)->setSelected(true);
+        store.openStudy(local->topLevelItem(row)->text(0).toInt());
+        if (row == 0)
+            break;
+    }
+    local->topLevelItem(2)->setSelected(true);
+    int boxes = 0;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ok = box->grab().save(out + QStringLiteral("/browser-delete-%1.png").arg(++boxes)) && ok;
+            (box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes) : box->buttons().value(0))->click();
+        }
+    });
+    answerer.start(50);
+    dialog.findChild<QPushButton*>(QStringLiteral("btnDelete"))->click();
+    answerer.stop();
     std::printf("%s\n", ok ? "written" : "could not write the PNGs");
     return ok ? 0 : 1;
 }

@@ -637,7 +637,7 @@ void TestOpenStudyDialog::damagedArchiveIsNotImported()
     QCOMPARE(reply.texts.size(), 1);
     const QString text = reply.texts[0];
     QVERIFY2(text.contains("Copied:\n  Perez, Rex (1/12/2026 09:30)"), qPrintable(text));
-    QVERIFY2(text.contains("Not copied:\n  cut short.cxz: \"cut short.cxz\" is a damaged study archive"), qPrintable(text));
+    QVERIFY2(text.contains("Not copied:\n  cut short.cxz: a damaged study archive (incomplete or cut short), not copied"), qPrintable(text));
     QVERIFY(scene.indexed(ids[0]));
     QVERIFY(localRowOf(dialog, ids[0]));
     QCOMPARE(scene.store->listStudies().size(), Clinic.size());

@@ -405,11 +405,9 @@ void OpenStudyDialog::on_btnShareImport_clicked()
     for (const TSharedFolderListing::Entry& entry : selectedArchives()) {
         const QString path = QStringLiteral("%1/%2").arg(folder, entry.fileName);
         if (entry.damaged) {
-            const QString name = entry.fileName;
-            items.append({name, [name] {
-                              throw TException(
-                                  tr("\"%1\" is a damaged study archive (incomplete or cut short) and cannot be copied")
-                                      .arg(name));
+            // The outcome names the file; the reason follows it.
+            items.append({entry.fileName, [] {
+                              throw TException(tr("a damaged study archive (incomplete or cut short), not copied"));
                           }});
         } else {
             items.append({TStudyRowTexts::label(entry.summary), [this, path] { m_store.importStudy(path); }});

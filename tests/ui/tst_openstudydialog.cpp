@@ -77,6 +77,13 @@ class TestStore : public TLocalStudyStore
 public:
     using TLocalStudyStore::TLocalStudyStore;
     int failingExport = 0;
+    int keptOnDelete = 0; // a study whose files the system would not let go
+
+    void deleteStudy(int id) override
+    {
+        if (id != keptOnDelete)
+            TLocalStudyStore::deleteStudy(id);
+    }
 
     void exportStudy(int id, const QString& folder) override
     {
@@ -250,6 +257,7 @@ private slots:
     void deleteLocal();
     void deleteKeyInTheFilterDeletesNothing();
     void deletingAnOpenStudyDeletesTheOthersOnly();
+    void studyStillListedIsNotReportedDeleted();
     void deleteShared();
     void sharedListShowsStudyAndDamagedArchivesOnly();
     void damagedArchiveIsNotImported();
@@ -257,6 +265,8 @@ private slots:
     void exportThenImportRoundTrip();
     void failedCopySaysWhichWereCopied();
     void copyOutcomeMessage();
+    void rowTexts_data();
+    void rowTexts();
     void sharedFolderSettings_data();
     void sharedFolderSettings();
 };
@@ -540,6 +550,25 @@ void TestOpenStudyDialog::deletingAnOpenStudyDeletesTheOthersOnly()
     scene.store->closeStudy(ids[0]);
 }
 
+void TestOpenStudyDialog::studyStillListedIsNotReportedDeleted()
+{
+    Scene scene;
+    const QList<int> ids = scene.addClinic();
+    scene.store->keptOnDelete = ids[2];
+    OpenStudyDialog dialog(*scene.store);
+    QSignalSpy deleted(&dialog, &OpenStudyDialog::deletedStudy);
+    dialog.show();
+    selectOnly(localTree(dialog), {localRowOf(dialog, ids[1]), localRowOf(dialog, ids[2])});
+    BoxReply reply({QMessageBox::Yes, QMessageBox::Ok});
+    child<QPushButton>(dialog, "btnDelete")->click();
+    QCOMPARE(reply.texts.size(), 2);
+    QCOMPARE(reply.texts[1], QString("These could not be deleted:\n  Smith, Rex (3/12/2026 11:15): the study is still in "
+                                     "the study list"));
+    QCOMPARE(deleted.size(), 1);
+    QCOMPARE(deleted[0].at(0).toInt(), ids[1]);
+    QVERIFY(localRowOf(dialog, ids[2]));
+}
+
 void TestOpenStudyDialog::deleteShared()
 {
     Scene scene;
@@ -745,6 +774,37 @@ void TestOpenStudyDialog::copyOutcomeMessage()
     QCOMPARE(all.copied, (QStringList{"A", "B"}));
     QCOMPARE(progress, (QList<int>{1, 2}));
     QCOMPARE(tried, 4);
+}
+
+void TestOpenStudyDialog::rowTexts_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("stamp");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QStringList>("row");
+    QTest::newRow("stress test with a report")
+        << "Stress test" << "20260131081500" << "report" << QStringList{"7", "Perez, Rex", "Stress test", "31/1/2026 08:15", "Yes", "B"};
+    QTest::newRow("ECG") << "ECG" << "20261201235900" << "" << QStringList{"7", "Perez, Rex", "ECG", "1/12/2026 23:59", "", "B"};
+    QTest::newRow("other type as stored, stamp that does not parse")
+        << "Tilt test" << "2026-01-31" << "open" << QStringList{"7", "Perez, Rex", "Tilt test", "2026-01-31", "", "B"};
+}
+
+void TestOpenStudyDialog::rowTexts()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, stamp);
+    QFETCH(QString, status);
+    QFETCH(QStringList, row);
+    TStudySummary study;
+    study.id = 7;
+    study.patientLastName = "Perez";
+    study.patientFirstName = "Rex";
+    study.studyType = type;
+    study.studyDateTime = stamp;
+    study.status = status;
+    study.baseFilename = "B";
+    QCOMPARE(TStudyRowTexts::localRow(study), row);
+    QCOMPARE(TStudyRowTexts::sharedRow("a.cxz", study), (QStringList{"a.cxz", row[1], row[2], row[3]}));
 }
 
 void TestOpenStudyDialog::sharedFolderSettings_data()

@@ -152,3 +152,20 @@ QVector<TStudyArchive::Listed> TStudyArchive::list(const QString& folder)
     }
     return archives;
 }
+
+bool TStudyArchive::looksLikeStudyArchive(const QString& path)
+{
+    // Local file header: signature (4), fixed fields up to the name length at
+    // offset 26, the extra field length at 28, the name from offset 30.
+    static const QByteArray signature("PK\x03\x04", 4);
+    const QByteArray name = RecordEntry.toUtf8();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(30 + name.size());
+    if (head.size() < 30 + name.size() || !head.startsWith(signature))
+        return false;
+    const auto byte = [&head](int at) { return int(uchar(head.at(at))); };
+    const int nameLength = byte(26) + 256 * byte(27);
+    return nameLength == name.size() && head.mid(30, nameLength) == name;
+}

@@ -56,6 +56,12 @@ public:
     // others.
     static QVector<Listed> list(const QString& folder);
 
+    // Whether the file begins as a study archive is written: the zip local-file
+    // signature and a first entry named "cxstudy". It tells a damaged study
+    // archive (a truncated copy, whose central directory and comment are lost)
+    // from a file that never was one, when readInfo cannot read it.
+    static bool looksLikeStudyArchive(const QString& path);
+
     // A base name names files in the data folder: it must not be empty,
     // absolute, or hold "/", "\", "..", ":" or control characters.
     static bool isSafeBaseFilename(const QString& name);

@@ -79,6 +79,8 @@ private slots:
     void unreadableZipRaisesTheExtractorMessage();
     void oversizedInfoIsRefused();
     void listKeepsOnlyStudyArchives();
+    void looksLikeStudyArchive_data();
+    void looksLikeStudyArchive();
     void importMovesTheFilesOverAndCanBeUndone();
     void importRefusesBadArchives_data();
     void importRefusesBadArchives();
@@ -248,6 +250,52 @@ void TestStudyArchive::listKeepsOnlyStudyArchives()
         names.insert(entry.fileName, entry.summary.baseFilename);
     QCOMPARE(names, (QMap<QString, QString>{{"one.cxz", "one"}, {"two.cxz", "two"}}));
     QCOMPARE(TStudyArchive::list(dir.filePath("absent")).size(), 0);
+}
+
+void TestStudyArchive::looksLikeStudyArchive_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("keptBytes"); // 0: the whole file
+    QTest::addColumn<bool>("looksLike");
+    QTest::addColumn<bool>("readable");
+
+    QTest::newRow("whole study archive") << "study" << 0 << true << true;
+    QTest::newRow("study archive cut in its samples") << "study" << 60000 << true << false;
+    QTest::newRow("study archive cut after its first name") << "study" << 37 << true << false;
+    QTest::newRow("study archive cut inside its first name") << "study" << 35 << false << false;
+    QTest::newRow("zip whose first entry is another") << "other zip" << 0 << false << true;
+    QTest::newRow("zip of another program, cut") << "other zip" << 2000 << false << false;
+    QTest::newRow("text file") << "text" << 0 << false << false;
+    QTest::newRow("empty file") << "text" << -1 << false << false;
+}
+
+void TestStudyArchive::looksLikeStudyArchive()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, keptBytes);
+    QFETCH(bool, looksLike);
+    QFETCH(bool, readable);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.cxz");
+    if (kind == "study") {
+        writeCrafted(path, studyArchive("Rex-1"));
+    } else if (kind == "other zip") {
+        Crafted other;
+        other.comment = "CXZIP1";
+        other.entries = {{"readme", patternBytes(50000, 4)}, {"cxstudy", patternBytes(300, 5)}};
+        writeCrafted(path, other);
+    } else {
+        QVERIFY(writeFile(path, "cxstudy PK\x03\x04 not a zip at all"));
+    }
+    QByteArray bytes = readFile(path);
+    if (keptBytes > 0)
+        bytes.truncate(keptBytes);
+    else if (keptBytes < 0)
+        bytes.clear();
+    QVERIFY(writeFile(path, bytes));
+    QCOMPARE(TStudyArchive::looksLikeStudyArchive(path), looksLike);
+    QCOMPARE(exceptionText([&] { TStudyArchive::readInfo(path); }).isEmpty(), readable);
+    QVERIFY(!TStudyArchive::looksLikeStudyArchive(dir.filePath("absent.cxz")));
 }
 
 void TestStudyArchive::importMovesTheFilesOverAndCanBeUndone()

@@ -3,7 +3,10 @@
 
 #include "EcgMonitorWindow.h"
 #include "EcgReviewWindow.h"
+#include "OpenStudyDialog.h"
+#include "PleaseWait.h"
 #include "StressReviewWindow.h"
+#include "StudyDialog.h"
 #include "TAcqDevice.h"
 #include "TAfterRecording.h"
 #include "TDeviceFactory.h"
@@ -23,7 +26,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
@@ -36,25 +38,6 @@ QString textOf(const std::exception& e)
 {
     return QString::fromLocal8Bit(e.what());
 }
-
-// A long storage operation: the window-modal "Please wait..." box without a
-// cancel button and the wait cursor, shown before the operation starts.
-class PleaseWait
-{
-public:
-    explicit PleaseWait(QWidget* window) : m_progress(QObject::tr("Please wait..."), QString(), 0, 0, window)
-    {
-        m_progress.setCancelButton(nullptr);
-        m_progress.setWindowModality(Qt::WindowModal);
-        m_progress.setMinimumDuration(0);
-        m_progress.show();
-        QCoreApplication::processEvents();
-    }
-
-private:
-    QProgressDialog m_progress;
-    WaitCursor m_wait;
-};
 
 void uncheck(QRadioButton* male, QRadioButton* female)
 {
@@ -84,13 +67,12 @@ MainWindow::MainWindow(const QString& dataFolder, QWidget* parent)
     connect(ui->treeStudies, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { ui->btnOpenOK->setEnabled(current != nullptr); });
 
-    // A worklist query, the study data dialog, the open study dialog and the
-    // configuration dialog come with their own windows.
-    for (QPushButton* pending : {ui->btnWorklistStress, ui->btnWorklistEcg, ui->btnMoreStress, ui->btnMoreEcg,
-                                 ui->btnOpenMore, ui->btnConfig}) {
-        pending->setEnabled(false);
-        pending->setToolTip(tr("Available in a later release"));
-    }
+    // No worklist server is queried by this system.
+    ui->btnWorklistStress->hide();
+    ui->btnWorklistEcg->hide();
+    // The configuration dialog comes with a window of its own.
+    ui->btnConfig->setEnabled(false);
+    ui->btnConfig->setToolTip(tr("Available in a later release"));
 
     ui->stackedPanels->setCurrentWidget(ui->pageEcg);
     ui->btnOpenOK->setEnabled(false);
@@ -145,15 +127,22 @@ void MainWindow::startStore()
         }
     }
     if (m_store) {
-        ui->cmbProtocol->clear();
-        for (const QByteArray& name : m_store->protocolNames())
-            ui->cmbProtocol->addItem(QString::fromUtf8(name));
-        ui->cmbProtocol->addItem(TiltTest);
+        fillProtocols();
         restoreLastProtocol();
     }
     setEnabled(true);
     if (!error.isEmpty())
         warn(error);
+}
+
+void MainWindow::fillProtocols()
+{
+    const QString current = ui->cmbProtocol->currentText();
+    ui->cmbProtocol->clear();
+    ui->cmbProtocol->addItems(StudyDialog::protocolChoices(m_store.get()));
+    const int index = ui->cmbProtocol->findText(current);
+    if (index >= 0)
+        ui->cmbProtocol->setCurrentIndex(index);
 }
 
 void MainWindow::restoreLastProtocol()
@@ -222,14 +211,44 @@ void MainWindow::on_btnConfig_clicked()
 
 void MainWindow::on_btnMoreStress_clicked()
 {
+    if (!requireStore())
+        return;
+    TStudyRecord record = TStudyRecord::unstartedStudy(TStudyRecord::StressTest, stressPatient(),
+                                                       ui->cmbProtocol->currentText());
+    StudyDialog dialog(record, m_store.get(), this);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    // The protocol editors may have changed the table meanwhile.
+    fillProtocols();
+    if (!accepted)
+        return;
+    record = dialog.record();
+    if (startStress(record))
+        clearStressForm();
 }
 
 void MainWindow::on_btnMoreEcg_clicked()
 {
+    if (!requireStore())
+        return;
+    StudyDialog dialog(TStudyRecord::unstartedStudy(TStudyRecord::Ecg, ecgPatient()), m_store.get(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const TStudyRecord record = dialog.record();
+    if (startEcg(record))
+        clearEcgForm();
 }
 
 void MainWindow::on_btnOpenMore_clicked()
 {
+    if (!requireStore())
+        return;
+    OpenStudyDialog dialog(*m_store, this);
+    connect(&dialog, &OpenStudyDialog::deletedStudy, this, [this](int id) {
+        TRecentStudies::remove(id);
+        showRecentStudies();
+    });
+    if (dialog.exec() == QDialog::Accepted && dialog.selectedId() != 0)
+        openStudyForReview(dialog.selectedId());
 }
 
 // ---------------------------------------------------------------------------
@@ -250,7 +269,7 @@ TQuickPatient MainWindow::stressPatient() const
     patient.firstName = ui->editFirstNameStress->text();
     patient.age = ui->editAgeStress->text();
     patient.birthDate = ui->editAgeStress->property("birthDate").toString();
-    patient.sex = ui->radMaleStress->isChecked() ? QStringLiteral("M") : QStringLiteral("F");
+    patient.sex = TQuickForm::sex(ui->radMaleStress->isChecked(), ui->radFemaleStress->isChecked());
     patient.patientId = ui->editPatientIdStress->text();
     patient.personId = ui->editPersonIdStress->text();
     return patient;
@@ -446,7 +465,7 @@ bool MainWindow::startStress(const TStudyRecord& source)
         });
     });
     m_stressMonitor = window;
-    QSettings().setValue(QLatin1String(TSettingsKeys::LastProtocol), ui->cmbProtocol->currentText());
+    QSettings().setValue(QLatin1String(TSettingsKeys::LastProtocol), protocolName);
     showMonitor(window);
     return true;
 }

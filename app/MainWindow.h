@@ -101,6 +101,8 @@ private:
     void exportAfterRecording(int id, const QString& folder);
     void reviewClosed(int id);
     void finishInterrupted(TStudy& study);
+    // The store's protocols and the built-in tilt test, keeping the choice.
+    void fillProtocols();
     void restoreLastProtocol();
     bool requireStore();
     void warn(const QString& text, const QString& title = QString());

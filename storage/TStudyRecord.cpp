@@ -1,5 +1,7 @@
 #include "TStudyRecord.h"
 
+#include "TTrainingZones.h"
+
 #include "TException.h"
 
 #include <QJsonArray>
@@ -257,12 +259,12 @@ int TStudyRecord::drawId(const std::function<bool(int)>& taken)
     throw TException("Cannot find a free study id");
 }
 
-TStudyRecord TStudyRecord::newStudy(StudyKind kind, const TQuickPatient& patient,
-                                    const QString& protocolName, const QDateTime& now)
+namespace {
+
+TStudyInfo quickInfo(TStudyRecord::StudyKind kind, const TQuickPatient& patient, const QString& protocolName)
 {
     TStudyInfo info;
-    info.studyType = kind == StressTest ? QStringLiteral("Stress test") : QStringLiteral("ECG");
-    info.studyDateTime = now.toString(QStringLiteral("yyyyMMddHHmmss"));
+    info.studyType = kind == TStudyRecord::StressTest ? QStringLiteral("Stress test") : QStringLiteral("ECG");
     info.lastName = patient.lastName;
     info.firstName = patient.firstName;
     info.age = patient.age;
@@ -270,16 +272,30 @@ TStudyRecord TStudyRecord::newStudy(StudyKind kind, const TQuickPatient& patient
     info.sex = patient.sex;
     info.medicalHistoryNumber = patient.patientId;
     info.personIdNumber = patient.personId;
-    if (kind == StressTest) {
+    if (kind == TStudyRecord::StressTest) {
         info.protocolName = protocolName;
-        // Heart-rate training zones: (220 for males, 210 for females) - age, and
-        // 85 % of that with integer division.
-        const qint64 age = patient.age.trimmed().toInt();
-        const qint64 upper = (patient.sex == QLatin1String("M") ? 220 : 210) - age;
-        info.trainingZoneMax = QString::number(upper);
-        info.trainingZoneSubMax = QString::number(upper * 85 / 100);
         if (protocolName == QLatin1String("Tilt test"))
             info.studyType = QStringLiteral("Tilt test");
+    }
+    return info;
+}
+
+} // namespace
+
+TStudyRecord TStudyRecord::unstartedStudy(StudyKind kind, const TQuickPatient& patient, const QString& protocolName)
+{
+    return fromInfo(quickInfo(kind, patient, protocolName));
+}
+
+TStudyRecord TStudyRecord::newStudy(StudyKind kind, const TQuickPatient& patient,
+                                    const QString& protocolName, const QDateTime& now)
+{
+    TStudyInfo info = quickInfo(kind, patient, protocolName);
+    info.studyDateTime = now.toString(QStringLiteral("yyyyMMddHHmmss"));
+    if (kind == StressTest) {
+        const TTrainingZones zones = TTrainingZones::of(patient.age, patient.sex == QLatin1String("M"));
+        info.trainingZoneMax = QString::number(zones.maximum);
+        info.trainingZoneSubMax = QString::number(zones.subMaximal);
     }
     return fromInfo(info);
 }

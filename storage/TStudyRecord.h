@@ -95,6 +95,10 @@ struct TStudyRecord
     // test", studyDateTime = now, the form's fields; for a stress test also
     // protocolName and the training zones from age and sex. The protocol name
     // "Tilt test" makes the study a "Tilt test".
+    // The quick form's fields alone, before the study data dialog completes
+    // them: no study date, no training zones; protocolName for a stress test.
+    static TStudyRecord unstartedStudy(StudyKind kind, const TQuickPatient& patient,
+                                       const QString& protocolName = QString());
     static TStudyRecord newStudy(StudyKind kind, const TQuickPatient& patient,
                                  const QString& protocolName = QString(),
                                  const QDateTime& now = QDateTime::currentDateTime());

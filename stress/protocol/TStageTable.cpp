@@ -3,6 +3,8 @@
 #include "TProtocol.h"
 #include "TStudyResults.h"
 
+#include <QLocale>
+#include <QRegularExpression>
 #include <QSettings>
 
 #include <cmath>
@@ -80,6 +82,23 @@ int TStageTable::numberInPhase(const TProtocol& executed, int index)
     for (int i = 0; i <= index; ++i)
         number += executed.stage(i).phase() == phase ? 1 : 0;
     return number;
+}
+
+std::optional<double> TStageTable::readNumber(const QString& text, const QString& unit)
+{
+    QString t = text.trimmed();
+    if (!unit.isEmpty() && t.endsWith(unit, Qt::CaseInsensitive))
+        t = t.left(t.size() - unit.size()).trimmed();
+    // QString::toDouble would also take "1e3", "inf" or "nan".
+    static const QRegularExpression plain(QStringLiteral("^[+-]?(\\d+([.,]\\d*)?|[.,]\\d+)$"));
+    if (!plain.match(t).hasMatch())
+        return std::nullopt;
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
 }
 
 int TStageTable::findStLead(const QStringList& leadNames)

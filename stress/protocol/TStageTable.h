@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -77,6 +79,10 @@ public:
     static QString stageName(const TProtocol& executed, int protocolType, int index);
     // The stage's number among the executed stages of its phase, from 1.
     static int numberInPhase(const TProtocol& executed, int index);
+    // A value typed into a cell: digits with one "." or "," and a sign, the
+    // unit after it allowed; none for anything else ("1e3", "inf", "nan" and
+    // blanks included).
+    static std::optional<double> readNumber(const QString& text, const QString& unit = QString());
     // The channel of the ST lead among leadNames (see above); -1 for no leads.
     static int findStLead(const QStringList& leadNames);
     // "watts" when "Config/ErgometerWorkloadUnits" says so, "kgm/min" otherwise.

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace AppTest {
@@ -57,6 +58,22 @@ protected:
         }
     }
 };
+
+// Runs answer on the next modal dialog of type Dialog, once it appears (the
+// answer accepts or rejects it).
+template <typename Dialog, typename Answer>
+void answerDialog(Answer answer, int intervalMs = 30)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, answer]() {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            answer(dialog);
+        }
+    });
+    timer->start(intervalMs);
+}
 
 } // namespace AppTest
 

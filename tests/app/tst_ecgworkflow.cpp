@@ -9,6 +9,8 @@
 #include "EcgMonitorWindow.h"
 #include "EcgReviewWindow.h"
 #include "MainWindow.h"
+#include "OpenStudyDialog.h"
+#include "StudyDialog.h"
 #include "QSignalBrowseDisplay.h"
 #include "TLocalStudyStore.h"
 #include "TPagedFilterChain.h"
@@ -17,7 +19,9 @@
 #include "TStudy.h"
 #include "TStudyRecorder.h"
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -46,6 +50,8 @@ private slots:
     void recordSaveAndReview();
     void repeatRecordsAnew();
     void deviceThatCannotBeCreated();
+    void moreStartsAnEcgWithTheStudyData();
+    void browserDeletesAndOpens();
 
 private:
     // Types the names into the ECG form and presses its Start.
@@ -152,7 +158,19 @@ void TestEcgWorkflow::recordSaveAndReview()
     QTest::keyClicks(child<QPlainTextEdit>(review, "textConclusion"), QStringLiteral("Sinus rhythm"));
     QTest::mouseClick(child<QPushButton>(review, "btnAddEvent"), Qt::LeftButton);
     QCOMPARE(child<QTreeWidget>(review, "treeEvents")->topLevelItemCount(), 1);
+    // The study data edited from the review: the title follows, the base name
+    // of the files stays.
+    AppTest::answerDialog<StudyDialog>([](StudyDialog* dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Study data"));
+        child<QLineEdit>(dialog, "txtLastName")->setText(QStringLiteral("Rex II"));
+        child<QComboBox>(dialog, "cboAnimalSpecies")->setCurrentText(QStringLiteral("Dog"));
+        dialog->accept();
+    });
     const QString baseName = study->record().baseFilename();
+    QTest::mouseClick(child<QPushButton>(review, "btnStudyData"), Qt::LeftButton);
+    QVERIFY2(review->windowTitle().startsWith(QStringLiteral("Rex II, Fido - ")), qPrintable(review->windowTitle()));
+    QCOMPARE(study->record().baseFilename(), baseName);
+    QCOMPARE(study->record().events.size(), 1);
     review->close();
     QTRY_VERIFY(!store->isStudyOpen(id));
 
@@ -160,6 +178,9 @@ void TestEcgWorkflow::recordSaveAndReview()
         store->loadStudyFile(AppTest::dataFolder() + QStringLiteral("/%1.cxstudy").arg(baseName));
     QVERIFY(saved);
     QCOMPARE(saved->record().property(QStringLiteral("conclusion")), QStringLiteral("Sinus rhythm"));
+    QCOMPARE(saved->record().patientProperty(QStringLiteral("lastName")), QStringLiteral("Rex II"));
+    QCOMPARE(saved->record().patientProperty(QStringLiteral("animalSpecies")), QStringLiteral("Dog"));
+    QCOMPARE(store->listStudies().value(0).patientLastName, QStringLiteral("Rex II"));
     QCOMPARE(saved->record().events.size(), 1);
     QCOMPARE(saved->record().events[0].description, QStringLiteral("Enter description"));
     QCOMPARE(saved->record().events[0].duration, 7.0);
@@ -232,6 +253,135 @@ void TestEcgWorkflow::deviceThatCannotBeCreated()
     QCOMPARE(child<QLineEdit>(&launcher, "editFirstNameEcg")->text(), QStringLiteral("Max"));
     QCOMPARE(child<QLineEdit>(&launcher, "editLastNameEcg")->text(), QStringLiteral("Perro"));
     QSettings().setValue(QStringLiteral("Config/AcqMode"), QStringLiteral("demo"));
+}
+
+void TestEcgWorkflow::moreStartsAnEcgWithTheStudyData()
+{
+    QSettings().setValue(QStringLiteral("StudyDialog/LastProtocol"), QStringLiteral("Example"));
+    MainWindow launcher(AppTest::dataFolder());
+    launcher.show();
+    launcher.startStore();
+    QTest::mouseClick(child<QPushButton>(&launcher, "btnNewStudyEcg"), Qt::LeftButton);
+    QTest::keyClicks(child<QLineEdit>(&launcher, "editFirstNameEcg"), QStringLiteral("Mia"));
+    QString title;
+    bool protocolPageShown = true;
+    AppTest::answerDialog<StudyDialog>([&](StudyDialog* dialog) {
+        title = dialog->windowTitle();
+        protocolPageShown = !child<QListWidget>(dialog, "listCategory")->item(2)->isHidden();
+        child<QLineEdit>(dialog, "txtLastName")->setText(QStringLiteral("Soler"));
+        child<QComboBox>(dialog, "cboAnimalSpecies")->setCurrentText(QStringLiteral("Cat"));
+        dialog->accept();
+    });
+    // "More..." needs no complete form: the dialog asks for what is missing.
+    QTest::mouseClick(child<QPushButton>(&launcher, "btnMoreEcg"), Qt::LeftButton);
+    QCOMPARE(title, QStringLiteral("New ECG study"));
+    QVERIFY(!protocolPageShown);
+    QPointer<EcgMonitorWindow> monitor = launcher.monitorWindow();
+    QVERIFY(monitor);
+    QCOMPARE(monitor->study()->record().patientProperty(QStringLiteral("animalSpecies")), QStringLiteral("Cat"));
+    QCOMPARE(monitor->study()->record().patientProperty(QStringLiteral("lastName")), QStringLiteral("Soler"));
+    QVERIFY(child<QLineEdit>(&launcher, "editFirstNameEcg")->text().isEmpty());
+    // A resting ECG leaves the stress form's protocol choice alone.
+    QCOMPARE(QSettings().value(QStringLiteral("StudyDialog/LastProtocol")).toString(), QStringLiteral("Example"));
+    monitor->close();
+    QTRY_VERIFY(!monitor);
+    QTRY_VERIFY(launcher.isEnabled());
+}
+
+void TestEcgWorkflow::browserDeletesAndOpens()
+{
+    MainWindow launcher(AppTest::dataFolder());
+    launcher.show();
+    launcher.startStore();
+    TStudyStore* store = launcher.store();
+    // Three studies in the index and the recent list, the third open for review.
+    QList<int> ids;
+    for (const char* name : {"Borrar", "Quitar", "Abierto"}) {
+        TQuickPatient patient;
+        patient.lastName = QLatin1String(name);
+        patient.firstName = QStringLiteral("Tom");
+        TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::Ecg, patient);
+        record.acquisition.channelCount = 2;
+        record.acquisition.samplingRate = 500;
+        record.acquisition.resolution = 16;
+        record.acquisition.gainMax = 300.0;
+        record.acquisition.channelNames = "I,II";
+        TStudy* study = store->saveNewStudy(record);
+        ids << study->id();
+        TRecentStudies::add(study->id(), study->record().studyDateTime(), patient.lastName, patient.firstName);
+        if (ids.size() < 3)
+            store->closeStudy(study->id());
+    }
+    launcher.showRecentStudies();
+    auto* recent = child<QTreeWidget>(&launcher, "treeStudies");
+    auto recentIds = [recent]() {
+        QList<int> shown;
+        for (int i = 0; i < recent->topLevelItemCount(); ++i)
+            shown << recent->topLevelItem(i)->data(0, Qt::DisplayRole).toInt();
+        return shown;
+    };
+    for (int id : ids)
+        QVERIFY(recentIds().contains(id));
+
+    // All three deleted in one run: the two closed ones go from disk, index
+    // and recent list; the open one stays everywhere, and the user is told.
+    // At each deletion the launcher has already shown the list without it.
+    QList<bool> stillShownAtDeletion;
+    QStringList told;
+    AppTest::answerDialog<OpenStudyDialog>([&](OpenStudyDialog* dialog) {
+        connect(dialog, &OpenStudyDialog::deletedStudy, dialog,
+                [&](int id) { stillShownAtDeletion << recentIds().contains(id); });
+        auto* tree = child<QTreeWidget>(dialog, "treeStudies");
+        tree->clearSelection();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            if (ids.contains(tree->topLevelItem(i)->data(0, Qt::DisplayRole).toInt()))
+                tree->topLevelItem(i)->setSelected(true);
+        }
+        QTimer answering;
+        connect(&answering, &QTimer::timeout, [&]() {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                told << box->text();
+                QAbstractButton* yes = box->button(QMessageBox::Yes);
+                if (yes)
+                    yes->click();
+                else
+                    box->done(QMessageBox::Ok);
+            }
+        });
+        answering.start(30);
+        child<QPushButton>(dialog, "btnDelete")->click();
+        answering.stop();
+        dialog->reject();
+    });
+    QTest::mouseClick(child<QPushButton>(&launcher, "btnOpenMore"), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QCOMPARE(told.value(0), QStringLiteral("Delete selected studies from local folder?"));
+    QVERIFY2(told.size() == 2 && told[1].contains(QStringLiteral("Abierto")), qPrintable(told.join('|')));
+    QVERIFY(!recentIds().contains(ids[0]));
+    QVERIFY(!recentIds().contains(ids[1]));
+    QVERIFY(recentIds().contains(ids[2]));
+    QCOMPARE(stillShownAtDeletion, QList<bool>({false, false}));
+    QVector<int> indexed;
+    for (const TStudySummary& summary : store->listStudies())
+        indexed << summary.id;
+    QVERIFY(!indexed.contains(ids[0]) && !indexed.contains(ids[1]) && indexed.contains(ids[2]));
+
+    // Accepted on a study: the launcher opens it for review (here refused,
+    // since it is open already).
+    AppTest::answerDialog<OpenStudyDialog>([&](OpenStudyDialog* dialog) {
+        auto* tree = child<QTreeWidget>(dialog, "treeStudies");
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            if (tree->topLevelItem(i)->data(0, Qt::DisplayRole).toInt() == ids[2])
+                tree->setCurrentItem(tree->topLevelItem(i));
+        }
+        dialog->accept();
+    });
+    AppTest::BoxAnswerer boxes;
+    QTest::mouseClick(child<QPushButton>(&launcher, "btnOpenMore"), Qt::LeftButton);
+    QTRY_COMPARE(boxes.texts, QStringList{QStringLiteral("Study is already open for review")});
+    store->closeStudy(ids[2]);
+    store->deleteStudy(ids[2]);
+    TRecentStudies::remove(ids[2]);
 }
 
 VELMORA_APP_TEST_MAIN(TestEcgWorkflow)

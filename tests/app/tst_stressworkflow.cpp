@@ -12,6 +12,7 @@
 #include "MainWindow.h"
 #include "StressMonitorWindow.h"
 #include "StressReviewWindow.h"
+#include "StudyDialog.h"
 #include "TErgometerSimulator.h"
 #include "TLocalStudyStore.h"
 #include "TProtocol.h"
@@ -24,6 +25,8 @@
 #include "TValueArray.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPlainTextEdit>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -76,6 +79,18 @@ StressMonitorWindow* startFromForm(MainWindow& launcher, const QString& last, co
     return launcher.stressMonitorWindow();
 }
 
+// Fills the stress form without pressing Start.
+void fillStressForm(MainWindow& launcher, const QString& last, const QString& protocol)
+{
+    QTest::mouseClick(child<QPushButton>(&launcher, "btnNewStudyStress"), Qt::LeftButton);
+    QTest::keyClicks(child<QLineEdit>(&launcher, "editLastNameStress"), last);
+    QTest::keyClicks(child<QLineEdit>(&launcher, "editFirstNameStress"), QStringLiteral("Toby"));
+    QTest::keyClicks(child<QLineEdit>(&launcher, "editAgeStress"), QStringLiteral("6"));
+    child<QRadioButton>(&launcher, "radMaleStress")->setChecked(true);
+    auto* combo = child<QComboBox>(&launcher, "cmbProtocol");
+    combo->setCurrentIndex(combo->findText(protocol));
+}
+
 // Start, the protocol run to its last stage and a few seconds more, Stop; the
 // prompts answered with 120/80 meanwhile.
 // The stress review window the launcher opened, if any.
@@ -116,6 +131,9 @@ private slots:
     void protocolDeletedMeanwhileSavesNothing();
     void notEnoughFreeSpace();
     void closedBeforeStartLeavesNoStudy();
+    void moreStartsWithTheStudyData();
+    void moreCancelledStartsNothing();
+    void moreTiltTestIsATiltTest();
 
 private:
     QString m_root;
@@ -310,6 +328,90 @@ void TestStressWorkflow::closedBeforeStartLeavesNoStudy()
     QCOMPARE(launcher.store()->listStudies().size(), before);
     QCOMPARE(TRecentStudies::list(), recent);
     QVERIFY(boxes.texts.isEmpty());
+}
+
+void TestStressWorkflow::moreStartsWithTheStudyData()
+{
+    MainWindow launcher(m_root);
+    launcher.show();
+    launcher.startStore();
+    fillStressForm(launcher, QStringLiteral("Ferrer"), QStringLiteral("Short treadmill"));
+    QString title;
+    QString formProtocol;
+    AppTest::answerDialog<StudyDialog>([&](StudyDialog* dialog) {
+        title = dialog->windowTitle();
+        formProtocol = child<QComboBox>(dialog, "cboStageProtocol")->currentText();
+        QCOMPARE(child<QLineEdit>(dialog, "txtLastName")->text(), QStringLiteral("Ferrer"));
+        child<QComboBox>(dialog, "cboAnimalSpecies")->setCurrentText(QStringLiteral("Dog"));
+        child<QComboBox>(dialog, "cboAnimalBreed")->setCurrentText(QStringLiteral("Galgo"));
+        child<QLineEdit>(dialog, "txtWeight")->setText(QStringLiteral("27"));
+        child<QComboBox>(dialog, "cboDoctorName")->setCurrentText(QStringLiteral("Dr. Vidal"));
+        child<QPlainTextEdit>(dialog, "txtIndication")->setPlainText(QStringLiteral("Syncope"));
+        child<QComboBox>(dialog, "cboStageProtocol")->setCurrentText(QStringLiteral("Short ergometer"));
+        child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click();
+    });
+    QTest::mouseClick(child<QPushButton>(&launcher, "btnMoreStress"), Qt::LeftButton);
+    QCOMPARE(title, QStringLiteral("New Stress Test study"));
+    QCOMPARE(formProtocol, QStringLiteral("Short treadmill"));
+    QPointer<StressMonitorWindow> monitor = launcher.stressMonitorWindow();
+    QVERIFY(monitor);
+    // Started as Start starts: the form cleared, the dialog's protocol run and remembered.
+    QVERIFY(child<QLineEdit>(&launcher, "editLastNameStress")->text().isEmpty());
+    QCOMPARE(monitor->recorder()->protocol()->type(), int(TProtocol::Ergometer));
+    QCOMPARE(QSettings().value(TSettingsKeys::LastProtocol).toString(), QStringLiteral("Short ergometer"));
+    const TStudyRecord& record = monitor->study()->record();
+    QCOMPARE(record.property(QStringLiteral("studyType")), QStringLiteral("Stress test"));
+    QCOMPARE(record.patientProperty(QStringLiteral("animalSpecies")), QStringLiteral("Dog"));
+    QCOMPARE(record.patientProperty(QStringLiteral("animalBreed")), QStringLiteral("Galgo"));
+    QCOMPARE(record.patientProperty(QStringLiteral("weight")), QStringLiteral("27"));
+    QCOMPARE(record.patientProperty(QStringLiteral("trainingZoneMax")), QStringLiteral("214"));
+    QCOMPARE(record.property(QStringLiteral("doctorName")), QStringLiteral("Dr. Vidal"));
+    QCOMPARE(record.property(QStringLiteral("indication")), QStringLiteral("Syncope"));
+    QVERIFY(!record.studyDateTime().isEmpty());
+    QCOMPARE(record.baseFilename().right(14), record.studyDateTime());
+    monitor->close();
+    QTRY_VERIFY(!monitor);
+    QTRY_VERIFY(launcher.isEnabled());
+}
+
+void TestStressWorkflow::moreCancelledStartsNothing()
+{
+    MainWindow launcher(m_root);
+    launcher.show();
+    launcher.startStore();
+    const int before = launcher.store()->listStudies().size();
+    fillStressForm(launcher, QStringLiteral("Quieto"), QStringLiteral("Short treadmill"));
+    AppTest::answerDialog<StudyDialog>([](StudyDialog* dialog) {
+        child<QComboBox>(dialog, "cboStageProtocol")->setCurrentText(QStringLiteral("Short ergometer"));
+        dialog->reject();
+    });
+    QTest::mouseClick(child<QPushButton>(&launcher, "btnMoreStress"), Qt::LeftButton);
+    QVERIFY(!launcher.stressMonitorWindow());
+    QVERIFY(launcher.isEnabled());
+    QCOMPARE(child<QLineEdit>(&launcher, "editLastNameStress")->text(), QStringLiteral("Quieto"));
+    QCOMPARE(child<QComboBox>(&launcher, "cmbProtocol")->currentText(), QStringLiteral("Short treadmill"));
+    QCOMPARE(launcher.store()->listStudies().size(), before);
+}
+
+void TestStressWorkflow::moreTiltTestIsATiltTest()
+{
+    MainWindow launcher(m_root);
+    launcher.show();
+    launcher.startStore();
+    fillStressForm(launcher, QStringLiteral("Inclinado"), QStringLiteral("Short treadmill"));
+    AppTest::answerDialog<StudyDialog>([](StudyDialog* dialog) {
+        child<QComboBox>(dialog, "cboStageProtocol")->setCurrentText(QStringLiteral("Tilt test"));
+        dialog->accept();
+    });
+    QTest::mouseClick(child<QPushButton>(&launcher, "btnMoreStress"), Qt::LeftButton);
+    QPointer<StressMonitorWindow> monitor = launcher.stressMonitorWindow();
+    QVERIFY(monitor);
+    QCOMPARE(monitor->study()->property(QStringLiteral("studyType")), QStringLiteral("Tilt test"));
+    QCOMPARE(monitor->recorder()->protocol()->type(), int(TProtocol::TiltTest));
+    QCOMPARE(monitor->recorder()->protocol()->stageCount(), 13);
+    monitor->close();
+    QTRY_VERIFY(!monitor);
+    QTRY_VERIFY(launcher.isEnabled());
 }
 
 VELMORA_APP_TEST_MAIN(TestStressWorkflow)

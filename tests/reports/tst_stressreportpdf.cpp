@@ -31,6 +31,13 @@ using TestWidgets::child;
 
 namespace {
 
+const QVector<QPair<QString, QString>> StudyDataFields = {
+    {"patient/animalSpecies", "Dog"},           {"patient/animalBreed", "Boxer"},
+    {"patient/weight", "31.5"},                 {"doctorName", "Dr. Elena Vidal"},
+    {"referringDoctorName", "Dr. Ortiz"},       {"technicianName", "Ana Ruiz"},
+    {"indication", "Exercise intolerance"},     {"treatment", "Pimobendan"},
+};
+
 QString pdfText(const QString& pdf)
 {
     return ReportTest::poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
@@ -154,7 +161,11 @@ private slots:
         m_stress = StressDemoStudy::record(*m_store, StressDemoStudy::shortTreadmill(), patient);
         if (!m_stress)
             QSKIP("the demo recording ecg500.dat is not beside the tests");
-        m_stress->record().setPatientProperty(QStringLiteral("trainingZoneMax"), QStringLiteral("200"));
+        TStudyRecord& data = m_stress->record();
+        data.setPatientProperty(QStringLiteral("trainingZoneMax"), QStringLiteral("200"));
+        // What the study data dialog adds.
+        for (const auto& [key, value] : StudyDataFields)
+            data.setProperty(key, value);
         QList<int> twelve;
         for (int i = 0; i < 12; ++i)
             twelve << i;
@@ -190,6 +201,8 @@ private slots:
 
         const QString& summary = pages[0];
         QVERIFY(summary.contains(QStringLiteral("Garc\u00eda, Toby")));
+        for (const auto& [key, value] : StudyDataFields)
+            QVERIFY2(summary.contains(value), qPrintable(key + QLatin1String(": ") + value + QLatin1Char('\n') + summary));
         QVERIFY(summary.contains(QStringLiteral("Speed / Incline")));
         QVERIFY(summary.contains(QStringLiteral("ST [V5]")));
         const QStringList names = {"Rest 1", "Exercise 1", "Exercise 2", "Exercise 3", "Recovery 1"};

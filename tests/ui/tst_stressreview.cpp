@@ -15,6 +15,7 @@
 #include "QPlotGraphic.h"
 #include "QSignalBrowseDisplay.h"
 #include "StressReviewWindow.h"
+#include "StudyDialog.h"
 #include "TBeatAverager.h"
 #include "TLocalStudyStore.h"
 #include "TStudy.h"
@@ -107,6 +108,7 @@ private slots:
     void eventsAndEcho();
     void reportGetsTheWindowsOptions();
     void displayMenu();
+    void studyDataRefreshesTheWindow();
 
 private:
     std::unique_ptr<TLocalStudyStore> m_store;
@@ -542,6 +544,42 @@ void TestStressReview::displayMenu()
     for (const char* entry : {"Hexaxial order", "Average beat", "Show graphics", "Color scheme"})
         QVERIFY2(entries.contains(QLatin1String(entry)), qPrintable(entries.join(", ")));
     QVERIFY(!child<QWidget>(&window, "frameGraphics")->isVisible());
+}
+
+void TestStressReview::studyDataRefreshesTheWindow()
+{
+    if (!m_recorded)
+        QSKIP("the demo recording is not there");
+    const TStudyRecord before = m_recorded->record();
+    StressReviewWindow window(m_recorded);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* info = child<QLabel>(&window, "lblHRInfo");
+    AppTest::answerDialog<StudyDialog>([](StudyDialog* dialog) {
+        QVERIFY(!child<QComboBox>(dialog, "cboStageProtocol")->isEnabled());
+        child<QLineEdit>(dialog, "txtLastName")->setText(QStringLiteral("Rexa"));
+        auto* age = child<QLineEdit>(dialog, "txtAge");
+        age->setText(QString());
+        QTest::keyClicks(age, QStringLiteral("10"));
+        child<QComboBox>(dialog, "cboSex")->setCurrentIndex(1);
+        dialog->accept();
+    });
+    QTest::mouseClick(child<QPushButton>(&window, "btnStudyData"), Qt::LeftButton);
+    QCOMPARE(window.windowTitle().left(12), QStringLiteral("Rexa, Fido -"));
+    QCOMPARE(m_recorded->record().patientProperty(QStringLiteral("trainingZoneMax")), QStringLiteral("210"));
+    QVERIFY2(info->text().contains(QStringLiteral("max 210")) && info->text().contains(QStringLiteral("sub 178")),
+             qPrintable(info->text()));
+    QVERIFY(window.isModified());
+    // Cancelled, nothing changes.
+    AppTest::answerDialog<StudyDialog>([](StudyDialog* dialog) {
+        child<QLineEdit>(dialog, "txtLastName")->setText(QStringLiteral("Other"));
+        dialog->reject();
+    });
+    QTest::mouseClick(child<QPushButton>(&window, "btnStudyData"), Qt::LeftButton);
+    QCOMPARE(m_recorded->record().patientProperty(QStringLiteral("lastName")), QStringLiteral("Rexa"));
+    QCOMPARE(m_recorded->record().events, before.events);
+    QCOMPARE(m_recorded->record().results, before.results);
+    m_recorded->record() = before;
 }
 
 VELMORA_APP_TEST_MAIN(TestStressReview)

@@ -1,6 +1,7 @@
 #include "TProtocolEditor.h"
 
 #include "TKipnetFrame.h"
+#include "TStageTable.h"
 #include "TTiltTestProtocol.h"
 
 #include <QLocale>
@@ -103,16 +104,8 @@ bool TProtocolEditor::isEditable(int column) const
 
 QString TProtocolEditor::stageName(const TProtocol& protocol, int stage)
 {
-    if (stage < 0 || stage >= protocol.stageCount())
-        return QString();
-    const int phase = protocol.stage(stage).phase();
-    int number = 0;
-    for (int i = 0; i <= stage; ++i)
-        number += protocol.stage(i).phase() == phase ? 1 : 0;
-    const char* word = phase == TProtocolStage::Rest       ? "Rest"
-                       : phase == TProtocolStage::Recovery ? "Recovery"
-                                                           : "Exercise";
-    return QStringLiteral("%1 %2").arg(QLatin1String(word)).arg(number);
+    // The stage words of every type but the tilt test, whose protocol is built in.
+    return TStageTable::stageName(protocol, TProtocol::Treadmill, stage);
 }
 
 QString TProtocolEditor::durationText(double seconds)
@@ -190,20 +183,7 @@ std::optional<qint64> TProtocolEditor::durationSeconds(const QString& text)
 
 std::optional<double> TProtocolEditor::number(const QString& text, const QString& unit)
 {
-    QString t = text.trimmed();
-    if (!unit.isEmpty() && t.endsWith(unit, Qt::CaseInsensitive))
-        t = t.left(t.size() - unit.size()).trimmed();
-    // Digits, one separator and a sign only: QString::toDouble would also take
-    // "1e3", "inf" or "nan".
-    static const QRegularExpression plain(QStringLiteral("^[+-]?(\\d+([.,]\\d*)?|[.,]\\d+)$"));
-    if (!plain.match(t).hasMatch())
-        return std::nullopt;
-    t.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double v = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    return TStageTable::readNumber(text, unit);
 }
 
 QString TProtocolEditor::apply(int stage, int column, const QString& text)

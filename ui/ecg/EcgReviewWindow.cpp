@@ -5,6 +5,7 @@
 #include "ColorSchemes.h"
 #include "DisplayMenu.h"
 #include "PredefinedConclusionPanel.h"
+#include "StudyDialog.h"
 #include "EventListEditor.h"
 #include "ReportDialog.h"
 #include "TBeatAverager.h"
@@ -50,11 +51,7 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
 {
     ui->setupUi(this);
     const TStudyRecord& record = study->record();
-    const QDateTime date = QDateTime::fromString(record.studyDateTime(), QStringLiteral("yyyyMMddHHmmss"));
-    setWindowTitle(QStringLiteral("%1, %2 - %3")
-                       .arg(record.patientProperty(QStringLiteral("lastName")),
-                            record.patientProperty(QStringLiteral("firstName")),
-                            date.isValid() ? date.toString(QStringLiteral("d/M/yyyy H:mm")) : record.studyDateTime()));
+    updateTitle();
 
     m_chain = std::make_unique<TPagedFilterChain>(study->recording());
     m_chain->setNotchType("50hz");
@@ -89,9 +86,6 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
     loadMeasurement();
     onStartTimeChanged();
 
-    // The study data dialog comes with a window of its own.
-    ui->btnStudyData->setEnabled(false);
-    ui->btnStudyData->setToolTip(tr("Available in a later release"));
     // The report goes through the process's study store.
     ui->btnReport->setEnabled(TStudyStore::instance() != nullptr);
     ui->btnRemoveEvent->setEnabled(false);
@@ -383,8 +377,25 @@ void EcgReviewWindow::applyHexaxial(bool on)
 // ---------------------------------------------------------------------------
 // Study data and report
 
+void EcgReviewWindow::updateTitle()
+{
+    const TStudyRecord& record = m_study->record();
+    const QDateTime date = QDateTime::fromString(record.studyDateTime(), QStringLiteral("yyyyMMddHHmmss"));
+    setWindowTitle(QStringLiteral("%1, %2 - %3")
+                       .arg(record.patientProperty(QStringLiteral("lastName")),
+                            record.patientProperty(QStringLiteral("firstName")),
+                            date.isValid() ? date.toString(QStringLiteral("d/M/yyyy H:mm")) : record.studyDateTime()));
+}
+
 void EcgReviewWindow::on_btnStudyData_clicked()
 {
+    StudyDialog dialog(m_study->record(), TStudyStore::instance(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The dialog edits the study's fields alone; events and results stay.
+    m_study->record().properties = dialog.record().properties;
+    setModified();
+    updateTitle();
 }
 
 void EcgReviewWindow::on_btnReport_clicked()

@@ -71,6 +71,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // "%1, %2 - %3": last name, first name, study date and time.
+    void updateTitle();
     void applyFilters();
     void analyseBeats();
     void loadMeasurement();

@@ -9,6 +9,7 @@
 #include "PlotAxis.h"
 #include "PredefinedConclusionPanel.h"
 #include "ReportDialog.h"
+#include "StudyDialog.h"
 #include "TBeatAverager.h"
 #include "TBeatStore.h"
 #include "TPagedFilterChain.h"
@@ -90,12 +91,7 @@ StressReviewWindow::StressReviewWindow(TStudy* study, QWidget* parent)
     ui->splitter->setStretchFactor(1, 4);
     ui->splitter->setSizes({780, 620});
     const TStudyRecord& record = study->record();
-    const QDateTime date = QDateTime::fromString(record.studyDateTime(), QStringLiteral("yyyyMMddHHmmss"));
-    setWindowTitle(QStringLiteral("%1, %2 - %3")
-                       .arg(record.patientProperty(QStringLiteral("lastName")),
-                            record.patientProperty(QStringLiteral("firstName")),
-                            date.isValid() ? QLocale::system().toString(date, QLocale::ShortFormat)
-                                           : record.studyDateTime()));
+    updateTitle();
 
     m_chain = std::make_unique<TPagedFilterChain>(study->recording());
     m_chain->setNotchType("50hz");
@@ -122,9 +118,6 @@ StressReviewWindow::StressReviewWindow(TStudy* study, QWidget* parent)
             &StressReviewWindow::onStartTimeChanged);
     onStartTimeChanged();
 
-    // The study data dialog comes with a window of its own.
-    ui->btnStudyData->setEnabled(false);
-    ui->btnStudyData->setToolTip(tr("Available in a later release"));
     // The report goes through the process's study store.
     ui->btnReport->setEnabled(TStudyStore::instance() != nullptr);
     ui->tabs->setCurrentIndex(0);
@@ -608,8 +601,30 @@ void StressReviewWindow::setShowGraphics(bool on)
 // ---------------------------------------------------------------------------
 // Study data and report
 
+void StressReviewWindow::updateTitle()
+{
+    const TStudyRecord& record = m_study->record();
+    const QDateTime date = QDateTime::fromString(record.studyDateTime(), QStringLiteral("yyyyMMddHHmmss"));
+    setWindowTitle(QStringLiteral("%1, %2 - %3")
+                       .arg(record.patientProperty(QStringLiteral("lastName")),
+                            record.patientProperty(QStringLiteral("firstName")),
+                            date.isValid() ? QLocale::system().toString(date, QLocale::ShortFormat)
+                                           : record.studyDateTime()));
+}
+
 void StressReviewWindow::on_btnStudyData_clicked()
 {
+    StudyDialog dialog(m_study->record(), TStudyStore::instance(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The dialog edits the study's fields alone; events and results stay.
+    m_study->record().properties = dialog.record().properties;
+    m_modified = true;
+    updateTitle();
+    // Age, sex and weight feed the training zones and the METS of the stages.
+    fillTable();
+    drawGraphics();
+    onStartTimeChanged();
 }
 
 void StressReviewWindow::on_btnReport_clicked()

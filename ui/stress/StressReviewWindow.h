@@ -102,6 +102,8 @@ private slots:
     void onConclusionChanged();
 
 private:
+    // "%1, %2 - %3": last name, first name, study date and time.
+    void updateTitle();
     bool isTiltTest() const;
     int protocolType() const;
     QStringList leadNames() const;

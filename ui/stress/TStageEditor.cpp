@@ -2,6 +2,7 @@
 
 #include "TMets.h"
 #include "TProtocol.h"
+#include "TStageTable.h"
 #include "TStudyResults.h"
 
 #include <QLocale>
@@ -46,22 +47,7 @@ bool TStageEditor::isEditable(Column column)
 
 std::optional<double> TStageEditor::number(const QString& text, const QString& unit)
 {
-    QString t = text.trimmed();
-    if (!unit.isEmpty() && t.endsWith(unit, Qt::CaseInsensitive))
-        t = t.left(t.size() - unit.size()).trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    // Only digits, one separator and a sign: QString::toDouble would take
-    // "1e3", "inf" or "nan" as numbers.
-    static const QRegularExpression plain(QStringLiteral("^[+-]?(\\d+([.,]\\d*)?|[.,]\\d+)$"));
-    if (!plain.match(t).hasMatch())
-        return std::nullopt;
-    t.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double v = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    return TStageTable::readNumber(text, unit);
 }
 
 std::optional<std::pair<int, int>> TStageEditor::bloodPressure(const QString& text)

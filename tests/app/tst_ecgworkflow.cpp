@@ -272,6 +272,9 @@ void TestEcgWorkflow::moreStartsAnEcgWithTheStudyData()
         child<QComboBox>(dialog, "cboAnimalSpecies")->setCurrentText(QStringLiteral("Cat"));
         dialog->accept();
     });
+    // No worklist server is queried: its buttons are not offered.
+    QVERIFY(child<QPushButton>(&launcher, "btnWorklistEcg")->isHidden());
+    QVERIFY(child<QPushButton>(&launcher, "btnWorklistStress")->isHidden());
     // "More..." needs no complete form: the dialog asks for what is missing.
     QTest::mouseClick(child<QPushButton>(&launcher, "btnMoreEcg"), Qt::LeftButton);
     QCOMPARE(title, QStringLiteral("New ECG study"));

@@ -648,12 +648,18 @@ void MainWindow::reviewClosed(int id)
     if (!m_store || !m_store->isStudyOpen(id))
         return;
     try {
-        if (TStudy* study = m_store->openStudy(id))
-            m_store->updateStudy(study->record());
+        if (TStudy* study = m_store->openStudy(id)) {
+            const TStudyRecord& record = study->record();
+            m_store->updateStudy(record);
+            // The study data may have been edited meanwhile.
+            TRecentStudies::update(id, record.studyDateTime(), record.patientProperty(QStringLiteral("lastName")),
+                                   record.patientProperty(QStringLiteral("firstName")));
+        }
         m_store->closeStudy(id);
     } catch (const std::exception& e) {
         warn(textOf(e));
     }
+    showRecentStudies();
 }
 
 void MainWindow::showRecentStudies()

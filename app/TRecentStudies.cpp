@@ -31,6 +31,17 @@ QStringList TRecentStudies::removed(const QStringList& list, int id)
     return kept;
 }
 
+QStringList TRecentStudies::updated(const QStringList& list, int id, const QString& studyDateTime,
+                                    const QString& lastName, const QString& firstName)
+{
+    const QString wanted = QString::number(id);
+    QStringList result = list;
+    for (QString& e : result)
+        if (e.split(Separator, Qt::KeepEmptyParts).value(0) == wanted)
+            e = entry(id, studyDateTime, lastName, firstName);
+    return result;
+}
+
 QVector<TRecentStudies::Row> TRecentStudies::rows(const QStringList& list)
 {
     QVector<Row> rows;
@@ -63,4 +74,12 @@ void TRecentStudies::add(int id, const QString& studyDateTime, const QString& la
 void TRecentStudies::remove(int id)
 {
     QSettings().setValue(QLatin1String(TSettingsKeys::RecentStudyList), removed(list(), id));
+}
+
+void TRecentStudies::update(int id, const QString& studyDateTime, const QString& lastName, const QString& firstName)
+{
+    const QStringList before = list();
+    const QStringList after = updated(before, id, studyDateTime, lastName, firstName);
+    if (after != before)
+        QSettings().setValue(QLatin1String(TSettingsKeys::RecentStudyList), after);
 }

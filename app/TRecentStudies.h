@@ -26,6 +26,10 @@ public:
     static QStringList added(QStringList list, const QString& entry);
     // Every entry of that id taken out.
     static QStringList removed(const QStringList& list, int id);
+    // Every entry of that id rewritten with the study's current date and
+    // names, in its place (the study data were edited).
+    static QStringList updated(const QStringList& list, int id, const QString& studyDateTime,
+                               const QString& lastName, const QString& firstName);
     // The rows the launcher shows: entries of exactly four parts, at most
     // ShownEntries of them.
     static QVector<Row> rows(const QStringList& list);
@@ -33,5 +37,6 @@ public:
     // The same on the application's settings store.
     static void add(int id, const QString& studyDateTime, const QString& lastName, const QString& firstName);
     static void remove(int id);
+    static void update(int id, const QString& studyDateTime, const QString& lastName, const QString& firstName);
     static QStringList list();
 };

@@ -113,6 +113,17 @@ void TestAppShell::recentList()
     QCOMPARE(removed.size(), list.size() - 2);
     for (const QString& entry : removed)
         QVERIFY(!entry.startsWith(QStringLiteral("5||")));
+    // A renamed study keeps its place; the others stay as they were.
+    const QStringList renamed = TRecentStudies::updated(list, 7, QStringLiteral("20261208110000"),
+                                                        QStringLiteral("New"), QStringLiteral("Name"));
+    QCOMPARE(renamed.size(), list.size());
+    for (int i = 0; i < list.size(); ++i) {
+        if (list[i].startsWith(QStringLiteral("7||")))
+            QCOMPARE(renamed[i], QStringLiteral("7||20261208110000||New||Name"));
+        else
+            QCOMPARE(renamed[i], list[i]);
+    }
+    QCOMPARE(TRecentStudies::updated(list, 99, QString(), QString(), QString()), list);
 }
 
 void TestAppShell::recentRows()

@@ -173,6 +173,9 @@ void TestEcgWorkflow::recordSaveAndReview()
     QCOMPARE(study->record().events.size(), 1);
     review->close();
     QTRY_VERIFY(!store->isStudyOpen(id));
+    // The recent list shows the new name, in the same place.
+    QCOMPARE(recent->topLevelItem(0)->text(1), QStringLiteral("Rex II, Fido"));
+    QCOMPARE(recent->topLevelItem(0)->data(0, Qt::DisplayRole).toInt(), id);
 
     std::unique_ptr<TStudy> saved =
         store->loadStudyFile(AppTest::dataFolder() + QStringLiteral("/%1.cxstudy").arg(baseName));

@@ -49,6 +49,8 @@ AcquisitionTestWindow::AcquisitionTestWindow(std::unique_ptr<TAcquisitionTest> t
     m_test->start(m_clock.elapsed());
     m_statusTimer->start();
     onStatusTimer();
+    // Not on a scale button, which would look chosen.
+    ui->btnClose->setFocus();
 }
 
 AcquisitionTestWindow::~AcquisitionTestWindow()

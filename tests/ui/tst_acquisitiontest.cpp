@@ -354,6 +354,37 @@ private slots:
         QVERIFY(portStreams(recorder->portPath()));
     }
 
+    // A loose electrode on the recorder shows in the panel over the signal,
+    // red among the green ones; back in contact, the panel goes.
+    void aLooseElectrodeShows()
+    {
+        qApp->setStyleSheet(TAppIdentity::styleSheet());
+        auto recorder = startRecorder(Protocol::Default);
+        QVERIFY(recorder);
+        QVERIFY(recorder->setElectrodeOff(QStringLiteral("V1"), true));
+        QPointer<AcquisitionTestWindow> window =
+            AcquisitionTestWindow::open(bluetoothSettings(recorder->portPath()), nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        ElectrodeStatusWidget* panel = nullptr;
+        QVERIFY(waitProcessingEvents(
+            [&] {
+                panel = window->findChild<ElectrodeStatusWidget*>();
+                return panel && panel->isVisible() && window->acquisition()->buffer()->length() >= 1500;
+            },
+            8000));
+        QCOMPARE(panel->electrodeLabel(QStringLiteral("V1"))->styleSheet(), QStringLiteral("color: red"));
+        QCOMPARE(panel->electrodeLabel(QStringLiteral("LA"))->styleSheet(), QStringLiteral("color: green"));
+        QTRY_VERIFY(part<QLabel>(window, "lblStatus")->text().contains(QStringLiteral("Battery")));
+        const QByteArray folder = qgetenv("VELMORA_TEST_SHOTS");
+        if (!folder.isEmpty())
+            QVERIFY(window->grab().save(QFile::decodeName(folder) + QStringLiteral("/acquisition-test-recorder.png")));
+
+        QVERIFY(recorder->setElectrodeOff(QStringLiteral("V1"), false));
+        QVERIFY(waitProcessingEvents([&] { return !panel->isVisible(); }, 5000));
+        window->close();
+        QTRY_VERIFY(!window);
+    }
+
     // A clinician's look at the demo signal under the program's style sheet.
     // VELMORA_TEST_SHOTS names a folder for the picture.
     void lookUnderTheStyleSheet()

@@ -8,6 +8,7 @@
 #include "TException.h"
 #include "THRSerialAcqDevice.h"
 #include "TQtAcqDriver.h"
+#include "TRecorderPortFinder.h"
 #include "TRecorderSignalSource.h"
 #include "TRecorderSimulator.h"
 #include "TSerialAcqDevice.h"
@@ -227,14 +228,27 @@ private slots:
     // no window, device or thread stays behind.
     void aPortThatDoesNotOpenRaisesTheError_data()
     {
+        QTest::addColumn<QString>("mode");
         QTest::addColumn<bool>("busy");
-        QTest::newRow("no such port") << false;
-        QTest::newRow("port held by another") << true;
+        QTest::addColumn<QString>("text");
+        const QString openFailed = QStringLiteral("No se pudo abrir el puerto (CreateFile)");
+        QTest::newRow("no such port") << TSettingsKeys::AcqModeBluetooth << false << openFailed;
+        QTest::newRow("port held by another") << TSettingsKeys::AcqModeBluetooth << true << openFailed;
+        QTest::newRow("no recorder on USB") << QString() << false << QStringLiteral("Device not found");
     }
 
     void aPortThatDoesNotOpenRaisesTheError()
     {
+        QFETCH(QString, mode);
         QFETCH(bool, busy);
+        QFETCH(QString, text);
+        if (mode.isEmpty()) {
+            try {
+                TRecorderPortFinder::findUsbPort();
+                QSKIP("a recorder is attached on USB");
+            } catch (const TException&) {
+            }
+        }
         std::unique_ptr<TRecorderSimulator> recorder;
         std::unique_ptr<TSerialAcqDevice> holder;
         QString port = AppTest::privateFolder().path() + QStringLiteral("/no-such-port");
@@ -246,14 +260,16 @@ private slots:
             holder->start();
             QVERIFY(waitFor([&] { return holder->bytesAvailable() > 0; }, 3000));
         }
+        TDeviceSettings settings = bluetoothSettings(port);
+        settings.mode = mode;
         QDialog dialog;
         QString message;
         try {
-            AcquisitionTestWindow::open(bluetoothSettings(port), &dialog);
+            AcquisitionTestWindow::open(settings, &dialog);
         } catch (const TException& e) {
             message = e.message();
         }
-        QCOMPARE(message, QStringLiteral("No se pudo abrir el puerto (CreateFile)"));
+        QCOMPARE(message, text);
         QCOMPARE(openTestWindows(), 0);
         QVERIFY(!dialog.findChild<AcquisitionTestWindow*>());
         if (busy) {

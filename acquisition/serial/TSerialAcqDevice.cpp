@@ -2,7 +2,11 @@
 
 #include "THRSerialReaderThread.h"
 #include "TLeadTable.h"
+#include "TSerialReaderThread.h"
 #include "TRecorderPortFinder.h"
+#include "TRecorderPortMessages.h"
+#include "TException.h"
+#include "TSerialPort.h"
 
 TSerialAcqDevice::TSerialAcqDevice(const QString& portName, int baudRate, int channelMask)
     : TSerialAcqDevice(TRecorderProtocol::Format::Default, portName, baudRate, channelMask)
@@ -88,4 +92,13 @@ const char* TSerialAcqDevice::channelName(int channel)
 QString TSerialAcqDevice::portName() const
 {
     return m_reader->portName();
+}
+
+void TSerialAcqDevice::checkPort() const
+{
+    TSerialPort port;
+    const TSerialPort::Error opened =
+        port.open(m_reader->portName(), TSerialReaderThread::portSetup(m_reader->baudRate()));
+    if (opened != TSerialPort::Error::None)
+        throw TException(TRecorderPortMessages::text(opened));
 }

@@ -42,6 +42,11 @@ public:
     double gainMax() override { return m_gain; }
 
     QString portName() const;
+    // Opens the device's port and closes it again, before the device is
+    // started: throws TException with the link's text when the port cannot be
+    // opened (no such port, or another program holds it). The running device
+    // would only fail silently and be retried.
+    void checkPort() const;
     TSerialReaderThread* reader() const { return m_reader.get(); }
 
 protected:

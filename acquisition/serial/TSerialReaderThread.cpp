@@ -122,21 +122,27 @@ void TSerialReaderThread::stopStreaming(TSerialPort& port)
     port.close();
 }
 
+TSerialSetup TSerialReaderThread::portSetup(int baudRate)
+{
+    using namespace TRecorderProtocol;
+    TSerialSetup setup;
+    setup.baudRate = baudRate;
+    setup.inputBufferSize = DriverBufferSize;
+    setup.outputBufferSize = DriverBufferSize;
+    setup.readTimeoutMs = ReadTimeoutMs;
+    setup.writeTimeoutMs = WriteTimeoutMs;
+    setup.lowerModemLines = true;
+    return setup;
+}
+
 void TSerialReaderThread::stream()
 {
     using namespace TRecorderProtocol;
     if (!waitAfterFailure())
         return;
 
-    TSerialSetup setup;
-    setup.baudRate = m_baudRate;
-    setup.inputBufferSize = DriverBufferSize;
-    setup.outputBufferSize = DriverBufferSize;
-    setup.readTimeoutMs = ReadTimeoutMs;
-    setup.writeTimeoutMs = WriteTimeoutMs;
-    setup.lowerModemLines = true;
     TSerialPort port;
-    const TSerialPort::Error opened = port.open(m_portName, setup);
+    const TSerialPort::Error opened = port.open(m_portName, portSetup(m_baudRate));
     if (opened != TSerialPort::Error::None) {
         fail(TRecorderPortMessages::text(opened));
         return;

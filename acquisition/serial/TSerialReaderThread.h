@@ -2,6 +2,7 @@
 
 #include "TRecorderProtocol.h"
 #include "TRecorderStatus.h"
+#include "TSerialSetup.h"
 
 #include <QString>
 #include <QThread>
@@ -27,6 +28,9 @@ public:
     TSerialReaderThread(TByteQueue* queue, const QString& portName, int baudRate, int channelMask,
                         QObject* parent = nullptr);
     ~TSerialReaderThread() override;
+
+    // How the recorder's port is opened at that rate.
+    static TSerialSetup portSetup(int baudRate);
 
     bool hasFailed() const { return m_failed.load(); }
     // Forgets the last failure before a new start, so that the device does not

@@ -4,6 +4,7 @@
 #include "TAnalysisPath.h"
 #include "TBeat.h"
 #include "TBeatAverager.h"
+#include "TDeviceSignalBuffer.h"
 #include "TException.h"
 #include "TExerciseEquipment.h"
 #include "TFirDecimator.h"
@@ -53,23 +54,12 @@ double& sharedLowBatteryThreshold()
     return threshold;
 }
 
-std::unique_ptr<TIntSignalBuffer> rawBufferFor(TAcqDevice* device)
-{
-    const int channels = std::clamp(device->channelCount(), 1, int(TSignalBuffer::MaxChannels));
-    auto raw = std::make_unique<TIntSignalBuffer>(TStudyRecorder::RawPageSize, TStudyRecorder::RawRingSamples,
-                                                  channels, std::max(1, device->samplingRate()));
-    raw->setResolution(device->resolution());
-    raw->setGain(device->gainMin(), device->gainMax());
-    for (int c = 0; c < channels; ++c)
-        raw->channel(c)->setName(QByteArray(device->channelName(c)));
-    return raw;
-}
-
 } // namespace
 
 TStudyRecorder::TStudyRecorder(TAcqDevice* device, TStudy* study, const TProtocol* protocol,
                                TExerciseEquipment* equipment)
-    : m_device(device), m_study(study), m_equipment(equipment), m_raw(rawBufferFor(device))
+    : m_device(device), m_study(study), m_equipment(equipment),
+      m_raw(TDeviceSignalBuffer::create(device, RawPageSize, RawRingSamples))
 {
     if (protocol)
         m_protocol = *protocol;

@@ -227,6 +227,53 @@ private slots:
         QVERIFY(d.form().changes().isEmpty());
     }
 
+    // The form alone, over a settings file: what it takes from the store, the
+    // order and values of what it writes, and the checks, without a window.
+    void formWithoutAWindow()
+    {
+        const QString path = m_dir.filePath("form.ini");
+        QFile::remove(path);
+        {
+            QSettings file(path, QSettings::IniFormat);
+            file.setValue(K::AcqMode, "demo");
+            file.setValue(K::LowBatteryLevel, "2.456");
+            file.setValue(K::SignalGain, "abc");
+            file.setValue(K::AutoExportStudies, true);
+            file.setValue(K::ExportEcgStudyFolder, m_dir.path());
+        }
+        QSettings file(path, QSettings::IniFormat);
+        TConfigForm form;
+        form.load(file);
+        QCOMPARE(form.values.acqMode, TConfigForm::AcqMode::Demo);
+        QCOMPARE(form.values.lowBatteryLevel, 2.46);           // as the field shows it
+        QCOMPARE(form.values.signalGain, TConfigForm::DefaultSignalGain); // unreadable: the default
+        QVERIFY(form.changes().isEmpty());
+        QCOMPARE(form.problems(), QStringList{"Stress studies folder: no folder chosen"});
+        QVERIFY(form.studyFoldersEnabled());
+        QVERIFY(!form.reportFoldersEnabled());
+        QVERIFY(!form.bluetoothPortEnabled());
+
+        form.values.exportStressStudyFolder = m_dir.path();
+        form.values.acqMode = TConfigForm::AcqMode::Bluetooth;
+        form.values.signalGain = 300;
+        form.values.treadmillEquipment = "kipmachines";
+        QVERIFY(form.problems().isEmpty());
+        QVERIFY(form.bluetoothPortEnabled());
+        QVERIFY(form.treadmillPortEnabled());
+        const auto changes = form.changes();
+        QStringList keys;
+        for (const auto& change : changes)
+            keys << change.first;
+        QCOMPARE(keys, (QStringList{K::AcqMode, K::TreadmillEquipment, K::ExportStressStudyFolder, K::SignalGain}));
+        form.save(file);
+        file.sync();
+        QCOMPARE(file.value(K::AcqMode).toString(), QString("bluetooth-com"));
+        QCOMPARE(file.value(K::SignalGain).toInt(), 300);
+        QCOMPARE(file.value(K::LowBatteryLevel).toString(), QString("2.456")); // untouched
+        QCOMPARE(form.deviceSettings().signalGain, 300.0);
+        QCOMPARE(form.deviceSettings().mode, QString("bluetooth-com"));
+    }
+
     // A key never set stays unset: the hardware page only shows its defaults
     // (a gain of 450 mV would enlarge every value of the 300 mV recorder).
     void acceptingOnAnEmptyStoreWritesNothing()

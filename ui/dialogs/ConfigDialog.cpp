@@ -275,6 +275,9 @@ void ConfigDialog::on_btnBluetoothDetect_clicked()
     } catch (const TException& e) {
         QMessageBox::warning(this, tr("Warning"), e.message());
         return;
+    } catch (const std::exception& e) {
+        QMessageBox::warning(this, tr("Warning"), QString::fromLocal8Bit(e.what()));
+        return;
     }
     const TPortDetection outcome = TPortDetection::fromPorts(found);
     if (!outcome.port.isEmpty())

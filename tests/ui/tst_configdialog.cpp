@@ -821,6 +821,15 @@ private slots:
                     QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
         }
         QCOMPARE(list->item(6)->text(), QString("DICOM interface"));
+        // The disabled fields look it.
+        list->setCurrentRow(2);
+        part<QRadioButton>(&d, "rbtAcqDevice")->click();
+        QVERIFY(!part<QLineEdit>(&d, "txtBluetoothPort")->isEnabled());
+        shoot(&d, "config-acquisition-usb");
+        list->setCurrentRow(4);
+        part<QCheckBox>(&d, "chkAutoExportReports")->click();
+        QVERIFY(!part<QLineEdit>(&d, "txtExportEcgReportFolder")->isEnabled());
+        shoot(&d, "config-export-reports-off");
         d.reject();
         qApp->setStyleSheet(QString());
     }

@@ -18,6 +18,12 @@ namespace {
 
 const char* const NoImageText = "[none]";
 
+void enableAll(std::initializer_list<QWidget*> widgets, bool enabled)
+{
+    for (QWidget* w : widgets)
+        w->setEnabled(enabled);
+}
+
 void fillChoices(QComboBox* combo, const QVector<TEquipmentChoice>& choices)
 {
     for (const TEquipmentChoice& choice : choices)
@@ -137,26 +143,15 @@ void ConfigDialog::collectValues()
 void ConfigDialog::updateEnabling()
 {
     collectValues();
-    const bool bluetooth = m_form.bluetoothPortEnabled();
-    ui->lblBluetoothPort->setEnabled(bluetooth);
-    ui->txtBluetoothPort->setEnabled(bluetooth);
-    ui->btnBluetoothDetect->setEnabled(bluetooth);
-
-    ui->lblErgometerPort->setEnabled(m_form.ergometerPortEnabled());
-    ui->txtErgometerPort->setEnabled(m_form.ergometerPortEnabled());
-    ui->lblTreadmillPort->setEnabled(m_form.treadmillPortEnabled());
-    ui->txtTreadmillPort->setEnabled(m_form.treadmillPortEnabled());
-
-    const bool reports = m_form.reportFoldersEnabled();
-    for (QWidget* w : {static_cast<QWidget*>(ui->lblExportEcgReportFolder), static_cast<QWidget*>(ui->txtExportEcgReportFolder),
-                       static_cast<QWidget*>(ui->btnExportEcgReportFolder), static_cast<QWidget*>(ui->lblExportStressReportFolder),
-                       static_cast<QWidget*>(ui->txtExportStressReportFolder), static_cast<QWidget*>(ui->btnExportStressReportFolder)})
-        w->setEnabled(reports);
-    const bool studies = m_form.studyFoldersEnabled();
-    for (QWidget* w : {static_cast<QWidget*>(ui->lblExportEcgStudyFolder), static_cast<QWidget*>(ui->txtExportEcgStudyFolder),
-                       static_cast<QWidget*>(ui->btnExportEcgStudyFolder), static_cast<QWidget*>(ui->lblExportStressStudyFolder),
-                       static_cast<QWidget*>(ui->txtExportStressStudyFolder), static_cast<QWidget*>(ui->btnExportStressStudyFolder)})
-        w->setEnabled(studies);
+    enableAll({ui->lblBluetoothPort, ui->txtBluetoothPort, ui->btnBluetoothDetect}, m_form.bluetoothPortEnabled());
+    enableAll({ui->lblErgometerPort, ui->txtErgometerPort}, m_form.ergometerPortEnabled());
+    enableAll({ui->lblTreadmillPort, ui->txtTreadmillPort}, m_form.treadmillPortEnabled());
+    enableAll({ui->lblExportEcgReportFolder, ui->txtExportEcgReportFolder, ui->btnExportEcgReportFolder,
+                ui->lblExportStressReportFolder, ui->txtExportStressReportFolder, ui->btnExportStressReportFolder},
+               m_form.reportFoldersEnabled());
+    enableAll({ui->lblExportEcgStudyFolder, ui->txtExportEcgStudyFolder, ui->btnExportEcgStudyFolder,
+                ui->lblExportStressStudyFolder, ui->txtExportStressStudyFolder, ui->btnExportStressStudyFolder},
+               m_form.studyFoldersEnabled());
 }
 
 void ConfigDialog::showImage(QLabel* preview, const QString& file)

@@ -7,6 +7,9 @@
 #include <memory>
 #include <optional>
 
+class QLabel;
+class QLineEdit;
+
 namespace Ui {
 class ConfigDialog;
 }
@@ -68,10 +71,10 @@ private:
     void showValues();
     void collectValues();
     void updateEnabling();
-    void showImage(class QLabel* preview, const QString& file);
+    void showImage(QLabel* preview, const QString& file);
     // Asks for an image; false when none was chosen or it does not load.
     bool chooseImage(QString& file, const QString& failureText);
-    void chooseFolder(class QLineEdit* field);
+    void chooseFolder(QLineEdit* field);
     QStringList searchRecorders();
 
     std::unique_ptr<Ui::ConfigDialog> ui;

@@ -26,6 +26,19 @@ constexpr const char* ExportStressStudyFolder = "Config/ExportStressStudyFolder"
 constexpr const char* AcqModeDemo = "demo";
 constexpr const char* AcqModeBluetooth = "bluetooth-com";
 
+// The battery voltage below which the monitor windows warn while
+// "Config/LowBatteryLevel" is not set; the configuration dialog shows it then.
+constexpr double DefaultLowBatteryLevel = 2.3;
+
+// The report header and signature, read by the report dialog; the
+// configuration dialog edits them too.
+constexpr const char* HeaderLogoFilename = "ReportDialog/HeaderLogoFilename";
+constexpr const char* HeaderTitle = "ReportDialog/HeaderTitle";
+constexpr const char* HeaderInfo = "ReportDialog/HeaderInfo";
+constexpr const char* SignatureFilename = "ReportDialog/SignatureFilename";
+constexpr const char* SignatureName = "ReportDialog/SignatureName";
+constexpr const char* SignatureLicense = "ReportDialog/SignatureLicense";
+
 constexpr const char* RecentStudyList = "MainWindow/RecentStudyList";
 constexpr const char* LastProtocol = "StudyDialog/LastProtocol";
 

@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 #include "ui_MainWindow.h"
 
+#include "AcquisitionTestWindow.h"
+#include "ConfigDialog.h"
 #include "EcgMonitorWindow.h"
 #include "EcgReviewWindow.h"
 #include "OpenStudyDialog.h"
@@ -70,9 +72,6 @@ MainWindow::MainWindow(const QString& dataFolder, QWidget* parent)
     // No worklist server is queried by this system.
     ui->btnWorklistStress->hide();
     ui->btnWorklistEcg->hide();
-    // The configuration dialog comes with a window of its own.
-    ui->btnConfig->setEnabled(false);
-    ui->btnConfig->setToolTip(tr("Available in a later release"));
 
     ui->stackedPanels->setCurrentWidget(ui->pageEcg);
     ui->btnOpenOK->setEnabled(false);
@@ -207,6 +206,15 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::on_btnConfig_clicked()
 {
+    ConfigDialog dialog(this);
+    dialog.setAcquisitionTest([](const TDeviceSettings& settings, QWidget* parent) {
+        // One test at a time: the previous one frees its port first.
+        for (AcquisitionTestWindow* previous : parent->findChildren<AcquisitionTestWindow*>())
+            previous->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        AcquisitionTestWindow::open(settings, parent);
+    });
+    dialog.exec();
 }
 
 void MainWindow::on_btnMoreStress_clicked()

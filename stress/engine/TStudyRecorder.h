@@ -5,6 +5,7 @@
 #include "TMovingMean.h"
 #include "TProtocol.h"
 #include "TRingSignalBuffer.h"
+#include "TSettingsKeys.h"
 
 #include <QList>
 #include <QString>
@@ -38,7 +39,7 @@ public:
     static constexpr double AveragingWindowSeconds = 20.0;
     // A stage that lasted less than this is folded into the stage before it.
     static constexpr double ShortestStageSeconds = 5.0;
-    static constexpr double DefaultLowBatteryThreshold = 2.3;
+    static constexpr double DefaultLowBatteryThreshold = TSettingsKeys::DefaultLowBatteryLevel;
 
     static const char* const EquipmentFailedText;
     static const char* const DeviceFailedText;

@@ -6,6 +6,8 @@
 #include "TestWidgets.h"
 #include "AppTestEnvironment.h"
 
+#include "AcquisitionTestWindow.h"
+#include "ConfigDialog.h"
 #include "EcgMonitorWindow.h"
 #include "EcgReviewWindow.h"
 #include "MainWindow.h"
@@ -52,6 +54,7 @@ private slots:
     void deviceThatCannotBeCreated();
     void moreStartsAnEcgWithTheStudyData();
     void browserDeletesAndOpens();
+    void configurationTestThenRecord();
 
 private:
     // Types the names into the ECG form and presses its Start.
@@ -388,6 +391,44 @@ void TestEcgWorkflow::browserDeletesAndOpens()
     store->closeStudy(ids[2]);
     store->deleteStudy(ids[2]);
     TRecentStudies::remove(ids[2]);
+}
+
+void TestEcgWorkflow::configurationTestThenRecord()
+{
+    MainWindow launcher(AppTest::dataFolder());
+    launcher.show();
+    launcher.startStore();
+    const QStringList keysBefore = QSettings().allKeys();
+    bool testShown = false;
+    AppTest::answerDialog<ConfigDialog>([&](ConfigDialog* dialog) {
+        auto* test = child<QPushButton>(dialog, "btnAcqTest");
+        QVERIFY(test->isEnabled());
+        test->click();
+        // A second Test replaces the first window.
+        test->click();
+        QCOMPARE(dialog->findChildren<AcquisitionTestWindow*>().size(), 1);
+        // The test window is usable beside the modal dialog and is closed from here.
+        AcquisitionTestWindow* window = dialog->findChild<AcquisitionTestWindow*>();
+        testShown = window && window->isVisible() && window->windowTitle() == QStringLiteral("Acquisition test");
+        if (window) {
+            QPointer<AcquisitionTestWindow> watched = window;
+            QTest::qWait(500);
+            window->close();
+            QTRY_VERIFY(!watched);
+        }
+        dialog->reject();
+    });
+    QTest::mouseClick(child<QPushButton>(&launcher, "btnConfig"), Qt::LeftButton);
+    QVERIFY(testShown);
+    QCOMPARE(QSettings().allKeys(), keysBefore);
+
+    // A study recorded after the test: the device is free and records.
+    QPointer<EcgMonitorWindow> monitor = startFromForm(launcher, QStringLiteral("Tras"), QStringLiteral("Prueba"));
+    QVERIFY(monitor);
+    recordSeconds(monitor, 3.0);
+    monitor->close();
+    QTRY_VERIFY(!monitor);
+    QTRY_VERIFY(launcher.isEnabled());
 }
 
 VELMORA_APP_TEST_MAIN(TestEcgWorkflow)

@@ -15,6 +15,7 @@
 #include "TPagedFilterChain.h"
 #include "TQtAcqDriver.h"
 #include "TRestingMeasurement.h"
+#include "TSettingsKeys.h"
 #include "TSignalBuffer.h"
 #include "TSignalChannel.h"
 #include "TStudy.h"
@@ -446,7 +447,8 @@ void EcgMonitorWindow::on_ecgDisplay2_customContextMenuRequested(const QPoint& p
 void EcgMonitorWindow::readSettings()
 {
     m_panels->readSettings(QLatin1String(SettingsGroup));
-    TStudyRecorder::setLowBatteryThreshold(QSettings().value(QLatin1String(LowBatteryKey), 0.0).toDouble());
+    TStudyRecorder::setLowBatteryThreshold(
+        QSettings().value(QLatin1String(LowBatteryKey), TSettingsKeys::DefaultLowBatteryLevel).toDouble());
 }
 
 void EcgMonitorWindow::writeSettings() const

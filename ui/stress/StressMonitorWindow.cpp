@@ -17,6 +17,7 @@
 #include "TProtocol.h"
 #include "TQtAcqDriver.h"
 #include "TReportOptions.h"
+#include "TSettingsKeys.h"
 #include "TSignalBuffer.h"
 #include "TSignalChannel.h"
 #include "TStageEvent.h"
@@ -815,7 +816,8 @@ void StressMonitorWindow::on_ecgDisplay2_customContextMenuRequested(const QPoint
 void StressMonitorWindow::readSettings()
 {
     m_panels->readSettings(QLatin1String(SettingsGroup));
-    TStudyRecorder::setLowBatteryThreshold(QSettings().value(QLatin1String(LowBatteryKey), 0.0).toDouble());
+    TStudyRecorder::setLowBatteryThreshold(
+        QSettings().value(QLatin1String(LowBatteryKey), TSettingsKeys::DefaultLowBatteryLevel).toDouble());
 }
 
 void StressMonitorWindow::writeSettings() const

@@ -6,6 +6,7 @@
 
 #include "TAppIdentity.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
@@ -57,6 +58,40 @@ protected:
             box->done(QMessageBox::Ok);
         }
     }
+};
+
+// Answers each modal message box as it appears with the next of the given
+// buttons (Ok once they run out), clicked so that the box's result is that
+// button, and keeps its title and text.
+class BoxClicker : public QObject
+{
+public:
+    explicit BoxClicker(QList<QMessageBox::StandardButton> answers = {}) : m_answers(std::move(answers))
+    {
+        startTimer(20);
+    }
+    QStringList titles;
+    QStringList texts;
+
+protected:
+    void timerEvent(QTimerEvent*) override
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        titles << box->windowTitle();
+        texts << box->text();
+        const QMessageBox::StandardButton answer = m_answers.isEmpty() ? QMessageBox::Ok : m_answers.takeFirst();
+        if (QAbstractButton* button = box->button(answer))
+            button->click();
+        else if (QAbstractButton* first = box->buttons().value(0))
+            first->click();
+        else
+            box->done(answer);
+    }
+
+private:
+    QList<QMessageBox::StandardButton> m_answers;
 };
 
 // Runs answer on the next modal dialog of type Dialog, once it appears (the

@@ -1,5 +1,6 @@
 #include "AcquisitionTestWindow.h"
 #include "AppTestEnvironment.h"
+#include "TestWidgets.h"
 #include "ElectrodeStatusWidget.h"
 #include "QSignalMonitorDisplay.h"
 #include "TAcquisitionTest.h"
@@ -71,11 +72,6 @@ int tracePixels(const QImage& image)
     return n;
 }
 
-template <typename T>
-T* part(QWidget* parent, const char* name)
-{
-    return parent->findChild<T*>(QLatin1String(name));
-}
 
 int openTestWindows()
 {
@@ -206,7 +202,7 @@ private slots:
         QCOMPARE(window->windowTitle(), QStringLiteral("Acquisition test"));
         QVERIFY(window->isVisible());
         QVERIFY(window->testAttribute(Qt::WA_DeleteOnClose));
-        auto* display = part<QSignalMonitorDisplay>(window, "ecgDisplay");
+        auto* display = TestWidgets::child<QSignalMonitorDisplay>(window, "ecgDisplay");
         QVERIFY(display);
         QCOMPARE(display->signal(), window->acquisition()->buffer());
         QCOMPARE(tracePixels(display->canvas()), 0);
@@ -218,8 +214,8 @@ private slots:
         // Two seconds at 25 mm/s in every lead row.
         QVERIFY2(tracePixels(display->canvas()) > 100 * channels,
                  qPrintable(QString::number(tracePixels(display->canvas()))));
-        QVERIFY(part<QLabel>(window, "lblDevice")->text().contains(QStringLiteral("%1 leads").arg(channels)));
-        QTRY_VERIFY(part<QLabel>(window, "lblStatus")->text().startsWith(QStringLiteral("Receiving")));
+        QVERIFY(TestWidgets::child<QLabel>(window, "lblDevice")->text().contains(QStringLiteral("%1 leads").arg(channels)));
+        QTRY_VERIFY(TestWidgets::child<QLabel>(window, "lblStatus")->text().startsWith(QStringLiteral("Receiving")));
         window->close();
         QTRY_VERIFY(!window);
     }
@@ -308,7 +304,7 @@ private slots:
         if (how == QLatin1String("close"))
             QVERIFY(window->close());
         else if (how == QLatin1String("button"))
-            part<QPushButton>(window, "btnClose")->click();
+            TestWidgets::child<QPushButton>(window, "btnClose")->click();
         else if (how == QLatin1String("finished"))
             dialog->accept();
         else if (how == QLatin1String("deleted"))
@@ -353,10 +349,10 @@ private slots:
                 dialog.reject();
                 return;
             }
-            clickThroughWindow(part<QPushButton>(window, "btnSpeed50"));
-            speed = part<QSignalMonitorDisplay>(window, "ecgDisplay")->speed();
+            clickThroughWindow(TestWidgets::child<QPushButton>(window, "btnSpeed50"));
+            speed = TestWidgets::child<QSignalMonitorDisplay>(window, "ecgDisplay")->speed();
             clickThroughWindow(strangerButton);
-            clickThroughWindow(part<QPushButton>(window, "btnClose"));
+            clickThroughWindow(TestWidgets::child<QPushButton>(window, "btnClose"));
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             closedByButton = window.isNull();
             dialog.reject();
@@ -390,7 +386,7 @@ private slots:
             8000));
         QCOMPARE(panel->electrodeLabel(QStringLiteral("V1"))->styleSheet(), QStringLiteral("color: red"));
         QCOMPARE(panel->electrodeLabel(QStringLiteral("LA"))->styleSheet(), QStringLiteral("color: green"));
-        QTRY_VERIFY(part<QLabel>(window, "lblStatus")->text().contains(QStringLiteral("Battery")));
+        QTRY_VERIFY(TestWidgets::child<QLabel>(window, "lblStatus")->text().contains(QStringLiteral("Battery")));
         const QByteArray folder = qgetenv("VELMORA_TEST_SHOTS");
         if (!folder.isEmpty())
             QVERIFY(window->grab().save(QFile::decodeName(folder) + QStringLiteral("/acquisition-test-recorder.png")));
@@ -412,8 +408,8 @@ private slots:
         QPointer<AcquisitionTestWindow> window = AcquisitionTestWindow::open(demoSettings(), nullptr);
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QVERIFY(waitProcessingEvents([&] { return window->acquisition()->buffer()->length() >= 2500; }, 10000));
-        QTRY_VERIFY(part<QLabel>(window, "lblStatus")->text().startsWith(QStringLiteral("Receiving")));
-        auto* label = part<QLabel>(window, "lblDevice");
+        QTRY_VERIFY(TestWidgets::child<QLabel>(window, "lblStatus")->text().startsWith(QStringLiteral("Receiving")));
+        auto* label = TestWidgets::child<QLabel>(window, "lblDevice");
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
         const QByteArray folder = qgetenv("VELMORA_TEST_SHOTS");
         if (!folder.isEmpty())

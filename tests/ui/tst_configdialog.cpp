@@ -5,6 +5,7 @@
 // look under the program's style sheet.
 
 #include "AppTestEnvironment.h"
+#include "TestWidgets.h"
 #include "ConfigDialog.h"
 #include "TAppIdentity.h"
 #include "TConfigForm.h"
@@ -37,50 +38,12 @@ namespace K = TSettingsKeys;
 
 namespace {
 
-template <typename T>
-T* part(QWidget* w, const char* name)
-{
-    T* found = w->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
 
 QPushButton* okOf(QWidget* w)
 {
-    return part<QDialogButtonBox>(w, "buttonBox")->button(QDialogButtonBox::Ok);
+    return TestWidgets::child<QDialogButtonBox>(w, "buttonBox")->button(QDialogButtonBox::Ok);
 }
 
-// Answers each message box with the next of the given buttons (clicked, so
-// that the box's result is the button), keeping titles and texts.
-class BoxClicker : public QObject
-{
-public:
-    explicit BoxClicker(QList<QMessageBox::StandardButton> answers = {}) : m_answers(std::move(answers))
-    {
-        startTimer(20);
-    }
-    QStringList titles;
-    QStringList texts;
-
-protected:
-    void timerEvent(QTimerEvent*) override
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        titles << box->windowTitle();
-        texts << box->text();
-        const QMessageBox::StandardButton answer = m_answers.isEmpty() ? QMessageBox::Ok : m_answers.takeFirst();
-        if (QAbstractButton* button = box->button(answer))
-            button->click();
-        else
-            box->done(answer);
-    }
-
-private:
-    QList<QMessageBox::StandardButton> m_answers;
-};
 
 QStringList storedKeys()
 {
@@ -169,29 +132,29 @@ private slots:
                {K::SignalGain, 300},
                {K::HRProtocol, true}});
         ConfigDialog d;
-        QVERIFY(part<QLabel>(&d, "logoImage")->text().isEmpty());
-        QVERIFY(!part<QLabel>(&d, "logoImage")->pixmap(Qt::ReturnByValue).isNull());
-        QCOMPARE(part<QLineEdit>(&d, "txtHeaderTitle")->text(), QString("Northgate Veterinary Cardiology"));
-        QCOMPARE(part<QPlainTextEdit>(&d, "txtHeaderInfo")->toPlainText(), QString("12 Mill Lane\nTel. 555 0199"));
-        QCOMPARE(part<QLabel>(&d, "signatureImage")->text(), QString("[none]"));
-        QCOMPARE(part<QLineEdit>(&d, "txtSignatureName")->text(), QString("Dr. A. Moreno"));
-        QCOMPARE(part<QLineEdit>(&d, "txtSignatureLicense")->text(), QString("MV 4471"));
-        QVERIFY(part<QRadioButton>(&d, "rbtAcqDeviceBT")->isChecked());
-        QCOMPARE(part<QLineEdit>(&d, "txtBluetoothPort")->text(), QString("/dev/rfcomm0"));
-        QVERIFY(part<QRadioButton>(&d, "rbtWorkloadWatts")->isChecked());
-        QCOMPARE(part<QComboBox>(&d, "cboErgometerEquipment")->currentText(), QString("OLMO bicycle"));
-        QCOMPARE(part<QLineEdit>(&d, "txtErgometerPort")->text(), QString("COM3"));
-        QCOMPARE(part<QComboBox>(&d, "cboTreadmillEquipment")->currentData().toString(), QString("kipmachines"));
-        QCOMPARE(part<QLineEdit>(&d, "txtTreadmillPort")->text(), QString("COM4"));
-        QVERIFY(part<QCheckBox>(&d, "chkAutoExportReports")->isChecked());
-        QCOMPARE(part<QLineEdit>(&d, "txtExportEcgReportFolder")->text(), QString("/srv/reports/ecg"));
-        QCOMPARE(part<QLineEdit>(&d, "txtExportStressReportFolder")->text(), QString("/srv/reports/stress"));
-        QVERIFY(part<QCheckBox>(&d, "chkAutoExportStudies")->isChecked());
-        QCOMPARE(part<QLineEdit>(&d, "txtExportEcgStudyFolder")->text(), QString("/srv/studies/ecg"));
-        QCOMPARE(part<QLineEdit>(&d, "txtExportStressStudyFolder")->text(), QString("/srv/studies/stress"));
-        QCOMPARE(part<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.45);
-        QCOMPARE(part<QSpinBox>(&d, "numSignalGain")->value(), 300);
-        QVERIFY(part<QCheckBox>(&d, "chkHRProtocol")->isChecked());
+        QVERIFY(TestWidgets::child<QLabel>(&d, "logoImage")->text().isEmpty());
+        QVERIFY(!TestWidgets::child<QLabel>(&d, "logoImage")->pixmap(Qt::ReturnByValue).isNull());
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtHeaderTitle")->text(), QString("Northgate Veterinary Cardiology"));
+        QCOMPARE(TestWidgets::child<QPlainTextEdit>(&d, "txtHeaderInfo")->toPlainText(), QString("12 Mill Lane\nTel. 555 0199"));
+        QCOMPARE(TestWidgets::child<QLabel>(&d, "signatureImage")->text(), QString("[none]"));
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtSignatureName")->text(), QString("Dr. A. Moreno"));
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtSignatureLicense")->text(), QString("MV 4471"));
+        QVERIFY(TestWidgets::child<QRadioButton>(&d, "rbtAcqDeviceBT")->isChecked());
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtBluetoothPort")->text(), QString("/dev/rfcomm0"));
+        QVERIFY(TestWidgets::child<QRadioButton>(&d, "rbtWorkloadWatts")->isChecked());
+        QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboErgometerEquipment")->currentText(), QString("OLMO bicycle"));
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtErgometerPort")->text(), QString("COM3"));
+        QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboTreadmillEquipment")->currentData().toString(), QString("kipmachines"));
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtTreadmillPort")->text(), QString("COM4"));
+        QVERIFY(TestWidgets::child<QCheckBox>(&d, "chkAutoExportReports")->isChecked());
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportEcgReportFolder")->text(), QString("/srv/reports/ecg"));
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportStressReportFolder")->text(), QString("/srv/reports/stress"));
+        QVERIFY(TestWidgets::child<QCheckBox>(&d, "chkAutoExportStudies")->isChecked());
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportEcgStudyFolder")->text(), QString("/srv/studies/ecg"));
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportStressStudyFolder")->text(), QString("/srv/studies/stress"));
+        QCOMPARE(TestWidgets::child<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.45);
+        QCOMPARE(TestWidgets::child<QSpinBox>(&d, "numSignalGain")->value(), 300);
+        QVERIFY(TestWidgets::child<QCheckBox>(&d, "chkHRProtocol")->isChecked());
         // Nothing touched: nothing to write.
         QVERIFY(d.form().changes().isEmpty());
     }
@@ -220,9 +183,9 @@ private slots:
             values[K::ErgometerWorkloadUnits] = units;
         store(values);
         ConfigDialog d;
-        QVERIFY(part<QRadioButton>(&d, qPrintable(checked))->isChecked());
-        QCOMPARE(part<QRadioButton>(&d, "rbtWorkloadWatts")->isChecked(), watts);
-        QCOMPARE(part<QRadioButton>(&d, "rbtWorkloadKgm")->isChecked(), !watts);
+        QVERIFY(TestWidgets::child<QRadioButton>(&d, qPrintable(checked))->isChecked());
+        QCOMPARE(TestWidgets::child<QRadioButton>(&d, "rbtWorkloadWatts")->isChecked(), watts);
+        QCOMPARE(TestWidgets::child<QRadioButton>(&d, "rbtWorkloadKgm")->isChecked(), !watts);
         // Shown, not rewritten: an unknown mode stays as stored.
         QVERIFY(d.form().changes().isEmpty());
     }
@@ -279,10 +242,10 @@ private slots:
     void acceptingOnAnEmptyStoreWritesNothing()
     {
         ConfigDialog d;
-        QCOMPARE(part<QSpinBox>(&d, "numSignalGain")->value(), 450);
-        QCOMPARE(part<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.3);
-        QCOMPARE(part<QComboBox>(&d, "cboErgometerEquipment")->currentText(), QString("<Manual>"));
-        QVERIFY(part<QRadioButton>(&d, "rbtAcqDevice")->isChecked());
+        QCOMPARE(TestWidgets::child<QSpinBox>(&d, "numSignalGain")->value(), 450);
+        QCOMPARE(TestWidgets::child<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.3);
+        QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboErgometerEquipment")->currentText(), QString("<Manual>"));
+        QVERIFY(TestWidgets::child<QRadioButton>(&d, "rbtAcqDevice")->isChecked());
         okOf(&d)->click();
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QCOMPARE(storedKeys(), QStringList());
@@ -293,10 +256,10 @@ private slots:
     {
         QCOMPARE(TConfigForm::DefaultLowBatteryLevel, 2.3);
         ConfigDialog d;
-        part<QSpinBox>(&d, "numSignalGain")->setValue(500);
-        part<QPushButton>(&d, "btnHardwareDefaults")->click();
-        QCOMPARE(part<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.3);
-        QCOMPARE(part<QSpinBox>(&d, "numSignalGain")->value(), 450);
+        TestWidgets::child<QSpinBox>(&d, "numSignalGain")->setValue(500);
+        TestWidgets::child<QPushButton>(&d, "btnHardwareDefaults")->click();
+        QCOMPARE(TestWidgets::child<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.3);
+        QCOMPARE(TestWidgets::child<QSpinBox>(&d, "numSignalGain")->value(), 450);
     }
 
     void changedFieldWritesOnlyItsKey_data()
@@ -305,14 +268,14 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("written");
         auto text = [](const char* name, const char* value) {
-            return Setter([=](ConfigDialog* d) { part<QLineEdit>(d, name)->setText(value); });
+            return Setter([=](ConfigDialog* d) { TestWidgets::child<QLineEdit>(d, name)->setText(value); });
         };
         auto click = [](const char* name) {
-            return Setter([=](ConfigDialog* d) { part<QAbstractButton>(d, name)->click(); });
+            return Setter([=](ConfigDialog* d) { TestWidgets::child<QAbstractButton>(d, name)->click(); });
         };
         QTest::newRow("title") << text("txtHeaderTitle", "Clinic") << K::HeaderTitle << QVariant("Clinic");
         QTest::newRow("info") << Setter([](ConfigDialog* d) {
-            part<QPlainTextEdit>(d, "txtHeaderInfo")->setPlainText("Line 1\nLine 2");
+            TestWidgets::child<QPlainTextEdit>(d, "txtHeaderInfo")->setPlainText("Line 1\nLine 2");
         }) << K::HeaderInfo << QVariant("Line 1\nLine 2");
         QTest::newRow("signature name") << text("txtSignatureName", "Dr. B") << K::SignatureName << QVariant("Dr. B");
         QTest::newRow("license") << text("txtSignatureLicense", "77") << K::SignatureLicense << QVariant("77");
@@ -321,10 +284,10 @@ private slots:
         QTest::newRow("bt port") << text("txtBluetoothPort", "COM7") << K::AcqBluetoothPort << QVariant("COM7");
         QTest::newRow("watts") << click("rbtWorkloadWatts") << K::ErgometerWorkloadUnits << QVariant("watts");
         QTest::newRow("ergometer") << Setter([](ConfigDialog* d) {
-            part<QComboBox>(d, "cboErgometerEquipment")->setCurrentIndex(2);
+            TestWidgets::child<QComboBox>(d, "cboErgometerEquipment")->setCurrentIndex(2);
         }) << K::ErgometerEquipment << QVariant("kipmachines");
         QTest::newRow("treadmill") << Setter([](ConfigDialog* d) {
-            part<QComboBox>(d, "cboTreadmillEquipment")->setCurrentIndex(1);
+            TestWidgets::child<QComboBox>(d, "cboTreadmillEquipment")->setCurrentIndex(1);
         }) << K::TreadmillEquipment << QVariant("kipmachines");
         QTest::newRow("ergometer port") << text("txtErgometerPort", "COM3") << K::ErgometerPort << QVariant("COM3");
         QTest::newRow("treadmill port") << text("txtTreadmillPort", "COM4") << K::TreadmillPort << QVariant("COM4");
@@ -333,9 +296,9 @@ private slots:
         QTest::newRow("stress study folder") << text("txtExportStressStudyFolder", "/y") << K::ExportStressStudyFolder
                                              << QVariant("/y");
         QTest::newRow("battery") << Setter([](ConfigDialog* d) {
-            part<QDoubleSpinBox>(d, "numLowBatteryLevel")->setValue(2.55);
+            TestWidgets::child<QDoubleSpinBox>(d, "numLowBatteryLevel")->setValue(2.55);
         }) << K::LowBatteryLevel << QVariant(2.55);
-        QTest::newRow("gain") << Setter([](ConfigDialog* d) { part<QSpinBox>(d, "numSignalGain")->setValue(300); })
+        QTest::newRow("gain") << Setter([](ConfigDialog* d) { TestWidgets::child<QSpinBox>(d, "numSignalGain")->setValue(300); })
                               << K::SignalGain << QVariant(300);
         QTest::newRow("hr protocol") << click("chkHRProtocol") << K::HRProtocol << QVariant(true);
     }
@@ -362,9 +325,9 @@ private slots:
     {
         store({{K::SignalGain, 300}, {K::HRProtocol, true}, {K::AcqMode, "demo"}});
         ConfigDialog d;
-        part<QSpinBox>(&d, "numSignalGain")->setValue(500);
-        part<QSpinBox>(&d, "numSignalGain")->setValue(300);
-        part<QRadioButton>(&d, "rbtAcqDevice")->click();
+        TestWidgets::child<QSpinBox>(&d, "numSignalGain")->setValue(500);
+        TestWidgets::child<QSpinBox>(&d, "numSignalGain")->setValue(300);
+        TestWidgets::child<QRadioButton>(&d, "rbtAcqDevice")->click();
         okOf(&d)->click();
         QSettings s;
         QCOMPARE(s.value(K::SignalGain).toInt(), 300);
@@ -380,17 +343,17 @@ private slots:
         store({{K::ErgometerEquipment, "monark"}, {K::ErgometerPort, "COM9"}, {K::TreadmillEquipment, "trackmaster"}});
         {
             ConfigDialog d;
-            QCOMPARE(part<QComboBox>(&d, "cboErgometerEquipment")->currentText(), QString("<Manual>"));
-            QCOMPARE(part<QComboBox>(&d, "cboTreadmillEquipment")->currentText(), QString("<Manual>"));
-            QVERIFY(!part<QLineEdit>(&d, "txtErgometerPort")->isEnabled());
-            QVERIFY(!part<QLabel>(&d, "lblErgometerPort")->isEnabled());
+            QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboErgometerEquipment")->currentText(), QString("<Manual>"));
+            QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboTreadmillEquipment")->currentText(), QString("<Manual>"));
+            QVERIFY(!TestWidgets::child<QLineEdit>(&d, "txtErgometerPort")->isEnabled());
+            QVERIFY(!TestWidgets::child<QLabel>(&d, "lblErgometerPort")->isEnabled());
             okOf(&d)->click();
             QCOMPARE(QSettings().value(K::ErgometerEquipment).toString(), QString("monark"));
         }
         ConfigDialog d;
-        auto* combo = part<QComboBox>(&d, "cboErgometerEquipment");
+        auto* combo = TestWidgets::child<QComboBox>(&d, "cboErgometerEquipment");
         combo->setCurrentIndex(1);
-        QVERIFY(part<QLineEdit>(&d, "txtErgometerPort")->isEnabled());
+        QVERIFY(TestWidgets::child<QLineEdit>(&d, "txtErgometerPort")->isEnabled());
         combo->setCurrentIndex(0);
         okOf(&d)->click();
         QSettings s;
@@ -414,25 +377,25 @@ private slots:
                                      "btnExportStressStudyFolder"};
         QTest::newRow("as opened") << Setter([](ConfigDialog*) {}) << QStringList()
                                    << bt + ergo + tread + reports + studies;
-        QTest::newRow("bluetooth") << Setter([](ConfigDialog* d) { part<QRadioButton>(d, "rbtAcqDeviceBT")->click(); })
+        QTest::newRow("bluetooth") << Setter([](ConfigDialog* d) { TestWidgets::child<QRadioButton>(d, "rbtAcqDeviceBT")->click(); })
                                    << bt << ergo + tread;
         QTest::newRow("bluetooth then demo") << Setter([](ConfigDialog* d) {
-            part<QRadioButton>(d, "rbtAcqDeviceBT")->click();
-            part<QRadioButton>(d, "rbtAcqDemo")->click();
+            TestWidgets::child<QRadioButton>(d, "rbtAcqDeviceBT")->click();
+            TestWidgets::child<QRadioButton>(d, "rbtAcqDemo")->click();
         }) << QStringList() << bt;
         QTest::newRow("ergometer") << Setter([](ConfigDialog* d) {
-            part<QComboBox>(d, "cboErgometerEquipment")->setCurrentIndex(1);
+            TestWidgets::child<QComboBox>(d, "cboErgometerEquipment")->setCurrentIndex(1);
         }) << ergo << tread + bt;
         QTest::newRow("treadmill") << Setter([](ConfigDialog* d) {
-            part<QComboBox>(d, "cboTreadmillEquipment")->setCurrentIndex(1);
+            TestWidgets::child<QComboBox>(d, "cboTreadmillEquipment")->setCurrentIndex(1);
         }) << tread << ergo;
-        QTest::newRow("reports") << Setter([](ConfigDialog* d) { part<QCheckBox>(d, "chkAutoExportReports")->click(); })
+        QTest::newRow("reports") << Setter([](ConfigDialog* d) { TestWidgets::child<QCheckBox>(d, "chkAutoExportReports")->click(); })
                                  << reports << studies;
-        QTest::newRow("studies") << Setter([](ConfigDialog* d) { part<QCheckBox>(d, "chkAutoExportStudies")->click(); })
+        QTest::newRow("studies") << Setter([](ConfigDialog* d) { TestWidgets::child<QCheckBox>(d, "chkAutoExportStudies")->click(); })
                                  << studies << reports;
         QTest::newRow("studies on and off") << Setter([](ConfigDialog* d) {
-            part<QCheckBox>(d, "chkAutoExportStudies")->click();
-            part<QCheckBox>(d, "chkAutoExportStudies")->click();
+            TestWidgets::child<QCheckBox>(d, "chkAutoExportStudies")->click();
+            TestWidgets::child<QCheckBox>(d, "chkAutoExportStudies")->click();
         }) << QStringList() << studies;
     }
     void enablingRules()
@@ -443,20 +406,20 @@ private slots:
         ConfigDialog d;
         change(&d);
         for (const QString& name : enabled)
-            QVERIFY2(part<QWidget>(&d, qPrintable(name))->isEnabled(), qPrintable(name));
+            QVERIFY2(TestWidgets::child<QWidget>(&d, qPrintable(name))->isEnabled(), qPrintable(name));
         for (const QString& name : disabled)
-            QVERIFY2(!part<QWidget>(&d, qPrintable(name))->isEnabled(), qPrintable(name));
+            QVERIFY2(!TestWidgets::child<QWidget>(&d, qPrintable(name))->isEnabled(), qPrintable(name));
     }
 
     void enablingRulesFromTheStore()
     {
         store({{K::AcqMode, "bluetooth-com"}, {K::TreadmillEquipment, "kipmachines"}, {K::AutoExportReports, true}});
         ConfigDialog d;
-        QVERIFY(part<QLineEdit>(&d, "txtBluetoothPort")->isEnabled());
-        QVERIFY(part<QLineEdit>(&d, "txtTreadmillPort")->isEnabled());
-        QVERIFY(!part<QLineEdit>(&d, "txtErgometerPort")->isEnabled());
-        QVERIFY(part<QToolButton>(&d, "btnExportStressReportFolder")->isEnabled());
-        QVERIFY(!part<QToolButton>(&d, "btnExportStressStudyFolder")->isEnabled());
+        QVERIFY(TestWidgets::child<QLineEdit>(&d, "txtBluetoothPort")->isEnabled());
+        QVERIFY(TestWidgets::child<QLineEdit>(&d, "txtTreadmillPort")->isEnabled());
+        QVERIFY(!TestWidgets::child<QLineEdit>(&d, "txtErgometerPort")->isEnabled());
+        QVERIFY(TestWidgets::child<QToolButton>(&d, "btnExportStressReportFolder")->isEnabled());
+        QVERIFY(!TestWidgets::child<QToolButton>(&d, "btnExportStressStudyFolder")->isEnabled());
     }
 
     // Choosing, failing and removing the images; a broken image held on the
@@ -477,17 +440,17 @@ private slots:
             asked << title << filter;
             return next;
         });
-        auto* preview = part<QLabel>(&d, "logoImage");
+        auto* preview = TestWidgets::child<QLabel>(&d, "logoImage");
         {
-            BoxClicker boxes;
-            part<QPushButton>(&d, "btnSelectLogo")->click();
+            AppTest::BoxClicker boxes;
+            TestWidgets::child<QPushButton>(&d, "btnSelectLogo")->click();
             QCOMPARE(boxes.texts, QStringList{"Logo image could not be loaded from file: " + notImage});
             QCOMPARE(boxes.titles, QStringList{"Warning"});
         }
         QCOMPARE(asked, (QStringList{"Open Image", "Image Files (*.png *.jpg *.bmp)"}));
         QCOMPARE(preview->text(), QString("[none]"));
         {
-            BoxClicker boxes;
+            AppTest::BoxClicker boxes;
             okOf(&d)->click();
             QCOMPARE(boxes.texts.size(), 1);
             QVERIFY(boxes.texts[0].contains("Logo image could not be loaded from file: " + notImage));
@@ -496,32 +459,32 @@ private slots:
         QCOMPARE(storedKeys(), QStringList());
 
         next = logo;
-        part<QPushButton>(&d, "btnSelectLogo")->click();
+        TestWidgets::child<QPushButton>(&d, "btnSelectLogo")->click();
         QVERIFY(preview->text().isEmpty());
         QVERIFY(!preview->pixmap(Qt::ReturnByValue).isNull());
         QVERIFY(preview->pixmap(Qt::ReturnByValue).width() <= preview->width());
 
         // Chooser cancelled: the logo stays.
         next.clear();
-        part<QPushButton>(&d, "btnSelectLogo")->click();
+        TestWidgets::child<QPushButton>(&d, "btnSelectLogo")->click();
         QCOMPARE(d.form().values.logoFile, logo);
 
         next = notImage;
         {
-            BoxClicker boxes;
-            part<QPushButton>(&d, "btnSelectSignature")->click();
+            AppTest::BoxClicker boxes;
+            TestWidgets::child<QPushButton>(&d, "btnSelectSignature")->click();
             QCOMPARE(boxes.texts, QStringList{"Signature image could not be loaded from file: " + notImage});
         }
-        part<QPushButton>(&d, "btnRemoveSignature")->click();
-        QCOMPARE(part<QLabel>(&d, "signatureImage")->text(), QString("[none]"));
+        TestWidgets::child<QPushButton>(&d, "btnRemoveSignature")->click();
+        QCOMPARE(TestWidgets::child<QLabel>(&d, "signatureImage")->text(), QString("[none]"));
         okOf(&d)->click();
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QCOMPARE(storedKeys(), QStringList{K::HeaderLogoFilename});
         QCOMPARE(QSettings().value(K::HeaderLogoFilename).toString(), logo);
 
         ConfigDialog again;
-        part<QPushButton>(&again, "btnRemoveLogo")->click();
-        QCOMPARE(part<QLabel>(&again, "logoImage")->text(), QString("[none]"));
+        TestWidgets::child<QPushButton>(&again, "btnRemoveLogo")->click();
+        QCOMPARE(TestWidgets::child<QLabel>(&again, "logoImage")->text(), QString("[none]"));
         okOf(&again)->click();
         QCOMPARE(QSettings().value(K::HeaderLogoFilename, "unset").toString(), QString());
     }
@@ -550,13 +513,13 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QString, problem);
         ConfigDialog d;
-        part<QCheckBox>(&d, qPrintable(checkBox))->click();
+        TestWidgets::child<QCheckBox>(&d, qPrintable(checkBox))->click();
         for (const char* name : {"txtExportEcgReportFolder", "txtExportStressReportFolder", "txtExportEcgStudyFolder",
                                  "txtExportStressStudyFolder"})
-            part<QLineEdit>(&d, name)->setText(m_dir.path());
-        part<QLineEdit>(&d, qPrintable(field))->setText(folder);
+            TestWidgets::child<QLineEdit>(&d, name)->setText(m_dir.path());
+        TestWidgets::child<QLineEdit>(&d, qPrintable(field))->setText(folder);
         {
-            BoxClicker boxes;
+            AppTest::BoxClicker boxes;
             okOf(&d)->click();
             QCOMPARE(boxes.texts.size(), 1);
             QCOMPARE(boxes.texts[0].count('\n'), 2); // the heading, a blank line, one problem
@@ -565,8 +528,8 @@ private slots:
         QVERIFY(d.result() != QDialog::Accepted);
         QCOMPARE(storedKeys(), QStringList());
         // Fixed, it saves; a folder no box uses is not checked.
-        part<QLineEdit>(&d, qPrintable(field))->setText(m_dir.path());
-        part<QLineEdit>(&d, "txtExportEcgReportFolder")->setText(
+        TestWidgets::child<QLineEdit>(&d, qPrintable(field))->setText(m_dir.path());
+        TestWidgets::child<QLineEdit>(&d, "txtExportEcgReportFolder")->setText(
             checkBox == "chkAutoExportReports" ? m_dir.path() : "/nonexistent");
         okOf(&d)->click();
         QCOMPARE(d.result(), int(QDialog::Accepted));
@@ -584,20 +547,20 @@ private slots:
             titles << title;
             return current.isEmpty() ? m_dir.path() : QString();
         });
-        part<QCheckBox>(&d, "chkAutoExportReports")->click();
-        part<QCheckBox>(&d, "chkAutoExportStudies")->click();
+        TestWidgets::child<QCheckBox>(&d, "chkAutoExportReports")->click();
+        TestWidgets::child<QCheckBox>(&d, "chkAutoExportStudies")->click();
         for (const char* name : {"btnExportEcgReportFolder", "btnExportStressReportFolder", "btnExportEcgStudyFolder",
                                  "btnExportStressStudyFolder"})
-            part<QToolButton>(&d, name)->click();
+            TestWidgets::child<QToolButton>(&d, name)->click();
         QCOMPARE(titles, (QStringList{"Select shared folder", "Select shared folder", "Select shared folder",
                                         "Select shared folder"}));
         for (const char* name : {"txtExportEcgReportFolder", "txtExportStressReportFolder", "txtExportEcgStudyFolder",
                                  "txtExportStressStudyFolder"})
-            QCOMPARE(part<QLineEdit>(&d, name)->text(), QDir::toNativeSeparators(m_dir.path()));
+            QCOMPARE(TestWidgets::child<QLineEdit>(&d, name)->text(), QDir::toNativeSeparators(m_dir.path()));
         // Cancelled: the field keeps its folder.
-        part<QToolButton>(&d, "btnExportEcgReportFolder")->click();
-        QCOMPARE(part<QLineEdit>(&d, "txtExportEcgReportFolder")->text(), QDir::toNativeSeparators(m_dir.path()));
-        QCOMPARE(part<QToolButton>(&d, "btnExportEcgReportFolder")->icon().isNull(), false);
+        TestWidgets::child<QToolButton>(&d, "btnExportEcgReportFolder")->click();
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportEcgReportFolder")->text(), QDir::toNativeSeparators(m_dir.path()));
+        QCOMPARE(TestWidgets::child<QToolButton>(&d, "btnExportEcgReportFolder")->icon().isNull(), false);
     }
 
     // "Restore defaults" writes nothing until OK, and then only what differs.
@@ -606,16 +569,16 @@ private slots:
         store({{K::LowBatteryLevel, 2.8}, {K::SignalGain, 450}, {K::HRProtocol, true}});
         {
             ConfigDialog d;
-            part<QPushButton>(&d, "btnHardwareDefaults")->click();
-            QCOMPARE(part<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.3);
-            QVERIFY(!part<QCheckBox>(&d, "chkHRProtocol")->isChecked());
+            TestWidgets::child<QPushButton>(&d, "btnHardwareDefaults")->click();
+            QCOMPARE(TestWidgets::child<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.3);
+            QVERIFY(!TestWidgets::child<QCheckBox>(&d, "chkHRProtocol")->isChecked());
             d.reject();
             QSettings s;
             QCOMPARE(s.value(K::LowBatteryLevel).toDouble(), 2.8);
             QCOMPARE(s.value(K::HRProtocol).toBool(), true);
         }
         ConfigDialog d;
-        part<QPushButton>(&d, "btnHardwareDefaults")->click();
+        TestWidgets::child<QPushButton>(&d, "btnHardwareDefaults")->click();
         QCOMPARE(d.form().changes().size(), 2);
         okOf(&d)->click();
         QSettings s;
@@ -625,8 +588,8 @@ private slots:
         // On an empty store the defaults are what is shown: nothing to write.
         QSettings().clear();
         ConfigDialog empty;
-        part<QSpinBox>(&empty, "numSignalGain")->setValue(320);
-        part<QPushButton>(&empty, "btnHardwareDefaults")->click();
+        TestWidgets::child<QSpinBox>(&empty, "numSignalGain")->setValue(320);
+        TestWidgets::child<QPushButton>(&empty, "btnHardwareDefaults")->click();
         okOf(&empty)->click();
         QCOMPARE(storedKeys(), QStringList());
     }
@@ -643,14 +606,14 @@ private slots:
         QTest::newRow("empty store: the device's own range")
             << QVariantMap() << Setter([](ConfigDialog*) {}) << "" << "" << false << 0.0;
         QTest::newRow("hr, bluetooth, gain typed") << QVariantMap() << Setter([](ConfigDialog* d) {
-            part<QRadioButton>(d, "rbtAcqDeviceBT")->click();
-            part<QLineEdit>(d, "txtBluetoothPort")->setText("/dev/rfcomm1");
-            part<QCheckBox>(d, "chkHRProtocol")->click();
-            part<QSpinBox>(d, "numSignalGain")->setValue(300);
+            TestWidgets::child<QRadioButton>(d, "rbtAcqDeviceBT")->click();
+            TestWidgets::child<QLineEdit>(d, "txtBluetoothPort")->setText("/dev/rfcomm1");
+            TestWidgets::child<QCheckBox>(d, "chkHRProtocol")->click();
+            TestWidgets::child<QSpinBox>(d, "numSignalGain")->setValue(300);
         }) << "bluetooth-com" << "/dev/rfcomm1" << true << 300.0;
         QTest::newRow("stored, demo chosen")
             << QVariantMap{{K::SignalGain, 250}, {K::AcqMode, "bluetooth-com"}, {K::AcqBluetoothPort, "COM8"}}
-            << Setter([](ConfigDialog* d) { part<QRadioButton>(d, "rbtAcqDemo")->click(); }) << "demo" << "COM8"
+            << Setter([](ConfigDialog* d) { TestWidgets::child<QRadioButton>(d, "rbtAcqDemo")->click(); }) << "demo" << "COM8"
             << false << 250.0;
         QTest::newRow("stored gain out of range stays the store's")
             << QVariantMap{{K::SignalGain, -5}} << Setter([](ConfigDialog*) {}) << "" << "" << false << -5.0;
@@ -665,7 +628,7 @@ private slots:
         QFETCH(double, gain);
         store(stored);
         ConfigDialog d;
-        auto* test = part<QPushButton>(&d, "btnAcqTest");
+        auto* test = TestWidgets::child<QPushButton>(&d, "btnAcqTest");
         QVERIFY(!test->isEnabled());
         QVector<TDeviceSettings> runs;
         QWidget* owner = nullptr;
@@ -694,11 +657,11 @@ private slots:
     {
         ConfigDialog d;
         d.setAcquisitionTest([](const TDeviceSettings&, QWidget*) { throw TException("Device not found"); });
-        BoxClicker boxes;
-        part<QPushButton>(&d, "btnAcqTest")->click();
+        AppTest::BoxClicker boxes;
+        TestWidgets::child<QPushButton>(&d, "btnAcqTest")->click();
         QCOMPARE(boxes.texts, QStringList{"Device not found"});
         d.setAcquisitionTest(nullptr);
-        QVERIFY(!part<QPushButton>(&d, "btnAcqTest")->isEnabled());
+        QVERIFY(!TestWidgets::child<QPushButton>(&d, "btnAcqTest")->isEnabled());
     }
 
     void detectionOutcome()
@@ -739,13 +702,13 @@ private slots:
         d.setBluetoothCandidates(candidates);
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
-        BoxClicker clicker;
-        part<QPushButton>(&d, "btnBluetoothDetect")->click();
+        AppTest::BoxClicker clicker;
+        TestWidgets::child<QPushButton>(&d, "btnBluetoothDetect")->click();
         QCOMPARE(clicker.texts, boxes);
         for (const QString& title : clicker.titles)
             QCOMPARE(title, QString("Information"));
         QCOMPARE(clicker.titles.size(), boxes.size());
-        QCOMPARE(part<QLineEdit>(&d, "txtBluetoothPort")->text(),
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtBluetoothPort")->text(),
                  recorders == 1 ? sims[0]->portPath() : QString("COM1"));
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(!d.findChild<QProgressDialog*>() || !d.findChild<QProgressDialog*>()->isVisible());
@@ -758,10 +721,10 @@ private slots:
         store({{K::AcqMode, "bluetooth-com"}});
         ConfigDialog d;
         d.setBluetoothCandidates({sim->portPath()});
-        BoxClicker clicker({QMessageBox::Cancel});
-        part<QPushButton>(&d, "btnBluetoothDetect")->click();
+        AppTest::BoxClicker clicker({QMessageBox::Cancel});
+        TestWidgets::child<QPushButton>(&d, "btnBluetoothDetect")->click();
         QCOMPARE(clicker.texts.size(), 1);
-        QCOMPARE(part<QLineEdit>(&d, "txtBluetoothPort")->text(), QString());
+        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtBluetoothPort")->text(), QString());
         QVERIFY(sim->commands().isEmpty()); // the port was never asked
     }
 
@@ -793,18 +756,18 @@ private slots:
                {K::HRProtocol, true}});
         ConfigDialog d;
         d.setAcquisitionTest([](const TDeviceSettings&, QWidget*) {});
-        part<QLineEdit>(&d, "txtDicomPeerHost")->setText("pacs.northgate-vet.example");
-        part<QLineEdit>(&d, "txtDicomPeerTitle")->setText("NGPACS");
-        part<QLineEdit>(&d, "txtDicomClientTitle")->setText("VELMORA1");
+        TestWidgets::child<QLineEdit>(&d, "txtDicomPeerHost")->setText("pacs.northgate-vet.example");
+        TestWidgets::child<QLineEdit>(&d, "txtDicomPeerTitle")->setText("NGPACS");
+        TestWidgets::child<QLineEdit>(&d, "txtDicomClientTitle")->setText("VELMORA1");
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
-        auto* list = part<QListWidget>(&d, "listCategory");
+        auto* list = TestWidgets::child<QListWidget>(&d, "listCategory");
         QCOMPARE(list->count(), 8);
         const char* names[] = {"header", "signature", "acquisition", "stress", "export-reports",
                                "export-studies", "dicom", "hardware"};
         for (int i = 0; i < list->count(); ++i) {
             list->setCurrentRow(i);
-            QCOMPARE(part<QStackedWidget>(&d, "stackedPages")->currentIndex(), i);
+            QCOMPARE(TestWidgets::child<QStackedWidget>(&d, "stackedPages")->currentIndex(), i);
             QApplication::processEvents();
             shoot(&d, QByteArray("config-") + names[i]);
             // Every item of the side list reads whole.
@@ -813,22 +776,22 @@ private slots:
                          <= rect.width(),
                      qPrintable(list->item(i)->text()));
             // Every label and button shows its text uncut.
-            for (QLabel* label : part<QStackedWidget>(&d, "stackedPages")->currentWidget()->findChildren<QLabel*>())
+            for (QLabel* label : TestWidgets::child<QStackedWidget>(&d, "stackedPages")->currentWidget()->findChildren<QLabel*>())
                 if (!label->wordWrap() && !label->text().isEmpty() && label->isVisible())
                     QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
-            for (QAbstractButton* b : part<QStackedWidget>(&d, "stackedPages")->currentWidget()->findChildren<QAbstractButton*>())
+            for (QAbstractButton* b : TestWidgets::child<QStackedWidget>(&d, "stackedPages")->currentWidget()->findChildren<QAbstractButton*>())
                 if (b->isVisible())
                     QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
         }
         QCOMPARE(list->item(6)->text(), QString("DICOM interface"));
         // The disabled fields look it.
         list->setCurrentRow(2);
-        part<QRadioButton>(&d, "rbtAcqDevice")->click();
-        QVERIFY(!part<QLineEdit>(&d, "txtBluetoothPort")->isEnabled());
+        TestWidgets::child<QRadioButton>(&d, "rbtAcqDevice")->click();
+        QVERIFY(!TestWidgets::child<QLineEdit>(&d, "txtBluetoothPort")->isEnabled());
         shoot(&d, "config-acquisition-usb");
         list->setCurrentRow(4);
-        part<QCheckBox>(&d, "chkAutoExportReports")->click();
-        QVERIFY(!part<QLineEdit>(&d, "txtExportEcgReportFolder")->isEnabled());
+        TestWidgets::child<QCheckBox>(&d, "chkAutoExportReports")->click();
+        QVERIFY(!TestWidgets::child<QLineEdit>(&d, "txtExportEcgReportFolder")->isEnabled());
         shoot(&d, "config-export-reports-off");
         d.reject();
         qApp->setStyleSheet(QString());

@@ -2,6 +2,7 @@
 // temporary data folder, with its boxes answered from the test.
 
 #include "AppTestEnvironment.h"
+#include "TestWidgets.h"
 #include "OpenStudyDialog.h"
 #include "QZipFileCreator.h"
 #include "TLocalStudyStore.h"
@@ -23,36 +24,6 @@
 
 namespace {
 
-// Answers each modal message box as it appears with the next of the given
-// buttons (the last one again when they run out) and keeps its title and text.
-class BoxReply : public QObject
-{
-public:
-    explicit BoxReply(QList<QMessageBox::StandardButton> replies = {QMessageBox::Ok}) : m_replies(replies)
-    {
-        startTimer(20);
-    }
-    QStringList titles;
-    QStringList texts;
-
-protected:
-    void timerEvent(QTimerEvent*) override
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        titles << box->windowTitle();
-        texts << box->text();
-        const QMessageBox::StandardButton reply = m_replies.size() > 1 ? m_replies.takeFirst() : m_replies.first();
-        QAbstractButton* button = box->button(reply);
-        if (!button)
-            button = box->buttons().value(0);
-        button->click();
-    }
-
-private:
-    QList<QMessageBox::StandardButton> m_replies;
-};
 
 struct Patient
 {
@@ -173,13 +144,7 @@ void resetSettings()
     QSettings().clear();
 }
 
-template <typename T> T* child(QWidget& dialog, const char* name)
-{
-    T* widget = dialog.findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no %s", name);
-    return widget;
-}
+using TestWidgets::child;
 
 QTreeWidget* localTree(QWidget& d) { return child<QTreeWidget>(d, "treeStudies"); }
 QTreeWidget* sharedTree(QWidget& d) { return child<QTreeWidget>(d, "treeSharedStudies"); }
@@ -419,7 +384,7 @@ void TestOpenStudyDialog::reportFileNotFound()
     dialog.setUrlOpener([&opened](const QUrl& url) { opened << url; return true; });
     dialog.show();
     localTree(dialog)->setCurrentItem(localRowOf(dialog, ids[0]));
-    BoxReply reply;
+    AppTest::BoxClicker reply;
     child<QPushButton>(dialog, "btnReport")->click();
     QCOMPARE(reply.titles, QStringList{"Error"});
     QCOMPARE(reply.texts, QStringList{"Report file not found"});
@@ -443,7 +408,7 @@ void TestOpenStudyDialog::reportOpensTheLocalFileWhateverItsName()
     dialog.setUrlOpener([&opened](const QUrl& url) { opened << url; return true; });
     dialog.show();
     localTree(dialog)->setCurrentItem(localRowOf(dialog, id));
-    BoxReply reply;
+    AppTest::BoxClicker reply;
     child<QPushButton>(dialog, "btnReport")->click();
     QVERIFY(reply.texts.isEmpty());
     QCOMPARE(opened.size(), 1);
@@ -474,7 +439,7 @@ void TestOpenStudyDialog::deleteLocal()
     dialog.show();
     QTreeWidget* tree = localTree(dialog);
     selectOnly(tree, {localRowOf(dialog, ids[1]), localRowOf(dialog, ids[2])});
-    BoxReply reply({yes ? QMessageBox::Yes : QMessageBox::No});
+    AppTest::BoxClicker reply({yes ? QMessageBox::Yes : QMessageBox::No});
     if (byKey) {
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -513,7 +478,7 @@ void TestOpenStudyDialog::deleteKeyInTheFilterDeletesNothing()
     auto* filter = child<QLineEdit>(dialog, "txtFilter");
     filter->setText("rexx");
     filter->setCursorPosition(3);
-    BoxReply reply({QMessageBox::Yes});
+    AppTest::BoxClicker reply({QMessageBox::Yes});
     filter->setFocus();
     QTest::keyClick(filter, Qt::Key_Delete);
     QCOMPARE(filter->text(), QString("rex"));
@@ -533,7 +498,7 @@ void TestOpenStudyDialog::deletingAnOpenStudyDeletesTheOthersOnly()
     QSignalSpy deleted(&dialog, &OpenStudyDialog::deletedStudy);
     dialog.show();
     selectOnly(localTree(dialog), {localRowOf(dialog, ids[0]), localRowOf(dialog, ids[1])});
-    BoxReply reply({QMessageBox::Yes, QMessageBox::Ok});
+    AppTest::BoxClicker reply({QMessageBox::Yes, QMessageBox::Ok});
     child<QPushButton>(dialog, "btnDelete")->click();
     QCOMPARE(reply.texts.size(), 2);
     QCOMPARE(reply.texts[0], QString("Delete selected studies from local folder?"));
@@ -559,7 +524,7 @@ void TestOpenStudyDialog::studyStillListedIsNotReportedDeleted()
     QSignalSpy deleted(&dialog, &OpenStudyDialog::deletedStudy);
     dialog.show();
     selectOnly(localTree(dialog), {localRowOf(dialog, ids[1]), localRowOf(dialog, ids[2])});
-    BoxReply reply({QMessageBox::Yes, QMessageBox::Ok});
+    AppTest::BoxClicker reply({QMessageBox::Yes, QMessageBox::Ok});
     child<QPushButton>(dialog, "btnDelete")->click();
     QCOMPARE(reply.texts.size(), 2);
     QCOMPARE(reply.texts[1], QString("These could not be deleted:\n  Smith, Rex (3/12/2026 11:15): the study is still in "
@@ -586,7 +551,7 @@ void TestOpenStudyDialog::deleteShared()
     selectOnly(localTree(dialog), {localRowOf(dialog, ids[2])});
     selectOnly(sharedTree(dialog), {sharedRowOf(dialog, archives[0])});
     {
-        BoxReply reply({QMessageBox::Yes});
+        AppTest::BoxClicker reply({QMessageBox::Yes});
         child<QPushButton>(dialog, "btnDelete")->click();
         QCOMPARE(reply.texts, QStringList{"Delete selected studies from shared folder?"});
     }
@@ -598,7 +563,7 @@ void TestOpenStudyDialog::deleteShared()
     // Hidden, the shared list is not what a delete acts on.
     selectOnly(sharedTree(dialog), {sharedRowOf(dialog, archives[1])});
     child<QPushButton>(dialog, "btnShare")->click();
-    BoxReply no({QMessageBox::No});
+    AppTest::BoxClicker no({QMessageBox::No});
     child<QPushButton>(dialog, "btnDelete")->click();
     QCOMPARE(no.texts, QStringList{"Delete selected studies from local folder?"});
     QCOMPARE(archiveNames(scene.shared), QStringList{archives[1]});
@@ -660,7 +625,7 @@ void TestOpenStudyDialog::damagedArchiveIsNotImported()
     dialog.show();
     showShared(dialog, scene.shared);
     selectOnly(sharedTree(dialog), {sharedRowOf(dialog, good), sharedRowOf(dialog, "cut short.cxz")});
-    BoxReply reply;
+    AppTest::BoxClicker reply;
     child<QPushButton>(dialog, "btnShareImport")->click();
     QCOMPARE(reply.titles, QStringList{QString()});
     QCOMPARE(reply.texts.size(), 1);
@@ -713,7 +678,7 @@ void TestOpenStudyDialog::exportThenImportRoundTrip()
     showShared(dialog, scene.shared);
     QCOMPARE(sharedTree(dialog)->topLevelItemCount(), 0);
     selectOnly(localTree(dialog), {localRowOf(dialog, ids[1]), localRowOf(dialog, ids[3])});
-    BoxReply reply;
+    AppTest::BoxClicker reply;
     child<QPushButton>(dialog, "btnShareExport")->click();
     QVERIFY(reply.texts.isEmpty());
     QCOMPARE(archiveNames(scene.shared).size(), 2);
@@ -746,7 +711,7 @@ void TestOpenStudyDialog::failedCopySaysWhichWereCopied()
     dialog.show();
     showShared(dialog, scene.shared);
     selectOnly(localTree(dialog), {localRowOf(dialog, ids[0]), localRowOf(dialog, ids[1]), localRowOf(dialog, ids[2])});
-    BoxReply reply;
+    AppTest::BoxClicker reply;
     child<QPushButton>(dialog, "btnShareExport")->click();
     QCOMPARE(reply.titles, QStringList{QString()});
     QCOMPARE(reply.texts.size(), 1);

@@ -5,6 +5,7 @@
 // look under the program's style sheet.
 
 #include "AppTestEnvironment.h"
+#include "TestWidgets.h"
 #include "ProtocolDialog.h"
 #include "ProtocolListDialog.h"
 #include "TAppIdentity.h"
@@ -28,18 +29,10 @@
 
 namespace {
 
-template <typename T>
-T* part(QWidget* w, const char* name)
-{
-    T* found = w->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
 
 QPushButton* okOf(QWidget* w)
 {
-    return part<QDialogButtonBox>(w, "buttonBox")->button(QDialogButtonBox::Ok);
+    return TestWidgets::child<QDialogButtonBox>(w, "buttonBox")->button(QDialogButtonBox::Ok);
 }
 
 // Runs the action once on the first modal dialog of type T that becomes active,
@@ -71,32 +64,6 @@ private:
     int m_timer = 0;
 };
 
-// Answers each message box with the next of the given buttons, keeping title and text.
-class BoxClicker : public QObject
-{
-public:
-    explicit BoxClicker(QList<QMessageBox::StandardButton> answers) : m_answers(std::move(answers)) { startTimer(20); }
-    QStringList titles;
-    QStringList texts;
-
-protected:
-    void timerEvent(QTimerEvent*) override
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        titles << box->windowTitle();
-        texts << box->text();
-        const QMessageBox::StandardButton answer = m_answers.isEmpty() ? QMessageBox::Ok : m_answers.takeFirst();
-        if (QAbstractButton* button = box->button(answer))
-            button->click();
-        else
-            box->done(answer);
-    }
-
-private:
-    QList<QMessageBox::StandardButton> m_answers;
-};
 
 // A store listing a protocol it cannot give.
 class GhostStore : public TStudyStore
@@ -117,11 +84,11 @@ struct StageRow
 // Adds the stages through the dialog's buttons and types their cells.
 void addStages(ProtocolDialog* dialog, const QVector<StageRow>& rows)
 {
-    auto* phase = part<QComboBox>(dialog, "cboPhase");
-    auto* tree = part<QTreeWidget>(dialog, "treeStages");
+    auto* phase = TestWidgets::child<QComboBox>(dialog, "cboPhase");
+    auto* tree = TestWidgets::child<QTreeWidget>(dialog, "treeStages");
     for (const StageRow& r : rows) {
         phase->setCurrentIndex(r.phase);
-        part<QPushButton>(dialog, "btnAppend")->click();
+        TestWidgets::child<QPushButton>(dialog, "btnAppend")->click();
         QTreeWidgetItem* item = tree->topLevelItem(tree->topLevelItemCount() - 1);
         if (!r.duration.isEmpty())
             item->setText(1, r.duration);
@@ -173,9 +140,9 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Stress test protocols"));
         QVERIFY(!(dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
         QCOMPARE(names(dialog), QStringList{"Example"});
-        QCOMPARE(part<QPushButton>(&dialog, "btnNew")->text(), QStringLiteral("New..."));
-        QCOMPARE(part<QPushButton>(&dialog, "btnEdit")->text(), QStringLiteral("Edit..."));
-        QCOMPARE(part<QPushButton>(&dialog, "btnDelete")->text(), QStringLiteral("Delete"));
+        QCOMPARE(TestWidgets::child<QPushButton>(&dialog, "btnNew")->text(), QStringLiteral("New..."));
+        QCOMPARE(TestWidgets::child<QPushButton>(&dialog, "btnEdit")->text(), QStringLiteral("Edit..."));
+        QCOMPARE(TestWidgets::child<QPushButton>(&dialog, "btnDelete")->text(), QStringLiteral("Delete"));
     }
 
     void newProtocolIsWrittenAtOnce()
@@ -184,18 +151,18 @@ private slots:
         list.show();
         WhenModal<ProtocolDialog> fill([](ProtocolDialog* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Protocol edit"));
-            QVERIFY(part<QLineEdit>(d, "txtProtocolName")->text().isEmpty());
-            QCOMPARE(part<QComboBox>(d, "cboProtocolType")->currentIndex(), 0);
+            QVERIFY(TestWidgets::child<QLineEdit>(d, "txtProtocolName")->text().isEmpty());
+            QCOMPARE(TestWidgets::child<QComboBox>(d, "cboProtocolType")->currentIndex(), 0);
             QVERIFY(!okOf(d)->isEnabled());
-            part<QLineEdit>(d, "txtProtocolName")->setText(QStringLiteral("Canine treadmill"));
+            TestWidgets::child<QLineEdit>(d, "txtProtocolName")->setText(QStringLiteral("Canine treadmill"));
             addStages(d, FiveStages);
             QVERIFY(okOf(d)->isEnabled());
             okOf(d)->click();
         });
-        part<QPushButton>(&list, "btnNew")->click();
+        TestWidgets::child<QPushButton>(&list, "btnNew")->click();
         QVERIFY(fill.done);
         QCOMPARE(names(list), (QStringList{"Canine treadmill", "Example"}));
-        QCOMPARE(part<QListWidget>(&list, "listProtocols")->currentItem()->text(), QStringLiteral("Canine treadmill"));
+        QCOMPARE(TestWidgets::child<QListWidget>(&list, "listProtocols")->currentItem()->text(), QStringLiteral("Canine treadmill"));
         const QJsonObject stored = fileProtocol("Canine treadmill");
         QCOMPARE(stored.value(QLatin1String("type")).toString(), QStringLiteral("treadmill"));
         const QJsonArray stages = stored.value(QLatin1String("stages")).toArray();
@@ -225,27 +192,27 @@ private slots:
         list.show();
         QVERIFY(QTest::qWaitForWindowActive(&list));
         WhenModal<ProtocolDialog> edit([&newName](ProtocolDialog* d) {
-            QCOMPARE(part<QLineEdit>(d, "txtProtocolName")->text(), QStringLiteral("Example"));
-            auto* tree = part<QTreeWidget>(d, "treeStages");
+            QCOMPARE(TestWidgets::child<QLineEdit>(d, "txtProtocolName")->text(), QStringLiteral("Example"));
+            auto* tree = TestWidgets::child<QTreeWidget>(d, "treeStages");
             QCOMPARE(tree->topLevelItemCount(), 7);
             QCOMPARE(tree->topLevelItem(2)->text(2), QStringLiteral("20.0 km/h"));
             tree->topLevelItem(2)->setText(2, QStringLiteral("22.5 km/h"));
             // The example's last exercise stage runs faster than the treadmill
             // goes: it is not stored again before it is mended.
             QVERIFY(!okOf(d)->isEnabled());
-            QCOMPARE(part<QLabel>(d, "lblStatus")->text(),
+            QCOMPARE(TestWidgets::child<QLabel>(d, "lblStatus")->text(),
                      QStringLiteral("Exercise 5: the speed must be 0.0 to 40.0 km/h."));
             tree->topLevelItem(5)->setText(2, QStringLiteral("40"));
             QVERIFY(okOf(d)->isEnabled());
             if (newName.isEmpty()) {
-                part<QDialogButtonBox>(d, "buttonBox")->button(QDialogButtonBox::Cancel)->click();
+                TestWidgets::child<QDialogButtonBox>(d, "buttonBox")->button(QDialogButtonBox::Cancel)->click();
                 return;
             }
-            part<QLineEdit>(d, "txtProtocolName")->setText(newName);
+            TestWidgets::child<QLineEdit>(d, "txtProtocolName")->setText(newName);
             okOf(d)->click();
         });
         // Double-clicking the item is Edit.
-        auto* listWidget = part<QListWidget>(&list, "listProtocols");
+        auto* listWidget = TestWidgets::child<QListWidget>(&list, "listProtocols");
         emit listWidget->itemDoubleClicked(listWidget->item(0));
         QTRY_VERIFY(edit.done);
         QTEST(names(list), "listed");
@@ -287,22 +254,22 @@ private slots:
 
         ProtocolListDialog list(*m_store);
         list.show();
-        part<QListWidget>(&list, "listProtocols")->setCurrentRow(0); // "Bruce"
-        BoxClicker boxes({yes ? QMessageBox::Yes : QMessageBox::No});
+        TestWidgets::child<QListWidget>(&list, "listProtocols")->setCurrentRow(0); // "Bruce"
+        AppTest::BoxClicker boxes({yes ? QMessageBox::Yes : QMessageBox::No});
         bool stillOpen = false;
         WhenModal<ProtocolDialog> edit([&](ProtocolDialog* d) {
             if (fromNew)
                 addStages(d, {{0, "1:00", "", ""}, {1, "1:00", "3", ""}, {2, "1:00", "", ""}});
-            part<QLineEdit>(d, "txtProtocolName")->setText(QStringLiteral("Example"));
+            TestWidgets::child<QLineEdit>(d, "txtProtocolName")->setText(QStringLiteral("Example"));
             okOf(d)->click();
             stillOpen = d->isVisible();
             if (stillOpen) {
-                QCOMPARE(part<QLineEdit>(d, "txtProtocolName")->text(), QStringLiteral("Example"));
-                QCOMPARE(part<QTreeWidget>(d, "treeStages")->topLevelItemCount(), 3);
-                part<QDialogButtonBox>(d, "buttonBox")->button(QDialogButtonBox::Cancel)->click();
+                QCOMPARE(TestWidgets::child<QLineEdit>(d, "txtProtocolName")->text(), QStringLiteral("Example"));
+                QCOMPARE(TestWidgets::child<QTreeWidget>(d, "treeStages")->topLevelItemCount(), 3);
+                TestWidgets::child<QDialogButtonBox>(d, "buttonBox")->button(QDialogButtonBox::Cancel)->click();
             }
         });
-        part<QPushButton>(&list, fromNew ? "btnNew" : "btnEdit")->click();
+        TestWidgets::child<QPushButton>(&list, fromNew ? "btnNew" : "btnEdit")->click();
         QVERIFY(edit.done);
         QCOMPARE(boxes.titles, QStringList{"Confirm"});
         QCOMPARE(boxes.texts, QStringList{"A protocol named Example exists already. Replace it?"});
@@ -329,16 +296,16 @@ private slots:
         QFETCH(bool, yes);
         ProtocolListDialog list(*m_store);
         list.show();
-        BoxClicker boxes({yes ? QMessageBox::Yes : QMessageBox::No});
-        part<QPushButton>(&list, "btnDelete")->click();
+        AppTest::BoxClicker boxes({yes ? QMessageBox::Yes : QMessageBox::No});
+        TestWidgets::child<QPushButton>(&list, "btnDelete")->click();
         QCOMPARE(boxes.titles, QStringList{"Confirm"});
         QCOMPARE(boxes.texts, QStringList{"Remove protocol Example?"});
         QCOMPARE(names(list), yes ? QStringList() : QStringList{"Example"});
         QCOMPARE(fileProtocol("Example").isEmpty(), yes);
         QVERIFY(QFile::exists(tablePath()));
         // Nothing left to edit or delete.
-        QCOMPARE(part<QPushButton>(&list, "btnEdit")->isEnabled(), !yes);
-        QCOMPARE(part<QPushButton>(&list, "btnDelete")->isEnabled(), !yes);
+        QCOMPARE(TestWidgets::child<QPushButton>(&list, "btnEdit")->isEnabled(), !yes);
+        QCOMPARE(TestWidgets::child<QPushButton>(&list, "btnDelete")->isEnabled(), !yes);
     }
 
     void aProtocolThatCannotBeReadIsReported()
@@ -346,8 +313,8 @@ private slots:
         GhostStore store;
         ProtocolListDialog list(store);
         list.show();
-        BoxClicker boxes({QMessageBox::Ok});
-        part<QPushButton>(&list, "btnEdit")->click();
+        AppTest::BoxClicker boxes({QMessageBox::Ok});
+        TestWidgets::child<QPushButton>(&list, "btnEdit")->click();
         QCOMPARE(boxes.texts, QStringList{"Cannot load protocol"});
         QVERIFY(!qobject_cast<ProtocolDialog*>(QApplication::activeModalWidget()));
         QCOMPARE(names(list), QStringList{"Ghost"});
@@ -357,8 +324,8 @@ private slots:
     {
         ProtocolDialog dialog{QString(), TProtocol()};
         QVERIFY(!(dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
-        auto* type = part<QComboBox>(&dialog, "cboProtocolType");
-        auto* tree = part<QTreeWidget>(&dialog, "treeStages");
+        auto* type = TestWidgets::child<QComboBox>(&dialog, "cboProtocolType");
+        auto* tree = TestWidgets::child<QTreeWidget>(&dialog, "treeStages");
         QVERIFY(type->isEnabled());
         type->setCurrentIndex(1);
         QCOMPARE(headers(tree), (QStringList{"Stage", "Duration", "Workload", ""}));
@@ -367,7 +334,7 @@ private slots:
         type->setCurrentIndex(0);
         QCOMPARE(headers(tree), (QStringList{"Stage", "Duration", "Speed", "Incline", ""}));
         type->setCurrentIndex(1);
-        part<QPushButton>(&dialog, "btnAppend")->click();
+        TestWidgets::child<QPushButton>(&dialog, "btnAppend")->click();
         QVERIFY(!type->isEnabled());
         type->setCurrentIndex(0); // as a program could: the type stays
         QCOMPARE(dialog.protocol().type(), int(TProtocol::Ergometer));
@@ -377,7 +344,7 @@ private slots:
         QCOMPARE(dialog.protocol().stage(0).value(QStringLiteral("workload")), 100.0);
         QCOMPARE(tree->topLevelItem(0)->text(2), QStringLiteral("600.0 kgm/min"));
         tree->setCurrentItem(tree->topLevelItem(0));
-        part<QPushButton>(&dialog, "btnDelete")->click();
+        TestWidgets::child<QPushButton>(&dialog, "btnDelete")->click();
         QVERIFY(type->isEnabled());
     }
 
@@ -401,10 +368,10 @@ private slots:
             rows.append({p, QString(), QString(), QString()});
         addStages(&dialog, rows);
         QCOMPARE(okOf(&dialog)->isEnabled(), ok);
-        QCOMPARE(part<QLabel>(&dialog, "lblStatus")->text().isEmpty(), ok);
+        QCOMPARE(TestWidgets::child<QLabel>(&dialog, "lblStatus")->text().isEmpty(), ok);
         // Return in the name field takes only what OK would.
         dialog.show();
-        QTest::keyClick(part<QLineEdit>(&dialog, "txtProtocolName"), Qt::Key_Return);
+        QTest::keyClick(TestWidgets::child<QLineEdit>(&dialog, "txtProtocolName"), Qt::Key_Return);
         QCOMPARE(dialog.result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
         QCOMPARE(dialog.isVisible(), !ok);
     }
@@ -413,15 +380,15 @@ private slots:
     {
         ProtocolDialog dialog(QStringLiteral("Bruce"), TProtocol());
         addStages(&dialog, {{0, "", "", ""}, {1, "", "", ""}, {2, "", "", ""}});
-        auto* status = part<QLabel>(&dialog, "lblStatus");
+        auto* status = TestWidgets::child<QLabel>(&dialog, "lblStatus");
         QVERIFY(okOf(&dialog)->isEnabled());
-        part<QLineEdit>(&dialog, "txtProtocolName")->setText(QStringLiteral(" tilt test"));
+        TestWidgets::child<QLineEdit>(&dialog, "txtProtocolName")->setText(QStringLiteral(" tilt test"));
         QVERIFY(!okOf(&dialog)->isEnabled());
         QVERIFY2(status->text().contains(QLatin1String("tilt test")), qPrintable(status->text()));
-        part<QLineEdit>(&dialog, "txtProtocolName")->setText(QString());
+        TestWidgets::child<QLineEdit>(&dialog, "txtProtocolName")->setText(QString());
         QVERIFY(!okOf(&dialog)->isEnabled());
         QVERIFY(!status->text().isEmpty());
-        part<QLineEdit>(&dialog, "txtProtocolName")->setText(QStringLiteral(" Tilt test, dogs "));
+        TestWidgets::child<QLineEdit>(&dialog, "txtProtocolName")->setText(QStringLiteral(" Tilt test, dogs "));
         QVERIFY(okOf(&dialog)->isEnabled());
         okOf(&dialog)->click();
         // Stored as typed.
@@ -433,13 +400,13 @@ private slots:
     {
         ProtocolDialog dialog(QStringLiteral("Bruce"), TProtocol());
         addStages(&dialog, FiveStages);
-        auto* tree = part<QTreeWidget>(&dialog, "treeStages");
-        auto* insert = part<QPushButton>(&dialog, "btnInsert");
+        auto* tree = TestWidgets::child<QTreeWidget>(&dialog, "treeStages");
+        auto* insert = TestWidgets::child<QPushButton>(&dialog, "btnInsert");
         tree->setCurrentItem(nullptr);
         QVERIFY(!insert->isEnabled());
-        QVERIFY(!part<QPushButton>(&dialog, "btnDelete")->isEnabled());
+        QVERIFY(!TestWidgets::child<QPushButton>(&dialog, "btnDelete")->isEnabled());
         tree->setCurrentItem(tree->topLevelItem(2));
-        part<QComboBox>(&dialog, "cboPhase")->setCurrentIndex(2);
+        TestWidgets::child<QComboBox>(&dialog, "cboPhase")->setCurrentIndex(2);
         insert->click();
         QCOMPARE(column(tree, 0),
                  (QStringList{"Rest 1", "Exercise 1", "Recovery 1", "Exercise 2", "Exercise 3", "Recovery 2"}));
@@ -457,12 +424,12 @@ private slots:
         addStages(&dialog, FiveStages);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        auto* tree = part<QTreeWidget>(&dialog, "treeStages");
+        auto* tree = TestWidgets::child<QTreeWidget>(&dialog, "treeStages");
         tree->setFocus();
         tree->setCurrentItem(tree->topLevelItem(1));
         QTest::keyClick(tree, Qt::Key_Delete);
         QCOMPARE(column(tree, 1), (QStringList{"03:00", "02:00", "02:00", "05:00"}));
-        part<QComboBox>(&dialog, "cboPhase")->setCurrentIndex(1);
+        TestWidgets::child<QComboBox>(&dialog, "cboPhase")->setCurrentIndex(1);
         tree->setCurrentItem(tree->topLevelItem(3));
         QTest::keyClick(tree, Qt::Key_Insert);
         QCOMPARE(column(tree, 0), (QStringList{"Rest 1", "Exercise 1", "Exercise 2", "Exercise 3", "Recovery 1"}));
@@ -497,7 +464,7 @@ private slots:
         addStages(&dialog, FiveStages);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        auto* tree = part<QTreeWidget>(&dialog, "treeStages");
+        auto* tree = TestWidgets::child<QTreeWidget>(&dialog, "treeStages");
         // Neither the stage's name nor the blank column opens.
         for (int c : {0, tree->columnCount() - 1}) {
             doubleClick(tree, 2, c);
@@ -513,12 +480,12 @@ private slots:
         QFETCH(QString, shown);
         QTRY_COMPARE(tree->topLevelItem(2)->text(cell), shown);
         QTRY_VERIFY(!qobject_cast<QLineEdit*>(QApplication::focusWidget()));
-        const QString status = part<QLabel>(&dialog, "lblStatus")->text();
+        const QString status = TestWidgets::child<QLabel>(&dialog, "lblStatus")->text();
         QCOMPARE(status.contains(typed), refused);
         QCOMPARE(okOf(&dialog)->isEnabled(), true);
         // The next change clears the refusal.
-        part<QPushButton>(&dialog, "btnAppend")->click();
-        QVERIFY(!part<QLabel>(&dialog, "lblStatus")->text().contains(typed));
+        TestWidgets::child<QPushButton>(&dialog, "btnAppend")->click();
+        QVERIFY(!TestWidgets::child<QLabel>(&dialog, "lblStatus")->text().contains(typed));
     }
 
     // Both dialogs filled as a clinician fills them, under the program's style
@@ -536,15 +503,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         shoot(&list, "protocol-list");
         for (int i = 0; i < 3; ++i) {
-            auto* item = part<QListWidget>(&list, "listProtocols")->item(i);
-            QVERIFY(part<QListWidget>(&list, "listProtocols")->visualItemRect(item).height()
+            auto* item = TestWidgets::child<QListWidget>(&list, "listProtocols")->item(i);
+            QVERIFY(TestWidgets::child<QListWidget>(&list, "listProtocols")->visualItemRect(item).height()
                     >= QFontMetrics(item->font()).height());
         }
 
         ProtocolDialog dialog(QString(), TProtocol(), &list);
-        part<QLineEdit>(&dialog, "txtProtocolName")->setText(QStringLiteral("Canine treadmill"));
+        TestWidgets::child<QLineEdit>(&dialog, "txtProtocolName")->setText(QStringLiteral("Canine treadmill"));
         addStages(&dialog, FiveStages);
-        auto* tree = part<QTreeWidget>(&dialog, "treeStages");
+        auto* tree = TestWidgets::child<QTreeWidget>(&dialog, "treeStages");
         tree->topLevelItem(2)->setText(2, QStringLiteral("55"));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -557,24 +524,24 @@ private slots:
                 widest = std::max(widest, fm.horizontalAdvance(tree->topLevelItem(r)->text(c)));
             QVERIFY2(tree->columnWidth(c) >= widest, qPrintable(tree->headerItem()->text(c)));
         }
-        auto* status = part<QLabel>(&dialog, "lblStatus");
+        auto* status = TestWidgets::child<QLabel>(&dialog, "lblStatus");
         QVERIFY(status->text().contains(QLatin1String("40.0 km/h")));
         QVERIFY(status->height() >= status->heightForWidth(status->width()));
         QVERIFY(tree->viewport()->height() >= 5 * tree->visualItemRect(tree->topLevelItem(0)).height());
 
         // An ergometer protocol still without its recovery: the hint, not a refusal.
         ProtocolDialog ergometer(QStringLiteral("Cycle ergometer"), TProtocol(), &list);
-        part<QComboBox>(&ergometer, "cboProtocolType")->setCurrentIndex(1);
+        TestWidgets::child<QComboBox>(&ergometer, "cboProtocolType")->setCurrentIndex(1);
         addStages(&ergometer, {{0, "5:00", "0", ""}, {1, "3:00", "300", ""}, {1, "3:00", "600 kgm/min", ""}});
         ergometer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&ergometer));
         shoot(&ergometer, "protocol-edit-ergometer");
-        auto* hint = part<QLabel>(&ergometer, "lblStatus");
+        auto* hint = TestWidgets::child<QLabel>(&ergometer, "lblStatus");
         QVERIFY(hint->text().contains(QLatin1String("recovery")));
         QVERIFY(!hint->property("refusal").toBool());
         QVERIFY(status->property("refusal").toBool());
         QVERIFY(hint->palette().color(QPalette::WindowText) != status->palette().color(QPalette::WindowText));
-        QCOMPARE(column(part<QTreeWidget>(&ergometer, "treeStages"), 2),
+        QCOMPARE(column(TestWidgets::child<QTreeWidget>(&ergometer, "treeStages"), 2),
                  (QStringList{"0.0 kgm/min", "300.0 kgm/min", "600.0 kgm/min"}));
         qApp->setStyleSheet(QString());
     }
@@ -583,7 +550,7 @@ private:
     static QStringList names(ProtocolListDialog& dialog)
     {
         QStringList n;
-        auto* list = part<QListWidget>(&dialog, "listProtocols");
+        auto* list = TestWidgets::child<QListWidget>(&dialog, "listProtocols");
         for (int i = 0; i < list->count(); ++i)
             n << list->item(i)->text();
         return n;

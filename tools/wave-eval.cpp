@@ -164,7 +164,7 @@ int main(int argc, char** argv)
                 lines << TWaveEvaluation::line(result.lead, s) << '\n';
         }
         // Per record, the mean error of each interval over its measurements.
-        QString text = result.name + QLatin1Char(' ') + result.lead;
+        QString text = result.name + QLatin1Char(' ') + TWaveEvaluation::leadField(result.lead);
         bool anyQrs = false;
         bool annotatedQrs = false;
         for (int k = 0; k < IntervalCount; ++k) {

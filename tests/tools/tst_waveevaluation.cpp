@@ -147,6 +147,9 @@ void TestWaveEvaluation::measuresTwoLeadRecords()
         const QString line = TWaveEvaluation::line(result.lead, s);
         QVERIFY2(line.startsWith(QString("%1 MLII ").arg(s.to, 0, 'f', 3)), qPrintable(line));
         QCOMPARE(line.split(' ').size(), 7);
+        // A name with blanks stays one field.
+        QCOMPARE(TWaveEvaluation::line(QStringLiteral("record 33,  signal 0"), s).split(' ').value(1),
+                 QStringLiteral("record_33,_signal_0"));
         struct Interval
         {
             const char* name;

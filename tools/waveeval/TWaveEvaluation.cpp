@@ -14,6 +14,7 @@
 #include "TWfdbRecord.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -214,7 +215,14 @@ QString TWaveEvaluation::line(const QString& lead, const Stretch& stretch)
     const Measured& m = stretch.measured;
     return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
         .arg(stretch.to, 0, 'f', 3)
-        .arg(lead, field(m.pr), field(m.p), field(m.qrs), field(m.qt), field(m.qtc));
+        .arg(leadField(lead), field(m.pr), field(m.p), field(m.qrs), field(m.qt), field(m.qtc));
+}
+
+QString TWaveEvaluation::leadField(const QString& lead)
+{
+    QString field = lead.trimmed();
+    field.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral("_"));
+    return field.isEmpty() ? QStringLiteral("-") : field;
 }
 
 bool TWaveEvaluation::evaluate(const QString& recordPath, const QString& lead, const QString& annotationSuffix,

@@ -95,4 +95,7 @@ public:
 
     // "time_s lead PR P QRS QT QTc", whole milliseconds, "-" where not measured.
     static QString line(const QString& lead, const Stretch& stretch);
+    // The lead as one field of such a line: white space within the name
+    // ("record 33, signal 0") becomes "_", an empty name "-".
+    static QString leadField(const QString& lead);
 };

@@ -353,8 +353,6 @@ private slots:
         QTest::addColumn<QVector<int>>("phases");
         QTest::addColumn<bool>("ok");
         QTest::newRow("Rest, Exercise, Recovery") << QVector<int>{0, 1, 2} << true;
-        QTest::newRow("Rest, Rest, Exercise, Recovery") << QVector<int>{0, 0, 1, 2} << false;
-        QTest::newRow("Rest, Exercise, Exercise") << QVector<int>{0, 1, 1} << false;
         QTest::newRow("Rest, Exercise, Recovery, Exercise") << QVector<int>{0, 1, 2, 1} << false;
     }
 

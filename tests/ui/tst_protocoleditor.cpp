@@ -324,22 +324,6 @@ private slots:
         QCOMPARE(editor.protocol().stageCount(), 2);
     }
 
-    void typeIsChosenOnlyBeforeTheFirstStage()
-    {
-        TProtocolEditor editor(TProtocol(), QStringLiteral("watts"));
-        QVERIFY(editor.typeChangeable());
-        QVERIFY(editor.setType(TProtocol::Pharmacologic));
-        QVERIFY(editor.setType(TProtocol::Ergometer));
-        // The combo offers no ECG or tilt-test protocol.
-        QVERIFY(!editor.setType(TProtocol::TiltTest));
-        editor.appendStage(TProtocolStage::Rest);
-        QVERIFY(!editor.typeChangeable());
-        QVERIFY(!editor.setType(TProtocol::Treadmill));
-        QCOMPARE(editor.protocol().type(), int(TProtocol::Ergometer));
-        editor.removeStage(0);
-        QVERIFY(editor.setType(TProtocol::Treadmill));
-    }
-
     void typeComboItems()
     {
         for (int index : {0, 1, 2})

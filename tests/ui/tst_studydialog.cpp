@@ -69,7 +69,6 @@ private slots:
     void birthDates();
     void ages_data();
     void ages();
-    void rememberedLists();
 
     void titlesAndPages_data();
     void titlesAndPages();
@@ -148,16 +147,6 @@ void TestStudyDialog::ages()
     QFETCH(QDate, birth);
     QFETCH(QString, age);
     QCOMPARE(TStudyDataRules::ageText(birth, StudyDay), age);
-}
-
-void TestStudyDialog::rememberedLists()
-{
-    QStringList list = TStudyDataRules::remember({QStringLiteral("Dog")}, QStringLiteral("dog"));
-    QCOMPARE(list, QStringList({"Dog", "dog"}));
-    QCOMPARE(TStudyDataRules::remember(list, QStringLiteral("  Dog ")), list);
-    QCOMPARE(TStudyDataRules::remember(list, QStringLiteral("   ")), list);
-    QCOMPARE(TStudyDataRules::sortedForShowing({"horse", "Cat", "dog", "Aardvark"}),
-             QStringList({"Aardvark", "Cat", "dog", "horse"}));
 }
 
 void TestStudyDialog::titlesAndPages_data()

@@ -108,6 +108,7 @@ void TBeatAverager::fullReset()
     m_referenceChannel = 0;
     m_meanRR = 0.0;
     m_beatCount = 0;
+    m_averagedTimes.clear();
     m_stale = false;
 }
 
@@ -122,6 +123,7 @@ void TBeatAverager::reset()
         std::fill(a.begin(), a.end(), 0.0);
     m_meanRR = 0.0;
     m_beatCount = 0;
+    m_averagedTimes.clear();
     m_stale = false;
 }
 
@@ -147,6 +149,12 @@ int TBeatAverager::beatCount()
 {
     recomputeIfStale();
     return m_beatCount;
+}
+
+const std::vector<double>& TBeatAverager::averagedBeatTimes()
+{
+    recomputeIfStale();
+    return m_averagedTimes;
 }
 
 int TBeatAverager::referenceChannel()
@@ -274,6 +282,7 @@ bool TBeatAverager::recompute()
     for (auto& a : m_averages)
         std::fill(a.begin(), a.end(), 0.0);
     m_beatCount = 0;
+    m_averagedTimes.clear();
     m_meanRR = 0.0;
     const int channels = channelCount();
     if (channels == 0 || m_length == 0)
@@ -344,6 +353,8 @@ bool TBeatAverager::recompute()
     setTemplate(templateFor(m_meanRR, m_source->samplingRate()));
     keepDominantShape(qualifying);
     m_beatCount = int(qualifying.size());
+    for (size_t i : qualifying)
+        m_averagedTimes.push_back(m_beats[i].time());
     // A lead whose signal was disturbed over a beat (saturated, overloaded,
     // crowded with noise, lost) leaves that beat out of its own average, and so
     // does a segment far unlike the lead's others (the decay of an electrode
@@ -419,12 +430,14 @@ void TBeatAverager::useBeat(const TBeat& beat)
             aligned = c;
     m_stale = false;
     m_beatCount = 1;
+    m_averagedTimes.clear();
     m_meanRR = beat.hasValue(TBeat::RR) ? beat.value(TBeat::RR) : 0.0;
     if (aligned < 0) {
         m_beatCount = 0;
         return;
     }
     m_referenceChannel = aligned;
+    m_averagedTimes.assign(1, beat.time());
     const double alignment = beat.leadValue(aligned, TBeat::Fiducial);
     for (int c = 0; c < channels; ++c)
         readSegment(c, alignment, m_averages[size_t(c)].data());

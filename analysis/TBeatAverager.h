@@ -49,6 +49,8 @@ public:
     const std::vector<double>& average(int channel);
     // Beats in the last average; 0 when no beat qualified.
     int beatCount();
+    // The times (seconds) of the beats in the last average, in time order.
+    const std::vector<double>& averagedBeatTimes();
     int referenceChannel();
     // Mean RR of the averaged beats in seconds; 0.0 when none.
     double meanRR();
@@ -104,6 +106,7 @@ private:
     int m_referenceChannel = 0;
     double m_meanRR = 0.0;
     int m_beatCount = 0;
+    std::vector<double> m_averagedTimes;
     std::deque<TBeat> m_beats;
     struct CachedSegments
     {

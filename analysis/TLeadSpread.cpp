@@ -70,3 +70,12 @@ TWavePoints TLeadSpread::widened(const TWavePoints& points, const TWavePoints& m
         w.tEnd = points.tEnd;
     return w;
 }
+
+bool TLeadSpread::agreeing(std::vector<int> points, int samples)
+{
+    if (int(points.size()) < MinimumLeads)
+        return false;
+    std::sort(points.begin(), points.end());
+    const size_t n = points.size();
+    return points[(3 * (n - 1)) / 4] - points[(n - 1) / 4] <= samples;
+}

@@ -29,6 +29,10 @@ public:
     // the order P end <= QRS onset < QRS end < T end is kept.
     static TWavePoints widened(const TWavePoints& points, const TWavePoints& median);
 
+    // Whether at least MinimumLeads points are given and the middle half of
+    // them spans no more than samples.
+    static bool agreeing(std::vector<int> points, int samples);
+
 private:
     std::vector<int> m_pOnsets, m_pEnds, m_qrsOnsets, m_qrsEnds, m_tEnds;
 };

@@ -3,6 +3,7 @@
 #include "TBeatAverager.h"
 #include "TLeadSpread.h"
 #include "TSignalBuffer.h"
+#include "TWaveConfidence.h"
 #include "TWaveDelineator.h"
 
 #include <algorithm>
@@ -14,11 +15,23 @@ namespace {
 // recorder's signal; far below any P wave a cardiologist reads (a cat's are
 // 50 uV and more).
 constexpr double MinimumPWaveMv = 0.01;
+// The leads agree on a T end when the middle half of theirs lies within 40 ms.
+constexpr double LeadsAgreeOnTEnd = 0.04;
 
 // Whole milliseconds, truncated; the guard keeps 0.4 s from becoming 399 ms.
 int truncatedMs(double seconds)
 {
     return int(std::trunc(seconds * 1000.0 + (seconds >= 0 ? 1e-9 : -1e-9)));
+}
+
+// The points a lead's beat cannot vouch for taken out: a P wave that does not
+// stand out, the end (and so the peak) of a T wave that cannot be placed.
+void withhold(TWavePoints& points, const TWaveConfidence::Scores& scores)
+{
+    if (scores.p < TWaveConfidence::Threshold)
+        points.pOnset = points.pPeak = points.pEnd = -1;
+    if (scores.tEnd < TWaveConfidence::Threshold)
+        points.tOnset = points.tPeak = points.tEnd = -1;
 }
 
 } // namespace
@@ -121,15 +134,50 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
     TWaveDelineator delineator;
     if (source && source->valueStep() > 0.0)
         delineator.setMinimumPWave(MinimumPWaveMv / source->valueStep());
-    const TWavePoints own = delineator.measure(beat.data(), int(beat.size()), rate, averager.rIndex(), rr);
-    TLeadSpread spread;
+    // Every lead's points, each without what its own beat cannot vouch for; the
+    // leads' medians are taken over those.
     const int channels = source ? source->channelCount() : 0;
+    TWavePoints own;
+    TWaveConfidence::Scores ownScores;
+    std::vector<TWavePoints> trusted;
+    std::vector<int> tEnds; // the other leads' trusted T ends
+    TLeadSpread spread;
     for (int c = 0; c < channels; ++c) {
         const std::vector<double>& lead = c == channel ? beat : averager.average(c);
-        if (!lead.empty())
-            spread.addLead(c == channel ? own : delineator.measure(lead.data(), int(lead.size()), rate, averager.rIndex(), rr));
+        if (lead.empty())
+            continue;
+        TWavePoints points = delineator.measure(lead.data(), int(lead.size()), rate, averager.rIndex(), rr);
+        const TWaveConfidence::Scores scores = TWaveConfidence::score(lead, rate, rr, points);
+        if (c == channel) {
+            own = points;
+            ownScores = scores;
+        }
+        withhold(points, scores);
+        spread.addLead(points);
+        if (c != channel) {
+            trusted.push_back(points);
+            if (points.tEnd >= 0)
+                tEnds.push_back(points.tEnd);
+        }
     }
-    const TWavePoints points = TLeadSpread::widened(own, spread.median());
+    // A P wave the other leads do not show where this lead has it is none.
+    ownScores.p = std::min(ownScores.p, TWaveConfidence::pAgreement(own, trusted, rate));
+    const bool pWithheld = own.pOnset >= 0 && ownScores.p < TWaveConfidence::Threshold;
+    const bool tWithheld = own.tEnd >= 0 && ownScores.tEnd < TWaveConfidence::Threshold;
+    withhold(own, ownScores);
+    const TWavePoints median = spread.median();
+    // A flat T wave in this lead ends where the leads that show theirs end it,
+    // when they agree on where that is.
+    const bool tFromLeads = own.tEnd < 0 && median.tEnd >= 0 && own.qrsEnd >= 0 && median.tEnd > own.qrsEnd &&
+                            TLeadSpread::agreeing(tEnds, int(std::lround(LeadsAgreeOnTEnd * rate)));
+    if (tFromLeads)
+        own.tEnd = median.tEnd;
+    const TWavePoints points = TLeadSpread::widened(own, median);
+    record.setValue(QStringLiteral("PConfidence"), ownScores.p);
+    record.setValue(QStringLiteral("TEndConfidence"), ownScores.tEnd);
+    record.setValue(QStringLiteral("PWithheld"), pWithheld ? 1.0 : 0.0);
+    record.setValue(QStringLiteral("TEndWithheld"), tWithheld && !tFromLeads ? 1.0 : 0.0);
+    record.setValue(QStringLiteral("TEndFromLeads"), tFromLeads ? 1.0 : 0.0);
     record.setWavePoints(points, averager.rIndex(), rate);
 
     const TSignalChannel* leadI = source->channelByName("I");

@@ -318,6 +318,15 @@ void QBeatDisplay::render(QImage& target)
     }
 }
 
+double QBeatDisplay::secondsAt(int x) const
+{
+    const int w = m_canvas.width();
+    const double seconds = beatSeconds();
+    if (w <= 0 || seconds <= 0.0)
+        return 0.0;
+    return std::clamp(x, 0, w - 1) * seconds / w;
+}
+
 void QBeatDisplay::mousePressEvent(QMouseEvent*)
 {
 }

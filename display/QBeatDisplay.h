@@ -48,6 +48,8 @@ public:
     bool cursorEnabled(int index) const;
     const BeatCursor& beatCursor(int index) const;
     int activeCursor() const { return m_activeCursor; }
+    // The cursor position (seconds into the beat) of a column of the display.
+    double secondsAt(int x) const;
 
     // The colour roles of the signal displays, as the colour schemes fill them:
     // background, grid, trace (the beat), lead labels (the lead's name),

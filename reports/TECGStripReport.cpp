@@ -48,9 +48,9 @@ void drawLine(QPainter& painter, int line, const QString& label, const QString& 
 }
 
 // "%1 ms" for a value, nothing (an empty value, not a null one) for none.
-QString milliseconds(const std::optional<int>& ms)
+QString milliseconds(const std::optional<int>& ms, bool measured)
 {
-    return ms ? QStringLiteral("%1 ms").arg(*ms) : QStringLiteral("");
+    return ms ? QStringLiteral("%1 ms").arg(*ms) : measured ? TReportMeasurements::missing(true) : QStringLiteral("");
 }
 
 // A copy of count values of every channel of source from first on, with the
@@ -100,6 +100,7 @@ TStripContent TECGStripReport::content(TStudy& study, const TReportOptions& o)
     c.date = time.isValid() ? time.toString(QStringLiteral("dd/MM/yyyy")) : QString();
     // Each value where its own wave points were found.
     const TReportMeasurements m(study.results());
+    c.measured = m.lead().has_value();
     c.prMs = m.prMs();
     c.qrsMs = m.qrsMs();
     c.qtMs = m.qtMs();
@@ -170,11 +171,11 @@ QVector<TECGStripReport::TextLine> TECGStripReport::textLines(const TStripConten
         {QStringLiteral("Name:"), c.name},
         {QStringLiteral("Age:"), c.age.isNull() ? QStringLiteral("") : c.age},
         {QStringLiteral("Date:"), c.date.isNull() ? QStringLiteral("") : c.date},
-        {QStringLiteral("PR:"), milliseconds(c.prMs)},
-        {QStringLiteral("QRS:"), milliseconds(c.qrsMs)},
-        {QStringLiteral("QT:"), milliseconds(c.qtMs)},
-        {QStringLiteral("QTc:"), milliseconds(c.qtcMs)},
-        {QStringLiteral("RR:"), milliseconds(c.rrMs)},
+        {QStringLiteral("PR:"), milliseconds(c.prMs, c.measured)},
+        {QStringLiteral("QRS:"), milliseconds(c.qrsMs, c.measured)},
+        {QStringLiteral("QT:"), milliseconds(c.qtMs, c.measured)},
+        {QStringLiteral("QTc:"), milliseconds(c.qtcMs, c.measured)},
+        {QStringLiteral("RR:"), milliseconds(c.rrMs, c.measured)},
     };
     if (c.heartRate && c.rrMs)
         lines.append({QStringLiteral("HR:"), QStringLiteral("%1 bpm").arg(*c.heartRate)});

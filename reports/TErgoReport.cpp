@@ -173,32 +173,33 @@ QString TErgoReport::measurementValue(const QString& name) const
         const TSignalChannel* channel = lead ? m_study.recording()->channel(*lead) : nullptr;
         return channel ? QString::fromUtf8(channel->name()) : QString();
     }
+    const bool measured = m.lead().has_value();
     if (name == QLatin1String("HR"))
-        return TReportMeasurements::text(m.heartRate());
+        return TReportMeasurements::text(m.heartRate(), measured);
     if (name == QLatin1String("RR"))
-        return TReportMeasurements::text(m.rrMs());
+        return TReportMeasurements::text(m.rrMs(), measured);
     if (name == QLatin1String("PR"))
-        return TReportMeasurements::text(m.prMs());
+        return TReportMeasurements::text(m.prMs(), measured);
     if (name == QLatin1String("P"))
-        return TReportMeasurements::text(m.pMs());
+        return TReportMeasurements::text(m.pMs(), measured);
     if (name == QLatin1String("QRS"))
-        return TReportMeasurements::text(m.qrsMs());
+        return TReportMeasurements::text(m.qrsMs(), measured);
     if (name == QLatin1String("QT"))
-        return TReportMeasurements::text(m.qtMs());
+        return TReportMeasurements::text(m.qtMs(), measured);
     if (name == QLatin1String("QTc"))
-        return TReportMeasurements::text(m.qtcMs());
+        return TReportMeasurements::text(m.qtcMs(), measured);
     if (name == QLatin1String("T"))
-        return TReportMeasurements::text(m.tMs());
+        return TReportMeasurements::text(m.tMs(), measured);
     if (name == QLatin1String("TPeakToEnd"))
-        return TReportMeasurements::text(m.tPeakToEndMs());
+        return TReportMeasurements::text(m.tPeakToEndMs(), measured);
     if (name == QLatin1String("QRS_axis"))
-        return TReportMeasurements::text(m.qrsAxis());
+        return TReportMeasurements::text(m.qrsAxis(), measured);
     if (name == QLatin1String("P_amp"))
-        return TReportMeasurements::millivolts(m.pAmplitude());
+        return TReportMeasurements::millivolts(m.pAmplitude(), measured);
     if (name == QLatin1String("QRS_amp"))
-        return TReportMeasurements::millivolts(m.qrsAmplitude());
+        return TReportMeasurements::millivolts(m.qrsAmplitude(), measured);
     if (name == QLatin1String("T_amp"))
-        return TReportMeasurements::millivolts(m.tAmplitude());
+        return TReportMeasurements::millivolts(m.tAmplitude(), measured);
     return QString();
 }
 

@@ -87,12 +87,12 @@ std::optional<double> TReportMeasurements::tAmplitude() const
     return amplitude("TAmp", found("TOffset"));
 }
 
-QString TReportMeasurements::text(const std::optional<int>& value)
+QString TReportMeasurements::text(const std::optional<int>& value, bool measured)
 {
-    return value ? QString::number(*value) : QString();
+    return value ? QString::number(*value) : missing(measured);
 }
 
-QString TReportMeasurements::millivolts(const std::optional<double>& value)
+QString TReportMeasurements::millivolts(const std::optional<double>& value, bool measured)
 {
-    return value ? QString::asprintf("%.2f", *value) : QString();
+    return value ? QString::asprintf("%.2f", *value) : missing(measured);
 }

@@ -37,10 +37,13 @@ public:
     std::optional<double> qrsAmplitude() const;
     std::optional<double> tAmplitude() const;
 
-    // A value as printed: "" for none.
-    static QString text(const std::optional<int>& value);
-    // Millivolts with two decimals; "" for none.
-    static QString millivolts(const std::optional<double>& value);
+    // A whole number; for none "" or, in a measured study (measured), "--": a
+    // value the analysis withheld or could not find, which the clinician may
+    // still place by hand.
+    static QString text(const std::optional<int>& value, bool measured = false);
+    // Millivolts with two decimals; none as text gives it.
+    static QString millivolts(const std::optional<double>& value, bool measured = false);
+    static QString missing(bool measured) { return measured ? QStringLiteral("--") : QString(); }
 
 private:
     // Wave points moved out of order give no interval rather than a negative one.

@@ -16,6 +16,7 @@ struct TStripContent
     QString name;       // "last, first"
     QString age;
     QString date;       // "dd/MM/yyyy"
+    bool measured = false; // the study's average beat was measured: a value missing is "--"
     std::optional<int> prMs;
     std::optional<int> qrsMs;
     std::optional<int> qtMs;

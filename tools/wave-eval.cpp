@@ -25,9 +25,11 @@
 // --all exits 77 when the folder holds no record.
 
 #include "TWaveEvaluation.h"
+#include "TWavePicture.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -70,7 +72,24 @@ struct Tally
     double scatterSquares = 0.0; // the annotations' beat-to-beat variances, summed over the stretches
     int scatterStretches = 0;
     std::vector<double> otherLeadErrors; // the other leads' annotations against the lead's own
+    std::vector<double> recordErrors;    // per record, the median error of its measurements
+    QStringList grossRecords;            // records whose median error exceeds the gross limit
+    int withheld = 0;                    // annotated, the QRS measured, the interval withheld
+    int annotated = 0;                   // stretches where the annotation has the interval
 };
+
+// A record's error beyond these (ms) is gross: a number nobody should read as right.
+double grossLimit(const Interval& in)
+{
+    return in.scatter == &TWaveEvaluation::Reference::qtScatter || in.scatter == nullptr ? 40.0 : 25.0;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
 
 // Mean and sample standard deviation; zeros when empty.
 std::pair<double, double> meanAndSd(const std::vector<double>& values)
@@ -106,7 +125,10 @@ QStringList recordsIn(const QString& folder)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Pictures are painted without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Measures annotated WFDB records as resting ECGs are measured and compares PR, P, QRS, QT and QTc with the "
@@ -118,6 +140,9 @@ int main(int argc, char** argv)
                                      "lower case)",
                       "EXT"});
     parser.addOption({"all", "every record of FOLDER", "FOLDER"});
+    parser.addOption({"pictures", "write DIR/<record>.png: the average beats of the record's worst annotated "
+                                  "stretch with the measured and the annotated points",
+                      "DIR"});
     parser.addOption({"require-qrs", "exit 1 when a record with annotated complexes gets no QRS duration"});
     parser.addPositionalArgument("RECORD", "record path without extension", "RECORD...");
     parser.process(app);
@@ -134,13 +159,17 @@ int main(int argc, char** argv)
         parser.showHelp(2);
     }
     const QString outDir = parser.value("out");
-    if (!outDir.isEmpty() && !QDir().mkpath(outDir)) {
-        std::fprintf(stderr, "wave-eval: cannot create %s\n", qPrintable(outDir));
-        return 1;
+    const QString pictureDir = parser.value("pictures");
+    for (const QString& dir : {outDir, pictureDir}) {
+        if (!dir.isEmpty() && !QDir().mkpath(dir)) {
+            std::fprintf(stderr, "wave-eval: cannot create %s\n", qPrintable(dir));
+            return 1;
+        }
     }
 
     QTextStream out(stdout);
     TWaveEvaluation evaluation;
+    evaluation.setKeepAverages(!pictureDir.isEmpty());
     Tally tallies[IntervalCount];
     QStringList withoutQrs;
     int failures = 0;
@@ -163,6 +192,14 @@ int main(int argc, char** argv)
             for (const TWaveEvaluation::Stretch& s : result.stretches)
                 lines << TWaveEvaluation::line(result.lead, s) << '\n';
         }
+        if (!pictureDir.isEmpty()) {
+            const int worst = TWavePicture::worstStretch(result);
+            if (worst >= 0 && !TWavePicture::draw(result, result.stretches[worst])
+                                    .save(QDir(pictureDir).filePath(result.name + QStringLiteral(".png")))) {
+                std::fprintf(stderr, "wave-eval: cannot write a picture of %s\n", qPrintable(result.name));
+                return 1;
+            }
+        }
         // Per record, the mean error of each interval over its measurements.
         QString text = result.name + QLatin1Char(' ') + TWaveEvaluation::leadField(result.lead);
         bool anyQrs = false;
@@ -171,7 +208,13 @@ int main(int argc, char** argv)
             const Interval& in = intervals[k];
             double sum = 0.0;
             int n = 0;
+            std::vector<double> recordErrors;
             for (const TWaveEvaluation::Stretch& s : result.stretches) {
+                if (s.reference.*(in.reference)) {
+                    ++tallies[k].annotated;
+                    if (!(s.measured.*(in.measured)) && s.measured.qrs)
+                        ++tallies[k].withheld;
+                }
                 const auto& m = s.measured.*(in.measured);
                 const auto& r = s.reference.*(in.reference);
                 if (const auto sd = in.scatter ? s.reference.*(in.scatter) : std::nullopt) {
@@ -182,6 +225,7 @@ int main(int argc, char** argv)
                     tallies[k].otherLeadErrors.push_back(*o - *r);
                 if (m && r) {
                     tallies[k].errors.push_back(*m - *r);
+                    recordErrors.push_back(*m - *r);
                     sum += *m - *r;
                     ++n;
                 } else if (r) {
@@ -189,6 +233,12 @@ int main(int argc, char** argv)
                 } else if (m && result.annotated && s.reference.beats > 0) {
                     ++tallies[k].extra;
                 }
+            }
+            if (!recordErrors.empty()) {
+                const double e = median(recordErrors);
+                tallies[k].recordErrors.push_back(e);
+                if (std::fabs(e) > grossLimit(in))
+                    tallies[k].grossRecords.append(result.name);
             }
             text += QStringLiteral(" %1 %2").arg(QLatin1String(in.name), n > 0 ? QString::asprintf("%+.0f", sum / n)
                                                                                  : QStringLiteral("."));
@@ -246,6 +296,30 @@ int main(int argc, char** argv)
                    .arg(t.extra, 6)
                    .arg(scatter, 21)
                    .arg(otherLeads, 25)
+            << Qt::endl;
+    }
+    // Per record: the median error of its measurements, as a clinician reads a
+    // record's figures; a gross error is one nobody should read as right.
+    out << QStringLiteral("per record (median error of its measurements): records, mean, SD, gross errors, "
+                          "withheld of annotated")
+        << Qt::endl;
+    for (int k = 0; k < IntervalCount; ++k) {
+        const Tally& t = tallies[k];
+        const auto [mean, sd] = meanAndSd(t.recordErrors);
+        out << QStringLiteral("%1 %2 %3 %4  gross (over %5 ms) %6 = %7 %%8  withheld %9 of %10 = %11 %")
+                   .arg(QLatin1String(intervals[k].name), -8)
+                   .arg(t.recordErrors.size(), 5)
+                   .arg(QString::asprintf("%+.1f", mean), 7)
+                   .arg(sd, 6, 'f', 1)
+                   .arg(grossLimit(intervals[k]), 0, 'f', 0)
+                   .arg(t.grossRecords.size())
+                   .arg(t.recordErrors.empty() ? 0.0 : 100.0 * t.grossRecords.size() / t.recordErrors.size(), 0,
+                        'f', 1)
+                   .arg(t.grossRecords.isEmpty() ? QString()
+                                                 : QStringLiteral(" (") + t.grossRecords.join(' ') + ')')
+                   .arg(t.withheld)
+                   .arg(t.annotated)
+                   .arg(t.annotated > 0 ? 100.0 * t.withheld / t.annotated : 0.0, 0, 'f', 1)
             << Qt::endl;
     }
     out << QStringLiteral("records without a QRS duration: %1%2")

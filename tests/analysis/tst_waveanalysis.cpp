@@ -4,6 +4,7 @@
 #include "TMeasurementRecord.h"
 #include "TRRAverager.h"
 #include "TRingSignalBuffer.h"
+#include "TWaveConfidence.h"
 #include "TWaveDelineator.h"
 #include "TestSignals.h"
 
@@ -112,6 +113,14 @@ struct DrawnBeat
             x[size_t(i)] += amplitude * (0.6 * std::sin(2 * M_PI * 5.3 * t) + 0.4 * std::sin(2 * M_PI * 7.9 * t + 1.0));
         }
     }
+    // A ripple of a few codes (what muscle noise leaves in an average).
+    void ripple(double amplitude)
+    {
+        for (int i = 0; i < int(x.size()); ++i) {
+            const double t = double(i) / Rate;
+            x[size_t(i)] += amplitude * (std::sin(2 * M_PI * 23.0 * t) + 0.7 * std::sin(2 * M_PI * 37.0 * t + 2.0));
+        }
+    }
     double ms(int index) const { return index < 0 ? -1e9 : 1000.0 * double(index) / Rate; }
 };
 
@@ -127,6 +136,8 @@ DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, doubl
         b.bump(pOnset / 1000.0, q - 0.03, 45.0); // 450 uV over 50 ms
     else if (shape == "AF")
         b.fibrillation(1.5); // what is left of them in an average
+    else if (shape == "coarse AF")
+        b.fibrillation(7.0); // coarse waves, as in one beat or a short average
     else
         b.bump(pOnset / 1000.0, q - 0.07, 15.0);
     if (shape == "wide QRS") {
@@ -150,6 +161,10 @@ DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, doubl
         b.bump(q + 0.035, qrsEnd / 1000.0, -40.0);
         if (shape == "slow T") {
             b.skewed(q + 0.22, q + 0.33, tEnd / 1000.0, 35.0); // returns over 170 ms
+        } else if (shape == "flat T") {
+            // A T wave of 10 uV in a ripple of about as much: no end to place.
+            b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 1.0);
+            b.ripple(0.6);
         } else if (shape == "shelf") {
             // 300 uV T wave returning over 80 ms onto a 300 uV stretch that falls within 40 ms.
             b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 30.0);
@@ -186,6 +201,10 @@ private slots:
     void delineatesWaveShapes_data();
     void delineatesWaveShapes();
     void flatBeatHasNoWaves();
+    void withholdsWhatCannotBePlaced_data();
+    void withholdsWhatCannotBePlaced();
+    void measurementWithholdsWhatCannotBePlaced_data();
+    void measurementWithholdsWhatCannotBePlaced();
     void samePointsAtEveryRate_data();
     void samePointsAtEveryRate();
     void pWaveAboveTheSignalsResolution_data();
@@ -686,6 +705,75 @@ void TestWaveAnalysis::samePointsAtEveryRate()
                      qPrintable(QString("%1: %2 at %3 ms, not %4").arg(shape, p.first).arg(msRate).arg(ms500)));
         }
     }
+}
+
+void TestWaveAnalysis::withholdsWhatCannotBePlaced_data()
+{
+    // The delineator finds a P wave or a T end on each of these shapes; the
+    // confidence says which of them can be trusted.
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<bool>("pTrusted");
+    QTest::addColumn<bool>("tEndTrusted");
+    QTest::newRow("a plain beat") << "plain" << true << true;
+    QTest::newRow("low broad P wave") << "broad P" << true << true;
+    QTest::newRow("T wave with a slow return") << "slow T" << true << true;
+    QTest::newRow("wide QRS, slurred end") << "wide QRS" << true << true;
+    QTest::newRow("coarse fibrillation waves, no P wave") << "coarse AF" << false << true;
+    QTest::newRow("flat T wave in a ripple") << "flat T" << true << false;
+}
+
+void TestWaveAnalysis::withholdsWhatCannotBePlaced()
+{
+    QFETCH(QString, shape);
+    QFETCH(bool, pTrusted);
+    QFETCH(bool, tEndTrusted);
+    const DrawnBeat b = shapedBeat(shape, shape == "broad P" ? 190.0 : 230.0, 400.0, shape == "wide QRS" ? 600.0 : 470.0,
+                                   shape == "slow T" ? 900.0 : 800.0);
+    const int r = int(DrawnBeat::R * DrawnBeat::Rate);
+    const TWavePoints p = TWaveDelineator().measure(b.x.data(), int(b.x.size()), DrawnBeat::Rate, r, DrawnBeat::Rate);
+    QVERIFY2(p.pOnset >= 0 && p.tEnd >= 0, "the delineator itself gives both points");
+    const TWaveConfidence::Scores scores = TWaveConfidence::score(b.x, DrawnBeat::Rate, DrawnBeat::Rate, p);
+    QVERIFY2((scores.p >= TWaveConfidence::Threshold) == pTrusted, qPrintable(QString::number(scores.p)));
+    QVERIFY2((scores.tEnd >= TWaveConfidence::Threshold) == tEndTrusted, qPrintable(QString::number(scores.tEnd)));
+}
+
+void TestWaveAnalysis::measurementWithholdsWhatCannotBePlaced_data()
+{
+    QTest::addColumn<QString>("shape");
+    QTest::newRow("coarse fibrillation waves in every lead") << "coarse AF";
+    QTest::newRow("flat T wave in every lead") << "flat T";
+    QTest::newRow("a plain beat") << "plain";
+}
+
+void TestWaveAnalysis::measurementWithholdsWhatCannotBePlaced()
+{
+    // Twelve leads of the same beat, ten beats of 1.2 s: the measurement reports
+    // no P wave where there are fibrillation waves, no T end of a flat T wave,
+    // and says it withheld them.
+    QFETCH(QString, shape);
+    const DrawnBeat b = shapedBeat(shape, 230.0, 400.0, 470.0, 800.0);
+    const int length = int(b.x.size());
+    const int beats = 10;
+    TIntSignalBuffer buffer(4096, length * beats + 10, 12, DrawnBeat::Rate);
+    buffer.setGain(-327.68, 327.68); // 10 uV per code
+    for (int c = 0; c < 12; ++c)
+        buffer.channel(c)->setName(leadNames[c]);
+    TestSignals::appendSignal(buffer, length * beats, [&](int, int f) { return std::round(b.x[size_t(f % length)]); });
+    TBeatAverager averager(&buffer, 20.0);
+    const double rr = double(length) / DrawnBeat::Rate;
+    for (int k = 1; k < beats - 1; ++k)
+        averager.addBeat(plainBeat(&buffer, k * rr + DrawnBeat::R, rr, rr, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    const TMeasurementRecord m = TMeasurementRecord::measure(averager, 1);
+    QVERIFY(m.qrsMs());
+    const bool af = shape == "coarse AF", flat = shape == "flat T";
+    QCOMPARE(bool(m.prMs()), !af);
+    QCOMPARE(bool(m.pMs()), !af);
+    QCOMPARE(m.value("POnset") == 0.0, af);
+    QCOMPARE(m.value("PWithheld"), af ? 1.0 : 0.0);
+    QCOMPARE(bool(m.qtMs()), !flat);
+    QCOMPARE(m.value("TOffset") == 0.0, flat);
+    QCOMPARE(m.value("TPeak") == 0.0, flat);
+    QCOMPARE(m.value("TEndWithheld"), flat ? 1.0 : 0.0);
 }
 
 void TestWaveAnalysis::flatBeatHasNoWaves()

@@ -91,18 +91,19 @@ private slots:
         Measurement fibrillation = fullMeasurement();
         fibrillation["POnset"] = 0.0;
         fibrillation["POffset"] = 0.0;
+        // A value withheld or not found in a measured study: "--".
         QTest::newRow("no P wave") << fibrillation
-                                   << head + QStringList{"PR: ", "QRS: 60 ms", "QT: 280 ms", "QTc: 350 ms",
+                                   << head + QStringList{"PR: --", "QRS: 60 ms", "QT: 280 ms", "QTc: 350 ms",
                                                          "RR: 640 ms", "HR: 93 bpm", "Conclusion:"};
         Measurement noTEnd = fullMeasurement();
         noTEnd["TOffset"] = 0.0;
         QTest::newRow("no T end") << noTEnd
-                                  << head + QStringList{"PR: 110 ms", "QRS: 60 ms", "QT: ", "QTc: ", "RR: 640 ms",
+                                  << head + QStringList{"PR: 110 ms", "QRS: 60 ms", "QT: --", "QTc: --", "RR: 640 ms",
                                                         "HR: 93 bpm", "Conclusion:"};
         Measurement noRR = fullMeasurement();
         noRR["avgRRInterval"] = 0.0;
         QTest::newRow("no RR") << noRR
-                               << head + QStringList{"PR: 110 ms", "QRS: 60 ms", "QT: 280 ms", "QTc: ", "RR: ",
+                               << head + QStringList{"PR: 110 ms", "QRS: 60 ms", "QT: 280 ms", "QTc: --", "RR: --",
                                                      "Conclusion:"};
     }
 

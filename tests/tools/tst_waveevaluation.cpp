@@ -182,14 +182,20 @@ void TestWaveEvaluation::referenceOfTheAnnotatedBeats_data()
     QTest::addColumn<double>("qrs");
     QTest::addColumn<double>("qrsScatter"); // -1: none
     QTest::addColumn<int>("prBeats");
+    QTest::addColumn<QVector<double>>("averaged"); // times of the averaged beats; empty: every beat counts
     QTest::newRow("alternating widths") << QVector<int>{80, 100, 80, 100} << QVector<bool>(4, true) << 10.0 << 90.0
-                                        << std::sqrt(400.0 / 3.0) << 4;
+                                        << std::sqrt(400.0 / 3.0) << 4 << QVector<double>{};
     QTest::newRow("two beats: a mean, no scatter") << QVector<int>{80, 100} << QVector<bool>(2, true) << 10.0 << 90.0
-                                                    << -1.0 << 2;
+                                                    << -1.0 << 2 << QVector<double>{};
     QTest::newRow("beats after the stretch left out")
-        << QVector<int>{80, 80, 80, 200} << QVector<bool>(4, true) << 4.0 << 80.0 << 0.0 << 3;
+        << QVector<int>{80, 80, 80, 200} << QVector<bool>(4, true) << 4.0 << 80.0 << 0.0 << 3 << QVector<double>{};
     QTest::newRow("a beat without its QRS end, one without P")
-        << QVector<int>{80, 0, 100, 90} << QVector<bool>{true, false, true, true} << 10.0 << 90.0 << 10.0 << 3;
+        << QVector<int>{80, 0, 100, 90} << QVector<bool>{true, false, true, true} << 10.0 << 90.0 << 10.0 << 3 << QVector<double>{};
+    // Beats at 1, 2, 3 and 4 s; the second and the fourth (a premature beat of
+    // another shape, say) were not averaged: only the first and third count.
+    QTest::newRow("only the averaged beats")
+        << QVector<int>{80, 140, 100, 160} << QVector<bool>{true, true, true, false} << 10.0 << 90.0 << -1.0 << 2
+        << QVector<double>{1.05, 2.9};
 }
 
 void TestWaveEvaluation::referenceOfTheAnnotatedBeats()
@@ -200,6 +206,7 @@ void TestWaveEvaluation::referenceOfTheAnnotatedBeats()
     QFETCH(double, qrs);
     QFETCH(double, qrsScatter);
     QFETCH(int, prBeats);
+    QFETCH(QVector<double>, averaged);
     const double rate = 500.0;
     QVector<TAnnotatedBeat> beats;
     for (int i = 0; i < qrsWidths.size(); ++i) {
@@ -213,7 +220,9 @@ void TestWaveEvaluation::referenceOfTheAnnotatedBeats()
         b.t = {b.qrs.onset + 100, b.qrs.onset + 150, b.qrs.onset + 200};
         beats.append(b);
     }
-    const TWaveEvaluation::Reference r = TWaveEvaluation::reference(beats, rate, 0.5, to);
+    const std::vector<double> times(averaged.begin(), averaged.end());
+    const TWaveEvaluation::Reference r =
+        TWaveEvaluation::reference(beats, rate, 0.5, to, averaged.isEmpty() ? nullptr : &times);
     QVERIFY(r.qrs);
     QCOMPARE(*r.qrs, qrs);
     QCOMPARE(r.qrsScatter.has_value(), qrsScatter >= 0.0);

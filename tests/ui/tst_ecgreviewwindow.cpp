@@ -11,6 +11,7 @@
 #include "EventListEditor.h"
 #include "QBeatDisplay.h"
 #include "QSignalBrowseDisplay.h"
+#include "TStudyResults.h"
 
 #include <QHash>
 #include <QLineEdit>
@@ -76,6 +77,7 @@ private slots:
     void beatDisplayTakesStoredScheme_data();
     void beatDisplayTakesStoredScheme();
     void schemeFromTheDisplayMenu();
+    void withheldPointsHaveNoCursor();
 
 private:
     QTemporaryDir m_home;
@@ -251,6 +253,58 @@ void TestEcgReviewWindow::schemeFromTheDisplayMenu()
     window.close();
     QCOMPARE(QSettings().value(QStringLiteral("EcgReviewWindow/DisplayColorScheme")).toString(),
              QStringLiteral("Black"));
+}
+
+void TestEcgReviewWindow::withheldPointsHaveNoCursor()
+{
+    // A measurement without P wave and T end (withheld by the analysis): no
+    // cursor stands for them (one at R would read as a measured point), and
+    // the clinician places the T end by hand from the beat display's menu.
+    TStudyResults& results = m_study->results();
+    const char* const keys[] = {"measurementChannel", "POnset", "PPeak",  "POffset", "QRSOnset",
+                                "QRSOffset",          "TOnset", "TPeak", "TOffset"};
+    const double values[] = {1.0, 0.0, 0.0, 0.0, -0.04, 0.04, 0.0, 0.0, 0.0};
+    QVector<double> kept;
+    for (size_t i = 0; i < std::size(keys); ++i) {
+        kept.append(*results.value(QLatin1String(keys[i])));
+        *results.value(QLatin1String(keys[i])) = values[i];
+    }
+    {
+        EcgReviewWindow window(m_study);
+        window.show();
+        auto* beat = child<QBeatDisplay>(&window, "beatDisplay");
+        QVERIFY(beat->cursorEnabled(QBeatDisplay::QrsOn));
+        QVERIFY(beat->cursorEnabled(QBeatDisplay::QrsOff));
+        for (int c : {QBeatDisplay::POn, QBeatDisplay::POff, QBeatDisplay::TOff, QBeatDisplay::TPeak})
+            QVERIFY2(!beat->cursorEnabled(c), qPrintable(QString::number(c)));
+
+        bool placed = false;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            answer.stop();
+            for (QAction* action : menu->actions())
+                if (action->menu() && action->text() == QLatin1String("Place point"))
+                    for (QAction* point : action->menu()->actions())
+                        if (point->text() == QLatin1String("T end")) {
+                            point->trigger();
+                            placed = true;
+                        }
+            menu->close();
+        });
+        answer.start(20);
+        const QPoint at(beat->width() * 3 / 4, beat->height() / 2);
+        QMetaObject::invokeMethod(beat, "customContextMenuRequested", Q_ARG(QPoint, at));
+        QVERIFY(placed);
+        QVERIFY(beat->cursorEnabled(QBeatDisplay::TOff));
+        QVERIFY(std::abs(beat->cursorPosition(QBeatDisplay::TOff) - beat->secondsAt(at.x())) < 1e-9);
+        QVERIFY(beat->cursorPosition(QBeatDisplay::TOff) > beat->cursorPosition(QBeatDisplay::QrsOff));
+        QVERIFY(window.isModified());
+    }
+    for (size_t i = 0; i < std::size(keys); ++i)
+        *results.value(QLatin1String(keys[i])) = kept[int(i)];
 }
 
 QTEST_MAIN(TestEcgReviewWindow)

@@ -45,8 +45,15 @@ std::optional<double> scatter(const std::vector<double>& values)
 } // namespace
 
 TWaveEvaluation::Reference TWaveEvaluation::reference(const QVector<TAnnotatedBeat>& beats, double rate, double from,
-                                                      double to)
+                                                      double to, const std::vector<double>* averagedTimes)
 {
+    auto averaged = [&](double t) {
+        if (!averagedTimes)
+            return true;
+        const auto after = std::lower_bound(averagedTimes->begin(), averagedTimes->end(), t);
+        return (after != averagedTimes->end() && *after - t <= MatchSeconds) ||
+               (after != averagedTimes->begin() && t - *(after - 1) <= MatchSeconds);
+    };
     std::vector<double> pr, p, qrs, qt, rr;
     TWaveEvaluation::Reference r;
     qint64 previousPeak = -1;
@@ -59,6 +66,8 @@ TWaveEvaluation::Reference TWaveEvaluation::reference(const QVector<TAnnotatedBe
         if (previousPeak >= 0)
             rr.push_back((b.qrs.peak - previousPeak) / rate);
         previousPeak = b.qrs.peak;
+        if (!averaged(t))
+            continue;
         if (b.p.onset >= 0 && b.qrs.onset >= 0)
             pr.push_back((b.qrs.onset - b.p.onset) * ms);
         if (b.p.onset >= 0 && b.p.end >= 0)
@@ -154,6 +163,53 @@ TWaveEvaluation::Measured measuredOf(const TMeasurementRecord& m)
     out.qt = m.qtMs();
     out.qtc = m.qtcMs();
     return out;
+}
+
+// The mean offset of one annotated point from the detected beat nearest its
+// QRS peak (within 150 ms), in seconds; empty where no beat carries it.
+std::optional<double> annotatedOffset(const QVector<TAnnotatedBeat>& annotated, const TMemoryBeatStore& beats,
+                                      double rate, const TWaveEvaluation::Stretch& s, qint64 TAnnotatedWave::*point,
+                                      TAnnotatedWave TAnnotatedBeat::*wave)
+{
+    std::vector<double> offsets;
+    for (const TAnnotatedBeat& b : annotated) {
+        const double peak = b.qrs.peak / rate;
+        const qint64 mark = (b.*wave).*point;
+        if (peak < s.from || peak >= s.to || mark < 0)
+            continue;
+        double nearest = -1.0;
+        for (int i = 0; i < beats.count(); ++i) {
+            const double t = beats.beat(i).time();
+            if (std::fabs(t - peak) <= 0.15 && (nearest < 0.0 || std::fabs(t - peak) < std::fabs(nearest - peak)))
+                nearest = t;
+        }
+        if (nearest >= 0.0)
+            offsets.push_back(mark / rate - nearest);
+    }
+    return mean(offsets);
+}
+
+TWaveEvaluation::Averages averagesOf(TBeatAverager& averager, const TMeasurementRecord& measurement,
+                                     const QVector<TAnnotatedBeat>& annotated, const TMemoryBeatStore& beats,
+                                     double rate, const TWaveEvaluation::Stretch& s)
+{
+    TWaveEvaluation::Averages a;
+    const TSignalBuffer* signal = averager.source();
+    for (int c = 0; c < signal->channelCount(); ++c) {
+        a.leads.push_back(averager.average(c));
+        a.names.append(QString::fromLatin1(signal->channel(c)->name()));
+    }
+    a.channel = int(measurement.value(QStringLiteral("measurementChannel")));
+    a.rIndex = averager.rIndex();
+    a.rate = signal->samplingRate();
+    a.mvPerCode = signal->valueStep();
+    a.measured = measurement;
+    a.pOnset = annotatedOffset(annotated, beats, rate, s, &TAnnotatedWave::onset, &TAnnotatedBeat::p);
+    a.pEnd = annotatedOffset(annotated, beats, rate, s, &TAnnotatedWave::end, &TAnnotatedBeat::p);
+    a.qrsOnset = annotatedOffset(annotated, beats, rate, s, &TAnnotatedWave::onset, &TAnnotatedBeat::qrs);
+    a.qrsEnd = annotatedOffset(annotated, beats, rate, s, &TAnnotatedWave::end, &TAnnotatedBeat::qrs);
+    a.tEnd = annotatedOffset(annotated, beats, rate, s, &TAnnotatedWave::end, &TAnnotatedBeat::t);
+    return a;
 }
 
 } // namespace
@@ -297,10 +353,14 @@ bool TWaveEvaluation::evaluate(const QString& recordPath, const QString& lead, c
             if (beat.time() > s.from && beat.time() <= s.to)
                 averager.addBeat(beat);
         }
-        s.measured = measuredOf(TMeasurementRecord::measure(averager, channel));
-        s.reference = reference(annotated, record.samplingRate(), s.from, s.to);
-        s.otherLeads = reference(otherLeads, record.samplingRate(), s.from, s.to);
+        const TMeasurementRecord measurement = TMeasurementRecord::measure(averager, channel);
+        s.measured = measuredOf(measurement);
+        s.reference = reference(annotated, record.samplingRate(), s.from, s.to, &averager.averagedBeatTimes());
+        if (m_keepAverages && s.reference.beats > 0 && averager.beatCount() > 0)
+            s.averages = averagesOf(averager, measurement, annotated, beats, record.samplingRate(), s);
+        s.otherLeads = reference(otherLeads, record.samplingRate(), s.from, s.to, &averager.averagedBeatTimes());
     }
     *result = r;
     return true;
 }
+

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TMeasurementRecord.h"
 #include "TWaveAnnotations.h"
 
 #include <QString>
@@ -33,6 +34,23 @@ public:
         // scatters, against which a measurement's error is read.
         std::optional<double> prScatter, pScatter, qrsScatter, qtScatter;
     };
+    // What a picture of a stretch shows (kept with setKeepAverages): the average
+    // beat of each lead, the measurement's points and the annotation's, both in
+    // seconds from the averages' fiducial point.
+    struct Averages
+    {
+        std::vector<std::vector<double>> leads; // codes
+        QStringList names;
+        int channel = -1; // the measurement lead
+        int rIndex = 0;
+        int rate = 0;
+        double mvPerCode = 0.0;
+        TMeasurementRecord measured;
+        // The annotated points of the stretch's beats, each the mean of the
+        // point's offset from the detected beat matched to the annotated one;
+        // empty where no beat carries it.
+        std::optional<double> pOnset, pEnd, qrsOnset, qrsEnd, tEnd;
+    };
     struct Stretch
     {
         double from = 0.0; // seconds of the record
@@ -42,6 +60,7 @@ public:
         // The same from the other leads' annotations of the beats (otherLeadsBeats):
         // no beats where the record has too few annotated leads.
         Reference otherLeads;
+        Averages averages; // leads empty unless kept
     };
     struct Result
     {
@@ -65,12 +84,19 @@ public:
     // otherLeads reference, and one that cannot be read is left out of it). A
     // missing annotation file is no failure: the record is measured but not
     // scored. False with a message on failure.
+    // Keep the average beats of the annotated stretches for pictures.
+    void setKeepAverages(bool keep) { m_keepAverages = keep; }
+
     bool evaluate(const QString& recordPath, const QString& lead, const QString& annotationSuffix, Result* result,
                   QString* error) const;
 
     // The reference of the annotated beats whose QRS peak lies in [from, to)
-    // seconds of a record sampled at rate.
-    static Reference reference(const QVector<TAnnotatedBeat>& beats, double rate, double from, double to);
+    // seconds of a record sampled at rate; with averagedTimes, only of those
+    // within MatchSeconds of a beat that went into the measured average (the
+    // annotated premature beats and those of another shape are no part of it).
+    static constexpr double MatchSeconds = 0.15;
+    static Reference reference(const QVector<TAnnotatedBeat>& beats, double rate, double from, double to,
+                               const std::vector<double>* averagedTimes = nullptr);
     // The beats as the annotations of the other leads place them: for each of
     // the measurement lead's beats, the median (the lower one of an even count)
     // of each onset and end over the other leads' beats whose QRS peak lies
@@ -98,4 +124,7 @@ public:
     // The lead as one field of such a line: white space within the name
     // ("record 33, signal 0") becomes "_", an empty name "-".
     static QString leadField(const QString& lead);
+
+private:
+    bool m_keepAverages = false;
 };

@@ -37,6 +37,12 @@ constexpr double AveragingSeconds = 20.0;
 // The beat display's cursors with the measurement keys they stand for.
 const char* const CursorKeys[QBeatDisplay::CursorCount] = {"POnset",    "POffset", "PPeak",   "QRSOnset",
                                                            "QRSOffset", "TOnset",  "TOffset", "TPeak"};
+// The names of the cursors, for placing one the analysis did not give.
+const char* const CursorNames[QBeatDisplay::CursorCount] = {
+    QT_TRANSLATE_NOOP("EcgReviewWindow", "P onset"),   QT_TRANSLATE_NOOP("EcgReviewWindow", "P end"),
+    QT_TRANSLATE_NOOP("EcgReviewWindow", "P peak"),    QT_TRANSLATE_NOOP("EcgReviewWindow", "QRS onset"),
+    QT_TRANSLATE_NOOP("EcgReviewWindow", "QRS end"),   QT_TRANSLATE_NOOP("EcgReviewWindow", "T onset"),
+    QT_TRANSLATE_NOOP("EcgReviewWindow", "T end"),     QT_TRANSLATE_NOOP("EcgReviewWindow", "T peak")};
 // The four boundaries every measurement has.
 bool isMainCursor(int cursor)
 {
@@ -238,7 +244,9 @@ void EcgReviewWindow::loadMeasurement()
             // The display's own cursors: the four main boundaries at 0.
             ui->beatDisplay->setCursorEnabled(c, isMainCursor(c));
             ui->beatDisplay->setCursorPosition(c, 0.0);
-        } else if (isMainCursor(c) || value != 0.0) {
+        } else if (value != 0.0) {
+            // A point the analysis withheld or did not find has no cursor (one
+            // at R would read as a measured point); "Place point" adds it.
             ui->beatDisplay->setCursorEnabled(c, true);
             ui->beatDisplay->setCursorPosition(c, value + offset);
         } else {
@@ -271,9 +279,11 @@ void EcgReviewWindow::autoMeasurement()
         return;
     const TMeasurementRecord record = TRestingMeasurement::measure(*m_averager, ui->beatDisplay->lead());
     const double offset = fiducialOffset();
+    const bool complete = TRestingMeasurement::isComplete(record);
     for (int c = 0; c < QBeatDisplay::CursorCount; ++c) {
         const double value = record.value(QLatin1String(CursorKeys[c]));
-        ui->beatDisplay->setCursorEnabled(c, value != 0.0 || isMainCursor(c));
+        // Without a QRS the main boundaries stay at R to be dragged into place.
+        ui->beatDisplay->setCursorEnabled(c, value != 0.0 || (!complete && isMainCursor(c)));
         ui->beatDisplay->setCursorPosition(c, value + offset);
     }
     ui->beatDisplay->refresh();
@@ -319,6 +329,21 @@ void EcgReviewWindow::on_beatDisplay_customContextMenuRequested(const QPoint& po
         ui->beatDisplay->refresh();
     });
     menu.addSeparator();
+    // The points without a cursor, placed where the menu was opened.
+    QMenu* place = menu.addMenu(tr("Place point"));
+    for (int c = 0; c < QBeatDisplay::CursorCount; ++c) {
+        if (ui->beatDisplay->cursorEnabled(c))
+            continue;
+        const double seconds = ui->beatDisplay->secondsAt(pos.x());
+        connect(place->addAction(tr(CursorNames[c])), &QAction::triggered, this, [this, c, seconds]() {
+            ui->beatDisplay->setCursorEnabled(c, true);
+            ui->beatDisplay->setCursorPosition(c, seconds);
+            ui->beatDisplay->refresh();
+            m_measurementEdited = true;
+            setModified();
+        });
+    }
+    place->setEnabled(!place->isEmpty());
     connect(menu.addAction(tr("Auto measurement")), &QAction::triggered, this, &EcgReviewWindow::autoMeasurement);
     menu.exec(ui->beatDisplay->mapToGlobal(pos));
 }

@@ -1,0 +1,114 @@
+#include "TWaveConfidence.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Linear from 0 at low to 1 at high, clipped.
+double ramp(double value, double low, double high)
+{
+    return std::clamp((value - low) / (high - low), 0.0, 1.0);
+}
+
+// Moving mean over about 16 ms: the slow waves' shape without the noise.
+std::vector<double> slowWaves(const std::vector<double>& x, int rate)
+{
+    const int half = std::max(1, int(std::lround(0.008 * rate)));
+    const int n = int(x.size());
+    std::vector<double> sums(size_t(n) + 1, 0.0);
+    for (int i = 0; i < n; ++i)
+        sums[size_t(i) + 1] = sums[size_t(i)] + x[size_t(i)];
+    std::vector<double> y(x.size());
+    for (int i = 0; i < n; ++i) {
+        const int from = std::max(0, i - half), to = std::min(n, i + half + 1);
+        y[size_t(i)] = (sums[size_t(to)] - sums[size_t(from)]) / (to - from);
+    }
+    return y;
+}
+
+double rangeOver(const std::vector<double>& y, int from, int to)
+{
+    from = std::max(0, from);
+    to = std::min(int(y.size()) - 1, to);
+    if (to < from)
+        return 0.0;
+    const auto mm = std::minmax_element(y.begin() + from, y.begin() + to + 1);
+    return *mm.second - *mm.first;
+}
+
+// The P wave against the ripple of the baseline before it: a P wave stands out
+// at least twice as high.
+double pScore(const std::vector<double>& y, int rate, int rr, const TWavePoints& p)
+{
+    if (p.pOnset < 0 || p.pEnd <= p.pOnset || p.pPeak < 0 || p.qrsOnset < 0)
+        return 0.0;
+    const double height = std::max(std::abs(y[size_t(p.pPeak)] - y[size_t(p.pOnset)]),
+                                   std::abs(y[size_t(p.pPeak)] - y[size_t(p.pEnd)]));
+    const int gap = int(std::lround(0.008 * rate));
+    const int span = std::max(int(std::lround(0.04 * rate)), p.pEnd - p.pOnset);
+    const int to = p.pOnset - gap, from = to - span;
+    // The baseline before the wave ends the T wave of the beat before: at fast
+    // rates there is too little of it to judge the P wave by, which the other
+    // leads then judge.
+    const int previousTEnd = p.tEnd >= 0 && rr > 0 ? p.tEnd - rr : -1;
+    if (from < int(std::lround(0.004 * rate)) || from <= previousTEnd)
+        return 1.0;
+    const double ripple = rangeOver(y, from, to);
+    return ripple > 0.0 ? ramp(height / ripple, 1.2, 2.2) : 1.0;
+}
+
+// The T wave against the noise and beside the QRS.
+double tScore(const std::vector<double>& x, const std::vector<double>& y, int rate, const TWavePoints& p)
+{
+    if (p.tEnd < 0 || p.qrsOnset < 0 || p.qrsEnd <= p.qrsOnset)
+        return 0.0;
+    const double qrs = rangeOver(x, p.qrsOnset, p.qrsEnd);
+    const int from = p.qrsEnd + int(std::lround(0.04 * rate));
+    double height = 0.0;
+    for (int i = std::max(0, from); i <= p.tEnd && i < int(y.size()); ++i)
+        height = std::max(height, std::abs(y[size_t(i)] - y[size_t(p.tEnd)]));
+    // The noise: what the slow waves leave of the signal over the ST-T.
+    double squares = 0.0;
+    int n = 0;
+    const int to = std::min(int(x.size()) - 1, p.tEnd + int(std::lround(0.08 * rate)));
+    for (int i = p.qrsEnd; i <= to; ++i, ++n)
+        squares += (x[size_t(i)] - y[size_t(i)]) * (x[size_t(i)] - y[size_t(i)]);
+    const double noise = n > 0 ? std::sqrt(squares / n) : 0.0;
+    const double beside = qrs > 0.0 ? ramp(height / qrs, 0.005, 0.02) : 0.0;
+    const double above = noise > 0.0 ? ramp(height / noise, 3.0, 6.0) : 1.0;
+    return std::min(beside, above);
+}
+
+} // namespace
+
+TWaveConfidence::Scores TWaveConfidence::score(const std::vector<double>& beat, int rate, int rrSamples,
+                                                const TWavePoints& points)
+{
+    Scores s;
+    if (beat.empty() || rate <= 0) {
+        s.p = s.tEnd = 0.0;
+        return s;
+    }
+    const std::vector<double> y = slowWaves(beat, rate);
+    s.p = pScore(y, rate, rrSamples, points);
+    s.tEnd = tScore(beat, y, rate, points);
+    return s;
+}
+
+double TWaveConfidence::pAgreement(const TWavePoints& own, const std::vector<TWavePoints>& others, int rate)
+{
+    if (own.pOnset < 0 || own.pEnd < 0)
+        return 0.0;
+    const int near = int(std::lround(0.04 * rate));
+    int shown = 0, agreeing = 0;
+    for (const TWavePoints& o : others) {
+        if (o.pOnset < 0 || o.pEnd < 0)
+            continue;
+        ++shown;
+        agreeing += std::abs(o.pOnset - own.pOnset) <= near && std::abs(o.pEnd - own.pEnd) <= near;
+    }
+    if (shown < 3)
+        return 1.0;
+    return ramp(double(agreeing) / shown, 0.2, 0.5);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "TWavePoints.h"
+
+#include <vector>
+
+// How far the P wave and the T end found on a lead's average beat can be
+// trusted. A point below Threshold is not reported: no value, no cursor, "--"
+// on the report, and the clinician may still place it by hand.
+//
+// - The P wave must stand out from the baseline before it (the ripple that
+//   fibrillation or flutter waves leave in an average is no P wave, however the
+//   delineator shaped it) and be seen at about the same place in most of the
+//   other leads that show a P wave.
+// - The T wave must rise above the noise and be more than a ripple beside the
+//   QRS: the end of a flat T wave cannot be placed.
+namespace TWaveConfidence {
+
+constexpr double Threshold = 0.5;
+
+struct Scores
+{
+    double p = 1.0;    // the P wave, onset and end together
+    double tEnd = 1.0; // the T end
+};
+
+// The scores from the lead's own beat: beat in codes at rate per second, its
+// RR interval in samples (0: not known), the points found on it (R anywhere).
+// No P or no T end scores 0.
+Scores score(const std::vector<double>& beat, int rate, int rrSamples, const TWavePoints& points);
+
+// The share of the other leads with a trusted P wave whose onset and end lie
+// within 40 ms of own's, as a score (1 where fewer than three leads show one).
+double pAgreement(const TWavePoints& own, const std::vector<TWavePoints>& others, int rate);
+
+} // namespace TWaveConfidence

@@ -14,8 +14,11 @@
 class TLeadSpread
 {
 public:
-    // At least this many leads must show a point for its median to count.
-    static constexpr int MinimumLeads = 3;
+    // At least this many leads must show a point for its median to count. Two
+    // are enough: of a Holter's pair, read together as a cardiologist reads
+    // them, each wave begins at the earlier onset of the two (the lower median),
+    // while the ends stay the lead's own.
+    static constexpr int MinimumLeads = 2;
 
     // Adds the points found in one lead.
     void addLead(const TWavePoints& points);

@@ -213,6 +213,7 @@ private slots:
     void wavesNoShorterThanInTheMedianLead();
     void leadSpreadKeepsTheWavesInOrder_data();
     void leadSpreadKeepsTheWavesInOrder();
+    void twoLeadsBeginTheirWavesTogether();
     void derivedIntervals_data();
     void derivedIntervals();
     void qrsAxis_data();
@@ -947,7 +948,7 @@ void TestWaveAnalysis::leadSpreadKeepsTheWavesInOrder_data()
     QTest::newRow("no P wave in the measured lead")
         << QVector<int>{-1, -1, 100, 130, 300} << QVector<int>{45, 85, 96, 135, 320}
         << QVector<int>{-1, -1, 96, 135, 320};
-    QTest::newRow("fewer than three leads with a T end")
+    QTest::newRow("only the measured lead with a T end")
         << QVector<int>{50, 80, 100, 130, 300} << QVector<int>{45, 85, 96, 135, -1}
         << QVector<int>{45, 85, 96, 135, 300};
     // The P wave never reaches into the widened QRS.
@@ -985,12 +986,30 @@ void TestWaveAnalysis::leadSpreadKeepsTheWavesInOrder()
     spread.addLead(points(late));
     const TWavePoints m = spread.median();
     const QVector<int> found{m.pOnset, m.pEnd, m.qrsOnset, m.qrsEnd, m.tEnd};
-    // Fewer than three leads have a point where the median lacks it.
+    // Fewer than two leads have a point where the median lacks it.
     for (int i = 0; i < 5; ++i)
         if (median[i] >= 0)
             QCOMPARE(found[i], median[i]);
     const TWavePoints w = TLeadSpread::widened(points(own), m);
     QCOMPARE((QVector<int>{w.pOnset, w.pEnd, w.qrsOnset, w.qrsEnd, w.tEnd}), widened);
+}
+
+void TestWaveAnalysis::twoLeadsBeginTheirWavesTogether()
+{
+    // A two-lead recording: each wave begins at the earlier onset of the two
+    // leads; its end stays the measured lead's own, earlier or later.
+    TWavePoints own, other;
+    own.pOnset = 50, own.pEnd = 80, own.qrsOnset = 100, own.qrsEnd = 130, own.tEnd = 300;
+    other.pOnset = 44, other.pEnd = 90, other.qrsOnset = 104, other.qrsEnd = 120, other.tEnd = 330;
+    TLeadSpread spread;
+    spread.addLead(own);
+    spread.addLead(other);
+    const TWavePoints w = TLeadSpread::widened(own, spread.median());
+    QCOMPARE((QVector<int>{w.pOnset, w.pEnd, w.qrsOnset, w.qrsEnd, w.tEnd}), (QVector<int>{44, 80, 100, 130, 300}));
+    // One lead alone is no spread.
+    TLeadSpread single;
+    single.addLead(other);
+    QCOMPARE(single.median().qrsOnset, -1);
 }
 
 void TestWaveAnalysis::qrsAxis()

@@ -129,6 +129,38 @@ private slots:
         QVERIFY2(std::abs((fall - rise) - 50) <= 2, qPrintable(QString::number(fall - rise))); // 0.2 s at 25 mm/s
     }
 
+    // The P wave and the T end withheld by the analysis: the report prints "--"
+    // for what depends on them, the rest as measured.
+    void withheldValuesPrintDashes()
+    {
+        TStudyResults& results = m_study->results();
+        const char* const keys[] = {"POnset", "PPeak", "POffset", "TOnset", "TPeak", "TOffset"};
+        QVector<double> kept;
+        for (const char* key : keys) {
+            kept.append(*results.value(QLatin1String(key)));
+            *results.value(QLatin1String(key)) = 0.0;
+        }
+        ReportTest::MessageBoxes boxes;
+        ReportDialog dialog(m_study, m_store.get());
+        dialog.show();
+        dialog.findChild<QPushButton*>(QStringLiteral("btnCreate"))->click();
+        QCOMPARE(boxes.texts, QStringList());
+        const QString pdf = dialog.reportPath();
+        const QString text =
+            ReportTest::poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        for (int i = 0; i < kept.size(); ++i)
+            *results.value(QLatin1String(keys[i])) = kept[i];
+        for (const char* name : {"PR (ms)", "QT (ms)", "QTc (ms)"})
+            QCOMPARE(ReportTest::valueUnder(text, QLatin1String(name)), QStringLiteral("--"));
+        QCOMPARE(ReportTest::valueUnder(text, QStringLiteral("QRS (ms)")), QString::number(*m_measurement.qrsMs()));
+        // VELMORA_TEST_SHOTS names a folder for the report.
+        const QByteArray folder = qgetenv("VELMORA_TEST_SHOTS");
+        if (!folder.isEmpty()) {
+            QFile::remove(QFile::decodeName(folder) + QStringLiteral("/report-withheld.pdf"));
+            QVERIFY(QFile::copy(pdf, QFile::decodeName(folder) + QStringLiteral("/report-withheld.pdf")));
+        }
+    }
+
     void eventPagesAreCounted()
     {
         TStudyEvent first;

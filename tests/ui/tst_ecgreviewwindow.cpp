@@ -277,6 +277,10 @@ void TestEcgReviewWindow::withheldPointsHaveNoCursor()
         QVERIFY(beat->cursorEnabled(QBeatDisplay::QrsOff));
         for (int c : {QBeatDisplay::POn, QBeatDisplay::POff, QBeatDisplay::TOff, QBeatDisplay::TPeak})
             QVERIFY2(!beat->cursorEnabled(c), qPrintable(QString::number(c)));
+        // VELMORA_TEST_SHOTS names a folder for pictures of the window.
+        const QByteArray folder = qgetenv("VELMORA_TEST_SHOTS");
+        if (!folder.isEmpty())
+            QVERIFY(window.grab().save(QFile::decodeName(folder) + QStringLiteral("/review-withheld.png")));
 
         bool placed = false;
         QTimer answer;
@@ -302,6 +306,8 @@ void TestEcgReviewWindow::withheldPointsHaveNoCursor()
         QVERIFY(std::abs(beat->cursorPosition(QBeatDisplay::TOff) - beat->secondsAt(at.x())) < 1e-9);
         QVERIFY(beat->cursorPosition(QBeatDisplay::TOff) > beat->cursorPosition(QBeatDisplay::QrsOff));
         QVERIFY(window.isModified());
+        if (!folder.isEmpty())
+            QVERIFY(window.grab().save(QFile::decodeName(folder) + QStringLiteral("/review-placed.png")));
     }
     for (size_t i = 0; i < std::size(keys); ++i)
         *results.value(QLatin1String(keys[i])) = kept[int(i)];

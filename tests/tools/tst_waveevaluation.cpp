@@ -1,5 +1,6 @@
 #include "TEcgSynthesizer.h"
 #include "TWaveEvaluation.h"
+#include "TWavePicture.h"
 
 #include <QtTest>
 #include <climits>
@@ -84,6 +85,7 @@ private slots:
     void otherLeadsBeats();
     void otherLeadsOfARecord_data();
     void otherLeadsOfARecord();
+    void picturesShowTheWorstStretch();
 };
 
 void TestWaveEvaluation::choosesTheMeasurementLead_data()
@@ -325,5 +327,57 @@ void TestWaveEvaluation::otherLeadsOfARecord()
     }
 }
 
-QTEST_GUILESS_MAIN(TestWaveEvaluation)
+void TestWaveEvaluation::picturesShowTheWorstStretch()
+{
+    // Three stretches, the second without kept averages: the picture is of the
+    // one whose error is largest in tolerances (a QRS 30 ms off outweighs a QT
+    // 35 ms off), and shows its trace and its measured and annotated points.
+    TWaveEvaluation::Result result;
+    result.name = QStringLiteral("rec");
+    TWaveEvaluation::Averages a;
+    a.rate = 250;
+    a.rIndex = 75;
+    a.channel = 0;
+    a.names = QStringList{QStringLiteral("II"), QStringLiteral("V5")};
+    std::vector<double> beat(250, 0.0);
+    for (int i = 70; i < 80; ++i)
+        beat[size_t(i)] = 100.0 * (5 - std::abs(i - 75));
+    a.leads = {beat, beat};
+    a.measured.setValue(QStringLiteral("QRSOnset"), -0.04);
+    a.measured.setValue(QStringLiteral("QRSOffset"), 0.04);
+    a.qrsOnset = -0.05;
+    a.qrsEnd = 0.03;
+    for (int k = 0; k < 3; ++k) {
+        TWaveEvaluation::Stretch s;
+        s.from = 10.0 * k;
+        s.to = s.from + 10.0;
+        s.reference.beats = 8;
+        s.reference.qrs = 80.0;
+        s.reference.qt = 400.0;
+        s.measured.qrs = k == 2 ? 110 : 80;
+        s.measured.qt = k == 0 ? 435 : 400;
+        if (k != 1)
+            s.averages = a;
+        result.stretches.append(s);
+    }
+    QCOMPARE(TWavePicture::worstStretch(result), 2);
+    result.stretches[2].averages = TWaveEvaluation::Averages();
+    QCOMPARE(TWavePicture::worstStretch(result), 0);
+    QCOMPARE(TWavePicture::worstStretch(TWaveEvaluation::Result()), -1);
+
+    const QImage image = TWavePicture::draw(result, result.stretches[0]);
+    QVERIFY(image.width() > 500 && image.height() > 400);
+    // The trace's peak is dark at the fiducial point; the QRS onset's line has its colour.
+    int dark = 0, red = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            dark += c.lightness() < 60;
+            red += c.red() > 150 && c.green() < 60 && c.blue() < 60;
+        }
+    QVERIFY(dark > 200);
+    QVERIFY(red > 200);
+}
+
+QTEST_MAIN(TestWaveEvaluation)
 #include "tst_waveevaluation.moc"

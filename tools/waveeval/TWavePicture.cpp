@@ -22,10 +22,12 @@ struct Mark
 
 const Mark marks[] = {
     {"P on", QColor(0, 120, 0), "POnset", &TWaveEvaluation::Averages::pOnset},
+    {"P peak", QColor(120, 160, 0), "PPeak", nullptr},
     {"P end", QColor(0, 170, 90), "POffset", &TWaveEvaluation::Averages::pEnd},
     {"QRS on", QColor(200, 0, 0), "QRSOnset", &TWaveEvaluation::Averages::qrsOnset},
     {"QRS end", QColor(230, 110, 0), "QRSOffset", &TWaveEvaluation::Averages::qrsEnd},
     {"T end", QColor(0, 60, 220), "TOffset", &TWaveEvaluation::Averages::tEnd},
+    {"T peak", QColor(140, 0, 200), "TPeak", nullptr},
 };
 
 QString error(const std::optional<int>& m, const std::optional<double>& r)
@@ -116,21 +118,26 @@ QImage TWavePicture::draw(const TWaveEvaluation::Result& result, const TWaveEval
     int legend = 0;
     for (const Mark& m : marks) {
         const double ours = a.measured.value(QLatin1String(m.key));
-        const std::optional<double> theirs = a.*(m.annotated);
+        // A point is drawn where it was found (0: not), the annotation's dashed.
+        const bool found = ours != 0.0;
+        const bool annotated = m.annotated && (a.*(m.annotated)).has_value();
+        const double theirs = annotated ? *(a.*(m.annotated)) : 0.0;
         p.setPen(QPen(m.colour, 2, Qt::SolidLine));
-        if (ours != 0.0)
+        if (found)
             p.drawLine(QPointF(xOf(main, ours), main.top()), QPointF(xOf(main, ours), main.bottom()));
         p.setPen(QPen(m.colour, 2, Qt::DashLine));
-        if (theirs)
-            p.drawLine(QPointF(xOf(main, *theirs), main.top() + 20), QPointF(xOf(main, *theirs), main.bottom()));
+        if (annotated)
+            p.drawLine(QPointF(xOf(main, theirs), main.top() + 20), QPointF(xOf(main, theirs), main.bottom()));
+        QString state = QStringLiteral("-");
+        if (found && annotated)
+            state = QString::asprintf("%+.0f ms", (ours - theirs) * 1000.0);
+        else if (found)
+            state = QStringLiteral("(ours)");
+        else if (annotated)
+            state = QStringLiteral("missing");
         p.setPen(m.colour);
-        p.drawText(QPointF(Margin + legend * 130, main.bottom() + 20),
-                   QStringLiteral("%1 %2").arg(QLatin1String(m.name),
-                                               theirs && ours != 0.0
-                                                   ? QString::asprintf("%+.0f ms", (ours - *theirs) * 1000.0)
-                                                   : ours != 0.0 ? QStringLiteral("(ours)")
-                                                                 : theirs ? QStringLiteral("missing")
-                                                                          : QStringLiteral("-")));
+        p.drawText(QPointF(Margin + legend * 125, main.bottom() + 20),
+                   QStringLiteral("%1 %2").arg(QLatin1String(m.name), state));
         ++legend;
     }
     p.setPen(Qt::black);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -744,6 +745,7 @@ void TQrsChannelDetector::accept(const Mark& a, const Mark& b, const Pair& pair,
     candidate.record.flags[1] = 1;
     candidate.amplitude = pair.amplitude;
     candidate.strength = pair.strength;
+    candidate.clearance = m_noise > 0.0 ? pair.slope / m_noise : std::numeric_limits<double>::infinity();
 
     // Wave points of this single beat.
     const int before = int(0.35 * s.rate);

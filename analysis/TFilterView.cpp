@@ -9,6 +9,7 @@ TFilterView::TFilterView(TSignalBuffer* source)
       m_source(source),
       m_window(size_t(3) * size_t(source->pageSize()), 0.0),
       m_lastComputed(size_t(source->channelCount()), -2),
+      m_run(size_t(source->channelCount()), 0),
       m_computed(size_t(source->channelCount()))
 {
     copyShapeFrom(*source);
@@ -102,13 +103,16 @@ std::vector<TFilterView::Job> TFilterView::jobsFrom(int channel, int page) const
     // The signal is read in order, page after page of a channel or channel
     // after channel at a page: the pages that come next in that order are
     // computed with this one, where the filter does that to better effect.
+    // Ahead of a run of pages, no further than the run has come: a reader that
+    // stops after a few pages leaves few computed for nothing.
     std::vector<Job> jobs{{channel, page}};
     const TPageFilter* f = filter(channel);
     if (!f || f->batchSize() <= 1 || !isPageFinal(page))
         return jobs;
     const bool pageAfterPage = m_lastComputed[size_t(channel)] == page - 1;
     const bool channelAfterChannel = m_lastRequest.channel == channel - 1 && m_lastRequest.page == page;
-    for (int k = 1; k < f->batchSize(); ++k) {
+    const int most = pageAfterPage ? std::min(f->batchSize(), m_run[size_t(channel)]) : f->batchSize();
+    for (int k = 1; k < most; ++k) {
         const Job next = pageAfterPage ? Job{channel, page + k} : Job{channel + k, page};
         if (!(pageAfterPage || channelAfterChannel) || !computable(next.channel, next.page) ||
             filter(next.channel) != f)
@@ -175,8 +179,11 @@ void* TFilterView::loadPage(int channel, int page)
         for (int i = 0; i < n; ++i)
             outputs[0][i] = saturatingCode(windows[0].values[i]);
     }
-    for (const Job& job : jobs)
+    for (const Job& job : jobs) {
+        int& run = m_run[size_t(job.channel)];
+        run = m_lastComputed[size_t(job.channel)] == job.page - 1 ? run + 1 : 1;
         m_lastComputed[size_t(job.channel)] = job.page;
+    }
     for (size_t j = 1; j < count; ++j)
         m_computed[size_t(jobs[j].channel)].push_back(Computed{jobs[j].page, outputs[j]});
     return outputs[0];

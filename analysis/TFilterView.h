@@ -62,14 +62,15 @@ private:
     std::unique_ptr<TPageFilter> m_filter;
     std::vector<std::unique_ptr<TPageFilter>> m_channelFilters;
     std::vector<double> m_window; // the source pages around those computed, side by side
-    // Per channel: the last page computed, and final pages computed with it
-    // that have not been asked for yet.
+    // Per channel: the last page computed, how many were computed in a row up
+    // to it, and final pages computed with it that have not been asked for yet.
     struct Computed
     {
         int page;
         qint16* values;
     };
     std::vector<int> m_lastComputed;
+    std::vector<int> m_run;
     Job m_lastRequest{-1, -1};
     std::vector<std::vector<Computed>> m_computed;
 };

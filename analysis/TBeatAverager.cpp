@@ -90,6 +90,7 @@ void TBeatAverager::setTemplate(const Template& t)
     m_length = t.length;
     m_rIndex = t.rIndex;
     m_averages.assign(size_t(channelCount()), std::vector<double>(size_t(m_length), 0.0));
+    m_pending.assign(size_t(channelCount()), false);
     m_segment.assign(size_t(m_length), 0.0);
     // Segments read for another template are read again.
     for (CachedSegments& cached : m_cache)
@@ -121,6 +122,7 @@ void TBeatAverager::reset()
     setTemplate(templateFor(0.0, m_source ? m_source->samplingRate() : 0));
     for (auto& a : m_averages)
         std::fill(a.begin(), a.end(), 0.0);
+    m_pending.assign(m_averages.size(), false);
     m_meanRR = 0.0;
     m_beatCount = 0;
     m_averagedTimes.clear();
@@ -142,7 +144,27 @@ void TBeatAverager::addBeat(const TBeat& beat)
 const std::vector<double>& TBeatAverager::average(int channel)
 {
     recomputeIfStale();
-    return channel >= 0 && channel < int(m_averages.size()) ? m_averages[size_t(channel)] : noBeat;
+    if (channel < 0 || channel >= int(m_averages.size()))
+        return noBeat;
+    averageIfPending(channel);
+    return m_averages[size_t(channel)];
+}
+
+void TBeatAverager::averageIfPending(int channel)
+{
+    if (!m_pending[size_t(channel)])
+        return;
+    m_pending[size_t(channel)] = false;
+    // A lead whose signal was disturbed over a beat (saturated, overloaded,
+    // crowded with noise, lost) leaves that beat out of its own average, and so
+    // does a segment far unlike the lead's others (the decay of an electrode
+    // pop, a baseline jump, a burst of muscle noise).
+    std::vector<size_t> clean;
+    clean.reserve(m_chosen.size());
+    for (size_t i : m_chosen)
+        if (!disturbed(m_beats[i], channel))
+            clean.push_back(i);
+    averageSegments(channel, clean);
 }
 
 int TBeatAverager::beatCount()
@@ -177,6 +199,8 @@ const std::vector<double>& TBeatAverager::referenceBeat(int channel) const
 void TBeatAverager::takeReference()
 {
     recomputeIfStale();
+    for (int c = 0; c < int(m_averages.size()); ++c)
+        averageIfPending(c);
     m_references = m_averages;
     m_referenceRIndex = m_rIndex;
     m_hasReference = true;
@@ -281,6 +305,8 @@ bool TBeatAverager::recompute()
 {
     for (auto& a : m_averages)
         std::fill(a.begin(), a.end(), 0.0);
+    m_pending.assign(m_averages.size(), false);
+    m_chosen.clear();
     m_beatCount = 0;
     m_averagedTimes.clear();
     m_meanRR = 0.0;
@@ -355,18 +381,9 @@ bool TBeatAverager::recompute()
     m_beatCount = int(qualifying.size());
     for (size_t i : qualifying)
         m_averagedTimes.push_back(m_beats[i].time());
-    // A lead whose signal was disturbed over a beat (saturated, overloaded,
-    // crowded with noise, lost) leaves that beat out of its own average, and so
-    // does a segment far unlike the lead's others (the decay of an electrode
-    // pop, a baseline jump, a burst of muscle noise).
-    std::vector<size_t> clean;
-    for (int c = 0; c < channels; ++c) {
-        clean.clear();
-        for (size_t i : qualifying)
-            if (!disturbed(m_beats[i], c))
-                clean.push_back(i);
-        averageSegments(c, clean);
-    }
+    // Each channel is averaged over these beats when it is asked for.
+    m_chosen = std::move(qualifying);
+    m_pending.assign(m_averages.size(), true);
     return true;
 }
 
@@ -390,21 +407,18 @@ void TBeatAverager::keepDominantShape(std::vector<size_t>& beats)
         if (disturbedBeats[size_t(c)] == fewest)
             leads.push_back(c);
     std::vector<size_t> judged;
-    std::vector<TDominantMorphology::Complex> complexes;
-    for (size_t i : beats) {
-        if (std::any_of(leads.begin(), leads.end(), [&](int c) { return disturbed(m_beats[i], c); }))
-            continue;
-        judged.push_back(i);
-        complexes.emplace_back();
-        for (int c : leads)
-            complexes.back().push_back(segment(i, c));
-    }
+    for (size_t i : beats)
+        if (std::none_of(leads.begin(), leads.end(), [&](int c) { return disturbed(m_beats[i], c); }))
+            judged.push_back(i);
+    // The segments are read as the choice needs them.
+    const auto complexSegment = [&](size_t beat, size_t lead) { return segment(judged[beat], leads[lead]); };
     const int rate = m_source->samplingRate();
     const int lag = int(std::lround(ShapeLag * rate));
     const int from = std::max(lag, m_rIndex - int(std::lround(ShapeBeforeR * rate)));
     const int to = std::min(m_length - lag, m_rIndex + int(std::lround(ShapeAfterR * rate)));
     const int step = std::max(1, rate / ShapeRate);
-    const std::vector<size_t> kept = TDominantMorphology::select(complexes, from, to, step, lag);
+    const std::vector<size_t> kept =
+        TDominantMorphology::select(judged.size(), leads.size(), complexSegment, from, to, step, lag);
     if (kept.size() == judged.size())
         return;
     std::vector<bool> other(m_beats.size(), false);
@@ -423,6 +437,8 @@ void TBeatAverager::useBeat(const TBeat& beat)
     setTemplate(templateFor(meanRR, m_source ? m_source->samplingRate() : 0));
     for (auto& a : m_averages)
         std::fill(a.begin(), a.end(), 0.0);
+    m_pending.assign(m_averages.size(), false);
+    m_chosen.clear();
     const int channels = channelCount();
     int aligned = -1;
     for (int c = 0; c < channels && aligned < 0; ++c)

@@ -10,7 +10,9 @@ class TSignalBuffer;
 // Keeps the beats of the last averaging window, chooses the reference channel
 // (the one that detected most of them), aligns the regular beats on it and
 // averages each channel over them. The average is recomputed lazily, on the
-// first question after a change. Also keeps a reference beat per channel, taken
+// first question after a change, and each channel's only when it is asked for:
+// a window that shows one lead reads the signal of the others only as far as
+// the choice of the beats needs it. Also keeps a reference beat per channel, taken
 // on demand, to compare later averages with.
 //
 // The template holds the whole cardiac cycle of the rate it averages: at least
@@ -82,6 +84,8 @@ private:
     void setTemplate(const Template& t);
     void recomputeIfStale();
     bool recompute();
+    // Averages a channel whose average the last recomputation left to be taken.
+    void averageIfPending(int channel);
     void readSegment(int channel, double alignmentTime, double* out) const;
     // The channel's average over the segments of these beats (indices of the
     // recent beats), weighted by how clean each is, but for those far unlike
@@ -115,6 +119,10 @@ private:
         std::vector<bool> read;
     };
     std::deque<CachedSegments> m_cache; // beside m_beats
+    // The beats the last recomputation chose, and the channels whose average
+    // over them is still to be taken.
+    std::vector<size_t> m_chosen;
+    std::vector<bool> m_pending;
     bool m_stale = false;
     bool m_hasReference = false;
 };

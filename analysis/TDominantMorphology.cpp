@@ -56,27 +56,35 @@ double distance(const TDominantMorphology::Complex& a, const TDominantMorphology
 
 std::vector<size_t> TDominantMorphology::select(const std::vector<Complex>& beats, int from, int to, int step, int lag)
 {
-    const size_t n = beats.size();
+    const size_t leads = beats.empty() ? 0 : beats[0].size();
+    return select(
+        beats.size(), leads, [&beats](size_t beat, size_t lead) { return beats[beat][lead]; }, from, to, step, lag);
+}
+
+std::vector<size_t> TDominantMorphology::select(size_t count, size_t leads, const Segment& segment, int from, int to,
+                                                int step, int lag)
+{
+    const size_t n = count;
     std::vector<size_t> all(n);
     for (size_t k = 0; k < n; ++k)
         all[k] = k;
-    if (n < 3 || to <= from || step <= 0 || lag < 0 || beats[0].empty())
+    if (n < 3 || to <= from || step <= 0 || lag < 0 || leads == 0)
         return all;
 
     // The leads where the complex is largest tell its shape: their energy over
     // a few beats spread over the stretch.
-    const size_t leads = beats[0].size();
     std::vector<double> energy(leads, 0.0);
     for (size_t s = 0; s < std::min(n, EnergyBeats); ++s) {
-        const Complex& beat = beats[s * n / std::min(n, EnergyBeats)];
+        const size_t beat = s * n / std::min(n, EnergyBeats);
         for (size_t c = 0; c < leads; ++c) {
+            const double* x = segment(beat, c);
             double mean = 0.0, sum = 0.0;
             int points = 0;
             for (int i = from; i < to; i += step, ++points)
-                mean += beat[c][i];
+                mean += x[i];
             mean /= std::max(1, points);
             for (int i = from; i < to; i += step)
-                sum += (beat[c][i] - mean) * (beat[c][i] - mean);
+                sum += (x[i] - mean) * (x[i] - mean);
             energy[c] += sum;
         }
     }
@@ -93,7 +101,7 @@ std::vector<size_t> TDominantMorphology::select(const std::vector<Complex>& beat
     Complex lead(n);
     for (size_t k = 0; k < order.size(); ++k) {
         for (size_t j = 0; j < n; ++j)
-            lead[j] = beats[j][order[k]];
+            lead[j] = segment(j, order[k]);
         medianBeat(lead, MedianBeats, from, to, step, dominant[k]);
         reference.push_back(dominant[k].data());
     }
@@ -103,7 +111,7 @@ std::vector<size_t> TDominantMorphology::select(const std::vector<Complex>& beat
     for (size_t j = 0; j < n; ++j) {
         complex.clear();
         for (size_t c : order)
-            complex.push_back(beats[j][c]);
+            complex.push_back(segment(j, c));
         distances[j] = distance(reference, complex, from, to, step, lag);
     }
     std::vector<double> sorted = distances;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 // The beats of a stretch that share its dominant QRS shape. Regular intervals
@@ -32,4 +33,10 @@ public:
     // at the best offset up to lag samples either way (the segments must hold
     // [from - lag, to + lag)). With fewer than three beats, all are kept.
     static std::vector<size_t> select(const std::vector<Complex>& beats, int from, int to, int step, int lag);
+    // The same over count beats of leads leads each, whose segments are asked
+    // for as they are needed: all the beats in the leads that tell the shape,
+    // but only a few in the others.
+    using Segment = std::function<const double*(size_t beat, size_t lead)>;
+    static std::vector<size_t> select(size_t count, size_t leads, const Segment& segment, int from, int to, int step,
+                                      int lag);
 };

@@ -7,7 +7,10 @@
 TFilterView::TFilterView(TSignalBuffer* source)
     : TSignalBuffer(source->pageSize(), source->channelCount(), source->samplingRate(), source->resolution()),
       m_source(source),
-      m_window(size_t(3) * size_t(source->pageSize()), 0.0)
+      m_window(size_t(3) * size_t(source->pageSize()), 0.0),
+      m_lastComputed(size_t(source->channelCount()), -2),
+      m_run(size_t(source->channelCount()), 0),
+      m_computed(size_t(source->channelCount()))
 {
     copyShapeFrom(*source);
     m_source->addListener(this);
@@ -29,6 +32,9 @@ TFilterView::~TFilterView()
 {
     m_source->removeListener(this);
     freeAllPages();
+    for (const auto& pages : m_computed)
+        for (const Computed& c : pages)
+            delete[] c.values;
 }
 
 const TPageFilter* TFilterView::filter(int channel) const
@@ -80,30 +86,107 @@ void TFilterView::readSourcePage(int channel, int page, double* into, bool* pres
     m_source->releasePage(channel, page);
 }
 
+bool TFilterView::computable(int channel, int page) const
+{
+    // Only pages that can no longer change, and that are wanted next: not
+    // held already.
+    if (channel >= channelCount() || page >= pageCount() || !isPageFinal(page) || isPageLoaded(channel, page))
+        return false;
+    for (const Computed& c : m_computed[size_t(channel)])
+        if (c.page == page)
+            return false;
+    return true;
+}
+
+std::vector<TFilterView::Job> TFilterView::jobsFrom(int channel, int page) const
+{
+    // The signal is read in order, page after page of a channel or channel
+    // after channel at a page: the pages that come next in that order are
+    // computed with this one, where the filter does that to better effect.
+    // Ahead of a run of pages, no further than the run has come: a reader that
+    // stops after a few pages leaves few computed for nothing.
+    std::vector<Job> jobs{{channel, page}};
+    const TPageFilter* f = filter(channel);
+    if (!f || f->batchSize() <= 1 || !isPageFinal(page))
+        return jobs;
+    const bool pageAfterPage = m_lastComputed[size_t(channel)] == page - 1;
+    const bool channelAfterChannel = m_lastRequest.channel == channel - 1 && m_lastRequest.page == page;
+    const int most = pageAfterPage ? std::min(f->batchSize(), m_run[size_t(channel)]) : f->batchSize();
+    for (int k = 1; k < most; ++k) {
+        const Job next = pageAfterPage ? Job{channel, page + k} : Job{channel + k, page};
+        if (!(pageAfterPage || channelAfterChannel) || !computable(next.channel, next.page) ||
+            filter(next.channel) != f)
+            break;
+        jobs.push_back(next);
+    }
+    return jobs;
+}
+
+qint16* TFilterView::takeComputed(int channel, int page)
+{
+    std::vector<Computed>& pages = m_computed[size_t(channel)];
+    for (size_t i = 0; i < pages.size(); ++i)
+        if (pages[i].page == page) {
+            qint16* values = pages[i].values;
+            pages.erase(pages.begin() + long(i));
+            return values;
+        }
+    return nullptr;
+}
+
 void* TFilterView::loadPage(int channel, int page)
 {
     if (channel < 0 || channel >= channelCount() || page < 0 || page >= pageCount())
         return nullptr;
+    const Job request{channel, page};
+    if (qint16* values = takeComputed(channel, page)) {
+        m_lastRequest = request;
+        return values;
+    }
     const int n = pageSize();
-    TPageWindow window;
-    window.channel = channel;
-    window.page = page;
-    window.length = n;
-    window.sourceLength = m_source->length();
+    const std::vector<Job> jobs = jobsFrom(channel, page);
+    m_lastRequest = request;
+    const size_t count = jobs.size();
+    // The source pages before, at and after each page computed, read in the
+    // order of the jobs (so that the source sees the same order).
+    m_window.resize(3 * count * size_t(n));
     double* values = m_window.data();
-    readSourcePage(channel, page - 1, values, &window.hasPrevious);
-    readSourcePage(channel, page, values + n, &window.hasCurrent);
-    readSourcePage(channel, page + 1, values + 2 * n, &window.hasNext);
-    window.values = values + n;
-
-    qint16* out = new qint16[size_t(n)];
+    std::vector<bool> present(3 * count);
+    const auto slot = [&](size_t job, int side) { return 3 * job + size_t(side + 1); };
+    for (int side = -1; side <= 1; ++side)
+        for (size_t j = 0; j < count; ++j) {
+            bool there = false;
+            readSourcePage(jobs[j].channel, jobs[j].page + side, values + slot(j, side) * size_t(n), &there);
+            present[slot(j, side)] = there;
+        }
+    std::vector<TPageWindow> windows(count);
+    std::vector<qint16*> outputs(count);
+    for (size_t j = 0; j < count; ++j) {
+        TPageWindow& window = windows[j];
+        window.channel = jobs[j].channel;
+        window.page = jobs[j].page;
+        window.length = n;
+        window.sourceLength = m_source->length();
+        window.values = values + slot(j, 0) * size_t(n);
+        window.hasPrevious = present[slot(j, -1)];
+        window.hasCurrent = present[slot(j, 0)];
+        window.hasNext = present[slot(j, 1)];
+        outputs[j] = new qint16[size_t(n)];
+    }
     if (const TPageFilter* f = filter(channel)) {
-        f->filterPage(window, out);
+        f->filterPages(windows.data(), outputs.data(), int(count));
     } else {
         for (int i = 0; i < n; ++i)
-            out[i] = saturatingCode(window.values[i]);
+            outputs[0][i] = saturatingCode(windows[0].values[i]);
     }
-    return out;
+    for (const Job& job : jobs) {
+        int& run = m_run[size_t(job.channel)];
+        run = m_lastComputed[size_t(job.channel)] == job.page - 1 ? run + 1 : 1;
+        m_lastComputed[size_t(job.channel)] = job.page;
+    }
+    for (size_t j = 1; j < count; ++j)
+        m_computed[size_t(jobs[j].channel)].push_back(Computed{jobs[j].page, outputs[j]});
+    return outputs[0];
 }
 
 void TFilterView::freePage(void* page)

@@ -47,9 +47,30 @@ private:
     void signalAppended() override;
     void followSource();
     void readSourcePage(int channel, int page, double* into, bool* present);
+    struct Job
+    {
+        int channel;
+        int page;
+    };
+    // Pages read in order are computed a few at a time where the filter does
+    // that to better effect: this one and those computed with it.
+    std::vector<Job> jobsFrom(int channel, int page) const;
+    bool computable(int channel, int page) const;
+    qint16* takeComputed(int channel, int page);
 
     TSignalBuffer* m_source;
     std::unique_ptr<TPageFilter> m_filter;
     std::vector<std::unique_ptr<TPageFilter>> m_channelFilters;
-    std::vector<double> m_window; // three source pages side by side
+    std::vector<double> m_window; // the source pages around those computed, side by side
+    // Per channel: the last page computed, how many were computed in a row up
+    // to it, and final pages computed with it that have not been asked for yet.
+    struct Computed
+    {
+        int page;
+        qint16* values;
+    };
+    std::vector<int> m_lastComputed;
+    std::vector<int> m_run;
+    Job m_lastRequest{-1, -1};
+    std::vector<std::vector<Computed>> m_computed;
 };

@@ -9,4 +9,5 @@ struct TQrsCandidate
     TBeatRecord record;
     double amplitude = 0.0; // peak to peak of the scale-2^1 transform across the pair
     double strength = 0.0;  // largest |scale-2^3| value at the complex
+    double clearance = 0.0; // its largest |scale-2^2| value over the channel's noise level
 };

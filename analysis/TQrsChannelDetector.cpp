@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -178,18 +179,32 @@ void TQrsChannelDetector::computeThresholds(int to)
     const int start = std::max(m_windowStart, to - int(ThresholdSeconds * m_state.rate));
     // The noise level is the median of every NoiseStep-th magnitude: as good a
     // median over seconds of signal, at a fraction of the work of each stretch.
-    std::vector<double> magnitudes;
-    magnitudes.reserve(size_t(std::max(0, to - start) / NoiseStep + 1));
+    // The slots of the stretch are walked in turn around their ring (every
+    // sample here lies in the window).
+    std::vector<double> magnitudes(size_t(std::max(0, to - start) / NoiseStep + 1));
+    size_t taken = 0;
     double sums[4] = {0.0, 0.0, 0.0, 0.0};
     int n = 0;
-    for (int i = start; i < to; ++i) {
-        if (disturbedAt(i))
+    const size_t ring = m_disturbed.size();
+    size_t slot = size_t(start) % ring;
+    const double* w0 = m_w[0].data();
+    const double* w1 = m_w[1].data();
+    const double* w2 = m_w[2].data();
+    const double* w3 = m_w[3].data();
+    for (int i = start - m_windowStart; i < to - m_windowStart; ++i) {
+        const bool disturbed = m_disturbed[slot] != 0;
+        if (++slot == ring)
+            slot = 0;
+        if (disturbed)
             continue;
-        for (int k = 0; k < 4; ++k)
-            sums[k] += w(k, i) * w(k, i);
+        sums[0] += w0[i] * w0[i];
+        sums[1] += w1[i] * w1[i];
+        sums[2] += w2[i] * w2[i];
+        sums[3] += w3[i] * w3[i];
         if (n++ % NoiseStep == 0)
-            magnitudes.push_back(std::fabs(w(1, i)));
+            magnitudes[taken++] = std::fabs(w1[i]);
     }
+    magnitudes.resize(taken);
     if (n < m_state.rate)
         return;
     double rms[4];
@@ -453,10 +468,11 @@ double TQrsChannelDetector::recentNoise(int to) const
 {
     // Every second sample tells the median well enough.
     const int from = std::max(m_windowStart, to - int(RecentSeconds * m_state.rate));
-    std::vector<double> magnitudes;
-    magnitudes.reserve(size_t(std::max(0, to - from) / 2 + 1));
-    for (int i = from; i < std::min(to, m_windowEnd); i += 2)
-        magnitudes.push_back(std::fabs(w(1, i)));
+    const int end = std::min(to, m_windowEnd);
+    std::vector<double> magnitudes(size_t(std::max(0, (end - from + 1) / 2)));
+    const double* w1 = m_w[1].data();
+    for (size_t k = 0; k < magnitudes.size(); ++k)
+        magnitudes[k] = std::fabs(w1[size_t(from - m_windowStart) + 2 * k]);
     return medianOf(std::move(magnitudes));
 }
 
@@ -540,10 +556,9 @@ double TQrsChannelDetector::surroundingLevel(int first, int last) const
     const auto medianMagnitude = [this](int from, int to) {
         from = std::max(from, m_windowStart);
         to = std::min(to, m_windowEnd);
-        std::vector<double> values;
-        values.reserve(size_t(std::max(0, to - from)));
-        for (int i = from; i < to; ++i)
-            values.push_back(std::fabs(w(1, i)));
+        std::vector<double> values(size_t(std::max(0, to - from)));
+        for (size_t k = 0; k < values.size(); ++k)
+            values[k] = std::fabs(w(1, from + int(k)));
         return medianOf(std::move(values));
     };
     return std::max(medianMagnitude(first - gap - span, first - gap), medianMagnitude(last + gap, last + gap + span));
@@ -730,6 +745,7 @@ void TQrsChannelDetector::accept(const Mark& a, const Mark& b, const Pair& pair,
     candidate.record.flags[1] = 1;
     candidate.amplitude = pair.amplitude;
     candidate.strength = pair.strength;
+    candidate.clearance = m_noise > 0.0 ? pair.slope / m_noise : std::numeric_limits<double>::infinity();
 
     // Wave points of this single beat.
     const int before = int(0.35 * s.rate);

@@ -44,6 +44,14 @@ constexpr double AlikeScores = 0.9;
 constexpr double AbsentStrength = 0.18;
 constexpr double QuietSurroundings = 1.5;
 constexpr double ReliabilityWeight = 0.1;
+// A complex that one lead alone sees (the others quiet there, or disturbed)
+// and that stands less than this many times above that lead's noise is no
+// premature beat: in the rhythm it is a beat the noise half hides, early it is
+// noise. The channels take complexes from four times their noise on, to detect
+// through noise; alone and early, a complex stands as far out as a channel
+// asked of every complex before that.
+constexpr double AloneClearance = 6.0;
+constexpr double AloneEarlyShare = 0.75;
 
 // Vote weight of a channel with the full lead table: limb leads little, the
 // lateral precordial leads, where a complex is clearest, most.
@@ -181,6 +189,7 @@ TQrsDetector::Fused TQrsDetector::gather(const std::vector<size_t>& skip, std::v
     Fused beat;
     beat.records.assign(size_t(channels), TBeatRecord());
     beat.strengths.assign(size_t(channels), 0.0);
+    beat.clearances.assign(size_t(channels), 0.0);
     takingPart->clear();
     int earliest = -1;
     int earliestChannel = -1;
@@ -209,6 +218,7 @@ TQrsDetector::Fused TQrsDetector::gather(const std::vector<size_t>& skip, std::v
         positions.push_back(candidate.record.rPosition());
         beat.records[size_t(c)] = candidate.record;
         beat.strengths[size_t(c)] = candidate.strength;
+        beat.clearances[size_t(c)] = candidate.clearance;
     }
     beat.r = int(medianOf(positions));
     for (auto& record : beat.records)
@@ -489,6 +499,18 @@ void TQrsDetector::markUsable(Fused& beat) const
     }
 }
 
+bool TQrsDetector::weakAndAlone(const Fused& beat) const
+{
+    int detecting = 0;
+    double clearance = 0.0;
+    for (size_t c = 0; c < beat.records.size(); ++c)
+        if (beat.records[c].detected()) {
+            ++detecting;
+            clearance = beat.clearances[c];
+        }
+    return detecting == 1 && clearance < AloneClearance;
+}
+
 bool TQrsDetector::signalless(int channel, int from, int to) const
 {
     const int n = to - from;
@@ -547,6 +569,10 @@ bool TQrsDetector::accept(Fused& beat)
             }
         }
     }
+
+    if (m_hasLastBeat && channels > 1 && m_lastMeanRR > 0.0 && rr < AloneEarlyShare * m_lastMeanRR &&
+        weakAndAlone(beat))
+        return false;
 
     double beatRR = rr;
     if (m_hasHeld) {

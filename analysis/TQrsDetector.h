@@ -80,6 +80,7 @@ private:
     {
         std::vector<TBeatRecord> records;
         std::vector<double> strengths; // per channel, 0 when not taking part
+        std::vector<double> clearances; // per channel, 0 when not taking part
         int r = 0;
     };
 
@@ -107,6 +108,9 @@ private:
     bool channelUsable(int channel, int r) const;
     // Whether the channel's signal stays within a code or two over [from, to).
     bool signalless(int channel, int from, int to) const;
+    // Whether one lead alone detected the beat, with a complex that stands
+    // little above its noise.
+    bool weakAndAlone(const Fused& beat) const;
     double voteRatio(const Fused& beat, int* usable) const;
     void beatWindow(const Fused& beat, double* start, double* end) const;
     TBeat makeBeat(const Fused& beat, double rr, int beatClass) const;

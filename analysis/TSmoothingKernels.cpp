@@ -31,15 +31,30 @@ const std::vector<double>& pWaveKernel()
 std::vector<double> smooth(const double* x, int length, const std::vector<double>& kernel)
 {
     std::vector<double> y(static_cast<size_t>(std::max(0, length)));
-    const int half = int(kernel.size()) / 2;
-    for (int i = 0; i < length; ++i) {
+    const int taps = int(kernel.size());
+    const int half = taps / 2;
+    const double* h = kernel.data();
+    // Near the ends the signal is held at its first and last sample; between,
+    // every tap lies inside it. The sums run in the same order either way.
+    const auto edge = [&](int i) {
         double sum = 0.0;
-        for (int k = 0; k < int(kernel.size()); ++k) {
-            const int j = std::clamp(i + k - half, 0, length - 1);
-            sum += kernel[size_t(k)] * x[j];
-        }
+        for (int k = 0; k < taps; ++k)
+            sum += h[k] * x[std::clamp(i + k - half, 0, length - 1)];
+        y[size_t(i)] = sum;
+    };
+    const int innerFrom = std::min(half, length);
+    const int innerTo = std::max(innerFrom, length - (taps - 1 - half));
+    for (int i = 0; i < innerFrom; ++i)
+        edge(i);
+    for (int i = innerFrom; i < innerTo; ++i) {
+        const double* at = x + (i - half);
+        double sum = 0.0;
+        for (int k = 0; k < taps; ++k)
+            sum += h[k] * at[k];
         y[size_t(i)] = sum;
     }
+    for (int i = innerTo; i < length; ++i)
+        edge(i);
     return y;
 }
 

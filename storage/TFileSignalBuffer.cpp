@@ -12,8 +12,9 @@
 namespace {
 
 // Pages of frames kept for sample() and samples(); loadPage shares them, so the
-// channels of one page cost one read.
-constexpr int CachedBlocks = 4;
+// channels of one page cost one read, also where a filter reads a few pages of
+// one channel, and the pages either side of them, before the next channel.
+constexpr int CachedBlocks = 16;
 
 void toFileOrder(qint16* values, size_t count)
 {

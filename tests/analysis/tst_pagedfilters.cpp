@@ -91,6 +91,9 @@ private slots:
     void recursiveStagesKeepPulsesSymmetric();
     void pagesJoinWithoutSeam_data() { addDesignRows(); }
     void pagesJoinWithoutSeam();
+    void pagesFilteredSideBySideAsAlone_data() { addDesignRows(); }
+    void pagesFilteredSideBySideAsAlone();
+    void pagesAreAlikeInAnyReadingOrder();
     void offsetStageRemovesTheLineBetweenTheEnds();
     void offsetStageOnShortSignals_data();
     void offsetStageOnShortSignals();
@@ -225,6 +228,75 @@ void TestPagedFilters::pagesJoinWithoutSeam()
     // and leaves up to 3 codes; the others are within truncation.
     const double tolerance = design == "input highpass 500" ? 4.0 : 1.5;
     QVERIFY2(seam <= tolerance, qPrintable(QString("largest difference %1 codes").arg(seam)));
+}
+
+void TestPagedFilters::pagesFilteredSideBySideAsAlone()
+{
+    QFETCH(QByteArray, design);
+    int rate = 0;
+    const TIirPageFilter filter(designNamed(design, &rate));
+    // Pages of noise with steps, each between its neighbours, filtered a few at
+    // a time: every code as when the page is filtered alone.
+    constexpr int Pages = 7;
+    std::vector<double> x(size_t(Pages + 2) * Page);
+    quint32 seed = 12345;
+    for (size_t i = 0; i < x.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        x[i] = double(int(seed >> 17) % 8000 - 4000) + (i / 1500 % 2 ? 6000.0 : -3000.0);
+    }
+    for (int count = 1; count <= Pages; ++count) {
+        std::vector<TPageWindow> windows(static_cast<size_t>(count));
+        std::vector<std::vector<qint16>> alone(static_cast<size_t>(count), std::vector<qint16>(Page));
+        std::vector<std::vector<qint16>> together = alone;
+        std::vector<qint16*> outputs;
+        for (int k = 0; k < count; ++k) {
+            TPageWindow& w = windows[size_t(k)];
+            w.page = k + 1;
+            w.length = Page;
+            w.sourceLength = int(x.size());
+            w.values = x.data() + size_t(k + 1) * Page;
+            w.hasPrevious = w.hasCurrent = w.hasNext = true;
+            filter.filterPage(w, alone[size_t(k)].data());
+            outputs.push_back(together[size_t(k)].data());
+        }
+        filter.filterPages(windows.data(), outputs.data(), count);
+        QVERIFY2(together == alone, qPrintable(QString("%1 pages at once").arg(count)));
+    }
+}
+
+void TestPagedFilters::pagesAreAlikeInAnyReadingOrder()
+{
+    // Pages read in order are computed several at a time, page after page of a
+    // lead or lead after lead at a page; read backwards, one at a time. The
+    // chain's output is the same whichever way it is read.
+    constexpr int Leads = 6;
+    constexpr int Pages = 9;
+    auto source = intBuffer(Leads, 500);
+    appendSignal(*source, Pages * Page, [](int c, int i) {
+        const double t = i / 500.0;
+        return 3000.0 * std::sin(2 * Pi * (1.1 + 0.3 * c) * t) + 900.0 * std::sin(2 * Pi * 50.0 * t) +
+               400.0 * std::sin(2 * Pi * 0.2 * t + c) + double((i * 7919 + c * 104729) % 401) - 200.0;
+    });
+    const auto pages = [&](TPagedFilterChain& chain, bool leadAfterLead, bool backwards) {
+        chain.rebuild(true, true, true);
+        std::vector<std::vector<double>> out(size_t(Leads) * Pages);
+        for (int a = 0; a < (leadAfterLead ? Pages : Leads); ++a)
+            for (int b = 0; b < (leadAfterLead ? Leads : Pages); ++b) {
+                int lead = leadAfterLead ? b : a;
+                int page = leadAfterLead ? a : b;
+                if (backwards) {
+                    lead = Leads - 1 - lead;
+                    page = Pages - 1 - page;
+                }
+                out[size_t(lead * Pages + page)] = read(*chain.output(), lead, page * Page, Page);
+            }
+        return out;
+    };
+    TPagedFilterChain inOrder(source.get()), leadAfterLead(source.get()), backwards(source.get());
+    const auto alone = pages(backwards, false, true);
+    QVERIFY(largestAbsolute(alone[Pages + 3]) > 1000.0);
+    QVERIFY(pages(inOrder, false, false) == alone);
+    QVERIFY(pages(leadAfterLead, true, false) == alone);
 }
 
 void TestPagedFilters::offsetStageRemovesTheLineBetweenTheEnds()

@@ -157,6 +157,8 @@ private slots:
     void weightedVote();
     void prematureBeatHeldBack_data();
     void prematureBeatHeldBack();
+    void weakComplexAloneIsNoPrematureBeat_data();
+    void weakComplexAloneIsNoPrematureBeat();
     void leadsFuseByComplex_data();
     void leadsFuseByComplex();
     void complexAtStretchBoundary_data();
@@ -398,6 +400,53 @@ void TestQrsDetector::prematureBeatHeldBack()
         const double meanRR = stored.beats[k].value(TBeat::MeanRR);
         QVERIFY2(std::fabs(meanRR - rr) < 0.01, qPrintable(QString::number(meanRR)));
     }
+}
+
+void TestQrsDetector::weakComplexAloneIsNoPrematureBeat_data()
+{
+    // Two leads in noise of +-200 codes that keeps either from voting against
+    // a complex of the other, the beats (1000 codes) in both; an early complex
+    // in the first lead alone or in both, of a height against the noise.
+    QTest::addColumn<double>("height");
+    QTest::addColumn<bool>("inBoth");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("weak, alone: noise") << 400.0 << false << false;
+    QTest::newRow("smaller, in both leads") << 600.0 << true << true;
+    QTest::newRow("strong, alone") << 1300.0 << false << true;
+}
+
+void TestQrsDetector::weakComplexAloneIsNoPrematureBeat()
+{
+    QFETCH(double, height);
+    QFETCH(bool, inBoth);
+    QFETCH(bool, taken);
+    const double rr = 0.8;
+    std::vector<TestBeat> beats;
+    for (double t = 0.5; t < 14.0; t += rr)
+        beats.push_back({t, 1000.0, true});
+    const double early = beats[12].time + 0.6 * rr;
+    const auto noise = [](int c, int i) {
+        quint32 x = quint32(i) * 2654435761u + quint32(c) * 40503u;
+        x ^= x >> 13;
+        x *= 1274126177u;
+        x ^= x >> 16;
+        return double(int(x % 401u) - 200);
+    };
+    const auto stored = runDetector(2, 15.0, [&](int c, int i) {
+        const double t = double(i) / Rate;
+        double v = beatSignal(beats, 2, 2, c, i) + noise(c, i);
+        if (c == 0 || inBoth)
+            v += qrs(height, t, early);
+        return v;
+    });
+    // The beats of the rhythm are all there.
+    for (const TestBeat& b : beats)
+        QVERIFY2(storedAt(stored, b.time) >= 0, qPrintable(QString("beat at %1 s").arg(b.time)));
+    const int e = storedAt(stored, early);
+    QCOMPARE(e >= 0, taken);
+    // Seen in one lead of two, a beat taken early is a premature one.
+    if (taken && !inBoth)
+        QCOMPARE(stored.beats[size_t(e)].beatClass(), int(TQrsDetector::Premature));
 }
 
 void TestQrsDetector::leadsFuseByComplex_data()

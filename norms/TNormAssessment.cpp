@@ -7,8 +7,12 @@
 namespace {
 
 // A bound as the table writes it: whole numbers without decimals.
-QString bound(double v)
+QString bound(double v, TNormQuantity quantity)
 {
+    // Amplitudes with their tenth of a millivolt ("3.0 mV"), as texts print them.
+    if ((quantity == TNormQuantity::PAmplitude || quantity == TNormQuantity::RAmplitude) &&
+        std::abs(v * 10.0 - std::round(v * 10.0)) < 1e-9)
+        return QString::number(v, 'f', 1);
     return QString::number(v, 'g', 6);
 }
 
@@ -98,11 +102,11 @@ QString TNormAssessment::rangeText(const TReferenceRange& range, TNormQuantity q
 {
     QString text;
     if (range.low && range.high)
-        text = bound(*range.low) + QChar(0x2013) + bound(*range.high);
+        text = bound(*range.low, quantity) + QChar(0x2013) + bound(*range.high, quantity);
     else if (range.high)
-        text = QChar(0x2264) + QLatin1Char(' ') + bound(*range.high);
+        text = QChar(0x2264) + QLatin1Char(' ') + bound(*range.high, quantity);
     else if (range.low)
-        text = QChar(0x2265) + QLatin1Char(' ') + bound(*range.low);
+        text = QChar(0x2265) + QLatin1Char(' ') + bound(*range.low, quantity);
     if (withUnit && !text.isEmpty()) {
         const QString unit = TSpeciesTable::unit(quantity);
         text += quantity == TNormQuantity::Axis ? unit : QLatin1Char(' ') + unit;

@@ -103,7 +103,9 @@ TStripContent TECGStripReport::content(TStudy& study, const TReportOptions& o)
     c.prMs = m.prMs();
     c.qrsMs = m.qrsMs();
     c.qtMs = m.qtMs();
-    c.qtcMs = m.qtcMs();
+    const TQtcFormula formula = TQtcFormula::fromSettings();
+    c.qtcMs = m.qtcMs(formula);
+    c.qtcFormula = formula.name();
     c.rrMs = m.rrMs();
     c.heartRate = m.heartRate();
     c.conclusion = record.property(QStringLiteral("conclusion"));
@@ -173,7 +175,9 @@ QVector<TECGStripReport::TextLine> TECGStripReport::textLines(const TStripConten
         {QStringLiteral("PR:"), milliseconds(c.prMs)},
         {QStringLiteral("QRS:"), milliseconds(c.qrsMs)},
         {QStringLiteral("QT:"), milliseconds(c.qtMs)},
-        {QStringLiteral("QTc:"), milliseconds(c.qtcMs)},
+        {QStringLiteral("QTc:"), c.qtcMs && !c.qtcFormula.isEmpty()
+                                     ? QStringLiteral("%1 (%2)").arg(milliseconds(c.qtcMs), c.qtcFormula)
+                                     : milliseconds(c.qtcMs)},
         {QStringLiteral("RR:"), milliseconds(c.rrMs)},
     };
     if (c.heartRate && c.rrMs)

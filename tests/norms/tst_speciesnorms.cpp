@@ -178,6 +178,8 @@ private slots:
         const TReferenceRange high{std::nullopt, 0.4, QString()};
         QCOMPARE(TNormAssessment::rangeText(both, Q::HeartRate, true), QString::fromUtf8("60–160 /min"));
         QCOMPARE(TNormAssessment::rangeText(high, Q::PAmplitude), QString::fromUtf8("≤ 0.4"));
+        QCOMPARE(TNormAssessment::rangeText(TReferenceRange{std::nullopt, 3.0, {}}, Q::RAmplitude, true),
+                 QString::fromUtf8("≤ 3.0 mV"));
         QCOMPARE(TNormAssessment::rangeText(TReferenceRange{40.0, 100.0, {}}, Q::Axis, true), QString::fromUtf8("40–100°"));
         QCOMPARE(TNormAssessment::flagWord(TNormAssessment::Flag::High), QStringLiteral("high"));
         QCOMPARE(TNormAssessment::ageYears("6 months").value(), 0.5);

@@ -293,6 +293,12 @@ void TestStressReview::fitnessIndices()
     // 200 between 170 at 3 km/h and 210 at 5 km/h: 4.5 km/h; 150 was passed
     // in the first exercise stage already.
     QCOMPARE(label->text(), QStringLiteral("V150 --, V200 4.5 km/h; recovery HR at 1 min --, at 5 min --"));
+    if (const QByteArray shots = qgetenv("VELMORA_TEST_SHOTS"); !shots.isEmpty()) {
+        window.resize(1280, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.grab().save(QFile::decodeName(shots) + QStringLiteral("/stress-review-fitness.png")));
+    }
     child<QTreeWidget>(&window, "treeProtocol")->topLevelItem(2)->setText(5, QStringLiteral("190"));
     QVERIFY(label->text().startsWith(QStringLiteral("V150 --, V200 --;")));
     const auto bicycle = studyOf(protocolOf(TProtocol::Ergometer, {{TProtocolStage::Exercise, 60, 2, 1}}));

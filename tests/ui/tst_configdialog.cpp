@@ -155,6 +155,7 @@ private slots:
         QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportStressStudyFolder")->text(), QString("/srv/studies/stress"));
         QCOMPARE(TestWidgets::child<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.45);
         QCOMPARE(TestWidgets::child<QSpinBox>(&d, "numSignalGain")->value(), 300);
+        QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboQTcFormula")->currentText(), QString("Fridericia"));
         QVERIFY(TestWidgets::child<QCheckBox>(&d, "chkHRProtocol")->isChecked());
         // Nothing touched: nothing to write.
         QVERIFY(d.form().changes().isEmpty());
@@ -784,7 +785,8 @@ private slots:
                {K::ExportEcgStudyFolder, "D:\\Velmora\\Export\\ECG studies"},
                {K::ExportStressStudyFolder, "D:\\Velmora\\Export\\Stress studies"},
                {K::SignalGain, 300},
-               {K::HRProtocol, true}});
+               {K::HRProtocol, true},
+               {K::QTcFormula, "vandewater"}});
         ConfigDialog d;
         d.setAcquisitionTest([](const TDeviceSettings&, QWidget*) {});
         TestWidgets::child<QLineEdit>(&d, "txtDicomPeerHost")->setText("pacs.northgate-vet.example");

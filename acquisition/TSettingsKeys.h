@@ -21,6 +21,8 @@ constexpr const char* ExportStressReportFolder = "Config/ExportStressReportFolde
 constexpr const char* AutoExportStudies = "Config/AutoExportStudies";
 constexpr const char* ExportEcgStudyFolder = "Config/ExportEcgStudyFolder";
 constexpr const char* ExportStressStudyFolder = "Config/ExportStressStudyFolder";
+// The QTc formula's settings word (TQtcFormula); Bazett while it is not set.
+constexpr const char* QTcFormula = "Config/QTcFormula";
 
 // "Config/AcqMode" values; any other value means the recorder on USB.
 constexpr const char* AcqModeDemo = "demo";

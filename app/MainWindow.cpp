@@ -17,6 +17,7 @@
 #include "TException.h"
 #include "TInterruptedRecording.h"
 #include "TLocalStudyStore.h"
+#include "TSpeciesTable.h"
 #include "TQuickForm.h"
 #include "TRecentStudies.h"
 #include "TSettingsKeys.h"
@@ -119,6 +120,9 @@ void MainWindow::startStore()
             if (!store->protocolTableError().isEmpty())
                 error = tr("The protocol table could not be read (%1); the example protocol is used.")
                             .arg(store->protocolTableError());
+            const QString ranges = TSpeciesTable::activate(root);
+            if (!ranges.isEmpty())
+                error = error.isEmpty() ? ranges : error + QLatin1Char('\n') + ranges;
             m_store = std::move(store);
             TStudyStore::setInstance(m_store.get());
         } catch (const std::exception& e) {

@@ -19,11 +19,15 @@ QString TCommandLine::usage()
         "\n"
         "Commands:\n"
         "  list                                  one line per study: id, date, type, patient\n"
-        "  record [--demo] --seconds N --last NAME --first NAME\n"
+        "  record [--demo] --seconds N --last NAME --first NAME [--species NAME]\n"
         "                                        records a resting ECG of N seconds without a\n"
         "                                        window, from the demo recording (--demo) or the\n"
-        "                                        configured device; prints the new study's id\n"
+        "                                        configured device; prints the new study's id.\n"
+        "                                        --species names the animal's species (\"Perro\",\n"
+        "                                        \"cat\", \"equino\" ...): its values are read against\n"
+        "                                        that species' reference ranges\n"
         "  record --protocol NAME [--seconds N] [--demo] --last NAME --first NAME\n"
+        "         [--species NAME]\n"
         "                                        records a stress test by the stored protocol NAME\n"
         "                                        (\"Tilt test\": the built-in tilt test), its stages\n"
         "                                        advancing by their durations, with the configured\n"
@@ -39,7 +43,10 @@ QString TCommandLine::usage()
         "                                        report dialog's stored speed, amplitude, filters\n"
         "                                        and rhythm lead, from SECONDS (default 0)\n"
         "  show --id N [--json]                  the study's patient, protocol, per-stage table\n"
-        "                                        and maxima (tab-separated text, or JSON)\n"
+        "                                        and maxima (tab-separated text, or JSON); of a\n"
+        "                                        resting ECG each measured value with its unit, the\n"
+        "                                        species' range and a flag (low, high, normal); of\n"
+        "                                        a treadmill test V150, V200 and the recovery\n"
         "  --help                                this text\n"
         "\n"
         "Exit codes: 0 done, 1 the operation failed, 2 the command line is wrong.\n");
@@ -88,6 +95,9 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
             value(line.lastName);
         } else if (arg == QLatin1String("--first")) {
             value(line.firstName);
+        } else if (arg == QLatin1String("--species")) {
+            if (value(line.species) && line.species.trimmed().isEmpty())
+                fail(QStringLiteral("--species takes a species name"));
         } else if (arg == QLatin1String("--id")) {
             if (value(text)) {
                 bool ok = false;

@@ -16,6 +16,7 @@ struct TCommandLine
     QString protocol; // record: a stress or tilt test by this protocol
     QString lastName;
     QString firstName;
+    QString species; // record: the animal's species, as the study data dialog takes it
     int id = 0;
     QString folder;
     QString archive;

@@ -1,6 +1,9 @@
 #include "TStudyShow.h"
 
+#include "TMeasurementNorms.h"
+#include "TReportMeasurements.h"
 #include "TStageTable.h"
+#include "TTreadmillIndices.h"
 #include "TStudy.h"
 
 #include <QDateTime>
@@ -42,6 +45,76 @@ QString shownTime(const QString& stamp)
     return t.isValid() ? t.toString(QStringLiteral("d/M/yyyy HH:mm:ss")) : stamp;
 }
 
+// The measured lead's name, when the study holds a measurement.
+QString measuredLead(const TStudy& study)
+{
+    const std::optional<int> lead = TReportMeasurements(study.results()).lead();
+    const TSignalBuffer* recording = study.recording();
+    if (!lead || !recording || *lead >= recording->channelCount())
+        return QString();
+    return QString::fromUtf8(recording->channel(*lead)->name());
+}
+
+bool measured(const TStudy& study)
+{
+    return TReportMeasurements(study.results()).lead().has_value();
+}
+
+QJsonValue number(const std::optional<double>& v)
+{
+    return v ? QJsonValue(*v) : QJsonValue();
+}
+
+QJsonObject measurementsJson(const TStudy& study)
+{
+    const TMeasurementNorms norms(study.record(), study.results(), measuredLead(study));
+    QJsonObject o;
+    o.insert(QStringLiteral("lead"), norms.leadName());
+    o.insert(QStringLiteral("rangeLead"), QLatin1String(TMeasurementNorms::RangeLead));
+    o.insert(QStringLiteral("species"), norms.assessment().knowsSpecies() ? QJsonValue(norms.assessment().speciesId())
+                                                                           : QJsonValue());
+    o.insert(QStringLiteral("rangesFor"), norms.basisText());
+    QJsonObject values;
+    for (const TMeasurementNorms::Item& item : norms.items()) {
+        QJsonObject v;
+        v.insert(QStringLiteral("value"), number(item.value));
+        v.insert(QStringLiteral("unit"), item.unit);
+        if (item.range) {
+            QJsonObject range;
+            range.insert(QStringLiteral("low"), number(item.range->low));
+            range.insert(QStringLiteral("high"), number(item.range->high));
+            range.insert(QStringLiteral("source"), TSpeciesTable::active().source(item.range->source));
+            v.insert(QStringLiteral("range"), range);
+        } else {
+            v.insert(QStringLiteral("range"), QJsonValue());
+        }
+        const QString flag = TNormAssessment::flagWord(item.flag);
+        v.insert(QStringLiteral("flag"), flag.isEmpty() ? QJsonValue() : QJsonValue(flag));
+        if (item.key == QLatin1String("QTc"))
+            v.insert(QStringLiteral("formula"), norms.formula().name());
+        values.insert(item.key, v);
+    }
+    o.insert(QStringLiteral("values"), values);
+    return o;
+}
+
+QString measurementsText(const TStudy& study)
+{
+    const TMeasurementNorms norms(study.record(), study.results(), measuredLead(study));
+    QStringList lines;
+    lines << QStringLiteral("Measurements (lead %1): %2").arg(norms.leadName(), norms.basisText());
+    for (const TMeasurementNorms::Item& item : norms.items()) {
+        if (!item.value)
+            continue;
+        QString line = QStringLiteral("  %1\t%2 %3").arg(item.label, TMeasurementNorms::valueText(item), item.unit);
+        const QString range = TMeasurementNorms::rangeText(item);
+        if (!range.isEmpty())
+            line += QStringLiteral("\t%1\t%2").arg(range, TNormAssessment::flagWord(item.flag));
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 namespace TStudyShow {
@@ -59,6 +132,8 @@ QString text(const TStudy& study)
         if (!value.isEmpty())
             lines << QStringLiteral("  %1: %2").arg(QLatin1String(key), value);
     }
+    if (measured(study))
+        lines << measurementsText(study);
     if (!r.protocol) {
         lines << QStringLiteral("Protocol: none");
         return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
@@ -75,6 +150,10 @@ QString text(const TStudy& study)
                  .arg(int(result(study, "maxDiaBP")))
                  .arg(int(result(study, "maxDP")))
                  .arg(QString::asprintf("%.1f", result(study, "maxMETS")));
+    if (r.protocol->type() == 0) {
+        const TTreadmillIndices f = TTreadmillIndices::of(*r.protocol, study.results());
+        lines << f.summary();
+    }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
@@ -90,6 +169,8 @@ QJsonObject json(const TStudy& study)
         patient.insert(key, r.patientProperty(key));
     o.insert(QStringLiteral("patient"), patient);
     o.insert(QStringLiteral("leads"), QJsonArray::fromStringList(leadNames(study)));
+    if (measured(study))
+        o.insert(QStringLiteral("measurements"), measurementsJson(study));
     if (!r.protocol) {
         o.insert(QStringLiteral("protocol"), QJsonValue());
         return o;
@@ -129,6 +210,19 @@ QJsonObject json(const TStudy& study)
     for (const char* key : MaximumKeys)
         maxima.insert(QLatin1String(key), result(study, key));
     o.insert(QStringLiteral("maxima"), maxima);
+    if (r.protocol->type() == 0) {
+        const TTreadmillIndices f = TTreadmillIndices::of(*r.protocol, study.results());
+        QJsonObject fitness;
+        fitness.insert(QStringLiteral("speedUnit"), QStringLiteral("km/h"));
+        fitness.insert(QStringLiteral("V150"), number(f.v150));
+        fitness.insert(QStringLiteral("V200"), number(f.v200));
+        fitness.insert(QStringLiteral("endExerciseHR"), number(f.endHeartRate));
+        fitness.insert(QStringLiteral("recovery1HR"), number(f.recovery1HeartRate));
+        fitness.insert(QStringLiteral("recovery1Drop"), number(f.recovery1Drop()));
+        fitness.insert(QStringLiteral("recovery5HR"), number(f.recovery5HeartRate));
+        fitness.insert(QStringLiteral("recovery5Drop"), number(f.recovery5Drop()));
+        o.insert(QStringLiteral("fitness"), fitness);
+    }
     return o;
 }
 

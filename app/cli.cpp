@@ -12,6 +12,7 @@
 #include "TException.h"
 #include "TExerciseEquipment.h"
 #include "TLocalStudyStore.h"
+#include "TSpeciesTable.h"
 #include "TReportOptions.h"
 #include "TStudy.h"
 #include "TStudyReport.h"
@@ -152,9 +153,11 @@ int recordStressTest(TLocalStudyStore& store, TAcqDevice& device, const TQuickPa
         return failed(QStringLiteral("the protocol %1 has no stages").arg(name));
     const double seconds = line.seconds > 0.0 ? line.seconds : protocol.totalDuration();
     std::unique_ptr<TExerciseEquipment> equipment(TEquipmentFactory::create(protocol.type()));
+    TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, name);
+    if (!line.species.trimmed().isEmpty())
+        record.setPatientProperty(QStringLiteral("animalSpecies"), line.species.trimmed());
     const TCliRecorder::Result result =
-        TCliRecorder::record(store, device, TStudyRecord::newStudy(TStudyRecord::StressTest, patient, name), seconds,
-                             &protocol, equipment.get());
+        TCliRecorder::record(store, device, record, seconds, &protocol, equipment.get());
     equipment.reset(); // its worker stops before the device goes
     print(QString::number(result.id));
     if (result.seconds + 0.05 < seconds)
@@ -177,6 +180,10 @@ int showStudy(TLocalStudyStore& store, int id, bool json)
 int run(const TCommandLine& line)
 {
     TLocalStudyStore store(line.dataFolder.isEmpty() ? TLocalStudyStore::defaultRoot() : line.dataFolder);
+    // A faulty reference range file is said, and the shipped ranges are used.
+    const QString ranges = TSpeciesTable::activate(store.rootPath());
+    if (!ranges.isEmpty())
+        std::fprintf(stderr, "velmora-cli: %s\n", ranges.toLocal8Bit().constData());
     switch (line.command) {
     case TCommandLine::List:
         for (const TStudySummary& s : store.listStudies())
@@ -196,8 +203,10 @@ int run(const TCommandLine& line)
         patient.firstName = line.firstName.trimmed();
         if (!line.protocol.isEmpty())
             return recordStressTest(store, *device, patient, line);
-        const TCliRecorder::Result result =
-            TCliRecorder::record(store, *device, TStudyRecord::newStudy(TStudyRecord::Ecg, patient), line.seconds);
+        TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::Ecg, patient);
+        if (!line.species.trimmed().isEmpty())
+            record.setPatientProperty(QStringLiteral("animalSpecies"), line.species.trimmed());
+        const TCliRecorder::Result result = TCliRecorder::record(store, *device, record, line.seconds);
         print(QString::number(result.id));
         if (result.seconds + 0.05 < line.seconds)
             return failed(QStringLiteral("recording ended after %1 s: %2").arg(result.seconds, 0, 'f', 1).arg(result.warning));

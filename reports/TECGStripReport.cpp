@@ -104,7 +104,9 @@ TStripContent TECGStripReport::content(TStudy& study, const TReportOptions& o)
     c.prMs = m.prMs();
     c.qrsMs = m.qrsMs();
     c.qtMs = m.qtMs();
-    c.qtcMs = m.qtcMs();
+    const TQtcFormula formula = TQtcFormula::fromSettings();
+    c.qtcMs = m.qtcMs(formula);
+    c.qtcFormula = formula.name();
     c.rrMs = m.rrMs();
     c.heartRate = m.heartRate();
     c.conclusion = record.property(QStringLiteral("conclusion"));
@@ -174,7 +176,9 @@ QVector<TECGStripReport::TextLine> TECGStripReport::textLines(const TStripConten
         {QStringLiteral("PR:"), milliseconds(c.prMs, c.measured)},
         {QStringLiteral("QRS:"), milliseconds(c.qrsMs, c.measured)},
         {QStringLiteral("QT:"), milliseconds(c.qtMs, c.measured)},
-        {QStringLiteral("QTc:"), milliseconds(c.qtcMs, c.measured)},
+        {QStringLiteral("QTc:"), c.qtcMs && !c.qtcFormula.isEmpty()
+                                     ? QStringLiteral("%1 (%2)").arg(milliseconds(c.qtcMs, c.measured), c.qtcFormula)
+                                     : milliseconds(c.qtcMs, c.measured)},
         {QStringLiteral("RR:"), milliseconds(c.rrMs, c.measured)},
     };
     if (c.heartRate && c.rrMs)

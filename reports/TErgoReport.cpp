@@ -4,11 +4,13 @@
 #include "StoredAverageBeats.h"
 #include "TEcgGraphicLayout.h"
 #include "TEcgReportGraphic.h"
+#include "TMeasurementNorms.h"
 #include "TReportImage.h"
 #include "TReportMeasurements.h"
 #include "TReportSignal.h"
 #include "TStressPlots.h"
 #include "TStudy.h"
+#include "TTreadmillIndices.h"
 
 #include <QDateTime>
 #include <QRectF>
@@ -50,7 +52,12 @@ const QStringList& valueFields()
                                        QStringLiteral("maxDiaBP"),
                                        QStringLiteral("maxDP"),
                                        QStringLiteral("maxMETS"),
-                                       QStringLiteral("maxVO2")};
+                                       QStringLiteral("maxVO2"),
+                                       QStringLiteral("fitness/V150"),
+                                       QStringLiteral("fitness/V200"),
+                                       QStringLiteral("fitness/recovery1"),
+                                       QStringLiteral("fitness/recovery5"),
+                                       QStringLiteral("fitness/endHR")};
     return fields;
 }
 
@@ -60,9 +67,12 @@ const QStringList& measurementFields()
         QStringLiteral("lead"),    QStringLiteral("HR"),         QStringLiteral("RR"),       QStringLiteral("PR"),
         QStringLiteral("P"),       QStringLiteral("QRS"),        QStringLiteral("QT"),       QStringLiteral("QTc"),
         QStringLiteral("T"),       QStringLiteral("TPeakToEnd"), QStringLiteral("QRS_axis"), QStringLiteral("P_amp"),
-        QStringLiteral("QRS_amp"), QStringLiteral("T_amp")};
+        QStringLiteral("QRS_amp"), QStringLiteral("T_amp"),      QStringLiteral("R_amp"),    QStringLiteral("QTcFormula"),
+        QStringLiteral("ranges")};
     return fields;
 }
+
+const QString RangeField = QStringLiteral("range/");
 
 const QStringList& echoFields()
 {
@@ -133,7 +143,12 @@ bool TErgoReport::answers(const QString& field)
     if (field.startsWith(Demo))
         return field.size() > Demo.size();
     if (field.startsWith(Measurement))
-        return measurementFields().contains(field.mid(Measurement.size()));
+    {
+        const QString name = field.mid(Measurement.size());
+        if (name.startsWith(RangeField))
+            return name.size() > RangeField.size();
+        return measurementFields().contains(name);
+    }
     if (field.startsWith(Stage))
         return TReportStages::isColumn(field.mid(Stage.size()));
     if (field.startsWith(Echo))
@@ -157,6 +172,9 @@ int TErgoReport::recordCount(const QString& dataset)
     }
     if (dataset == QLatin1String("trendGraphics"))
         return m_options.printStressGraphics ? 1 : 0;
+    // The fitness indices belong to treadmill tests.
+    if (dataset == QLatin1String("treadmillIndices"))
+        return m_study.record().protocol && m_study.record().protocol->type() == 0 ? 1 : 0;
     return 0;
 }
 
@@ -168,12 +186,30 @@ QString TErgoReport::studyValue(const QString& path) const
 QString TErgoReport::measurementValue(const QString& name) const
 {
     const TReportMeasurements m(m_study.results());
-    if (name == QLatin1String("lead")) {
-        const std::optional<int> lead = m.lead();
-        const TSignalChannel* channel = lead ? m_study.recording()->channel(*lead) : nullptr;
-        return channel ? QString::fromUtf8(channel->name()) : QString();
+    const std::optional<int> lead = m.lead();
+    const TSignalChannel* channel = lead && m_study.recording() ? m_study.recording()->channel(*lead) : nullptr;
+    const QString leadName = channel ? QString::fromUtf8(channel->name()) : QString();
+    if (name == QLatin1String("lead"))
+        return leadName;
+    // The values the species' ranges bound carry their mark ("172 H"), which
+    // survives black-and-white printing; the range stands beside them.
+    const TMeasurementNorms norms(m_study.record(), m_study.results(), leadName);
+    if (name == QLatin1String("QTcFormula"))
+        return norms.formula().name();
+    if (name == QLatin1String("ranges"))
+        return norms.basisText() +
+               (norms.assessment().knowsSpecies() ? QStringLiteral(". H: above the range, L: below it.") : QString());
+    if (name.startsWith(RangeField)) {
+        const TMeasurementNorms::Item* item = norms.item(name.mid(RangeField.size()));
+        return item ? TMeasurementNorms::rangeText(*item) : QString();
     }
-    const bool measured = m.lead().has_value();
+    // A value withheld or not found in a measured study reads "--".
+    const bool measured = lead.has_value();
+    if (const TMeasurementNorms::Item* item = norms.item(name)) {
+        const QString marked = item->quantity ? TMeasurementNorms::markedText(*item) : QString();
+        if (!marked.isEmpty())
+            return marked;
+    }
     if (name == QLatin1String("HR"))
         return TReportMeasurements::text(m.heartRate(), measured);
     if (name == QLatin1String("RR"))
@@ -187,7 +223,7 @@ QString TErgoReport::measurementValue(const QString& name) const
     if (name == QLatin1String("QT"))
         return TReportMeasurements::text(m.qtMs(), measured);
     if (name == QLatin1String("QTc"))
-        return TReportMeasurements::text(m.qtcMs(), measured);
+        return TReportMeasurements::text(m.qtcMs(norms.formula()), measured);
     if (name == QLatin1String("T"))
         return TReportMeasurements::text(m.tMs(), measured);
     if (name == QLatin1String("TPeakToEnd"))
@@ -200,6 +236,8 @@ QString TErgoReport::measurementValue(const QString& name) const
         return TReportMeasurements::millivolts(m.qrsAmplitude(), measured);
     if (name == QLatin1String("T_amp"))
         return TReportMeasurements::millivolts(m.tAmplitude(), measured);
+    if (norms.item(name))
+        return TReportMeasurements::missing(measured);
     return QString();
 }
 
@@ -238,6 +276,19 @@ QString TErgoReport::resultValue(const QString& field) const
         return QString::asprintf("%.1f", result("maxMETS"));
     if (field == QLatin1String("maxVO2"))
         return QString::asprintf("%.1f", result("maxVO2"));
+    if (field.startsWith(QLatin1String("fitness/")) && m_study.record().protocol) {
+        const TTreadmillIndices f = TTreadmillIndices::of(*m_study.record().protocol, results);
+        if (field == QLatin1String("fitness/V150"))
+            return TTreadmillIndices::speedText(f.v150);
+        if (field == QLatin1String("fitness/V200"))
+            return TTreadmillIndices::speedText(f.v200);
+        if (field == QLatin1String("fitness/recovery1"))
+            return f.recovery1Text();
+        if (field == QLatin1String("fitness/recovery5"))
+            return f.recovery5Text();
+        if (field == QLatin1String("fitness/endHR"))
+            return f.endHeartRate ? QStringLiteral("%1/min").arg(qRound(*f.endHeartRate)) : QStringLiteral("--");
+    }
     return QString();
 }
 

@@ -8,7 +8,7 @@ namespace {
 
 const char* const Keys[] = {
     "measurementChannel", "POnset",  "PPeak", "POffset", "QRSOnset", "QRSOffset", "TOnset", "TPeak", "TOffset",
-    "avgRRInterval",      "QRSAxis", "PAmp",  "QRSAmp",  "TAmp"};
+    "avgRRInterval",      "QRSAxis", "PAmp",  "QRSAmp",  "TAmp", "RAmp"};
 
 } // namespace
 
@@ -80,6 +80,20 @@ std::optional<double> TReportMeasurements::pAmplitude() const
 std::optional<double> TReportMeasurements::qrsAmplitude() const
 {
     return amplitude("QRSAmp", found("QRSOnset") && found("QRSOffset"));
+}
+
+std::optional<double> TReportMeasurements::rAmplitude() const
+{
+    return amplitude("RAmp", found("QRSOnset") && found("QRSOffset"));
+}
+
+std::optional<int> TReportMeasurements::qtcMs(const TQtcFormula& formula) const
+{
+    const std::optional<int> qt = qtMs();
+    if (!qt)
+        return std::nullopt;
+    const double rr = at("avgRRInterval");
+    return positive(formula.correct(*qt, rr));
 }
 
 std::optional<double> TReportMeasurements::tAmplitude() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TMeasurementRecord.h"
+#include "TQtcFormula.h"
 
 #include <QString>
 
@@ -36,6 +37,10 @@ public:
     std::optional<double> pAmplitude() const;
     std::optional<double> qrsAmplitude() const;
     std::optional<double> tAmplitude() const;
+    // The R wave's height above the QRS onset level, in millivolts.
+    std::optional<double> rAmplitude() const;
+    // QTc by the formula, from the QT as shown.
+    std::optional<int> qtcMs(const TQtcFormula& formula) const;
 
     // A whole number; for none "" or, in a measured study (measured), "--": a
     // value the analysis withheld or could not find, which the clinician may

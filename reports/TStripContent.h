@@ -21,6 +21,7 @@ struct TStripContent
     std::optional<int> qrsMs;
     std::optional<int> qtMs;
     std::optional<int> qtcMs;
+    QString qtcFormula; // the formula's name, written beside the QTc
     std::optional<int> rrMs;
     std::optional<int> heartRate;
     QString conclusion;

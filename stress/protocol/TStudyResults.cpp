@@ -15,6 +15,8 @@ const char* const valueNames[] = {
     "maxBPM", "maxSysBP", "maxDiaBP", "maxMETS", "maxDP", "maxVO2",
     "measurementChannel", "POnset", "PPeak", "POffset", "QRSOnset", "QRSOffset",
     "TOnset", "TPeak", "TOffset", "PAmp", "QRSAmp", "TAmp", "avgRRInterval",
+    // The R wave's height above the level at QRS onset (mV).
+    "RAmp",
     // 1 while a recording runs: a study stored with it was not ended.
     "recordingUnfinished",
 };

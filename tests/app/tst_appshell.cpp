@@ -296,6 +296,13 @@ void TestAppShell::commandLine_data()
     QTest::newRow("list") << QStringList{"--data", "/d", "list"} << int(TCommandLine::List) << "";
     QTest::newRow("record") << QStringList{"record", "--demo", "--seconds", "12.5", "--last", "Rex", "--first", "Fido"}
                             << int(TCommandLine::Record) << "";
+    QTest::newRow("record with species") << QStringList{"record", "--demo", "--seconds", "12.5", "--last", "Rex",
+                                                        "--first", "Fido", "--species", "Perro"}
+                                         << int(TCommandLine::Record) << "";
+    QTest::newRow("blank species") << QStringList{"record", "--seconds", "8", "--last", "a", "--first", "b", "--species", " "}
+                                   << int(TCommandLine::Record) << "--species takes a species name";
+    QTest::newRow("species without name") << QStringList{"record", "--seconds", "8", "--last", "a", "--first", "b", "--species"}
+                                          << int(TCommandLine::Record) << "--species needs a value";
     QTest::newRow("record without names") << QStringList{"record", "--seconds", "5"} << int(TCommandLine::Record)
                                           << "record needs --last NAME and --first NAME";
     QTest::newRow("bad seconds") << QStringList{"record", "--seconds", "-1", "--last", "a", "--first", "b"}
@@ -346,6 +353,7 @@ void TestAppShell::commandLine()
         QVERIFY(line.demo);
         QCOMPARE(line.seconds, 12.5);
         QCOMPARE(line.lastName, QStringLiteral("Rex"));
+        QCOMPARE(line.species, QString(arguments.contains("--species") ? "Perro" : ""));
     }
 }
 

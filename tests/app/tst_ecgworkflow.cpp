@@ -11,6 +11,10 @@
 #include "EcgMonitorWindow.h"
 #include "EcgReviewWindow.h"
 #include "MainWindow.h"
+#include "TSpeciesTable.h"
+
+#include <QDir>
+#include <QFile>
 #include "OpenStudyDialog.h"
 #include "StudyDialog.h"
 #include "QSignalBrowseDisplay.h"
@@ -52,6 +56,7 @@ private slots:
     void recordSaveAndReview();
     void repeatRecordsAnew();
     void deviceThatCannotBeCreated();
+    void faultyRangeFileIsSaidAtStart();
     void moreStartsAnEcgWithTheStudyData();
     void browserDeletesAndOpens();
     void configurationTestThenRecord();
@@ -259,6 +264,33 @@ void TestEcgWorkflow::deviceThatCannotBeCreated()
     QCOMPARE(child<QLineEdit>(&launcher, "editFirstNameEcg")->text(), QStringLiteral("Max"));
     QCOMPARE(child<QLineEdit>(&launcher, "editLastNameEcg")->text(), QStringLiteral("Perro"));
     QSettings().setValue(QStringLiteral("Config/AcqMode"), QStringLiteral("demo"));
+}
+
+void TestEcgWorkflow::faultyRangeFileIsSaidAtStart()
+{
+    // A clinic's reference range file with a typo: the launcher says which
+    // line at start, and the shipped ranges hold.
+    QDir().mkpath(AppTest::dataFolder());
+    const QString path = AppTest::dataFolder() + QStringLiteral("/species-ranges.txt");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("range dog any HR = 70; 150\nrange dog any QRS = ; 5O\n");
+    }
+    {
+        MainWindow launcher(AppTest::dataFolder());
+        launcher.show();
+        AppTest::BoxAnswerer answerer;
+        launcher.startStore();
+        QTRY_COMPARE(answerer.texts.size(), 1);
+        QVERIFY2(answerer.texts[0].contains(QStringLiteral("line 2: \"5O\" is not a number")), qPrintable(answerer.texts[0]));
+        QVERIFY(answerer.texts[0].endsWith(QStringLiteral("The shipped ranges are used.")));
+        QVERIFY(launcher.isEnabled());
+        QCOMPARE(TSpeciesTable::active().range("dog", TNormQuantity::HeartRate, TBodySize::Small, TAgeGroup::Adult)->low.value(),
+                 60.0);
+    }
+    QVERIFY(QFile::remove(path));
+    TSpeciesTable::resetActive();
 }
 
 void TestEcgWorkflow::moreStartsAnEcgWithTheStudyData()

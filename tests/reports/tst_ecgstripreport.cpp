@@ -83,7 +83,7 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         const QStringList head = {"Name: P\u00e9rez, Rex", "Age: 7", "Date: 14/03/2026"};
         QTest::newRow("every point") << fullMeasurement()
-                                     << head + QStringList{"PR: 110 ms", "QRS: 60 ms", "QT: 280 ms", "QTc: 350 ms",
+                                     << head + QStringList{"PR: 110 ms", "QRS: 60 ms", "QT: 280 ms", "QTc: 350 ms (Bazett)",
                                                            "RR: 640 ms", "HR: 93 bpm", "Conclusion:"};
         QTest::newRow("never measured") << Measurement()
                                         << head + QStringList{"PR: ", "QRS: ", "QT: ", "QTc: ", "RR: ",
@@ -93,7 +93,7 @@ private slots:
         fibrillation["POffset"] = 0.0;
         // A value withheld or not found in a measured study: "--".
         QTest::newRow("no P wave") << fibrillation
-                                   << head + QStringList{"PR: --", "QRS: 60 ms", "QT: 280 ms", "QTc: 350 ms",
+                                   << head + QStringList{"PR: --", "QRS: 60 ms", "QT: 280 ms", "QTc: 350 ms (Bazett)",
                                                          "RR: 640 ms", "HR: 93 bpm", "Conclusion:"};
         Measurement noTEnd = fullMeasurement();
         noTEnd["TOffset"] = 0.0;

@@ -15,6 +15,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QResource>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -119,6 +120,10 @@ class TestErgoReport : public QObject
     Q_OBJECT
 
 private slots:
+    // The QTc formula is a setting: the user's own are never read.
+    void initTestCase() { ReportTest::usePrivateFolders(m_home); }
+    void cleanup() { QSettings().remove(QStringLiteral("Config/QTcFormula")); }
+
     void knownStudyValues_data()
     {
         QTest::addColumn<QString>("field");
@@ -140,9 +145,19 @@ private slots:
         QTest::newRow("RR") << "beatMeasurement/RR" << "640";
         QTest::newRow("HR") << "beatMeasurement/HR" << "93";
         QTest::newRow("PR") << "beatMeasurement/PR" << "110";
-        QTest::newRow("P") << "beatMeasurement/P" << "80";
-        QTest::newRow("QRS") << "beatMeasurement/QRS" << "80";
-        QTest::newRow("QT") << "beatMeasurement/QT" << "280";
+        // A large dog (31.5 kg) of 7 years: P above 40 ms, QRS above 60 ms and QT
+        // above 250 ms are marked high.
+        QTest::newRow("P") << "beatMeasurement/P" << "80 H";
+        QTest::newRow("QRS") << "beatMeasurement/QRS" << "80 H";
+        QTest::newRow("QT") << "beatMeasurement/QT" << "280 H";
+        QTest::newRow("QTc formula") << "beatMeasurement/QTcFormula" << "Bazett";
+        QTest::newRow("HR range") << "beatMeasurement/range/HR" << QString::fromUtf8("60–160");
+        QTest::newRow("QRS range, large breed") << "beatMeasurement/range/QRS" << QString::fromUtf8("≤ 60");
+        QTest::newRow("no range for T") << "beatMeasurement/range/T" << "";
+        QTest::newRow("ranges used") << "beatMeasurement/ranges"
+                                     << "Ranges for Dog, large breed, adult (lead II at rest). H: above the range, L: below it.";
+        // A study measured before the R amplitude was stored: not measured, "--".
+        QTest::newRow("no R amplitude stored") << "beatMeasurement/R_amp" << "--";
         QTest::newRow("QTc") << "beatMeasurement/QTc" << "350";
         QTest::newRow("T") << "beatMeasurement/T" << "120";
         QTest::newRow("T peak to end") << "beatMeasurement/TPeakToEnd" << "60";
@@ -169,6 +184,54 @@ private slots:
         QCOMPARE(report.value(field, 0, 1), expected);
     }
 
+    // The same values read for another species, by another QTc formula.
+    void speciesAndFormula_data()
+    {
+        QTest::addColumn<QString>("species");
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList fields = {"HR", "PR", "QT", "QTc", "QTcFormula", "range/HR"};
+        // Cat: 93/min is slow, PR 110 ms long, QT 280 ms long.
+        QTest::newRow("cat, Fridericia") << "Gato" << "fridericia" << fields
+                                         << QStringList{"93 L", "110 H", "280 H", "324", "Fridericia",
+                                                        QString::fromUtf8("140–240")};
+        // Horse: 93/min is fast; the PR and QT are short for a horse, but
+        // the table bounds them from above only.
+        QTest::newRow("horse, Van de Water") << "EQUINO" << "vandewater" << fields
+                                              << QStringList{"93 H", "110", "280", "311", "Van de Water",
+                                                             QString::fromUtf8("28–44")};
+        // An unknown species: the values alone, whatever they are.
+        QTest::newRow("ferret, Hodges") << QString::fromUtf8("Hurón") << "hodges" << fields
+                                        << QStringList{"93", "110", "280", "339", "Hodges", ""};
+        QTest::newRow("typo in the setting: Bazett") << "perro" << "fridercia" << QStringList{"QTc", "QTcFormula"}
+                                                     << QStringList{"350", "Bazett"};
+    }
+    void speciesAndFormula()
+    {
+        QFETCH(QString, species);
+        QFETCH(QString, formula);
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, expected);
+        QSettings().setValue(QStringLiteral("Config/QTcFormula"), formula);
+        const auto study = knownStudy();
+        study->record().setPatientProperty(QStringLiteral("animalSpecies"), species);
+        TErgoReport report(*study, knownOptions());
+        for (int i = 0; i < fields.size(); ++i)
+            QCOMPARE(report.value(QStringLiteral("beatMeasurement/") + fields[i], 0, 1), expected[i]);
+        if (species.startsWith(QLatin1String("Hur")))
+            QCOMPARE(report.value(QStringLiteral("beatMeasurement/ranges"), 0, 1),
+                     QString::fromUtf8("No reference ranges for the species \"Hurón\""));
+    }
+
+    void measuredInAnotherLead()
+    {
+        const auto study = knownStudy();
+        *study->results().value(QStringLiteral("measurementChannel")) = 0;
+        TErgoReport report(*study, knownOptions());
+        QVERIFY(report.value(QStringLiteral("beatMeasurement/ranges"), 0, 1).contains(QStringLiteral("(lead II at rest); measured in lead I")));
+    }
+
     // Wave points that were not found or were withheld (0), or lie out of
     // order, give no value: "--" in a measured study, the lead's name blank.
     void missingPointsShowDashes_data()
@@ -192,20 +255,6 @@ private slots:
         QTest::newRow("no P amplitude") << "PAmp" << 0.0 << QStringList{"P_amp"};
         QTest::newRow("no lead") << "measurementChannel" << -1.0 << QStringList{"lead"};
         QTest::newRow("lead out of range") << "measurementChannel" << 9.0 << QStringList{"lead"};
-    }
-
-    // A study never measured (its wave points all 0) prints blanks, not dashes.
-    void unmeasuredStudyLeavesBlanks()
-    {
-        const auto study = knownStudy();
-        for (const char* key : {"POnset", "PPeak", "POffset", "QRSOnset", "QRSOffset", "TOnset", "TPeak", "TOffset"})
-            *study->results().value(QLatin1String(key)) = 0.0;
-        TErgoReport report(*study, knownOptions());
-        for (const QString& name : MeasurementNames) {
-            if (name == QLatin1String("HR") || name == QLatin1String("RR"))
-                continue; // the rate stands without wave points
-            QCOMPARE(report.value(QStringLiteral("beatMeasurement/") + name, 0, 1), QString());
-        }
     }
 
     void missingPointsShowDashes()
@@ -426,6 +475,8 @@ private slots:
         QVERIFY(dark(event, x - 2, 0, 30, 6) >= 0); // a spike's line is a few dots wide
         QCOMPARE(dark(event, x - 30, 0, 30), -1);
     }
+private:
+    QTemporaryDir m_home;
 };
 
 QTEST_MAIN(TestErgoReport)

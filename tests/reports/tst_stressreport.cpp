@@ -236,6 +236,33 @@ private slots:
         QVERIFY(report.draw(QStringLiteral("plotHR"), 0, painter, QRectF(0, 0, 400, 200), 2.0));
     }
 
+    // The treadmill test's fitness: 150/min between 120 at 2 km/h and 151.7 at
+    // 4 km/h (2 + 2 x 30/31.7 = 3.89), 200 never; exercise ends at 963 s at
+    // 151.7/min; a minute later the trend reads 169/min (a rise of 18); the
+    // recording ends before five minutes.
+    void treadmillFitness_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("V150") << "fitness/V150" << "3.9 km/h";
+        QTest::newRow("V200") << "fitness/V200" << "--";
+        QTest::newRow("end") << "fitness/endHR" << "152/min";
+        QTest::newRow("1 min") << "fitness/recovery1" << "169/min (+18)";
+        QTest::newRow("5 min") << "fitness/recovery5" << "--";
+    }
+    void treadmillFitness()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, expected);
+        const auto study = stressStudy();
+        TErgoReport report(*study, TReportOptions());
+        QCOMPARE(report.recordCount(QStringLiteral("treadmillIndices")), 1);
+        QCOMPARE(report.value(field, 0, 1), expected);
+        // An ergometer test has none to print.
+        const auto bicycle = stressStudy(TProtocol::Ergometer);
+        QCOMPARE(TErgoReport(*bicycle, TReportOptions()).recordCount(QStringLiteral("treadmillIndices")), 0);
+    }
+
     void expectedDuration()
     {
         const auto study = stressStudy();

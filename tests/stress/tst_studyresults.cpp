@@ -231,7 +231,7 @@ void TestStudyResults::standardItems()
     }
     QVERIFY(!r.valueArray("STLevelPerStage(16)"));
     QVERIFY(!r.valueArray("STLevelPerStage(01)"));
-    QCOMPARE(r.names().size(), 21 + 6 + 5 + 4 * 16);
+    QCOMPARE(r.names().size(), 22 + 6 + 5 + 4 * 16);
 }
 
 void TestStudyResults::lookupOfOtherKindIsNull()

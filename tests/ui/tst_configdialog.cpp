@@ -130,7 +130,8 @@ private slots:
                {K::ExportStressStudyFolder, "/srv/studies/stress"},
                {K::LowBatteryLevel, 2.45},
                {K::SignalGain, 300},
-               {K::HRProtocol, true}});
+               {K::HRProtocol, true},
+               {K::QTcFormula, "fridericia"}});
         ConfigDialog d;
         QVERIFY(TestWidgets::child<QLabel>(&d, "logoImage")->text().isEmpty());
         QVERIFY(!TestWidgets::child<QLabel>(&d, "logoImage")->pixmap(Qt::ReturnByValue).isNull());
@@ -154,6 +155,7 @@ private slots:
         QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportStressStudyFolder")->text(), QString("/srv/studies/stress"));
         QCOMPARE(TestWidgets::child<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.45);
         QCOMPARE(TestWidgets::child<QSpinBox>(&d, "numSignalGain")->value(), 300);
+        QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboQTcFormula")->currentText(), QString("Fridericia"));
         QVERIFY(TestWidgets::child<QCheckBox>(&d, "chkHRProtocol")->isChecked());
         // Nothing touched: nothing to write.
         QVERIFY(d.form().changes().isEmpty());
@@ -301,6 +303,10 @@ private slots:
         QTest::newRow("gain") << Setter([](ConfigDialog* d) { TestWidgets::child<QSpinBox>(d, "numSignalGain")->setValue(300); })
                               << K::SignalGain << QVariant(300);
         QTest::newRow("hr protocol") << click("chkHRProtocol") << K::HRProtocol << QVariant(true);
+        QTest::newRow("qtc formula") << Setter([](ConfigDialog* d) {
+            auto* combo = TestWidgets::child<QComboBox>(d, "cboQTcFormula");
+            combo->setCurrentIndex(combo->findText("Van de Water"));
+        }) << K::QTcFormula << QVariant("vandewater");
     }
     void changedFieldWritesOnlyItsKey()
     {
@@ -334,6 +340,32 @@ private slots:
         QCOMPARE(s.value(K::HRProtocol).toBool(), true);
         QCOMPARE(s.value(K::AcqMode).toString(), QString());
         QCOMPARE(s.allKeys().size(), 3);
+    }
+
+    // The QTc formula: the five offered by name, the stored one chosen; a word
+    // no formula carries shows Bazett (as every reader takes it) and stays
+    // stored until the user chooses.
+    void qtcFormula()
+    {
+        {
+            ConfigDialog d;
+            auto* combo = TestWidgets::child<QComboBox>(&d, "cboQTcFormula");
+            QStringList texts;
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+            QCOMPARE(texts, (QStringList{"Bazett", "Fridericia", "Framingham", "Hodges", "Van de Water"}));
+            QCOMPARE(combo->currentText(), QString("Bazett"));
+        }
+        store({{K::QTcFormula, "HODGES"}});
+        {
+            ConfigDialog d;
+            QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboQTcFormula")->currentText(), QString("Hodges"));
+        }
+        store({{K::QTcFormula, "fridercia"}});
+        ConfigDialog d;
+        QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboQTcFormula")->currentText(), QString("Bazett"));
+        okOf(&d)->click();
+        QCOMPARE(QSettings().value(K::QTcFormula).toString(), QString("fridercia"));
     }
 
     // A stored equipment name no row carries shows "<Manual>" (the launcher
@@ -753,7 +785,8 @@ private slots:
                {K::ExportEcgStudyFolder, "D:\\Velmora\\Export\\ECG studies"},
                {K::ExportStressStudyFolder, "D:\\Velmora\\Export\\Stress studies"},
                {K::SignalGain, 300},
-               {K::HRProtocol, true}});
+               {K::HRProtocol, true},
+               {K::QTcFormula, "vandewater"}});
         ConfigDialog d;
         d.setAcquisitionTest([](const TDeviceSettings&, QWidget*) {});
         TestWidgets::child<QLineEdit>(&d, "txtDicomPeerHost")->setText("pacs.northgate-vet.example");
@@ -762,9 +795,9 @@ private slots:
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
         auto* list = TestWidgets::child<QListWidget>(&d, "listCategory");
-        QCOMPARE(list->count(), 8);
+        QCOMPARE(list->count(), 9);
         const char* names[] = {"header", "signature", "acquisition", "stress", "export-reports",
-                               "export-studies", "dicom", "hardware"};
+                               "export-studies", "dicom", "hardware", "measurements"};
         for (int i = 0; i < list->count(); ++i) {
             list->setCurrentRow(i);
             QCOMPARE(TestWidgets::child<QStackedWidget>(&d, "stackedPages")->currentIndex(), i);

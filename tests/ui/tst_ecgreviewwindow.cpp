@@ -14,6 +14,7 @@
 #include "TStudyResults.h"
 
 #include <QHash>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -78,6 +79,10 @@ private slots:
     void beatDisplayTakesStoredScheme();
     void schemeFromTheDisplayMenu();
     void withheldPointsHaveNoCursor();
+    void measuredInLeadII();
+    void measurementMarks_data();
+    void measurementMarks();
+    void rangesForAnotherLead();
 
 private:
     QTemporaryDir m_home;
@@ -99,6 +104,95 @@ void TestEcgReviewWindow::initTestCase()
     m_study = DemoStudy::record(*m_store, 30.0, patient);
     if (!m_study)
         QSKIP("the demo recording ecg500.dat is not beside the tests");
+}
+
+// The row of the measurement tree whose first column reads label, or null.
+static QTreeWidgetItem* measurementRow(QTreeWidget* tree, const QString& label)
+{
+    for (int row = 0; row < tree->topLevelItemCount(); ++row)
+        if (tree->topLevelItem(row)->text(0) == label)
+            return tree->topLevelItem(row);
+    return nullptr;
+}
+
+void TestEcgReviewWindow::measuredInLeadII()
+{
+    // The recording's own measurement is taken in lead II, as the ranges are written.
+    QCOMPARE(*m_study->results().value(QStringLiteral("measurementChannel")), 1.0);
+    QVERIFY(*m_study->results().value(QStringLiteral("RAmp")) > 0.0);
+}
+
+void TestEcgReviewWindow::measurementMarks_data()
+{
+    QTest::addColumn<QString>("species");
+    QTest::addColumn<QString>("basis");
+    QTest::addColumn<QString>("heartRateRange");
+    QTest::newRow("Caballo") << "Caballo" << "Ranges for Horse (lead II at rest)" << QString::fromUtf8("28–44");
+    QTest::newRow("gato") << "gato" << "Ranges for Cat (lead II at rest)" << QString::fromUtf8("140–240");
+    QTest::newRow("Canine, 32 kg") << "Canine" << "Ranges for Dog, large breed, adult (lead II at rest)"
+                                   << QString::fromUtf8("60–160");
+    QTest::newRow("loro") << "loro" << "No reference ranges for the species \"loro\"" << "";
+}
+
+void TestEcgReviewWindow::measurementMarks()
+{
+    QFETCH(QString, species);
+    QFETCH(QString, basis);
+    QFETCH(QString, heartRateRange);
+    m_study->record().setPatientProperty(QStringLiteral("animalSpecies"), species);
+    m_study->record().setPatientProperty(QStringLiteral("weight"), QStringLiteral("32"));
+    m_study->record().setPatientProperty(QStringLiteral("age"), QStringLiteral("5"));
+    EcgReviewWindow window(m_study);
+    window.resize(1280, 800);
+    window.show();
+    QCOMPARE(child<QLabel>(&window, "lblRanges")->text(), basis);
+    auto* tree = child<QTreeWidget>(&window, "treeMeasurements");
+    QTreeWidgetItem* hr = measurementRow(tree, QStringLiteral("HR (/min)"));
+    QVERIFY(hr);
+    QCOMPARE(hr->text(2), heartRateRange);
+    QVERIFY(measurementRow(tree, QStringLiteral("QTc Bazett (ms)")));
+    // Each value out of its range says so in words and by its mark; a value
+    // without a range has no flag.
+    int flagged = 0;
+    for (int row = 0; row < tree->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = tree->topLevelItem(row);
+        const QString flag = item->toolTip(1);
+        if (item->text(2).isEmpty())
+            QVERIFY2(flag.isEmpty(), qPrintable(item->text(0)));
+        else
+            QVERIFY2(flag == "low" || flag == "high" || flag == "normal", qPrintable(item->text(0)));
+        if (flag == "high" || flag == "low") {
+            ++flagged;
+            QVERIFY(item->text(1).endsWith(flag == "high" ? " H" : " L"));
+            QVERIFY(item->font(1).bold());
+        }
+    }
+    // Whatever its rate, the demo's heart is no horse's at rest.
+    if (species == "Caballo") {
+        QCOMPARE(hr->toolTip(1), QString("high"));
+        QVERIFY(flagged > 0);
+    }
+    if (species == "loro")
+        QCOMPARE(flagged, 0);
+    const QByteArray shots = qgetenv("VELMORA_TEST_SHOTS");
+    if (!shots.isEmpty()) {
+        QApplication::processEvents();
+        QVERIFY(window.grab().save(QFile::decodeName(shots) + "/ecg-review-" + QTest::currentDataTag() + ".png"));
+    }
+}
+
+void TestEcgReviewWindow::rangesForAnotherLead()
+{
+    m_study->record().setPatientProperty(QStringLiteral("animalSpecies"), QStringLiteral("Perro"));
+    double* lead = m_study->results().value(QStringLiteral("measurementChannel"));
+    const double stored = *lead;
+    *lead = 0;
+    {
+        EcgReviewWindow window(m_study);
+        window.show();
+        QVERIFY(child<QLabel>(&window, "lblRanges")->text().endsWith("(lead II at rest); measured in lead I"));
+    }
+    *lead = stored;
 }
 
 void TestEcgReviewWindow::init()

@@ -109,6 +109,7 @@ private slots:
     void reportGetsTheWindowsOptions();
     void displayMenu();
     void studyDataRefreshesTheWindow();
+    void fitnessIndices();
 
 private:
     std::unique_ptr<TLocalStudyStore> m_store;
@@ -277,6 +278,32 @@ void TestStressReview::editThroughTable()
     emit tree->itemDoubleClicked(row, 5);
     QTRY_VERIFY(editor());
     QCOMPARE(editor()->text(), QStringLiteral("120"));
+}
+
+// A treadmill test shows the speeds at which the heart rate reached 150 and
+// 200 per minute, following edits of the stage table; other tests show none.
+void TestStressReview::fitnessIndices()
+{
+    const auto study = studyOf(treadmillTest());
+    study->results().valueArray(QStringLiteral("BPMPerStage"))->setValue(1, 170);
+    study->results().valueArray(QStringLiteral("BPMPerStage"))->setValue(2, 210);
+    StressReviewWindow window(study.get());
+    auto* label = child<QLabel>(&window, "lblFitness");
+    QVERIFY(!label->isHidden());
+    // 200 between 170 at 3 km/h and 210 at 5 km/h: 4.5 km/h; 150 was passed
+    // in the first exercise stage already.
+    QCOMPARE(label->text(), QStringLiteral("V150 --, V200 4.5 km/h; recovery HR at 1 min --, at 5 min --"));
+    if (const QByteArray shots = qgetenv("VELMORA_TEST_SHOTS"); !shots.isEmpty()) {
+        window.resize(1280, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.grab().save(QFile::decodeName(shots) + QStringLiteral("/stress-review-fitness.png")));
+    }
+    child<QTreeWidget>(&window, "treeProtocol")->topLevelItem(2)->setText(5, QStringLiteral("190"));
+    QVERIFY(label->text().startsWith(QStringLiteral("V150 --, V200 --;")));
+    const auto bicycle = studyOf(protocolOf(TProtocol::Ergometer, {{TProtocolStage::Exercise, 60, 2, 1}}));
+    StressReviewWindow other(bicycle.get());
+    QVERIFY(child<QLabel>(&other, "lblFitness")->isHidden());
 }
 
 void TestStressReview::tiltTestGraphics()

@@ -4,6 +4,7 @@
 #include "PleaseWait.h"
 #include "TException.h"
 #include "TPortDetection.h"
+#include "TQtcFormula.h"
 #include "TRecorderPortSearch.h"
 
 #include <QDir>
@@ -35,6 +36,10 @@ void fillChoices(QComboBox* combo, const QVector<TEquipmentChoice>& choices)
 ConfigDialog::ConfigDialog(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::ConfigDialog>())
 {
     ui->setupUi(this);
+    for (int k = 0; k < TQtcFormula::KindCount; ++k) {
+        const TQtcFormula formula{TQtcFormula::Kind(k)};
+        ui->cboQTcFormula->addItem(formula.name(), formula.word());
+    }
     m_chooseFile = [](QWidget* owner, const QString& title, const QString& filter) {
         return QFileDialog::getOpenFileName(owner, title, QString(), filter);
     };
@@ -106,6 +111,8 @@ void ConfigDialog::showValues()
     ui->numLowBatteryLevel->setValue(v.lowBatteryLevel);
     ui->numSignalGain->setValue(v.signalGain);
     ui->chkHRProtocol->setChecked(v.hrProtocol);
+    ui->cboQTcFormula->setCurrentIndex(
+        std::max(0, ui->cboQTcFormula->findData(TQtcFormula::fromWord(v.qtcFormula).word())));
     m_showing = false;
     updateEnabling();
 }
@@ -138,6 +145,7 @@ void ConfigDialog::collectValues()
     v.lowBatteryLevel = ui->numLowBatteryLevel->value();
     v.signalGain = ui->numSignalGain->value();
     v.hrProtocol = ui->chkHRProtocol->isChecked();
+    v.qtcFormula = ui->cboQTcFormula->currentData().toString();
 }
 
 void ConfigDialog::updateEnabling()

@@ -1,5 +1,7 @@
 #include "TConfigForm.h"
 
+#include "TQtcFormula.h"
+
 #include "TSettingsKeys.h"
 
 #include <QCoreApplication>
@@ -62,6 +64,7 @@ const QVector<Field>& fields()
         {K::LowBatteryLevel, [](const V& v) { return QVariant(roundedBattery(v.lowBatteryLevel)); }},
         {K::SignalGain, [](const V& v) { return QVariant(v.signalGain); }},
         {K::HRProtocol, [](const V& v) { return QVariant(v.hrProtocol); }},
+        {K::QTcFormula, [](const V& v) { return QVariant(v.qtcFormula); }},
     };
     return table;
 }
@@ -180,6 +183,8 @@ void TConfigForm::load(const QSettings& s)
     const double gain = s.value(QLatin1String(K::SignalGain), DefaultSignalGain).toDouble(&ok);
     v.signalGain = std::clamp(ok ? qRound(gain) : DefaultSignalGain, MinSignalGain, MaxSignalGain);
     v.hrProtocol = flag(s, K::HRProtocol);
+    // A word no formula carries reads as Bazett, as every reader takes it.
+    v.qtcFormula = TQtcFormula::fromWord(text(s, K::QTcFormula)).word();
 
     m_storedGain = s.value(QLatin1String(K::SignalGain), 0.0).toDouble();
     values = v;

@@ -56,6 +56,9 @@ public:
         double lowBatteryLevel = 0.0;
         int signalGain = 0;
         bool hrProtocol = false;
+
+        // The QTc formula's settings word (TQtcFormula).
+        QString qtcFormula = QStringLiteral("bazett");
     };
 
     // What the hardware page shows while its keys are not set.

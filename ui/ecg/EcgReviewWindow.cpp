@@ -11,10 +11,12 @@
 #include "TBeatAverager.h"
 #include "TBeatStore.h"
 #include "TPagedFilterChain.h"
+#include "TMeasurementNorms.h"
 #include "TRestingMeasurement.h"
 #include "TSignalBuffer.h"
 #include "TSignalChannel.h"
 #include "TStudy.h"
+#include "TStudyResults.h"
 #include "TStudyStore.h"
 #include "TTimeText.h"
 
@@ -23,6 +25,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
 
 namespace {
 
@@ -80,6 +84,7 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
     connect(ui->beatDisplay, &QBeatDisplay::cursorChanged, this, [this]() {
         m_measurementEdited = true;
         setModified();
+        showNorms();
     });
 
     ui->textConclusion->setPlainText(record.property(QStringLiteral("conclusion")));
@@ -90,6 +95,7 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
     m_events->setRecordingLength(study->recording()->durationSeconds());
     connect(m_events, &EventListEditor::eventsChanged, this, [this]() { setModified(); });
     loadMeasurement();
+    showNorms();
     onStartTimeChanged();
 
     // The report goes through the process's study store.
@@ -126,6 +132,7 @@ void EcgReviewWindow::applyFilters()
     }
     ui->ecgDisplay1->setSignal(m_chain->output());
     analyseBeats();
+    showNorms();
     setModified();
 }
 
@@ -258,6 +265,11 @@ void EcgReviewWindow::loadMeasurement()
 
 void EcgReviewWindow::saveMeasurement()
 {
+    TRestingMeasurement::store(currentMeasurement(), m_study->results());
+}
+
+TMeasurementRecord EcgReviewWindow::currentMeasurement() const
+{
     TMeasurementRecord record = TRestingMeasurement::load(m_study->results());
     const double offset = fiducialOffset();
     record.setValue(QStringLiteral("measurementChannel"), ui->beatDisplay->lead());
@@ -270,7 +282,42 @@ void EcgReviewWindow::saveMeasurement()
         TRestingMeasurement::measureAmplitudes(record, m_averager->average(ui->beatDisplay->lead()),
                                                signal->samplingRate(), m_averager->rIndex(), signal->valueStep());
     }
-    TRestingMeasurement::store(record, m_study->results());
+    return record;
+}
+
+void EcgReviewWindow::showNorms()
+{
+    TStudyResults results = m_study->results();
+    TRestingMeasurement::store(currentMeasurement(), results);
+    const TSignalBuffer* signal = m_chain->output();
+    const int lead = ui->beatDisplay->lead();
+    const QString leadName =
+        signal && lead >= 0 && lead < signal->channelCount() ? QString::fromLatin1(signal->channel(lead)->name()) : QString();
+    const TMeasurementNorms norms(m_study->record(), results, leadName);
+    QTreeWidget* tree = ui->treeMeasurements;
+    tree->clear();
+    for (const TMeasurementNorms::Item& item : norms.items()) {
+        if (!item.value)
+            continue;
+        auto* row = new QTreeWidgetItem(tree);
+        row->setText(0, item.key == QLatin1String("QTc") ? QStringLiteral("QTc %1 (ms)").arg(norms.formula().name())
+                                                         : QStringLiteral("%1 (%2)").arg(item.label, item.unit));
+        row->setText(1, TMeasurementNorms::valueText(item));
+        row->setText(2, TMeasurementNorms::rangeText(item));
+        // The flag in words where the pointer rests, the mark after the value,
+        // and out of range the colour and weight that catch the eye.
+        row->setToolTip(1, TNormAssessment::flagWord(item.flag));
+        if (item.flag == TNormAssessment::Flag::High || item.flag == TNormAssessment::Flag::Low) {
+            QFont bold = row->font(1);
+            bold.setBold(true);
+            row->setFont(1, bold);
+            row->setForeground(1, QBrush(QColor(0xd0, 0x30, 0x30)));
+            row->setText(1, TMeasurementNorms::markedText(item));
+        }
+    }
+    for (int c = 0; c < tree->columnCount(); ++c)
+        tree->resizeColumnToContents(c);
+    ui->lblRanges->setText(norms.basisText());
 }
 
 void EcgReviewWindow::autoMeasurement()
@@ -289,6 +336,7 @@ void EcgReviewWindow::autoMeasurement()
     ui->beatDisplay->refresh();
     m_measurementEdited = true;
     setModified();
+    showNorms();
 }
 
 void EcgReviewWindow::on_beatDisplay_customContextMenuRequested(const QPoint& pos)
@@ -304,6 +352,7 @@ void EcgReviewWindow::on_beatDisplay_customContextMenuRequested(const QPoint& po
             showMeasurementLead(lead);
             m_measurementEdited = true;
             setModified();
+            showNorms();
         });
     }
     auto* kind = new QActionGroup(&menu);
@@ -421,6 +470,7 @@ void EcgReviewWindow::on_btnStudyData_clicked()
     m_study->record().properties = dialog.record().properties;
     setModified();
     updateTitle();
+    showNorms();
 }
 
 void EcgReviewWindow::on_btnReport_clicked()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PredefinedConclusionPanel.h"
+#include "TMeasurementRecord.h"
 
 #include <QPoint>
 #include <QString>
@@ -77,6 +78,10 @@ private:
     void analyseBeats();
     void loadMeasurement();
     void saveMeasurement();
+    // The measurement as the beat display's cursors give it now.
+    TMeasurementRecord currentMeasurement() const;
+    // The measured values against the species' ranges, below the beat.
+    void showNorms();
     void showMeasurementLead(int lead);
     void autoMeasurement();
     void applyColorScheme(const QString& name);

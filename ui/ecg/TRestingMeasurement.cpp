@@ -4,11 +4,13 @@
 #include "TBeatStore.h"
 #include "TRecordingBeatFinder.h"
 #include "TSignalBuffer.h"
+#include "TSignalChannel.h"
 #include "TStudy.h"
 #include "TStudyRecorder.h"
 #include "TStudyResults.h"
 #include "WaveAmplitudes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -20,7 +22,7 @@ const QStringList& TRestingMeasurement::keys()
         QStringLiteral("POffset"),            QStringLiteral("QRSOnset"), QStringLiteral("QRSOffset"),
         QStringLiteral("TOnset"),             QStringLiteral("TPeak"),    QStringLiteral("TOffset"),
         QStringLiteral("PAmp"),               QStringLiteral("QRSAmp"),   QStringLiteral("TAmp"),
-        QStringLiteral("avgRRInterval"),      QStringLiteral("QRSAxis")};
+        QStringLiteral("avgRRInterval"),      QStringLiteral("QRSAxis"),  QStringLiteral("RAmp")};
     return names;
 }
 
@@ -52,6 +54,19 @@ void TRestingMeasurement::measureAmplitudes(TMeasurementRecord& record, const st
     record.setValue(QStringLiteral("PAmp"), waves.p.found ? waves.p.millivolts : 0.0);
     record.setValue(QStringLiteral("QRSAmp"), waves.qrs.found ? waves.qrs.millivolts : 0.0);
     record.setValue(QStringLiteral("TAmp"), waves.t.found ? waves.t.millivolts : 0.0);
+    record.setValue(QStringLiteral("RAmp"), rAmplitude(beat, index[WaveAmplitudes::QrsOn], index[WaveAmplitudes::QrsOff],
+                                                      enabled[WaveAmplitudes::QrsOn] && enabled[WaveAmplitudes::QrsOff],
+                                                      millivoltsPerUnit));
+}
+
+double TRestingMeasurement::rAmplitude(const std::vector<double>& beat, int qrsOnset, int qrsEnd, bool found,
+                                       double millivoltsPerUnit)
+{
+    if (!found || qrsOnset < 0 || qrsEnd <= qrsOnset || qrsEnd >= int(beat.size()))
+        return 0.0;
+    const double base = beat[size_t(qrsOnset)];
+    const double top = *std::max_element(beat.begin() + qrsOnset, beat.begin() + qrsEnd + 1);
+    return std::max(0.0, (top - base) * millivoltsPerUnit);
 }
 
 void TRestingMeasurement::endRecording(TStudyRecorder& recorder, TStudy& study)
@@ -105,11 +120,18 @@ void TRestingMeasurement::measureRecording(TStudy& study, int* averagedBeats)
         for (int i = 0; i < stored->count(); ++i)
             averager.addBeat(stored->beat(i));
     }
-    store(measure(averager), study.results());
+    store(measure(averager, automaticLead(averager.source())), study.results());
     if (averagedBeats)
         *averagedBeats = averager.beatCount();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+int TRestingMeasurement::automaticLead(const TSignalBuffer* signal)
+{
+    // Veterinary ECGs are read, and their reference ranges written, in lead II.
+    const TSignalChannel* leadII = signal ? signal->channelByName("II") : nullptr;
+    return leadII ? leadII->index() : -1;
 }
 
 void TRestingMeasurement::store(const TMeasurementRecord& record, TStudyResults& results)

@@ -6,6 +6,7 @@
 #include <vector>
 
 class TBeatAverager;
+class TSignalBuffer;
 class TStudy;
 class TStudyRecorder;
 class TStudyResults;
@@ -46,6 +47,15 @@ public:
     // averaged. Throws TException when the early beats cannot be stored (the
     // measurement is taken all the same).
     static void measureRecording(TStudy& study, int* averagedBeats = nullptr);
+
+    // The R wave's height in mV: the highest sample between QRS onset and end
+    // above the sample at the onset; 0 when the QRS was not found.
+    static double rAmplitude(const std::vector<double>& beat, int qrsOnset, int qrsEnd, bool found,
+                             double millivoltsPerUnit);
+
+    // The lead a recording is measured in automatically: lead II where it has
+    // it, else -1 (the averager's reference lead).
+    static int automaticLead(const TSignalBuffer* signal);
 
     static void store(const TMeasurementRecord& record, TStudyResults& results);
     static TMeasurementRecord load(const TStudyResults& results);

@@ -19,6 +19,7 @@
 #include "TSignalChannel.h"
 #include "TStageEditor.h"
 #include "TStageTable.h"
+#include "TTreadmillIndices.h"
 #include "TStressMonitorTexts.h"
 #include "TStudy.h"
 #include "TStudyStore.h"
@@ -406,6 +407,10 @@ void StressReviewWindow::fillTable()
     }
     for (int c = 0; c < ui->treeProtocol->columnCount(); ++c)
         ui->treeProtocol->resizeColumnToContents(c);
+    // A treadmill test's fitness indices follow the per-stage heart rates.
+    const bool treadmill = protocol && protocol->type() == 0;
+    ui->lblFitness->setVisible(treadmill);
+    ui->lblFitness->setText(treadmill ? TTreadmillIndices::of(*protocol, m_study->results()).summary() : QString());
 }
 
 void StressReviewWindow::on_treeProtocol_itemDoubleClicked(QTreeWidgetItem* item, int column)

@@ -1,5 +1,7 @@
 #include "TWaveConfidence.h"
 
+#include "TWaveDelineator.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -27,16 +29,6 @@ std::vector<double> slowWaves(const std::vector<double>& x, int rate)
     return y;
 }
 
-double rangeOver(const std::vector<double>& y, int from, int to)
-{
-    from = std::max(0, from);
-    to = std::min(int(y.size()) - 1, to);
-    if (to < from)
-        return 0.0;
-    const auto mm = std::minmax_element(y.begin() + from, y.begin() + to + 1);
-    return *mm.second - *mm.first;
-}
-
 // The P wave against the ripple of the baseline before it: a P wave stands out
 // at least twice as high.
 double pScore(const std::vector<double>& y, int rate, int rr, const TWavePoints& p)
@@ -54,7 +46,7 @@ double pScore(const std::vector<double>& y, int rate, int rr, const TWavePoints&
     const int previousTEnd = p.tEnd >= 0 && rr > 0 ? p.tEnd - rr : -1;
     if (from < int(std::lround(0.004 * rate)) || from <= previousTEnd)
         return 1.0;
-    const double ripple = rangeOver(y, from, to);
+    const double ripple = TWaveDelineator::rangeOver(y, from, to);
     return ripple > 0.0 ? ramp(height / ripple, 1.2, 2.2) : 1.0;
 }
 
@@ -63,7 +55,7 @@ double tScore(const std::vector<double>& x, const std::vector<double>& y, int ra
 {
     if (p.tEnd < 0 || p.qrsOnset < 0 || p.qrsEnd <= p.qrsOnset)
         return 0.0;
-    const double qrs = rangeOver(x, p.qrsOnset, p.qrsEnd);
+    const double qrs = TWaveDelineator::rangeOver(x, p.qrsOnset, p.qrsEnd);
     const int from = p.qrsEnd + int(std::lround(0.04 * rate));
     double height = 0.0;
     for (int i = std::max(0, from); i <= p.tEnd && i < int(y.size()); ++i)

@@ -147,17 +147,6 @@ int trapeziumEdge(const std::vector<double>& y, int p, int step, int span, int l
     return best;
 }
 
-// Range of y over [from, to], clipped to the beat.
-double rangeOver(const std::vector<double>& y, int from, int to)
-{
-    from = std::max(0, from);
-    to = std::min(int(y.size()) - 1, to);
-    if (to < from)
-        return 0.0;
-    const auto mm = std::minmax_element(y.begin() + from, y.begin() + to + 1);
-    return *mm.second - *mm.first;
-}
-
 // Moves p in direction step while |slope| keeps growing with the same sign: from
 // the first point of a flank to its steepest.
 int steepestOfFlank(const std::vector<double>& y, int p, int step, int limit)
@@ -302,6 +291,16 @@ std::vector<double> TWaveDelineator::toReducedRate(const double* x, int length, 
     for (size_t i = 0; i < y.size(); ++i)
         y[i] = (integral(double(i + 1) * ratio) - integral(double(i) * ratio)) / ratio;
     return y;
+}
+
+double TWaveDelineator::rangeOver(const std::vector<double>& y, int from, int to)
+{
+    from = std::max(0, from);
+    to = std::min(int(y.size()) - 1, to);
+    if (to < from)
+        return 0.0;
+    const auto mm = std::minmax_element(y.begin() + from, y.begin() + to + 1);
+    return *mm.second - *mm.first;
 }
 
 int TWaveDelineator::reducedIndex(int index, int rate)

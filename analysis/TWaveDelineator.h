@@ -28,6 +28,9 @@ public:
     // the signal held between its samples, from a slower one the signal drawn
     // straight between them.
     static std::vector<double> toReducedRate(const double* x, int length, int rate);
+    // The range (maximum minus minimum) of y over [from, to], clipped to y; 0
+    // when nothing of it lies in y.
+    static double rangeOver(const std::vector<double>& y, int from, int to);
     // An index of the beat at rate as an index at 250 per second, and back.
     static int reducedIndex(int index, int rate);
     static int indexAtRate(int reducedIndex, int rate);

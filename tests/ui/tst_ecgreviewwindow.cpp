@@ -63,6 +63,31 @@ QColor beatPaper(QBeatDisplay* display)
     return QColor(most);
 }
 
+// Opens widget's context menu at pos and triggers the entry item of its
+// submenu named menu; false when there is no such entry.
+bool chooseFromMenu(QWidget* widget, const QPoint& pos, const QString& submenu, const QString& item)
+{
+    bool chosen = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        answer.stop();
+        for (QAction* action : menu->actions())
+            if (action->menu() && action->text() == submenu)
+                for (QAction* entry : action->menu()->actions())
+                    if (entry->text() == item) {
+                        entry->trigger();
+                        chosen = true;
+                    }
+        menu->close();
+    });
+    answer.start(20);
+    QMetaObject::invokeMethod(widget, "customContextMenuRequested", Q_ARG(QPoint, pos));
+    return chosen;
+}
+
 } // namespace
 
 class TestEcgReviewWindow : public QObject
@@ -321,25 +346,7 @@ void TestEcgReviewWindow::schemeFromTheDisplayMenu()
     QCOMPARE(beat->color(DisplayColorRole::Background), QColor(Qt::white));
 
     // The browse display's menu: "Color scheme", "Black".
-    bool chosen = false;
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, this, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        answer.stop();
-        for (QAction* action : menu->actions())
-            if (action->menu() && action->text() == QLatin1String("Color scheme"))
-                for (QAction* scheme : action->menu()->actions())
-                    if (scheme->text() == QLatin1String("Black")) {
-                        scheme->trigger();
-                        chosen = true;
-                    }
-        menu->close();
-    });
-    answer.start(20);
-    QMetaObject::invokeMethod(browse, "customContextMenuRequested", Q_ARG(QPoint, QPoint(50, 50)));
-    QVERIFY(chosen);
+    QVERIFY(chooseFromMenu(browse, QPoint(50, 50), QStringLiteral("Color scheme"), QStringLiteral("Black")));
     QCOMPARE(browse->color(DisplayColorRole::Background), QColor(Qt::black));
     QCOMPARE(beat->color(DisplayColorRole::Background), QColor(Qt::black));
     QCOMPARE(beatPaper(beat), QColor(Qt::black));
@@ -376,26 +383,8 @@ void TestEcgReviewWindow::withheldPointsHaveNoCursor()
         if (!folder.isEmpty())
             QVERIFY(window.grab().save(QFile::decodeName(folder) + QStringLiteral("/review-withheld.png")));
 
-        bool placed = false;
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            answer.stop();
-            for (QAction* action : menu->actions())
-                if (action->menu() && action->text() == QLatin1String("Place point"))
-                    for (QAction* point : action->menu()->actions())
-                        if (point->text() == QLatin1String("T end")) {
-                            point->trigger();
-                            placed = true;
-                        }
-            menu->close();
-        });
-        answer.start(20);
         const QPoint at(beat->width() * 3 / 4, beat->height() / 2);
-        QMetaObject::invokeMethod(beat, "customContextMenuRequested", Q_ARG(QPoint, at));
-        QVERIFY(placed);
+        QVERIFY(chooseFromMenu(beat, at, QStringLiteral("Place point"), QStringLiteral("T end")));
         QVERIFY(beat->cursorEnabled(QBeatDisplay::TOff));
         QVERIFY(std::abs(beat->cursorPosition(QBeatDisplay::TOff) - beat->secondsAt(at.x())) < 1e-9);
         QVERIFY(beat->cursorPosition(QBeatDisplay::TOff) > beat->cursorPosition(QBeatDisplay::QrsOff));

@@ -31,6 +31,10 @@ constexpr double ShapeBeforeR = 0.06;
 constexpr double ShapeAfterR = 0.08;
 constexpr int ShapeRate = 250;
 constexpr double ShapeLag = 0.008;
+// The shape is judged on at most this many leads, spread over the recording's
+// leads: three leads of different directions tell a beat of another shape as
+// well as twelve, and the others need not be filtered before a first paint.
+constexpr size_t ShapeLeads = 3;
 
 bool disturbed(const TBeat& beat, int channel)
 {
@@ -402,10 +406,14 @@ void TBeatAverager::keepDominantShape(std::vector<size_t>& beats)
     const int fewest = *std::min_element(disturbedBeats.begin(), disturbedBeats.end());
     if (2 * size_t(fewest) > beats.size())
         return;
-    std::vector<int> leads;
+    std::vector<int> cleanest;
     for (int c = 0; c < channelCount(); ++c)
         if (disturbedBeats[size_t(c)] == fewest)
-            leads.push_back(c);
+            cleanest.push_back(c);
+    std::vector<int> leads;
+    const size_t count = std::min(ShapeLeads, cleanest.size());
+    for (size_t k = 0; k < count; ++k)
+        leads.push_back(cleanest[std::max<size_t>(1, (2 * k + 1) * cleanest.size() / (2 * count)) - 1]);
     std::vector<size_t> judged;
     for (size_t i : beats)
         if (std::none_of(leads.begin(), leads.end(), [&](int c) { return disturbed(m_beats[i], c); }))

@@ -11,6 +11,7 @@
 #include "TStudyArchiveImport.h"
 #include "TStudyIndex.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,7 +35,7 @@ TLocalStudyStore::TLocalStudyStore(const QString& root, FreeSpaceQuery freeSpace
     if (m_root.isEmpty())
         throw TException("Undefined database path");
     if (!QDir().mkpath(m_root) || !QDir().mkpath(m_root + QStringLiteral("/data")))
-        throw TException(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(m_root)));
+        throw TException(QCoreApplication::translate("TLocalStudyStore", "Cannot create folder %1").arg(QDir::toNativeSeparators(m_root)));
 
     m_index = std::make_unique<TStudyIndex>(m_root + QStringLiteral("/data/") + TStudyIndex::FileName);
     if (m_index->isNew())
@@ -296,7 +297,7 @@ int TLocalStudyStore::importStudy(const QString& archivePath)
     // Replacing the files of a study in use would pull them from under the
     // window that records or reviews it.
     if (isStudyOpen(id))
-        throw TException("Study is already open for review");
+        throw TException(QCoreApplication::translate("TLocalStudyStore", "Study is already open for review"));
 
     // The same study comes back to its own files; another study's files are
     // never overwritten: the newcomer gets a name of its own.

@@ -33,7 +33,7 @@ TLocalStudyStore::TLocalStudyStore(const QString& root, FreeSpaceQuery freeSpace
 {
     // An empty root would put the index at "/data".
     if (m_root.isEmpty())
-        throw TException("Undefined database path");
+        throw TException(QCoreApplication::translate("TLocalStudyStore", "Undefined database path"));
     if (!QDir().mkpath(m_root) || !QDir().mkpath(m_root + QStringLiteral("/data")))
         throw TException(QCoreApplication::translate("TLocalStudyStore", "Cannot create folder %1").arg(QDir::toNativeSeparators(m_root)));
 
@@ -154,7 +154,7 @@ void TLocalStudyStore::removeStudyFiles(const QString& baseFilename)
 TStudy* TLocalStudyStore::saveNewStudy(const TStudyRecord& source)
 {
     if (m_root.isEmpty())
-        throw TException("Undefined database path");
+        throw TException(QCoreApplication::translate("TLocalStudyStore", "Undefined database path"));
 
     TStudyRecord record = source;
     record.id = TStudyRecord::drawId([this](int id) { return m_open.count(id) > 0 || m_index->contains(id); });
@@ -171,10 +171,10 @@ TStudy* TLocalStudyStore::saveNewStudy(const TStudyRecord& source)
         TBeatsFile::create(beatsPath, record.acquisition.channelCount);
         std::unique_ptr<TFileSignalBuffer> samples = TSampleFile::open(samplePath);
         if (!samples)
-            throw TException("Cannot create sample file");
+            throw TException(QCoreApplication::translate("TLocalStudyStore", "Cannot create sample file"));
         std::unique_ptr<TFileBeatStore> beats = TBeatsFile::open(beatsPath, samples.get());
         if (!beats)
-            throw TException("Cannot create beats file");
+            throw TException(QCoreApplication::translate("TLocalStudyStore", "Cannot create beats file"));
 
         TRecordFile::write(record, recordPath);
         m_index->insert(record.summary());

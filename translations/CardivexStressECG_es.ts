@@ -1244,6 +1244,64 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
     </message>
 </context>
 <context>
+    <name>QZipFileCreator</name>
+    <message>
+        <source>Cannot create zip archive</source>
+        <translation>No se puede crear el archivo zip</translation>
+    </message>
+    <message>
+        <source>Cannot open new file in zip</source>
+        <translation>No se puede abrir un archivo nuevo en el zip</translation>
+    </message>
+    <message>
+        <source>Cannot write data in zip file</source>
+        <translation>No se pueden escribir datos en el archivo zip</translation>
+    </message>
+    <message>
+        <source>Cannot close file in zip</source>
+        <translation>No se puede cerrar el archivo en el zip</translation>
+    </message>
+    <message>
+        <source>Cannot close zip archive</source>
+        <translation>No se puede cerrar el archivo zip</translation>
+    </message>
+</context>
+<context>
+    <name>QZipFileExtractor</name>
+    <message>
+        <source>Cannot open zip archive</source>
+        <translation>No se puede abrir el archivo zip</translation>
+    </message>
+    <message>
+        <source>Cannot read zip archive</source>
+        <translation>No se puede leer el archivo zip</translation>
+    </message>
+    <message>
+        <source>Cannot read comment in zip archive</source>
+        <translation>No se puede leer el comentario del archivo zip</translation>
+    </message>
+    <message>
+        <source>Cannot get file info from zip archive</source>
+        <translation>No se puede obtener la información de un archivo del zip</translation>
+    </message>
+    <message>
+        <source>Cannot open file in zip archive</source>
+        <translation>No se puede abrir un archivo del zip</translation>
+    </message>
+    <message>
+        <source>Cannot read file in zip archive</source>
+        <translation>No se puede leer un archivo del zip</translation>
+    </message>
+    <message>
+        <source>Corrupt file read from zip archive</source>
+        <translation>Se leyó un archivo dañado del zip</translation>
+    </message>
+    <message>
+        <source>Unsafe file name in zip archive</source>
+        <translation>Nombre de archivo no seguro en el zip</translation>
+    </message>
+</context>
+<context>
     <name>ReportDialog</name>
     <message>
         <source>Report</source>
@@ -2133,6 +2191,17 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
     </message>
 </context>
 <context>
+    <name>TBeatsFile</name>
+    <message>
+        <source>Cannot create beats file</source>
+        <translation>No se puede crear el archivo de latidos</translation>
+    </message>
+    <message>
+        <source>Write error</source>
+        <translation>Error de escritura</translation>
+    </message>
+</context>
+<context>
     <name>TCliRecorder</name>
     <message>
         <source>No signal from the ECG recorder for %1 s</source>
@@ -2361,6 +2430,110 @@ Códigos de salida: 0 hecho, 1 la operación falló, 2 la línea de órdenes es 
     </message>
 </context>
 <context>
+    <name>TDemoReaderThread</name>
+    <message>
+        <source>Cannot open file</source>
+        <translation>No se puede abrir el archivo</translation>
+    </message>
+</context>
+<context>
+    <name>TEchoScoring</name>
+    <message>
+        <source>Septum Anterior Basal - LAD</source>
+        <translation>Septo anterior basal - DA</translation>
+    </message>
+    <message>
+        <source>Septum Anterior Medio - LAD</source>
+        <translation>Septo anterior medio - DA</translation>
+    </message>
+    <message>
+        <source>Septum Basal - RAD</source>
+        <translation>Septo basal - CD</translation>
+    </message>
+    <message>
+        <source>Septum Medio - RAD</source>
+        <translation>Septo medio - CD</translation>
+    </message>
+    <message>
+        <source>Septum Apical - LAD</source>
+        <translation>Septo apical - DA</translation>
+    </message>
+    <message>
+        <source>Inferior Basal - RAD</source>
+        <translation>Inferior basal - CD</translation>
+    </message>
+    <message>
+        <source>Inferior Medio - RAD</source>
+        <translation>Inferior medio - CD</translation>
+    </message>
+    <message>
+        <source>Inferior Apical - LAD</source>
+        <translation>Inferior apical - DA</translation>
+    </message>
+    <message>
+        <source>Posterior Basal - CRX</source>
+        <translation>Posterior basal - Cx</translation>
+    </message>
+    <message>
+        <source>Posterior Medio - CRX</source>
+        <translation>Posterior medio - Cx</translation>
+    </message>
+    <message>
+        <source>Lateral Basal - CRX</source>
+        <translation>Lateral basal - Cx</translation>
+    </message>
+    <message>
+        <source>Lateral Medio - CRX</source>
+        <translation>Lateral medio - Cx</translation>
+    </message>
+    <message>
+        <source>Lateral Apical - LAD</source>
+        <translation>Lateral apical - DA</translation>
+    </message>
+    <message>
+        <source>Anterior Basal - LAD</source>
+        <translation>Anterior basal - DA</translation>
+    </message>
+    <message>
+        <source>Anterior Medio - LAD</source>
+        <translation>Anterior medio - DA</translation>
+    </message>
+    <message>
+        <source>Anterior Apical - LAD</source>
+        <translation>Anterior apical - DA</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Hypokinetic</source>
+        <translation>Hipocinético</translation>
+    </message>
+    <message>
+        <source>Akinetic</source>
+        <translation>Acinético</translation>
+    </message>
+    <message>
+        <source>Dyskinetic</source>
+        <translation>Discinético</translation>
+    </message>
+</context>
+<context>
+    <name>TFileBeatStore</name>
+    <message>
+        <source>Write error</source>
+        <translation>Error de escritura</translation>
+    </message>
+</context>
+<context>
+    <name>TFileSignalBuffer</name>
+    <message>
+        <source>Write error</source>
+        <translation>Error de escritura</translation>
+    </message>
+</context>
+<context>
     <name>TLocalStudyStore</name>
     <message>
         <source>Cannot create folder %1</source>
@@ -2369,6 +2542,18 @@ Códigos de salida: 0 hecho, 1 la operación falló, 2 la línea de órdenes es 
     <message>
         <source>Study is already open for review</source>
         <translation>El estudio ya está abierto para revisión</translation>
+    </message>
+    <message>
+        <source>Undefined database path</source>
+        <translation>Ruta de la base de datos no definida</translation>
+    </message>
+    <message>
+        <source>Cannot create sample file</source>
+        <translation>No se puede crear el archivo de muestras</translation>
+    </message>
+    <message>
+        <source>Cannot create beats file</source>
+        <translation>No se puede crear el archivo de latidos</translation>
     </message>
 </context>
 <context>
@@ -2454,6 +2639,39 @@ Compruebe que solo hay un dispositivo encendido e inténtelo de nuevo.</translat
     <message>
         <source>Dose</source>
         <translation>Dosis</translation>
+    </message>
+</context>
+<context>
+    <name>TProtocolTable</name>
+    <message>
+        <source>Cannot open protocol table</source>
+        <translation>No se puede abrir la tabla de protocolos</translation>
+    </message>
+    <message>
+        <source>Cannot read protocol table</source>
+        <translation>No se puede leer la tabla de protocolos</translation>
+    </message>
+</context>
+<context>
+    <name>TRecordFile</name>
+    <message>
+        <source>Cannot create study file</source>
+        <translation>No se puede crear el archivo del estudio</translation>
+    </message>
+    <message>
+        <source>Write error</source>
+        <translation>Error de escritura</translation>
+    </message>
+</context>
+<context>
+    <name>TSampleFile</name>
+    <message>
+        <source>Cannot create sample file</source>
+        <translation>No se puede crear el archivo de muestras</translation>
+    </message>
+    <message>
+        <source>Write error</source>
+        <translation>Error de escritura</translation>
     </message>
 </context>
 <context>
@@ -2577,6 +2795,13 @@ El registro se reanuda solo cuando vuelve la señal</translation>
     <message>
         <source>---% max %1&lt;br/&gt;---% sub %2</source>
         <translation>---% máx. %1&lt;br/&gt;---% submáx. %2</translation>
+    </message>
+</context>
+<context>
+    <name>TStudyArchive</name>
+    <message>
+        <source>Write error</source>
+        <translation>Error de escritura</translation>
     </message>
 </context>
 <context>

@@ -34,3 +34,16 @@ std::vector<std::unique_ptr<QTranslator>> TTranslations::install(const QStringLi
     }
     return installed;
 }
+
+TTranslations::Suspended::Suspended(const std::vector<std::unique_ptr<QTranslator>>& translators)
+    : m_translators(translators)
+{
+    for (const auto& translator : m_translators)
+        QCoreApplication::removeTranslator(translator.get());
+}
+
+TTranslations::Suspended::~Suspended()
+{
+    for (const auto& translator : m_translators)
+        QCoreApplication::installTranslator(translator.get());
+}

@@ -26,4 +26,18 @@ public:
     // translators returned stay installed while they live.
     static std::vector<std::unique_ptr<QTranslator>> install(const QStringList& folders,
                                                              const QLocale& locale = QLocale::system());
+
+    // While it lives, the translators are taken out: for output that scripts
+    // read, which stays the same in every locale.
+    class Suspended
+    {
+    public:
+        explicit Suspended(const std::vector<std::unique_ptr<QTranslator>>& translators);
+        ~Suspended();
+        Suspended(const Suspended&) = delete;
+        Suspended& operator=(const Suspended&) = delete;
+
+    private:
+        const std::vector<std::unique_ptr<QTranslator>>& m_translators;
+    };
 };

@@ -170,13 +170,21 @@ int recordStressTest(TLocalStudyStore& store, TAcqDevice& device, const TQuickPa
     return 0;
 }
 
+// The translators velmora-cli installed for the user's locale.
+const std::vector<std::unique_ptr<QTranslator>>* installedTranslators = nullptr;
+
 int showStudy(TLocalStudyStore& store, int id, bool json)
 {
     TStudy* study = store.openStudy(id);
     if (!study)
         return failed(QCoreApplication::translate("velmora-cli", "no study with id %1").arg(id));
-    const QString text = json ? QString::fromUtf8(QJsonDocument(TStudyShow::json(*study)).toJson(QJsonDocument::Indented))
-                              : TStudyShow::text(*study);
+    QString text;
+    {
+        // What show prints is read by scripts: the same in every locale.
+        TTranslations::Suspended english(*installedTranslators);
+        text = json ? QString::fromUtf8(QJsonDocument(TStudyShow::json(*study)).toJson(QJsonDocument::Indented))
+                    : TStudyShow::text(*study);
+    }
     store.closeStudy(id);
     std::fputs(text.toUtf8().constData(), stdout);
     return 0;
@@ -264,6 +272,7 @@ int main(int argc, char* argv[])
     }
     TAppIdentity::apply();
     const auto translators = TTranslations::install({QCoreApplication::applicationDirPath()});
+    installedTranslators = &translators;
     // Read again, now that the messages can be translated.
     line = TCommandLine::parse(arguments);
     if (line.command == TCommandLine::Help) {

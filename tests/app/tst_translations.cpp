@@ -166,6 +166,7 @@ private slots:
     void spanishOnlyForSpanishLocales_data();
     void spanishOnlyForSpanishLocales();
     void installedTranslationsTranslate();
+    void cliFollowsTheLocale();
 };
 
 void TestTranslations::everyMessageTranslated_data()
@@ -317,6 +318,69 @@ void TestTranslations::installedTranslationsTranslate()
         QSKIP("Qt's translations are not installed (Debian: qttranslations5-l10n)");
     QCOMPARE(int(installed.size()), 3);
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
+}
+
+namespace {
+
+struct CliRun
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+CliRun cli(const QString& lang, const QString& data, const QStringList& arguments)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LANG"), lang);
+    env.insert(QStringLiteral("LC_ALL"), lang);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), data + QStringLiteral("/config"));
+    p.setProcessEnvironment(env);
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/velmora-cli"),
+            QStringList{QStringLiteral("--data"), data + QStringLiteral("/studies")} + arguments);
+    CliRun run;
+    if (!p.waitForFinished(60000))
+        return run;
+    run.code = p.exitCode();
+    run.out = QString::fromUtf8(p.readAllStandardOutput());
+    run.err = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+// velmora-cli speaks Spanish under a Spanish locale and English otherwise;
+// what "show" prints for scripts is the same in both.
+void TestTranslations::cliFollowsTheLocale()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const CliRun spanish = cli(QStringLiteral("es_ES.UTF-8"), dir.path(), {QStringLiteral("bogus")});
+    QCOMPARE(spanish.code, 2);
+    QVERIFY2(spanish.err.contains(QStringLiteral("Orden desconocida bogus")), qPrintable(spanish.err));
+    QVERIFY2(spanish.err.contains(QStringLiteral("Uso: velmora-cli")), qPrintable(spanish.err));
+    const CliRun english = cli(QStringLiteral("C.UTF-8"), dir.path(), {QStringLiteral("bogus")});
+    QCOMPARE(english.code, 2);
+    QVERIFY2(english.err.contains(QStringLiteral("Unknown command bogus")), qPrintable(english.err));
+
+    const CliRun recorded = cli(QStringLiteral("es_ES.UTF-8"), dir.path(),
+                                {QStringLiteral("record"), QStringLiteral("--demo"), QStringLiteral("--seconds"),
+                                 QStringLiteral("3"), QStringLiteral("--last"), QStringLiteral("Rex"),
+                                 QStringLiteral("--first"), QStringLiteral("Fido"), QStringLiteral("--species"),
+                                 QStringLiteral("Perro")});
+    QVERIFY2(recorded.code == 0, qPrintable(recorded.err));
+    const QString id = recorded.out.trimmed();
+    const QStringList show = {QStringLiteral("show"), QStringLiteral("--id"), id};
+    const CliRun shownSpanish = cli(QStringLiteral("es_ES.UTF-8"), dir.path(), show);
+    const CliRun shownEnglish = cli(QStringLiteral("C.UTF-8"), dir.path(), show);
+    QCOMPARE(shownSpanish.code, 0);
+    QVERIFY(shownSpanish.out.contains(QStringLiteral("Ranges for Dog")));
+    QCOMPARE(shownSpanish.out, shownEnglish.out);
+    const CliRun missing = cli(QStringLiteral("es_ES.UTF-8"), dir.path(),
+                               {QStringLiteral("show"), QStringLiteral("--id"), QStringLiteral("5")});
+    QCOMPARE(missing.code, 1);
+    QVERIFY2(missing.err.contains(QStringLiteral("no hay ningún estudio con id 5")), qPrintable(missing.err));
 }
 
 QTEST_GUILESS_MAIN(TestTranslations)

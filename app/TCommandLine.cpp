@@ -87,7 +87,9 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
                 bool ok = false;
                 line.seconds = text.toDouble(&ok);
                 if (!ok || !std::isfinite(line.seconds) || line.seconds <= 0.0 || line.seconds > MaxSeconds)
-                    fail(QCoreApplication::translate("TCommandLine", "--seconds takes a number of seconds above 0 and at most %1").arg(MaxSeconds));
+                    fail(QCoreApplication::translate("TCommandLine",
+                                                     "--seconds takes a number of seconds above 0 and at most %1")
+                             .arg(MaxSeconds));
                 haveSeconds = true;
             }
         } else if (arg == QLatin1String("--protocol")) {
@@ -105,7 +107,8 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
                 bool ok = false;
                 line.id = text.toInt(&ok);
                 if (!ok || line.id <= 0)
-                    fail(QCoreApplication::translate("TCommandLine", "--id takes a study id (a positive whole number)"));
+                    fail(
+                        QCoreApplication::translate("TCommandLine", "--id takes a study id (a positive whole number)"));
                 haveId = true;
             }
         } else if (arg == QLatin1String("--to")) {
@@ -149,9 +152,7 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
         }
     }
     switch (line.command) {
-    case None:
-        fail(QCoreApplication::translate("TCommandLine", "No command given"));
-        break;
+    case None: fail(QCoreApplication::translate("TCommandLine", "No command given")); break;
     case Record:
         if (!haveSeconds && line.protocol.isEmpty())
             fail(QCoreApplication::translate("TCommandLine", "record needs --seconds N"));

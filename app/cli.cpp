@@ -110,13 +110,15 @@ int printStrip(TLocalStudyStore& store, int id, const QString& port, double star
     QString error;
     try {
         if (study->record().property(QStringLiteral("studyType")) != QLatin1String("ECG")) {
-            error = QCoreApplication::translate("velmora-cli", "Please select another print destination for stress report.");
+            error = QCoreApplication::translate("velmora-cli",
+                                                "Please select another print destination for stress report.");
         } else {
             TReportOptions options = TReportOptions::fromSettings();
             options.startTime = std::max(0.0, start);
             const double duration = study->recording()->durationSeconds();
             if (options.startTime > 0.0 && options.startTime >= duration) {
-                error = QCoreApplication::translate("velmora-cli", "The start time must lie within the recording (0 to %1 seconds).")
+                error = QCoreApplication::translate("velmora-cli",
+                                                    "The start time must lie within the recording (0 to %1 seconds).")
                             .arg(TReportOptions::formatStartTime(duration));
             } else {
                 const TStripContent content = TECGStripReport::content(*study, options);
@@ -166,7 +168,9 @@ int recordStressTest(TLocalStudyStore& store, TAcqDevice& device, const TQuickPa
     equipment.reset(); // its worker stops before the device goes
     print(QString::number(result.id));
     if (result.seconds + 0.05 < seconds)
-        return failed(QCoreApplication::translate("velmora-cli", "recording ended after %1 s: %2").arg(result.seconds, 0, 'f', 1).arg(result.warning));
+        return failed(QCoreApplication::translate("velmora-cli", "recording ended after %1 s: %2")
+                          .arg(result.seconds, 0, 'f', 1)
+                          .arg(result.warning));
     return 0;
 }
 
@@ -222,7 +226,9 @@ int run(const TCommandLine& line)
         const TCliRecorder::Result result = TCliRecorder::record(store, *device, record, line.seconds);
         print(QString::number(result.id));
         if (result.seconds + 0.05 < line.seconds)
-            return failed(QCoreApplication::translate("velmora-cli", "recording ended after %1 s: %2").arg(result.seconds, 0, 'f', 1).arg(result.warning));
+            return failed(QCoreApplication::translate("velmora-cli", "recording ended after %1 s: %2")
+                              .arg(result.seconds, 0, 'f', 1)
+                              .arg(result.warning));
         return 0;
     }
     case TCommandLine::Export: {

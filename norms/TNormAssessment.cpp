@@ -81,14 +81,18 @@ QString TNormAssessment::basis() const
         case TBodySize::Small: parts << QCoreApplication::translate("TNormAssessment", "small breed"); break;
         case TBodySize::Large: parts << QCoreApplication::translate("TNormAssessment", "large breed"); break;
         case TBodySize::Giant: parts << QCoreApplication::translate("TNormAssessment", "giant breed"); break;
-        case TBodySize::Unknown: parts << QCoreApplication::translate("TNormAssessment", "size not known (no weight)"); break;
+        case TBodySize::Unknown:
+            parts << QCoreApplication::translate("TNormAssessment", "size not known (no weight)");
+            break;
         }
     }
     if (species && species->youngYears) {
         switch (m_age) {
         case TAgeGroup::Young: parts << QCoreApplication::translate("TNormAssessment", "young"); break;
         case TAgeGroup::Adult: parts << QCoreApplication::translate("TNormAssessment", "adult"); break;
-        case TAgeGroup::Unknown: parts << QCoreApplication::translate("TNormAssessment", "adult ranges (no age)"); break;
+        case TAgeGroup::Unknown:
+            parts << QCoreApplication::translate("TNormAssessment", "adult ranges (no age)");
+            break;
         }
     }
     return parts.join(QStringLiteral(", "));

@@ -138,7 +138,9 @@ QString TSpeciesTable::activate(const QString& dataFolder)
         return QString();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QCoreApplication::translate("TSpeciesTable", "The clinic's reference range file %1 cannot be opened. The shipped ranges are used.")
+        return QCoreApplication::translate(
+                   "TSpeciesTable",
+                   "The clinic's reference range file %1 cannot be opened. The shipped ranges are used.")
             .arg(QDir::toNativeSeparators(path));
     // A reference table is a page or two of text; anything far larger is not one.
     const QByteArray bytes = file.read(1 << 20);
@@ -149,7 +151,9 @@ QString TSpeciesTable::activate(const QString& dataFolder)
         activeTable() = std::make_unique<TSpeciesTable>(
             merged(shipped(), parse(QString::fromUtf8(bytes.constData(), bytes.size()))));
     } catch (const TException& e) {
-        return QCoreApplication::translate("TSpeciesTable", "The clinic's reference range file %1 is not valid (%2). The shipped ranges are used.")
+        return QCoreApplication::translate(
+                   "TSpeciesTable",
+                   "The clinic's reference range file %1 is not valid (%2). The shipped ranges are used.")
             .arg(QDir::toNativeSeparators(path), e.message());
     }
     return QString();

@@ -67,12 +67,14 @@ ESCPPrinter::~ESCPPrinter() = default;
 
 QString ESCPPrinter::stoppedText()
 {
-    return QCoreApplication::translate("ESCPPrinter", "The printer stopped responding (please check it has paper and is turned on)");
+    return QCoreApplication::translate("ESCPPrinter",
+                                       "The printer stopped responding (please check it has paper and is turned on)");
 }
 
 QString ESCPPrinter::lostText()
 {
-    return QCoreApplication::translate("ESCPPrinter", "The connection to the printer was lost (please check it is turned on and within range)");
+    return QCoreApplication::translate(
+        "ESCPPrinter", "The connection to the printer was lost (please check it is turned on and within range)");
 }
 
 QString ESCPPrinter::cancelledText()

@@ -280,8 +280,7 @@ void ReportDialog::on_btnCreate_clicked()
             return;
         }
         if (o.printerName.isEmpty()) {
-            QMessageBox::information(this, tr(InformationTitle),
-                                     tr("Please select the destination printer."));
+            QMessageBox::information(this, tr(InformationTitle), tr("Please select the destination printer."));
             return;
         }
     }
@@ -300,8 +299,7 @@ void ReportDialog::on_btnCreate_clicked()
             for (const TStudyEvent& event : m_study->record().events)
                 anyEvent = anyEvent || event.print;
             if (!anyEvent) {
-                QMessageBox::information(this, tr(InformationTitle),
-                                         tr("No event is marked for printing."));
+                QMessageBox::information(this, tr(InformationTitle), tr("No event is marked for printing."));
                 return;
             }
         }
@@ -401,9 +399,8 @@ void ReportDialog::printStrip(const TReportOptions& o)
 
 QString ReportDialog::chooseImage(const QString& failureText)
 {
-    const QString file = m_imageChooser ? m_imageChooser(this, tr("Open Image"),
-                                                         tr("Image Files (*.png *.jpg *.bmp)"))
-                                        : QString();
+    const QString file =
+        m_imageChooser ? m_imageChooser(this, tr("Open Image"), tr("Image Files (*.png *.jpg *.bmp)")) : QString();
     if (file.isEmpty())
         return QString();
     if (TReportImage::load(file).isNull()) {

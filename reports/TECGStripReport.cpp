@@ -183,7 +183,8 @@ QVector<TECGStripReport::TextLine> TECGStripReport::textLines(const TStripConten
         {QStringLiteral("RR:"), milliseconds(c.rrMs, c.measured)},
     };
     if (c.heartRate && c.rrMs)
-        lines.append({QCoreApplication::translate("TECGStripReport", "HR:"), QCoreApplication::translate("TECGStripReport", "%1 bpm").arg(*c.heartRate)});
+        lines.append({QCoreApplication::translate("TECGStripReport", "HR:"),
+                      QCoreApplication::translate("TECGStripReport", "%1 bpm").arg(*c.heartRate)});
     lines.append({QCoreApplication::translate("TECGStripReport", "Conclusion:"), QString()});
     return lines;
 }

@@ -199,7 +199,9 @@ QString TErgoReport::measurementValue(const QString& name) const
         return norms.formula().name();
     if (name == QLatin1String("ranges"))
         return norms.basisText() +
-               (norms.assessment().knowsSpecies() ? QCoreApplication::translate("TErgoReport", ". H: above the range, L: below it.") : QString());
+               (norms.assessment().knowsSpecies()
+                    ? QCoreApplication::translate("TErgoReport", ". H: above the range, L: below it.")
+                    : QString());
     if (name.startsWith(RangeField)) {
         const TMeasurementNorms::Item* item = norms.item(name.mid(RangeField.size()));
         return item ? TMeasurementNorms::rangeText(*item) : QString();

@@ -66,7 +66,8 @@ QString TReportStages::clock(double seconds)
 QString TReportStages::minutes(double seconds)
 {
     const double tenths = std::isfinite(seconds) && seconds > 0.0 ? std::round(seconds / 6.0) : 0.0;
-    return QCoreApplication::translate("TReportStages", "%1 min.").arg(QString::number(tenths / 10.0, 'f', std::fmod(tenths, 10.0) == 0.0 ? 0 : 1));
+    return QCoreApplication::translate("TReportStages", "%1 min.")
+        .arg(QString::number(tenths / 10.0, 'f', std::fmod(tenths, 10.0) == 0.0 ? 0 : 1));
 }
 
 QString TReportStages::propsLabel() const
@@ -94,7 +95,8 @@ QString TReportStages::stageName(int index) const
         return QString();
     // The pharmacologic test's exercise stages are its doses.
     if (m_type == TProtocol::Pharmacologic && m_executed->stage(index).phase() == TProtocolStage::Exercise)
-        return QCoreApplication::translate("TReportStages", "Dose %1").arg(TStageTable::numberInPhase(*m_executed, index));
+        return QCoreApplication::translate("TReportStages", "Dose %1")
+            .arg(TStageTable::numberInPhase(*m_executed, index));
     return TStageTable::stageName(*m_executed, m_type, index);
 }
 

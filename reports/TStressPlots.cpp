@@ -147,8 +147,8 @@ std::optional<TReportPlot> build(const QString& field, const TStudy& study, int 
     } else if (field == QLatin1String("plotMETS")) {
         plot.setTitle(QCoreApplication::translate("TStressPlots", "METS"));
         plot.setMinimumSpan(MinimumMetsSpan);
-        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "METS"), MetsColour, points(results.trend(QStringLiteral("METSTrend"))),
-                              false));
+        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "METS"), MetsColour,
+                              points(results.trend(QStringLiteral("METSTrend"))), false));
     } else {
         plot.setTitle(QCoreApplication::translate("TStressPlots", "HR bpm, BP mmHg"));
         plot.setMinimumSpan(MinimumPressureSpan);

@@ -49,7 +49,8 @@ TStripPrintJob::~TStripPrintJob()
 
 QString TStripPrintJob::busyText()
 {
-    return QCoreApplication::translate("TStripPrintJob", "The portable printer is busy with another strip. Please wait until it has printed.");
+    return QCoreApplication::translate(
+        "TStripPrintJob", "The portable printer is busy with another strip. Please wait until it has printed.");
 }
 
 bool TStripPrintJob::isRunning() const

@@ -35,7 +35,8 @@ TLocalStudyStore::TLocalStudyStore(const QString& root, FreeSpaceQuery freeSpace
     if (m_root.isEmpty())
         throw TException(QCoreApplication::translate("TLocalStudyStore", "Undefined database path"));
     if (!QDir().mkpath(m_root) || !QDir().mkpath(m_root + QStringLiteral("/data")))
-        throw TException(QCoreApplication::translate("TLocalStudyStore", "Cannot create folder %1").arg(QDir::toNativeSeparators(m_root)));
+        throw TException(QCoreApplication::translate("TLocalStudyStore", "Cannot create folder %1")
+                             .arg(QDir::toNativeSeparators(m_root)));
 
     m_index = std::make_unique<TStudyIndex>(m_root + QStringLiteral("/data/") + TStudyIndex::FileName);
     if (m_index->isNew())

@@ -2016,7 +2016,7 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
     </message>
     <message>
         <source>Study info</source>
-        <translation>Datos del estudio</translation>
+        <translation>Estudio</translation>
     </message>
     <message>
         <source>Protocol</source>
@@ -2024,11 +2024,11 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
     </message>
     <message>
         <source>Animal name</source>
-        <translation>Nombre del animal</translation>
+        <translation>Animal</translation>
     </message>
     <message>
         <source>Owner name</source>
-        <translation>Nombre del propietario</translation>
+        <translation>Propietario</translation>
     </message>
     <message>
         <source>Species</source>
@@ -2040,11 +2040,11 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
     </message>
     <message>
         <source>Birth date</source>
-        <translation>Fecha de nacimiento</translation>
+        <translation>F. nacimiento</translation>
     </message>
     <message>
         <source>day/month/year</source>
-        <translation>día/mes/año</translation>
+        <translation>dd/mm/aaaa</translation>
     </message>
     <message>
         <source>Age</source>
@@ -2072,11 +2072,11 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
     </message>
     <message>
         <source>Contact info</source>
-        <translation>Datos de contacto</translation>
+        <translation>Contacto</translation>
     </message>
     <message>
         <source>Patient ID / Medical record</source>
-        <translation>ID del paciente / Historia clínica</translation>
+        <translation>ID / Historia clínica</translation>
     </message>
     <message>
         <source>Date/time</source>

@@ -472,7 +472,8 @@ void TStudyRecorder::record()
         m_recordingFailed = false;
     } catch (const std::exception& e) {
         if (!m_recordingFailed)
-            tellMessage(QCoreApplication::translate("TStudyRecorder", "The recording cannot be stored: %1").arg(QString::fromLocal8Bit(e.what())));
+            tellMessage(QCoreApplication::translate("TStudyRecorder", "The recording cannot be stored: %1")
+                            .arg(QString::fromLocal8Bit(e.what())));
         m_recordingFailed = true;
     }
 }
@@ -566,7 +567,8 @@ void TStudyRecorder::storePendingBeats()
         m_beatsFailed = false;
     } catch (const std::exception& e) {
         if (!m_beatsFailed)
-            tellMessage(QCoreApplication::translate("TStudyRecorder", "The beats cannot be stored: %1").arg(QString::fromLocal8Bit(e.what())));
+            tellMessage(QCoreApplication::translate("TStudyRecorder", "The beats cannot be stored: %1")
+                            .arg(QString::fromLocal8Bit(e.what())));
         m_beatsFailed = true;
     }
 }

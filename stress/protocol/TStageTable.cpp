@@ -135,14 +135,19 @@ TStageTable::TStageTable(const TProtocol& executed, int protocolType, const TStu
 
 QStringList TStageTable::headers() const
 {
-    QStringList h = {QCoreApplication::translate("TStageTable", "Stage"), QCoreApplication::translate("TStageTable", "Duration")};
+    QStringList h = {QCoreApplication::translate("TStageTable", "Stage"),
+                     QCoreApplication::translate("TStageTable", "Duration")};
     switch (m_load) {
-    case Load::SpeedIncline: h << QCoreApplication::translate("TStageTable", "Speed") << QCoreApplication::translate("TStageTable", "Incline"); break;
+    case Load::SpeedIncline:
+        h << QCoreApplication::translate("TStageTable", "Speed")
+          << QCoreApplication::translate("TStageTable", "Incline");
+        break;
     case Load::Workload: h << QCoreApplication::translate("TStageTable", "Workload"); break;
     case Load::Dose: h << QCoreApplication::translate("TStageTable", "Dose"); break;
     case Load::None: break;
     }
-    h << QStringLiteral("METS") << QCoreApplication::translate("TStageTable", "HR") << QCoreApplication::translate("TStageTable", "SBP/DBP") << QStringLiteral("DP")
+    h << QStringLiteral("METS") << QCoreApplication::translate("TStageTable", "HR")
+      << QCoreApplication::translate("TStageTable", "SBP/DBP") << QStringLiteral("DP")
       << (m_stLeadName.isEmpty() ? QStringLiteral("ST") : QStringLiteral("ST [%1]").arg(m_stLeadName))
       << (m_stLeadName.isEmpty() ? QStringLiteral("\u2206ST") : QStringLiteral("\u2206ST [%1]").arg(m_stLeadName));
     return h;

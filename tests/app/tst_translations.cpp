@@ -18,15 +18,15 @@
 
 #include <algorithm>
 
-namespace {
-
-struct Message
+namespace
 {
+
+struct Message {
     QString context;
     QString source;
     QString comment;
-    QString type;              // "unfinished", "obsolete", "vanished" or empty
-    QStringList translations;  // one, or one per plural form
+    QString type;             // "unfinished", "obsolete", "vanished" or empty
+    QStringList translations; // one, or one per plural form
 };
 
 // The messages of a .ts file; an unreadable file fails the test.
@@ -200,21 +200,48 @@ void TestTranslations::faultsAreFound_data()
     QTest::addColumn<QString>("type");
     QTest::addColumn<QStringList>("translations");
     QTest::addColumn<bool>("faulty");
-    QTest::newRow("sound") << "ReportTemplate" << "Unknown option %1" << "" << QStringList{"Opción desconocida %1"} << false;
-    QTest::newRow("reordered") << "ReportTemplate" << "%1 of %2" << "" << QStringList{"%2: %1"} << false;
-    QTest::newRow("unfinished") << "ReportTemplate" << "Close" << "unfinished" << QStringList{"Cerrar"} << true;
-    QTest::newRow("vanished") << "ReportTemplate" << "Close" << "vanished" << QStringList{"Cerrar"} << true;
-    QTest::newRow("obsolete") << "ReportTemplate" << "Close" << "obsolete" << QStringList{"Cerrar"} << true;
-    QTest::newRow("empty") << "ReportTemplate" << "Close" << "" << QStringList{""} << true;
-    QTest::newRow("none") << "ReportTemplate" << "Close" << "" << QStringList{} << true;
-    QTest::newRow("placeholder dropped") << "ReportTemplate" << "%1 is not a folder" << "" << QStringList{"no es una carpeta"} << true;
-    QTest::newRow("placeholder added") << "ReportTemplate" << "Close" << "" << QStringList{"Cerrar %1"} << true;
-    QTest::newRow("placeholder changed") << "ReportTemplate" << "%1 of %2" << "" << QStringList{"%1 de %3"} << true;
-    QTest::newRow("plural form without %n") << "ReportTemplate" << "%n studies" << "" << QStringList{"%n estudio", "estudios"} << true;
-    QTest::newRow("field dropped") << "ReportTemplate" << "Page [#page] of [#pages]" << "" << QStringList{"Página [#page]"} << true;
-    QTest::newRow("words in brackets elsewhere") << "ReportDialog" << "[none]" << "" << QStringList{"[ninguno]"} << false;
-    QTest::newRow("field renamed") << "ReportTemplate" << "Page [#page] of [#pages]" << "" << QStringList{"Página [#pagina] de [#pages]"}
-                                   << true;
+    QTest::newRow("sound") << "ReportTemplate"
+                           << "Unknown option %1"
+                           << "" << QStringList{"Opción desconocida %1"} << false;
+    QTest::newRow("reordered") << "ReportTemplate"
+                               << "%1 of %2"
+                               << "" << QStringList{"%2: %1"} << false;
+    QTest::newRow("unfinished") << "ReportTemplate"
+                                << "Close"
+                                << "unfinished" << QStringList{"Cerrar"} << true;
+    QTest::newRow("vanished") << "ReportTemplate"
+                              << "Close"
+                              << "vanished" << QStringList{"Cerrar"} << true;
+    QTest::newRow("obsolete") << "ReportTemplate"
+                              << "Close"
+                              << "obsolete" << QStringList{"Cerrar"} << true;
+    QTest::newRow("empty") << "ReportTemplate"
+                           << "Close"
+                           << "" << QStringList{""} << true;
+    QTest::newRow("none") << "ReportTemplate"
+                          << "Close"
+                          << "" << QStringList{} << true;
+    QTest::newRow("placeholder dropped") << "ReportTemplate"
+                                         << "%1 is not a folder"
+                                         << "" << QStringList{"no es una carpeta"} << true;
+    QTest::newRow("placeholder added") << "ReportTemplate"
+                                       << "Close"
+                                       << "" << QStringList{"Cerrar %1"} << true;
+    QTest::newRow("placeholder changed") << "ReportTemplate"
+                                         << "%1 of %2"
+                                         << "" << QStringList{"%1 de %3"} << true;
+    QTest::newRow("plural form without %n") << "ReportTemplate"
+                                            << "%n studies"
+                                            << "" << QStringList{"%n estudio", "estudios"} << true;
+    QTest::newRow("field dropped") << "ReportTemplate"
+                                   << "Page [#page] of [#pages]"
+                                   << "" << QStringList{"Página [#page]"} << true;
+    QTest::newRow("words in brackets elsewhere") << "ReportDialog"
+                                                 << "[none]"
+                                                 << "" << QStringList{"[ninguno]"} << false;
+    QTest::newRow("field renamed") << "ReportTemplate"
+                                   << "Page [#page] of [#pages]"
+                                   << "" << QStringList{"Página [#pagina] de [#pages]"} << true;
 }
 
 void TestTranslations::faultsAreFound()
@@ -311,7 +338,8 @@ void TestTranslations::installedTranslationsTranslate()
     for (const char* name : {"CardivexStressECG_es.qm", "report_es.qm"})
         QVERIFY2(QFileInfo::exists(QDir(bin).filePath(QLatin1String(name))), name);
     const auto installed = TTranslations::install({bin}, QLocale(QStringLiteral("es_ES")));
-    QCOMPARE(QCoreApplication::translate("TCommandLine", "No command given"), QStringLiteral("No se indicó ninguna orden"));
+    QCOMPARE(QCoreApplication::translate("TCommandLine", "No command given"),
+             QStringLiteral("No se indicó ninguna orden"));
     QCOMPARE(QCoreApplication::translate("ReportTemplate", "Page [#page] of [#pages]"),
              QStringLiteral("Página [#page] de [#pages]"));
     if (!QFileInfo::exists(QLibraryInfo::location(QLibraryInfo::TranslationsPath) + QStringLiteral("/qt_es.qm")))
@@ -320,10 +348,10 @@ void TestTranslations::installedTranslationsTranslate()
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
 }
 
-namespace {
-
-struct CliRun
+namespace
 {
+
+struct CliRun {
     int code = -1;
     QString out;
     QString err;
@@ -364,11 +392,11 @@ void TestTranslations::cliFollowsTheLocale()
     QCOMPARE(english.code, 2);
     QVERIFY2(english.err.contains(QStringLiteral("Unknown command bogus")), qPrintable(english.err));
 
-    const CliRun recorded = cli(QStringLiteral("es_ES.UTF-8"), dir.path(),
-                                {QStringLiteral("record"), QStringLiteral("--demo"), QStringLiteral("--seconds"),
-                                 QStringLiteral("3"), QStringLiteral("--last"), QStringLiteral("Rex"),
-                                 QStringLiteral("--first"), QStringLiteral("Fido"), QStringLiteral("--species"),
-                                 QStringLiteral("Perro")});
+    const CliRun recorded =
+        cli(QStringLiteral("es_ES.UTF-8"), dir.path(),
+            {QStringLiteral("record"), QStringLiteral("--demo"), QStringLiteral("--seconds"), QStringLiteral("3"),
+             QStringLiteral("--last"), QStringLiteral("Rex"), QStringLiteral("--first"), QStringLiteral("Fido"),
+             QStringLiteral("--species"), QStringLiteral("Perro")});
     QVERIFY2(recorded.code == 0, qPrintable(recorded.err));
     const QString id = recorded.out.trimmed();
     const QStringList show = {QStringLiteral("show"), QStringLiteral("--id"), id};

@@ -52,6 +52,10 @@ QString TSignalWatch::durationText(qint64 ms)
     if (seconds < 60)
         return QCoreApplication::translate("TSignalWatch", "%1 s").arg(seconds);
     if (seconds < 3600)
-        return QCoreApplication::translate("TSignalWatch", "%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    return QCoreApplication::translate("TSignalWatch", "%1 h %2 min").arg(seconds / 3600).arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'));
+        return QCoreApplication::translate("TSignalWatch", "%1 min %2 s")
+            .arg(seconds / 60)
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QCoreApplication::translate("TSignalWatch", "%1 h %2 min")
+        .arg(seconds / 3600)
+        .arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'));
 }

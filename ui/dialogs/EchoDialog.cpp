@@ -76,8 +76,7 @@ void EchoDialog::buildChoosers()
         for (int s = 1; s <= TEchoScoring::SegmentCount; ++s) {
             auto* box = new QComboBox(this);
             box->setObjectName(QStringLiteral("cbo%1%2").arg(TEchoScoring::phaseName(phase)).arg(s));
-            box->setAccessibleName(QStringLiteral("%1, %2").arg(TEchoScoring::segmentDisplayName(s),
-                                                                phaseText(phase)));
+            box->setAccessibleName(QStringLiteral("%1, %2").arg(TEchoScoring::segmentDisplayName(s), phaseText(phase)));
             box->addItem(QString(), 0);
             for (int score = TEchoScoring::MinScore; score <= TEchoScoring::MaxScore; ++score)
                 box->addItem(QStringLiteral("%1 - %2").arg(score).arg(TEchoScoring::scoreName(score)), score);

@@ -60,7 +60,8 @@ QString stageElapsed(double seconds)
 
 QString stageDuration(double seconds)
 {
-    return QStringLiteral("/ %1 %2").arg(minutesSeconds(seconds), QCoreApplication::translate("TStressMonitorTexts", "stage"));
+    return QStringLiteral("/ %1 %2").arg(minutesSeconds(seconds),
+                                         QCoreApplication::translate("TStressMonitorTexts", "stage"));
 }
 
 QString heartRateInfo(int heartRate, int zoneMax, int zoneSubMax)
@@ -74,7 +75,9 @@ QString heartRateInfo(int heartRate, int zoneMax, int zoneSubMax)
 
 QString noHeartRateInfo(int zoneMax, int zoneSubMax)
 {
-    return QCoreApplication::translate("TStressMonitorTexts", "---% max %1<br/>---% sub %2").arg(zoneMax).arg(zoneSubMax);
+    return QCoreApplication::translate("TStressMonitorTexts", "---% max %1<br/>---% sub %2")
+        .arg(zoneMax)
+        .arg(zoneSubMax);
 }
 
 QString bloodPressurePromptText(const QString& stageName, const QString& load)

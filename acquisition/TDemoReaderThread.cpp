@@ -3,6 +3,7 @@
 #include "TByteQueue.h"
 #include "TException.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <cstring>
@@ -20,7 +21,7 @@ TDemoReaderThread::TDemoReaderThread(TByteQueue* queue, const QString& path, qin
       m_sampleSize(sampleSize)
 {
     if (!m_file.open(QIODevice::ReadOnly))
-        throw TException("Cannot open file");
+        throw TException(QCoreApplication::translate("TDemoReaderThread", "Cannot open file"));
 }
 
 TDemoReaderThread::~TDemoReaderThread()

@@ -11,6 +11,7 @@
 #include "TStudyRecorder.h"
 #include "TStudyStore.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -67,7 +68,8 @@ TCliRecorder::Result TCliRecorder::record(TStudyStore& store, TAcqDevice& device
         QObject::connect(&watchdog, &QTimer::timeout, [&]() {
             watch.observe(recorder.rawSignal()->length(), clock.elapsed());
             if (watch.silentMs(clock.elapsed()) >= qint64(SilenceLimitSeconds * 1000)) {
-                result.warning = QStringLiteral("No signal from the ECG recorder for %1 s").arg(SilenceLimitSeconds);
+                result.warning = QCoreApplication::translate("TCliRecorder", "No signal from the ECG recorder for %1 s")
+                                     .arg(SilenceLimitSeconds);
                 loop.quit();
             }
         });
@@ -92,7 +94,8 @@ TCliRecorder::Result TCliRecorder::record(TStudyStore& store, TAcqDevice& device
     if (result.seconds <= 0.0) {
         store.closeStudy(result.id);
         store.deleteStudy(result.id);
-        throw TException(result.warning.isEmpty() ? QStringLiteral("Nothing was recorded") : result.warning);
+        throw TException(result.warning.isEmpty() ? QCoreApplication::translate("TCliRecorder", "Nothing was recorded")
+                                                  : result.warning);
     }
     store.updateStudy(study->record());
     store.closeStudy(result.id);

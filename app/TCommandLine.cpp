@@ -1,5 +1,6 @@
 #include "TCommandLine.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace {
@@ -11,7 +12,8 @@ constexpr double MaxSeconds = 3600.0;
 
 QString TCommandLine::usage()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "TCommandLine",
         "Usage: velmora-cli [--data DIR] COMMAND [OPTIONS]\n"
         "\n"
         "Works on the studies of the Velmora study folder (by default the application's\n"
@@ -66,7 +68,7 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
         // An option's value: the next argument, which must exist.
         auto value = [&](QString& out) {
             if (i + 1 >= arguments.size()) {
-                fail(QStringLiteral("%1 needs a value").arg(arg));
+                fail(QCoreApplication::translate("TCommandLine", "%1 needs a value").arg(arg));
                 return false;
             }
             out = arguments[++i];
@@ -85,25 +87,28 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
                 bool ok = false;
                 line.seconds = text.toDouble(&ok);
                 if (!ok || !std::isfinite(line.seconds) || line.seconds <= 0.0 || line.seconds > MaxSeconds)
-                    fail(QStringLiteral("--seconds takes a number of seconds above 0 and at most %1").arg(MaxSeconds));
+                    fail(QCoreApplication::translate("TCommandLine",
+                                                     "--seconds takes a number of seconds above 0 and at most %1")
+                             .arg(MaxSeconds));
                 haveSeconds = true;
             }
         } else if (arg == QLatin1String("--protocol")) {
             if (value(line.protocol) && line.protocol.trimmed().isEmpty())
-                fail(QStringLiteral("--protocol takes a protocol name"));
+                fail(QCoreApplication::translate("TCommandLine", "--protocol takes a protocol name"));
         } else if (arg == QLatin1String("--last")) {
             value(line.lastName);
         } else if (arg == QLatin1String("--first")) {
             value(line.firstName);
         } else if (arg == QLatin1String("--species")) {
             if (value(line.species) && line.species.trimmed().isEmpty())
-                fail(QStringLiteral("--species takes a species name"));
+                fail(QCoreApplication::translate("TCommandLine", "--species takes a species name"));
         } else if (arg == QLatin1String("--id")) {
             if (value(text)) {
                 bool ok = false;
                 line.id = text.toInt(&ok);
                 if (!ok || line.id <= 0)
-                    fail(QStringLiteral("--id takes a study id (a positive whole number)"));
+                    fail(
+                        QCoreApplication::translate("TCommandLine", "--id takes a study id (a positive whole number)"));
                 haveId = true;
             }
         } else if (arg == QLatin1String("--to")) {
@@ -119,10 +124,10 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
                 bool ok = false;
                 line.start = text.toDouble(&ok);
                 if (!ok || !std::isfinite(line.start) || line.start < 0.0)
-                    fail(QStringLiteral("--start takes a time in seconds, 0 or more"));
+                    fail(QCoreApplication::translate("TCommandLine", "--start takes a time in seconds, 0 or more"));
             }
         } else if (arg.startsWith(QLatin1Char('-'))) {
-            fail(QStringLiteral("Unknown option %1").arg(arg));
+            fail(QCoreApplication::translate("TCommandLine", "Unknown option %1").arg(arg));
         } else if (line.command == None) {
             if (arg == QLatin1String("list"))
                 line.command = List;
@@ -139,48 +144,46 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
             else if (arg == QLatin1String("show"))
                 line.command = Show;
             else
-                fail(QStringLiteral("Unknown command %1").arg(arg));
+                fail(QCoreApplication::translate("TCommandLine", "Unknown command %1").arg(arg));
         } else if (line.command == Import && line.archive.isEmpty()) {
             line.archive = arg;
         } else {
-            fail(QStringLiteral("Unexpected argument %1").arg(arg));
+            fail(QCoreApplication::translate("TCommandLine", "Unexpected argument %1").arg(arg));
         }
     }
     switch (line.command) {
-    case None:
-        fail(QStringLiteral("No command given"));
-        break;
+    case None: fail(QCoreApplication::translate("TCommandLine", "No command given")); break;
     case Record:
         if (!haveSeconds && line.protocol.isEmpty())
-            fail(QStringLiteral("record needs --seconds N"));
+            fail(QCoreApplication::translate("TCommandLine", "record needs --seconds N"));
         if (line.lastName.trimmed().isEmpty() || line.firstName.trimmed().isEmpty())
-            fail(QStringLiteral("record needs --last NAME and --first NAME"));
+            fail(QCoreApplication::translate("TCommandLine", "record needs --last NAME and --first NAME"));
         break;
     case Export:
         if (!haveId)
-            fail(QStringLiteral("export needs --id N"));
+            fail(QCoreApplication::translate("TCommandLine", "export needs --id N"));
         if (line.folder.isEmpty())
-            fail(QStringLiteral("export needs --to FOLDER"));
+            fail(QCoreApplication::translate("TCommandLine", "export needs --to FOLDER"));
         break;
     case Import:
         if (line.archive.isEmpty())
-            fail(QStringLiteral("import needs the archive file"));
+            fail(QCoreApplication::translate("TCommandLine", "import needs the archive file"));
         break;
     case Report:
         if (!haveId)
-            fail(QStringLiteral("report needs --id N"));
+            fail(QCoreApplication::translate("TCommandLine", "report needs --id N"));
         if (line.output.isEmpty())
-            fail(QStringLiteral("report needs --out FILE.pdf"));
+            fail(QCoreApplication::translate("TCommandLine", "report needs --out FILE.pdf"));
         break;
     case Show:
         if (!haveId)
-            fail(QStringLiteral("show needs --id N"));
+            fail(QCoreApplication::translate("TCommandLine", "show needs --id N"));
         break;
     case Strip:
         if (!haveId)
-            fail(QStringLiteral("strip needs --id N"));
+            fail(QCoreApplication::translate("TCommandLine", "strip needs --id N"));
         if (line.port.trimmed().isEmpty())
-            fail(QStringLiteral("strip needs --port PORT"));
+            fail(QCoreApplication::translate("TCommandLine", "strip needs --port PORT"));
         break;
     default:
         break;

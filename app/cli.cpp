@@ -21,6 +21,7 @@
 #include "TStudySummary.h"
 #include "TInterruptedRecording.h"
 #include "TTiltTestProtocol.h"
+#include "TTranslations.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -85,7 +86,7 @@ int writeReport(TLocalStudyStore& store, int id, const QString& output)
 {
     TStudy* study = store.openStudy(id);
     if (!study)
-        return failed(QStringLiteral("no study with id %1").arg(id));
+        return failed(QCoreApplication::translate("velmora-cli", "no study with id %1").arg(id));
     try {
         if (TInterruptedRecording::finish(*study))
             store.updateStudy(study->record());
@@ -105,17 +106,19 @@ int printStrip(TLocalStudyStore& store, int id, const QString& port, double star
 {
     TStudy* study = store.openStudy(id);
     if (!study)
-        return failed(QStringLiteral("no study with id %1").arg(id));
+        return failed(QCoreApplication::translate("velmora-cli", "no study with id %1").arg(id));
     QString error;
     try {
         if (study->record().property(QStringLiteral("studyType")) != QLatin1String("ECG")) {
-            error = QStringLiteral("Please select another print destination for stress report.");
+            error = QCoreApplication::translate("velmora-cli",
+                                                "Please select another print destination for stress report.");
         } else {
             TReportOptions options = TReportOptions::fromSettings();
             options.startTime = std::max(0.0, start);
             const double duration = study->recording()->durationSeconds();
             if (options.startTime > 0.0 && options.startTime >= duration) {
-                error = QStringLiteral("The start time must lie within the recording (0 to %1 seconds).")
+                error = QCoreApplication::translate("velmora-cli",
+                                                    "The start time must lie within the recording (0 to %1 seconds).")
                             .arg(TReportOptions::formatStartTime(duration));
             } else {
                 const TStripContent content = TECGStripReport::content(*study, options);
@@ -124,7 +127,11 @@ int printStrip(TLocalStudyStore& store, int id, const QString& port, double star
                 int shown = -10;
                 QObject::connect(&printer, &ESCPPrinter::progress, [&shown](int percent) {
                     if (percent / 10 != shown / 10)
-                        std::fprintf(stderr, "Printing... %d%%\n", percent);
+                        std::fprintf(stderr, "%s\n",
+                                     QCoreApplication::translate("velmora-cli", "Printing... %1%")
+                                         .arg(percent)
+                                         .toLocal8Bit()
+                                         .constData());
                     shown = percent;
                 });
                 TECGStripReport::print(content, port, printer);
@@ -147,10 +154,10 @@ int recordStressTest(TLocalStudyStore& store, TAcqDevice& device, const TQuickPa
     if (TTiltTestProtocol::isNamed(name))
         protocol = TTiltTestProtocol::build();
     else if (!store.getProtocol(name.toUtf8(), protocol))
-        return failed(QStringLiteral("no protocol named %1 (the stored ones: %2)")
+        return failed(QCoreApplication::translate("velmora-cli", "no protocol named %1 (the stored ones: %2)")
                           .arg(name, QString::fromUtf8(store.protocolNames().join(", "))));
     if (protocol.stageCount() == 0)
-        return failed(QStringLiteral("the protocol %1 has no stages").arg(name));
+        return failed(QCoreApplication::translate("velmora-cli", "the protocol %1 has no stages").arg(name));
     const double seconds = line.seconds > 0.0 ? line.seconds : protocol.totalDuration();
     std::unique_ptr<TExerciseEquipment> equipment(TEquipmentFactory::create(protocol.type()));
     TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, name);
@@ -161,17 +168,27 @@ int recordStressTest(TLocalStudyStore& store, TAcqDevice& device, const TQuickPa
     equipment.reset(); // its worker stops before the device goes
     print(QString::number(result.id));
     if (result.seconds + 0.05 < seconds)
-        return failed(QStringLiteral("recording ended after %1 s: %2").arg(result.seconds, 0, 'f', 1).arg(result.warning));
+        return failed(QCoreApplication::translate("velmora-cli", "recording ended after %1 s: %2")
+                          .arg(result.seconds, 0, 'f', 1)
+                          .arg(result.warning));
     return 0;
 }
+
+// The translators velmora-cli installed for the user's locale.
+const std::vector<std::unique_ptr<QTranslator>>* installedTranslators = nullptr;
 
 int showStudy(TLocalStudyStore& store, int id, bool json)
 {
     TStudy* study = store.openStudy(id);
     if (!study)
-        return failed(QStringLiteral("no study with id %1").arg(id));
-    const QString text = json ? QString::fromUtf8(QJsonDocument(TStudyShow::json(*study)).toJson(QJsonDocument::Indented))
-                              : TStudyShow::text(*study);
+        return failed(QCoreApplication::translate("velmora-cli", "no study with id %1").arg(id));
+    QString text;
+    {
+        // What show prints is read by scripts: the same in every locale.
+        TTranslations::Suspended english(*installedTranslators);
+        text = json ? QString::fromUtf8(QJsonDocument(TStudyShow::json(*study)).toJson(QJsonDocument::Indented))
+                    : TStudyShow::text(*study);
+    }
     store.closeStudy(id);
     std::fputs(text.toUtf8().constData(), stdout);
     return 0;
@@ -209,23 +226,25 @@ int run(const TCommandLine& line)
         const TCliRecorder::Result result = TCliRecorder::record(store, *device, record, line.seconds);
         print(QString::number(result.id));
         if (result.seconds + 0.05 < line.seconds)
-            return failed(QStringLiteral("recording ended after %1 s: %2").arg(result.seconds, 0, 'f', 1).arg(result.warning));
+            return failed(QCoreApplication::translate("velmora-cli", "recording ended after %1 s: %2")
+                              .arg(result.seconds, 0, 'f', 1)
+                              .arg(result.warning));
         return 0;
     }
     case TCommandLine::Export: {
         if (!QFileInfo(line.folder).isDir())
-            return failed(QStringLiteral("%1 is not a folder").arg(line.folder));
+            return failed(QCoreApplication::translate("velmora-cli", "%1 is not a folder").arg(line.folder));
         bool known = false;
         for (const TStudySummary& s : store.listStudies())
             known = known || s.id == line.id;
         if (!known)
-            return failed(QStringLiteral("no study with id %1").arg(line.id));
+            return failed(QCoreApplication::translate("velmora-cli", "no study with id %1").arg(line.id));
         store.exportStudy(line.id, line.folder);
         return 0;
     }
     case TCommandLine::Import:
         if (!QFileInfo(line.archive).isFile())
-            return failed(QStringLiteral("%1 is not a file").arg(line.archive));
+            return failed(QCoreApplication::translate("velmora-cli", "%1 is not a file").arg(line.archive));
         print(QString::number(store.importStudy(line.archive)));
         return 0;
     case TCommandLine::Report:
@@ -246,7 +265,7 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const TCommandLine line = TCommandLine::parse(arguments);
+    TCommandLine line = TCommandLine::parse(arguments);
     // A report lays out text and pictures, which takes a GUI application (without
     // a screen); the other commands do with less.
     std::unique_ptr<QCoreApplication> app;
@@ -258,6 +277,10 @@ int main(int argc, char* argv[])
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     TAppIdentity::apply();
+    const auto translators = TTranslations::install({QCoreApplication::applicationDirPath()});
+    installedTranslators = &translators;
+    // Read again, now that the messages can be translated.
+    line = TCommandLine::parse(arguments);
     if (line.command == TCommandLine::Help) {
         std::fputs(TCommandLine::usage().toLocal8Bit().constData(), stdout);
         return 0;

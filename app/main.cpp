@@ -4,13 +4,11 @@
 #include "TAppIdentity.h"
 #include "TLauncherRun.h"
 #include "TSingleInstance.h"
+#include "TTranslations.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
-#include <QTranslator>
-#include <memory>
-#include <vector>
 
 int main(int argc, char* argv[])
 {
@@ -18,15 +16,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     TAppIdentity::apply();
 
-    // Missing translations leave the user interface in English.
-    std::vector<std::unique_ptr<QTranslator>> translators;
-    for (const char* name : {"qt_es", "CardivexStressECG_es", "report_es"}) {
-        auto translator = std::make_unique<QTranslator>();
-        if (translator->load(QString::fromLatin1(name), QCoreApplication::applicationDirPath())) {
-            QCoreApplication::installTranslator(translator.get());
-            translators.push_back(std::move(translator));
-        }
-    }
+    // Spanish when the user's locale asks for it; a missing translation leaves
+    // its texts in English.
+    const auto translators = TTranslations::install({QCoreApplication::applicationDirPath()});
 
     const QString key = TAppIdentity::instanceKey();
     TSingleInstance instance(key);

@@ -22,6 +22,10 @@ endforeach()
 
 set(VELMORA_TEST_ENVIRONMENT
   "QT_QPA_PLATFORM=offscreen"
+  # The tests read the English source texts, whatever the machine's locale.
+  "LC_ALL=C.UTF-8"
+  "LANG=C.UTF-8"
+  "LANGUAGE="
   "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1"
   "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
   # Qt is not built with the sanitizer: its own interceptor calls are not checked

@@ -1,5 +1,6 @@
 #include "TNormAssessment.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -67,21 +68,31 @@ QString TNormAssessment::basis() const
 {
     if (m_species.isEmpty())
         return QString();
-    QStringList parts = {m_name};
+    // The shipped species' names (species-ranges.txt) are said in the user's
+    // language; a clinic's own names stand as the clinic wrote them.
+    static const char* const ShippedNames[] = {QT_TRANSLATE_NOOP("TNormAssessment", "Dog"),
+                                               QT_TRANSLATE_NOOP("TNormAssessment", "Cat"),
+                                               QT_TRANSLATE_NOOP("TNormAssessment", "Horse")};
+    Q_UNUSED(ShippedNames);
+    QStringList parts = {QCoreApplication::translate("TNormAssessment", m_name.toUtf8().constData())};
     const TSpeciesTable::Species* species = m_table.species(m_species);
     if (species && species->sizeLimits.size() == 2) {
         switch (m_size) {
-        case TBodySize::Small: parts << QStringLiteral("small breed"); break;
-        case TBodySize::Large: parts << QStringLiteral("large breed"); break;
-        case TBodySize::Giant: parts << QStringLiteral("giant breed"); break;
-        case TBodySize::Unknown: parts << QStringLiteral("size not known (no weight)"); break;
+        case TBodySize::Small: parts << QCoreApplication::translate("TNormAssessment", "small breed"); break;
+        case TBodySize::Large: parts << QCoreApplication::translate("TNormAssessment", "large breed"); break;
+        case TBodySize::Giant: parts << QCoreApplication::translate("TNormAssessment", "giant breed"); break;
+        case TBodySize::Unknown:
+            parts << QCoreApplication::translate("TNormAssessment", "size not known (no weight)");
+            break;
         }
     }
     if (species && species->youngYears) {
         switch (m_age) {
-        case TAgeGroup::Young: parts << QStringLiteral("young"); break;
-        case TAgeGroup::Adult: parts << QStringLiteral("adult"); break;
-        case TAgeGroup::Unknown: parts << QStringLiteral("adult ranges (no age)"); break;
+        case TAgeGroup::Young: parts << QCoreApplication::translate("TNormAssessment", "young"); break;
+        case TAgeGroup::Adult: parts << QCoreApplication::translate("TNormAssessment", "adult"); break;
+        case TAgeGroup::Unknown:
+            parts << QCoreApplication::translate("TNormAssessment", "adult ranges (no age)");
+            break;
         }
     }
     return parts.join(QStringLiteral(", "));

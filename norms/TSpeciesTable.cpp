@@ -2,6 +2,7 @@
 
 #include "TException.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -137,18 +138,22 @@ QString TSpeciesTable::activate(const QString& dataFolder)
         return QString();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("The clinic's reference range file %1 cannot be opened. The shipped ranges are used.")
+        return QCoreApplication::translate(
+                   "TSpeciesTable",
+                   "The clinic's reference range file %1 cannot be opened. The shipped ranges are used.")
             .arg(QDir::toNativeSeparators(path));
     // A reference table is a page or two of text; anything far larger is not one.
     const QByteArray bytes = file.read(1 << 20);
     try {
         if (!file.atEnd())
-            throw TException(QStringLiteral("the file is larger than 1 MiB"));
+            throw TException(QCoreApplication::translate("TSpeciesTable", "the file is larger than 1 MiB"));
         // Every byte is read: a NUL must not end the text unseen.
         activeTable() = std::make_unique<TSpeciesTable>(
             merged(shipped(), parse(QString::fromUtf8(bytes.constData(), bytes.size()))));
     } catch (const TException& e) {
-        return QStringLiteral("The clinic's reference range file %1 is not valid (%2). The shipped ranges are used.")
+        return QCoreApplication::translate(
+                   "TSpeciesTable",
+                   "The clinic's reference range file %1 is not valid (%2). The shipped ranges are used.")
             .arg(QDir::toNativeSeparators(path), e.message());
     }
     return QString();

@@ -3,6 +3,7 @@
 #include "TProtocol.h"
 #include "TStudyResults.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 std::optional<double> TTreadmillIndices::recovery1Drop() const
@@ -54,7 +55,7 @@ QString TTreadmillIndices::recovery5Text() const
 
 QString TTreadmillIndices::summary() const
 {
-    return QStringLiteral("V150 %1, V200 %2; recovery HR at 1 min %3, at 5 min %4")
+    return QCoreApplication::translate("TTreadmillIndices", "V150 %1, V200 %2; recovery HR at 1 min %3, at 5 min %4")
         .arg(speedText(v150), speedText(v200), recovery1Text(), recovery5Text());
 }
 

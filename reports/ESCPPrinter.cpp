@@ -2,6 +2,7 @@
 
 #include "TException.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSettings>
 #include <QThread>
@@ -66,17 +67,19 @@ ESCPPrinter::~ESCPPrinter() = default;
 
 QString ESCPPrinter::stoppedText()
 {
-    return QStringLiteral("The printer stopped responding (please check it has paper and is turned on)");
+    return QCoreApplication::translate("ESCPPrinter",
+                                       "The printer stopped responding (please check it has paper and is turned on)");
 }
 
 QString ESCPPrinter::lostText()
 {
-    return QStringLiteral("The connection to the printer was lost (please check it is turned on and within range)");
+    return QCoreApplication::translate(
+        "ESCPPrinter", "The connection to the printer was lost (please check it is turned on and within range)");
 }
 
 QString ESCPPrinter::cancelledText()
 {
-    return QStringLiteral("Printing was cancelled.");
+    return QCoreApplication::translate("ESCPPrinter", "Printing was cancelled.");
 }
 
 bool ESCPPrinter::open(const QString& portName)

@@ -26,8 +26,8 @@
 
 namespace {
 
-const char* const WarningTitle = "Warning";
-const char* const InformationTitle = "Information";
+const char* const WarningTitle = QT_TRANSLATE_NOOP("ReportDialog", "Warning");
+const char* const InformationTitle = QT_TRANSLATE_NOOP("ReportDialog", "Information");
 
 enum Page
 {
@@ -249,12 +249,12 @@ QStringList ReportDialog::stripPrinterPorts()
 
 QString ReportDialog::noPrinterText()
 {
-    return QStringLiteral("No printer is installed. Please install a printer or choose another print destination.");
+    return tr("No printer is installed. Please install a printer or choose another print destination.");
 }
 
 void ReportDialog::warn(const QString& text)
 {
-    QMessageBox::warning(this, QString::fromLatin1(WarningTitle), text);
+    QMessageBox::warning(this, tr(WarningTitle), text);
 }
 
 void ReportDialog::on_listCategory_currentRowChanged(int row)
@@ -275,13 +275,12 @@ void ReportDialog::on_btnCreate_clicked()
     const TReportOptions o = options();
     if (o.destination == TReportOptions::Destination::StripPrinter) {
         if (!isEcgStudy()) {
-            QMessageBox::information(this, QString::fromLatin1(InformationTitle),
-                                     QStringLiteral("Please select another print destination for stress report."));
+            QMessageBox::information(this, tr(InformationTitle),
+                                     tr("Please select another print destination for stress report."));
             return;
         }
         if (o.printerName.isEmpty()) {
-            QMessageBox::information(this, QString::fromLatin1(InformationTitle),
-                                     QStringLiteral("Please select the destination printer."));
+            QMessageBox::information(this, tr(InformationTitle), tr("Please select the destination printer."));
             return;
         }
     }
@@ -291,7 +290,7 @@ void ReportDialog::on_btnCreate_clicked()
         const std::optional<double> start = TReportOptions::parseStartTime(ui->txtStartTime->text());
         const double duration = m_study->recording()->durationSeconds();
         if (!start || (*start > 0.0 && *start >= duration)) {
-            warn(QStringLiteral("The start time must lie within the recording (0 to %1 seconds).")
+            warn(tr("The start time must lie within the recording (0 to %1 seconds).")
                      .arg(TReportOptions::formatStartTime(duration)));
             return;
         }
@@ -300,8 +299,7 @@ void ReportDialog::on_btnCreate_clicked()
             for (const TStudyEvent& event : m_study->record().events)
                 anyEvent = anyEvent || event.print;
             if (!anyEvent) {
-                QMessageBox::information(this, QString::fromLatin1(InformationTitle),
-                                         QStringLiteral("No event is marked for printing."));
+                QMessageBox::information(this, tr(InformationTitle), tr("No event is marked for printing."));
                 return;
             }
         }
@@ -323,7 +321,7 @@ void ReportDialog::createPdf(const TReportOptions& o)
 {
     TReportCreator::Result result;
     try {
-        Busy busy(this, QStringLiteral("Preparing report..."));
+        Busy busy(this, tr("Preparing report..."));
         result =
             TReportCreator::createPdf(*m_study, *m_store, o, [&busy](int page, int pages) { busy.page(page, pages); });
     } catch (const TException& e) {
@@ -346,11 +344,11 @@ void ReportDialog::printReport(const TReportOptions& o)
         return;
     }
     try {
-        Busy busy(this, QStringLiteral("Preparing report..."));
+        Busy busy(this, tr("Preparing report..."));
         TStudyReport report(*m_study, o);
         report.setProgress([&busy](int page, int pages) { busy.page(page, pages); });
         if (!report.print(*printer))
-            throw TException(QStringLiteral("The report could not be printed on %1.").arg(printer->printerName()));
+            throw TException(tr("The report could not be printed on %1.").arg(printer->printerName()));
         TReportCreator::markReported(*m_study, *m_store);
     } catch (const TException& e) {
         warn(e.message());
@@ -374,7 +372,7 @@ void ReportDialog::printStrip(const TReportOptions& o)
     }
     TStripPrintJob job(std::move(content), o.printerName);
     job.setPace(m_stripPace);
-    QProgressDialog progress(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, 100, this);
+    QProgressDialog progress(tr("Printing..."), tr("Cancel"), 0, 100, this);
     progress.setMinimumWidth(320);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
@@ -401,9 +399,8 @@ void ReportDialog::printStrip(const TReportOptions& o)
 
 QString ReportDialog::chooseImage(const QString& failureText)
 {
-    const QString file = m_imageChooser ? m_imageChooser(this, QStringLiteral("Open Image"),
-                                                         QStringLiteral("Image Files (*.png *.jpg *.bmp)"))
-                                        : QString();
+    const QString file =
+        m_imageChooser ? m_imageChooser(this, tr("Open Image"), tr("Image Files (*.png *.jpg *.bmp)")) : QString();
     if (file.isEmpty())
         return QString();
     if (TReportImage::load(file).isNull()) {
@@ -418,7 +415,7 @@ void ReportDialog::showImage(QLabel* label, const QString& file)
     const QImage image = TReportImage::load(file);
     if (image.isNull()) {
         label->setPixmap(QPixmap());
-        label->setText(QStringLiteral("[none]"));
+        label->setText(tr("[none]"));
         return;
     }
     const QSize box = label->minimumSize().expandedTo(QSize(1, 1));
@@ -436,7 +433,7 @@ void ReportDialog::pickImage(QString& file, QLabel* label, const QString& failur
 
 void ReportDialog::on_btnSelectLogo_clicked()
 {
-    pickImage(m_logoFile, ui->logoImage, QStringLiteral("Logo image could not be loaded from file: %1"));
+    pickImage(m_logoFile, ui->logoImage, tr("Logo image could not be loaded from file: %1"));
 }
 
 void ReportDialog::on_btnRemoveLogo_clicked()
@@ -447,7 +444,7 @@ void ReportDialog::on_btnRemoveLogo_clicked()
 
 void ReportDialog::on_btnSelectSignature_clicked()
 {
-    pickImage(m_signatureFile, ui->signatureImage, QStringLiteral("Signature image could not be loaded from file: %1"));
+    pickImage(m_signatureFile, ui->signatureImage, tr("Signature image could not be loaded from file: %1"));
 }
 
 void ReportDialog::on_btnRemoveSignature_clicked()

@@ -9,6 +9,7 @@
 #include "TReportText.h"
 #include "TStudy.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QPainter>
 
@@ -79,14 +80,14 @@ std::unique_ptr<TRingSignalBuffer<double>> copyStretch(const TSignalBuffer& sour
 
 QString TECGStripReport::connectText()
 {
-    return QStringLiteral("Cannot connect to printer (please check it is turned on)");
+    return QCoreApplication::translate("TECGStripReport", "Cannot connect to printer (please check it is turned on)");
 }
 
 QString TECGStripReport::footerText(const TReportOptions& o)
 {
-    const QString scales = QStringLiteral("%1 mm/sec - %2 mm/mV")
+    const QString scales = QCoreApplication::translate("TECGStripReport", "%1 mm/sec - %2 mm/mV")
                                .arg(QString::number(o.speed, 'g', 3), QString::number(o.amplitude, 'g', 3));
-    return QStringLiteral("%1 - Filters: %2").arg(scales, o.filterText());
+    return QCoreApplication::translate("TECGStripReport", "%1 - Filters: %2").arg(scales, o.filterText());
 }
 
 TStripContent TECGStripReport::content(TStudy& study, const TReportOptions& o)
@@ -170,9 +171,9 @@ QVector<TECGStripReport::TextLine> TECGStripReport::textLines(const TStripConten
 {
     // Labels stand with or without their values; the heart rate only with one.
     QVector<TextLine> lines = {
-        {QStringLiteral("Name:"), c.name},
-        {QStringLiteral("Age:"), c.age.isNull() ? QStringLiteral("") : c.age},
-        {QStringLiteral("Date:"), c.date.isNull() ? QStringLiteral("") : c.date},
+        {QCoreApplication::translate("TECGStripReport", "Name:"), c.name},
+        {QCoreApplication::translate("TECGStripReport", "Age:"), c.age.isNull() ? QStringLiteral("") : c.age},
+        {QCoreApplication::translate("TECGStripReport", "Date:"), c.date.isNull() ? QStringLiteral("") : c.date},
         {QStringLiteral("PR:"), milliseconds(c.prMs, c.measured)},
         {QStringLiteral("QRS:"), milliseconds(c.qrsMs, c.measured)},
         {QStringLiteral("QT:"), milliseconds(c.qtMs, c.measured)},
@@ -182,8 +183,9 @@ QVector<TECGStripReport::TextLine> TECGStripReport::textLines(const TStripConten
         {QStringLiteral("RR:"), milliseconds(c.rrMs, c.measured)},
     };
     if (c.heartRate && c.rrMs)
-        lines.append({QStringLiteral("HR:"), QStringLiteral("%1 bpm").arg(*c.heartRate)});
-    lines.append({QStringLiteral("Conclusion:"), QString()});
+        lines.append({QCoreApplication::translate("TECGStripReport", "HR:"),
+                      QCoreApplication::translate("TECGStripReport", "%1 bpm").arg(*c.heartRate)});
+    lines.append({QCoreApplication::translate("TECGStripReport", "Conclusion:"), QString()});
     return lines;
 }
 

@@ -12,6 +12,7 @@
 #include "TStudy.h"
 #include "TTreadmillIndices.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QRectF>
 #include <QSet>
@@ -198,7 +199,9 @@ QString TErgoReport::measurementValue(const QString& name) const
         return norms.formula().name();
     if (name == QLatin1String("ranges"))
         return norms.basisText() +
-               (norms.assessment().knowsSpecies() ? QStringLiteral(". H: above the range, L: below it.") : QString());
+               (norms.assessment().knowsSpecies()
+                    ? QCoreApplication::translate("TErgoReport", ". H: above the range, L: below it.")
+                    : QString());
     if (name.startsWith(RangeField)) {
         const TMeasurementNorms::Item* item = norms.item(name.mid(RangeField.size()));
         return item ? TMeasurementNorms::rangeText(*item) : QString();
@@ -297,9 +300,9 @@ QString TErgoReport::patientId(bool label) const
     const TStudyRecord& r = m_study.record();
     const QString history = r.patientProperty(QStringLiteral("medicalHistoryNumber"));
     if (!history.isEmpty())
-        return label ? QStringLiteral("ID / #H.C.") : history;
+        return label ? QCoreApplication::translate("TErgoReport", "ID / #H.C.") : history;
     if (label)
-        return QStringLiteral("Doc.");
+        return QCoreApplication::translate("TErgoReport", "Doc.");
     return QStringLiteral("%1 %2")
         .arg(r.patientProperty(QStringLiteral("personIdType")), r.patientProperty(QStringLiteral("personIdNumber")))
         .trimmed();
@@ -415,7 +418,7 @@ QString TErgoReport::eventInfo(int record) const
                 break;
             }
     }
-    return QStringLiteral("%1 - %2 - HR: %3 - BP: %4/%5")
+    return QCoreApplication::translate("TErgoReport", "%1 - %2 - HR: %3 - BP: %4/%5")
         .arg(clockTime(event.position), m_stages.stageName(m_stages.stageAt(event.position)), heartRate, systolic,
              diastolic);
 }

@@ -2,6 +2,8 @@
 
 #include "TStudyRecord.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 std::optional<double> real(const std::optional<int>& v)
@@ -20,21 +22,27 @@ TMeasurementNorms::TMeasurementNorms(const TStudyRecord& record, const TStudyRes
     const TReportMeasurements m(results);
     const QString ms = QStringLiteral("ms");
     const QString mv = QStringLiteral("mV");
-    add(QStringLiteral("HR"), QStringLiteral("HR"), QStringLiteral("/min"), real(m.heartRate()), TNormQuantity::HeartRate);
+    add(QStringLiteral("HR"), QCoreApplication::translate("TMeasurementNorms", "HR"), QStringLiteral("/min"),
+        real(m.heartRate()), TNormQuantity::HeartRate);
     add(QStringLiteral("RR"), QStringLiteral("RR"), ms, real(m.rrMs()), std::nullopt);
     add(QStringLiteral("PR"), QStringLiteral("PR"), ms, real(m.prMs()), TNormQuantity::PR);
     add(QStringLiteral("P"), QStringLiteral("P"), ms, real(m.pMs()), TNormQuantity::PDuration);
     add(QStringLiteral("QRS"), QStringLiteral("QRS"), ms, real(m.qrsMs()), TNormQuantity::QRS);
     add(QStringLiteral("QT"), QStringLiteral("QT"), ms, real(m.qtMs()), TNormQuantity::QT);
-    add(QStringLiteral("QTc"), QStringLiteral("QTc (%1)").arg(formula.name()), ms, real(m.qtcMs(formula)), std::nullopt);
+    add(QStringLiteral("QTc"), QCoreApplication::translate("TMeasurementNorms", "QTc (%1)").arg(formula.name()), ms,
+        real(m.qtcMs(formula)), std::nullopt);
     add(QStringLiteral("T"), QStringLiteral("T"), ms, real(m.tMs()), std::nullopt);
     add(QStringLiteral("TPeakToEnd"), QStringLiteral("Tp-e"), ms, real(m.tPeakToEndMs()), std::nullopt);
-    add(QStringLiteral("QRS_axis"), QStringLiteral("QRS axis"), QString::fromUtf8("\u00b0"), real(m.qrsAxis()),
-        TNormQuantity::Axis);
-    add(QStringLiteral("P_amp"), QStringLiteral("P amplitude"), mv, m.pAmplitude(), TNormQuantity::PAmplitude, 2);
-    add(QStringLiteral("QRS_amp"), QStringLiteral("QRS amplitude"), mv, m.qrsAmplitude(), std::nullopt, 2);
-    add(QStringLiteral("R_amp"), QStringLiteral("R amplitude"), mv, m.rAmplitude(), TNormQuantity::RAmplitude, 2);
-    add(QStringLiteral("T_amp"), QStringLiteral("T amplitude"), mv, m.tAmplitude(), std::nullopt, 2);
+    add(QStringLiteral("QRS_axis"), QCoreApplication::translate("TMeasurementNorms", "QRS axis"),
+        QString::fromUtf8("\u00b0"), real(m.qrsAxis()), TNormQuantity::Axis);
+    add(QStringLiteral("P_amp"), QCoreApplication::translate("TMeasurementNorms", "P amplitude"), mv, m.pAmplitude(),
+        TNormQuantity::PAmplitude, 2);
+    add(QStringLiteral("QRS_amp"), QCoreApplication::translate("TMeasurementNorms", "QRS amplitude"), mv,
+        m.qrsAmplitude(), std::nullopt, 2);
+    add(QStringLiteral("R_amp"), QCoreApplication::translate("TMeasurementNorms", "R amplitude"), mv, m.rAmplitude(),
+        TNormQuantity::RAmplitude, 2);
+    add(QStringLiteral("T_amp"), QCoreApplication::translate("TMeasurementNorms", "T amplitude"), mv, m.tAmplitude(),
+        std::nullopt, 2);
 }
 
 void TMeasurementNorms::add(const QString& key, const QString& label, const QString& unit, std::optional<double> value,
@@ -75,12 +83,14 @@ QString TMeasurementNorms::basisText() const
 {
     if (!m_assessment.knowsSpecies()) {
         if (m_speciesText.isEmpty())
-            return QStringLiteral("No reference ranges: no species given");
-        return QStringLiteral("No reference ranges for the species \"%1\"").arg(m_speciesText);
+            return QCoreApplication::translate("TMeasurementNorms", "No reference ranges: no species given");
+        return QCoreApplication::translate("TMeasurementNorms", "No reference ranges for the species \"%1\"")
+            .arg(m_speciesText);
     }
-    QString text = QStringLiteral("Ranges for %1 (lead %2 at rest)").arg(m_assessment.basis(), QLatin1String(RangeLead));
+    QString text = QCoreApplication::translate("TMeasurementNorms", "Ranges for %1 (lead %2 at rest)")
+                       .arg(m_assessment.basis(), QLatin1String(RangeLead));
     if (otherLead())
-        text += QStringLiteral("; measured in lead %1").arg(m_lead);
+        text += QCoreApplication::translate("TMeasurementNorms", "; measured in lead %1").arg(m_lead);
     return text;
 }
 

@@ -5,6 +5,7 @@
 #include "TStudyReport.h"
 #include "TStudyStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -72,8 +73,9 @@ QString TReportCreator::exportFolder(const QString& studyType)
 
 QString TReportCreator::exportFailedText(const QString& folder)
 {
-    return QStringLiteral("Report file could not be exported to folder: %1\nPlease check shared folder access with "
-                          "your network administrator.")
+    return QCoreApplication::translate("TReportCreator",
+                                       "Report file could not be exported to folder: %1\nPlease check "
+                                       "shared folder access with your network administrator.")
         .arg(QDir::toNativeSeparators(folder));
 }
 

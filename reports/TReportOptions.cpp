@@ -1,5 +1,6 @@
 #include "TReportOptions.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
@@ -148,10 +149,10 @@ QString TReportOptions::filterText() const
 {
     QStringList on;
     if (notch)
-        on << QStringLiteral("notch 50hz");
+        on << QCoreApplication::translate("TReportOptions", "notch 50hz");
     if (lowpass)
-        on << QStringLiteral("muscle noise");
+        on << QCoreApplication::translate("TReportOptions", "muscle noise");
     if (baseline)
-        on << QStringLiteral("baseline fix");
-    return on.isEmpty() ? QStringLiteral("none") : on.join(QStringLiteral(", "));
+        on << QCoreApplication::translate("TReportOptions", "baseline fix");
+    return on.isEmpty() ? QCoreApplication::translate("TReportOptions", "none") : on.join(QStringLiteral(", "));
 }

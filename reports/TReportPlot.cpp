@@ -3,6 +3,7 @@
 #include "PlotAxis.h"
 #include "TReportText.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -225,8 +226,8 @@ void TReportPlot::draw(QPainter& painter, const QRectF& rect, double u) const
     }
     painter.restore();
     if (empty)
-        TReportText::draw(painter, area, QStringLiteral("No readings"), font(8.0), Qt::AlignCenter, false, LabelColour,
-                          u);
+        TReportText::draw(painter, area, QCoreApplication::translate("TReportPlot", "No readings"), font(8.0),
+                          Qt::AlignCenter, false, LabelColour, u);
 
     // The title above the plot, and which colour is which when there are several.
     TReportText::draw(painter, QRectF(area.left(), rect.top(), area.width() * 0.5, TopMm * u), m_title, font(8.0, true),

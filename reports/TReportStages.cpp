@@ -3,6 +3,7 @@
 #include "TProtocol.h"
 #include "TStudyResults.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <cmath>
@@ -65,15 +66,16 @@ QString TReportStages::clock(double seconds)
 QString TReportStages::minutes(double seconds)
 {
     const double tenths = std::isfinite(seconds) && seconds > 0.0 ? std::round(seconds / 6.0) : 0.0;
-    return QStringLiteral("%1 min.").arg(QString::number(tenths / 10.0, 'f', std::fmod(tenths, 10.0) == 0.0 ? 0 : 1));
+    return QCoreApplication::translate("TReportStages", "%1 min.")
+        .arg(QString::number(tenths / 10.0, 'f', std::fmod(tenths, 10.0) == 0.0 ? 0 : 1));
 }
 
 QString TReportStages::propsLabel() const
 {
     switch (load()) {
-    case Load::SpeedIncline: return QStringLiteral("Speed / Incline");
-    case Load::Workload: return QStringLiteral("Workload");
-    case Load::Dose: return QStringLiteral("Dose");
+    case Load::SpeedIncline: return QCoreApplication::translate("TReportStages", "Speed / Incline");
+    case Load::Workload: return QCoreApplication::translate("TReportStages", "Workload");
+    case Load::Dose: return QCoreApplication::translate("TReportStages", "Dose");
     case Load::None: break;
     }
     return QString();
@@ -93,7 +95,8 @@ QString TReportStages::stageName(int index) const
         return QString();
     // The pharmacologic test's exercise stages are its doses.
     if (m_type == TProtocol::Pharmacologic && m_executed->stage(index).phase() == TProtocolStage::Exercise)
-        return QStringLiteral("Dose %1").arg(TStageTable::numberInPhase(*m_executed, index));
+        return QCoreApplication::translate("TReportStages", "Dose %1")
+            .arg(TStageTable::numberInPhase(*m_executed, index));
     return TStageTable::stageName(*m_executed, m_type, index);
 }
 

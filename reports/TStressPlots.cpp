@@ -3,6 +3,7 @@
 #include "TReportStages.h"
 #include "TStudy.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -121,39 +122,39 @@ std::optional<TReportPlot> build(const QString& field, const TStudy& study, int 
     if (field == QLatin1String("plotHR")) {
         const double* stored = results.value(QStringLiteral("maxBPM"));
         const double maxHR = stored && std::isfinite(*stored) && *stored > 0.0 ? *stored : highest(heartRate);
-        plot.setTitle(QStringLiteral("HR %1 bpm").arg(TReportStages::whole(maxHR)));
+        plot.setTitle(QCoreApplication::translate("TStressPlots", "HR %1 bpm").arg(TReportStages::whole(maxHR)));
         plot.setMinimumSpan(MinimumHeartRateSpan);
-        plot.addSeries(series(QStringLiteral("HR"), HeartRateColour, heartRate, false));
+        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "HR"), HeartRateColour, heartRate, false));
     } else if (field == QLatin1String("plotBP")) {
-        plot.setTitle(QStringLiteral("BP mmHg"));
+        plot.setTitle(QCoreApplication::translate("TStressPlots", "BP mmHg"));
         plot.setMinimumSpan(MinimumPressureSpan);
-        plot.addSeries(series(QStringLiteral("SBP"), SystolicColour, systolic, true));
-        plot.addSeries(series(QStringLiteral("DBP"), DiastolicColour, diastolic, true));
+        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "SBP"), SystolicColour, systolic, true));
+        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "DBP"), DiastolicColour, diastolic, true));
     } else if (field == QLatin1String("plotDP")) {
-        plot.setTitle(QStringLiteral("DP bpm x mmHg"));
+        plot.setTitle(QCoreApplication::translate("TStressPlots", "DP bpm x mmHg"));
         plot.setMinimumSpan(MinimumDoubleProductSpan);
-        plot.addSeries(series(QStringLiteral("DP"), DoubleProductColour,
+        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "DP"), DoubleProductColour,
                               readings(study, "DPTrend", "DPPerStage"), true));
     } else if (field == QLatin1String("plotST")) {
-        plot.setTitle(QStringLiteral("ST [%1] mm").arg(stLeadName));
+        plot.setTitle(QCoreApplication::translate("TStressPlots", "ST [%1] mm").arg(stLeadName));
         plot.setValueFormat(QStringLiteral("%+.1f"));
         plot.setMinimumSpan(MinimumStSpan);
         // Millivolts drawn as millimetres at 10 mm/mV, as the stage table prints them.
-        plot.addSeries(series(QStringLiteral("ST"), StColour,
+        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "ST"), StColour,
                               stLead >= 0 ? points(results.trend(TStudyResults::stLevelTrendName(stLead)), 10.0)
                                           : QVector<QPointF>(),
                               false));
     } else if (field == QLatin1String("plotMETS")) {
-        plot.setTitle(QStringLiteral("METS"));
+        plot.setTitle(QCoreApplication::translate("TStressPlots", "METS"));
         plot.setMinimumSpan(MinimumMetsSpan);
-        plot.addSeries(series(QStringLiteral("METS"), MetsColour, points(results.trend(QStringLiteral("METSTrend"))),
-                              false));
+        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "METS"), MetsColour,
+                              points(results.trend(QStringLiteral("METSTrend"))), false));
     } else {
-        plot.setTitle(QStringLiteral("HR bpm, BP mmHg"));
+        plot.setTitle(QCoreApplication::translate("TStressPlots", "HR bpm, BP mmHg"));
         plot.setMinimumSpan(MinimumPressureSpan);
-        plot.addSeries(series(QStringLiteral("HR"), HeartRateColour, heartRate, false));
-        plot.addSeries(series(QStringLiteral("SBP"), SystolicColour, systolic, true));
-        plot.addSeries(series(QStringLiteral("DBP"), DiastolicColour, diastolic, true));
+        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "HR"), HeartRateColour, heartRate, false));
+        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "SBP"), SystolicColour, systolic, true));
+        plot.addSeries(series(QCoreApplication::translate("TStressPlots", "DBP"), DiastolicColour, diastolic, true));
     }
     return plot;
 }

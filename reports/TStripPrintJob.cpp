@@ -3,6 +3,7 @@
 #include "TECGStripReport.h"
 #include "TException.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <QThreadPool>
@@ -48,7 +49,8 @@ TStripPrintJob::~TStripPrintJob()
 
 QString TStripPrintJob::busyText()
 {
-    return QStringLiteral("The portable printer is busy with another strip. Please wait until it has printed.");
+    return QCoreApplication::translate(
+        "TStripPrintJob", "The portable printer is busy with another strip. Please wait until it has printed.");
 }
 
 bool TStripPrintJob::isRunning() const
@@ -100,7 +102,7 @@ void TStripPrintJob::start()
         } catch (const std::exception& e) {
             error = QString::fromLocal8Bit(e.what());
         } catch (...) {
-            error = QStringLiteral("Unspecified application error");
+            error = QCoreApplication::translate("TStripPrintJob", "Unspecified application error");
         }
         {
             std::lock_guard<std::mutex> lock(state->mutex);

@@ -7,6 +7,7 @@
 #include "TReportTemplate.h"
 #include "TStudy.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -70,8 +71,8 @@ void TStudyReport::setProgress(std::function<void(int, int)> progress)
 
 QString TStudyReport::writeFailedText(const QString& path)
 {
-    return QStringLiteral("Report file could not be generated at:\n\n%1\n\nPlease check disk space, folder access "
-                          "and antivirus software.")
+    return QCoreApplication::translate("TStudyReport", "Report file could not be generated at:\n\n%1\n\nPlease check "
+                                                       "disk space, folder access and antivirus software.")
         .arg(QDir::toNativeSeparators(path));
 }
 

@@ -3,6 +3,7 @@
 #include "TException.h"
 #include "TZipDeviceIo.h"
 
+#include <QCoreApplication>
 #include <minizip/zip.h>
 
 #include <cstring>
@@ -18,13 +19,13 @@ QZipFileCreator::QZipFileCreator(const QString& archivePath, QObject* parent)
     : QObject(parent), m_file(archivePath)
 {
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate))
-        throw TException("Cannot create zip archive");
+        throw TException(QCoreApplication::translate("QZipFileCreator", "Cannot create zip archive"));
     zlib_filefunc64_def functions;
     TZipDeviceIo::fill(&functions, &m_file);
     m_zip = zipOpen2_64(nullptr, APPEND_STATUS_CREATE, nullptr, &functions);
     if (!m_zip) {
         m_file.close();
-        throw TException("Cannot create zip archive");
+        throw TException(QCoreApplication::translate("QZipFileCreator", "Cannot create zip archive"));
     }
 }
 
@@ -43,7 +44,7 @@ QZipFileCreator::~QZipFileCreator()
 void QZipFileCreator::openEntry(const QString& entryName, bool large)
 {
     if (!m_zip)
-        throw TException("Cannot open new file in zip");
+        throw TException(QCoreApplication::translate("QZipFileCreator", "Cannot open new file in zip"));
     zip_fileinfo info;
     std::memset(&info, 0, sizeof info);
     // The library turns a zero date into one from the broken-down time, adding
@@ -53,7 +54,7 @@ void QZipFileCreator::openEntry(const QString& entryName, bool large)
     if (zipOpenNewFileInZip3_64(m_zip, name.constData(), &info, nullptr, 0, nullptr, 0, nullptr,
                                 Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL,
                                 Z_DEFAULT_STRATEGY, nullptr, 0, large ? 1 : 0) != ZIP_OK)
-        throw TException("Cannot open new file in zip");
+        throw TException(QCoreApplication::translate("QZipFileCreator", "Cannot open new file in zip"));
 }
 
 void QZipFileCreator::writeEntry(const char* data, qint64 size)
@@ -61,7 +62,7 @@ void QZipFileCreator::writeEntry(const char* data, qint64 size)
     while (size > 0) {
         const unsigned n = unsigned(qMin(size, ChunkSize));
         if (zipWriteInFileInZip(m_zip, data, n) != ZIP_OK)
-            throw TException("Cannot write data in zip file");
+            throw TException(QCoreApplication::translate("QZipFileCreator", "Cannot write data in zip file"));
         data += n;
         size -= n;
     }
@@ -70,7 +71,7 @@ void QZipFileCreator::writeEntry(const char* data, qint64 size)
 void QZipFileCreator::closeEntry()
 {
     if (zipCloseFileInZip(m_zip) != ZIP_OK)
-        throw TException("Cannot close file in zip");
+        throw TException(QCoreApplication::translate("QZipFileCreator", "Cannot close file in zip"));
 }
 
 void QZipFileCreator::addFile(const QString& entryName, const QString& sourcePath)
@@ -86,7 +87,7 @@ void QZipFileCreator::addFile(const QString& entryName, const QString& sourcePat
                 break;
             if (n < 0) {
                 source.close();
-                throw TException("Cannot write data in zip file");
+                throw TException(QCoreApplication::translate("QZipFileCreator", "Cannot write data in zip file"));
             }
             try {
                 writeEntry(buffer.constData(), n);
@@ -104,7 +105,7 @@ void QZipFileCreator::addData(const QString& entryName, const QByteArray& data)
 {
     openEntry(entryName, data.size() >= Zip64Threshold);
     if (!data.isEmpty() && zipWriteInFileInZip(m_zip, data.constData(), unsigned(data.size())) != ZIP_OK)
-        throw TException("Cannot write data in zip file");
+        throw TException(QCoreApplication::translate("QZipFileCreator", "Cannot write data in zip file"));
     closeEntry();
 }
 
@@ -120,5 +121,5 @@ void QZipFileCreator::close()
     const bool fileOk = m_file.error() == QFileDevice::NoError;
     m_file.close();
     if (result != ZIP_OK || !flushed || !fileOk)
-        throw TException("Cannot close zip archive");
+        throw TException(QCoreApplication::translate("QZipFileCreator", "Cannot close zip archive"));
 }

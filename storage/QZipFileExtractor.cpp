@@ -3,6 +3,7 @@
 #include "TException.h"
 #include "TZipDeviceIo.h"
 
+#include <QCoreApplication>
 #include <minizip/unzip.h>
 
 #include <QDir>
@@ -17,19 +18,19 @@ QZipFileExtractor::QZipFileExtractor(const QString& archivePath, QObject* parent
     : QObject(parent), m_file(archivePath)
 {
     if (!m_file.open(QIODevice::ReadOnly))
-        throw TException("Cannot open zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot open zip archive"));
     zlib_filefunc64_def functions;
     TZipDeviceIo::fill(&functions, &m_file);
     m_unzip = unzOpen2_64(nullptr, &functions);
     if (!m_unzip) {
         m_file.close();
-        throw TException("Cannot open zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot open zip archive"));
     }
     unz_global_info64 info;
     if (unzGetGlobalInfo64(m_unzip, &info) != UNZ_OK) {
         unzClose(m_unzip);
         m_unzip = nullptr;
-        throw TException("Cannot read zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot read zip archive"));
     }
     m_entryCount = qint64(info.number_entry);
     const uLong size = qMin(info.size_comment, MaxCommentSize);
@@ -38,7 +39,7 @@ QZipFileExtractor::QZipFileExtractor(const QString& archivePath, QObject* parent
     if (read < 0 || uLong(read) != size) {
         unzClose(m_unzip);
         m_unzip = nullptr;
-        throw TException("Cannot read comment in zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot read comment in zip archive"));
     }
     m_comment = QString::fromUtf8(comment.constData(), read);
 }
@@ -59,12 +60,12 @@ QStringList QZipFileExtractor::entryNames()
     for (qint64 i = 0; result == UNZ_OK && i < m_entryCount; ++i) {
         unz_file_info64 info;
         if (unzGetCurrentFileInfo64(m_unzip, &info, name.data(), uLong(name.size()), nullptr, 0, nullptr, 0) != UNZ_OK)
-            throw TException("Cannot get file info from zip archive");
+            throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot get file info from zip archive"));
         names << QString::fromUtf8(name.constData());
         result = unzGoToNextFile(m_unzip);
     }
     if (result != UNZ_OK && result != UNZ_END_OF_LIST_OF_FILE)
-        throw TException("Cannot get file info from zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot get file info from zip archive"));
     return names;
 }
 
@@ -87,7 +88,7 @@ bool QZipFileExtractor::locate(const QString& entryName)
     if (result == UNZ_END_OF_LIST_OF_FILE)
         return false;
     if (result != UNZ_OK)
-        throw TException("Cannot get file info from zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot get file info from zip archive"));
     return true;
 }
 
@@ -95,9 +96,9 @@ void QZipFileExtractor::copyCurrent(QIODevice* target)
 {
     unz_file_info64 info;
     if (unzGetCurrentFileInfo64(m_unzip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-        throw TException("Cannot get file info from zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot get file info from zip archive"));
     if (unzOpenCurrentFile(m_unzip) != UNZ_OK)
-        throw TException("Cannot open file in zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot open file in zip archive"));
     QByteArray buffer(ChunkSize, Qt::Uninitialized);
     ZPOS64_T total = 0;
     for (;;) {
@@ -106,21 +107,21 @@ void QZipFileExtractor::copyCurrent(QIODevice* target)
             break;
         if (n < 0) {
             unzCloseCurrentFile(m_unzip);
-            throw TException("Cannot read file in zip archive");
+            throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot read file in zip archive"));
         }
         total += ZPOS64_T(n);
         if (target->write(buffer.constData(), n) != n) {
             unzCloseCurrentFile(m_unzip);
-            throw TException("Cannot read file in zip archive");
+            throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot read file in zip archive"));
         }
     }
     // The library checks the CRC only when the whole declared size was read;
     // a compressed stream that ends early is as corrupt as a wrong CRC.
     const int closed = unzCloseCurrentFile(m_unzip);
     if (closed == UNZ_CRCERROR || total != info.uncompressed_size)
-        throw TException("Corrupt file read from zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Corrupt file read from zip archive"));
     if (closed != UNZ_OK)
-        throw TException("Cannot read file in zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot read file in zip archive"));
 }
 
 bool QZipFileExtractor::extract(const QString& entryName, QIODevice* target)
@@ -128,7 +129,7 @@ bool QZipFileExtractor::extract(const QString& entryName, QIODevice* target)
     if (!locate(entryName))
         return false;
     if (!target->isOpen() && !target->open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw TException("Cannot open file in zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot open file in zip archive"));
     copyCurrent(target);
     return true;
 }
@@ -139,11 +140,11 @@ bool QZipFileExtractor::extract(const QString& entryName, const QString& targetP
         return false;
     QFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw TException("Cannot open file in zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot open file in zip archive"));
     try {
         copyCurrent(&target);
         if (!target.flush())
-            throw TException("Cannot read file in zip archive");
+            throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot read file in zip archive"));
     } catch (const TException&) {
         target.close();
         target.remove();
@@ -156,10 +157,10 @@ bool QZipFileExtractor::extract(const QString& entryName, const QString& targetP
 bool QZipFileExtractor::extractInto(const QString& entryName, const QString& folder)
 {
     if (!isSafeEntryName(entryName))
-        throw TException("Unsafe file name in zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Unsafe file name in zip archive"));
     const QString path = QDir(folder).filePath(entryName);
     const QString parent = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(parent))
-        throw TException("Cannot open file in zip archive");
+        throw TException(QCoreApplication::translate("QZipFileExtractor", "Cannot open file in zip archive"));
     return extract(entryName, path);
 }

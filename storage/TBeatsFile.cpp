@@ -5,6 +5,7 @@
 #include "TFileBeatStore.h"
 #include "TSignalBuffer.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
@@ -156,18 +157,18 @@ double TBeatsFile::beatTime(const char* record)
 void TBeatsFile::create(const QString& path, int channelCount)
 {
     if (!validChannelCount(channelCount))
-        throw TException("Cannot create beats file");
+        throw TException(QCoreApplication::translate("TBeatsFile", "Cannot create beats file"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw TException("Cannot create beats file");
+        throw TException(QCoreApplication::translate("TBeatsFile", "Cannot create beats file"));
     QByteArray header = Magic;
     header.append(QByteArray(HeaderSize - header.size(), '\0'));
     if (file.write(header) != qint64(header.size())) {
         file.cancelWriting();
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TBeatsFile", "Write error"));
     }
     if (!file.commit())
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TBeatsFile", "Write error"));
 }
 
 std::unique_ptr<TFileBeatStore> TBeatsFile::open(const QString& path, const TSignalBuffer* samples)

@@ -1,5 +1,6 @@
 #include "TEchoScoring.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 
 #include <cmath>
@@ -13,13 +14,24 @@ const char* const names[TEchoScoring::SegmentCount] = {
     "BasalLateral", "MidLateral", "ApicalLateral", "BasalAnterior", "MidAnterior", "ApicalAnterior",
 };
 
-// The coronary territory is the suffix.
+// The coronary territory is the suffix; the names are shown translated.
 const char* const displayNames[TEchoScoring::SegmentCount] = {
-    "Septum Anterior Basal - LAD", "Septum Anterior Medio - LAD", "Septum Basal - RAD",
-    "Septum Medio - RAD", "Septum Apical - LAD", "Inferior Basal - RAD", "Inferior Medio - RAD",
-    "Inferior Apical - LAD", "Posterior Basal - CRX", "Posterior Medio - CRX", "Lateral Basal - CRX",
-    "Lateral Medio - CRX", "Lateral Apical - LAD", "Anterior Basal - LAD", "Anterior Medio - LAD",
-    "Anterior Apical - LAD",
+    QT_TRANSLATE_NOOP("TEchoScoring", "Septum Anterior Basal - LAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Septum Anterior Medio - LAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Septum Basal - RAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Septum Medio - RAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Septum Apical - LAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Inferior Basal - RAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Inferior Medio - RAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Inferior Apical - LAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Posterior Basal - CRX"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Posterior Medio - CRX"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Lateral Basal - CRX"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Lateral Medio - CRX"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Lateral Apical - LAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Anterior Basal - LAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Anterior Medio - LAD"),
+    QT_TRANSLATE_NOOP("TEchoScoring", "Anterior Apical - LAD"),
 };
 
 int scoreOf(const QJsonValue& v)
@@ -42,13 +54,15 @@ QString TEchoScoring::segmentName(int segment)
 
 QString TEchoScoring::segmentDisplayName(int segment)
 {
-    return valid(segment) ? QString::fromLatin1(displayNames[segment - 1]) : QString();
+    return valid(segment) ? QCoreApplication::translate("TEchoScoring", displayNames[segment - 1]) : QString();
 }
 
 QString TEchoScoring::scoreName(int score)
 {
-    static const char* const scoreNames[] = {"Normal", "Hypokinetic", "Akinetic", "Dyskinetic"};
-    return isScore(score) ? QString::fromLatin1(scoreNames[score - MinScore]) : QString();
+    static const char* const scoreNames[] = {
+        QT_TRANSLATE_NOOP("TEchoScoring", "Normal"), QT_TRANSLATE_NOOP("TEchoScoring", "Hypokinetic"),
+        QT_TRANSLATE_NOOP("TEchoScoring", "Akinetic"), QT_TRANSLATE_NOOP("TEchoScoring", "Dyskinetic")};
+    return isScore(score) ? QCoreApplication::translate("TEchoScoring", scoreNames[score - MinScore]) : QString();
 }
 
 QString TEchoScoring::phaseName(Phase phase)

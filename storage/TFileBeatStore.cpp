@@ -3,6 +3,7 @@
 #include "TBeatsFile.h"
 #include "TException.h"
 
+#include <QCoreApplication>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -105,17 +106,17 @@ void TFileBeatStore::append(const TBeat& beat)
 {
     const int index = count();
     if (!m_file.isWritable() || index >= INT_MAX - 1)
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TFileBeatStore", "Write error"));
     const QByteArray bytes = TBeatsFile::encode(beat, m_channelCount);
     // Always right after the whole records: this also overwrites a partial
     // record that a crash or an earlier failed write left behind.
     if (!m_file.seek(offsetOf(index)))
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TFileBeatStore", "Write error"));
     m_file.unsetError();
     // The block of records read before holds only records below index, so it
     // stays valid.
     if (m_file.write(bytes) != qint64(bytes.size()) || !m_file.flush())
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TFileBeatStore", "Write error"));
     m_times.push_back(TBeatsFile::beatTime(bytes.constData()));
 }
 
@@ -134,7 +135,7 @@ void TFileBeatStore::replaceFirst(int count, const std::vector<TBeat>& beats)
     if (beats.empty() && replaced == 0)
         return;
     if (!m_file.isWritable() || qint64(held - replaced) + qint64(beats.size()) >= INT_MAX - 1)
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TFileBeatStore", "Write error"));
     // Unbuffered, so that every short write is seen here: the commit does not
     // tell a file cut short by a full disk.
     QSaveFile out(m_file.fileName());
@@ -142,13 +143,13 @@ void TFileBeatStore::replaceFirst(int count, const std::vector<TBeat>& beats)
     QByteArray chunk(TBeatsFile::HeaderSize, '\0');
     if (!m_file.seek(0) || m_file.read(chunk.data(), chunk.size()) != chunk.size()
         || !out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(chunk) != chunk.size())
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TFileBeatStore", "Write error"));
     std::vector<double> times;
     times.reserve(beats.size() + m_times.size());
     for (const TBeat& beat : beats) {
         const QByteArray bytes = TBeatsFile::encode(beat, m_channelCount);
         if (out.write(bytes) != bytes.size())
-            throw TException("Write error");
+            throw TException(QCoreApplication::translate("TFileBeatStore", "Write error"));
         times.push_back(TBeatsFile::beatTime(bytes.constData()));
     }
     // The records kept, a block at a time (a trailing partial record is none).
@@ -158,10 +159,10 @@ void TFileBeatStore::replaceFirst(int count, const std::vector<TBeat>& beats)
         chunk.resize(n * m_recordSize);
         if (!m_file.seek(offsetOf(first)) || m_file.read(chunk.data(), chunk.size()) != chunk.size()
             || out.write(chunk) != chunk.size())
-            throw TException("Write error");
+            throw TException(QCoreApplication::translate("TFileBeatStore", "Write error"));
     }
     if (out.error() != QFileDevice::NoError)
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TFileBeatStore", "Write error"));
     // The file is closed while it is replaced (a file held open cannot be
     // replaced everywhere), then opened again, whichever file it then is.
     m_file.close();
@@ -169,7 +170,7 @@ void TFileBeatStore::replaceFirst(int count, const std::vector<TBeat>& beats)
     if (!reopen())
         m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     if (!committed)
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TFileBeatStore", "Write error"));
     times.insert(times.end(), m_times.begin() + replaced, m_times.end());
     m_times.swap(times);
 }

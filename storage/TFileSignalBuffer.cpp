@@ -3,6 +3,7 @@
 #include "TException.h"
 #include "TSampleConversion.h"
 
+#include <QCoreApplication>
 #include <QtEndian>
 
 #include <algorithm>
@@ -172,7 +173,7 @@ void TFileSignalBuffer::appendWritten(bool complete, int written)
     advanceLength(written);
     notifyListeners();
     if (!complete)
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TFileSignalBuffer", "Write error"));
 }
 
 void TFileSignalBuffer::append(const void* data, int bytes)

@@ -11,6 +11,7 @@
 #include "TStudyArchiveImport.h"
 #include "TStudyIndex.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,9 +33,10 @@ TLocalStudyStore::TLocalStudyStore(const QString& root, FreeSpaceQuery freeSpace
 {
     // An empty root would put the index at "/data".
     if (m_root.isEmpty())
-        throw TException("Undefined database path");
+        throw TException(QCoreApplication::translate("TLocalStudyStore", "Undefined database path"));
     if (!QDir().mkpath(m_root) || !QDir().mkpath(m_root + QStringLiteral("/data")))
-        throw TException(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(m_root)));
+        throw TException(QCoreApplication::translate("TLocalStudyStore", "Cannot create folder %1")
+                             .arg(QDir::toNativeSeparators(m_root)));
 
     m_index = std::make_unique<TStudyIndex>(m_root + QStringLiteral("/data/") + TStudyIndex::FileName);
     if (m_index->isNew())
@@ -153,7 +155,7 @@ void TLocalStudyStore::removeStudyFiles(const QString& baseFilename)
 TStudy* TLocalStudyStore::saveNewStudy(const TStudyRecord& source)
 {
     if (m_root.isEmpty())
-        throw TException("Undefined database path");
+        throw TException(QCoreApplication::translate("TLocalStudyStore", "Undefined database path"));
 
     TStudyRecord record = source;
     record.id = TStudyRecord::drawId([this](int id) { return m_open.count(id) > 0 || m_index->contains(id); });
@@ -170,10 +172,10 @@ TStudy* TLocalStudyStore::saveNewStudy(const TStudyRecord& source)
         TBeatsFile::create(beatsPath, record.acquisition.channelCount);
         std::unique_ptr<TFileSignalBuffer> samples = TSampleFile::open(samplePath);
         if (!samples)
-            throw TException("Cannot create sample file");
+            throw TException(QCoreApplication::translate("TLocalStudyStore", "Cannot create sample file"));
         std::unique_ptr<TFileBeatStore> beats = TBeatsFile::open(beatsPath, samples.get());
         if (!beats)
-            throw TException("Cannot create beats file");
+            throw TException(QCoreApplication::translate("TLocalStudyStore", "Cannot create beats file"));
 
         TRecordFile::write(record, recordPath);
         m_index->insert(record.summary());
@@ -296,7 +298,7 @@ int TLocalStudyStore::importStudy(const QString& archivePath)
     // Replacing the files of a study in use would pull them from under the
     // window that records or reviews it.
     if (isStudyOpen(id))
-        throw TException("Study is already open for review");
+        throw TException(QCoreApplication::translate("TLocalStudyStore", "Study is already open for review"));
 
     // The same study comes back to its own files; another study's files are
     // never overwritten: the newcomer gets a name of its own.

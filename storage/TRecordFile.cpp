@@ -2,6 +2,7 @@
 
 #include "TException.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QSaveFile>
@@ -134,13 +135,13 @@ void writeBytes(const QByteArray& bytes, const QString& path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw TException("Cannot create study file");
+        throw TException(QCoreApplication::translate("TRecordFile", "Cannot create study file"));
     if (file.write(bytes) != qint64(bytes.size())) {
         file.cancelWriting();
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TRecordFile", "Write error"));
     }
     if (!file.commit())
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TRecordFile", "Write error"));
 }
 
 } // namespace

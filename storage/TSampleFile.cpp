@@ -4,6 +4,7 @@
 #include "TFileSignalBuffer.h"
 #include "TSignalBuffer.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -220,16 +221,16 @@ void TSampleFile::create(const QString& path, const TAcquisitionFields& fields, 
     const QByteArray area = headerArea(fields, study, patient);
     // A file whose header could not be read back would lose the recording.
     if (!parse(area))
-        throw TException("Cannot create sample file");
+        throw TException(QCoreApplication::translate("TSampleFile", "Cannot create sample file"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw TException("Cannot create sample file");
+        throw TException(QCoreApplication::translate("TSampleFile", "Cannot create sample file"));
     if (file.write(area) != qint64(area.size())) {
         file.cancelWriting();
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TSampleFile", "Write error"));
     }
     if (!file.commit())
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TSampleFile", "Write error"));
 }
 
 void TSampleFile::writeHeader(const QString& path, const TAcquisitionFields& fields, const QJsonObject& study,
@@ -237,7 +238,7 @@ void TSampleFile::writeHeader(const QString& path, const TAcquisitionFields& fie
 {
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadWrite))
-        throw TException("Cannot create sample file");
+        throw TException(QCoreApplication::translate("TSampleFile", "Cannot create sample file"));
     // Frames already written keep the shape they were written with: a header that
     // told another channel count, rate or gain would make them read as other
     // values.
@@ -248,14 +249,14 @@ void TSampleFile::writeHeader(const QString& path, const TAcquisitionFields& fie
             if (f.channelCount != fields.channelCount || f.samplingRate != fields.samplingRate
                 || f.resolution != fields.resolution || old->gainMax != fields.gainMax
                 || old->gainMin != -fields.gainMax)
-                throw TException("Write error");
+                throw TException(QCoreApplication::translate("TSampleFile", "Write error"));
         }
     }
     const QByteArray area = headerArea(fields, study, patient);
     if (!parse(area))
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TSampleFile", "Write error"));
     if (!file.seek(0) || file.write(area) != qint64(area.size()) || !file.flush())
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TSampleFile", "Write error"));
 }
 
 std::unique_ptr<TFileSignalBuffer> TSampleFile::open(const QString& path, TAcquisitionFields* fields)

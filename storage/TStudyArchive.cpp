@@ -4,6 +4,7 @@
 #include "QZipFileExtractor.h"
 #include "TException.h"
 
+#include <QCoreApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -87,13 +88,13 @@ void TStudyArchive::write(const QString& archivePath, const QString& recordPath,
     const bool hadOld = QFile::exists(archivePath);
     if (hadOld && !QFile::rename(archivePath, aside)) {
         QFile::remove(scratch);
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TStudyArchive", "Write error"));
     }
     if (!QFile::rename(scratch, archivePath)) {
         QFile::remove(scratch);
         if (hadOld)
             QFile::rename(aside, archivePath);
-        throw TException("Write error");
+        throw TException(QCoreApplication::translate("TStudyArchive", "Write error"));
     }
     if (hadOld)
         QFile::remove(aside);

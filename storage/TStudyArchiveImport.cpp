@@ -4,6 +4,7 @@
 #include "TException.h"
 #include "TStudyArchive.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -49,7 +50,7 @@ private:
 
 QString TStudyArchiveImport::notAStudyArchive()
 {
-    return QStringLiteral("File is not a valid Cardivex study Zip archive");
+    return QCoreApplication::translate("TStudyArchiveImport", "File is not a valid Cardivex study Zip archive");
 }
 
 TStudyArchiveImport::TStudyArchiveImport(const QString& archivePath, const QString& dataFolder)

@@ -2,6 +2,7 @@
 
 #include "TException.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -148,6 +149,17 @@ private:
         return parts;
     }
 
+    // A label with words of its own goes through the translator whole, its
+    // [fields] included, so that a translation may put them in its own order.
+    static QString translatedLabel(const QString& text)
+    {
+        static const QRegularExpression field(QStringLiteral("\\[[A-Za-z0-9_/#]+\\]"));
+        static const QRegularExpression letter(QStringLiteral("[A-Za-z]"));
+        if (!QString(text).remove(field).contains(letter))
+            return text;
+        return QCoreApplication::translate("ReportTemplate", text.toUtf8().constData());
+    }
+
     bool readField(TReportField& field, const TReportFont& defaultFont)
     {
         const QStringRef element = m_xml.name();
@@ -180,9 +192,11 @@ private:
         const QString text = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
         if (m_xml.hasError())
             return fail(m_xml.errorString());
-        field.parts = splitText(text);
-        if (field.kind == TReportField::Label)
+        if (field.kind == TReportField::Label) {
+            field.parts = splitText(translatedLabel(text));
             return true;
+        }
+        field.parts = splitText(text);
         // An image or drawing names itself alone; a rectangle without a name is a frame.
         const QString name = text.trimmed();
         const QVector<TReportTextPart> parts = splitText(name);

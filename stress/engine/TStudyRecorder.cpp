@@ -19,12 +19,15 @@
 #include "TStudy.h"
 #include "TWavePointRefiner.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <exception>
 
-const char* const TStudyRecorder::EquipmentFailedText = "Communication with ergometer/treadmill device failed.";
-const char* const TStudyRecorder::DeviceFailedText = "Communication with ECG acquiring device failed.";
+const char* const TStudyRecorder::EquipmentFailedText =
+    QT_TRANSLATE_NOOP("TStudyRecorder", "Communication with ergometer/treadmill device failed.");
+const char* const TStudyRecorder::DeviceFailedText =
+    QT_TRANSLATE_NOOP("TStudyRecorder", "Communication with ECG acquiring device failed.");
 const char* const TStudyRecorder::UnfinishedMark = "recordingUnfinished";
 
 namespace {
@@ -331,7 +334,7 @@ void TStudyRecorder::stop()
 void TStudyRecorder::equipmentFailed()
 {
     m_equipment = nullptr;
-    tellMessage(QString::fromLatin1(EquipmentFailedText));
+    tellMessage(QCoreApplication::translate("TStudyRecorder", EquipmentFailedText));
 }
 
 double TStudyRecorder::stageMets(int index) const
@@ -469,7 +472,8 @@ void TStudyRecorder::record()
         m_recordingFailed = false;
     } catch (const std::exception& e) {
         if (!m_recordingFailed)
-            tellMessage(QStringLiteral("The recording cannot be stored: %1").arg(QString::fromLocal8Bit(e.what())));
+            tellMessage(QCoreApplication::translate("TStudyRecorder", "The recording cannot be stored: %1")
+                            .arg(QString::fromLocal8Bit(e.what())));
         m_recordingFailed = true;
     }
 }
@@ -490,7 +494,7 @@ void TStudyRecorder::onError(TAcqDriver*, const char* message)
 
 void TStudyRecorder::deviceFailed()
 {
-    tellMessage(QString::fromLatin1(DeviceFailedText));
+    tellMessage(QCoreApplication::translate("TStudyRecorder", DeviceFailedText));
 }
 
 // ---------------------------------------------------------------------------
@@ -563,7 +567,8 @@ void TStudyRecorder::storePendingBeats()
         m_beatsFailed = false;
     } catch (const std::exception& e) {
         if (!m_beatsFailed)
-            tellMessage(QStringLiteral("The beats cannot be stored: %1").arg(QString::fromLocal8Bit(e.what())));
+            tellMessage(QCoreApplication::translate("TStudyRecorder", "The beats cannot be stored: %1")
+                            .arg(QString::fromLocal8Bit(e.what())));
         m_beatsFailed = true;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "TException.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,10 +16,10 @@ void TProtocolTable::load(const QString& dataFolder)
     QFile file(m_path);
     if (file.exists()) {
         if (!file.open(QIODevice::ReadOnly))
-            throw TException("Cannot open protocol table");
+            throw TException(QCoreApplication::translate("TProtocolTable", "Cannot open protocol table"));
         const QByteArray bytes = file.readAll();
         if (bytes.isEmpty())
-            throw TException("Cannot read protocol table");
+            throw TException(QCoreApplication::translate("TProtocolTable", "Cannot read protocol table"));
         const QJsonDocument doc = QJsonDocument::fromJson(bytes);
         if (doc.isArray()) {
             for (const QJsonValue& v : doc.array()) {

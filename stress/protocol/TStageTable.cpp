@@ -3,6 +3,7 @@
 #include "TProtocol.h"
 #include "TStudyResults.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSettings>
@@ -50,15 +51,15 @@ QString TStageTable::phaseName(int protocolType, int phase)
 {
     if (protocolType == TProtocol::TiltTest) {
         switch (phase) {
-        case TProtocolStage::Rest: return QStringLiteral("Basal");
-        case TProtocolStage::Recovery: return QStringLiteral("Control");
+        case TProtocolStage::Rest: return QCoreApplication::translate("TStageTable", "Basal");
+        case TProtocolStage::Recovery: return QCoreApplication::translate("TStageTable", "Control");
         default: return QString();
         }
     }
     switch (phase) {
-    case TProtocolStage::Rest: return QStringLiteral("Rest");
-    case TProtocolStage::Exercise: return QStringLiteral("Exercise");
-    case TProtocolStage::Recovery: return QStringLiteral("Recovery");
+    case TProtocolStage::Rest: return QCoreApplication::translate("TStageTable", "Rest");
+    case TProtocolStage::Exercise: return QCoreApplication::translate("TStageTable", "Exercise");
+    case TProtocolStage::Recovery: return QCoreApplication::translate("TStageTable", "Recovery");
     default: return QString();
     }
 }
@@ -134,14 +135,19 @@ TStageTable::TStageTable(const TProtocol& executed, int protocolType, const TStu
 
 QStringList TStageTable::headers() const
 {
-    QStringList h = {QStringLiteral("Stage"), QStringLiteral("Duration")};
+    QStringList h = {QCoreApplication::translate("TStageTable", "Stage"),
+                     QCoreApplication::translate("TStageTable", "Duration")};
     switch (m_load) {
-    case Load::SpeedIncline: h << QStringLiteral("Speed") << QStringLiteral("Incline"); break;
-    case Load::Workload: h << QStringLiteral("Workload"); break;
-    case Load::Dose: h << QStringLiteral("Dose"); break;
+    case Load::SpeedIncline:
+        h << QCoreApplication::translate("TStageTable", "Speed")
+          << QCoreApplication::translate("TStageTable", "Incline");
+        break;
+    case Load::Workload: h << QCoreApplication::translate("TStageTable", "Workload"); break;
+    case Load::Dose: h << QCoreApplication::translate("TStageTable", "Dose"); break;
     case Load::None: break;
     }
-    h << QStringLiteral("METS") << QStringLiteral("HR") << QStringLiteral("SBP/DBP") << QStringLiteral("DP")
+    h << QStringLiteral("METS") << QCoreApplication::translate("TStageTable", "HR")
+      << QCoreApplication::translate("TStageTable", "SBP/DBP") << QStringLiteral("DP")
       << (m_stLeadName.isEmpty() ? QStringLiteral("ST") : QStringLiteral("ST [%1]").arg(m_stLeadName))
       << (m_stLeadName.isEmpty() ? QStringLiteral("\u2206ST") : QStringLiteral("\u2206ST [%1]").arg(m_stLeadName));
     return h;

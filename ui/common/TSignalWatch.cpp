@@ -50,8 +50,12 @@ QString TSignalWatch::durationText(qint64 ms)
 {
     const qint64 seconds = qMax<qint64>(0, ms) / 1000;
     if (seconds < 60)
-        return QStringLiteral("%1 s").arg(seconds);
+        return QCoreApplication::translate("TSignalWatch", "%1 s").arg(seconds);
     if (seconds < 3600)
-        return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    return QStringLiteral("%1 h %2 min").arg(seconds / 3600).arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'));
+        return QCoreApplication::translate("TSignalWatch", "%1 min %2 s")
+            .arg(seconds / 60)
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QCoreApplication::translate("TSignalWatch", "%1 h %2 min")
+        .arg(seconds / 3600)
+        .arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'));
 }

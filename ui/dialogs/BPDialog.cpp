@@ -18,7 +18,7 @@ BPDialog::BPDialog(QWidget* parent, const QString& stageText)
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    ui->lblStageInfo->setText(QStringLiteral("Stage: ") + stageText);
+    ui->lblStageInfo->setText(tr("Stage: %1").arg(stageText));
     ui->chkPrint->setChecked(QSettings().value(QLatin1String(PrintKey), false).toBool());
     validate();
 }

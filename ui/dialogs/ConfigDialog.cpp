@@ -17,7 +17,7 @@
 
 namespace {
 
-const char* const NoImageText = "[none]";
+const char* const NoImageText = QT_TRANSLATE_NOOP("ConfigDialog", "[none]");
 
 void enableAll(std::initializer_list<QWidget*> widgets, bool enabled)
 {

@@ -42,14 +42,25 @@ EchoDialog::EchoDialog(TStudyRecord* record, const std::optional<TEchoScoring>& 
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    ui->lblPhaseRest->setText(TEchoScoring::phaseName(TEchoScoring::Rest));
-    ui->lblPhasePeak->setText(TEchoScoring::phaseName(TEchoScoring::Peak));
-    ui->lblPhasePost->setText(TEchoScoring::phaseName(TEchoScoring::Post));
+    ui->lblPhaseRest->setText(phaseText(TEchoScoring::Rest));
+    ui->lblPhasePeak->setText(phaseText(TEchoScoring::Peak));
+    ui->lblPhasePost->setText(phaseText(TEchoScoring::Post));
     buildChoosers();
     showScoreIndexes();
 }
 
 EchoDialog::~EchoDialog() = default;
+
+// The phase as the user reads it (its name, untranslated, names the widgets).
+QString EchoDialog::phaseText(TEchoScoring::Phase phase)
+{
+    switch (phase) {
+    case TEchoScoring::Rest: return tr("Rest");
+    case TEchoScoring::Peak: return tr("Peak");
+    case TEchoScoring::Post: return tr("Post");
+    }
+    return QString();
+}
 
 void EchoDialog::buildChoosers()
 {
@@ -65,8 +76,7 @@ void EchoDialog::buildChoosers()
         for (int s = 1; s <= TEchoScoring::SegmentCount; ++s) {
             auto* box = new QComboBox(this);
             box->setObjectName(QStringLiteral("cbo%1%2").arg(TEchoScoring::phaseName(phase)).arg(s));
-            box->setAccessibleName(QStringLiteral("%1, %2").arg(TEchoScoring::segmentDisplayName(s),
-                                                                TEchoScoring::phaseName(phase)));
+            box->setAccessibleName(QStringLiteral("%1, %2").arg(TEchoScoring::segmentDisplayName(s), phaseText(phase)));
             box->addItem(QString(), 0);
             for (int score = TEchoScoring::MinScore; score <= TEchoScoring::MaxScore; ++score)
                 box->addItem(QStringLiteral("%1 - %2").arg(score).arg(TEchoScoring::scoreName(score)), score);

@@ -60,6 +60,7 @@ public slots:
 private:
     EchoDialog(TStudyRecord* record, const std::optional<TEchoScoring>& scoring, QWidget* parent);
     void buildChoosers();
+    static QString phaseText(TEchoScoring::Phase phase);
     void onScoreChosen(TEchoScoring::Phase phase, int segment, int score);
     void showScoreIndexes();
 

@@ -88,14 +88,14 @@ bool imageLoads(const QString& file)
 QString folderProblem(const QString& label, const QString& folder)
 {
     if (folder.trimmed().isEmpty())
-        return tr("%1: no folder chosen").arg(label);
+        return QCoreApplication::translate("TConfigForm", "%1: no folder chosen").arg(label);
     const QFileInfo info(folder);
     if (!info.exists() || !info.isDir())
-        return tr("%1 does not exist: %2").arg(label, folder);
+        return QCoreApplication::translate("TConfigForm", "%1 does not exist: %2").arg(label, folder);
     // Permission bits do not tell about shares and read-only media: try it.
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".velmora-write-XXXXXX")));
     if (!probe.open())
-        return tr("%1 cannot be written to: %2").arg(label, folder);
+        return QCoreApplication::translate("TConfigForm", "%1 cannot be written to: %2").arg(label, folder);
     return QString();
 }
 

@@ -4,6 +4,7 @@
 #include "TStageTable.h"
 #include "TTiltTestProtocol.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -85,12 +86,12 @@ QStringList TProtocolEditor::headers() const
     QStringList h;
     for (Column c : columns()) {
         switch (c) {
-        case Column::Stage: h << QStringLiteral("Stage"); break;
-        case Column::Duration: h << QStringLiteral("Duration"); break;
-        case Column::Speed: h << QStringLiteral("Speed"); break;
-        case Column::Incline: h << QStringLiteral("Incline"); break;
-        case Column::Workload: h << QStringLiteral("Workload"); break;
-        case Column::Dose: h << QStringLiteral("Dose"); break;
+        case Column::Stage: h << QCoreApplication::translate("TProtocolEditor", "Stage"); break;
+        case Column::Duration: h << QCoreApplication::translate("TProtocolEditor", "Duration"); break;
+        case Column::Speed: h << QCoreApplication::translate("TProtocolEditor", "Speed"); break;
+        case Column::Incline: h << QCoreApplication::translate("TProtocolEditor", "Incline"); break;
+        case Column::Workload: h << QCoreApplication::translate("TProtocolEditor", "Workload"); break;
+        case Column::Dose: h << QCoreApplication::translate("TProtocolEditor", "Dose"); break;
         case Column::Blank: h << QString(); break;
         }
     }

@@ -300,7 +300,7 @@ void EcgReviewWindow::showNorms()
         if (!item.value)
             continue;
         auto* row = new QTreeWidgetItem(tree);
-        row->setText(0, item.key == QLatin1String("QTc") ? QStringLiteral("QTc %1 (ms)").arg(norms.formula().name())
+        row->setText(0, item.key == QLatin1String("QTc") ? tr("QTc %1 (ms)").arg(norms.formula().name())
                                                          : QStringLiteral("%1 (%2)").arg(item.label, item.unit));
         row->setText(1, TMeasurementNorms::valueText(item));
         row->setText(2, TMeasurementNorms::rangeText(item));

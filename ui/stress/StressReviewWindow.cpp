@@ -65,10 +65,10 @@ struct GraphicStyle
 };
 
 const GraphicStyle Styles[StressReviewWindow::GraphicCount] = {
-    {"HR", "%.0f", QColor(192, 57, 43), {50.0, 200.0}, 10.0, 5.0, 0.0},
-    {"BP", "%.0f", QColor(41, 98, 255), {0.0, 200.0}, 20.0, 5.0, 0.0},
-    {"DP", "%.0f", QColor(142, 68, 173), {0.0, 20000.0}, 2000.0, 500.0, 0.0},
-    {"METS", "%.1f", QColor(39, 174, 96), {0.0, 10.0}, 1.0, 0.5, 0.0},
+    {QT_TRANSLATE_NOOP("StressReviewWindow", "HR"), "%.0f", QColor(192, 57, 43), {50.0, 200.0}, 10.0, 5.0, 0.0},
+    {QT_TRANSLATE_NOOP("StressReviewWindow", "BP"), "%.0f", QColor(41, 98, 255), {0.0, 200.0}, 20.0, 5.0, 0.0},
+    {QT_TRANSLATE_NOOP("StressReviewWindow", "DP"), "%.0f", QColor(142, 68, 173), {0.0, 20000.0}, 2000.0, 500.0, 0.0},
+    {QT_TRANSLATE_NOOP("StressReviewWindow", "METS"), "%.1f", QColor(39, 174, 96), {0.0, 10.0}, 1.0, 0.5, 0.0},
     {"ST", "%+.1f", QColor(0, 0, 0), {-2.0, 2.0}, 1.0, 0.2, -1e9},
 };
 // A tilt test's heart rate and pressure start from these ranges.
@@ -312,7 +312,7 @@ void StressReviewWindow::on_btnAmp20_clicked()
 void StressReviewWindow::onStartTimeChanged()
 {
     const double t = ui->ecgDisplay1->startTime();
-    ui->lblTotalElapsedTime->setText(clockText(t, "%2d:%2.2d total"));
+    ui->lblTotalElapsedTime->setText(clockText(t, "%2d:%2.2d") + QLatin1Char(' ') + tr("total"));
     const TProtocol* protocol = m_study->protocol();
     const int k = stageHolding(t);
     if (protocol && k >= 0 && k < protocol->stageCount()) {
@@ -467,7 +467,7 @@ void StressReviewWindow::setupGraphics()
         QPlotGraphic* plot = graphic(Graphic(g));
         const GraphicStyle& style = Styles[g];
         plot->setSource(&m_sources[size_t(g)]);
-        plot->setTitle(QString::fromLatin1(style.title));
+        plot->setTitle(tr(style.title));
         plot->setXFormat(QStringLiteral("mm:ss"));
         plot->setYFormat(QString::fromLatin1(style.format));
         plot->setColor(style.color);
@@ -478,7 +478,7 @@ void StressReviewWindow::setupGraphics()
     }
     ui->graphicBP->setSecondSource(&m_diastolicSource, QColor(0, 150, 199));
     ui->graphicMETS->setPlotType(QPlotGraphic::Steps);
-    ui->graphicST->setTitle(QStringLiteral("ST [%1]").arg(stLeadName()));
+    ui->graphicST->setTitle(tr("ST [%1]").arg(stLeadName()));
     for (int g = 0; g < GraphicCount; ++g)
         graphic(Graphic(g))->setShowXAxis(graphic(Graphic(g)) == lowest);
 }
@@ -547,7 +547,7 @@ void StressReviewWindow::setStLead(int lead)
     m_stLead = lead;
     m_sources[StGraphic].setTrend(m_study->results().trend(TStudyResults::stLevelTrendName(lead)));
     ui->graphicST->setSource(&m_sources[StGraphic]);
-    ui->graphicST->setTitle(QStringLiteral("ST [%1]").arg(stLeadName()));
+    ui->graphicST->setTitle(tr("ST [%1]").arg(stLeadName()));
     fillTable();
     drawGraphics();
 }

@@ -3,6 +3,7 @@
 #include "TProtocol.h"
 #include "TStageTable.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace TStageEvent {
@@ -26,7 +27,8 @@ TStudyEvent forLastStage(const TProtocol& executed, int protocolType)
             while (first > 0 && executed.stage(first - 1).phase() == phase)
                 --first;
             const int minutes = int((end - executed.stageStartTime(first)) / 60.0);
-            event.description = QStringLiteral("%1 %2 min.").arg(phaseName).arg(minutes).trimmed();
+            event.description =
+                QCoreApplication::translate("TStageEvent", "%1 %2 min.").arg(phaseName).arg(minutes).trimmed();
         }
         event.print = false;
     } else {

@@ -3,6 +3,7 @@
 #include "TProtocol.h"
 #include "TStageTable.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace TStressMonitorTexts {
@@ -36,7 +37,7 @@ QString loadText(const TProtocol& planned, int stageIndex, const QString& worklo
                                                                                  workloadUnit)),
                                            workloadUnit);
     case TProtocol::Pharmacologic:
-        return QStringLiteral("Dose %1").arg(stage.value(QStringLiteral("dose")));
+        return QCoreApplication::translate("TStressMonitorTexts", "Dose %1").arg(stage.value(QStringLiteral("dose")));
     default:
         return QString();
     }
@@ -59,12 +60,13 @@ QString stageElapsed(double seconds)
 
 QString stageDuration(double seconds)
 {
-    return QStringLiteral("/ %1 %2").arg(minutesSeconds(seconds), QStringLiteral("stage"));
+    return QStringLiteral("/ %1 %2").arg(minutesSeconds(seconds),
+                                         QCoreApplication::translate("TStressMonitorTexts", "stage"));
 }
 
 QString heartRateInfo(int heartRate, int zoneMax, int zoneSubMax)
 {
-    return QStringLiteral("%1% max %2<br/>%3% sub %4")
+    return QCoreApplication::translate("TStressMonitorTexts", "%1% max %2<br/>%3% sub %4")
         .arg(percent(heartRate, zoneMax))
         .arg(zoneMax)
         .arg(percent(heartRate, zoneSubMax))
@@ -73,7 +75,9 @@ QString heartRateInfo(int heartRate, int zoneMax, int zoneSubMax)
 
 QString noHeartRateInfo(int zoneMax, int zoneSubMax)
 {
-    return QStringLiteral("---% max %1<br/>---% sub %2").arg(zoneMax).arg(zoneSubMax);
+    return QCoreApplication::translate("TStressMonitorTexts", "---% max %1<br/>---% sub %2")
+        .arg(zoneMax)
+        .arg(zoneSubMax);
 }
 
 QString bloodPressurePromptText(const QString& stageName, const QString& load)

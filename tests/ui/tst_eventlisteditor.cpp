@@ -5,6 +5,7 @@
 // by key.
 
 #include "EventListEditor.h"
+#include "TestWidgets.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -25,13 +26,7 @@ TStudyEvent makeEvent(const char* description, double position, bool print = fal
     return e;
 }
 
-QStringList column(const QTreeWidget& tree, int c)
-{
-    QStringList texts;
-    for (int row = 0; row < tree.topLevelItemCount(); ++row)
-        texts.append(tree.topLevelItem(row)->text(c));
-    return texts;
-}
+using TestWidgets::column;
 
 QStringList descriptions(const QVector<TStudyEvent>& events)
 {

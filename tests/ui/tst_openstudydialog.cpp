@@ -2,6 +2,7 @@
 // temporary data folder, with its boxes answered from the test.
 
 #include "AppTestEnvironment.h"
+#include "TestFiles.h"
 #include "TestWidgets.h"
 #include "OpenStudyDialog.h"
 #include "QZipFileCreator.h"
@@ -127,17 +128,13 @@ struct Scene
     }
 };
 
-QByteArray readAll(const QString& path)
+// The clinic's studies in a new store, listed in the dialog, shown.
+struct Browser : Scene
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
+    const QList<int> ids = addClinic();
+    OpenStudyDialog dialog{*store};
+    Browser() { dialog.show(); }
+};
 
 void resetSettings()
 {
@@ -148,7 +145,7 @@ using TestWidgets::child;
 
 QTreeWidget* localTree(QWidget& d) { return child<QTreeWidget>(d, "treeStudies"); }
 QTreeWidget* sharedTree(QWidget& d) { return child<QTreeWidget>(d, "treeSharedStudies"); }
-QPushButton* okButton(QWidget& d) { return child<QDialogButtonBox>(d, "buttonBox")->button(QDialogButtonBox::Ok); }
+using TestWidgets::okButton;
 
 QStringList visiblePatients(QTreeWidget* tree, int column)
 {
@@ -277,41 +274,35 @@ void TestOpenStudyDialog::filterInTheDialog()
 {
     QFETCH(QString, filter);
     QFETCH(QStringList, visible);
-    Scene scene;
-    scene.addClinic();
-    OpenStudyDialog dialog(*scene.store);
-    dialog.show();
-    QCOMPARE(localTree(dialog)->topLevelItemCount(), Clinic.size());
-    QVERIFY(!okButton(dialog)->isEnabled());
-    QTest::keyClicks(child<QLineEdit>(dialog, "txtFilter"), filter);
-    QCOMPARE(visiblePatients(localTree(dialog), TStudyRowTexts::PatientColumn), visible);
-    QTreeWidgetItem* current = localTree(dialog)->currentItem();
+    Browser b;
+    QCOMPARE(localTree(b.dialog)->topLevelItemCount(), Clinic.size());
+    QVERIFY(!okButton(b.dialog)->isEnabled());
+    QTest::keyClicks(child<QLineEdit>(b.dialog, "txtFilter"), filter);
+    QCOMPARE(visiblePatients(localTree(b.dialog), TStudyRowTexts::PatientColumn), visible);
+    QTreeWidgetItem* current = localTree(b.dialog)->currentItem();
     if (visible.isEmpty()) {
         QVERIFY(!current);
-        QVERIFY(!okButton(dialog)->isEnabled());
+        QVERIFY(!okButton(b.dialog)->isEnabled());
     } else if (visible.size() == 1) {
         QVERIFY(current);
         QCOMPARE(current->text(TStudyRowTexts::PatientColumn), visible.first());
-        QVERIFY(okButton(dialog)->isEnabled());
+        QVERIFY(okButton(b.dialog)->isEnabled());
     }
 }
 
 void TestOpenStudyDialog::currentRowStaysAmongSeveral()
 {
-    Scene scene;
-    const QList<int> ids = scene.addClinic();
-    OpenStudyDialog dialog(*scene.store);
-    dialog.show();
-    QTreeWidgetItem* smith = localRowOf(dialog, ids[2]);
-    localTree(dialog)->setCurrentItem(smith);
-    auto* filter = child<QLineEdit>(dialog, "txtFilter");
+    Browser b;
+    QTreeWidgetItem* smith = localRowOf(b.dialog, b.ids[2]);
+    localTree(b.dialog)->setCurrentItem(smith);
+    auto* filter = child<QLineEdit>(b.dialog, "txtFilter");
     filter->setText("rex");
-    QCOMPARE(localTree(dialog)->currentItem(), smith);
+    QCOMPARE(localTree(b.dialog)->currentItem(), smith);
     // Out of sight, it is no longer what OK would open.
     filter->setText("ez");
-    QCOMPARE(visiblePatients(localTree(dialog), TStudyRowTexts::PatientColumn), (QStringList{"Gomez, Luna", "Perez, Rex"}));
-    QVERIFY(!localTree(dialog)->currentItem());
-    QVERIFY(!okButton(dialog)->isEnabled());
+    QCOMPARE(visiblePatients(localTree(b.dialog), TStudyRowTexts::PatientColumn), (QStringList{"Gomez, Luna", "Perez, Rex"}));
+    QVERIFY(!localTree(b.dialog)->currentItem());
+    QVERIFY(!okButton(b.dialog)->isEnabled());
 }
 
 void TestOpenStudyDialog::okAndReportFollowTheCurrentRow_data()
@@ -329,16 +320,13 @@ void TestOpenStudyDialog::okAndReportFollowTheCurrentRow()
     QFETCH(int, row);
     QFETCH(bool, ok);
     QFETCH(bool, report);
-    Scene scene;
-    const QList<int> ids = scene.addClinic();
-    OpenStudyDialog dialog(*scene.store);
-    dialog.show();
+    Browser b;
     if (row >= 0)
-        localTree(dialog)->setCurrentItem(localRowOf(dialog, ids[row]));
-    QCOMPARE(okButton(dialog)->isEnabled(), ok);
-    QCOMPARE(child<QPushButton>(dialog, "btnReport")->isEnabled(), report);
+        localTree(b.dialog)->setCurrentItem(localRowOf(b.dialog, b.ids[row]));
+    QCOMPARE(okButton(b.dialog)->isEnabled(), ok);
+    QCOMPARE(child<QPushButton>(b.dialog, "btnReport")->isEnabled(), report);
     if (row >= 0)
-        QCOMPARE(localRowOf(dialog, ids[row])->text(TStudyRowTexts::ReportColumn), QString(report ? "Yes" : ""));
+        QCOMPARE(localRowOf(b.dialog, b.ids[row])->text(TStudyRowTexts::ReportColumn), QString(report ? "Yes" : ""));
 }
 
 void TestOpenStudyDialog::acceptTellsTheStudy()
@@ -377,15 +365,12 @@ void TestOpenStudyDialog::acceptTellsTheStudy()
 
 void TestOpenStudyDialog::reportFileNotFound()
 {
-    Scene scene;
-    const QList<int> ids = scene.addClinic();
-    OpenStudyDialog dialog(*scene.store);
+    Browser b;
     QList<QUrl> opened;
-    dialog.setUrlOpener([&opened](const QUrl& url) { opened << url; return true; });
-    dialog.show();
-    localTree(dialog)->setCurrentItem(localRowOf(dialog, ids[0]));
+    b.dialog.setUrlOpener([&opened](const QUrl& url) { opened << url; return true; });
+    localTree(b.dialog)->setCurrentItem(localRowOf(b.dialog, b.ids[0]));
     AppTest::BoxClicker reply;
-    child<QPushButton>(dialog, "btnReport")->click();
+    child<QPushButton>(b.dialog, "btnReport")->click();
     QCOMPARE(reply.titles, QStringList{"Error"});
     QCOMPARE(reply.texts, QStringList{"Report file not found"});
     QVERIFY(opened.isEmpty());
@@ -401,7 +386,7 @@ void TestOpenStudyDialog::reportOpensTheLocalFileWhateverItsName()
     QVERIFY(base.contains('#') && base.contains('%') && base.contains(' '));
     QDir().mkpath(scene.store->rootPath() + "/reports");
     const QString pdf = scene.store->rootPath() + "/reports/" + base + ".pdf";
-    QVERIFY(writeAll(pdf, "%PDF-1.4 report"));
+    QVERIFY(writeFile(pdf, "%PDF-1.4 report"));
 
     OpenStudyDialog dialog(*scene.store);
     QList<QUrl> opened;
@@ -414,7 +399,7 @@ void TestOpenStudyDialog::reportOpensTheLocalFileWhateverItsName()
     QCOMPARE(opened.size(), 1);
     QVERIFY(opened[0].isLocalFile());
     QCOMPARE(opened[0].toLocalFile(), pdf);
-    QCOMPARE(readAll(opened[0].toLocalFile()), QByteArray("%PDF-1.4 report"));
+    QCOMPARE(readFile(opened[0].toLocalFile()), QByteArray("%PDF-1.4 report"));
 }
 
 void TestOpenStudyDialog::deleteLocal_data()
@@ -430,52 +415,43 @@ void TestOpenStudyDialog::deleteLocal()
 {
     QFETCH(bool, yes);
     QFETCH(bool, byKey);
-    Scene scene;
-    const QList<int> ids = scene.addClinic();
-    const QString record = scene.studyFile(ids[1], "cxstudy");
-    const QString samples = scene.studyFile(ids[1], "cxecg");
-    OpenStudyDialog dialog(*scene.store);
-    QSignalSpy deleted(&dialog, &OpenStudyDialog::deletedStudy);
-    dialog.show();
-    QTreeWidget* tree = localTree(dialog);
-    selectOnly(tree, {localRowOf(dialog, ids[1]), localRowOf(dialog, ids[2])});
+    Browser b;
+    const QString record = b.studyFile(b.ids[1], "cxstudy");
+    const QString samples = b.studyFile(b.ids[1], "cxecg");
+    QSignalSpy deleted(&b.dialog, &OpenStudyDialog::deletedStudy);
+    QTreeWidget* tree = localTree(b.dialog);
+    selectOnly(tree, {localRowOf(b.dialog, b.ids[1]), localRowOf(b.dialog, b.ids[2])});
     AppTest::BoxClicker reply({yes ? QMessageBox::Yes : QMessageBox::No});
     if (byKey) {
-        dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        b.dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&b.dialog));
         tree->setFocus();
         QTest::keyClick(tree, Qt::Key_Delete);
     } else {
-        child<QPushButton>(dialog, "btnDelete")->click();
+        child<QPushButton>(b.dialog, "btnDelete")->click();
     }
     QCOMPARE(reply.titles, QStringList{"Confirm"});
     QCOMPARE(reply.texts, QStringList{"Delete selected studies from local folder?"});
-    QCOMPARE(scene.indexed(ids[1]), !yes);
-    QCOMPARE(scene.indexed(ids[2]), !yes);
-    QVERIFY(scene.indexed(ids[0]) && scene.indexed(ids[3]));
+    QCOMPARE(b.indexed(b.ids[1]), !yes);
+    QCOMPARE(b.indexed(b.ids[2]), !yes);
+    QVERIFY(b.indexed(b.ids[0]) && b.indexed(b.ids[3]));
     QCOMPARE(QFile::exists(record), !yes);
     QCOMPARE(QFile::exists(samples), !yes);
     QList<int> signalled;
     for (const QList<QVariant>& args : deleted)
         signalled << args.at(0).toInt();
     std::sort(signalled.begin(), signalled.end());
-    QList<int> expected;
-    if (yes) {
-        expected = {ids[1], ids[2]};
-        std::sort(expected.begin(), expected.end());
-    }
+    QList<int> expected = yes ? QList<int>{b.ids[1], b.ids[2]} : QList<int>();
+    std::sort(expected.begin(), expected.end());
     QCOMPARE(signalled, expected);
     QCOMPARE(tree->topLevelItemCount(), yes ? 2 : 4);
 }
 
 void TestOpenStudyDialog::deleteKeyInTheFilterDeletesNothing()
 {
-    Scene scene;
-    const QList<int> ids = scene.addClinic();
-    OpenStudyDialog dialog(*scene.store);
-    dialog.show();
-    selectOnly(localTree(dialog), {localRowOf(dialog, ids[0])});
-    auto* filter = child<QLineEdit>(dialog, "txtFilter");
+    Browser b;
+    selectOnly(localTree(b.dialog), {localRowOf(b.dialog, b.ids[0])});
+    auto* filter = child<QLineEdit>(b.dialog, "txtFilter");
     filter->setText("rexx");
     filter->setCursorPosition(3);
     AppTest::BoxClicker reply({QMessageBox::Yes});
@@ -483,7 +459,7 @@ void TestOpenStudyDialog::deleteKeyInTheFilterDeletesNothing()
     QTest::keyClick(filter, Qt::Key_Delete);
     QCOMPARE(filter->text(), QString("rex"));
     QVERIFY(reply.texts.isEmpty());
-    QVERIFY(scene.indexed(ids[0]));
+    QVERIFY(b.indexed(b.ids[0]));
 }
 
 // The store leaves an open study alone: it is said to be open and not
@@ -517,96 +493,87 @@ void TestOpenStudyDialog::deletingAnOpenStudyDeletesTheOthersOnly()
 
 void TestOpenStudyDialog::studyStillListedIsNotReportedDeleted()
 {
-    Scene scene;
-    const QList<int> ids = scene.addClinic();
-    scene.store->keptOnDelete = ids[2];
-    OpenStudyDialog dialog(*scene.store);
-    QSignalSpy deleted(&dialog, &OpenStudyDialog::deletedStudy);
-    dialog.show();
-    selectOnly(localTree(dialog), {localRowOf(dialog, ids[1]), localRowOf(dialog, ids[2])});
+    Browser b;
+    b.store->keptOnDelete = b.ids[2];
+    QSignalSpy deleted(&b.dialog, &OpenStudyDialog::deletedStudy);
+    selectOnly(localTree(b.dialog), {localRowOf(b.dialog, b.ids[1]), localRowOf(b.dialog, b.ids[2])});
     AppTest::BoxClicker reply({QMessageBox::Yes, QMessageBox::Ok});
-    child<QPushButton>(dialog, "btnDelete")->click();
+    child<QPushButton>(b.dialog, "btnDelete")->click();
     QCOMPARE(reply.texts.size(), 2);
     QCOMPARE(reply.texts[1], QString("These could not be deleted:\n  Smith, Rex (3/12/2026 11:15): the study is still in "
                                      "the study list"));
     QCOMPARE(deleted.size(), 1);
-    QCOMPARE(deleted[0].at(0).toInt(), ids[1]);
-    QVERIFY(localRowOf(dialog, ids[2]));
+    QCOMPARE(deleted[0].at(0).toInt(), b.ids[1]);
+    QVERIFY(localRowOf(b.dialog, b.ids[2]));
 }
 
 void TestOpenStudyDialog::deleteShared()
 {
-    Scene scene;
-    const QList<int> ids = scene.addClinic();
-    scene.store->exportStudy(ids[0], scene.shared);
-    scene.store->exportStudy(ids[1], scene.shared);
-    const QStringList archives = archiveNames(scene.shared);
+    Browser b;
+    b.store->exportStudy(b.ids[0], b.shared);
+    b.store->exportStudy(b.ids[1], b.shared);
+    const QStringList archives = archiveNames(b.shared);
     QCOMPARE(archives.size(), 2);
-    OpenStudyDialog dialog(*scene.store);
-    QSignalSpy deleted(&dialog, &OpenStudyDialog::deletedStudy);
-    dialog.show();
-    showShared(dialog, scene.shared);
-    QCOMPARE(sharedTree(dialog)->topLevelItemCount(), 2);
+    QSignalSpy deleted(&b.dialog, &OpenStudyDialog::deletedStudy);
+    showShared(b.dialog, b.shared);
+    QCOMPARE(sharedTree(b.dialog)->topLevelItemCount(), 2);
     // With rows selected in both lists the shared ones are meant.
-    selectOnly(localTree(dialog), {localRowOf(dialog, ids[2])});
-    selectOnly(sharedTree(dialog), {sharedRowOf(dialog, archives[0])});
+    selectOnly(localTree(b.dialog), {localRowOf(b.dialog, b.ids[2])});
+    selectOnly(sharedTree(b.dialog), {sharedRowOf(b.dialog, archives[0])});
     {
         AppTest::BoxClicker reply({QMessageBox::Yes});
-        child<QPushButton>(dialog, "btnDelete")->click();
+        child<QPushButton>(b.dialog, "btnDelete")->click();
         QCOMPARE(reply.texts, QStringList{"Delete selected studies from shared folder?"});
     }
-    QCOMPARE(archiveNames(scene.shared), QStringList{archives[1]});
-    QCOMPARE(sharedTree(dialog)->topLevelItemCount(), 1);
-    QCOMPARE(scene.store->listStudies().size(), Clinic.size());
+    QCOMPARE(archiveNames(b.shared), QStringList{archives[1]});
+    QCOMPARE(sharedTree(b.dialog)->topLevelItemCount(), 1);
+    QCOMPARE(b.store->listStudies().size(), Clinic.size());
     QCOMPARE(deleted.size(), 0);
 
     // Hidden, the shared list is not what a delete acts on.
-    selectOnly(sharedTree(dialog), {sharedRowOf(dialog, archives[1])});
-    child<QPushButton>(dialog, "btnShare")->click();
+    selectOnly(sharedTree(b.dialog), {sharedRowOf(b.dialog, archives[1])});
+    child<QPushButton>(b.dialog, "btnShare")->click();
     AppTest::BoxClicker no({QMessageBox::No});
-    child<QPushButton>(dialog, "btnDelete")->click();
+    child<QPushButton>(b.dialog, "btnDelete")->click();
     QCOMPARE(no.texts, QStringList{"Delete selected studies from local folder?"});
-    QCOMPARE(archiveNames(scene.shared), QStringList{archives[1]});
+    QCOMPARE(archiveNames(b.shared), QStringList{archives[1]});
 }
 
 // A study archive is listed; a truncated one is listed as damaged; a zip with
 // another comment and a file that is no zip are not listed.
 void TestOpenStudyDialog::sharedListShowsStudyAndDamagedArchivesOnly()
 {
-    Scene scene;
-    const QList<int> ids = scene.addClinic();
-    scene.store->exportStudy(ids[0], scene.shared);
-    const QString good = archiveNames(scene.shared).value(0);
-    const QByteArray bytes = readAll(scene.shared + "/" + good);
-    QVERIFY(writeAll(scene.shared + "/cut short.cxz", bytes.left(bytes.size() / 2)));
+    Browser b;
+    b.store->exportStudy(b.ids[0], b.shared);
+    const QString good = archiveNames(b.shared).value(0);
+    const QByteArray bytes = readFile(b.shared + "/" + good);
+    QVERIFY(writeFile(b.shared + "/cut short.cxz", bytes.left(bytes.size() / 2)));
     {
-        QZipFileCreator other(scene.shared + "/other comment.cxz");
+        QZipFileCreator other(b.shared + "/other comment.cxz");
         other.setComment("PKZIP");
-        other.addFile("cxstudy", scene.studyFile(ids[1], "cxstudy"));
-        other.addFile("cxecg", scene.studyFile(ids[1], "cxecg"));
-        other.addFile("cxbeats", scene.studyFile(ids[1], "cxbeats"));
-        other.addData("info", TStudyArchive::infoDocument(scene.summary(ids[1])));
+        other.addFile("cxstudy", b.studyFile(b.ids[1], "cxstudy"));
+        other.addFile("cxecg", b.studyFile(b.ids[1], "cxecg"));
+        other.addFile("cxbeats", b.studyFile(b.ids[1], "cxbeats"));
+        other.addData("info", TStudyArchive::infoDocument(b.summary(b.ids[1])));
         other.close();
     }
-    QVERIFY(writeAll(scene.shared + "/notes.cxz", "a note, not an archive"));
+    QVERIFY(writeFile(b.shared + "/notes.cxz", "a note, not an archive"));
 
-    OpenStudyDialog dialog(*scene.store);
-    dialog.show();
-    showShared(dialog, scene.shared);
-    QTreeWidget* tree = sharedTree(dialog);
+    showShared(b.dialog, b.shared);
+    QTreeWidget* tree = sharedTree(b.dialog);
     QCOMPARE(tree->topLevelItemCount(), 2);
-    QTreeWidgetItem* study = sharedRowOf(dialog, good);
+    QTreeWidgetItem* study = sharedRowOf(b.dialog, good);
     QVERIFY(study);
     QCOMPARE(study->text(TStudyRowTexts::SharedPatientColumn), QString("Perez, Rex"));
     QCOMPARE(study->text(TStudyRowTexts::SharedTypeColumn), QString("Stress test"));
     QCOMPARE(study->text(TStudyRowTexts::SharedDateColumn), QString("1/12/2026 09:30"));
-    QTreeWidgetItem* damaged = sharedRowOf(dialog, "cut short.cxz");
+    QTreeWidgetItem* damaged = sharedRowOf(b.dialog, "cut short.cxz");
     QVERIFY(damaged);
     QCOMPARE(damaged->text(TStudyRowTexts::SharedPatientColumn), QString("Damaged archive"));
     QVERIFY(damaged->foreground(TStudyRowTexts::SharedPatientColumn) != study->foreground(TStudyRowTexts::SharedPatientColumn));
 
     // The filter applies to the shared list too.
-    child<QLineEdit>(dialog, "txtFilter")->setText("perez");
+    child<QLineEdit>(b.dialog, "txtFilter")->setText("perez");
     QCOMPARE(visiblePatients(tree, TStudyRowTexts::SharedPatientColumn), QStringList{"Perez, Rex"});
 }
 
@@ -616,8 +583,8 @@ void TestOpenStudyDialog::damagedArchiveIsNotImported()
     const QList<int> ids = scene.addClinic();
     scene.store->exportStudy(ids[0], scene.shared);
     const QString good = archiveNames(scene.shared).value(0);
-    const QByteArray bytes = readAll(scene.shared + "/" + good);
-    QVERIFY(writeAll(scene.shared + "/cut short.cxz", bytes.left(bytes.size() - 100)));
+    const QByteArray bytes = readFile(scene.shared + "/" + good);
+    QVERIFY(writeFile(scene.shared + "/cut short.cxz", bytes.left(bytes.size() - 100)));
     scene.store->deleteStudy(ids[0]);
     QVERIFY(!scene.indexed(ids[0]));
 
@@ -639,26 +606,23 @@ void TestOpenStudyDialog::damagedArchiveIsNotImported()
 
 void TestOpenStudyDialog::noFolderDisablesTheCopyButtons()
 {
-    Scene scene;
-    scene.addClinic();
-    OpenStudyDialog dialog(*scene.store);
-    dialog.show();
-    auto* exportButton = child<QPushButton>(dialog, "btnShareExport");
-    auto* importButton = child<QPushButton>(dialog, "btnShareImport");
-    auto* share = child<QPushButton>(dialog, "btnShare");
+    Browser b;
+    auto* exportButton = child<QPushButton>(b.dialog, "btnShareExport");
+    auto* importButton = child<QPushButton>(b.dialog, "btnShareImport");
+    auto* share = child<QPushButton>(b.dialog, "btnShare");
     QCOMPARE(share->text(), QString("Show shared studies"));
     share->click();
     QCOMPARE(share->text(), QString("Hide shared studies"));
-    QVERIFY(child<QWidget>(dialog, "frameShared")->isVisible());
+    QVERIFY(child<QWidget>(b.dialog, "frameShared")->isVisible());
     QVERIFY(!exportButton->isEnabled() && !importButton->isEnabled());
     // The chooser cancelled: still no folder.
-    dialog.setFolderChooser([](QWidget*) { return QString(); });
-    child<QPushButton>(dialog, "btnShareFolder")->click();
+    b.dialog.setFolderChooser([](QWidget*) { return QString(); });
+    child<QPushButton>(b.dialog, "btnShareFolder")->click();
     QVERIFY(!exportButton->isEnabled() && !importButton->isEnabled());
-    const QString folder = scene.shared;
-    dialog.setFolderChooser([folder](QWidget*) { return folder; });
-    child<QPushButton>(dialog, "btnShareFolder")->click();
-    QCOMPARE(child<QComboBox>(dialog, "cboShareFolders")->currentText(), folder);
+    const QString folder = b.shared;
+    b.dialog.setFolderChooser([folder](QWidget*) { return folder; });
+    child<QPushButton>(b.dialog, "btnShareFolder")->click();
+    QCOMPARE(child<QComboBox>(b.dialog, "cboShareFolders")->currentText(), folder);
     QVERIFY(exportButton->isEnabled() && importButton->isEnabled());
     share->click();
     QVERIFY(!exportButton->isEnabled() && !importButton->isEnabled());
@@ -666,53 +630,47 @@ void TestOpenStudyDialog::noFolderDisablesTheCopyButtons()
 
 void TestOpenStudyDialog::exportThenImportRoundTrip()
 {
-    Scene scene;
-    const QList<int> ids = scene.addClinic();
-    const QByteArray samples = readAll(scene.studyFile(ids[1], "cxecg"));
-    const QByteArray record = readAll(scene.studyFile(ids[1], "cxstudy"));
-    const TStudySummary before = scene.summary(ids[1]);
+    Browser b;
+    const QByteArray samples = readFile(b.studyFile(b.ids[1], "cxecg"));
+    const QByteArray record = readFile(b.studyFile(b.ids[1], "cxstudy"));
+    const TStudySummary before = b.summary(b.ids[1]);
     QVERIFY(!samples.isEmpty());
 
-    OpenStudyDialog dialog(*scene.store);
-    dialog.show();
-    showShared(dialog, scene.shared);
-    QCOMPARE(sharedTree(dialog)->topLevelItemCount(), 0);
-    selectOnly(localTree(dialog), {localRowOf(dialog, ids[1]), localRowOf(dialog, ids[3])});
+    showShared(b.dialog, b.shared);
+    QCOMPARE(sharedTree(b.dialog)->topLevelItemCount(), 0);
+    selectOnly(localTree(b.dialog), {localRowOf(b.dialog, b.ids[1]), localRowOf(b.dialog, b.ids[3])});
     AppTest::BoxClicker reply;
-    child<QPushButton>(dialog, "btnShareExport")->click();
+    child<QPushButton>(b.dialog, "btnShareExport")->click();
     QVERIFY(reply.texts.isEmpty());
-    QCOMPARE(archiveNames(scene.shared).size(), 2);
-    QCOMPARE(visiblePatients(sharedTree(dialog), TStudyRowTexts::SharedPatientColumn),
+    QCOMPARE(archiveNames(b.shared).size(), 2);
+    QCOMPARE(visiblePatients(sharedTree(b.dialog), TStudyRowTexts::SharedPatientColumn),
              (QStringList{"Gomez, Luna", "Rexford, Bella"}));
 
     // Gone from the data folder, then brought back from the shared folder.
-    scene.store->deleteStudy(ids[1]);
-    scene.store->deleteStudy(ids[3]);
-    QVERIFY(!QFile::exists(scene.store->studyFilePath(before.baseFilename, "cxecg")));
-    selectOnly(sharedTree(dialog), {sharedTree(dialog)->topLevelItem(0), sharedTree(dialog)->topLevelItem(1)});
-    child<QPushButton>(dialog, "btnShareImport")->click();
+    b.store->deleteStudy(b.ids[1]);
+    b.store->deleteStudy(b.ids[3]);
+    QVERIFY(!QFile::exists(b.store->studyFilePath(before.baseFilename, "cxecg")));
+    selectOnly(sharedTree(b.dialog), {sharedTree(b.dialog)->topLevelItem(0), sharedTree(b.dialog)->topLevelItem(1)});
+    child<QPushButton>(b.dialog, "btnShareImport")->click();
     QVERIFY(reply.texts.isEmpty());
-    QCOMPARE(scene.summary(ids[1]), before);
-    QVERIFY(scene.indexed(ids[3]));
-    QCOMPARE(readAll(scene.studyFile(ids[1], "cxecg")), samples);
-    QCOMPARE(readAll(scene.studyFile(ids[1], "cxstudy")), record);
-    QVERIFY(localRowOf(dialog, ids[1]) && localRowOf(dialog, ids[3]));
-    QCOMPARE(localTree(dialog)->topLevelItemCount(), Clinic.size());
+    QCOMPARE(b.summary(b.ids[1]), before);
+    QVERIFY(b.indexed(b.ids[3]));
+    QCOMPARE(readFile(b.studyFile(b.ids[1], "cxecg")), samples);
+    QCOMPARE(readFile(b.studyFile(b.ids[1], "cxstudy")), record);
+    QVERIFY(localRowOf(b.dialog, b.ids[1]) && localRowOf(b.dialog, b.ids[3]));
+    QCOMPARE(localTree(b.dialog)->topLevelItemCount(), Clinic.size());
 }
 
 // One export fails: the others are still copied, and the box tells which
 // were and which were not.
 void TestOpenStudyDialog::failedCopySaysWhichWereCopied()
 {
-    Scene scene;
-    const QList<int> ids = scene.addClinic();
-    scene.store->failingExport = ids[1];
-    OpenStudyDialog dialog(*scene.store);
-    dialog.show();
-    showShared(dialog, scene.shared);
-    selectOnly(localTree(dialog), {localRowOf(dialog, ids[0]), localRowOf(dialog, ids[1]), localRowOf(dialog, ids[2])});
+    Browser b;
+    b.store->failingExport = b.ids[1];
+    showShared(b.dialog, b.shared);
+    selectOnly(localTree(b.dialog), {localRowOf(b.dialog, b.ids[0]), localRowOf(b.dialog, b.ids[1]), localRowOf(b.dialog, b.ids[2])});
     AppTest::BoxClicker reply;
-    child<QPushButton>(dialog, "btnShareExport")->click();
+    child<QPushButton>(b.dialog, "btnShareExport")->click();
     QCOMPARE(reply.titles, QStringList{QString()});
     QCOMPARE(reply.texts.size(), 1);
     const QString text = reply.texts[0];
@@ -720,7 +678,7 @@ void TestOpenStudyDialog::failedCopySaysWhichWereCopied()
                  && text.contains("  Smith, Rex (3/12/2026 11:15)"),
              qPrintable(text));
     QVERIFY2(text.contains("Not copied:\n  Gomez, Luna (2/12/2026 10:15): Write error"), qPrintable(text));
-    QCOMPARE(sharedTree(dialog)->topLevelItemCount(), 2);
+    QCOMPARE(sharedTree(b.dialog)->topLevelItemCount(), 2);
 }
 
 void TestOpenStudyDialog::copyOutcomeMessage()

@@ -29,11 +29,7 @@
 
 namespace {
 
-
-QPushButton* okOf(QWidget* w)
-{
-    return TestWidgets::child<QDialogButtonBox>(w, "buttonBox")->button(QDialogButtonBox::Ok);
-}
+QPushButton* okOf(QWidget* w) { return TestWidgets::okButton(w); }
 
 // Runs the action once on the first modal dialog of type T that becomes active,
 // then closes the dialog if the action left it open.
@@ -105,13 +101,8 @@ const QVector<StageRow> FiveStages = {{0, "3:00", "", ""},
                                       {1, "2:00", "8.0", "10"},
                                       {2, "5:00", "2.0", "0"}};
 
-QStringList column(QTreeWidget* tree, int c)
-{
-    QStringList texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        texts << tree->topLevelItem(i)->text(c);
-    return texts;
-}
+using TestWidgets::column;
+using TestWidgets::headers;
 
 } // namespace
 
@@ -134,23 +125,11 @@ private slots:
         m_root.reset();
     }
 
-    void listShowsTheTable()
-    {
-        ProtocolListDialog dialog(*m_store);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Stress test protocols"));
-        QVERIFY(!(dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
-        QCOMPARE(names(dialog), QStringList{"Example"});
-        QCOMPARE(TestWidgets::child<QPushButton>(&dialog, "btnNew")->text(), QStringLiteral("New..."));
-        QCOMPARE(TestWidgets::child<QPushButton>(&dialog, "btnEdit")->text(), QStringLiteral("Edit..."));
-        QCOMPARE(TestWidgets::child<QPushButton>(&dialog, "btnDelete")->text(), QStringLiteral("Delete"));
-    }
-
     void newProtocolIsWrittenAtOnce()
     {
         ProtocolListDialog list(*m_store);
         list.show();
         WhenModal<ProtocolDialog> fill([](ProtocolDialog* d) {
-            QCOMPARE(d->windowTitle(), QStringLiteral("Protocol edit"));
             QVERIFY(TestWidgets::child<QLineEdit>(d, "txtProtocolName")->text().isEmpty());
             QCOMPARE(TestWidgets::child<QComboBox>(d, "cboProtocolType")->currentIndex(), 0);
             QVERIFY(!okOf(d)->isEnabled());
@@ -499,7 +478,7 @@ private slots:
         ProtocolListDialog list(*m_store);
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
-        shoot(&list, "protocol-list");
+        QVERIFY(TestWidgets::shoot(&list, "protocol-list"));
         for (int i = 0; i < 3; ++i) {
             auto* item = TestWidgets::child<QListWidget>(&list, "listProtocols")->item(i);
             QVERIFY(TestWidgets::child<QListWidget>(&list, "listProtocols")->visualItemRect(item).height()
@@ -513,7 +492,7 @@ private slots:
         tree->topLevelItem(2)->setText(2, QStringLiteral("55"));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        shoot(&dialog, "protocol-edit");
+        QVERIFY(TestWidgets::shoot(&dialog, "protocol-edit"));
         // Every cell and header fits its column.
         for (int c = 0; c + 1 < tree->columnCount(); ++c) {
             const QFontMetrics fm(tree->font());
@@ -533,7 +512,7 @@ private slots:
         addStages(&ergometer, {{0, "5:00", "0", ""}, {1, "3:00", "300", ""}, {1, "3:00", "600 kgm/min", ""}});
         ergometer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&ergometer));
-        shoot(&ergometer, "protocol-edit-ergometer");
+        QVERIFY(TestWidgets::shoot(&ergometer, "protocol-edit-ergometer"));
         auto* hint = TestWidgets::child<QLabel>(&ergometer, "lblStatus");
         QVERIFY(hint->text().contains(QLatin1String("recovery")));
         QVERIFY(!hint->property("refusal").toBool());
@@ -554,26 +533,11 @@ private:
         return n;
     }
 
-    static QStringList headers(QTreeWidget* tree)
-    {
-        QStringList h;
-        for (int c = 0; c < tree->columnCount(); ++c)
-            h << tree->headerItem()->text(c);
-        return h;
-    }
-
     static void doubleClick(QTreeWidget* tree, int row, int c)
     {
         const QPoint at = tree->visualRect(tree->model()->index(row, c)).center();
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
-    }
-
-    static void shoot(QWidget* w, const char* name)
-    {
-        const QByteArray folder = qgetenv("VELMORA_TEST_SHOTS");
-        if (!folder.isEmpty())
-            QVERIFY(w->grab().save(QFile::decodeName(folder) + QLatin1Char('/') + QLatin1String(name) + ".png"));
     }
 
     QString tablePath() const { return m_root->path() + QStringLiteral("/data/protocols.json"); }

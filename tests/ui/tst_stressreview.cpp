@@ -39,13 +39,7 @@ using namespace RecorderTest;
 
 namespace {
 
-QStringList headers(QTreeWidget* tree)
-{
-    QStringList h;
-    for (int c = 0; c < tree->columnCount(); ++c)
-        h << tree->headerItem()->text(c);
-    return h;
-}
+using TestWidgets::headers;
 
 // A study held in memory, without samples: its protocol and results alone.
 std::unique_ptr<TStudy> studyOf(const TProtocol& protocol, const QString& studyType = QStringLiteral("Stress test"))

@@ -23,6 +23,7 @@
 #include <QStackedWidget>
 
 using TestWidgets::child;
+using TestWidgets::okButton;
 
 namespace {
 
@@ -36,11 +37,6 @@ TStudyRecord newStress(const QString& last = QStringLiteral("García"), const QS
     patient.age = QStringLiteral("6");
     patient.sex = QStringLiteral("M");
     return TStudyRecord::unstartedStudy(TStudyRecord::StressTest, patient, QStringLiteral("Example"));
-}
-
-QPushButton* okButton(const StudyDialog& dialog)
-{
-    return child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok);
 }
 
 void setStudyDay(StudyDialog& dialog)
@@ -177,7 +173,6 @@ void TestStudyDialog::titlesAndPages()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(dialog.windowTitle(), title);
-    QCOMPARE(dialog.size(), QSize(561, 339));
     auto* pages = child<QListWidget>(dialog, "listCategory");
     QCOMPARE(pages->currentRow(), 0);
     QCOMPARE(!pages->item(2)->isHidden(), protocolPage);
@@ -281,43 +276,48 @@ void TestStudyDialog::newStressWrittenBack()
     QVERIFY(qAbs(child<QDateTimeEdit>(dialog, "studyDateTime")->dateTime().secsTo(QDateTime::currentDateTime()))
             < 120);
 
-    child<QComboBox>(dialog, "cboAnimalSpecies")->setCurrentText(QStringLiteral("Dog"));
-    child<QComboBox>(dialog, "cboAnimalBreed")->setCurrentText(QStringLiteral("Boxer"));
-    typeInto(child<QLineEdit>(dialog, "txtWeight"), QStringLiteral("31.5"));
-    typeInto(child<QLineEdit>(dialog, "txtHeight"), QStringLiteral("60"));
-    typeInto(child<QLineEdit>(dialog, "txtMedicalHistoryNumber"), QStringLiteral("H-2231"));
-    typeInto(child<QLineEdit>(dialog, "txtPhoneNumber"), QStringLiteral("+34 600 000 000"));
+    // Each field as typed, and the key of the record it is written to.
+    const struct
+    {
+        const char* field;
+        const char* key;
+        bool patient;
+        QString value;
+    } fields[] = {{"cboAnimalSpecies", "animalSpecies", true, "Dog"},
+                  {"cboAnimalBreed", "animalBreed", true, "Boxer"},
+                  {"txtWeight", "weight", true, "31.5"},
+                  {"txtHeight", "height", true, "60"},
+                  {"txtMedicalHistoryNumber", "medicalHistoryNumber", true, "H-2231"},
+                  {"txtPhoneNumber", "phoneNumber", true, "+34 600 000 000"},
+                  {"cboDoctorName", "doctorName", false, "Dr. Vidal"},
+                  {"cboReferringDoctorName", "referringDoctorName", false, "Dr. Ortiz"},
+                  {"cboTechnicianName", "technicianName", false, "Ana"},
+                  {"txtIndication", "indication", false, "Syncope on exercise"},
+                  {"txtMedication", "treatment", false, "Pimobendan"},
+                  {"txtComments", "comments", false, "Calm"},
+                  {"cboStageProtocol", "protocolName", false, "Bruce"}};
+    for (const auto& f : fields) {
+        QWidget* w = child<QWidget>(dialog, f.field);
+        if (auto* combo = qobject_cast<QComboBox*>(w))
+            combo->setCurrentText(f.value);
+        else if (auto* edit = qobject_cast<QLineEdit*>(w))
+            typeInto(edit, f.value);
+        else
+            child<QPlainTextEdit>(dialog, f.field)->setPlainText(f.value);
+    }
     child<QComboBox>(dialog, "cboSex")->setCurrentIndex(2);
     child<QDateTimeEdit>(dialog, "studyDateTime")->setDateTime(QDateTime(StudyDay, QTime(10, 30, 15)));
-    child<QComboBox>(dialog, "cboDoctorName")->setCurrentText(QStringLiteral("Dr. Vidal"));
-    child<QComboBox>(dialog, "cboReferringDoctorName")->setCurrentText(QStringLiteral("Dr. Ortiz"));
-    child<QComboBox>(dialog, "cboTechnicianName")->setCurrentText(QStringLiteral("Ana"));
-    child<QPlainTextEdit>(dialog, "txtIndication")->setPlainText(QStringLiteral("Syncope on exercise"));
-    child<QPlainTextEdit>(dialog, "txtMedication")->setPlainText(QStringLiteral("Pimobendan"));
-    child<QPlainTextEdit>(dialog, "txtComments")->setPlainText(QStringLiteral("Calm"));
-    child<QComboBox>(dialog, "cboStageProtocol")->setCurrentText(QStringLiteral("Bruce"));
     QTest::mouseClick(okButton(dialog), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
     const TStudyRecord& r = dialog.record();
     QCOMPARE(r.id, 0);
-    QCOMPARE(r.patientProperty(QStringLiteral("animalSpecies")), QStringLiteral("Dog"));
-    QCOMPARE(r.patientProperty(QStringLiteral("animalBreed")), QStringLiteral("Boxer"));
-    QCOMPARE(r.patientProperty(QStringLiteral("weight")), QStringLiteral("31.5"));
-    QCOMPARE(r.patientProperty(QStringLiteral("height")), QStringLiteral("60"));
-    QCOMPARE(r.patientProperty(QStringLiteral("medicalHistoryNumber")), QStringLiteral("H-2231"));
-    QCOMPARE(r.patientProperty(QStringLiteral("phoneNumber")), QStringLiteral("+34 600 000 000"));
+    for (const auto& f : fields)
+        QCOMPARE(f.patient ? r.patientProperty(f.key) : r.property(f.key), f.value);
     QCOMPARE(r.patientProperty(QStringLiteral("sex")), QStringLiteral("F"));
     QCOMPARE(r.patientProperty(QStringLiteral("trainingZoneMax")), QStringLiteral("204"));
     QCOMPARE(r.patientProperty(QStringLiteral("trainingZoneSubMax")), QStringLiteral("173"));
     QCOMPARE(r.studyDateTime(), QStringLiteral("20261209103015"));
-    QCOMPARE(r.property(QStringLiteral("doctorName")), QStringLiteral("Dr. Vidal"));
-    QCOMPARE(r.property(QStringLiteral("referringDoctorName")), QStringLiteral("Dr. Ortiz"));
-    QCOMPARE(r.property(QStringLiteral("technicianName")), QStringLiteral("Ana"));
-    QCOMPARE(r.property(QStringLiteral("indication")), QStringLiteral("Syncope on exercise"));
-    QCOMPARE(r.property(QStringLiteral("treatment")), QStringLiteral("Pimobendan"));
-    QCOMPARE(r.property(QStringLiteral("comments")), QStringLiteral("Calm"));
-    QCOMPARE(r.property(QStringLiteral("protocolName")), QStringLiteral("Bruce"));
     QCOMPARE(r.property(QStringLiteral("studyType")), QStringLiteral("Stress test"));
 }
 

@@ -262,6 +262,10 @@ int main(int argc, char* argv[])
         std::fputs(TCommandLine::usage().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (line.command == TCommandLine::Version) {
+        std::printf("velmora-cli (%s) %s\n", TAppIdentity::ApplicationName, TAppIdentity::ApplicationVersion);
+        return 0;
+    }
     if (!line.error.isEmpty()) {
         std::fprintf(stderr, "velmora-cli: %s\n\n%s", line.error.toLocal8Bit().constData(),
                      TCommandLine::usage().toLocal8Bit().constData());

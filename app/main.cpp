@@ -1,28 +1,59 @@
-// Velmora: veterinary electrocardiography. The program takes no options.
+// Velmora: veterinary electrocardiography. The program takes no options but
+// --version and --help, answered before the application object (and a display)
+// exists.
 
 #include "MainWindow.h"
 #include "TAppIdentity.h"
 #include "TLauncherRun.h"
+#include "TProgramOptions.h"
+#include "TResourceFolders.h"
 #include "TSingleInstance.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QMessageBox>
 #include <QTranslator>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
 int main(int argc, char* argv[])
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const TProgramOptions options = TProgramOptions::parse(arguments);
+    switch (options.action) {
+    case TProgramOptions::Version:
+        std::fputs(TProgramOptions::versionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case TProgramOptions::Help:
+        std::fputs(TProgramOptions::usage().toLocal8Bit().constData(), stdout);
+        return 0;
+    case TProgramOptions::Error:
+        std::fprintf(stderr, "velmora: %s\nTry 'velmora --help'.\n", options.error.toLocal8Bit().constData());
+        return 2;
+    case TProgramOptions::Run:
+        break;
+    }
+
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication app(argc, argv);
     TAppIdentity::apply();
+    // The desktop entry the package installs, and its icon on every window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.cardivex.Velmora"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/velmora.png")));
 
-    // Missing translations leave the user interface in English.
+    // Missing translations leave the user interface in English. They lie beside
+    // the program (build tree), in the installed data folder or, Qt's own, in
+    // Qt's translations folder.
+    const TResourceFolders folders = TResourceFolders::ofProgram();
     std::vector<std::unique_ptr<QTranslator>> translators;
     for (const char* name : {"qt_es", "CardivexStressECG_es", "report_es"}) {
         auto translator = std::make_unique<QTranslator>();
-        if (translator->load(QString::fromLatin1(name), QCoreApplication::applicationDirPath())) {
+        const QString file = folders.translationFile(QString::fromLatin1(name));
+        if (!file.isEmpty() && translator->load(file)) {
             QCoreApplication::installTranslator(translator.get());
             translators.push_back(std::move(translator));
         }

@@ -42,7 +42,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     TAppIdentity::apply();
     // The desktop entry the package installs, and its icon on every window.
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.cardivex.Velmora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.cardivex.velmora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/velmora.png")));
 
     // Missing translations leave the user interface in English. They lie beside

@@ -2,6 +2,7 @@
 
 #include "TDemoReaderThread.h"
 #include "TLeadTable.h"
+#include "TResourceFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,8 +28,8 @@ QString TDemoAcqDevice::resolveFileName(const QString& fileName)
     const QFileInfo info(fileName);
     if (info.isAbsolute() || info.exists() || !QCoreApplication::instance())
         return fileName;
-    const QString besideProgram = QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
-    return QFileInfo::exists(besideProgram) ? besideProgram : fileName;
+    const QString found = TResourceFolders::ofProgram().dataFile(fileName);
+    return found.isEmpty() ? fileName : found;
 }
 
 void TDemoAcqDevice::start()

@@ -24,7 +24,7 @@ public:
     ~TDemoAcqDevice() override;
 
     // A relative name is looked up in the working directory first, then beside the
-    // program.
+    // program, then in the installed data folder (TResourceFolders).
     static QString resolveFileName(const QString& fileName);
 
     void start() override;

@@ -5,6 +5,8 @@
 
 namespace TAppIdentity {
 
+const char* const ApplicationVersion = VELMORA_VERSION;
+
 void apply()
 {
     QCoreApplication::setOrganizationName(QString::fromLatin1(OrganisationName));

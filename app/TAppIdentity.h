@@ -8,7 +8,8 @@ namespace TAppIdentity {
 
 constexpr const char* OrganisationName = "Cardivex";
 constexpr const char* ApplicationName = "Velmora";
-constexpr const char* ApplicationVersion = "1.27";
+// The project's version (CMake's project VERSION).
+extern const char* const ApplicationVersion;
 constexpr const char* StyleSheetResource = ":/styles/dark-vet.css";
 
 // Sets organisation name, application name and version on the application

@@ -50,6 +50,7 @@ QString TCommandLine::usage()
         "                                        species' range and a flag (low, high, normal); of\n"
         "                                        a treadmill test V150, V200 and the recovery\n"
         "  --help                                this text\n"
+        "  --version                             the program's name and version\n"
         "\n"
         "Exit codes: 0 done, 1 the operation failed, 2 the command line is wrong.\n");
 }
@@ -77,6 +78,9 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
         QString text;
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             line.command = Help;
+            return line;
+        } else if (arg == QLatin1String("--version")) {
+            line.command = Version;
             return line;
         } else if (arg == QLatin1String("--data")) {
             value(line.dataFolder);

@@ -7,7 +7,7 @@
 // it cannot be run.
 struct TCommandLine
 {
-    enum Command { None, Help, List, Record, Export, Import, Report, Strip, Show };
+    enum Command { None, Help, Version, List, Record, Export, Import, Report, Strip, Show };
 
     Command command = None;
     QString dataFolder; // empty: the application's data folder

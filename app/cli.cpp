@@ -21,6 +21,7 @@
 #include "TStudySummary.h"
 #include "TInterruptedRecording.h"
 #include "TTiltTestProtocol.h"
+#include "TResourceFolders.h"
 #include "TTranslations.h"
 
 #include <QCoreApplication>
@@ -277,12 +278,16 @@ int main(int argc, char* argv[])
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     TAppIdentity::apply();
-    const auto translators = TTranslations::install({QCoreApplication::applicationDirPath()});
+    const auto translators = TTranslations::install(TResourceFolders::ofProgram().translationFolders());
     installedTranslators = &translators;
     // Read again, now that the messages can be translated.
     line = TCommandLine::parse(arguments);
     if (line.command == TCommandLine::Help) {
         std::fputs(TCommandLine::usage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (line.command == TCommandLine::Version) {
+        std::printf("velmora-cli (%s) %s\n", TAppIdentity::ApplicationName, TAppIdentity::ApplicationVersion);
         return 0;
     }
     if (!line.error.isEmpty()) {

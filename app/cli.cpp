@@ -8,6 +8,7 @@
 #include "TDemoAcqDevice.h"
 #include "TDeviceFactory.h"
 #include "TECGStripReport.h"
+#include "TEdfExport.h"
 #include "TEquipmentFactory.h"
 #include "TException.h"
 #include "TExerciseEquipment.h"
@@ -165,6 +166,26 @@ int recordStressTest(TLocalStudyStore& store, TAcqDevice& device, const TQuickPa
     return 0;
 }
 
+// The study's recording as an EDF+ file, named as the configuration says.
+int exportEdf(TLocalStudyStore& store, int id, const QString& path)
+{
+    if (QFileInfo(path).isDir())
+        return failed(QStringLiteral("%1 is a folder: name the EDF+ file").arg(path));
+    TStudy* study = store.openStudy(id);
+    if (!study)
+        return failed(QStringLiteral("no study with id %1").arg(id));
+    QString error;
+    try {
+        if (TInterruptedRecording::finish(*study))
+            store.updateStudy(study->record());
+        TEdfExport::write(*study, path, TEdfExport::anonymousFromSettings());
+    } catch (const TException& e) {
+        error = e.message();
+    }
+    store.closeStudy(id);
+    return error.isEmpty() ? 0 : failed(error);
+}
+
 int showStudy(TLocalStudyStore& store, int id, bool json)
 {
     TStudy* study = store.openStudy(id);
@@ -213,6 +234,8 @@ int run(const TCommandLine& line)
         return 0;
     }
     case TCommandLine::Export: {
+        if (line.edf)
+            return exportEdf(store, line.id, line.folder);
         if (!QFileInfo(line.folder).isDir())
             return failed(QStringLiteral("%1 is not a folder").arg(line.folder));
         bool known = false;

@@ -2,6 +2,7 @@
 
 #include "TEdfText.h"
 #include "TException.h"
+#include "TSettingsKeys.h"
 #include "TProtocol.h"
 #include "TStageTable.h"
 #include "TStudy.h"
@@ -25,8 +26,6 @@ QString tr(const char* text)
 {
     return QCoreApplication::translate("TEdfExport", text);
 }
-
-const char* const AnonymousKey = "Config/EdfAnonymous";
 
 // EDF+ time stamps of annotations are in units of 100 microseconds.
 long long annotationUnits(double seconds)
@@ -79,7 +78,7 @@ void codeRange(int resolution, int* low, int* high)
 
 bool TEdfExport::anonymousFromSettings()
 {
-    return QSettings().value(QLatin1String(AnonymousKey), DefaultAnonymous).toBool();
+    return QSettings().value(QLatin1String(TSettingsKeys::EdfAnonymous), DefaultAnonymous).toBool();
 }
 
 TEdfExport::Header TEdfExport::header(const TStudy& study, bool anonymous)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TSettingsKeys.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -48,7 +50,7 @@ public:
     // The longest annotation text EDFlib writes, in bytes of UTF-8.
     static constexpr int MaxAnnotationBytes = 40;
     // Whether the file leaves out names while the setting is not set.
-    static constexpr bool DefaultAnonymous = true;
+    static constexpr bool DefaultAnonymous = TSettingsKeys::DefaultEdfAnonymous;
 
     // "Config/EdfAnonymous", DefaultAnonymous when absent.
     static bool anonymousFromSettings();

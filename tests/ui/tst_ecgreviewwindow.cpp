@@ -13,6 +13,7 @@
 #include "QSignalBrowseDisplay.h"
 #include "TStudyResults.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QHash>
 #include <QMessageBox>
@@ -420,6 +421,12 @@ void TestEcgReviewWindow::exportEdfFromTheWindow()
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
     answer.start(20);
+    // VELMORA_TEST_SHOTS names a folder for a picture of the window and its button.
+    if (!qEnvironmentVariableIsEmpty("VELMORA_TEST_SHOTS")) {
+        window.resize(1400, 860);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.grab().save(QDir(qEnvironmentVariable("VELMORA_TEST_SHOTS")).filePath("ecg-review-export-edf.png")));
+    }
     child<QPushButton>(&window, "btnExportEdf")->click();
     // Anonymous by default: the file is named by the study's id.
     QCOMPARE(QFileInfo(offered).fileName(), QStringLiteral("study-%1.edf").arg(m_study->id()));

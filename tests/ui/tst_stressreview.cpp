@@ -23,6 +23,7 @@
 #include "TValueArray.h"
 
 #include <QAction>
+#include <QDir>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -620,6 +621,12 @@ void TestStressReview::exportEdf()
     StressReviewWindow window(m_recorded);
     window.show();
     QVERIFY(child<QPushButton>(&window, "btnExportEdf")->isEnabled());
+    // VELMORA_TEST_SHOTS names a folder for a picture of the window and its button.
+    if (!qEnvironmentVariableIsEmpty("VELMORA_TEST_SHOTS")) {
+        window.resize(1400, 860);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.grab().save(QDir(qEnvironmentVariable("VELMORA_TEST_SHOTS")).filePath("stress-review-export-edf.png")));
+    }
     QTemporaryDir out;
     const QString path = out.filePath(QStringLiteral("stress.edf"));
     QVERIFY(window.exportEdf(path));

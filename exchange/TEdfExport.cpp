@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -256,13 +257,12 @@ void TEdfExport::write(const TStudy& study, const QString& path, bool anonymous)
     if (!edf.close())
         throw TException(tr("Write error"));
 
-    // Put in place of the target.
-    if (QFileInfo::exists(path) && !QFile::remove(path))
-        throw TException(tr("Cannot replace file %1").arg(QDir::toNativeSeparators(path)));
+    // Put in place of the target in one step (rename replaces an existing file).
     // The temporary file was private to the user; the export is an ordinary file.
     QFile::setPermissions(partPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                                         | QFileDevice::ReadOther);
-    if (!QFile::rename(partPath, path))
-        throw TException(tr("Cannot create file %1").arg(QDir::toNativeSeparators(path)));
+    if (QFileInfo(path).isDir()
+        || std::rename(QFile::encodeName(partPath).constData(), QFile::encodeName(path).constData()) != 0)
+        throw TException(tr("Cannot replace file %1").arg(QDir::toNativeSeparators(path)));
     part.setAutoRemove(false);
 }

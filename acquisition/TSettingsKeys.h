@@ -23,6 +23,10 @@ constexpr const char* ExportEcgStudyFolder = "Config/ExportEcgStudyFolder";
 constexpr const char* ExportStressStudyFolder = "Config/ExportStressStudyFolder";
 // The QTc formula's settings word (TQtcFormula); Bazett while it is not set.
 constexpr const char* QTcFormula = "Config/QTcFormula";
+// Whether an EDF+ export leaves the names out (the study's identifiers stand
+// in for them); on while it is not set.
+constexpr const char* EdfAnonymous = "Config/EdfAnonymous";
+constexpr bool DefaultEdfAnonymous = true;
 
 // "Config/AcqMode" values; any other value means the recorder on USB.
 constexpr const char* AcqModeDemo = "demo";

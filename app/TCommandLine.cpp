@@ -36,6 +36,10 @@ QString TCommandLine::usage()
         "                                        treadmill or ergometer; the whole protocol unless\n"
         "                                        --seconds says less; prints the new study's id\n"
         "  export --id N --to FOLDER             writes the study's archive (.cxz) into FOLDER\n"
+        "  export --edf --id N --to FILE.edf     writes the study's recording as an EDF+ file:\n"
+        "                                        the leads in microvolts, the events and stage\n"
+        "                                        changes as annotations; the patient's names only\n"
+        "                                        when Config/EdfAnonymous is off\n"
         "  import FILE.cxz                       adds the archived study; prints its id\n"
         "  report --id N --out FILE.pdf          writes the study's report as the report dialog\n"
         "                                        makes it with its stored settings\n"
@@ -119,6 +123,8 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
             value(line.folder);
         } else if (arg == QLatin1String("--out")) {
             value(line.output);
+        } else if (arg == QLatin1String("--edf")) {
+            line.edf = true;
         } else if (arg == QLatin1String("--json")) {
             line.json = true;
         } else if (arg == QLatin1String("--port")) {
@@ -167,7 +173,8 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
         if (!haveId)
             fail(QCoreApplication::translate("TCommandLine", "export needs --id N"));
         if (line.folder.isEmpty())
-            fail(QCoreApplication::translate("TCommandLine", "export needs --to FOLDER"));
+            fail(line.edf ? QCoreApplication::translate("TCommandLine", "export --edf needs --to FILE.edf")
+                          : QCoreApplication::translate("TCommandLine", "export needs --to FOLDER"));
         break;
     case Import:
         if (line.archive.isEmpty())
@@ -192,5 +199,7 @@ TCommandLine TCommandLine::parse(const QStringList& arguments)
     default:
         break;
     }
+    if (line.edf && line.command != Export)
+        fail(QCoreApplication::translate("TCommandLine", "--edf belongs to export"));
     return line;
 }

@@ -24,6 +24,7 @@ struct TCommandLine
     QString port;   // the strip printer's serial port
     double start = -1.0; // the strip's start time; negative: not given
     bool json = false;   // show as JSON
+    bool edf = false;    // export: an EDF+ file instead of the study archive
     QString error; // set when the line cannot be run
 
     // arguments without the program name.

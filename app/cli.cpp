@@ -8,6 +8,7 @@
 #include "TDemoAcqDevice.h"
 #include "TDeviceFactory.h"
 #include "TECGStripReport.h"
+#include "TEdfExport.h"
 #include "TEquipmentFactory.h"
 #include "TException.h"
 #include "TExerciseEquipment.h"
@@ -178,6 +179,26 @@ int recordStressTest(TLocalStudyStore& store, TAcqDevice& device, const TQuickPa
 // The translators velmora-cli installed for the user's locale.
 const std::vector<std::unique_ptr<QTranslator>>* installedTranslators = nullptr;
 
+// The study's recording as an EDF+ file, named as the configuration says.
+int exportEdf(TLocalStudyStore& store, int id, const QString& path)
+{
+    if (QFileInfo(path).isDir())
+        return failed(QCoreApplication::translate("velmora-cli", "%1 is a folder: name the EDF+ file").arg(path));
+    TStudy* study = store.openStudy(id);
+    if (!study)
+        return failed(QCoreApplication::translate("velmora-cli", "no study with id %1").arg(id));
+    QString error;
+    try {
+        if (TInterruptedRecording::finish(*study))
+            store.updateStudy(study->record());
+        TEdfExport::write(*study, path, TEdfExport::anonymousFromSettings());
+    } catch (const TException& e) {
+        error = e.message();
+    }
+    store.closeStudy(id);
+    return error.isEmpty() ? 0 : failed(error);
+}
+
 int showStudy(TLocalStudyStore& store, int id, bool json)
 {
     TStudy* study = store.openStudy(id);
@@ -233,6 +254,8 @@ int run(const TCommandLine& line)
         return 0;
     }
     case TCommandLine::Export: {
+        if (line.edf)
+            return exportEdf(store, line.id, line.folder);
         if (!QFileInfo(line.folder).isDir())
             return failed(QCoreApplication::translate("velmora-cli", "%1 is not a folder").arg(line.folder));
         bool known = false;

@@ -13,7 +13,10 @@
 #include "QSignalBrowseDisplay.h"
 #include "TStudyResults.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QHash>
+#include <QMessageBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -102,6 +105,7 @@ private slots:
     void measurementMarks_data();
     void measurementMarks();
     void rangesForAnotherLead();
+    void exportEdfFromTheWindow();
 
 private:
     QTemporaryDir m_home;
@@ -381,6 +385,57 @@ void TestEcgReviewWindow::withheldPointsHaveNoCursor()
     }
     for (size_t i = 0; i < std::size(keys); ++i)
         *results.value(QLatin1String(keys[i])) = kept[int(i)];
+}
+
+// "Export EDF+..." asks for the file, writes it with the events as edited in
+// the window, and shows a failure in a warning box.
+void TestEcgReviewWindow::exportEdfFromTheWindow()
+{
+    m_study->record().events = {makeEvent("Bloqueo AV", 4.0)};
+    EcgReviewWindow window(m_study);
+    window.show();
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("fido"));
+    QString offered;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        answer.stop();
+        offered = dialog->selectedFiles().value(0);
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    answer.start(20);
+    // VELMORA_TEST_SHOTS names a folder for a picture of the window and its button.
+    if (!qEnvironmentVariableIsEmpty("VELMORA_TEST_SHOTS")) {
+        window.resize(1400, 860);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.grab().save(QDir(qEnvironmentVariable("VELMORA_TEST_SHOTS")).filePath("ecg-review-export-edf.png")));
+    }
+    child<QPushButton>(&window, "btnExportEdf")->click();
+    // Anonymous by default: the file is named by the study's id.
+    QCOMPARE(QFileInfo(offered).fileName(), QStringLiteral("study-%1.edf").arg(m_study->id()));
+    QFile file(path + QStringLiteral(".edf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("0       "));
+    QVERIFY(bytes.contains("Bloqueo AV"));
+    QVERIFY(!bytes.left(256).contains("Rex"));
+
+    QString warning;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        answer.stop();
+        warning = box->text();
+        box->accept();
+    });
+    answer.start(20);
+    QVERIFY(!window.exportEdf(out.filePath(QStringLiteral("no/such/folder.edf"))));
+    QVERIFY2(warning.startsWith(QStringLiteral("Cannot create file")), qPrintable(warning));
 }
 
 QTEST_MAIN(TestEcgReviewWindow)

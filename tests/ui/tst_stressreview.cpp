@@ -23,6 +23,7 @@
 #include "TValueArray.h"
 
 #include <QAction>
+#include <QDir>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -104,6 +106,7 @@ private slots:
     void displayMenu();
     void studyDataRefreshesTheWindow();
     void fitnessIndices();
+    void exportEdf();
 
 private:
     std::unique_ptr<TLocalStudyStore> m_store;
@@ -601,6 +604,33 @@ void TestStressReview::studyDataRefreshesTheWindow()
     QCOMPARE(m_recorded->record().events, before.events);
     QCOMPARE(m_recorded->record().results, before.results);
     m_recorded->record() = before;
+}
+
+// "Export EDF+..." writes the recording with the stage changes as the stage
+// table names them, and the events.
+void TestStressReview::exportEdf()
+{
+    if (!m_recorded)
+        QSKIP("the demo recording is not there");
+    StressReviewWindow window(m_recorded);
+    window.show();
+    QVERIFY(child<QPushButton>(&window, "btnExportEdf")->isEnabled());
+    // VELMORA_TEST_SHOTS names a folder for a picture of the window and its button.
+    if (!qEnvironmentVariableIsEmpty("VELMORA_TEST_SHOTS")) {
+        window.resize(1400, 860);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.grab().save(QDir(qEnvironmentVariable("VELMORA_TEST_SHOTS")).filePath("stress-review-export-edf.png")));
+    }
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("stress.edf"));
+    QVERIFY(window.exportEdf(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("0       "));
+    for (const char* stage : {"Rest 1", "Exercise 1", "Exercise 2", "Recovery 1"})
+        QVERIFY2(bytes.contains(stage), stage);
+    QVERIFY(!bytes.left(256).contains("Fido"));
 }
 
 VELMORA_APP_TEST_MAIN(TestStressReview)

@@ -107,6 +107,7 @@ void ConfigDialog::showValues()
     ui->chkAutoExportStudies->setChecked(v.autoExportStudies);
     ui->txtExportEcgStudyFolder->setText(v.exportEcgStudyFolder);
     ui->txtExportStressStudyFolder->setText(v.exportStressStudyFolder);
+    ui->chkEdfAnonymous->setChecked(v.edfAnonymous);
 
     ui->numLowBatteryLevel->setValue(v.lowBatteryLevel);
     ui->numSignalGain->setValue(v.signalGain);
@@ -141,6 +142,7 @@ void ConfigDialog::collectValues()
     v.autoExportStudies = ui->chkAutoExportStudies->isChecked();
     v.exportEcgStudyFolder = ui->txtExportEcgStudyFolder->text();
     v.exportStressStudyFolder = ui->txtExportStressStudyFolder->text();
+    v.edfAnonymous = ui->chkEdfAnonymous->isChecked();
 
     v.lowBatteryLevel = ui->numLowBatteryLevel->value();
     v.signalGain = ui->numSignalGain->value();

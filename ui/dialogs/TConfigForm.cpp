@@ -61,6 +61,7 @@ const QVector<Field>& fields()
         {K::AutoExportStudies, [](const V& v) { return QVariant(v.autoExportStudies); }},
         {K::ExportEcgStudyFolder, [](const V& v) { return QVariant(v.exportEcgStudyFolder); }},
         {K::ExportStressStudyFolder, [](const V& v) { return QVariant(v.exportStressStudyFolder); }},
+        {K::EdfAnonymous, [](const V& v) { return QVariant(v.edfAnonymous); }},
         {K::LowBatteryLevel, [](const V& v) { return QVariant(roundedBattery(v.lowBatteryLevel)); }},
         {K::SignalGain, [](const V& v) { return QVariant(v.signalGain); }},
         {K::HRProtocol, [](const V& v) { return QVariant(v.hrProtocol); }},
@@ -174,6 +175,7 @@ void TConfigForm::load(const QSettings& s)
     v.autoExportStudies = flag(s, K::AutoExportStudies);
     v.exportEcgStudyFolder = text(s, K::ExportEcgStudyFolder);
     v.exportStressStudyFolder = text(s, K::ExportStressStudyFolder);
+    v.edfAnonymous = s.value(QLatin1String(K::EdfAnonymous), K::DefaultEdfAnonymous).toBool();
 
     // Held as the fields show them, so that an untouched field compares equal.
     bool ok = false;

@@ -52,6 +52,7 @@ public:
         bool autoExportStudies = false;
         QString exportEcgStudyFolder;
         QString exportStressStudyFolder;
+        bool edfAnonymous = TSettingsKeys::DefaultEdfAnonymous;
 
         double lowBatteryLevel = 0.0;
         int signalGain = 0;

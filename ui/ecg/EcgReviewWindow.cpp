@@ -15,11 +15,16 @@
 #include "TRestingMeasurement.h"
 #include "TSignalBuffer.h"
 #include "TSignalChannel.h"
+#include "TEdfExport.h"
 #include "TStudy.h"
+#include "WaitCursor.h"
 #include "TStudyResults.h"
 #include "TStudyStore.h"
 #include "TTimeText.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QFileDialog>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QMenu>
@@ -489,6 +494,30 @@ void EcgReviewWindow::on_btnReport_clicked()
     dialog.setAmplitude(ui->ecgDisplay1->amplitude());
     dialog.setHexaxialOrder(m_hexaxial);
     dialog.exec();
+}
+
+void EcgReviewWindow::on_btnExportEdf_clicked()
+{
+    const QString name = TEdfExport::defaultFileName(*m_study, TEdfExport::anonymousFromSettings());
+    QString path = QFileDialog::getSaveFileName(this, tr("Export EDF+"), QDir::home().filePath(name),
+                                                tr("EDF+ files (*.edf)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".edf");
+    exportEdf(path);
+}
+
+bool EcgReviewWindow::exportEdf(const QString& path)
+{
+    try {
+        WaitCursor wait;
+        TEdfExport::write(*m_study, path, TEdfExport::anonymousFromSettings());
+        return true;
+    } catch (const std::exception& e) {
+        QMessageBox::warning(this, tr("Warning"), QString::fromLocal8Bit(e.what()));
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------

@@ -34,6 +34,9 @@ public:
     explicit EcgReviewWindow(TStudy* study, QWidget* parent = nullptr);
     ~EcgReviewWindow() override;
 
+    // Writes the study's recording as an EDF+ file (what "Export EDF+..."
+    // does once the file is chosen); a failure is shown in a warning box.
+    bool exportEdf(const QString& path);
     TStudy* study() const { return m_study; }
     bool isModified() const { return m_modified; }
     TPagedFilterChain* chain() const { return m_chain.get(); }
@@ -54,6 +57,7 @@ private slots:
     void on_btnFilterBaseline_clicked();
     void on_btnStudyData_clicked();
     void on_btnReport_clicked();
+    void on_btnExportEdf_clicked();
     void on_btnPredefinedAdd_clicked();
     void on_btnPredefinedRemove_clicked();
     void on_btnPredefinedUp_clicked();

@@ -48,6 +48,9 @@ public:
     explicit StressReviewWindow(TStudy* study, QWidget* parent = nullptr);
     ~StressReviewWindow() override;
 
+    // Writes the study's recording as an EDF+ file (what "Export EDF+..."
+    // does once the file is chosen); a failure is shown in a warning box.
+    bool exportEdf(const QString& path);
     TStudy* study() const { return m_study; }
     bool isModified() const { return m_modified; }
     TPagedFilterChain* chain() const { return m_chain.get(); }
@@ -85,6 +88,7 @@ private slots:
     void on_graphicST_customContextMenuRequested(const QPoint& pos);
     void on_btnStudyData_clicked();
     void on_btnReport_clicked();
+    void on_btnExportEdf_clicked();
     void on_btnEcho_clicked();
     void on_btnAddEvent_clicked();
     void on_btnRemoveEvent_clicked();

@@ -23,11 +23,6 @@
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("TEdfExport", text);
-}
-
 // EDF+ time stamps of annotations are in units of 100 microseconds.
 long long annotationUnits(double seconds)
 {
@@ -136,7 +131,7 @@ QVector<TEdfExport::Annotation> TEdfExport::annotations(const TStudy& study)
             QString name = TStageTable::stageName(*executed, type, k);
             // A phase without a name (the tilt of a tilt test) gives a bare number.
             if (TStageTable::phaseName(type, executed->stage(k).phase()).isEmpty())
-                name = tr("Stage %1").arg(name);
+                name = QCoreApplication::translate("TEdfExport", "Stage %1").arg(name);
             list.append({executed->stageStartTime(k), 0.0, name});
         }
     }
@@ -157,15 +152,15 @@ void TEdfExport::write(const TStudy& study, const QString& path, bool anonymous)
 {
     const TSignalBuffer* recording = study.recording();
     if (!study.recordingAvailable())
-        throw TException(tr("The recording of this study cannot be read"));
+        throw TException(QCoreApplication::translate("TEdfExport", "The recording of this study cannot be read"));
     const int channels = recording->channelCount();
     const int rate = recording->samplingRate();
     const int length = recording->length();
     if (channels <= 0 || rate <= 0 || length <= 0)
-        throw TException(tr("The study has no recorded signal to export"));
+        throw TException(QCoreApplication::translate("TEdfExport", "The study has no recorded signal to export"));
     const double stepMicrovolts = recording->valueStep() * 1000.0;
     if (!(stepMicrovolts > 0.0) || !std::isfinite(stepMicrovolts))
-        throw TException(tr("The recording of this study has no valid gain"));
+        throw TException(QCoreApplication::translate("TEdfExport", "The recording of this study has no valid gain"));
 
     // One data record per second; the last one is filled up with each lead's
     // last value, and an annotation says where the recording ends.
@@ -173,23 +168,23 @@ void TEdfExport::write(const TStudy& study, const QString& path, bool anonymous)
     const bool padded = records * rate != length;
     QVector<Annotation> notes = annotations(study);
     if (padded)
-        notes.append({double(length) / rate, 0.0, tr("Recording ends")});
+        notes.append({double(length) / rate, 0.0, QCoreApplication::translate("TEdfExport", "Recording ends")});
     // Each annotation signal holds one annotation per data record.
     const int annotationSignals = std::max(1, int((notes.size() + records - 1) / records));
     if (annotationSignals > 64)
-        throw TException(tr("The study has more events than an EDF+ file of this length can hold"));
+        throw TException(QCoreApplication::translate("TEdfExport", "The study has more events than an EDF+ file of this length can hold"));
 
     // Written beside the target and put in its place once whole.
     const QFileInfo target(path);
     QTemporaryFile part(target.absoluteDir().filePath(QStringLiteral(".%1-XXXXXX").arg(target.fileName())));
     if (!target.absoluteDir().exists() || !part.open())
-        throw TException(tr("Cannot create file %1").arg(QDir::toNativeSeparators(path)));
+        throw TException(QCoreApplication::translate("TEdfExport", "Cannot create file %1").arg(QDir::toNativeSeparators(path)));
     const QString partPath = part.fileName();
     part.close();
 
     TEdfHandle edf(edfopen_file_writeonly(QFile::encodeName(partPath).constData(), EDFLIB_FILETYPE_EDFPLUS, channels));
     if (edf.get() < 0)
-        throw TException(tr("Cannot create file %1").arg(QDir::toNativeSeparators(path)));
+        throw TException(QCoreApplication::translate("TEdfExport", "Cannot create file %1").arg(QDir::toNativeSeparators(path)));
     const int h = edf.get();
 
     int digitalMin = 0, digitalMax = 0;
@@ -229,14 +224,14 @@ void TEdfExport::write(const TStudy& study, const QString& path, bool anonymous)
     if (ok && fields.birthDate.isValid() && fields.birthDate.year() >= 1800 && fields.birthDate.year() <= 3000)
         ok = edf_set_birthdate(h, fields.birthDate.year(), fields.birthDate.month(), fields.birthDate.day()) == 0;
     if (!ok)
-        throw TException(tr("Cannot write the EDF+ header of %1").arg(QDir::toNativeSeparators(path)));
+        throw TException(QCoreApplication::translate("TEdfExport", "Cannot write the EDF+ header of %1").arg(QDir::toNativeSeparators(path)));
 
     for (const Annotation& a : notes) {
         const QByteArray text = TEdfText::annotation(a.text, MaxAnnotationBytes);
         if (edfwrite_annotation_utf8(h, annotationUnits(a.onset), a.duration > 0.0 ? annotationUnits(a.duration) : -1,
                                      text.isEmpty() ? "-" : text.constData())
             != 0)
-            throw TException(tr("Write error"));
+            throw TException(QCoreApplication::translate("TEdfExport", "Write error"));
     }
 
     std::vector<double> values(static_cast<size_t>(rate));
@@ -251,11 +246,11 @@ void TEdfExport::write(const TStudy& study, const QString& path, bool anonymous)
             for (int i = count; i < rate; ++i)
                 codes[size_t(i)] = count > 0 ? codes[size_t(count - 1)] : 0;
             if (edfwrite_digital_short_samples(h, codes.data()) != 0)
-                throw TException(tr("Write error"));
+                throw TException(QCoreApplication::translate("TEdfExport", "Write error"));
         }
     }
     if (!edf.close())
-        throw TException(tr("Write error"));
+        throw TException(QCoreApplication::translate("TEdfExport", "Write error"));
 
     // Put in place of the target in one step (rename replaces an existing file).
     // The temporary file was private to the user; the export is an ordinary file.
@@ -263,6 +258,6 @@ void TEdfExport::write(const TStudy& study, const QString& path, bool anonymous)
                                         | QFileDevice::ReadOther);
     if (QFileInfo(path).isDir()
         || std::rename(QFile::encodeName(partPath).constData(), QFile::encodeName(path).constData()) != 0)
-        throw TException(tr("Cannot replace file %1").arg(QDir::toNativeSeparators(path)));
+        throw TException(QCoreApplication::translate("TEdfExport", "Cannot replace file %1").arg(QDir::toNativeSeparators(path)));
     part.setAutoRemove(false);
 }

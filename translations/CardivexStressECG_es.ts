@@ -387,6 +387,14 @@ Press &lt;OK&gt; to continue.</source>
         <translation>Compruebe que el dispositivo está emparejado y encendido.
 Pulse &lt;Aceptar&gt; para continuar.</translation>
     </message>
+    <message>
+        <source>Leave names out of EDF+ files (the study&apos;s identifiers instead)</source>
+        <translation>Sin nombres en los archivos EDF+ (los identificadores del estudio en su lugar)</translation>
+    </message>
+    <message>
+        <source>EDF+ files sent to colleagues carry the patient code and study id, not the names of the animal, owner or technician</source>
+        <translation>Los archivos EDF+ enviados a colegas llevan el código de paciente y el id del estudio, no los nombres del animal, del propietario ni del técnico</translation>
+    </message>
 </context>
 <context>
     <name>EcgMonitorWindow</name>
@@ -732,6 +740,22 @@ Pulse &lt;Aceptar&gt; para continuar.</translation>
     <message>
         <source>Hexaxial order</source>
         <translation>Orden hexaxial</translation>
+    </message>
+    <message>
+        <source>Export EDF+...</source>
+        <translation>Exportar EDF+...</translation>
+    </message>
+    <message>
+        <source>Write the recording, its events and stages as an EDF+ file for other ECG viewers</source>
+        <translation>Guardar el registro, sus eventos y etapas como archivo EDF+ para otros visores de ECG</translation>
+    </message>
+    <message>
+        <source>Export EDF+</source>
+        <translation>Exportar EDF+</translation>
+    </message>
+    <message>
+        <source>EDF+ files (*.edf)</source>
+        <translation>Archivos EDF+ (*.edf)</translation>
     </message>
 </context>
 <context>
@@ -1999,6 +2023,22 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
         <source>ST [%1]</source>
         <translation>ST [%1]</translation>
     </message>
+    <message>
+        <source>Export EDF+...</source>
+        <translation>Exportar EDF+...</translation>
+    </message>
+    <message>
+        <source>Write the recording, its events and stages as an EDF+ file for other ECG viewers</source>
+        <translation>Guardar el registro, sus eventos y etapas como archivo EDF+ para otros visores de ECG</translation>
+    </message>
+    <message>
+        <source>Export EDF+</source>
+        <translation>Exportar EDF+</translation>
+    </message>
+    <message>
+        <source>EDF+ files (*.edf)</source>
+        <translation>Archivos EDF+ (*.edf)</translation>
+    </message>
 </context>
 <context>
     <name>StudyDialog</name>
@@ -2215,89 +2255,6 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
 <context>
     <name>TCommandLine</name>
     <message>
-        <source>Usage: velmora-cli [--data DIR] COMMAND [OPTIONS]
-
-Works on the studies of the Velmora study folder (by default the application&apos;s
-data folder; --data DIR names another).
-
-Commands:
-  list                                  one line per study: id, date, type, patient
-  record [--demo] --seconds N --last NAME --first NAME [--species NAME]
-                                        records a resting ECG of N seconds without a
-                                        window, from the demo recording (--demo) or the
-                                        configured device; prints the new study&apos;s id.
-                                        --species names the animal&apos;s species (&quot;Perro&quot;,
-                                        &quot;cat&quot;, &quot;equino&quot; ...): its values are read against
-                                        that species&apos; reference ranges
-  record --protocol NAME [--seconds N] [--demo] --last NAME --first NAME
-         [--species NAME]
-                                        records a stress test by the stored protocol NAME
-                                        (&quot;Tilt test&quot;: the built-in tilt test), its stages
-                                        advancing by their durations, with the configured
-                                        treadmill or ergometer; the whole protocol unless
-                                        --seconds says less; prints the new study&apos;s id
-  export --id N --to FOLDER             writes the study&apos;s archive (.cxz) into FOLDER
-  import FILE.cxz                       adds the archived study; prints its id
-  report --id N --out FILE.pdf          writes the study&apos;s report as the report dialog
-                                        makes it with its stored settings
-  strip --id N --port PORT [--start SECONDS]
-                                        prints the resting ECG&apos;s strip on the portable
-                                        printer at PORT (rfcomm0, a device path) with the
-                                        report dialog&apos;s stored speed, amplitude, filters
-                                        and rhythm lead, from SECONDS (default 0)
-  show --id N [--json]                  the study&apos;s patient, protocol, per-stage table
-                                        and maxima (tab-separated text, or JSON); of a
-                                        resting ECG each measured value with its unit, the
-                                        species&apos; range and a flag (low, high, normal); of
-                                        a treadmill test V150, V200 and the recovery
-  --help                                this text
-
-Exit codes: 0 done, 1 the operation failed, 2 the command line is wrong.
-</source>
-        <translation>Uso: velmora-cli [--data CARPETA] ORDEN [OPCIONES]
-
-Trabaja con los estudios de la carpeta de estudios de Velmora (por omisión la carpeta
-de datos de la aplicación; --data CARPETA indica otra).
-
-Órdenes:
-  list                                  una línea por estudio: id, fecha, tipo, paciente
-  record [--demo] --seconds N --last APELLIDO --first NOMBRE [--species ESPECIE]
-                                        registra un ECG en reposo de N segundos sin
-                                        ventana, desde el registro de demostración (--demo)
-                                        o el dispositivo configurado; muestra el id del
-                                        estudio nuevo. --species indica la especie del
-                                        animal (&quot;Perro&quot;, &quot;cat&quot;, &quot;equino&quot; ...): sus valores
-                                        se comparan con los rangos de referencia de esa especie
-  record --protocol NOMBRE [--seconds N] [--demo] --last APELLIDO --first NOMBRE
-         [--species ESPECIE]
-                                        registra una prueba de esfuerzo con el protocolo
-                                        guardado NOMBRE (&quot;Tilt test&quot;: la prueba de
-                                        basculación incluida), avanzando las etapas según su
-                                        duración, con la cinta rodante o el ergómetro
-                                        configurados; el protocolo completo salvo que
-                                        --seconds indique menos; muestra el id del estudio nuevo
-  export --id N --to CARPETA            escribe el archivo del estudio (.cxz) en CARPETA
-  import ARCHIVO.cxz                    añade el estudio archivado; muestra su id
-  report --id N --out ARCHIVO.pdf       escribe el informe del estudio como lo hace el
-                                        diálogo de informes con sus ajustes guardados
-  strip --id N --port PUERTO [--start SEGUNDOS]
-                                        imprime la tira del ECG en reposo en la impresora
-                                        portátil de PUERTO (rfcomm0, la ruta de un
-                                        dispositivo) con la velocidad, amplitud, filtros y
-                                        derivación de ritmo guardados en el diálogo de
-                                        informes, desde SEGUNDOS (por omisión 0)
-  show --id N [--json]                  paciente, protocolo, tabla por etapas y máximos del
-                                        estudio (texto separado por tabuladores, o JSON); de
-                                        un ECG en reposo, cada valor medido con su unidad, el
-                                        rango de la especie y una marca (low, high, normal);
-                                        de una prueba en cinta rodante, V150, V200 y la
-                                        recuperación
-  --help                                este texto
-
-Códigos de salida: 0 hecho, 1 la operación falló, 2 la línea de órdenes es incorrecta.
-</translation>
-    </message>
-    <message>
         <source>%1 needs a value</source>
         <translation>%1 necesita un valor</translation>
     </message>
@@ -2376,6 +2333,107 @@ Códigos de salida: 0 hecho, 1 la operación falló, 2 la línea de órdenes es 
     <message>
         <source>strip needs --port PORT</source>
         <translation>strip necesita --port PUERTO</translation>
+    </message>
+    <message>
+        <source>Usage: velmora-cli [--data DIR] COMMAND [OPTIONS]
+
+Works on the studies of the Velmora study folder (by default the application&apos;s
+data folder; --data DIR names another).
+
+Commands:
+  list                                  one line per study: id, date, type, patient
+  record [--demo] --seconds N --last NAME --first NAME [--species NAME]
+                                        records a resting ECG of N seconds without a
+                                        window, from the demo recording (--demo) or the
+                                        configured device; prints the new study&apos;s id.
+                                        --species names the animal&apos;s species (&quot;Perro&quot;,
+                                        &quot;cat&quot;, &quot;equino&quot; ...): its values are read against
+                                        that species&apos; reference ranges
+  record --protocol NAME [--seconds N] [--demo] --last NAME --first NAME
+         [--species NAME]
+                                        records a stress test by the stored protocol NAME
+                                        (&quot;Tilt test&quot;: the built-in tilt test), its stages
+                                        advancing by their durations, with the configured
+                                        treadmill or ergometer; the whole protocol unless
+                                        --seconds says less; prints the new study&apos;s id
+  export --id N --to FOLDER             writes the study&apos;s archive (.cxz) into FOLDER
+  export --edf --id N --to FILE.edf     writes the study&apos;s recording as an EDF+ file:
+                                        the leads in microvolts, the events and stage
+                                        changes as annotations; the patient&apos;s names only
+                                        when Config/EdfAnonymous is off
+  import FILE.cxz                       adds the archived study; prints its id
+  report --id N --out FILE.pdf          writes the study&apos;s report as the report dialog
+                                        makes it with its stored settings
+  strip --id N --port PORT [--start SECONDS]
+                                        prints the resting ECG&apos;s strip on the portable
+                                        printer at PORT (rfcomm0, a device path) with the
+                                        report dialog&apos;s stored speed, amplitude, filters
+                                        and rhythm lead, from SECONDS (default 0)
+  show --id N [--json]                  the study&apos;s patient, protocol, per-stage table
+                                        and maxima (tab-separated text, or JSON); of a
+                                        resting ECG each measured value with its unit, the
+                                        species&apos; range and a flag (low, high, normal); of
+                                        a treadmill test V150, V200 and the recovery
+  --help                                this text
+  --version                             the program&apos;s name and version
+
+Exit codes: 0 done, 1 the operation failed, 2 the command line is wrong.
+</source>
+        <translation>Uso: velmora-cli [--data CARPETA] ORDEN [OPCIONES]
+
+Trabaja con los estudios de la carpeta de estudios de Velmora (por omisión la carpeta
+de datos de la aplicación; --data CARPETA indica otra).
+
+Órdenes:
+  list                                  una línea por estudio: id, fecha, tipo, paciente
+  record [--demo] --seconds N --last APELLIDO --first NOMBRE [--species ESPECIE]
+                                        registra un ECG en reposo de N segundos sin
+                                        ventana, desde el registro de demostración (--demo)
+                                        o el dispositivo configurado; muestra el id del
+                                        estudio nuevo. --species indica la especie del
+                                        animal ("Perro", "cat", "equino" ...): sus valores
+                                        se comparan con los rangos de referencia de esa especie
+  record --protocol NOMBRE [--seconds N] [--demo] --last APELLIDO --first NOMBRE
+         [--species ESPECIE]
+                                        registra una prueba de esfuerzo con el protocolo
+                                        guardado NOMBRE ("Tilt test": la prueba de
+                                        basculación incluida), avanzando las etapas según su
+                                        duración, con la cinta rodante o el ergómetro
+                                        configurados; el protocolo completo salvo que
+                                        --seconds indique menos; muestra el id del estudio nuevo
+  export --id N --to CARPETA            escribe el archivo del estudio (.cxz) en CARPETA
+  export --edf --id N --to ARCHIVO.edf  escribe el registro del estudio como archivo EDF+:
+                                        las derivaciones en microvoltios, los eventos y
+                                        cambios de etapa como anotaciones; los nombres del
+                                        paciente solo con Config/EdfAnonymous desactivado
+  import ARCHIVO.cxz                    añade el estudio archivado; muestra su id
+  report --id N --out ARCHIVO.pdf       escribe el informe del estudio como lo hace el
+                                        diálogo de informes con sus ajustes guardados
+  strip --id N --port PUERTO [--start SEGUNDOS]
+                                        imprime la tira del ECG en reposo en la impresora
+                                        portátil de PUERTO (rfcomm0, la ruta de un
+                                        dispositivo) con la velocidad, amplitud, filtros y
+                                        derivación de ritmo guardados en el diálogo de
+                                        informes, desde SEGUNDOS (por omisión 0)
+  show --id N [--json]                  paciente, protocolo, tabla por etapas y máximos del
+                                        estudio (texto separado por tabuladores, o JSON); de
+                                        un ECG en reposo, cada valor medido con su unidad, el
+                                        rango de la especie y una marca (low, high, normal);
+                                        de una prueba en cinta rodante, V150, V200 y la
+                                        recuperación
+  --help                                este texto
+  --version                             el nombre y la versión del programa
+
+Códigos de salida: 0 hecho, 1 la operación falló, 2 la línea de órdenes es incorrecta.
+</translation>
+    </message>
+    <message>
+        <source>export --edf needs --to FILE.edf</source>
+        <translation>export --edf necesita --to ARCHIVO.edf</translation>
+    </message>
+    <message>
+        <source>--edf belongs to export</source>
+        <translation>--edf solo vale con export</translation>
     </message>
 </context>
 <context>
@@ -2517,6 +2575,49 @@ Códigos de salida: 0 hecho, 1 la operación falló, 2 la línea de órdenes es 
     <message>
         <source>Dyskinetic</source>
         <translation>Discinético</translation>
+    </message>
+</context>
+<context>
+    <name>TEdfExport</name>
+    <message>
+        <source>Stage %1</source>
+        <translation>Etapa %1</translation>
+    </message>
+    <message>
+        <source>The recording of this study cannot be read</source>
+        <translation>No se puede leer el registro de este estudio</translation>
+    </message>
+    <message>
+        <source>The study has no recorded signal to export</source>
+        <translation>El estudio no tiene señal registrada que exportar</translation>
+    </message>
+    <message>
+        <source>The recording of this study has no valid gain</source>
+        <translation>El registro de este estudio no tiene una ganancia válida</translation>
+    </message>
+    <message>
+        <source>Recording ends</source>
+        <translation>Fin del registro</translation>
+    </message>
+    <message>
+        <source>The study has more events than an EDF+ file of this length can hold</source>
+        <translation>El estudio tiene más eventos de los que caben en un archivo EDF+ de esta duración</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>No se puede crear el archivo %1</translation>
+    </message>
+    <message>
+        <source>Cannot write the EDF+ header of %1</source>
+        <translation>No se puede escribir la cabecera EDF+ de %1</translation>
+    </message>
+    <message>
+        <source>Write error</source>
+        <translation>Error de escritura</translation>
+    </message>
+    <message>
+        <source>Cannot replace file %1</source>
+        <translation>No se puede reemplazar el archivo %1</translation>
     </message>
 </context>
 <context>
@@ -2958,6 +3059,10 @@ El registro se reanuda solo cuando vuelve la señal</translation>
     <message>
         <source>%1 is not a file</source>
         <translation>%1 no es un archivo</translation>
+    </message>
+    <message>
+        <source>%1 is a folder: name the EDF+ file</source>
+        <translation>%1 es una carpeta: indique el nombre del archivo EDF+</translation>
     </message>
 </context>
 </TS>

@@ -749,14 +749,6 @@ Pulse &lt;Aceptar&gt; para continuar.</translation>
         <source>Write the recording, its events and stages as an EDF+ file for other ECG viewers</source>
         <translation>Guardar el registro, sus eventos y etapas como archivo EDF+ para otros visores de ECG</translation>
     </message>
-    <message>
-        <source>Export EDF+</source>
-        <translation>Exportar EDF+</translation>
-    </message>
-    <message>
-        <source>EDF+ files (*.edf)</source>
-        <translation>Archivos EDF+ (*.edf)</translation>
-    </message>
 </context>
 <context>
     <name>EchoDialog</name>
@@ -791,6 +783,21 @@ Pulse &lt;Aceptar&gt; para continuar.</translation>
     <message>
         <source>---</source>
         <translation>---</translation>
+    </message>
+</context>
+<context>
+    <name>EdfExportPrompt</name>
+    <message>
+        <source>Export EDF+</source>
+        <translation>Exportar EDF+</translation>
+    </message>
+    <message>
+        <source>EDF+ files (*.edf)</source>
+        <translation>Archivos EDF+ (*.edf)</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Advertencia</translation>
     </message>
 </context>
 <context>
@@ -2031,14 +2038,6 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
         <source>Write the recording, its events and stages as an EDF+ file for other ECG viewers</source>
         <translation>Guardar el registro, sus eventos y etapas como archivo EDF+ para otros visores de ECG</translation>
     </message>
-    <message>
-        <source>Export EDF+</source>
-        <translation>Exportar EDF+</translation>
-    </message>
-    <message>
-        <source>EDF+ files (*.edf)</source>
-        <translation>Archivos EDF+ (*.edf)</translation>
-    </message>
 </context>
 <context>
     <name>StudyDialog</name>
@@ -2391,12 +2390,12 @@ de datos de la aplicación; --data CARPETA indica otra).
                                         ventana, desde el registro de demostración (--demo)
                                         o el dispositivo configurado; muestra el id del
                                         estudio nuevo. --species indica la especie del
-                                        animal ("Perro", "cat", "equino" ...): sus valores
+                                        animal (&quot;Perro&quot;, &quot;cat&quot;, &quot;equino&quot; ...): sus valores
                                         se comparan con los rangos de referencia de esa especie
   record --protocol NOMBRE [--seconds N] [--demo] --last APELLIDO --first NOMBRE
          [--species ESPECIE]
                                         registra una prueba de esfuerzo con el protocolo
-                                        guardado NOMBRE ("Tilt test": la prueba de
+                                        guardado NOMBRE (&quot;Tilt test&quot;: la prueba de
                                         basculación incluida), avanzando las etapas según su
                                         duración, con la cinta rodante o el ergómetro
                                         configurados; el protocolo completo salvo que

@@ -15,16 +15,13 @@
 #include "TRestingMeasurement.h"
 #include "TSignalBuffer.h"
 #include "TSignalChannel.h"
-#include "TEdfExport.h"
+#include "EdfExportPrompt.h"
 #include "TStudy.h"
-#include "WaitCursor.h"
 #include "TStudyResults.h"
 #include "TStudyStore.h"
 #include "TTimeText.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QFileDialog>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QMenu>
@@ -498,26 +495,12 @@ void EcgReviewWindow::on_btnReport_clicked()
 
 void EcgReviewWindow::on_btnExportEdf_clicked()
 {
-    const QString name = TEdfExport::defaultFileName(*m_study, TEdfExport::anonymousFromSettings());
-    QString path = QFileDialog::getSaveFileName(this, tr("Export EDF+"), QDir::home().filePath(name),
-                                                tr("EDF+ files (*.edf)"));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".edf");
-    exportEdf(path);
+    EdfExportPrompt::run(this, *m_study);
 }
 
 bool EcgReviewWindow::exportEdf(const QString& path)
 {
-    try {
-        WaitCursor wait;
-        TEdfExport::write(*m_study, path, TEdfExport::anonymousFromSettings());
-        return true;
-    } catch (const std::exception& e) {
-        QMessageBox::warning(this, tr("Warning"), QString::fromLocal8Bit(e.what()));
-    }
-    return false;
+    return EdfExportPrompt::write(this, *m_study, path);
 }
 
 // ---------------------------------------------------------------------------

@@ -21,15 +21,12 @@
 #include "TStageTable.h"
 #include "TTreadmillIndices.h"
 #include "TStressMonitorTexts.h"
-#include "TEdfExport.h"
+#include "EdfExportPrompt.h"
 #include "TStudy.h"
-#include "WaitCursor.h"
 #include "TStudyStore.h"
 #include "TTrend.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QFileDialog>
 #include <QDateTime>
 #include <QLocale>
 #include <QMenu>
@@ -655,26 +652,12 @@ void StressReviewWindow::on_btnReport_clicked()
 
 void StressReviewWindow::on_btnExportEdf_clicked()
 {
-    const QString name = TEdfExport::defaultFileName(*m_study, TEdfExport::anonymousFromSettings());
-    QString path = QFileDialog::getSaveFileName(this, tr("Export EDF+"), QDir::home().filePath(name),
-                                                tr("EDF+ files (*.edf)"));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".edf");
-    exportEdf(path);
+    EdfExportPrompt::run(this, *m_study);
 }
 
 bool StressReviewWindow::exportEdf(const QString& path)
 {
-    try {
-        WaitCursor wait;
-        TEdfExport::write(*m_study, path, TEdfExport::anonymousFromSettings());
-        return true;
-    } catch (const std::exception& e) {
-        QMessageBox::warning(this, tr("Warning"), QString::fromLocal8Bit(e.what()));
-    }
-    return false;
+    return EdfExportPrompt::write(this, *m_study, path);
 }
 
 void StressReviewWindow::on_btnEcho_clicked()

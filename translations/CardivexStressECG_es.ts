@@ -579,7 +579,7 @@ Pulse &lt;Aceptar&gt; para continuar.</translation>
     </message>
     <message>
         <source>Study data</source>
-        <translation>Datos del estudio</translation>
+        <translation>Datos</translation>
     </message>
     <message>
         <source>Edit the study data</source>
@@ -743,7 +743,7 @@ Pulse &lt;Aceptar&gt; para continuar.</translation>
     </message>
     <message>
         <source>Export EDF+...</source>
-        <translation>Exportar EDF+...</translation>
+        <translation>EDF+...</translation>
     </message>
     <message>
         <source>Write the recording, its events and stages as an EDF+ file for other ECG viewers</source>
@@ -1892,7 +1892,7 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
     </message>
     <message>
         <source>Study data</source>
-        <translation>Datos del estudio</translation>
+        <translation>Datos</translation>
     </message>
     <message>
         <source>Edit the study data</source>
@@ -2032,7 +2032,7 @@ Consulte el acceso a la carpeta compartida con su administrador de red.</transla
     </message>
     <message>
         <source>Export EDF+...</source>
-        <translation>Exportar EDF+...</translation>
+        <translation>EDF+...</translation>
     </message>
     <message>
         <source>Write the recording, its events and stages as an EDF+ file for other ECG viewers</source>

@@ -81,6 +81,8 @@ private slots:
     void measuresTwoLeadRecords();
     void referenceOfTheAnnotatedBeats_data();
     void referenceOfTheAnnotatedBeats();
+    void qtcOfSelectedBeats_data();
+    void qtcOfSelectedBeats();
     void otherLeadsBeats_data();
     void otherLeadsBeats();
     void otherLeadsOfARecord_data();
@@ -236,6 +238,48 @@ void TestWaveEvaluation::referenceOfTheAnnotatedBeats()
     QCOMPARE(r.prScatter.has_value(), prBeats >= 3);
     if (r.prScatter)
         QCOMPARE(*r.prScatter + 1.0, 1.0);
+}
+
+void TestWaveEvaluation::qtcOfSelectedBeats_data()
+{
+    // Annotated complexes at these seconds, every QT 400 ms; detected: the
+    // beats found (empty: not given).
+    QTest::addColumn<QVector<double>>("annotated");
+    QTest::addColumn<QVector<double>>("detected");
+    QTest::addColumn<double>("qtc"); // -1: none
+    const QVector<double> everySecond{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("every beat annotated") << QVector<double>{1, 2, 3, 4} << everySecond << 400.0;
+    QTest::newRow("without the detected beats every interval counts")
+        << QVector<double>{1, 3, 5, 6} << QVector<double>{} << 400.0 / std::sqrt(2.0);
+    QTest::newRow("beats found between two annotated ones break the interval")
+        << QVector<double>{1, 3, 5, 6} << everySecond << 400.0;
+    QTest::newRow("no two annotated beats follow each other")
+        << QVector<double>{1, 3, 5, 7} << everySecond << -1.0;
+    QTest::newRow("a beat found within the match is the annotated one")
+        << QVector<double>{1, 2, 3} << QVector<double>{1.1, 1.95, 3.05} << 400.0;
+}
+
+void TestWaveEvaluation::qtcOfSelectedBeats()
+{
+    QFETCH(QVector<double>, annotated);
+    QFETCH(QVector<double>, detected);
+    QFETCH(double, qtc);
+    const double rate = 250.0;
+    QVector<TAnnotatedBeat> beats;
+    for (double t : annotated) {
+        TAnnotatedBeat b;
+        b.qrs.peak = qint64(std::lround(t * rate));
+        b.qrs.onset = b.qrs.peak - 10;
+        b.qrs.end = b.qrs.peak + 10;
+        b.t = {b.qrs.onset + 50, b.qrs.onset + 75, b.qrs.onset + 100};
+        beats.append(b);
+    }
+    const std::vector<double> times(detected.begin(), detected.end());
+    const TWaveEvaluation::Reference r =
+        TWaveEvaluation::reference(beats, rate, 0.0, 10.0, nullptr, detected.isEmpty() ? nullptr : &times);
+    QCOMPARE(r.qtc.has_value(), qtc >= 0.0);
+    if (qtc >= 0.0)
+        QVERIFY2(std::abs(*r.qtc - qtc) < 1e-9, qPrintable(QString::number(*r.qtc)));
 }
 
 void TestWaveEvaluation::otherLeadsBeats_data()

@@ -45,8 +45,16 @@ std::optional<double> scatter(const std::vector<double>& values)
 } // namespace
 
 TWaveEvaluation::Reference TWaveEvaluation::reference(const QVector<TAnnotatedBeat>& beats, double rate, double from,
-                                                      double to, const std::vector<double>* averagedTimes)
+                                                      double to, const std::vector<double>* averagedTimes,
+                                                      const std::vector<double>* detectedTimes)
 {
+    // Whether a detected beat lies between two annotated complexes, away from both.
+    auto beatBetween = [&](double a, double b) {
+        if (!detectedTimes)
+            return false;
+        const auto first = std::upper_bound(detectedTimes->begin(), detectedTimes->end(), a + MatchSeconds);
+        return first != detectedTimes->end() && *first < b - MatchSeconds;
+    };
     auto averaged = [&](double t) {
         if (!averagedTimes)
             return true;
@@ -63,7 +71,7 @@ TWaveEvaluation::Reference TWaveEvaluation::reference(const QVector<TAnnotatedBe
         if (t < from || t >= to)
             continue;
         ++r.beats;
-        if (previousPeak >= 0)
+        if (previousPeak >= 0 && !beatBetween(previousPeak / rate, t))
             rr.push_back((b.qrs.peak - previousPeak) / rate);
         previousPeak = b.qrs.peak;
         if (!averaged(t))
@@ -345,6 +353,9 @@ bool TWaveEvaluation::evaluate(const QString& recordPath, const QString& lead, c
     finder.find([&beats](const TBeat& beat) { beats.append(beat); });
 
     const TSignalBuffer* signal = finder.analysisSignal();
+    std::vector<double> detected;
+    for (int i = 0; i < beats.count(); ++i)
+        detected.push_back(beats.beat(i).time());
     r.stretches = stretches(raw.durationSeconds());
     for (Stretch& s : r.stretches) {
         TBeatAverager averager(signal, StretchSeconds);
@@ -355,10 +366,11 @@ bool TWaveEvaluation::evaluate(const QString& recordPath, const QString& lead, c
         }
         const TMeasurementRecord measurement = TMeasurementRecord::measure(averager, channel);
         s.measured = measuredOf(measurement);
-        s.reference = reference(annotated, record.samplingRate(), s.from, s.to, &averager.averagedBeatTimes());
+        s.reference = reference(annotated, record.samplingRate(), s.from, s.to, &averager.averagedBeatTimes(), &detected);
         if (m_keepAverages && s.reference.beats > 0 && averager.beatCount() > 0)
             s.averages = averagesOf(averager, measurement, annotated, beats, record.samplingRate(), s);
-        s.otherLeads = reference(otherLeads, record.samplingRate(), s.from, s.to, &averager.averagedBeatTimes());
+        s.otherLeads =
+            reference(otherLeads, record.samplingRate(), s.from, s.to, &averager.averagedBeatTimes(), &detected);
     }
     *result = r;
     return true;

@@ -94,9 +94,14 @@ public:
     // seconds of a record sampled at rate; with averagedTimes, only of those
     // within MatchSeconds of a beat that went into the measured average (the
     // annotated premature beats and those of another shape are no part of it).
+    // The QTc's RR is the median interval between annotated complexes that
+    // follow each other; with detectedTimes (every beat found, in order), two
+    // annotated complexes with a detected beat between them do not, as where
+    // an annotator marked selected beats only.
     static constexpr double MatchSeconds = 0.15;
     static Reference reference(const QVector<TAnnotatedBeat>& beats, double rate, double from, double to,
-                               const std::vector<double>* averagedTimes = nullptr);
+                               const std::vector<double>* averagedTimes = nullptr,
+                               const std::vector<double>* detectedTimes = nullptr);
     // The beats as the annotations of the other leads place them: for each of
     // the measurement lead's beats, the median (the lower one of an even count)
     // of each onset and end over the other leads' beats whose QRS peak lies

@@ -241,16 +241,19 @@ const double* TBeatAverager::segment(size_t beat, int channel)
     const size_t length = size_t(m_length);
     if (cached.alignment != alignment || cached.values.empty()) {
         cached.alignment = alignment;
-        cached.values.assign(size_t(channelCount()) * length, 0.0);
+        cached.values.assign(size_t(channelCount()), std::vector<double>());
         cached.read.assign(size_t(channelCount()), false);
     }
-    double* values = &cached.values[size_t(channel) * length];
+    // Room only for the channels asked for: most are never read.
+    std::vector<double>& values = cached.values[size_t(channel)];
+    if (values.size() != length)
+        values.assign(length, 0.0);
     if (!cached.read[size_t(channel)]) {
-        readSegment(channel, alignment, values);
+        readSegment(channel, alignment, values.data());
         // A segment that reaches past the signal's end is read again next time.
         cached.read[size_t(channel)] = m_source->index(alignment) - m_rIndex + m_length <= m_source->length();
     }
-    return values;
+    return values.data();
 }
 
 void TBeatAverager::averageSegments(int channel, const std::vector<size_t>& beats)

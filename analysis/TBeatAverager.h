@@ -115,7 +115,7 @@ private:
     struct CachedSegments
     {
         double alignment = 0.0;
-        std::vector<double> values; // channel after channel
+        std::vector<std::vector<double>> values; // per channel; empty until read
         std::vector<bool> read;
     };
     std::deque<CachedSegments> m_cache; // beside m_beats

@@ -1,6 +1,8 @@
 #include "PaperGrid.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <QThread>
 #include <QPen>
 #include <QVector>
 #include <cmath>
@@ -12,15 +14,53 @@ const QImage& PaperGrid::image(const QImage& canvas, int style, const QColor& ba
                        m_image.dotsPerMeterY() != canvas.dotsPerMeterY() || m_style != style ||
                        m_background != background || m_grid != grid;
     if (stale) {
-        m_image = QImage(canvas.size(), QImage::Format_ARGB32_Premultiplied);
-        m_image.setDotsPerMeterX(canvas.dotsPerMeterX());
-        m_image.setDotsPerMeterY(canvas.dotsPerMeterY());
         m_style = style;
         m_background = background;
         m_grid = grid;
-        paint(m_image, style, background, grid);
+        m_image = shared(canvas, style, background, grid);
     }
     return m_image;
+}
+
+namespace {
+
+QImage painted(const QImage& canvas, int style, const QColor& background, const QColor& grid)
+{
+    QImage image(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+    image.setDotsPerMeterX(canvas.dotsPerMeterX());
+    image.setDotsPerMeterY(canvas.dotsPerMeterY());
+    PaperGrid::paint(image, style, background, grid);
+    return image;
+}
+
+} // namespace
+
+QImage PaperGrid::shared(const QImage& canvas, int style, const QColor& background, const QColor& grid)
+{
+    // The last paper painted, for every display of the same size, resolution
+    // and colours: a review window opened after another (or beside it) does
+    // not paint it again. Held as a shared image, it is copied only if written.
+    struct Paper
+    {
+        QImage image;
+        int style = -1;
+        QColor background;
+        QColor grid;
+    };
+    static Paper last;
+    // Kept for the GUI thread's displays alone; another thread paints its own.
+    const bool guiThread = QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+    if (!guiThread) {
+        return painted(canvas, style, background, grid);
+    }
+    const bool same = !last.image.isNull() && last.image.size() == canvas.size() &&
+                      last.image.dotsPerMeterX() == canvas.dotsPerMeterX() &&
+                      last.image.dotsPerMeterY() == canvas.dotsPerMeterY() && last.style == style &&
+                      last.background == background && last.grid == grid;
+    if (!same) {
+        last = Paper{painted(canvas, style, background, grid), style, background, grid};
+    }
+    return last.image;
 }
 
 void PaperGrid::paint(QImage& target, int style, const QColor& background, const QColor& grid)

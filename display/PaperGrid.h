@@ -24,6 +24,8 @@ public:
     static void paint(QImage& target, int style, const QColor& background, const QColor& grid);
 
 private:
+    static QImage shared(const QImage& canvas, int style, const QColor& background, const QColor& grid);
+
     QImage m_image;
     int m_style = -1;
     QColor m_background;

@@ -190,12 +190,39 @@ QStringList QBeatDisplay::amplitudeLabels() const
 
 void QBeatDisplay::renderAndRepaint()
 {
+    // A hidden display draws once, when it is shown: a window that sets its
+    // beat, lead and cursors one after the other before it opens does not
+    // draw (and average) each in between.
+    if (!isVisible()) {
+        m_renderPending = true;
+        return;
+    }
+    m_renderPending = true;
+    renderPending();
+    repaint();
+}
+
+void QBeatDisplay::renderPending() const
+{
+    if (!m_renderPending)
+        return;
+    m_renderPending = false;
     try {
-        render(m_canvas);
+        // Drawing what was asked for changes nothing the caller sees but the canvas.
+        QBeatDisplay* self = const_cast<QBeatDisplay*>(this);
+        // Resized while hidden, the display has had no resize event yet.
+        if (m_canvas.size() != size())
+            self->m_canvas = CanvasImage::forWidget(*this, size());
+        self->render(self->m_canvas);
     } catch (...) {
         // The canvas shows what was drawn; the event loop must go on.
     }
-    repaint();
+}
+
+const QImage& QBeatDisplay::canvas() const
+{
+    renderPending();
+    return m_canvas;
 }
 
 void QBeatDisplay::drawGrid(QPainter& painter, int width, int height) const
@@ -368,6 +395,7 @@ void QBeatDisplay::mouseMoveEvent(QMouseEvent* event)
 
 void QBeatDisplay::paintEvent(QPaintEvent*)
 {
+    renderPending();
     QPainter painter(this);
     painter.drawImage(0, 0, m_canvas);
 }

@@ -62,7 +62,8 @@ public:
     void refresh();
     // Renders into any image (its own pixel size sets the scale).
     void render(QImage& target);
-    const QImage& canvas() const { return m_canvas; }
+    // Drawn first if a change is still to be drawn.
+    const QImage& canvas() const;
 
     // The interval labels the cursors give ("PR\n100", "QRS\n50" ...), in the
     // order they are drawn.
@@ -100,11 +101,14 @@ private:
     static const QVector<Interval>& intervals();
     QVector<Amplitude> amplitudes() const;
     void renderAndRepaint();
+    void renderPending() const;
     void drawGrid(QPainter& painter, int width, int height) const;
 
     const AverageBeatSource* m_beat = nullptr;
     int m_lead = 0;
     QImage m_canvas;
+    // A change made while hidden, drawn when the display is next shown or read.
+    mutable bool m_renderPending = true;
     QVector<BeatCursor> m_cursors;
     int m_activeCursor = -1;
     QMap<int, QColor> m_colors;

@@ -42,6 +42,19 @@ void placeCursors(QBeatDisplay& display)
     display.setCursorPosition(QBeatDisplay::TOff, 0.50);
 }
 
+// The synthetic beat, counting how often the display asks for it.
+class CountedBeats : public StoredAverageBeats
+{
+public:
+    CountedBeats() : StoredAverageBeats(syntheticBeat()) {}
+    std::vector<double> averageBeat(int lead) const override
+    {
+        ++asked;
+        return StoredAverageBeats::averageBeat(lead);
+    }
+    mutable int asked = 0;
+};
+
 } // namespace
 
 class TestBeatDisplay : public QObject
@@ -56,6 +69,7 @@ private slots:
     void cursorsDrawnBetweenThirds();
     void hoverAndDragPastEdge();
     void withoutBeatOnlyBackground();
+    void hiddenDrawsWhenShownOrRead();
     void colorScheme_data();
     void colorScheme();
 };
@@ -240,5 +254,41 @@ void TestBeatDisplay::colorScheme()
     QVERIFY(countColor(image, QRect(130, 0, 12, 150), trace) > 10);
 }
 
+void TestBeatDisplay::hiddenDrawsWhenShownOrRead()
+{
+    // A window sets a hidden display's beat, lead and cursors one after the
+    // other: none of them draws (and asks for the average) before the display
+    // is read or shown, and what is then drawn is the last state.
+    CountedBeats beats;
+    QBeatDisplay display;
+    display.resize(400, 300);
+    display.setBeat(&beats);
+    display.setLead(0);
+    placeCursors(display);
+    display.refresh();
+    display.refresh();
+    QCOMPARE(beats.asked, 0);
+    QVERIFY(countColor(display.canvas(), QRect(125, 110, 1, 80), QColor(Qt::blue)) >= 78);
+    const int drawn = beats.asked;
+    QVERIFY(drawn > 0);
+    // Read again unchanged, it is not drawn again.
+    display.canvas();
+    QCOMPARE(beats.asked, drawn);
+
+    // A change made while hidden reaches the canvas when the display is shown.
+    display.setCursorPosition(QBeatDisplay::QrsOn, 200 * 0.8 / 400);
+    display.refresh();
+    QCOMPARE(beats.asked, drawn);
+    display.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&display));
+    QVERIFY(countColor(display.canvas(), QRect(200, 110, 1, 80), QColor(Qt::blue)) >= 78);
+    QVERIFY(beats.asked > drawn);
+    // Shown, every change is drawn at once.
+    const int shown = beats.asked;
+    display.refresh();
+    QVERIFY(beats.asked > shown);
+}
+
 QTEST_MAIN(TestBeatDisplay)
 #include "tst_beatdisplay.moc"
+

@@ -73,6 +73,10 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
                                                                ui->textConclusion);
     readSettings();
     ui->ecgDisplay1->setBeatList(study->beats());
+    // The beat display is on its lead before the first average is taken, so
+    // that no other lead's is taken for it.
+    const int storedLead = int(TRestingMeasurement::load(study->results()).value(QStringLiteral("measurementChannel")));
+    showMeasurementLead(storedLead >= 0 ? storedLead : m_defaultMeasurementLead);
     applyFilters();
     m_modified = false;
 

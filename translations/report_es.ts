@@ -389,7 +389,7 @@
     </message>
     <message>
         <source>P amplitude</source>
-        <translation>Amplitud de la onda P</translation>
+        <translation>Amplitud de P</translation>
     </message>
     <message>
         <source>QRS amplitude</source>
@@ -397,11 +397,11 @@
     </message>
     <message>
         <source>R amplitude</source>
-        <translation>Amplitud de la onda R</translation>
+        <translation>Amplitud de R</translation>
     </message>
     <message>
         <source>T amplitude</source>
-        <translation>Amplitud de la onda T</translation>
+        <translation>Amplitud de T</translation>
     </message>
     <message>
         <source>No reference ranges: no species given</source>

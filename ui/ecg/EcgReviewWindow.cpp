@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
+#include <QHeaderView>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
@@ -321,8 +322,15 @@ void EcgReviewWindow::showNorms()
             row->setText(1, TMeasurementNorms::markedText(item));
         }
     }
-    for (int c = 0; c < tree->columnCount(); ++c)
-        tree->resizeColumnToContents(c);
+    // The values and ranges in full; the names take what width is left (a long
+    // name elided, whole in its tooltip), so that nothing needs scrolling sideways.
+    QHeaderView* header = tree->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int c = 1; c < tree->columnCount(); ++c)
+        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        tree->topLevelItem(i)->setToolTip(0, tree->topLevelItem(i)->text(0));
     ui->lblRanges->setText(norms.basisText());
 }
 

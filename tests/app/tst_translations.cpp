@@ -85,16 +85,22 @@ QString tsPath(const QString& base)
     return sourceDir() + QStringLiteral("/translations/") + base + QStringLiteral(".ts");
 }
 
+// The matches of pattern's group in text, sorted.
+QStringList sortedMatches(const QRegularExpression& pattern, int group, const QString& text)
+{
+    QStringList found;
+    QRegularExpressionMatchIterator it = pattern.globalMatch(text);
+    while (it.hasNext())
+        found << it.next().captured(group);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 // The placeholders of a text, sorted: %1 ... %99 (also %L1) and a plural's %n.
 QStringList placeholders(const QString& text)
 {
     static const QRegularExpression arg(QStringLiteral("%L?(\\d{1,2}|n)"));
-    QStringList found;
-    QRegularExpressionMatchIterator it = arg.globalMatch(text);
-    while (it.hasNext())
-        found << it.next().captured(1);
-    std::sort(found.begin(), found.end());
-    return found;
+    return sortedMatches(arg, 1, text);
 }
 
 // The [fields] of a report template's label, which the report fills in (other
@@ -102,12 +108,7 @@ QStringList placeholders(const QString& text)
 QStringList fields(const QString& text)
 {
     static const QRegularExpression field(QStringLiteral("\\[[A-Za-z0-9_/#]+\\]"));
-    QStringList found;
-    QRegularExpressionMatchIterator it = field.globalMatch(text);
-    while (it.hasNext())
-        found << it.next().captured(0);
-    std::sort(found.begin(), found.end());
-    return found;
+    return sortedMatches(field, 0, text);
 }
 
 // What is wrong with one message, or nothing.

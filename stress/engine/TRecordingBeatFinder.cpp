@@ -19,11 +19,6 @@ namespace {
 constexpr int RawPageSize = 4096;
 constexpr int RawRingSamples = 81920;
 
-int analysisStep(const TSignalBuffer& recording)
-{
-    return std::max(1, recording.samplingRate() / TAnalysisPath::AnalysisRate);
-}
-
 qint16 toCode(double value)
 {
     return qint16(std::clamp(std::lround(value), -32768L, 32767L));
@@ -123,6 +118,11 @@ TRecordingBeatFinder::TRecordingBeatFinder(TSignalBuffer& recording, int keptSam
 }
 
 TRecordingBeatFinder::~TRecordingBeatFinder() = default;
+
+int TRecordingBeatFinder::analysisStep(const TSignalBuffer& recording)
+{
+    return std::max(1, recording.samplingRate() / TAnalysisPath::AnalysisRate);
+}
 
 TSignalBuffer* TRecordingBeatFinder::analysisSignal() const
 {

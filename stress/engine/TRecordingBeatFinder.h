@@ -62,6 +62,9 @@ public:
     // time: what the engine takes its average beats of. Filled by find().
     TSignalBuffer* analysisSignal() const;
 
+    // Recording samples per sample of the analysis signal.
+    static int analysisStep(const TSignalBuffer& recording);
+
     // Moves every time of a beat back by offset seconds.
     static void shiftTimes(TBeat& beat, double offset);
 

@@ -11,6 +11,7 @@
 #include "EventListEditor.h"
 #include "QBeatDisplay.h"
 #include "QSignalBrowseDisplay.h"
+#include "TRestingMeasurement.h"
 #include "TStudyResults.h"
 
 #include <QDir>
@@ -61,7 +62,8 @@ QColor beatPaper(QBeatDisplay* display)
 }
 
 // Opens widget's context menu at pos and triggers the entry item of its
-// submenu named menu; false when there is no such entry.
+// submenu named submenu (of the menu itself when submenu is empty); false
+// when there is no such entry.
 bool chooseFromMenu(QWidget* widget, const QPoint& pos, const QString& submenu, const QString& item)
 {
     bool chosen = false;
@@ -71,13 +73,18 @@ bool chooseFromMenu(QWidget* widget, const QPoint& pos, const QString& submenu, 
         if (!menu)
             return;
         answer.stop();
-        for (QAction* action : menu->actions())
+        for (QAction* action : menu->actions()) {
+            if (submenu.isEmpty() && !action->menu() && action->text() == item) {
+                action->trigger();
+                chosen = true;
+            }
             if (action->menu() && action->text() == submenu)
                 for (QAction* entry : action->menu()->actions())
                     if (entry->text() == item) {
                         entry->trigger();
                         chosen = true;
                     }
+        }
         menu->close();
     });
     answer.start(20);
@@ -106,6 +113,8 @@ private slots:
     void measurementMarks();
     void rangesForAnotherLead();
     void exportEdfFromTheWindow();
+    void measuredAsRecordedWhateverTheFilters_data();
+    void measuredAsRecordedWhateverTheFilters();
 
 private:
     QTemporaryDir m_home;
@@ -213,6 +222,70 @@ void TestEcgReviewWindow::rangesForAnotherLead()
         QVERIFY(child<QLabel>(&window, "lblRanges")->text().endsWith("(lead II at rest); measured in lead I"));
     }
     *lead = stored;
+}
+
+void TestEcgReviewWindow::measuredAsRecordedWhateverTheFilters_data()
+{
+    // Which of the filters (all on when the window opens) are clicked off.
+    QTest::addColumn<bool>("notchOff");
+    QTest::addColumn<bool>("lowpassOff");
+    QTest::addColumn<bool>("baselineOff");
+    QTest::newRow("as opened") << false << false << false;
+    QTest::newRow("notch off") << true << false << false;
+    QTest::newRow("low-pass off") << false << true << false;
+    QTest::newRow("all off") << true << true << true;
+}
+
+void TestEcgReviewWindow::measuredAsRecordedWhateverTheFilters()
+{
+    // The display filters change what is drawn, not what is measured: the
+    // amplitudes shown are those the report prints, and measuring again gives
+    // the measurement taken when the recording stopped. The 40 Hz low-pass
+    // alone would take about a sixth off the demo's R wave.
+    QFETCH(bool, notchOff);
+    QFETCH(bool, lowpassOff);
+    QFETCH(bool, baselineOff);
+    const TStudyResults recorded = m_study->results();
+    const QStringList keys = TRestingMeasurement::keys();
+    {
+        EcgReviewWindow window(m_study);
+        window.resize(1280, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const std::pair<const char*, bool> clicks[] = {
+            {"btnFilterNotch", notchOff}, {"btnFilterLowpass", lowpassOff}, {"btnFilterBaseline", baselineOff}};
+        for (const auto& [name, off] : clicks) {
+            auto* button = child<QPushButton>(&window, name);
+            QVERIFY(button->isChecked());
+            if (off)
+                button->click();
+            QCOMPARE(button->isChecked(), !off);
+        }
+        auto* tree = child<QTreeWidget>(&window, "treeMeasurements");
+        const std::pair<const char*, const char*> shown[] = {{"P amplitude (mV)", "PAmp"},
+                                                             {"QRS amplitude (mV)", "QRSAmp"},
+                                                             {"R amplitude (mV)", "RAmp"},
+                                                             {"T amplitude (mV)", "TAmp"}};
+        for (const auto& [label, key] : shown) {
+            QTreeWidgetItem* row = measurementRow(tree, QString::fromLatin1(label));
+            QVERIFY2(row, label);
+            const double value = *recorded.value(QLatin1String(key));
+            QVERIFY(value > 0.0);
+            QCOMPARE(row->text(1).section(QLatin1Char(' '), 0, 0), QString::number(value, 'f', 2));
+        }
+        QVERIFY(chooseFromMenu(child<QBeatDisplay>(&window, "beatDisplay"), QPoint(50, 50), QString(),
+                               QStringLiteral("Auto measurement")));
+        window.close();
+    }
+    TStudyResults& results = m_study->results();
+    for (const QString& key : keys) {
+        QVERIFY2(qAbs(*results.value(key) - *recorded.value(key)) < 1e-9,
+                 qPrintable(QStringLiteral("%1: %2 measured, %3 recorded")
+                                .arg(key)
+                                .arg(*results.value(key))
+                                .arg(*recorded.value(key))));
+        *results.value(key) = *recorded.value(key);
+    }
 }
 
 void TestEcgReviewWindow::init()

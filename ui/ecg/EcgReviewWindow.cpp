@@ -12,6 +12,7 @@
 #include "TBeatStore.h"
 #include "TPagedFilterChain.h"
 #include "TMeasurementNorms.h"
+#include "TRestingAverage.h"
 #include "TRestingMeasurement.h"
 #include "TSignalBuffer.h"
 #include "TSignalChannel.h"
@@ -67,6 +68,7 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
     updateTitle();
 
     m_chain = std::make_unique<TPagedFilterChain>(study->recording());
+    m_measured = std::make_unique<TRestingAverage>(*study->recording(), *study->beats());
     m_chain->setNotchType("50hz");
     m_chain->setLowpassType("40hz");
     m_predefined = std::make_unique<PredefinedConclusionPanel>(ui->listPredefinedText, ui->btnPredefinedUp,
@@ -283,11 +285,9 @@ TMeasurementRecord EcgReviewWindow::currentMeasurement() const
     for (int c = 0; c < QBeatDisplay::CursorCount; ++c)
         record.setValue(QLatin1String(CursorKeys[c]),
                         ui->beatDisplay->cursorEnabled(c) ? ui->beatDisplay->cursorPosition(c) - offset : 0.0);
-    if (m_averager->beatCount() > 0) {
-        record.setValue(QStringLiteral("avgRRInterval"), m_averager->meanRR());
-        const TSignalBuffer* signal = m_chain->output();
-        TRestingMeasurement::measureAmplitudes(record, m_averager->average(ui->beatDisplay->lead()),
-                                               signal->samplingRate(), m_averager->rIndex(), signal->valueStep());
+    if (m_measured->averager().beatCount() > 0) {
+        record.setValue(QStringLiteral("avgRRInterval"), m_measured->averager().meanRR());
+        m_measured->measureAmplitudes(record, ui->beatDisplay->lead());
     }
     return record;
 }
@@ -336,9 +336,11 @@ void EcgReviewWindow::showNorms()
 
 void EcgReviewWindow::autoMeasurement()
 {
-    if (m_averager->beatCount() == 0)
+    // Measured as the recording was when it stopped, whatever the filters show.
+    TBeatAverager& measured = m_measured->averager();
+    if (measured.beatCount() == 0)
         return;
-    const TMeasurementRecord record = TRestingMeasurement::measure(*m_averager, ui->beatDisplay->lead());
+    const TMeasurementRecord record = TRestingMeasurement::measure(measured, ui->beatDisplay->lead());
     const double offset = fiducialOffset();
     const bool complete = TRestingMeasurement::isComplete(record);
     for (int c = 0; c < QBeatDisplay::CursorCount; ++c) {

@@ -15,6 +15,7 @@ class QModelIndex;
 class QTreeWidgetItem;
 class TBeatAverager;
 class TPagedFilterChain;
+class TRestingAverage;
 class TStudy;
 
 namespace Ui {
@@ -100,6 +101,8 @@ private:
     std::unique_ptr<TPagedFilterChain> m_chain;
     std::unique_ptr<TBeatAverager> m_averager;
     std::unique_ptr<AveragerBeatSource> m_averageSource;
+    // The average the amplitudes are measured on, whatever the filters show.
+    std::unique_ptr<TRestingAverage> m_measured;
     // One beat picked in the browse display, for the beat display.
     std::unique_ptr<TBeatAverager> m_selected;
     std::unique_ptr<AveragerBeatSource> m_selectedSource;

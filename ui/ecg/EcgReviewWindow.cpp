@@ -68,7 +68,10 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
     updateTitle();
 
     m_chain = std::make_unique<TPagedFilterChain>(study->recording());
+    // The average beat of the recording's last minutes as it was measured when
+    // it stopped: drawn, measured and reported alike, whatever the filters.
     m_measured = std::make_unique<TRestingAverage>(*study->recording(), *study->beats());
+    m_averageSource = std::make_unique<AveragerBeatSource>(&m_measured->averager());
     m_chain->setNotchType("50hz");
     m_chain->setLowpassType("40hz");
     m_predefined = std::make_unique<PredefinedConclusionPanel>(ui->listPredefinedText, ui->btnPredefinedUp,
@@ -76,6 +79,7 @@ EcgReviewWindow::EcgReviewWindow(TStudy* study, QWidget* parent)
                                                                ui->textConclusion);
     readSettings();
     ui->ecgDisplay1->setBeatList(study->beats());
+    ui->ecgDisplay1->setAverageBeatSource(m_averageSource.get());
     // The beat display is on its lead before the first average is taken, so
     // that no other lead's is taken for it.
     const int storedLead = int(TRestingMeasurement::load(study->results()).value(QStringLiteral("measurementChannel")));
@@ -147,32 +151,18 @@ void EcgReviewWindow::applyFilters()
 
 void EcgReviewWindow::analyseBeats()
 {
+    // The average beat is the measured one, which no filter changes; a beat
+    // picked alone is shown as the filters show the browse display.
     ui->beatDisplay->setBeat(nullptr);
-    ui->ecgDisplay1->setAverageBeatSource(nullptr);
-    TSignalBuffer* signal = m_chain->output();
-    m_averager = std::make_unique<TBeatAverager>(signal, TRestingMeasurement::AveragingSeconds);
-    m_selected = std::make_unique<TBeatAverager>(signal, AveragingSeconds);
-    // The stored measurement was taken of every beat of the recording (of its
-    // last minutes when long): the average beat is taken of the same beats, as
-    // the filters now show them.
-    const TBeatStore* beats = m_study->beats();
-    const double end = signal->durationSeconds();
-    int first = beats->next(end - TRestingMeasurement::AveragingSeconds - 1.0);
-    if (first < 0)
-        first = beats->count();
-    for (int i = first; i < beats->count(); ++i)
-        m_averager->addBeat(beats->beat(i));
-    m_averageSource = std::make_unique<AveragerBeatSource>(m_averager.get());
+    m_selected = std::make_unique<TBeatAverager>(m_chain->output(), AveragingSeconds);
     m_selectedSource = std::make_unique<AveragerBeatSource>(m_selected.get());
-    ui->ecgDisplay1->setAverageBeatSource(m_averageSource.get());
     ui->beatDisplay->setBeat(m_showSelectedBeat ? m_selectedSource.get() : m_averageSource.get());
     ui->beatDisplay->refresh();
 }
 
 double EcgReviewWindow::fiducialOffset() const
 {
-    const TSignalBuffer* signal = m_chain->output();
-    return signal && signal->samplingRate() > 0 ? double(m_averager->rIndex()) / signal->samplingRate() : 0.0;
+    return m_measured->rSeconds();
 }
 
 void EcgReviewWindow::on_btnFilterNotch_clicked()

@@ -99,10 +99,9 @@ private:
     std::unique_ptr<Ui::EcgReviewWindow> ui;
     TStudy* m_study;
     std::unique_ptr<TPagedFilterChain> m_chain;
-    std::unique_ptr<TBeatAverager> m_averager;
-    std::unique_ptr<AveragerBeatSource> m_averageSource;
-    // The average the amplitudes are measured on, whatever the filters show.
+    // The average beat the study is measured on, whatever the filters show.
     std::unique_ptr<TRestingAverage> m_measured;
+    std::unique_ptr<AveragerBeatSource> m_averageSource;
     // One beat picked in the browse display, for the beat display.
     std::unique_ptr<TBeatAverager> m_selected;
     std::unique_ptr<AveragerBeatSource> m_selectedSource;

@@ -41,6 +41,12 @@ TRestingAverage::TRestingAverage(TSignalBuffer& recording, const TBeatStore& bea
 
 TRestingAverage::~TRestingAverage() = default;
 
+double TRestingAverage::rSeconds()
+{
+    const int rate = m_decimator->output()->samplingRate();
+    return rate > 0 ? double(m_averager->rIndex()) / rate : 0.0;
+}
+
 void TRestingAverage::measureAmplitudes(TMeasurementRecord& record, int lead)
 {
     if (m_averager->beatCount() == 0)

@@ -28,6 +28,8 @@ public:
     TRestingAverage& operator=(const TRestingAverage&) = delete;
 
     TBeatAverager& averager() { return *m_averager; }
+    // Seconds from the average beat's start to its R.
+    double rSeconds();
     // The P, QRS, T and R amplitudes of the lead's average beat at the wave
     // times of record; nothing changes when no beat was averaged.
     void measureAmplitudes(TMeasurementRecord& record, int lead);

@@ -71,6 +71,31 @@ TWavePoints TLeadSpread::widened(const TWavePoints& points, const TWavePoints& m
     return w;
 }
 
+TWavePoints TLeadSpread::sharedPWave(const std::vector<TWavePoints>& others, int samples)
+{
+    std::vector<int> onsets, ends;
+    for (const TWavePoints& lead : others)
+        if (lead.pOnset >= 0 && lead.pEnd > lead.pOnset) {
+            onsets.push_back(lead.pOnset);
+            ends.push_back(lead.pEnd);
+        }
+    TWavePoints shared;
+    if (onsets.empty() || 2 * onsets.size() < others.size())
+        return shared;
+    if (others.size() > 1 && !(agreeing(onsets, samples) && agreeing(ends, samples)))
+        return shared;
+    auto middle = [](std::vector<int>& points) {
+        const auto m = points.begin() + long((points.size() - 1) / 2);
+        std::nth_element(points.begin(), m, points.end());
+        return *m;
+    };
+    shared.pOnset = middle(onsets);
+    shared.pEnd = middle(ends);
+    if (shared.pEnd <= shared.pOnset)
+        shared.pOnset = shared.pEnd = -1;
+    return shared;
+}
+
 bool TLeadSpread::agreeing(std::vector<int> points, int samples)
 {
     if (int(points.size()) < MinimumLeads)

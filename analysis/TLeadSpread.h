@@ -32,6 +32,13 @@ public:
     // the order P end <= QRS onset < QRS end < T end is kept.
     static TWavePoints widened(const TWavePoints& points, const TWavePoints& median);
 
+    // The P wave the other leads of a beat show alike, for a lead that shows
+    // none of its own: the median onset and end of the leads that show one,
+    // when at least half of them do and their onsets and their ends each agree
+    // within samples (of a Holter's pair, the other lead's own). Its peak is
+    // the lead's own to find; -1 everywhere when the leads show no such wave.
+    static TWavePoints sharedPWave(const std::vector<TWavePoints>& others, int samples);
+
     // Whether at least MinimumLeads points are given and the middle half of
     // them spans no more than samples.
     static bool agreeing(std::vector<int> points, int samples);

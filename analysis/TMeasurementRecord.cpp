@@ -15,8 +15,11 @@ namespace {
 // recorder's signal; far below any P wave a cardiologist reads (a cat's are
 // 50 uV and more).
 constexpr double MinimumPWaveMv = 0.01;
-// The leads agree on a T end when the middle half of theirs lies within 40 ms.
+// The leads agree on a T end when the middle half of theirs lies within 40 ms,
+// on a P wave when the middle half of their onsets and of their ends each lies
+// within 20 ms.
 constexpr double LeadsAgreeOnTEnd = 0.04;
+constexpr double LeadsAgreeOnP = 0.02;
 
 // Whole milliseconds, truncated; the guard keeps 0.4 s from becoming 399 ms.
 int truncatedMs(double seconds)
@@ -32,6 +35,23 @@ void withhold(TWavePoints& points, const TWaveConfidence::Scores& scores)
         points.pOnset = points.pPeak = points.pEnd = -1;
     if (scores.tEnd < TWaveConfidence::Threshold)
         points.tOnset = points.tPeak = points.tEnd = -1;
+}
+
+// The sample of beat between from and to farthest from the straight line
+// joining the two: the peak of a wave whatever its polarity; the middle when
+// the lead lies flat there.
+int farthestFromChord(const std::vector<double>& beat, int from, int to)
+{
+    int farthest = (from + to) / 2;
+    double distance = 0.0;
+    for (int i = from; i <= to; ++i) {
+        const double chord = beat[size_t(from)] + (beat[size_t(to)] - beat[size_t(from)]) * (i - from) / (to - from);
+        if (std::fabs(beat[size_t(i)] - chord) > distance) {
+            distance = std::fabs(beat[size_t(i)] - chord);
+            farthest = i;
+        }
+    }
+    return farthest;
 }
 
 } // namespace
@@ -172,10 +192,24 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
                             TLeadSpread::agreeing(tEnds, int(std::lround(LeadsAgreeOnTEnd * rate)));
     if (tFromLeads)
         own.tEnd = median.tEnd;
+    // A P wave this lead does not show (isoelectric in it, or too low to vouch
+    // for) begins and ends where the other leads show theirs alike: the atria
+    // depolarise once for all of them. Fibrillation waves show none in any.
+    bool pFromLeads = false;
+    if (own.pOnset < 0 && own.qrsOnset >= 0) {
+        const TWavePoints shared = TLeadSpread::sharedPWave(trusted, int(std::lround(LeadsAgreeOnP * rate)));
+        if (shared.pOnset >= 0 && shared.pEnd < own.qrsOnset && shared.pEnd < int(beat.size())) {
+            own.pOnset = shared.pOnset;
+            own.pEnd = shared.pEnd;
+            own.pPeak = farthestFromChord(beat, own.pOnset, own.pEnd);
+            pFromLeads = true;
+        }
+    }
     const TWavePoints points = TLeadSpread::widened(own, median);
     record.setValue(QStringLiteral("PConfidence"), ownScores.p);
     record.setValue(QStringLiteral("TEndConfidence"), ownScores.tEnd);
-    record.setValue(QStringLiteral("PWithheld"), pWithheld ? 1.0 : 0.0);
+    record.setValue(QStringLiteral("PWithheld"), pWithheld && !pFromLeads ? 1.0 : 0.0);
+    record.setValue(QStringLiteral("PFromLeads"), pFromLeads ? 1.0 : 0.0);
     record.setValue(QStringLiteral("TEndWithheld"), tWithheld && !tFromLeads ? 1.0 : 0.0);
     record.setValue(QStringLiteral("TEndFromLeads"), tFromLeads ? 1.0 : 0.0);
     record.setWavePoints(points, averager.rIndex(), rate);

@@ -138,6 +138,8 @@ DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, doubl
         b.fibrillation(1.5); // what is left of them in an average
     else if (shape == "coarse AF")
         b.fibrillation(7.0); // coarse waves, as in one beat or a short average
+    else if (shape == "no P")
+        ; // a P wave isoelectric in the lead
     else
         b.bump(pOnset / 1000.0, q - 0.07, 15.0);
     if (shape == "wide QRS") {
@@ -201,6 +203,10 @@ private slots:
     void delineatesWaveShapes_data();
     void delineatesWaveShapes();
     void flatBeatHasNoWaves();
+    void sharedPWave_data();
+    void sharedPWave();
+    void pWaveFromTheOtherLeads_data();
+    void pWaveFromTheOtherLeads();
     void withholdsWhatCannotBePlaced_data();
     void withholdsWhatCannotBePlaced();
     void measurementWithholdsWhatCannotBePlaced_data();
@@ -785,6 +791,110 @@ void TestWaveAnalysis::flatBeatHasNoWaves()
     QCOMPARE(p.qrsOnset, -1);
     QCOMPARE(p.tEnd, -1);
     QCOMPARE(p.pOnset, -1);
+}
+
+void TestWaveAnalysis::sharedPWave_data()
+{
+    // The other leads' P onsets and ends (-1: none shown); the P wave they share.
+    QTest::addColumn<QVector<int>>("onsets");
+    QTest::addColumn<QVector<int>>("ends");
+    QTest::addColumn<int>("onset");
+    QTest::addColumn<int>("end");
+    const QVector<int> none(11, -1);
+    QTest::newRow("eleven leads alike") << QVector<int>{50, 52, 49, 51, 50, 53, 48, 50, 52, 51, 50}
+                                        << QVector<int>{90, 91, 89, 92, 90, 88, 90, 93, 90, 91, 89} << 50 << 90;
+    QTest::newRow("six of eleven show it") << QVector<int>{50, 52, 49, 51, 50, 53, -1, -1, -1, -1, -1}
+                                           << QVector<int>{90, 91, 89, 92, 90, 88, -1, -1, -1, -1, -1} << 50 << 90;
+    QTest::newRow("five of eleven: none") << QVector<int>{50, 52, 49, 51, 50, -1, -1, -1, -1, -1, -1}
+                                          << QVector<int>{90, 91, 89, 92, 90, -1, -1, -1, -1, -1, -1} << -1 << -1;
+    QTest::newRow("onsets 30 apart: none") << QVector<int>{30, 35, 40, 45, 50, 55, 60, 62, 64, 66, 70}
+                                           << QVector<int>{90, 91, 89, 92, 90, 88, 90, 93, 90, 91, 89} << -1 << -1;
+    QTest::newRow("ends 30 apart: none") << QVector<int>{50, 52, 49, 51, 50, 53, 48, 50, 52, 51, 50}
+                                         << QVector<int>{70, 75, 80, 85, 90, 95, 100, 102, 104, 106, 110} << -1 << -1;
+    QTest::newRow("in no lead") << none << none << -1 << -1;
+    QTest::newRow("a Holter's other lead") << QVector<int>{44} << QVector<int>{97} << 44 << 97;
+    QTest::newRow("nor in the other lead") << QVector<int>{-1} << QVector<int>{-1} << -1 << -1;
+}
+
+void TestWaveAnalysis::sharedPWave()
+{
+    QFETCH(QVector<int>, onsets);
+    QFETCH(QVector<int>, ends);
+    QFETCH(int, onset);
+    QFETCH(int, end);
+    std::vector<TWavePoints> others;
+    for (int i = 0; i < onsets.size(); ++i) {
+        TWavePoints p;
+        p.pOnset = onsets[i];
+        p.pEnd = ends[i];
+        p.qrsOnset = 100;
+        p.qrsEnd = 130;
+        others.push_back(p);
+    }
+    const TWavePoints shared = TLeadSpread::sharedPWave(others, 10);
+    QCOMPARE(shared.pOnset, onset);
+    QCOMPARE(shared.pEnd, end);
+    QCOMPARE(shared.pPeak, -1);
+}
+
+void TestWaveAnalysis::pWaveFromTheOtherLeads_data()
+{
+    // Leads, the measured one, how many of the others show the P wave; whether
+    // the measured lead gets one.
+    QTest::addColumn<int>("leads");
+    QTest::addColumn<int>("measured");
+    QTest::addColumn<int>("showing");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("12 leads, none in II") << 12 << 1 << 11 << true;
+    QTest::newRow("12 leads, in four of the others") << 12 << 1 << 4 << false;
+    QTest::newRow("Holter pair, none in the first") << 2 << 0 << 1 << true;
+}
+
+void TestWaveAnalysis::pWaveFromTheOtherLeads()
+{
+    // A P wave isoelectric in the measured lead begins and ends where the
+    // leads that show it place it (230 to 330 ms); too few of them show none.
+    QFETCH(int, leads);
+    QFETCH(int, measured);
+    QFETCH(int, showing);
+    QFETCH(bool, found);
+    const DrawnBeat withP = shapedBeat("plain", 230.0, 400.0, 470.0, 800.0);
+    const DrawnBeat withoutP = shapedBeat("no P", 230.0, 400.0, 470.0, 800.0);
+    const int length = int(withP.x.size());
+    const int beats = 10;
+    TIntSignalBuffer buffer(4096, length * beats + 10, leads, DrawnBeat::Rate);
+    buffer.setGain(-327.68, 327.68); // 10 uV per code
+    for (int c = 0; c < leads; ++c)
+        buffer.channel(c)->setName(leads == 2 ? (c == 0 ? "CM5" : "CR5") : leadNames[c]);
+    // The leads after the measured one show the P wave, as many as asked.
+    auto shows = [&](int c) { return c != measured && (c - measured + leads) % leads <= showing; };
+    TestSignals::appendSignal(buffer, length * beats, [&](int c, int f) {
+        return std::round((shows(c) ? withP : withoutP).x[size_t(f % length)]);
+    });
+    TBeatAverager averager(&buffer, 20.0);
+    const double rr = double(length) / DrawnBeat::Rate;
+    for (int k = 1; k < beats - 1; ++k) {
+        const double t = k * rr + DrawnBeat::R;
+        TBeat beat = plainBeat(&buffer, t, rr, rr, {});
+        for (int c = 0; c < leads; ++c) {
+            beat.setLeadValue(c, TBeat::Fiducial, t);
+            beat.setLeadValue(c, TBeat::DetectionFlag, 1.0);
+        }
+        averager.addBeat(beat);
+    }
+    const TMeasurementRecord m = TMeasurementRecord::measure(averager, measured);
+    QVERIFY(m.qrsMs());
+    QCOMPARE(bool(m.pMs()), found);
+    QCOMPARE(m.value("PFromLeads"), found ? 1.0 : 0.0);
+    QCOMPARE(m.value("PWithheld"), 0.0);
+    if (!found)
+        return;
+    // Within a sample or two of the drawn wave, its peak in between.
+    const double r = DrawnBeat::R;
+    QVERIFY2(std::fabs(m.value("POnset") - (0.230 - r)) <= 0.012, qPrintable(QString::number(m.value("POnset"))));
+    QVERIFY2(std::fabs(m.value("POffset") - (0.330 - r)) <= 0.012, qPrintable(QString::number(m.value("POffset"))));
+    QVERIFY(m.value("PPeak") > m.value("POnset") && m.value("PPeak") < m.value("POffset"));
+    QVERIFY(m.prMs() && std::abs(*m.prMs() - 170) <= 12);
 }
 
 void TestWaveAnalysis::derivedIntervals_data()

@@ -192,11 +192,13 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
                             TLeadSpread::agreeing(tEnds, int(std::lround(LeadsAgreeOnTEnd * rate)));
     if (tFromLeads)
         own.tEnd = median.tEnd;
-    // A P wave this lead does not show (isoelectric in it, or too low to vouch
-    // for) begins and ends where the other leads show theirs alike: the atria
-    // depolarise once for all of them. Fibrillation waves show none in any.
+    // A P wave this lead does not show (isoelectric in it) begins and ends
+    // where the other leads show theirs alike: the atria depolarise once for
+    // all of them. A lead whose own wave there was withheld shows atrial
+    // activity that is no P wave (fibrillation waves, a pacing spike): it
+    // takes none.
     bool pFromLeads = false;
-    if (own.pOnset < 0 && own.qrsOnset >= 0) {
+    if (own.pOnset < 0 && !pWithheld && own.qrsOnset >= 0) {
         const TWavePoints shared = TLeadSpread::sharedPWave(trusted, int(std::lround(LeadsAgreeOnP * rate)));
         if (shared.pOnset >= 0 && shared.pEnd < own.qrsOnset && shared.pEnd < int(beat.size())) {
             own.pOnset = shared.pOnset;

@@ -50,6 +50,24 @@ double pScore(const std::vector<double>& y, int rate, int rr, const TWavePoints&
     return ripple > 0.0 ? ramp(height / ripple, 1.2, 2.2) : 1.0;
 }
 
+// The steepest step between two samples of x from sample from to sample to.
+double steepest(const std::vector<double>& x, int from, int to)
+{
+    double slope = 0.0;
+    for (int i = std::max(1, from); i <= to && i < int(x.size()); ++i)
+        slope = std::max(slope, std::abs(x[size_t(i)] - x[size_t(i) - 1]));
+    return slope;
+}
+
+// A P wave is a slow wave: a deflection in its window half as steep as the
+// steepest of the QRS complex is a pacing spike or an artefact.
+bool spikeForP(const std::vector<double>& x, const TWavePoints& p)
+{
+    if (p.pOnset < 0 || p.pEnd <= p.pOnset || !p.hasQrs())
+        return false;
+    return steepest(x, p.pOnset, p.pEnd) > 0.5 * steepest(x, p.qrsOnset, p.qrsEnd);
+}
+
 // The T wave against the noise and beside the QRS.
 double tScore(const std::vector<double>& x, const std::vector<double>& y, int rate, const TWavePoints& p)
 {
@@ -83,7 +101,7 @@ TWaveConfidence::Scores TWaveConfidence::score(const std::vector<double>& beat, 
         return s;
     }
     const std::vector<double> y = slowWaves(beat, rate);
-    s.p = pScore(y, rate, rrSamples, points);
+    s.p = spikeForP(beat, points) ? 0.0 : pScore(y, rate, rrSamples, points);
     s.tEnd = tScore(beat, y, rate, points);
     return s;
 }

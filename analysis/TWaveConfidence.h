@@ -8,7 +8,8 @@
 // trusted. A point below Threshold is not reported: no value, no cursor, "--"
 // on the report, and the clinician may still place it by hand.
 //
-// - The P wave must stand out from the baseline before it (the ripple that
+// - The P wave must be a slow wave (a pacing spike is none) and stand out
+//   from the baseline before it (the ripple that
 //   fibrillation or flutter waves leave in an average is no P wave, however the
 //   delineator shaped it) and be seen at about the same place in most of the
 //   other leads that show a P wave.

@@ -140,6 +140,12 @@ DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, doubl
         b.fibrillation(7.0); // coarse waves, as in one beat or a short average
     else if (shape == "no P")
         ; // a P wave isoelectric in the lead
+    else if (shape == "paced") {
+        // An atrial pacing spike as an average at the analysis rate shows it
+        // (800 uV over 14 ms), the small P wave after it.
+        b.bump(pOnset / 1000.0, pOnset / 1000.0 + 0.014, 80.0);
+        b.bump(pOnset / 1000.0 + 0.01, q - 0.07, 8.0);
+    }
     else
         b.bump(pOnset / 1000.0, q - 0.07, 15.0);
     if (shape == "wide QRS") {
@@ -726,6 +732,8 @@ void TestWaveAnalysis::withholdsWhatCannotBePlaced_data()
     QTest::newRow("T wave with a slow return") << "slow T" << true << true;
     QTest::newRow("wide QRS, slurred end") << "wide QRS" << true << true;
     QTest::newRow("coarse fibrillation waves, no P wave") << "coarse AF" << false << true;
+    QTest::newRow("atrial pacing spike, no P wave") << "paced" << false << true;
+    QTest::newRow("sharp P wave") << "sharp P" << true << true;
     QTest::newRow("flat T wave in a ripple") << "flat T" << true << false;
 }
 
@@ -748,6 +756,7 @@ void TestWaveAnalysis::measurementWithholdsWhatCannotBePlaced_data()
 {
     QTest::addColumn<QString>("shape");
     QTest::newRow("coarse fibrillation waves in every lead") << "coarse AF";
+    QTest::newRow("atrial pacing spikes in every lead") << "paced";
     QTest::newRow("flat T wave in every lead") << "flat T";
     QTest::newRow("a plain beat") << "plain";
 }
@@ -772,7 +781,7 @@ void TestWaveAnalysis::measurementWithholdsWhatCannotBePlaced()
         averager.addBeat(plainBeat(&buffer, k * rr + DrawnBeat::R, rr, rr, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
     const TMeasurementRecord m = TMeasurementRecord::measure(averager, 1);
     QVERIFY(m.qrsMs());
-    const bool af = shape == "coarse AF", flat = shape == "flat T";
+    const bool af = shape == "coarse AF" || shape == "paced", flat = shape == "flat T";
     QCOMPARE(bool(m.prMs()), !af);
     QCOMPARE(bool(m.pMs()), !af);
     QCOMPARE(m.value("POnset") == 0.0, af);
@@ -843,11 +852,15 @@ void TestWaveAnalysis::pWaveFromTheOtherLeads_data()
     // the measured lead gets one.
     QTest::addColumn<int>("leads");
     QTest::addColumn<int>("measured");
+    QTest::addColumn<QString>("measuredShape");
     QTest::addColumn<int>("showing");
     QTest::addColumn<bool>("found");
-    QTest::newRow("12 leads, none in II") << 12 << 1 << 11 << true;
-    QTest::newRow("12 leads, in four of the others") << 12 << 1 << 4 << false;
-    QTest::newRow("Holter pair, none in the first") << 2 << 0 << 1 << true;
+    QTest::newRow("12 leads, none in II") << 12 << 1 << "no P" << 11 << true;
+    QTest::newRow("12 leads, in four of the others") << 12 << 1 << "no P" << 4 << false;
+    QTest::newRow("Holter pair, none in the first") << 2 << 0 << "no P" << 1 << true;
+    // The measured lead's own atrial waves are none: it takes no P wave.
+    QTest::newRow("12 leads, fibrillation waves in II") << 12 << 1 << "coarse AF" << 11 << false;
+    QTest::newRow("12 leads, a pacing spike in II") << 12 << 1 << "paced" << 11 << false;
 }
 
 void TestWaveAnalysis::pWaveFromTheOtherLeads()
@@ -856,10 +869,12 @@ void TestWaveAnalysis::pWaveFromTheOtherLeads()
     // leads that show it place it (230 to 330 ms); too few of them show none.
     QFETCH(int, leads);
     QFETCH(int, measured);
+    QFETCH(QString, measuredShape);
     QFETCH(int, showing);
     QFETCH(bool, found);
     const DrawnBeat withP = shapedBeat("plain", 230.0, 400.0, 470.0, 800.0);
     const DrawnBeat withoutP = shapedBeat("no P", 230.0, 400.0, 470.0, 800.0);
+    const DrawnBeat measuredBeat = shapedBeat(measuredShape, 230.0, 400.0, 470.0, 800.0);
     const int length = int(withP.x.size());
     const int beats = 10;
     TIntSignalBuffer buffer(4096, length * beats + 10, leads, DrawnBeat::Rate);
@@ -869,7 +884,8 @@ void TestWaveAnalysis::pWaveFromTheOtherLeads()
     // The leads after the measured one show the P wave, as many as asked.
     auto shows = [&](int c) { return c != measured && (c - measured + leads) % leads <= showing; };
     TestSignals::appendSignal(buffer, length * beats, [&](int c, int f) {
-        return std::round((shows(c) ? withP : withoutP).x[size_t(f % length)]);
+        const DrawnBeat& drawn = c == measured ? measuredBeat : shows(c) ? withP : withoutP;
+        return std::round(drawn.x[size_t(f % length)]);
     });
     TBeatAverager averager(&buffer, 20.0);
     const double rr = double(length) / DrawnBeat::Rate;
@@ -886,7 +902,7 @@ void TestWaveAnalysis::pWaveFromTheOtherLeads()
     QVERIFY(m.qrsMs());
     QCOMPARE(bool(m.pMs()), found);
     QCOMPARE(m.value("PFromLeads"), found ? 1.0 : 0.0);
-    QCOMPARE(m.value("PWithheld"), 0.0);
+    QCOMPARE(m.value("PWithheld"), measuredShape == "no P" ? 0.0 : 1.0);
     if (!found)
         return;
     // Within a sample or two of the drawn wave, its peak in between.

@@ -76,6 +76,7 @@ struct Tally
     QStringList grossRecords;            // records whose median error exceeds the gross limit
     int withheld = 0;                    // annotated, the QRS measured, the interval withheld
     int annotated = 0;                   // stretches where the annotation has the interval
+    QStringList extraRecords;            // records measured where their annotation has no such interval
 };
 
 // A record's error beyond these (ms) is gross: a number nobody should read as right.
@@ -232,6 +233,8 @@ int main(int argc, char** argv)
                     ++tallies[k].missing;
                 } else if (m && result.annotated && s.reference.beats > 0) {
                     ++tallies[k].extra;
+                    if (tallies[k].extraRecords.isEmpty() || tallies[k].extraRecords.last() != result.name)
+                        tallies[k].extraRecords.append(result.name);
                 }
             }
             if (!recordErrors.empty()) {
@@ -320,6 +323,19 @@ int main(int argc, char** argv)
                    .arg(t.withheld)
                    .arg(t.annotated)
                    .arg(t.annotated > 0 ? 100.0 * t.withheld / t.annotated : 0.0, 0, 'f', 1)
+            << Qt::endl;
+    }
+    // A value given where the annotators saw no such wave (a P wave in atrial
+    // fibrillation) is a number that should not be shown. QTc has none of its
+    // own: its reference needs neighbouring annotated beats.
+    for (int k = 0; k < IntervalCount; ++k) {
+        if (!intervals[k].scatter)
+            continue;
+        const QStringList& extra = tallies[k].extraRecords;
+        out << QStringLiteral("%1 measured where the annotation has none, records: %2%3")
+                   .arg(QLatin1String(intervals[k].name), -8)
+                   .arg(extra.size())
+                   .arg(extra.isEmpty() ? QString() : QStringLiteral(" (") + extra.join(' ') + ')')
             << Qt::endl;
     }
     out << QStringLiteral("records without a QRS duration: %1%2")

@@ -74,18 +74,24 @@ inline TProtocol shortTilt(int controlStages = 3, double stageSeconds = 12.0)
     return p;
 }
 
-// Records the whole protocol (leads of the lead table; the launcher's seven by
-// default) into a new study of store; null when the demo recording is missing or
-// the engine did not take the frames. bp gives the pressure entered in stage k.
-inline TStudy* record(TLocalStudyStore& store, const TProtocol& protocol, const TQuickPatient& patient,
-                      const QList<int>& leads = TLeadTable::selectedLeads(TLeadTable::DefaultChannelMask),
-                      const std::function<QPair<int, int>(int)>& bp = [](int k) {
-                          return QPair<int, int>(120 + 10 * k, 80 + 2 * k);
-                      })
+// The blood pressure entered in stage k (systolic 0: none).
+using PressureOfStage = std::function<QPair<int, int>(int)>;
+
+inline QPair<int, int> risingPressure(int k)
+{
+    return QPair<int, int>(120 + 10 * k, 80 + 2 * k);
+}
+
+// Records the whole protocol from these samples (one vector per lead of leads, at
+// 500 per second, a second longer than the protocol) into a new study of store;
+// null when the engine did not take the frames. bp gives the pressure entered in
+// stage k.
+inline TStudy* recordSamples(TLocalStudyStore& store, const TProtocol& protocol, const TQuickPatient& patient,
+                             const std::vector<std::vector<qint16>>& samples, const QList<int>& leads,
+                             const PressureOfStage& bp = risingPressure)
 {
     const double seconds = protocol.totalDuration();
-    const std::vector<std::vector<qint16>> samples = demoLeads(seconds + 1.0, leads);
-    if (samples.empty())
+    if (samples.size() != size_t(leads.size()) || samples.empty() || samples[0].size() < size_t(seconds * 500) + 250)
         return nullptr;
     RecorderTest::ScriptedDevice device(leads);
     TStudyRecord newStudy = TStudyRecord::newStudy(TStudyRecord::StressTest, patient,
@@ -133,6 +139,18 @@ inline TStudy* record(TLocalStudyStore& store, const TProtocol& protocol, const 
     }
     store.updateStudy(study->record());
     return study;
+}
+
+// The same from the demo recording (leads of the lead table; the launcher's seven
+// by default); null also when the demo recording is missing.
+inline TStudy* record(TLocalStudyStore& store, const TProtocol& protocol, const TQuickPatient& patient,
+                      const QList<int>& leads = TLeadTable::selectedLeads(TLeadTable::DefaultChannelMask),
+                      const PressureOfStage& bp = risingPressure)
+{
+    const std::vector<std::vector<qint16>> samples = demoLeads(protocol.totalDuration() + 1.0, leads);
+    if (samples.empty())
+        return nullptr;
+    return recordSamples(store, protocol, patient, samples, leads, bp);
 }
 
 } // namespace StressDemoStudy

@@ -17,6 +17,9 @@
 #include "StressReviewWindow.h"
 #include "StudyDialog.h"
 #include "TBeatAverager.h"
+#include "TEcgSynthesizer.h"
+#include "TStMeasurement.h"
+#include "TStudyResults.h"
 #include "TLocalStudyStore.h"
 #include "TStudy.h"
 #include "TTrend.h"
@@ -82,6 +85,20 @@ const TProtocol& treadmillTest()
     return p;
 }
 
+// The synthesizer's frames of the given lead-table leads (its channels are the
+// demo recording's), seconds long.
+std::vector<std::vector<qint16>> synthesizedLeads(const TEcgSynthesizer& synth, double seconds, const QList<int>& leads)
+{
+    const int frames = int(seconds * 500);
+    std::vector<qint16> all(size_t(frames) * TEcgSynthesizer::LeadCount);
+    synth.render(0, frames, all.data());
+    std::vector<std::vector<qint16>> out(size_t(leads.size()), std::vector<qint16>(size_t(frames)));
+    for (int f = 0; f < frames; ++f)
+        for (int c = 0; c < leads.size(); ++c)
+            out[size_t(c)][size_t(f)] = all[size_t(f) * TEcgSynthesizer::LeadCount + size_t(leads[c])];
+    return out;
+}
+
 } // namespace
 
 class TestStressReview : public QObject
@@ -107,6 +124,7 @@ private slots:
     void studyDataRefreshesTheWindow();
     void fitnessIndices();
     void exportEdf();
+    void insetAveragedAsRecorded();
 
 private:
     std::unique_ptr<TLocalStudyStore> m_store;
@@ -631,6 +649,78 @@ void TestStressReview::exportEdf()
     for (const char* stage : {"Rest 1", "Exercise 1", "Exercise 2", "Recovery 1"})
         QVERIFY2(bytes.contains(stage), stage);
     QVERIFY(!bytes.left(256).contains("Fido"));
+}
+
+// A caliper in the inset reads the ST level the beats carry, whatever filters
+// the strip is shown through: the beats are averaged unfiltered, as they were
+// while recording. Through the display's filters the inset read the depression
+// 0.012 mV shallower and the QRS a sixth smaller. The stretch shown at opening
+// is averaged once the display has its size (before, the inset had no beats
+// until the strip was moved).
+void TestStressReview::insetAveragedAsRecorded()
+{
+    TSynthParams params;
+    params.seed = 23;
+    params.heartRateStart = params.heartRateEnd = 90.0;
+    params.stDeviationMv = -0.2;
+    const TProtocol& protocol = treadmillTest();
+    params.durationSeconds = protocol.totalDuration() + 2.0;
+    const TEcgSynthesizer synth(params);
+    const QList<int> leads = TLeadTable::selectedLeads(TLeadTable::DefaultChannelMask);
+    const int v5 = leads.indexOf(TLeadTable::V5);
+    QVERIFY(v5 >= 0);
+    TQuickPatient patient;
+    patient.lastName = QStringLiteral("Depressed");
+    patient.firstName = QStringLiteral("ST");
+    TStudy* study = StressDemoStudy::recordSamples(
+        *m_store, protocol, patient, synthesizedLeads(synth, protocol.totalDuration() + 1.0, leads), leads);
+    QVERIFY(study);
+    const double truth = synth.stDeviationMv()[size_t(leads[v5])];
+    const double stored = study->results().valueArray(TStudyResults::stLevelPerStageName(v5))->value(0);
+    // The recorder's own reading, within the 25 uV expected of an amplitude.
+    QVERIFY2(std::fabs(stored - truth) < 0.025, qPrintable(QStringLiteral("stored %1, made %2").arg(stored).arg(truth)));
+
+    QSettings().setValue(QStringLiteral("ReviewWindow/ShowAverageBeat"), true);
+    StressReviewWindow window(study);
+    window.resize(1400, 860);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // The stretch shown at opening is averaged once the display has its size.
+    QTRY_VERIFY(window.averager()->beatCount() >= 4);
+    const TSignalBuffer* recording = study->recording();
+    struct Filters
+    {
+        bool notch, lowpass, baseline;
+    };
+    std::vector<double> asOpened;
+    for (const Filters f : {Filters{true, true, true}, Filters{true, true, false}, Filters{false, false, false},
+                            Filters{false, false, true}}) {
+        const QString row = QStringLiteral("notch %1, low-pass %2, baseline %3").arg(f.notch).arg(f.lowpass).arg(f.baseline);
+        for (const auto& [name, on] : {std::pair<const char*, bool>{"btnFilterNotch", f.notch},
+                                       {"btnFilterLowpass", f.lowpass}, {"btnFilterBaseline", f.baseline}}) {
+            auto* button = child<QPushButton>(&window, name);
+            if (button->isChecked() != on)
+                button->click();
+        }
+        TBeatAverager* averager = window.averager();
+        QVERIFY2(averager->beatCount() >= 4, qPrintable(row));
+        const std::vector<double>& average = averager->average(v5);
+        const TStMeasurement::Result current = TStMeasurement::measure(
+            average, recording->samplingRate(), averager->rIndex(), averager->meanRR(), recording->valueStep());
+        QVERIFY2(current.measured, qPrintable(row));
+        QVERIFY2(std::fabs(current.level - truth) < 0.01,
+                 qPrintable(QStringLiteral("%1: %2 mV in the inset, %3 made").arg(row).arg(current.level).arg(truth)));
+        QVERIFY(averager->hasReference());
+        const TStMeasurement::Result reference =
+            TStMeasurement::measure(averager->referenceBeat(v5), recording->samplingRate(), averager->referenceRIndex(),
+                                    averager->meanRR(), recording->valueStep());
+        QVERIFY2(reference.measured && std::fabs(reference.level - truth) < 0.01,
+                 qPrintable(QStringLiteral("%1: %2 mV in the reference beat").arg(row).arg(reference.level)));
+        if (asOpened.empty())
+            asOpened = average;
+        else
+            QVERIFY2(average == asOpened, qPrintable(row));
+    }
 }
 
 VELMORA_APP_TEST_MAIN(TestStressReview)

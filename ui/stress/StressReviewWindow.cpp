@@ -27,6 +27,7 @@
 #include "TTrend.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QDateTime>
 #include <QLocale>
 #include <QMenu>
@@ -105,6 +106,7 @@ StressReviewWindow::StressReviewWindow(TStudy* study, QWidget* parent)
     readSettings();
     ui->ecgDisplay1->setBeatList(study->beats());
     applyFilters();
+    rebuildReferenceBeat();
     setupGraphics();
     fillTable();
     drawGraphics();
@@ -120,6 +122,8 @@ StressReviewWindow::StressReviewWindow(TStudy* study, QWidget* parent)
     connect(ui->ecgDisplay1, &QSignalBrowseDisplay::startTimeChanged, this,
             &StressReviewWindow::onStartTimeChanged);
     onStartTimeChanged();
+    // The stretch the inset averages is as long as the display shows.
+    ui->ecgDisplay1->installEventFilter(this);
 
     // The report goes through the process's study store.
     ui->btnReport->setEnabled(TStudyStore::instance() != nullptr);
@@ -209,6 +213,21 @@ int StressReviewWindow::stageHolding(double seconds) const
 // ---------------------------------------------------------------------------
 // Signal, filters and beats
 
+bool StressReviewWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Once the display has taken its new size, which sets how long the
+    // stretch is whose beats the inset averages.
+    if (watched == ui->ecgDisplay1 && event->type() == QEvent::Resize && ui->ecgDisplay1->showAverageBeat())
+        QMetaObject::invokeMethod(
+            this,
+            [this]() {
+                averageShownBeats();
+                ui->ecgDisplay1->refresh();
+            },
+            Qt::QueuedConnection);
+    return QWidget::eventFilter(watched, event);
+}
+
 void StressReviewWindow::applyFilters()
 {
     try {
@@ -217,14 +236,18 @@ void StressReviewWindow::applyFilters()
     } catch (const std::exception& e) {
         QMessageBox::warning(this, tr("Warning"), QString::fromLocal8Bit(e.what()));
     }
-    ui->ecgDisplay1->setAverageBeatSource(nullptr);
     ui->ecgDisplay1->setSignal(m_chain->output());
-    rebuildReferenceBeat();
 }
 
 void StressReviewWindow::rebuildReferenceBeat()
 {
-    m_averager = std::make_unique<TBeatAverager>(m_chain->output(), ReferenceSeconds);
+    // The beats are averaged as the recorder averaged them while recording:
+    // unfiltered, whatever filters the strip is shown through. Through them a
+    // caliper in the inset would read the QRS a sixth smaller (the 40 Hz
+    // low-pass) and an ST depression shallower (the input high-pass); averaging
+    // itself removes wander and noise.
+    ui->ecgDisplay1->setAverageBeatSource(nullptr);
+    m_averager = std::make_unique<TBeatAverager>(m_study->recording(), ReferenceSeconds);
     const TProtocol* protocol = m_study->protocol();
     const TBeatStore* beats = m_study->beats();
     if (protocol && protocol->stageCount() > 0 && beats) {

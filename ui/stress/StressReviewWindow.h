@@ -70,6 +70,9 @@ public:
     // "Recovery" otherwise.
     static QString phaseName(int protocolType, int phase);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private slots:
     void on_ecgDisplay1_customContextMenuRequested(const QPoint& pos);
     void on_btnSpeed12_clicked();

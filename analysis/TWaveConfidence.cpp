@@ -29,24 +29,31 @@ std::vector<double> slowWaves(const std::vector<double>& x, int rate)
     return y;
 }
 
+// The range of the slow waves over span samples of baseline that end a little
+// before sample waveStart; -1 where there is no such baseline to judge by.
+double baselineRipple(const std::vector<double>& y, int rate, int rr, const TWavePoints& p, int waveStart, int span)
+{
+    const int gap = int(std::lround(0.008 * rate));
+    const int to = waveStart - gap, from = to - span;
+    // The baseline before the beat ends the T wave of the beat before: at fast
+    // rates there is too little of it to judge by.
+    const int previousTEnd = p.tEnd >= 0 && rr > 0 ? p.tEnd - rr : -1;
+    if (from < int(std::lround(0.004 * rate)) || from <= previousTEnd)
+        return -1.0;
+    return TWaveDelineator::rangeOver(y, from, to);
+}
+
 // The P wave against the ripple of the baseline before it: a P wave stands out
-// at least twice as high.
+// at least twice as high. Where there is too little baseline the other leads
+// judge it.
 double pScore(const std::vector<double>& y, int rate, int rr, const TWavePoints& p)
 {
     if (p.pOnset < 0 || p.pEnd <= p.pOnset || p.pPeak < 0 || p.qrsOnset < 0)
         return 0.0;
     const double height = std::max(std::abs(y[size_t(p.pPeak)] - y[size_t(p.pOnset)]),
                                    std::abs(y[size_t(p.pPeak)] - y[size_t(p.pEnd)]));
-    const int gap = int(std::lround(0.008 * rate));
     const int span = std::max(int(std::lround(0.04 * rate)), p.pEnd - p.pOnset);
-    const int to = p.pOnset - gap, from = to - span;
-    // The baseline before the wave ends the T wave of the beat before: at fast
-    // rates there is too little of it to judge the P wave by, which the other
-    // leads then judge.
-    const int previousTEnd = p.tEnd >= 0 && rr > 0 ? p.tEnd - rr : -1;
-    if (from < int(std::lround(0.004 * rate)) || from <= previousTEnd)
-        return 1.0;
-    const double ripple = TWaveDelineator::rangeOver(y, from, to);
+    const double ripple = baselineRipple(y, rate, rr, p, p.pOnset, span);
     return ripple > 0.0 ? ramp(height / ripple, 1.2, 2.2) : 1.0;
 }
 
@@ -68,8 +75,9 @@ bool spikeForP(const std::vector<double>& x, const TWavePoints& p)
     return steepest(x, p.pOnset, p.pEnd) > 0.5 * steepest(x, p.qrsOnset, p.qrsEnd);
 }
 
-// The T wave against the noise and beside the QRS.
-double tScore(const std::vector<double>& x, const std::vector<double>& y, int rate, const TWavePoints& p)
+// The T wave against the noise, beside the QRS and against the slow ripple of
+// the baseline before the beat (fibrillation or flutter waves, wander).
+double tScore(const std::vector<double>& x, const std::vector<double>& y, int rate, int rr, const TWavePoints& p)
 {
     if (p.tEnd < 0 || p.qrsOnset < 0 || p.qrsEnd <= p.qrsOnset)
         return 0.0;
@@ -87,7 +95,13 @@ double tScore(const std::vector<double>& x, const std::vector<double>& y, int ra
     const double noise = n > 0 ? std::sqrt(squares / n) : 0.0;
     const double beside = qrs > 0.0 ? ramp(height / qrs, 0.005, 0.02) : 0.0;
     const double above = noise > 0.0 ? ramp(height / noise, 3.0, 6.0) : 1.0;
-    return std::min(beside, above);
+    // A T wave that stands out of the baseline's ripple less than twice is one
+    // of its waves: where it ends is not to be told.
+    const bool hasP = p.pOnset >= 0 && p.pOnset < p.qrsOnset;
+    const double ripple = baselineRipple(y, rate, rr, p, hasP ? p.pOnset : p.qrsOnset,
+                                         int(std::lround((hasP ? 0.04 : 0.08) * rate)));
+    const double outOfRipple = ripple > 0.0 ? ramp(height / ripple, 1.5, 2.5) : 1.0;
+    return std::min({beside, above, outOfRipple});
 }
 
 } // namespace
@@ -102,7 +116,7 @@ TWaveConfidence::Scores TWaveConfidence::score(const std::vector<double>& beat, 
     }
     const std::vector<double> y = slowWaves(beat, rate);
     s.p = spikeForP(beat, points) ? 0.0 : pScore(y, rate, rrSamples, points);
-    s.tEnd = tScore(beat, y, rate, points);
+    s.tEnd = tScore(beat, y, rate, rrSamples, points);
     return s;
 }
 

@@ -136,7 +136,7 @@ DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, doubl
         b.bump(pOnset / 1000.0, q - 0.03, 45.0); // 450 uV over 50 ms
     else if (shape == "AF")
         b.fibrillation(1.5); // what is left of them in an average
-    else if (shape == "coarse AF")
+    else if (shape == "coarse AF" || shape == "AF low T")
         b.fibrillation(7.0); // coarse waves, as in one beat or a short average
     else if (shape == "no P")
         ; // a P wave isoelectric in the lead
@@ -169,6 +169,10 @@ DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, doubl
         b.bump(q + 0.035, qrsEnd / 1000.0, -40.0);
         if (shape == "slow T") {
             b.skewed(q + 0.22, q + 0.33, tEnd / 1000.0, 35.0); // returns over 170 ms
+        } else if (shape == "AF low T") {
+            // A T wave of 90 uV among fibrillation waves of 140 uV from crest to
+            // trough: one more of them.
+            b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 9.0);
         } else if (shape == "flat T") {
             // A T wave of 10 uV in a ripple of about as much: no end to place.
             b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 1.0);
@@ -735,6 +739,7 @@ void TestWaveAnalysis::withholdsWhatCannotBePlaced_data()
     QTest::newRow("atrial pacing spike, no P wave") << "paced" << false << true;
     QTest::newRow("sharp P wave") << "sharp P" << true << true;
     QTest::newRow("flat T wave in a ripple") << "flat T" << true << false;
+    QTest::newRow("low T wave among fibrillation waves") << "AF low T" << false << false;
 }
 
 void TestWaveAnalysis::withholdsWhatCannotBePlaced()
@@ -758,6 +763,7 @@ void TestWaveAnalysis::measurementWithholdsWhatCannotBePlaced_data()
     QTest::newRow("coarse fibrillation waves in every lead") << "coarse AF";
     QTest::newRow("atrial pacing spikes in every lead") << "paced";
     QTest::newRow("flat T wave in every lead") << "flat T";
+    QTest::newRow("low T wave among fibrillation waves in every lead") << "AF low T";
     QTest::newRow("a plain beat") << "plain";
 }
 
@@ -781,7 +787,8 @@ void TestWaveAnalysis::measurementWithholdsWhatCannotBePlaced()
         averager.addBeat(plainBeat(&buffer, k * rr + DrawnBeat::R, rr, rr, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
     const TMeasurementRecord m = TMeasurementRecord::measure(averager, 1);
     QVERIFY(m.qrsMs());
-    const bool af = shape == "coarse AF" || shape == "paced", flat = shape == "flat T";
+    const bool af = shape == "coarse AF" || shape == "paced" || shape == "AF low T";
+    const bool flat = shape == "flat T" || shape == "AF low T";
     QCOMPARE(bool(m.prMs()), !af);
     QCOMPARE(bool(m.pMs()), !af);
     QCOMPARE(m.value("POnset") == 0.0, af);

@@ -201,14 +201,13 @@ int main(int argc, char** argv)
                 return 1;
             }
         }
-        // Per record, the mean error of each interval over its measurements.
+        // Per record, the median error of each interval over its measurements:
+        // the figure the record is judged by.
         QString text = result.name + QLatin1Char(' ') + TWaveEvaluation::leadField(result.lead);
         bool anyQrs = false;
         bool annotatedQrs = false;
         for (int k = 0; k < IntervalCount; ++k) {
             const Interval& in = intervals[k];
-            double sum = 0.0;
-            int n = 0;
             std::vector<double> recordErrors;
             for (const TWaveEvaluation::Stretch& s : result.stretches) {
                 if (s.reference.*(in.reference)) {
@@ -227,8 +226,6 @@ int main(int argc, char** argv)
                 if (m && r) {
                     tallies[k].errors.push_back(*m - *r);
                     recordErrors.push_back(*m - *r);
-                    sum += *m - *r;
-                    ++n;
                 } else if (r) {
                     ++tallies[k].missing;
                 } else if (m && result.annotated && s.reference.beats > 0) {
@@ -237,14 +234,15 @@ int main(int argc, char** argv)
                         tallies[k].extraRecords.append(result.name);
                 }
             }
+            QString shown = QStringLiteral(".");
             if (!recordErrors.empty()) {
                 const double e = median(recordErrors);
                 tallies[k].recordErrors.push_back(e);
                 if (std::fabs(e) > grossLimit(in))
                     tallies[k].grossRecords.append(result.name);
+                shown = QString::asprintf("%+.0f", e);
             }
-            text += QStringLiteral(" %1 %2").arg(QLatin1String(in.name), n > 0 ? QString::asprintf("%+.0f", sum / n)
-                                                                                 : QStringLiteral("."));
+            text += QStringLiteral(" %1 %2").arg(QLatin1String(in.name), shown);
         }
         for (const TWaveEvaluation::Stretch& s : result.stretches) {
             anyQrs = anyQrs || s.measured.qrs.has_value();

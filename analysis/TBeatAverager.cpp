@@ -171,6 +171,36 @@ void TBeatAverager::averageIfPending(int channel)
     averageSegments(channel, clean);
 }
 
+std::vector<double> TBeatAverager::standardError(int channel)
+{
+    recomputeIfStale();
+    std::vector<double> error;
+    if (channel < 0 || channel >= int(m_averages.size()))
+        return error;
+    std::vector<size_t> clean;
+    for (size_t i : m_chosen)
+        if (!disturbed(m_beats[i], channel))
+            clean.push_back(i);
+    if (clean.size() < 3)
+        return error;
+    const size_t length = size_t(m_length);
+    std::vector<double> sums(length, 0.0), squares(length, 0.0);
+    for (size_t i : clean) {
+        const double* s = segment(i, channel);
+        for (size_t k = 0; k < length; ++k) {
+            sums[k] += s[k];
+            squares[k] += s[k] * s[k];
+        }
+    }
+    const double n = double(clean.size());
+    error.resize(length);
+    for (size_t k = 0; k < length; ++k) {
+        const double mean = sums[k] / n;
+        error[k] = std::sqrt(std::max(0.0, squares[k] / n - mean * mean) / (n - 1.0));
+    }
+    return error;
+}
+
 int TBeatAverager::beatCount()
 {
     recomputeIfStale();

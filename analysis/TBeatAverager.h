@@ -49,6 +49,11 @@ public:
     // The channel's average beat (templateLength() values, codes); empty for a
     // channel the source does not have.
     const std::vector<double>& average(int channel);
+    // Per sample, the standard error of the channel's average: the spread of
+    // its beats about their mean over the square root of their number (codes).
+    // What is no larger than a few of it may be what the beats' noise left in
+    // the average. Empty with fewer than three beats.
+    std::vector<double> standardError(int channel);
     // Beats in the last average; 0 when no beat qualified.
     int beatCount();
     // The times (seconds) of the beats in the last average, in time order.

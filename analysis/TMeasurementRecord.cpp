@@ -167,7 +167,8 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
         if (lead.empty())
             continue;
         TWavePoints points = delineator.measure(lead.data(), int(lead.size()), rate, averager.rIndex(), rr);
-        const TWaveConfidence::Scores scores = TWaveConfidence::score(lead, rate, rr, points);
+        const TWaveConfidence::Scores scores =
+            TWaveConfidence::score(lead, rate, rr, points, averager.standardError(c));
         if (c == channel) {
             own = points;
             ownScores = scores;

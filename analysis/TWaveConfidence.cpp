@@ -57,6 +57,22 @@ double pScore(const std::vector<double>& y, int rate, int rr, const TWavePoints&
     return ripple > 0.0 ? ramp(height / ripple, 1.2, 2.2) : 1.0;
 }
 
+// The P wave's height against the standard error of the average over it: how
+// many times higher it stands than what the beats' own noise (fibrillation
+// waves, unlocked to the QRS) leaves in an average.
+double aboveNoise(const std::vector<double>& y, const std::vector<double>& standardError, const TWavePoints& p)
+{
+    if (p.pOnset < 0 || p.pEnd <= p.pOnset || p.pPeak < 0)
+        return 0.0;
+    const double height = std::max(std::abs(y[size_t(p.pPeak)] - y[size_t(p.pOnset)]),
+                                   std::abs(y[size_t(p.pPeak)] - y[size_t(p.pEnd)]));
+    double sum = 0.0;
+    for (int i = p.pOnset; i <= p.pEnd; ++i)
+        sum += standardError[size_t(i)];
+    const double error = sum / (p.pEnd - p.pOnset + 1);
+    return error > 0.0 ? height / error : 1e9;
+}
+
 // The steepest step between two samples of x from sample from to sample to.
 double steepest(const std::vector<double>& x, int from, int to)
 {
@@ -107,7 +123,7 @@ double tScore(const std::vector<double>& x, const std::vector<double>& y, int ra
 } // namespace
 
 TWaveConfidence::Scores TWaveConfidence::score(const std::vector<double>& beat, int rate, int rrSamples,
-                                                const TWavePoints& points)
+                                                const TWavePoints& points, const std::vector<double>& standardError)
 {
     Scores s;
     if (beat.empty() || rate <= 0) {
@@ -116,6 +132,10 @@ TWaveConfidence::Scores TWaveConfidence::score(const std::vector<double>& beat, 
     }
     const std::vector<double> y = slowWaves(beat, rate);
     s.p = spikeForP(beat, points) ? 0.0 : pScore(y, rate, rrSamples, points);
+    // What only the beats' noise left in the average stands 2.5 to 5 times its
+    // standard error high: a P wave stands higher.
+    if (standardError.size() == beat.size())
+        s.p = std::min(s.p, ramp(aboveNoise(y, standardError, points), 2.5, 4.5));
     s.tEnd = tScore(beat, y, rate, rrSamples, points);
     return s;
 }

@@ -8,13 +8,15 @@
 // trusted. A point below Threshold is not reported: no value, no cursor, "--"
 // on the report, and the clinician may still place it by hand.
 //
-// - The P wave must be a slow wave (a pacing spike is none) and stand out
-//   from the baseline before it (the ripple that
-//   fibrillation or flutter waves leave in an average is no P wave, however the
-//   delineator shaped it) and be seen at about the same place in most of the
-//   other leads that show a P wave.
-// - The T wave must rise above the noise and be more than a ripple beside the
-//   QRS: the end of a flat T wave cannot be placed.
+// - The P wave must be a slow wave (a pacing spike is none), stand out from
+//   the baseline before it (the ripple that fibrillation or flutter waves leave
+//   in an average is no P wave, however the delineator shaped it), stand well
+//   above the average's standard error (what fibrillation waves, never locked
+//   to the QRS, leave of themselves in an average of few beats) and be seen at
+//   about the same place in most of the other leads that show a P wave.
+// - The T wave must rise above the noise, be more than a ripple beside the
+//   QRS and stand out of the slow ripple of the baseline before the beat
+//   (fibrillation waves, wander): the end of a flat T wave cannot be placed.
 namespace TWaveConfidence {
 
 constexpr double Threshold = 0.5;
@@ -26,9 +28,11 @@ struct Scores
 };
 
 // The scores from the lead's own beat: beat in codes at rate per second, its
-// RR interval in samples (0: not known), the points found on it (R anywhere).
-// No P or no T end scores 0.
-Scores score(const std::vector<double>& beat, int rate, int rrSamples, const TWavePoints& points);
+// RR interval in samples (0: not known), the points found on it (R anywhere),
+// and, when known, the average's standard error per sample. No P or no T end
+// scores 0.
+Scores score(const std::vector<double>& beat, int rate, int rrSamples, const TWavePoints& points,
+             const std::vector<double>& standardError = {});
 
 // The share of the other leads with a trusted P wave whose onset and end lie
 // within 40 ms of own's, as a score (1 where fewer than three leads show one).

@@ -75,6 +75,18 @@ int main(int argc, char** argv)
                     return fail(QStringLiteral("--noise takes KIND:UV, KIND em, ma, bw or mix"));
                 params.stressNoise = parts[0];
                 params.stressNoiseUv = uv;
+            } else if (a == QLatin1String("--af")) {
+                const QStringList parts = v.split(QLatin1Char(':'));
+                double values[2] = {0, params.fibrillationScatter};
+                if (parts.size() > 2)
+                    return fail(QStringLiteral("--af takes MV or MV:F"));
+                for (int k = 0; k < parts.size(); ++k)
+                    if (!toDouble(parts[k], &values[k]) || values[k] < 0)
+                        return fail(QStringLiteral("bad number in --af: %1").arg(parts[k]));
+                if (values[0] <= 0 || values[1] >= 1)
+                    return fail(QStringLiteral("--af needs MV above 0 and F below 1"));
+                params.fibrillationMv = values[0];
+                params.fibrillationScatter = values[1];
             } else if (a == QLatin1String("--hr-ramp")) {
                 const QStringList parts = v.split(QLatin1Char(':'));
                 double values[4] = {0, 0, 0, -1};

@@ -203,6 +203,7 @@ private slots:
     void referenceChannelHasMostBeats();
     void averageIsAlignedAndMeanRemoved();
     void windowDropsOldBeats();
+    void standardErrorOfTheAverage();
     void templateFollowsTheRate_data();
     void templateFollowsTheRate();
     void newTemplateReadsSegmentsAgain();
@@ -439,6 +440,45 @@ void TestWaveAnalysis::averageIsAlignedAndMeanRemoved()
         sum += v;
     QVERIFY(std::abs(sum) < 1e-9);
     QVERIFY(averager.average(1).empty());
+}
+
+void TestWaveAnalysis::standardErrorOfTheAverage()
+{
+    // Beats every 0.6 s, a spike at each R; in the stretch 100 to 60 ms before R
+    // every other beat is 20 codes higher than the rest. The average's standard
+    // error there is the spread of 20 codes split evenly, 10, over sqrt(n - 1);
+    // where the beats agree it is 0.
+    TIntSignalBuffer buffer(4096, 20000, 1, 500);
+    const int beats = 17; // from 1.5 s on, every one whole in the recording
+    TestSignals::appendSignal(buffer, 20 * 300, [](int, int i) {
+        const int k = i / 300, inBeat = i % 300; // R at 150 of each 0.6 s
+        const bool raised = k % 2 == 1 && inBeat >= 100 && inBeat < 120;
+        return (inBeat == 150 ? 300.0 : 0.0) + (raised ? 20.0 : 0.0);
+    });
+    TBeatAverager averager(&buffer, 20.0);
+    for (int k = 0; k < 2; ++k)
+        averager.addBeat(plainBeat(&buffer, (300.0 * (k + 2) + 150) / 500, 0.6, 0.6, {0}));
+    QVERIFY2(averager.standardError(0).empty(), "two beats tell no spread");
+    for (int k = 2; k < beats; ++k)
+        averager.addBeat(plainBeat(&buffer, (300.0 * (k + 2) + 150) / 500, 0.6, 0.6, {0}));
+    const int n = averager.beatCount();
+    QCOMPARE(n, beats);
+    const std::vector<double> error = averager.standardError(0);
+    QCOMPARE(int(error.size()), averager.templateLength());
+    const int r = averager.rIndex();
+    // The raised beats are the odd ones of the recording (k + 2 odd).
+    int raised = 0;
+    for (int k = 0; k < beats; ++k)
+        raised += (k + 2) % 2 == 1;
+    const double share = double(raised) / n;
+    // Each segment loses its own mean (20 codes over 20 of its samples): the
+    // spread is the same everywhere but in the raised stretch.
+    const double spread = 20.0 * std::sqrt(share * (1.0 - share));
+    const double outside = spread * 20.0 / averager.templateLength();
+    const double inside = spread * (1.0 - 20.0 / averager.templateLength());
+    QVERIFY2(std::abs(error[size_t(r - 40)] - inside / std::sqrt(n - 1.0)) < 1e-9, qPrintable(QString::number(error[size_t(r - 40)])));
+    QVERIFY2(std::abs(error[size_t(r)] - outside / std::sqrt(n - 1.0)) < 1e-9, qPrintable(QString::number(error[size_t(r)])));
+    QVERIFY(averager.standardError(1).empty());
 }
 
 void TestWaveAnalysis::windowDropsOldBeats()

@@ -87,6 +87,8 @@ private slots:
     void blockedPWavesStandAlone_data();
     void blockedPWavesStandAlone();
     void stressNoiseRidesOnTheElectrodes();
+    void atrialFibrillationHasNoPWaves_data();
+    void atrialFibrillationHasNoPWaves();
 };
 
 void TestEcgSynth::limbLeadsObeyEinthoven_data()
@@ -640,6 +642,76 @@ void TestEcgSynth::stressNoiseRidesOnTheElectrodes()
     for (int start = 0; start < frames; start += 777)
         noisy.render(start, std::min(777, frames - start), pieces.data() + size_t(start) * 14);
     QVERIFY(pieces == codes);
+}
+
+void TestEcgSynth::atrialFibrillationHasNoPWaves_data()
+{
+    QTest::addColumn<double>("bpm");
+    QTest::addColumn<double>("scatter");
+    QTest::newRow("100/min, 30 %") << 100.0 << 0.3;
+    QTest::newRow("200/min, 20 %") << 200.0 << 0.2;
+}
+
+void TestEcgSynth::atrialFibrillationHasNoPWaves()
+{
+    // No P waves; fibrillation waves between the beats, never the same twice
+    // before a QRS; RR intervals scattered at random over the range asked, about
+    // the rate's RR, never short enough to bring a QRS into a T wave.
+    QFETCH(double, bpm);
+    QFETCH(double, scatter);
+    TSynthParams p = cleanRhythm(bpm, 60);
+    p.fibrillationMv = 0.1;
+    p.fibrillationScatter = scatter;
+    const TEcgSynthesizer s(p);
+    const std::vector<qint16> codes = renderAll(s);
+    const int rate = p.samplingRate;
+    const double step = s.codeStepMv();
+    const auto& beats = s.beats();
+    QVERIFY(beats.size() >= 60);
+    const double rr = 60.0 / bpm;
+    double sum = 0.0, squares = 0.0, shortest = 1e9, longest = 0.0;
+    std::vector<double> before; // lead II over the 40 ms before each QRS, as one row
+    for (int k = 1; k < beats.size(); ++k) {
+        const TSynthBeat& b = beats[k];
+        QVERIFY(b.fibrillation && !b.ventricular && b.pOnset < 0.0);
+        QVERIFY2(beats[k - 1].tEnd < b.qrsOnset, qPrintable(QString("T into the QRS at %1 s").arg(b.qrsOnset)));
+        const double ratio = (b.rTime - beats[k - 1].rTime) / rr;
+        sum += ratio;
+        squares += ratio * ratio;
+        shortest = std::min(shortest, ratio);
+        longest = std::max(longest, ratio);
+        double low = 1e9, high = -1e9;
+        for (int f = frameAt(b.qrsOnset - 0.040, rate); f < frameAt(b.qrsOnset, rate); ++f) {
+            const double v = codes[size_t(f) * 14 + II] * step;
+            low = std::min(low, v);
+            high = std::max(high, v);
+            before.push_back(v);
+        }
+        QVERIFY2(high - low < 0.4, qPrintable(QString("%1 mV before the QRS at %2 s").arg(high - low).arg(b.qrsOnset)));
+    }
+    const int n = beats.size() - 1;
+    const double mean = sum / n;
+    const double sd = std::sqrt(std::max(0.0, squares / n - mean * mean));
+    // Uniform over +-scatter: SD scatter / sqrt(3).
+    QVERIFY2(std::abs(mean - 1.0) < 0.05, qPrintable(QString::number(mean)));
+    QVERIFY2(std::abs(sd - scatter / std::sqrt(3.0)) < 0.04, qPrintable(QString::number(sd)));
+    QVERIFY2(longest <= 1.0 + scatter + 1e-9 && longest > 1.0 + 0.7 * scatter, qPrintable(QString::number(longest)));
+    QVERIFY2(shortest >= 1.0 - scatter - 1e-9 && shortest < 1.0 - 0.7 * scatter, qPrintable(QString::number(shortest)));
+    // Not locked to the QRS: the stretches before the beats average to much less
+    // than each of them.
+    const int length = int(before.size()) / n;
+    double averageRange = 0.0, eachRange = 0.0;
+    std::vector<double> average(size_t(length), 0.0);
+    for (int k = 0; k < n; ++k) {
+        const auto first = before.begin() + long(k) * length;
+        eachRange += *std::max_element(first, first + length) - *std::min_element(first, first + length);
+        for (int i = 0; i < length; ++i)
+            average[size_t(i)] += first[i] / n;
+    }
+    eachRange /= n;
+    QVERIFY2(eachRange > 0.02, qPrintable(QString("fibrillation waves of %1 mV before the QRS").arg(eachRange)));
+    averageRange = *std::max_element(average.begin(), average.end()) - *std::min_element(average.begin(), average.end());
+    QVERIFY2(averageRange < 0.4 * eachRange, qPrintable(QString("%1 against %2 mV").arg(averageRange).arg(eachRange)));
 }
 
 QTEST_GUILESS_MAIN(TestEcgSynth)

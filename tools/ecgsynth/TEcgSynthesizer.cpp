@@ -190,8 +190,10 @@ void TEcgSynthesizer::addSinusBeat(double scheduled, double rr, double extraPr)
     const double qt = qtInterval(rr);
     const double tDuration = 0.5 * qt;
     const int first = int(m_waves.size());
+    const bool fibrillation = m_params.fibrillationMv > 0.0;
 
-    addWave(p, p + pDuration(rr), 0.22, 55, 10);                                // P
+    if (!fibrillation)
+        addWave(p, p + pDuration(rr), 0.22, 55, 10);                            // P
     addWave(q, q + 0.014, 0.20, 200, 30);                                       // septal q
     addWave(q + 0.008, q + 0.036, 2.00, 70, 5);                                 // R
     addWave(q + 0.030, q + qrs, 0.60, 260, -50);                                // S
@@ -205,14 +207,15 @@ void TEcgSynthesizer::addSinusBeat(double scheduled, double rr, double extraPr)
                 {v5[0] / norm, v5[1] / norm, v5[2] / norm}, Shape::Plateau, q + qrs, q + qt - tDuration};
         m_waves.push_back(st);
     }
-    m_rendered.push_back({p, q + qt, first, int(m_waves.size()) - first});
+    m_rendered.push_back({fibrillation ? q : p, q + qt, first, int(m_waves.size()) - first});
 
     TSynthBeat b;
     b.qrsOnset = q;
     b.rTime = q + 0.022;
-    b.pOnset = p;
+    b.pOnset = fibrillation ? -1.0 : p;
     b.qrsEnd = q + qrs;
     b.tEnd = q + qt;
+    b.fibrillation = fibrillation;
     m_beats.append(b);
 }
 
@@ -262,6 +265,11 @@ std::vector<TEcgSynthesizer::Impulse> TEcgSynthesizer::scheduleImpulses(double r
         return std::max(high > low ? random.uniform(low, high) : low, shortestRR(rr));
     };
     const int blockEvery = m_params.avBlockEvery >= 2 ? m_params.avBlockEvery : 0;
+    // In atrial fibrillation the AV node lets through what reaches it when it
+    // can: each interval is drawn afresh, from a generator of its own.
+    const bool fibrillation = m_params.fibrillationMv > 0.0;
+    const double scatter = std::clamp(m_params.fibrillationScatter, 0.0, 0.9);
+    Random irregular(m_params.seed ^ 0x94D049BB133111EBull);
 
     std::vector<Impulse> impulses;
     double q = FirstOnset;
@@ -291,7 +299,8 @@ std::vector<TEcgSynthesizer::Impulse> TEcgSynthesizer::scheduleImpulses(double r
         ++cycle;
         if (m_params.pauseEvery > 0 && (k + 1) % size_t(m_params.pauseEvery) == 0)
             pauseDue = true;
-        double following = q + rrAt(q);
+        double following =
+            q + (fibrillation ? std::max(rr * (1.0 + irregular.uniform(-scatter, scatter)), shortestRR(rr)) : rrAt(q));
         // A pause follows a conducted beat; one due at another waits for the next.
         if (pauseDue && impulse.fate == Impulse::Conducted) {
             impulse.pauseAfter = true;
@@ -390,6 +399,17 @@ void TEcgSynthesizer::buildNoise()
                         random.uniform(0, 2 * Pi)});
         list.push_back({m_params.mainsUv / 1000.0 * random.uniform(0.0, 2.0), snapFrequency(m_params.mainsHz),
                         mainsPhase + random.uniform(-0.2, 0.2)});
+    }
+    if (m_params.fibrillationMv > 0.0) {
+        // Fibrillation waves: on each electrode a few waves of nearby rates, whose
+        // sum keeps changing its height and its rhythm. A generator of their own
+        // leaves the other noise of the seed as it is.
+        Random atrial(m_params.seed ^ 0xBF58476D1CE4E5B9ull);
+        const int waves = 3;
+        for (int e = 0; e < ElectrodeCount; ++e)
+            for (int k = 0; k < waves; ++k)
+                m_noise[size_t(e)].push_back({m_params.fibrillationMv / waves * atrial.uniform(0.6, 1.4),
+                                              snapFrequency(atrial.uniform(4.0, 9.0)), atrial.uniform(0, 2 * Pi)});
     }
 }
 
@@ -595,7 +615,7 @@ bool TEcgSynthesizer::writeTruth(const QString& path, QString* error) const
     out << "# beat r_s p_onset_s qrs_onset_s qrs_end_s t_end_s type\n";
     for (const TSynthBeat& b : m_beats) {
         out << "beat " << b.rTime << ' ' << b.pOnset << ' ' << b.qrsOnset << ' ' << b.qrsEnd << ' ' << b.tEnd << ' '
-            << (b.ventricular ? 'V' : 'N') << "\n";
+            << (b.ventricular ? 'V' : b.fibrillation ? 'A' : 'N') << "\n";
     }
     if (!m_blockedP.isEmpty())
         out << "# blocked_p p_onset_s p_end_s\n";
@@ -639,6 +659,10 @@ Options:
                          (N >= 2) the last is not conducted, the PR stays
   --wenckebach N         the same as Mobitz I: the PR lengthens from beat to beat
                          up to the blocked P wave
+  --af MV[:F]            atrial fibrillation: no P waves, fibrillation waves of
+                         about MV peak per electrode at 4 to 9 per second, and
+                         RR intervals scattered at random by up to F of the
+                         rate's RR to either side (default 0.3)
   --st MV                ST deviation of lead V5 in mV (negative: depression)
   --muscle UV            muscle noise, RMS microvolts on a lead (default 6)
   --wander MV            baseline wander, peak mV per electrode (default 0.06)
@@ -665,8 +689,8 @@ Ground truth (text): "rate N", "frames N", "st_mv" followed by the ST deviation
 of each of the 14 leads in mV (at QRS end + 10 ms, against the PR segment),
 then one line per beat:
   beat R_S P_ONSET_S QRS_ONSET_S QRS_END_S T_END_S TYPE
-times in seconds from the first frame, TYPE N (sinus) or V (premature
-ventricular; P_ONSET_S is -1); then one line per P wave that was not
+times in seconds from the first frame, TYPE N (sinus), A (conducted in atrial
+fibrillation; P_ONSET_S is -1) or V (premature ventricular; P_ONSET_S is -1); then one line per P wave that was not
 conducted and one per sinus pause:
   blocked_p P_ONSET_S P_END_S
   pause R_BEFORE_S R_AFTER_S

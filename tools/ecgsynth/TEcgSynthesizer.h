@@ -10,7 +10,7 @@
 #include <vector>
 
 // One synthesized beat with its wave points, in seconds from the start. A
-// ventricular beat has no P wave (pOnset < 0).
+// ventricular beat and a beat in atrial fibrillation have no P wave (pOnset < 0).
 struct TSynthBeat
 {
     double rTime = 0.0;
@@ -19,6 +19,7 @@ struct TSynthBeat
     double qrsEnd = 0.0;
     double tEnd = 0.0;
     bool ventricular = false;
+    bool fibrillation = false;
 };
 
 // A P wave that the AV node did not conduct (second-degree AV block): no QRS

@@ -44,6 +44,12 @@ struct TSynthParams
 
     // Every pvcEvery-th beat is a premature ventricular beat (0: none).
     int pvcEvery = 0;
+    // Atrial fibrillation (0: none): no P waves, fibrillation waves of about this
+    // peak amplitude in mV on each electrode (4 to 9 per second, never locked to
+    // the QRS), and an irregularly irregular ventricular rhythm whose intervals
+    // scatter by up to fibrillationScatter of the rate's RR to either side.
+    double fibrillationMv = 0.0;
+    double fibrillationScatter = 0.3;
     // ST deviation of lead V5 in mV (negative: depression); the other leads carry
     // its projection (see the ground truth).
     double stDeviationMv = 0.0;

@@ -168,7 +168,7 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
             continue;
         TWavePoints points = delineator.measure(lead.data(), int(lead.size()), rate, averager.rIndex(), rr);
         const TWaveConfidence::Scores scores =
-            TWaveConfidence::score(lead, rate, rr, points, averager.standardError(c));
+            TWaveConfidence::score(lead, rate, rr, points, averager.standardError(c), averager.beatCount());
         if (c == channel) {
             own = points;
             ownScores = scores;

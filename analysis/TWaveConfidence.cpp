@@ -73,6 +73,16 @@ double aboveNoise(const std::vector<double>& y, const std::vector<double>& stand
     return error > 0.0 ? height / error : 1e9;
 }
 
+// How many standard errors high a P wave must stand in an average of this
+// many beats. What only the beats' noise leaves in an average stands up to
+// about 5 of them high, however many beats there are; a P wave locked to the
+// QRS stands the higher the more beats, as their square root. With few beats
+// the two overlap and the bar stays at 3.5; with more it rises, up to 5.5.
+double pWaveBar(int beats)
+{
+    return std::clamp(3.5 * std::sqrt(std::max(0, beats) / 16.0), 3.5, 5.5);
+}
+
 // The steepest step between two samples of x from sample from to sample to.
 double steepest(const std::vector<double>& x, int from, int to)
 {
@@ -123,7 +133,8 @@ double tScore(const std::vector<double>& x, const std::vector<double>& y, int ra
 } // namespace
 
 TWaveConfidence::Scores TWaveConfidence::score(const std::vector<double>& beat, int rate, int rrSamples,
-                                                const TWavePoints& points, const std::vector<double>& standardError)
+                                                const TWavePoints& points, const std::vector<double>& standardError,
+                                                int averagedBeats)
 {
     Scores s;
     if (beat.empty() || rate <= 0) {
@@ -132,10 +143,10 @@ TWaveConfidence::Scores TWaveConfidence::score(const std::vector<double>& beat, 
     }
     const std::vector<double> y = slowWaves(beat, rate);
     s.p = spikeForP(beat, points) ? 0.0 : pScore(y, rate, rrSamples, points);
-    // What only the beats' noise left in the average stands 2.5 to 5 times its
-    // standard error high: a P wave stands higher.
-    if (standardError.size() == beat.size())
-        s.p = std::min(s.p, ramp(aboveNoise(y, standardError, points), 2.5, 4.5));
+    if (standardError.size() == beat.size()) {
+        const double bar = pWaveBar(averagedBeats);
+        s.p = std::min(s.p, ramp(aboveNoise(y, standardError, points), bar - 1.0, bar + 1.0));
+    }
     s.tEnd = tScore(beat, y, rate, rrSamples, points);
     return s;
 }

@@ -29,10 +29,10 @@ struct Scores
 
 // The scores from the lead's own beat: beat in codes at rate per second, its
 // RR interval in samples (0: not known), the points found on it (R anywhere),
-// and, when known, the average's standard error per sample. No P or no T end
-// scores 0.
+// and, when known, the average's standard error per sample and the number of
+// beats averaged. No P or no T end scores 0.
 Scores score(const std::vector<double>& beat, int rate, int rrSamples, const TWavePoints& points,
-             const std::vector<double>& standardError = {});
+             const std::vector<double>& standardError = {}, int averagedBeats = 0);
 
 // The share of the other leads with a trusted P wave whose onset and end lie
 // within 40 ms of own's, as a score (1 where fewer than three leads show one).

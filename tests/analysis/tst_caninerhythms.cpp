@@ -280,6 +280,7 @@ void TestCanineRhythms::atrialFibrillation_data()
     QTest::newRow("100/min, coarse waves") << 100.0 << 0.15 << 0.3;
     QTest::newRow("140/min, coarse waves") << 140.0 << 0.15 << 0.25;
     QTest::newRow("180/min, fine waves") << 180.0 << 0.05 << 0.25;
+    QTest::newRow("180/min, coarse waves") << 180.0 << 0.15 << 0.25;
 }
 
 void TestCanineRhythms::atrialFibrillation()

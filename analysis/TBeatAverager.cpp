@@ -163,12 +163,7 @@ void TBeatAverager::averageIfPending(int channel)
     // crowded with noise, lost) leaves that beat out of its own average, and so
     // does a segment far unlike the lead's others (the decay of an electrode
     // pop, a baseline jump, a burst of muscle noise).
-    std::vector<size_t> clean;
-    clean.reserve(m_chosen.size());
-    for (size_t i : m_chosen)
-        if (!disturbed(m_beats[i], channel))
-            clean.push_back(i);
-    averageSegments(channel, clean);
+    averageSegments(channel, cleanBeats(channel));
 }
 
 std::vector<double> TBeatAverager::standardError(int channel)
@@ -177,10 +172,7 @@ std::vector<double> TBeatAverager::standardError(int channel)
     std::vector<double> error;
     if (channel < 0 || channel >= int(m_averages.size()))
         return error;
-    std::vector<size_t> clean;
-    for (size_t i : m_chosen)
-        if (!disturbed(m_beats[i], channel))
-            clean.push_back(i);
+    const std::vector<size_t> clean = cleanBeats(channel);
     if (clean.size() < 3)
         return error;
     const size_t length = size_t(m_length);
@@ -199,6 +191,16 @@ std::vector<double> TBeatAverager::standardError(int channel)
         error[k] = std::sqrt(std::max(0.0, squares[k] / n - mean * mean) / (n - 1.0));
     }
     return error;
+}
+
+std::vector<size_t> TBeatAverager::cleanBeats(int channel) const
+{
+    std::vector<size_t> clean;
+    clean.reserve(m_chosen.size());
+    for (size_t i : m_chosen)
+        if (!disturbed(m_beats[i], channel))
+            clean.push_back(i);
+    return clean;
 }
 
 int TBeatAverager::beatCount()

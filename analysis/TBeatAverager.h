@@ -91,6 +91,9 @@ private:
     bool recompute();
     // Averages a channel whose average the last recomputation left to be taken.
     void averageIfPending(int channel);
+    // The chosen beats (indices of the recent beats) over which the channel's
+    // signal was not disturbed: those its average is taken of.
+    std::vector<size_t> cleanBeats(int channel) const;
     void readSegment(int channel, double alignmentTime, double* out) const;
     // The channel's average over the segments of these beats (indices of the
     // recent beats), weighted by how clean each is, but for those far unlike

@@ -43,6 +43,12 @@ double baselineRipple(const std::vector<double>& y, int rate, int rr, const TWav
     return TWaveDelineator::rangeOver(y, from, to);
 }
 
+// The P wave's height: its peak above the higher of its two ends.
+double pHeight(const std::vector<double>& y, const TWavePoints& p)
+{
+    return std::max(std::abs(y[size_t(p.pPeak)] - y[size_t(p.pOnset)]), std::abs(y[size_t(p.pPeak)] - y[size_t(p.pEnd)]));
+}
+
 // The P wave against the ripple of the baseline before it: a P wave stands out
 // at least twice as high. Where there is too little baseline the other leads
 // judge it.
@@ -50,8 +56,7 @@ double pScore(const std::vector<double>& y, int rate, int rr, const TWavePoints&
 {
     if (p.pOnset < 0 || p.pEnd <= p.pOnset || p.pPeak < 0 || p.qrsOnset < 0)
         return 0.0;
-    const double height = std::max(std::abs(y[size_t(p.pPeak)] - y[size_t(p.pOnset)]),
-                                   std::abs(y[size_t(p.pPeak)] - y[size_t(p.pEnd)]));
+    const double height = pHeight(y, p);
     const int span = std::max(int(std::lround(0.04 * rate)), p.pEnd - p.pOnset);
     const double ripple = baselineRipple(y, rate, rr, p, p.pOnset, span);
     return ripple > 0.0 ? ramp(height / ripple, 1.2, 2.2) : 1.0;
@@ -64,8 +69,7 @@ double aboveNoise(const std::vector<double>& y, const std::vector<double>& stand
 {
     if (p.pOnset < 0 || p.pEnd <= p.pOnset || p.pPeak < 0)
         return 0.0;
-    const double height = std::max(std::abs(y[size_t(p.pPeak)] - y[size_t(p.pOnset)]),
-                                   std::abs(y[size_t(p.pPeak)] - y[size_t(p.pEnd)]));
+    const double height = pHeight(y, p);
     double sum = 0.0;
     for (int i = p.pOnset; i <= p.pEnd; ++i)
         sum += standardError[size_t(i)];

@@ -1,6 +1,7 @@
 #include "TLeadSpread.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -103,4 +104,14 @@ bool TLeadSpread::agreeing(std::vector<int> points, int samples)
     std::sort(points.begin(), points.end());
     const size_t n = points.size();
     return points[(3 * (n - 1)) / 4] - points[(n - 1) / 4] <= samples;
+}
+
+bool TLeadSpread::othersFavour(int reading, int against, std::vector<int> others)
+{
+    others.erase(std::remove(others.begin(), others.end(), -1), others.end());
+    if (others.empty() || reading < 0)
+        return false;
+    const auto middle = others.begin() + long((3 * others.size()) / 4);
+    std::nth_element(others.begin(), middle, others.end());
+    return std::abs(reading - *middle) < std::abs(against - *middle);
 }

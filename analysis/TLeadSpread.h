@@ -39,6 +39,11 @@ public:
     // the lead's own to find; -1 everywhere when the leads show no such wave.
     static TWavePoints sharedPWave(const std::vector<TWavePoints>& others, int samples);
 
+    // Whether the other leads' points lie nearer reading than against: their
+    // median (the lower one of an even count; of a Holter's pair, the other
+    // lead's own) is closer to it. False when no other lead has the point.
+    static bool othersFavour(int reading, int against, std::vector<int> others);
+
     // Whether at least MinimumLeads points are given and the middle half of
     // them spans no more than samples.
     static bool agreeing(std::vector<int> points, int samples);

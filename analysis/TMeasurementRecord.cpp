@@ -161,6 +161,7 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
     TWaveConfidence::Scores ownScores;
     std::vector<TWavePoints> trusted;
     std::vector<int> tEnds; // the other leads' trusted T ends
+    std::vector<int> singlePhaseTEnds; // of those, the ends of T waves read one way only
     TLeadSpread spread;
     for (int c = 0; c < channels; ++c) {
         const std::vector<double>& lead = c == channel ? beat : averager.average(c);
@@ -179,7 +180,24 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
             trusted.push_back(points);
             if (points.tEnd >= 0)
                 tEnds.push_back(points.tEnd);
+            if (points.tEnd >= 0 && points.tEndOther < 0)
+                singlePhaseTEnds.push_back(points.tEnd);
         }
+    }
+    // A T wave in two phases ends where the leads that show it in one phase
+    // end theirs: the second phase is still the T wave when it lasts as long as
+    // theirs, and a U wave or the baseline's drift when theirs has ended with
+    // the first.
+    const bool tPhaseFromLeads = own.tEndOther >= 0 && own.tEnd >= 0 &&
+                                 TLeadSpread::othersFavour(own.tEndOther, own.tEnd, singlePhaseTEnds);
+    if (tPhaseFromLeads) {
+        own.tPeak = own.tPeakOther;
+        own.tEnd = own.tEndOther;
+        if (own.tOnset >= own.tPeak)
+            own.tOnset = -1;
+        ownScores.tEnd = TWaveConfidence::score(beat, rate, rr, own, averager.standardError(channel),
+                                                averager.beatCount())
+                             .tEnd;
     }
     // A P wave the other leads do not show where this lead has it is none.
     ownScores.p = std::min(ownScores.p, TWaveConfidence::pAgreement(own, trusted, rate));
@@ -215,6 +233,7 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
     record.setValue(QStringLiteral("PFromLeads"), pFromLeads ? 1.0 : 0.0);
     record.setValue(QStringLiteral("TEndWithheld"), tWithheld && !tFromLeads ? 1.0 : 0.0);
     record.setValue(QStringLiteral("TEndFromLeads"), tFromLeads ? 1.0 : 0.0);
+    record.setValue(QStringLiteral("TPhaseFromLeads"), tPhaseFromLeads ? 1.0 : 0.0);
     record.setWavePoints(points, averager.rIndex(), rate);
 
     const TSignalChannel* leadI = source->channelByName("I");

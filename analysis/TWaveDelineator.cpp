@@ -334,7 +334,7 @@ TWavePoints TWaveDelineator::measure(const double* x, int length, int rate, int 
     TWavePoints points =
         measureReduced(toReducedRate(x, length, rate), reducedIndex(rIndex, rate), reducedIndex(rrSamples, rate));
     for (int* p : {&points.pOnset, &points.pPeak, &points.pEnd, &points.qrsOnset, &points.qrsEnd, &points.tOnset,
-                   &points.tPeak, &points.tEnd})
+                   &points.tPeak, &points.tEnd, &points.tPeakOther, &points.tEndOther})
         *p = indexAtRate(*p, rate);
     return points;
 }
@@ -475,17 +475,32 @@ void TWaveDelineator::tWave(const std::vector<double>& x, int qrsOnset, int qrsE
 
     // The peak stands out most from the line joining the ST segment and the end
     // of the window, so that an ST segment off the baseline is not taken for it.
-    const double y0 = y[size_t(from)], y1 = y[size_t(peakTo)];
-    auto detrended = [&](int p) { return y[size_t(p)] - (y0 + (y1 - y0) * double(p - from) / double(peakTo - from)); };
-    int peak = from;
-    for (int p = from; p <= peakTo; ++p)
-        if (std::abs(detrended(p)) > std::abs(detrended(peak)))
-            peak = p;
-    const double sign = detrended(peak) >= 0.0 ? 1.0 : -1.0;
+    // Where the T wave begins at the QRS end, the window's start already lies on
+    // its first phase and that line tilts a wave of two phases towards its
+    // second; the line from the QRS end reads the first. When the two differ,
+    // the beat leaves open which phase is the wave: both readings are kept.
+    auto peakFrom = [&](int anchor) {
+        const double y0 = y[size_t(anchor)], y1 = y[size_t(peakTo)];
+        auto detrended = [&](int p) {
+            return y[size_t(p)] - (y0 + (y1 - y0) * double(p - anchor) / double(peakTo - anchor));
+        };
+        int peak = from;
+        for (int p = from; p <= peakTo; ++p)
+            if (std::abs(detrended(p)) > std::abs(detrended(peak)))
+                peak = p;
+        return std::make_pair(peak, detrended(peak) >= 0.0 ? 1.0 : -1.0);
+    };
+    // Of two readings, the wave is the phase that stands farther from the
+    // level the QRS began at.
+    auto [peak, sign] = peakFrom(from);
+    auto [otherPeak, otherSign] = peakFrom(qrsEnd);
+    const double level = y[size_t(qrsOnset)];
+    if (otherSign != sign && std::abs(y[size_t(otherPeak)] - level) > std::abs(y[size_t(peak)] - level)) {
+        std::swap(peak, otherPeak);
+        std::swap(sign, otherSign);
+    }
 
-    // The returning flank after the peak and the rising one before it.
-    const int returnTo = std::min(length - 3, peak + std::max(TReturnMin, int(TReturnCycle * rr)));
-    const int returning = returningSlope(y, peak, returnTo, sign);
+    // The rising flank before the peak.
     int rising = -1;
     double best = 0.0;
     for (int p = std::max(from, 1); p < peak; ++p) {
@@ -500,12 +515,26 @@ void TWaveDelineator::tWave(const std::vector<double>& x, int qrsOnset, int qrsE
         if (tOnset >= 0)
             points->tOnset = tOnset;
     }
-    if (returning < 0)
-        return;
     // The end lies before the next beat's P wave.
     const int nextP = points->pOnset >= 0 ? points->pOnset + rr - 2 : qrsOnset + rr * 4 / 5;
+    points->tEnd = tEndAfter(y, peak, sign, rr, nextP);
+
+    if (otherSign != sign && points->tEnd >= 0) {
+        const int otherEnd = tEndAfter(y, otherPeak, otherSign, rr, nextP);
+        if (otherEnd >= 0 && otherEnd != points->tEnd) {
+            points->tPeakOther = extremeNear(x, otherPeak, otherSign);
+            points->tEndOther = otherEnd;
+        }
+    }
+}
+
+int TWaveDelineator::tEndAfter(const std::vector<double>& y, int peak, double sign, int rr, int nextP)
+{
+    const int length = int(y.size());
+    const int returnTo = std::min(length - 3, peak + std::max(TReturnMin, int(TReturnCycle * rr)));
+    const int returning = returningSlope(y, peak, returnTo, sign);
+    if (returning < 0)
+        return -1;
     const int span = std::max(TEndSpanMin, int(TEndSpanCycle * rr));
-    const int tEnd = trapeziumEdge(y, returning, +1, span, returning, std::min(length - 1, nextP));
-    if (tEnd >= 0)
-        points->tEnd = tEnd;
+    return trapeziumEdge(y, returning, +1, span, returning, std::min(length - 1, nextP));
 }

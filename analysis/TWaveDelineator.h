@@ -45,6 +45,9 @@ private:
     static void qrsEdges(const std::vector<double>& smoothed, int r, int rr, TWavePoints* points);
     void pWave(const std::vector<double>& x, int onset, int rr, TWavePoints* points) const;
     static void tWave(const std::vector<double>& x, int qrsOnset, int qrsEnd, int rr, TWavePoints* points);
+    // The end of the T wave whose peak (of polarity sign) is peak on the smooth
+    // beat y; -1 when it does not return.
+    static int tEndAfter(const std::vector<double>& y, int peak, double sign, int rr, int nextP);
 
     double m_minimumPWave = 0.0;
 };

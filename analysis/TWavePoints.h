@@ -12,6 +12,11 @@ struct TWavePoints
     int tOnset = -1;
     int tPeak = -1;
     int tEnd = -1;
+    // The other reading of a T wave in two phases (one way, then the other),
+    // when the beat leaves it open which phase is the wave: the peak and end
+    // it then has. The leads decide between the two (see TMeasurementRecord).
+    int tPeakOther = -1;
+    int tEndOther = -1;
 
     bool hasQrs() const { return qrsOnset >= 0 && qrsEnd >= 0; }
 };

@@ -142,7 +142,7 @@ int main(int argc, char** argv)
                       "EXT"});
     parser.addOption({"all", "every record of FOLDER", "FOLDER"});
     parser.addOption({"pictures", "write DIR/<record>.png: the average beats of the record's worst annotated "
-                                  "stretch with the measured and the annotated points",
+                                  "stretch with the measured and the annotated points, and DIR/<record>.csv: the same as numbers",
                       "DIR"});
     parser.addOption({"require-qrs", "exit 1 when a record with annotated complexes gets no QRS duration"});
     parser.addPositionalArgument("RECORD", "record path without extension", "RECORD...");
@@ -198,6 +198,12 @@ int main(int argc, char** argv)
             if (worst >= 0 && !TWavePicture::draw(result, result.stretches[worst])
                                     .save(QDir(pictureDir).filePath(result.name + QStringLiteral(".png")))) {
                 std::fprintf(stderr, "wave-eval: cannot write a picture of %s\n", qPrintable(result.name));
+                return 1;
+            }
+            QFile table(QDir(pictureDir).filePath(result.name + QStringLiteral(".csv")));
+            if (worst >= 0 && (!table.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text) ||
+                               table.write(TWavePicture::table(result, result.stretches[worst]).toUtf8()) < 0)) {
+                std::fprintf(stderr, "wave-eval: cannot write %s\n", qPrintable(table.fileName()));
                 return 1;
             }
         }

@@ -177,6 +177,13 @@ DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, doubl
             // A T wave of 10 uV in a ripple of about as much: no end to place.
             b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 1.0);
             b.ripple(0.6);
+        } else if (shape == "T in two phases") {
+            // A negative T wave from the QRS end, returning at 720 ms, then a low
+            // positive wave to 900 ms: its second phase or a U wave.
+            b.skewed(qrsEnd / 1000.0, qrsEnd / 1000.0 + 0.11, 0.72, -30.0);
+            b.bump(0.72, 0.90, 5.0);
+        } else if (shape == "early T") {
+            b.skewed(q + 0.1, q + 0.2, 0.72, 30.0); // ends at 720 ms
         } else if (shape == "shelf") {
             // 300 uV T wave returning over 80 ms onto a 300 uV stretch that falls within 40 ms.
             b.skewed(q + 0.2, q + 0.3, tEnd / 1000.0, 30.0);
@@ -186,6 +193,47 @@ DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, doubl
         }
     }
     return b;
+}
+
+// Ten beats of 1.2 s, each lead drawn from its own beat, every beat detected
+// by every lead, averaged as a resting ECG's are.
+struct DrawnRecording
+{
+    static constexpr int Beats = 10;
+
+    DrawnRecording(const std::vector<DrawnBeat>& leads, const QStringList& names)
+        : length(int(leads.front().x.size())),
+          buffer(4096, length * Beats + 10, int(leads.size()), DrawnBeat::Rate),
+          averager(&buffer, 20.0)
+    {
+        buffer.setGain(-327.68, 327.68); // 10 uV per code
+        for (int c = 0; c < int(leads.size()); ++c)
+            buffer.channel(c)->setName(names.value(c).toLatin1());
+        TestSignals::appendSignal(buffer, length * Beats,
+                                  [&](int c, int f) { return std::round(leads[size_t(c)].x[size_t(f % length)]); });
+        const double rr = double(length) / DrawnBeat::Rate;
+        for (int k = 1; k < Beats - 1; ++k) {
+            const double t = k * rr + DrawnBeat::R;
+            TBeat beat = plainBeat(&buffer, t, rr, rr, {});
+            for (int c = 0; c < int(leads.size()); ++c) {
+                beat.setLeadValue(c, TBeat::Fiducial, t);
+                beat.setLeadValue(c, TBeat::DetectionFlag, 1.0);
+            }
+            averager.addBeat(beat);
+        }
+    }
+
+    int length;
+    TIntSignalBuffer buffer;
+    TBeatAverager averager;
+};
+
+QStringList twelveLeads()
+{
+    QStringList names;
+    for (int c = 0; c < 12; ++c)
+        names << leadNames[c];
+    return names;
 }
 
 } // namespace
@@ -222,6 +270,8 @@ private slots:
     void withholdsWhatCannotBePlaced();
     void measurementWithholdsWhatCannotBePlaced_data();
     void measurementWithholdsWhatCannotBePlaced();
+    void tWaveInTwoPhasesReadAsTheLeadsReadIt_data();
+    void tWaveInTwoPhasesReadAsTheLeadsReadIt();
     void samePointsAtEveryRate_data();
     void samePointsAtEveryRate();
     void pWaveAboveTheSignalsResolution_data();
@@ -813,18 +863,8 @@ void TestWaveAnalysis::measurementWithholdsWhatCannotBePlaced()
     // no P wave where there are fibrillation waves, no T end of a flat T wave,
     // and says it withheld them.
     QFETCH(QString, shape);
-    const DrawnBeat b = shapedBeat(shape, 230.0, 400.0, 470.0, 800.0);
-    const int length = int(b.x.size());
-    const int beats = 10;
-    TIntSignalBuffer buffer(4096, length * beats + 10, 12, DrawnBeat::Rate);
-    buffer.setGain(-327.68, 327.68); // 10 uV per code
-    for (int c = 0; c < 12; ++c)
-        buffer.channel(c)->setName(leadNames[c]);
-    TestSignals::appendSignal(buffer, length * beats, [&](int, int f) { return std::round(b.x[size_t(f % length)]); });
-    TBeatAverager averager(&buffer, 20.0);
-    const double rr = double(length) / DrawnBeat::Rate;
-    for (int k = 1; k < beats - 1; ++k)
-        averager.addBeat(plainBeat(&buffer, k * rr + DrawnBeat::R, rr, rr, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    DrawnRecording recording(std::vector<DrawnBeat>(12, shapedBeat(shape, 230.0, 400.0, 470.0, 800.0)), twelveLeads());
+    TBeatAverager& averager = recording.averager;
     const TMeasurementRecord m = TMeasurementRecord::measure(averager, 1);
     QVERIFY(m.qrsMs());
     const bool af = shape == "coarse AF" || shape == "paced" || shape == "AF low T";
@@ -837,6 +877,50 @@ void TestWaveAnalysis::measurementWithholdsWhatCannotBePlaced()
     QCOMPARE(m.value("TOffset") == 0.0, flat);
     QCOMPARE(m.value("TPeak") == 0.0, flat);
     QCOMPARE(m.value("TEndWithheld"), flat ? 1.0 : 0.0);
+}
+
+void TestWaveAnalysis::tWaveInTwoPhasesReadAsTheLeadsReadIt_data()
+{
+    // The measured lead's T wave falls from the QRS end and returns at 720 ms;
+    // a low positive wave follows it to 900 ms. The other leads, read one way
+    // each, say whether that wave is the T wave's second phase.
+    QTest::addColumn<int>("leads");
+    QTest::addColumn<QString>("others");
+    QTest::addColumn<double>("tEnd"); // ms from the start of the beat
+    QTest::addColumn<bool>("readByLeads");
+    QTest::newRow("Holter pair, the other T wave ends with the first phase") << 2 << "early T" << 720.0 << false;
+    QTest::newRow("12 leads, the others' T waves end with the first phase") << 12 << "early T" << 720.0 << false;
+    QTest::newRow("12 leads, the others' T waves end with the second phase") << 12 << "plain" << 900.0 << true;
+    // Both leads of the pair in two phases, one the other's mirror: the phase
+    // that stands out most is the T wave.
+    QTest::newRow("Holter pair, both in two phases") << 2 << "mirrored" << 720.0 << false;
+}
+
+void TestWaveAnalysis::tWaveInTwoPhasesReadAsTheLeadsReadIt()
+{
+    QFETCH(int, leads);
+    QFETCH(QString, others);
+    QFETCH(double, tEnd);
+    QFETCH(bool, readByLeads);
+    const DrawnBeat twoPhases = shapedBeat("T in two phases", 230.0, 400.0, 470.0, 720.0);
+    DrawnBeat other = others == "mirrored" ? twoPhases : shapedBeat(others, 230.0, 400.0, 470.0, tEnd);
+    if (others == "mirrored")
+        for (double& v : other.x)
+            v = -v;
+    const int measured = leads == 2 ? 0 : 1;
+    std::vector<DrawnBeat> drawn(size_t(leads), other);
+    drawn[size_t(measured)] = twoPhases;
+    DrawnRecording recording(drawn, leads == 2 ? QStringList{"CM5", "CR5"} : twelveLeads());
+    const TMeasurementRecord m = TMeasurementRecord::measure(recording.averager, measured);
+    QVERIFY(m.qtMs());
+    const double end = (m.value("TOffset") + DrawnBeat::R) * 1000.0;
+    QVERIFY2(std::fabs(end - tEnd) <= 30.0, qPrintable(QString("T end at %1 ms, not %2").arg(end).arg(tEnd)));
+    QCOMPARE(m.value("TPhaseFromLeads"), readByLeads ? 1.0 : 0.0);
+    QCOMPARE(m.value("TEndWithheld"), 0.0);
+    // The peak is the phase's own: the trough for the first, the low wave after it for the second.
+    const double peak = (m.value("TPeak") + DrawnBeat::R) * 1000.0;
+    QVERIFY2(tEnd < 800.0 ? peak > 470.0 && peak < 720.0 : peak > 720.0 && peak < 900.0,
+             qPrintable(QString::number(peak)));
 }
 
 void TestWaveAnalysis::flatBeatHasNoWaves()
@@ -922,29 +1006,13 @@ void TestWaveAnalysis::pWaveFromTheOtherLeads()
     const DrawnBeat withP = shapedBeat("plain", 230.0, 400.0, 470.0, 800.0);
     const DrawnBeat withoutP = shapedBeat("no P", 230.0, 400.0, 470.0, 800.0);
     const DrawnBeat measuredBeat = shapedBeat(measuredShape, 230.0, 400.0, 470.0, 800.0);
-    const int length = int(withP.x.size());
-    const int beats = 10;
-    TIntSignalBuffer buffer(4096, length * beats + 10, leads, DrawnBeat::Rate);
-    buffer.setGain(-327.68, 327.68); // 10 uV per code
-    for (int c = 0; c < leads; ++c)
-        buffer.channel(c)->setName(leads == 2 ? (c == 0 ? "CM5" : "CR5") : leadNames[c]);
     // The leads after the measured one show the P wave, as many as asked.
     auto shows = [&](int c) { return c != measured && (c - measured + leads) % leads <= showing; };
-    TestSignals::appendSignal(buffer, length * beats, [&](int c, int f) {
-        const DrawnBeat& drawn = c == measured ? measuredBeat : shows(c) ? withP : withoutP;
-        return std::round(drawn.x[size_t(f % length)]);
-    });
-    TBeatAverager averager(&buffer, 20.0);
-    const double rr = double(length) / DrawnBeat::Rate;
-    for (int k = 1; k < beats - 1; ++k) {
-        const double t = k * rr + DrawnBeat::R;
-        TBeat beat = plainBeat(&buffer, t, rr, rr, {});
-        for (int c = 0; c < leads; ++c) {
-            beat.setLeadValue(c, TBeat::Fiducial, t);
-            beat.setLeadValue(c, TBeat::DetectionFlag, 1.0);
-        }
-        averager.addBeat(beat);
-    }
+    std::vector<DrawnBeat> drawn;
+    for (int c = 0; c < leads; ++c)
+        drawn.push_back(c == measured ? measuredBeat : shows(c) ? withP : withoutP);
+    DrawnRecording recording(drawn, leads == 2 ? QStringList{"CM5", "CR5"} : twelveLeads());
+    TBeatAverager& averager = recording.averager;
     const TMeasurementRecord m = TMeasurementRecord::measure(averager, measured);
     QVERIFY(m.qrsMs());
     QCOMPARE(bool(m.pMs()), found);

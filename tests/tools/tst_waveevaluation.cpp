@@ -421,6 +421,19 @@ void TestWaveEvaluation::picturesShowTheWorstStretch()
         }
     QVERIFY(dark > 200);
     QVERIFY(red > 200);
+
+    // The same as numbers: the points in ms from R ("-" where none), then a row
+    // per sample with every lead in mV.
+    result.stretches[0].averages.mvPerCode = 0.01;
+    const QStringList lines = TWavePicture::table(result, result.stretches[0]).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3 + 1 + 250);
+    QVERIFY2(lines[1].contains("QRSOnset -40 QRSOffset 40 TOffset -"), qPrintable(lines[1]));
+    QVERIFY2(lines[2].contains("QRSOnset -50 QRSOffset 30 TOffset -"), qPrintable(lines[2]));
+    QCOMPARE(lines[3], QStringLiteral("ms,II,V5"));
+    QCOMPARE(lines[4], QStringLiteral("-300,0.0000,0.0000"));
+    QCOMPARE(lines[4 + 75], QStringLiteral("0,5.0000,5.0000"));
+    QCOMPARE(lines[4 + 76], QStringLiteral("4,4.0000,4.0000"));
+    QVERIFY(TWavePicture::table(result, TWaveEvaluation::Stretch()).isEmpty());
 }
 
 QTEST_MAIN(TestWaveEvaluation)

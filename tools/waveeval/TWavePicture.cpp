@@ -173,3 +173,39 @@ QImage TWavePicture::draw(const TWaveEvaluation::Result& result, const TWaveEval
     }
     return image;
 }
+
+QString TWavePicture::table(const TWaveEvaluation::Result& result, const TWaveEvaluation::Stretch& s)
+{
+    const TWaveEvaluation::Averages& a = s.averages;
+    if (a.leads.empty() || a.rate <= 0)
+        return QString();
+    const int channel = a.channel >= 0 && a.channel < int(a.leads.size()) ? a.channel : 0;
+    QString text = QStringLiteral("# %1 lead %2, %3-%4 s, %5 annotated beats\n")
+                       .arg(result.name, a.names.value(channel))
+                       .arg(s.from, 0, 'f', 0)
+                       .arg(s.to, 0, 'f', 0)
+                       .arg(s.reference.beats);
+    QString measured = QStringLiteral("# measured:");
+    QString annotated = QStringLiteral("# annotated:");
+    for (const Mark& m : marks) {
+        const double ours = a.measured.value(QLatin1String(m.key));
+        measured += QStringLiteral(" %1 %2").arg(QLatin1String(m.key),
+                                                 ours != 0.0 ? QString::number(ours * 1000.0, 'f', 0) : QStringLiteral("-"));
+        if (m.annotated)
+            annotated += QStringLiteral(" %1 %2").arg(QLatin1String(m.key),
+                                                      (a.*(m.annotated)) ? QString::number(*(a.*(m.annotated)) * 1000.0, 'f', 0)
+                                                                         : QStringLiteral("-"));
+    }
+    text += measured + QLatin1Char('\n') + annotated + QLatin1Char('\n');
+    text += QStringLiteral("ms");
+    for (int c = 0; c < int(a.leads.size()); ++c)
+        text += QLatin1Char(',') + TWaveEvaluation::leadField(a.names.value(c));
+    text += QLatin1Char('\n');
+    for (size_t i = 0; i < a.leads.front().size(); ++i) {
+        text += QString::number(double(int(i) - a.rIndex) * 1000.0 / a.rate, 'f', 0);
+        for (const std::vector<double>& lead : a.leads)
+            text += QLatin1Char(',') + (i < lead.size() ? QString::number(lead[i] * a.mvPerCode, 'f', 4) : QString());
+        text += QLatin1Char('\n');
+    }
+    return text;
+}

@@ -12,6 +12,11 @@ namespace TWavePicture {
 
 QImage draw(const TWaveEvaluation::Result& result, const TWaveEvaluation::Stretch& stretch);
 
+// The same stretch as text, for reading the values the picture shows: comment
+// lines with the measured and the annotated points (ms from R), then one row per
+// sample, its time from R in ms and every lead's average beat in mV.
+QString table(const TWaveEvaluation::Result& result, const TWaveEvaluation::Stretch& stretch);
+
 // The stretch of a record to draw: of those with kept averages, the one whose
 // worst interval error, in tolerances, is largest; -1 when none is kept.
 int worstStretch(const TWaveEvaluation::Result& result);

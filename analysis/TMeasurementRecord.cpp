@@ -20,6 +20,8 @@ constexpr double MinimumPWaveMv = 0.01;
 // within 20 ms.
 constexpr double LeadsAgreeOnTEnd = 0.04;
 constexpr double LeadsAgreeOnP = 0.02;
+// Another lead confirms a T end when its own lies within 40 ms before it.
+constexpr double LeadsConfirmTEnd = 0.04;
 
 // Whole milliseconds, truncated; the guard keeps 0.4 s from becoming 399 ms.
 int truncatedMs(double seconds)
@@ -211,6 +213,19 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
                             TLeadSpread::agreeing(tEnds, int(std::lround(LeadsAgreeOnTEnd * rate)));
     if (tFromLeads)
         own.tEnd = median.tEnd;
+    // A T end that no other lead's T wave reaches within 40 ms belongs to a
+    // wave this lead alone shows (a U wave run into the T wave, drift): the T
+    // wave ends where the latest of the other leads' ends it.
+    bool tBeyondLeads = false;
+    if (own.tEnd >= 0 && !tEnds.empty()) {
+        const int latest = *std::max_element(tEnds.begin(), tEnds.end());
+        if (own.tEnd > latest + int(std::lround(LeadsConfirmTEnd * rate)) && own.qrsEnd >= 0 && latest > own.qrsEnd) {
+            own.tEnd = latest;
+            if (own.tPeak >= own.tEnd)
+                own.tPeak = farthestFromChord(beat, own.qrsEnd, own.tEnd);
+            tBeyondLeads = true;
+        }
+    }
     // A P wave this lead does not show (isoelectric in it) begins and ends
     // where the other leads show theirs alike: the atria depolarise once for
     // all of them. A lead whose own wave there was withheld shows atrial
@@ -234,6 +249,7 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
     record.setValue(QStringLiteral("TEndWithheld"), tWithheld && !tFromLeads ? 1.0 : 0.0);
     record.setValue(QStringLiteral("TEndFromLeads"), tFromLeads ? 1.0 : 0.0);
     record.setValue(QStringLiteral("TPhaseFromLeads"), tPhaseFromLeads ? 1.0 : 0.0);
+    record.setValue(QStringLiteral("TEndBeyondLeads"), tBeyondLeads ? 1.0 : 0.0);
     record.setWavePoints(points, averager.rIndex(), rate);
 
     const TSignalChannel* leadI = source->channelByName("I");

@@ -182,6 +182,11 @@ DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, doubl
             // positive wave to 900 ms: its second phase or a U wave.
             b.skewed(qrsEnd / 1000.0, qrsEnd / 1000.0 + 0.11, 0.72, -30.0);
             b.bump(0.72, 0.90, 5.0);
+        } else if (shape == "T and U") {
+            // A T wave ending at 800 ms and a U wave of 400 uV run into it, to
+            // 980 ms: one broad wave, level from the T wave's peak to the U wave's.
+            b.skewed(q + 0.2, q + 0.3, 0.80, 35.0);
+            b.bump(0.66, 0.98, 40.0);
         } else if (shape == "early T") {
             b.skewed(q + 0.1, q + 0.2, 0.72, 30.0); // ends at 720 ms
         } else if (shape == "shelf") {
@@ -272,6 +277,8 @@ private slots:
     void measurementWithholdsWhatCannotBePlaced();
     void tWaveInTwoPhasesReadAsTheLeadsReadIt_data();
     void tWaveInTwoPhasesReadAsTheLeadsReadIt();
+    void tEndNoOtherLeadReaches_data();
+    void tEndNoOtherLeadReaches();
     void samePointsAtEveryRate_data();
     void samePointsAtEveryRate();
     void pWaveAboveTheSignalsResolution_data();
@@ -921,6 +928,48 @@ void TestWaveAnalysis::tWaveInTwoPhasesReadAsTheLeadsReadIt()
     const double peak = (m.value("TPeak") + DrawnBeat::R) * 1000.0;
     QVERIFY2(tEnd < 800.0 ? peak > 470.0 && peak < 720.0 : peak > 720.0 && peak < 900.0,
              qPrintable(QString::number(peak)));
+}
+
+void TestWaveAnalysis::tEndNoOtherLeadReaches_data()
+{
+    // The measured lead's shape and the others'; where its T wave ends.
+    QTest::addColumn<int>("leads");
+    QTest::addColumn<QString>("measuredShape");
+    QTest::addColumn<QString>("others");
+    QTest::addColumn<double>("othersTEnd"); // ms from the start of the beat, drawn
+    QTest::addColumn<double>("tEnd");       // expected
+    QTest::addColumn<bool>("beyond");
+    QTest::newRow("Holter pair, a U wave run into the T wave of one lead")
+        << 2 << "T and U" << "plain" << 800.0 << 800.0 << true;
+    QTest::newRow("12 leads, a U wave run into the T wave of II only")
+        << 12 << "T and U" << "plain" << 800.0 << 800.0 << true;
+    // The other leads' T waves end within 40 ms before this one's: it stands.
+    QTest::newRow("Holter pair, the other lead ends 20 ms earlier")
+        << 2 << "plain" << "plain" << 780.0 << 800.0 << false;
+    QTest::newRow("12 leads, the U wave in every lead") << 12 << "T and U" << "T and U" << 800.0 << -1.0 << false;
+}
+
+void TestWaveAnalysis::tEndNoOtherLeadReaches()
+{
+    QFETCH(int, leads);
+    QFETCH(QString, measuredShape);
+    QFETCH(QString, others);
+    QFETCH(double, othersTEnd);
+    QFETCH(double, tEnd);
+    QFETCH(bool, beyond);
+    const int measured = leads == 2 ? 0 : 1;
+    std::vector<DrawnBeat> drawn(size_t(leads), shapedBeat(others, 230.0, 400.0, 470.0, othersTEnd));
+    drawn[size_t(measured)] = shapedBeat(measuredShape, 230.0, 400.0, 470.0, 800.0);
+    DrawnRecording recording(drawn, leads == 2 ? QStringList{"CM5", "CR5"} : twelveLeads());
+    const TMeasurementRecord alone = TMeasurementRecord::measure(recording.averager, measured);
+    QVERIFY(alone.qtMs());
+    QCOMPARE(alone.value("TEndBeyondLeads"), beyond ? 1.0 : 0.0);
+    const double end = (alone.value("TOffset") + DrawnBeat::R) * 1000.0;
+    if (tEnd < 0.0) // every lead the same: the lead's own end, after the U wave
+        QVERIFY2(end > 880.0, qPrintable(QString::number(end)));
+    else
+        QVERIFY2(std::fabs(end - tEnd) <= 30.0, qPrintable(QString("T end at %1 ms, not %2").arg(end).arg(tEnd)));
+    QVERIFY((alone.value("TPeak") + DrawnBeat::R) * 1000.0 < end);
 }
 
 void TestWaveAnalysis::flatBeatHasNoWaves()

@@ -45,6 +45,9 @@ constexpr int POnsetSpanMin = 8;
 constexpr double PEndSpanCycle = 0.035;
 constexpr int PEndSpanMin = 5;
 constexpr double PMinimumShare = 0.02;
+// A P wave has not returned where it still lies 40 % of its height off the
+// level the QRS begins at.
+constexpr double PUnreturnedShare = 0.4;
 
 // T wave: its peak lies before 55 % of the cycle after the QRS onset; its end
 // within 9 % of the cycle (at least 40 ms) of its steepest returning slope and
@@ -441,15 +444,34 @@ void TWaveDelineator::pWave(const std::vector<double>& x, int onset, int rr, TWa
     const int begin = trapeziumEdge(edges, first, -1, onsetSpan, std::max(4, from - onsetSpan), first);
     if (begin >= 0)
         points->pOnset = begin;
-    const int endSpan = std::max(PEndSpanMin, int(PEndSpanCycle * rr));
-    const int end = trapeziumEdge(edges, second, +1, endSpan, second, onset - 3);
-    if (end >= 0)
-        points->pEnd = end;
     // Peak: back from the ending slope to the top, then the extreme raw sample near it.
     int p = second;
     while (p > 0 && sign * y[size_t(p - 1)] > sign * y[size_t(p)])
         --p;
     points->pPeak = extremeNear(lifted, p, sign);
+    const int endSpan = std::max(PEndSpanMin, int(PEndSpanCycle * rr));
+    int end = trapeziumEdge(edges, second, +1, endSpan, second, onset - 3);
+    // Where the wave's steepest return leaves it still well off the level the
+    // QRS begins at, a later, lower component follows (the left atrium's, in a
+    // notched or broad P wave): the wave ends after that one's return, when it
+    // brings the wave at least halfway nearer to the level.
+    if (end >= 0 && sign * y[size_t(p)] > 0.0 && sign * edges[size_t(end)] > PUnreturnedShare * sign * y[size_t(p)]) {
+        int steepestReturn = -1;
+        double steepestSlope = 0.0;
+        for (int q = end + 1; q <= onset - 4; ++q) {
+            if (-sign * slope(y, q) > steepestSlope) {
+                steepestSlope = -sign * slope(y, q);
+                steepestReturn = q;
+            }
+        }
+        const int later = steepestReturn >= 0
+                              ? trapeziumEdge(edges, steepestReturn, +1, endSpan, steepestReturn, onset - 3)
+                              : -1;
+        if (later > end && sign * edges[size_t(later)] < 0.5 * sign * edges[size_t(end)])
+            end = later;
+    }
+    if (end >= 0)
+        points->pEnd = end;
     // A wave this small beside the QRS is what is left of the baseline (the
     // fibrillation waves of an average in atrial fibrillation), not a P wave.
     if (points->pOnset >= 0) {

@@ -134,7 +134,12 @@ DrawnBeat shapedBeat(const QString& shape, double pOnset, double qrsOnset, doubl
         b.bump(pOnset / 1000.0, q - 0.06, 6.0); // 60 uV over 150 ms
     else if (shape == "sharp P")
         b.bump(pOnset / 1000.0, q - 0.03, 45.0); // 450 uV over 50 ms
-    else if (shape == "AF")
+    else if (shape == "P with a later component") {
+        // 120 uV over 80 ms, and a lower, later component of 90 uV from 30 ms
+        // into it, held until it falls within the last 30 ms of 130.
+        b.bump(pOnset / 1000.0, pOnset / 1000.0 + 0.08, 12.0);
+        b.shelf(pOnset / 1000.0 + 0.03, pOnset / 1000.0 + 0.13, 0.02, 0.03, 9.0);
+    } else if (shape == "AF")
         b.fibrillation(1.5); // what is left of them in an average
     else if (shape == "coarse AF" || shape == "AF low T")
         b.fibrillation(7.0); // coarse waves, as in one beat or a short average
@@ -279,6 +284,8 @@ private slots:
     void tWaveInTwoPhasesReadAsTheLeadsReadIt();
     void tEndNoOtherLeadReaches_data();
     void tEndNoOtherLeadReaches();
+    void pWaveEndsAfterItsLastComponent_data();
+    void pWaveEndsAfterItsLastComponent();
     void samePointsAtEveryRate_data();
     void samePointsAtEveryRate();
     void pWaveAboveTheSignalsResolution_data();
@@ -970,6 +977,30 @@ void TestWaveAnalysis::tEndNoOtherLeadReaches()
     else
         QVERIFY2(std::fabs(end - tEnd) <= 30.0, qPrintable(QString("T end at %1 ms, not %2").arg(end).arg(tEnd)));
     QVERIFY((alone.value("TPeak") + DrawnBeat::R) * 1000.0 < end);
+}
+
+void TestWaveAnalysis::pWaveEndsAfterItsLastComponent_data()
+{
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<double>("pEnd"); // ms from the start of the beat
+    // Its steepest return leaves the wave at 43 % of its height: it ends after
+    // the later component's return.
+    QTest::newRow("P wave with a later, lower component") << "P with a later component" << 360.0;
+    QTest::newRow("plain P wave") << "plain" << 330.0;
+    QTest::newRow("low broad P wave") << "broad P" << 340.0;
+}
+
+void TestWaveAnalysis::pWaveEndsAfterItsLastComponent()
+{
+    QFETCH(QString, shape);
+    QFETCH(double, pEnd);
+    const DrawnBeat b = shapedBeat(shape, 230.0, 400.0, 470.0, 800.0);
+    const int r = int(DrawnBeat::R * DrawnBeat::Rate);
+    const TWavePoints p = TWaveDelineator().measure(b.x.data(), int(b.x.size()), DrawnBeat::Rate, r, DrawnBeat::Rate);
+    QVERIFY2(std::fabs(b.ms(p.pOnset) - 230.0) <= 16.0, qPrintable(QString::number(b.ms(p.pOnset))));
+    QVERIFY2(std::fabs(b.ms(p.pEnd) - pEnd) <= 16.0,
+             qPrintable(QString("P end at %1 ms, not %2").arg(b.ms(p.pEnd)).arg(pEnd)));
+    QVERIFY(p.pPeak > p.pOnset && p.pPeak < p.pEnd);
 }
 
 void TestWaveAnalysis::flatBeatHasNoWaves()

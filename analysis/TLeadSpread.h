@@ -40,8 +40,9 @@ public:
     static TWavePoints sharedPWave(const std::vector<TWavePoints>& others, int samples);
 
     // Whether the other leads' points lie nearer reading than against: their
-    // median (the lower one of an even count; of a Holter's pair, the other
-    // lead's own) is closer to it. False when no other lead has the point.
+    // upper quartile (of a Holter's pair, the other lead's own) is closer to
+    // it. The upper quartile, because a lead in which a wave's end is
+    // isoelectric ends it early. False when no other lead has the point.
     static bool othersFavour(int reading, int against, std::vector<int> others);
 
     // Whether at least MinimumLeads points are given and the middle half of

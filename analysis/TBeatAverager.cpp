@@ -133,6 +133,16 @@ void TBeatAverager::reset()
     m_stale = false;
 }
 
+std::vector<double> TBeatAverager::recentIntervals() const
+{
+    std::vector<double> intervals;
+    intervals.reserve(m_beats.size());
+    for (const TBeat& b : m_beats)
+        if (b.value(TBeat::RR) > 0.0)
+            intervals.push_back(b.value(TBeat::RR));
+    return intervals;
+}
+
 void TBeatAverager::addBeat(const TBeat& beat)
 {
     m_beats.push_back(beat);

@@ -61,6 +61,9 @@ public:
     int referenceChannel();
     // Mean RR of the averaged beats in seconds; 0.0 when none.
     double meanRR();
+    // The RR intervals (seconds) of the beats kept in the window, averaged or
+    // not, in time order; beats without an RR are left out.
+    std::vector<double> recentIntervals() const;
     // Clears the averages and the beats kept for them (the reference beat stays).
     void reset();
     // A new source: everything is cleared, the reference beat too.

@@ -165,13 +165,15 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
     std::vector<int> tEnds; // the other leads' trusted T ends
     std::vector<int> singlePhaseTEnds; // of those, the ends of T waves read one way only
     TLeadSpread spread;
+    // In a rhythm as irregular as fibrillation a P wave must stand higher.
+    const bool irregular = TWaveConfidence::irregularlyIrregular(averager.recentIntervals());
     for (int c = 0; c < channels; ++c) {
         const std::vector<double>& lead = c == channel ? beat : averager.average(c);
         if (lead.empty())
             continue;
         TWavePoints points = delineator.measure(lead.data(), int(lead.size()), rate, averager.rIndex(), rr);
         const TWaveConfidence::Scores scores =
-            TWaveConfidence::score(lead, rate, rr, points, averager.standardError(c), averager.beatCount());
+            TWaveConfidence::score(lead, rate, rr, points, averager.standardError(c), averager.beatCount(), irregular);
         if (c == channel) {
             own = points;
             ownScores = scores;
@@ -198,7 +200,7 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
         if (own.tOnset >= own.tPeak)
             own.tOnset = -1;
         ownScores.tEnd = TWaveConfidence::score(beat, rate, rr, own, averager.standardError(channel),
-                                                averager.beatCount())
+                                                averager.beatCount(), irregular)
                              .tEnd;
     }
     // A P wave the other leads do not show where this lead has it is none.
@@ -250,6 +252,7 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
     record.setValue(QStringLiteral("TEndFromLeads"), tFromLeads ? 1.0 : 0.0);
     record.setValue(QStringLiteral("TPhaseFromLeads"), tPhaseFromLeads ? 1.0 : 0.0);
     record.setValue(QStringLiteral("TEndBeyondLeads"), tBeyondLeads ? 1.0 : 0.0);
+    record.setValue(QStringLiteral("IrregularRhythm"), irregular ? 1.0 : 0.0);
     record.setWavePoints(points, averager.rIndex(), rate);
 
     const TSignalChannel* leadI = source->channelByName("I");

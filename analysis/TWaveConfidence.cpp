@@ -87,6 +87,12 @@ double pWaveBar(int beats)
     return std::clamp(3.5 * std::sqrt(std::max(0, beats) / 16.0), 3.5, 5.5);
 }
 
+// In fibrillation the waves' remains in averages of 20 to 50 beats stood up to
+// 7 standard errors high: there a P wave must clear 8.
+constexpr double IrregularPWaveBar = 8.0;
+constexpr double IrregularSpread = 0.15;
+constexpr double IrregularSuccession = 1.15;
+
 // The steepest step between two samples of x from sample from to sample to.
 double steepest(const std::vector<double>& x, int from, int to)
 {
@@ -138,7 +144,7 @@ double tScore(const std::vector<double>& x, const std::vector<double>& y, int ra
 
 TWaveConfidence::Scores TWaveConfidence::score(const std::vector<double>& beat, int rate, int rrSamples,
                                                 const TWavePoints& points, const std::vector<double>& standardError,
-                                                int averagedBeats)
+                                                int averagedBeats, bool irregularRhythm)
 {
     Scores s;
     if (beat.empty() || rate <= 0) {
@@ -148,7 +154,8 @@ TWaveConfidence::Scores TWaveConfidence::score(const std::vector<double>& beat, 
     const std::vector<double> y = slowWaves(beat, rate);
     s.p = spikeForP(beat, points) ? 0.0 : pScore(y, rate, rrSamples, points);
     if (standardError.size() == beat.size()) {
-        const double bar = pWaveBar(averagedBeats);
+        const double bar =
+            irregularRhythm ? std::max(IrregularPWaveBar, pWaveBar(averagedBeats)) : pWaveBar(averagedBeats);
         s.p = std::min(s.p, ramp(aboveNoise(y, standardError, points), bar - 1.0, bar + 1.0));
     }
     s.tEnd = tScore(beat, y, rate, rrSamples, points);
@@ -170,4 +177,24 @@ double TWaveConfidence::pAgreement(const TWavePoints& own, const std::vector<TWa
     if (shown < 3)
         return 1.0;
     return ramp(double(agreeing) / shown, 0.2, 0.5);
+}
+
+bool TWaveConfidence::irregularlyIrregular(const std::vector<double>& rr)
+{
+    const int n = int(rr.size());
+    if (n < 6)
+        return false;
+    double mean = 0.0;
+    for (double v : rr)
+        mean += v;
+    mean /= n;
+    double var = 0.0, successive = 0.0;
+    for (int i = 0; i < n; ++i) {
+        var += (rr[size_t(i)] - mean) * (rr[size_t(i)] - mean);
+        if (i > 0)
+            successive += (rr[size_t(i)] - rr[size_t(i) - 1]) * (rr[size_t(i)] - rr[size_t(i) - 1]);
+    }
+    const double sd = std::sqrt(var / (n - 1));
+    const double rmssd = std::sqrt(successive / (n - 1));
+    return mean > 0.0 && sd > 0.0 && sd / mean > IrregularSpread && rmssd / sd > IrregularSuccession;
 }

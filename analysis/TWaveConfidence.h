@@ -30,9 +30,21 @@ struct Scores
 // The scores from the lead's own beat: beat in codes at rate per second, its
 // RR interval in samples (0: not known), the points found on it (R anywhere),
 // and, when known, the average's standard error per sample and the number of
-// beats averaged. No P or no T end scores 0.
+// beats averaged. In an irregularly irregular rhythm (irregularRhythm) the P
+// wave must stand higher above the standard error: fibrillation waves leave
+// more of themselves in an average than a P wave locked to the QRS needs to
+// clear in a regular one. No P or no T end scores 0.
 Scores score(const std::vector<double>& beat, int rate, int rrSamples, const TWavePoints& points,
-             const std::vector<double>& standardError = {}, int averagedBeats = 0);
+             const std::vector<double>& standardError = {}, int averagedBeats = 0, bool irregularRhythm = false);
+
+// Whether RR intervals (seconds, in time order) vary as in atrial
+// fibrillation: widely (a coefficient of variation over 15 %) and at random
+// from beat to beat (successive differences, as their root mean square, over
+// 1.15 times the intervals' standard deviation; about 1.41 for intervals
+// drawn at random, under 1 for the slow swing of a sinus arrhythmia with
+// several beats to a breath). False with fewer than six intervals. A lone
+// premature beat in a short window can pass for such a rhythm too.
+bool irregularlyIrregular(const std::vector<double>& rr);
 
 // The share of the other leads with a trusted P wave whose onset and end lie
 // within 40 ms of own's, as a score (1 where fewer than three leads show one).

@@ -151,6 +151,8 @@ private slots:
     void wholeCycleAveraged();
     void atrialFibrillation_data();
     void atrialFibrillation();
+    void noPWaveInShortFibrillation_data();
+    void noPWaveInShortFibrillation();
 };
 
 void TestCanineRhythms::rhythms_data()
@@ -317,6 +319,54 @@ void TestCanineRhythms::atrialFibrillation()
              qPrintable(QString("QRS %1 ms, truth %2").arg(m.qrsMs().value_or(-1)).arg(qrsTruth)));
     QVERIFY2(m.qtMs() && std::abs(*m.qtMs() - qtTruth) <= std::min(40.0, 0.1 * qtTruth + 10.0),
              qPrintable(QString("QT %1 ms, truth %2").arg(m.qtMs().value_or(-1)).arg(qtTruth)));
+}
+
+void TestCanineRhythms::noPWaveInShortFibrillation_data()
+{
+    // A resting ECG's 12 s and half a minute of fibrillation: averages of 14
+    // to 60 beats, in which the waves' remains stood 4 to 7 standard errors
+    // high. The rhythm, not the wave, tells that there is no P wave. Sinus
+    // rhythms, steady and swinging with the breath, keep theirs.
+    QTest::addColumn<TSynthParams>("params");
+    QTest::addColumn<bool>("fibrillation");
+    for (double seconds : {12.0, 25.0})
+        for (double bpm : {70.0, 100.0, 140.0})
+            for (double mv : {0.05, 0.15})
+                for (quint64 seed : {31, 32}) {
+                    TSynthParams p = steadyRhythm(bpm, seconds, seed);
+                    p.fibrillationMv = mv;
+                    p.fibrillationScatter = 0.3;
+                    QTest::addRow("%.0f s at %.0f/min, %.2f mV, seed %d", seconds, bpm, mv, int(seed)) << p << true;
+                }
+    QTest::addRow("sinus rhythm, 12 s at 100/min") << steadyRhythm(100.0, 12.0, 31) << false;
+    TSynthParams swing = steadyRhythm(100.0, 25.0, 31);
+    swing.sinusArrhythmia = 0.4;
+    swing.respirationHz = 0.25;
+    QTest::addRow("sinus arrhythmia of 40 %%, 25 s at 100/min") << swing << false;
+}
+
+void TestCanineRhythms::noPWaveInShortFibrillation()
+{
+    QFETCH(TSynthParams, params);
+    QFETCH(bool, fibrillation);
+    TSynthesizedPlayback playback(params);
+    TBeatAverager averager(playback.path().analysisSignal(), 20.0);
+    const QStringList problems = failures(playback, &averager, fibrillation ? AfRateShare * 140.0 : RateTolerance);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+    const TMeasurementRecord m = TMeasurementRecord::measure(averager, 1);
+    QVERIFY(m.qrsMs());
+    // A sinus rhythm is never taken for fibrillation. (Fibrillation of 12 s at a
+    // slow rate may not be recognised; its remains then stay below the usual bar.)
+    if (!fibrillation)
+        QCOMPARE(m.value("IrregularRhythm"), 0.0);
+    if (fibrillation)
+        QVERIFY2(!m.prMs() && !m.pMs() && m.value("POnset") == 0.0,
+                 qPrintable(QString("PR %1, P %2 ms in fibrillation with %3 beats averaged")
+                                .arg(m.prMs().value_or(-1))
+                                .arg(m.pMs().value_or(-1))
+                                .arg(averager.beatCount())));
+    else
+        QVERIFY2(m.prMs() && m.pMs(), "a sinus P wave withheld");
 }
 
 QTEST_GUILESS_MAIN(TestCanineRhythms)

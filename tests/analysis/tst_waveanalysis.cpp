@@ -286,6 +286,8 @@ private slots:
     void tEndNoOtherLeadReaches();
     void pWaveEndsAfterItsLastComponent_data();
     void pWaveEndsAfterItsLastComponent();
+    void irregularlyIrregularRhythm_data();
+    void irregularlyIrregularRhythm();
     void samePointsAtEveryRate_data();
     void samePointsAtEveryRate();
     void pWaveAboveTheSignalsResolution_data();
@@ -1001,6 +1003,36 @@ void TestWaveAnalysis::pWaveEndsAfterItsLastComponent()
     QVERIFY2(std::fabs(b.ms(p.pEnd) - pEnd) <= 16.0,
              qPrintable(QString("P end at %1 ms, not %2").arg(b.ms(p.pEnd)).arg(pEnd)));
     QVERIFY(p.pPeak > p.pOnset && p.pPeak < p.pEnd);
+}
+
+void TestWaveAnalysis::irregularlyIrregularRhythm_data()
+{
+    QTest::addColumn<QVector<double>>("rr");
+    QTest::addColumn<bool>("irregular");
+    QVector<double> steady, swing, random, few;
+    quint32 state = 7;
+    auto uniform = [&]() { // in [-1, 1), from a fixed sequence
+        state = state * 1664525u + 1013904223u;
+        return double(state >> 8) / double(1u << 23) - 1.0;
+    };
+    for (int i = 0; i < 30; ++i) {
+        steady << 0.6 + 0.005 * uniform();
+        swing << 0.6 * (1.0 + 0.4 * std::sin(2.0 * M_PI * i / 6.7)); // a breath every 6.7 beats
+        random << 0.6 * (1.0 + 0.3 * uniform());
+    }
+    few = random.mid(0, 5);
+    QTest::newRow("steady") << steady << false;
+    QTest::newRow("sinus arrhythmia of 40 %") << swing << false;
+    QTest::newRow("random within 30 %") << random << true;
+    QTest::newRow("five intervals") << few << false;
+    QTest::newRow("none") << QVector<double>() << false;
+}
+
+void TestWaveAnalysis::irregularlyIrregularRhythm()
+{
+    QFETCH(QVector<double>, rr);
+    QFETCH(bool, irregular);
+    QCOMPARE(TWaveConfidence::irregularlyIrregular(std::vector<double>(rr.begin(), rr.end())), irregular);
 }
 
 void TestWaveAnalysis::flatBeatHasNoWaves()

@@ -367,6 +367,12 @@ void TestCanineRhythms::noPWaveInShortFibrillation()
                                 .arg(averager.beatCount())));
     else
         QVERIFY2(m.prMs() && m.pMs(), "a sinus P wave withheld");
+    // The complex and the T wave are measured as in any rhythm.
+    const QVector<TSynthBeat>& truth = playback.synthesizer().beats();
+    const TSynthBeat& beat = truth[truth.size() / 2];
+    const double qtTruth = 1000.0 * (beat.tEnd - beat.qrsOnset);
+    QVERIFY2(m.qtMs() && std::abs(*m.qtMs() - qtTruth) <= std::min(40.0, 0.1 * qtTruth + 10.0),
+             qPrintable(QString("QT %1 ms, truth %2").arg(m.qtMs().value_or(-1)).arg(qtTruth)));
 }
 
 QTEST_GUILESS_MAIN(TestCanineRhythms)

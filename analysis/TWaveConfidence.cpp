@@ -90,7 +90,7 @@ double pWaveBar(int beats)
 // In fibrillation the waves' remains in averages of 20 to 50 beats stood up to
 // 7 standard errors high: there a P wave must clear 8.
 constexpr double IrregularPWaveBar = 8.0;
-constexpr double IrregularSpread = 0.15;
+constexpr double IrregularSpread = 0.10;
 constexpr double IrregularSuccession = 1.15;
 
 // The steepest step between two samples of x from sample from to sample to.

@@ -38,7 +38,7 @@ Scores score(const std::vector<double>& beat, int rate, int rrSamples, const TWa
              const std::vector<double>& standardError = {}, int averagedBeats = 0, bool irregularRhythm = false);
 
 // Whether RR intervals (seconds, in time order) vary as in atrial
-// fibrillation: widely (a coefficient of variation over 15 %) and at random
+// fibrillation: widely (a coefficient of variation over 10 %) and at random
 // from beat to beat (successive differences, as their root mean square, over
 // 1.15 times the intervals' standard deviation; about 1.41 for intervals
 // drawn at random, under 1 for the slow swing of a sinus arrhythmia with

@@ -29,12 +29,13 @@ constexpr int StaleAfter = 3;
 
 } // namespace
 
-double TRhythmRate::recentMean() const
+double TRhythmRate::recentMean(size_t leavingOut) const
 {
+    const size_t n = m_recent.size() > leavingOut ? m_recent.size() - leavingOut : 0;
     double sum = 0.0;
-    for (double v : m_recent)
-        sum += v;
-    return m_recent.empty() ? 0.0 : sum / double(m_recent.size());
+    for (size_t i = 0; i < n; ++i)
+        sum += m_recent[i];
+    return n == 0 ? 0.0 : sum / double(n);
 }
 
 bool TRhythmRate::recurs(double rr) const
@@ -71,13 +72,16 @@ void TRhythmRate::add(double rr, bool normal)
     // An early beat that broke into the rhythm: squeezed between two of its
     // beats, or followed by a compensatory pause. The early interval, counted a
     // beat ago, is taken back and this one does not count, so that the rate
-    // stays that of the rhythm. In a recurring pattern both count.
+    // stays that of the rhythm. In a recurring pattern both count. The rhythm's
+    // interval is the mean of those before the early one, which would shorten
+    // it by enough to hide a compensatory pause.
     const double early = m_previous;
+    const double rhythm = recentMean(1);
     const bool isEarly = m_previousCounted && mean > 0.0 && early < EarlyShare * mean &&
                          early < EarlyShare * m_beforePrevious;
     const bool interpolated = std::fabs(early + rr - mean) < PatternTolerance * mean;
-    const bool compensated = std::fabs(early + rr - 2.0 * mean) < PatternTolerance * mean;
-    const bool brokeIn = isEarly && (interpolated || (compensated && !earlyBefore(mean)));
+    const bool compensated = std::fabs(early + rr - 2.0 * rhythm) < PatternTolerance * rhythm;
+    const bool brokeIn = isEarly && (interpolated || (compensated && !earlyBefore(rhythm)));
     remember(rr);
     m_beforePrevious = m_previous;
     m_previous = rr;

@@ -2,6 +2,7 @@
 
 #include "TRRAverager.h"
 
+#include <cstddef>
 #include <deque>
 
 // The heart rate's mean RR: the mean of the last eight intervals of the
@@ -27,8 +28,8 @@ public:
     const TRRAverager& averager() const { return m_averager; }
 
 private:
-    // Mean of the recent intervals, counted or not.
-    double recentMean() const;
+    // Mean of the recent intervals, counted or not, but for the last leavingOut.
+    double recentMean(size_t leavingOut = 0) const;
     // Whether an interval as long as rr came before among the recent ones.
     bool recurs(double rr) const;
     void remember(double rr);

@@ -237,6 +237,16 @@ double TBeatAverager::meanRR()
     return m_meanRR;
 }
 
+std::vector<double> TBeatAverager::averagedIntervals()
+{
+    recomputeIfStale();
+    std::vector<double> intervals;
+    intervals.reserve(m_chosen.size());
+    for (size_t i : m_chosen)
+        intervals.push_back(m_beats[i].value(TBeat::RR));
+    return intervals;
+}
+
 const std::vector<double>& TBeatAverager::referenceBeat(int channel) const
 {
     return channel >= 0 && channel < int(m_references.size()) ? m_references[size_t(channel)] : noBeat;

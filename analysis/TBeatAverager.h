@@ -61,6 +61,8 @@ public:
     int referenceChannel();
     // Mean RR of the averaged beats in seconds; 0.0 when none.
     double meanRR();
+    // The RR intervals (seconds) of the beats in the last average.
+    std::vector<double> averagedIntervals();
     // The RR intervals (seconds) of the beats kept in the window, averaged or
     // not, in time order; beats without an RR are left out.
     std::vector<double> recentIntervals() const;

@@ -39,6 +39,23 @@ void withhold(TWavePoints& points, const TWaveConfidence::Scores& scores)
         points.tOnset = points.tPeak = points.tEnd = -1;
 }
 
+constexpr double PreviousTShare = 0.2;
+
+// Whether a P wave begins, in over a fifth of the averaged beats (their RR
+// intervals in samples; none: not judged), before the previous beat's T wave
+// has ended: in those beats the previous T wave runs into where the P wave is
+// read, and the average shows its remains there, about as high as a P wave.
+// Averaged over intervals of every length, as in fibrillation, they make a
+// broad wave before the QRS, locked to it.
+bool reachesPreviousT(const TWavePoints& points, const std::vector<int>& averagedRR)
+{
+    if (averagedRR.empty() || points.pOnset < 0 || points.tEnd < 0)
+        return false;
+    const long reached = std::count_if(averagedRR.begin(), averagedRR.end(),
+                                       [&](int rr) { return rr > 0 && points.pOnset < points.tEnd - rr; });
+    return reached > PreviousTShare * double(averagedRR.size());
+}
+
 // The sample of beat between from and to farthest from the straight line
 // joining the two: the peak of a wave whatever its polarity; the middle when
 // the lead lies flat there.
@@ -167,13 +184,22 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
     TLeadSpread spread;
     // In a rhythm as irregular as fibrillation a P wave must stand higher.
     const bool irregular = TWaveConfidence::irregularlyIrregular(averager.recentIntervals());
+    // In such a rhythm the beats averaged came after intervals of every length:
+    // the previous T wave runs into where the P wave is read in those that came
+    // soonest.
+    std::vector<int> averagedRR;
+    if (irregular)
+        for (double v : averager.averagedIntervals())
+            averagedRR.push_back(int(std::lround(v * rate)));
     for (int c = 0; c < channels; ++c) {
         const std::vector<double>& lead = c == channel ? beat : averager.average(c);
         if (lead.empty())
             continue;
         TWavePoints points = delineator.measure(lead.data(), int(lead.size()), rate, averager.rIndex(), rr);
-        const TWaveConfidence::Scores scores =
+        TWaveConfidence::Scores scores =
             TWaveConfidence::score(lead, rate, rr, points, averager.standardError(c), averager.beatCount(), irregular);
+        if (reachesPreviousT(points, averagedRR))
+            scores.p = 0.0;
         if (c == channel) {
             own = points;
             ownScores = scores;

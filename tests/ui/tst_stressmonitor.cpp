@@ -107,6 +107,14 @@ TEcgSynthesizer synthAt(double rate)
     return TEcgSynthesizer(params);
 }
 
+// Rest, one exercise stage at 3 km/h and 5 %, recovery.
+TProtocol treadmill(double rest = 60, double exercise = 60, double recovery = 60)
+{
+    return protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, rest, 0, 0},
+                                             {TProtocolStage::Exercise, exercise, 3, 5},
+                                             {TProtocolStage::Recovery, recovery, 0, 0}});
+}
+
 double perStage(TStudy* study, const char* name, int index)
 {
     const TValueArray* values = study->results().valueArray(QLatin1String(name));
@@ -164,9 +172,7 @@ void TestStressMonitor::initTestCase()
 
 void TestStressMonitor::automaticPromptOncePerStage()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill());
     bench.start();
     QVERIFY(bench.feed(44.5));
     QVERIFY(!bench.window->bloodPressurePrompt());
@@ -193,9 +199,7 @@ void TestStressMonitor::automaticPromptOncePerStage()
 
 void TestStressMonitor::nextPromptsAndChangesTheStageAtOnce()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill());
     bench.start();
     QVERIFY(bench.feed(20.0));
     QTest::mouseClick(child<QPushButton>(bench.window.get(), "btnNext"), Qt::LeftButton);
@@ -220,9 +224,7 @@ void TestStressMonitor::nextPromptsAndChangesTheStageAtOnce()
 
 void TestStressMonitor::stopAsksForTheFinalPressure()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill());
     bench.start();
     QVERIFY(bench.feed(10.0));
     PromptAnswerer answerer(140, 90);
@@ -238,9 +240,7 @@ void TestStressMonitor::stopAsksForTheFinalPressure()
 
 void TestStressMonitor::stopTakesAnOpenPromptAsTheFinalOne()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 20, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill(20));
     bench.start();
     QVERIFY(bench.feed(6.0));
     BPDialog* automatic = bench.window->bloodPressurePrompt();
@@ -257,9 +257,7 @@ void TestStressMonitor::stopTakesAnOpenPromptAsTheFinalOne()
 
 void TestStressMonitor::closingTheWindowClosesThePrompt()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 20, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill(20));
     bench.start();
     QVERIFY(bench.feed(6.0));
     QPointer<BPDialog> prompt = bench.window->bloodPressurePrompt();
@@ -273,9 +271,7 @@ void TestStressMonitor::closingTheWindowClosesThePrompt()
 
 void TestStressMonitor::bpShortcutPromptsWithoutChangingTheStage()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill());
     auto* action = child<QAction>(bench.window.get(), "actionBP");
     QCOMPARE(action->shortcut(), QKeySequence(Qt::Key_F4));
     QCOMPARE(action->toolTip(), QStringLiteral("Enter BP"));
@@ -294,9 +290,7 @@ void TestStressMonitor::bpShortcutPromptsWithoutChangingTheStage()
 
 void TestStressMonitor::pressureOfTheFirstSecond()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill());
     bench.start();
     QVERIFY(bench.feed(0.5));
     child<QAction>(bench.window.get(), "actionBP")->trigger();
@@ -309,9 +303,7 @@ void TestStressMonitor::pressureOfTheFirstSecond()
 
 void TestStressMonitor::spaceMarksAnEvent()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill());
     auto* entry = child<QLineEdit>(bench.window.get(), "txtEventDescription");
     auto* save = child<QPushButton>(bench.window.get(), "btnStudyEvent");
     QCOMPARE(child<QAction>(bench.window.get(), "actionSaveEvent")->shortcut(), QKeySequence(Qt::Key_Space));
@@ -339,9 +331,7 @@ void TestStressMonitor::spaceMarksAnEvent()
 
 void TestStressMonitor::stageEventsAndButtons()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 20, 0, 0},
-                                                             {TProtocolStage::Exercise, 20, 3, 5},
-                                                             {TProtocolStage::Recovery, 20, 0, 0}}));
+    Bench bench(*m_store, treadmill(20, 20, 20));
     PromptAnswerer cancel(0, 0);
     auto* next = child<QPushButton>(bench.window.get(), "btnNext");
     auto* stop = child<QPushButton>(bench.window.get(), "btnStop");
@@ -388,10 +378,7 @@ void TestStressMonitor::displayMenu()
     QList<int> leads;
     for (int i = 0; i < channels; ++i)
         leads << i;
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}),
-                leads);
+    Bench bench(*m_store, treadmill(), leads);
     QVERIFY(bench.feed(1.0));
     QStringList texts;
     QTimer::singleShot(200, [&texts]() {
@@ -415,11 +402,7 @@ void TestStressMonitor::displayMenu()
 
 void TestStressMonitor::heartRateGoesWhenBeatsStop()
 {
-    Bench bench(*m_store,
-                protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 120, 0, 0},
-                                                  {TProtocolStage::Exercise, 60, 3, 5},
-                                                  {TProtocolStage::Recovery, 60, 0, 0}}),
-                allLeads());
+    Bench bench(*m_store, treadmill(120), allLeads());
     const TEcgSynthesizer synth = synthAt(100.0);
     bench.start();
     QVERIFY(bench.feed(12.0, &synth));
@@ -438,11 +421,7 @@ void TestStressMonitor::heartRateGoesWhenBeatsStop()
 
 void TestStressMonitor::heartRateTrendGrowsWithTheRate()
 {
-    Bench bench(*m_store,
-                protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 120, 0, 0},
-                                                  {TProtocolStage::Exercise, 60, 3, 5},
-                                                  {TProtocolStage::Recovery, 60, 0, 0}}),
-                allLeads());
+    Bench bench(*m_store, treadmill(120), allLeads());
     const TEcgSynthesizer synth = synthAt(250.0);
     bench.start();
     QVERIFY(bench.feed(15.0, &synth));
@@ -455,9 +434,7 @@ void TestStressMonitor::heartRateTrendGrowsWithTheRate()
 
 void TestStressMonitor::failedTreadmillIsShownAndRecordingGoesOn()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill());
     bench.start();
     QVERIFY(bench.feed(2.0));
     QVERIFY(bench.window->bannerText().isEmpty());
@@ -489,9 +466,7 @@ void TestStressMonitor::stageStripIsPrinted()
     settings.setValue(QStringLiteral("ReportDialog/PrinterName"), printer.portPath());
     settings.setValue(QStringLiteral("Config/StripPrinterBandPause"), 0);
     settings.setValue(QStringLiteral("BPDialog/Print"), true);
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill());
     bench.start();
     QVERIFY(bench.feed(20.0));
     QTest::mouseClick(child<QPushButton>(bench.window.get(), "btnNext"), Qt::LeftButton);
@@ -516,9 +491,7 @@ void TestStressMonitor::closingWhilePrintingWaitsOrCancels()
     settings.setValue(QStringLiteral("BPDialog/Print"), true);
     int id = 0;
     {
-        Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                                 {TProtocolStage::Exercise, 60, 3, 5},
-                                                                 {TProtocolStage::Recovery, 60, 0, 0}}));
+        Bench bench(*m_store, treadmill());
         id = bench.study->id();
         bench.start();
         QVERIFY(bench.feed(20.0));
@@ -542,9 +515,7 @@ void TestStressMonitor::closingWhilePrintingWaitsOrCancels()
 
 void TestStressMonitor::closedBeforeStartRecordsNothing()
 {
-    Bench bench(*m_store, protocolOf(TProtocol::Treadmill, {{TProtocolStage::Rest, 60, 0, 0},
-                                                             {TProtocolStage::Exercise, 60, 3, 5},
-                                                             {TProtocolStage::Recovery, 60, 0, 0}}));
+    Bench bench(*m_store, treadmill());
     QVERIFY(bench.feed(2.0));
     bench.window->close();
     QVERIFY(!bench.window->hasRecorded());

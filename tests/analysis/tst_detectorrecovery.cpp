@@ -270,7 +270,6 @@ void TestDetectorRecovery::lostLeadDelay()
     };
     const double good = percentile(settled(m_clean), 0.99);
     const double lost = percentile(settled(run), 0.99);
-    qInfo("99th percentile of the delay from R to report: %.2f s, with every lead good %.2f s", lost, good);
     QVERIFY2(lost - good <= 0.3, qPrintable(QString("99th percentile delay %1 s against %2 s with every lead good")
                                                 .arg(lost, 0, 'f', 2)
                                                 .arg(good, 0, 'f', 2)));

@@ -86,11 +86,7 @@ struct Scene
         patient.firstName = p.first;
         TStudyRecord record = TStudyRecord::newStudy(p.kind, patient, p.kind == TStudyRecord::StressTest ? "Bruce" : "",
                                                      QDateTime::fromString(p.dateTime, "yyyyMMddHHmmss"));
-        record.acquisition.channelCount = 2;
-        record.acquisition.samplingRate = 500;
-        record.acquisition.resolution = 16;
-        record.acquisition.gainMax = 300.0;
-        record.acquisition.channelNames = "I,II";
+        record.acquisition = {2, 500, 16, 300.0, QStringLiteral("short"), "I,II"};
         TStudy* study = store->saveNewStudy(record);
         std::vector<qint16> samples(size_t(frames) * 2);
         for (size_t i = 0; i < samples.size(); ++i)

@@ -484,11 +484,7 @@ void TestAppShell::cliShowsAStressTest()
         patient.lastName = QStringLiteral("P\u00e9rez");
         patient.firstName = QStringLiteral("Rex");
         TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, QStringLiteral("Bruce"));
-        record.acquisition.channelCount = 7;
-        record.acquisition.samplingRate = 500;
-        record.acquisition.resolution = 16;
-        record.acquisition.gainMax = 32.768;
-        record.acquisition.channelNames = QStringLiteral("I,II,III,aVR,aVL,aVF,V5");
+        record.acquisition = {7, 500, 16, 32.768, QStringLiteral("short"), QStringLiteral("I,II,III,aVR,aVL,aVF,V5")};
         TProtocol executed;
         executed.setName("Bruce");
         executed.setType(TProtocol::Treadmill);

@@ -342,11 +342,7 @@ void TestEcgWorkflow::browserDeletesAndOpens()
         patient.lastName = QLatin1String(name);
         patient.firstName = QStringLiteral("Tom");
         TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::Ecg, patient);
-        record.acquisition.channelCount = 2;
-        record.acquisition.samplingRate = 500;
-        record.acquisition.resolution = 16;
-        record.acquisition.gainMax = 300.0;
-        record.acquisition.channelNames = "I,II";
+        record.acquisition = {2, 500, 16, 300.0, QStringLiteral("short"), "I,II"};
         TStudy* study = store->saveNewStudy(record);
         ids << study->id();
         TRecentStudies::add(study->id(), study->record().studyDateTime(), patient.lastName, patient.firstName);

@@ -47,11 +47,7 @@ TStudyRecord seedRecord()
     patient.firstName = "Rex";
     TStudyRecord record = TStudyRecord::newStudy(TStudyRecord::StressTest, patient, "Example",
                                                  QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
-    record.acquisition.channelCount = 2;
-    record.acquisition.samplingRate = 500;
-    record.acquisition.resolution = 16;
-    record.acquisition.gainMax = 300.0;
-    record.acquisition.channelNames = "II,V5";
+    record.acquisition = {2, 500, 16, 300.0, QStringLiteral("short"), "II,V5"};
     return record;
 }
 

@@ -68,11 +68,8 @@ TStudyRecord newRecord(const StudyShape& shape)
     record.setPatientProperty(QStringLiteral("animalSpecies"), QStringLiteral("Perro"));
     record.setPatientProperty(QStringLiteral("animalBreed"), QStringLiteral("Pastor alemán"));
     record.setProperty(QStringLiteral("technicianName"), QStringLiteral("Lucía Gómez"));
-    record.acquisition.channelCount = shape.leads.split(',').size();
-    record.acquisition.samplingRate = 500;
-    record.acquisition.resolution = shape.resolution;
-    record.acquisition.gainMax = shape.gainMax;
-    record.acquisition.channelNames = shape.leads;
+    record.acquisition = {shape.leads.split(',').size(), 500, shape.resolution, shape.gainMax, QStringLiteral("short"),
+                          shape.leads};
     record.events = {{QStringLiteral("Extrasístole ventricular"), 1.25, 0.0, true},
                      {QStringLiteral("Artefacto de movimiento"), 3.5, 1.5, false}};
     for (int k = 0; k < shape.extraEvents; ++k)

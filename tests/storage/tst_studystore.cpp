@@ -32,11 +32,7 @@ TStudyRecord newRecord(const QString& lastName = "Perez", const QString& dateTim
                                                  QDateTime::fromString(dateTime, "yyyyMMddHHmmss"));
     record.setPatientProperty("animalSpecies", "Canine");
     record.setPatientProperty("animalBreed", "Beagle");
-    record.acquisition.channelCount = Channels;
-    record.acquisition.samplingRate = 500;
-    record.acquisition.resolution = 16;
-    record.acquisition.gainMax = 300.0;
-    record.acquisition.channelNames = "I,II,III,aVR,aVL,aVF,V1";
+    record.acquisition = {Channels, 500, 16, 300.0, QStringLiteral("short"), "I,II,III,aVR,aVL,aVF,V1"};
     record.riskFactors = {{"Obesidad", true, "mild"}};
     return record;
 }

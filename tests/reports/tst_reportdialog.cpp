@@ -528,11 +528,7 @@ private:
         patient.firstName = name;
         TStudyRecord record = TStudyRecord::newStudy(kind, patient, QStringLiteral("Example"),
                                                      QDateTime(QDate(2026, 3, 14), QTime(9, 0)));
-        record.acquisition.channelCount = 7;
-        record.acquisition.samplingRate = 500;
-        record.acquisition.resolution = 16;
-        record.acquisition.gainMax = 32.768;
-        record.acquisition.channelNames = QStringLiteral("I,II,III,aVR,aVL,aVF,V5");
+        record.acquisition = {7, 500, 16, 32.768, QStringLiteral("short"), QStringLiteral("I,II,III,aVR,aVL,aVF,V5")};
         TStudy* study = m_store->saveNewStudy(record);
         // 12 s with a spike every second.
         DisplayTest::append(*study->recording(), 6000, [](int, int i) { return i % 500 < 5 ? 1000 : 0; });

@@ -56,6 +56,41 @@ bool reachesPreviousT(const TWavePoints& points, const std::vector<int>& average
     return reached > PreviousTShare * double(averagedRR.size());
 }
 
+// Whether sample peak of beat stands as high above the level the QRS began at
+// as a wave must above the average's standard error in fibrillation: a T
+// wave's second phase lower than that may be the remains of its waves.
+bool standsClear(const std::vector<double>& beat, const std::vector<double>& standardError, int peak, int qrsOnset)
+{
+    if (standardError.size() != beat.size() || qrsOnset < 0 || peak < 0 || peak >= int(beat.size()))
+        return true;
+    const double error = standardError[size_t(peak)];
+    return error <= 0.0 || std::abs(beat[size_t(peak)] - beat[size_t(qrsOnset)]) >= TWaveConfidence::IrregularBar * error;
+}
+
+// Where the T wave's return first meets the level of the baseline before the
+// beat (the 80 ms that end 8 ms before the QRS), if before the T end found;
+// -1 otherwise. Fibrillation waves leave their remains in an average beside
+// the T wave too: a return that runs on past that level into one of them would
+// end the T wave on it.
+int tReturnAtBaseline(const std::vector<double>& beat, int rate, const TWavePoints& p)
+{
+    if (p.tPeak < 0 || p.tEnd <= p.tPeak || p.qrsOnset < 0 || p.tEnd >= int(beat.size()))
+        return -1;
+    const int to = p.qrsOnset - int(std::lround(0.008 * rate));
+    const int from = to - int(std::lround(0.08 * rate));
+    if (from < 0)
+        return -1;
+    double level = 0.0;
+    for (int i = from; i <= to; ++i)
+        level += beat[size_t(i)];
+    level /= double(to - from + 1);
+    const double sign = beat[size_t(p.tPeak)] >= level ? 1.0 : -1.0;
+    for (int i = p.tPeak + 1; i < p.tEnd; ++i)
+        if (sign * (beat[size_t(i)] - level) <= 0.0)
+            return i;
+    return -1;
+}
+
 // The sample of beat between from and to farthest from the straight line
 // joining the two: the peak of a wave whatever its polarity; the middle when
 // the lead lies flat there.
@@ -196,8 +231,12 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
         if (lead.empty())
             continue;
         TWavePoints points = delineator.measure(lead.data(), int(lead.size()), rate, averager.rIndex(), rr);
+        const std::vector<double> standardError = averager.standardError(c);
         TWaveConfidence::Scores scores =
-            TWaveConfidence::score(lead, rate, rr, points, averager.standardError(c), averager.beatCount(), irregular);
+            TWaveConfidence::score(lead, rate, rr, points, standardError, averager.beatCount(), irregular);
+        // In fibrillation a second phase of the T wave must stand clear of its waves' remains.
+        if (irregular && points.tPeakOther >= 0 && !standsClear(lead, standardError, points.tPeakOther, points.qrsOnset))
+            points.tPeakOther = points.tEndOther = -1;
         if (reachesPreviousT(points, averagedRR))
             scores.p = 0.0;
         if (c == channel) {
@@ -213,6 +252,12 @@ TMeasurementRecord TMeasurementRecord::measure(TBeatAverager& averager, int chan
             if (points.tEnd >= 0 && points.tEndOther < 0)
                 singlePhaseTEnds.push_back(points.tEnd);
         }
+    }
+    // In fibrillation the T wave ends where its return meets the baseline.
+    if (irregular) {
+        const int crossing = tReturnAtBaseline(beat, rate, own);
+        if (crossing >= 0)
+            own.tEnd = crossing;
     }
     // A T wave in two phases ends where the leads that show it in one phase
     // end theirs: the second phase is still the T wave when it lasts as long as

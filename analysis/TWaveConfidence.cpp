@@ -87,9 +87,6 @@ double pWaveBar(int beats)
     return std::clamp(3.5 * std::sqrt(std::max(0, beats) / 16.0), 3.5, 5.5);
 }
 
-// In fibrillation the waves' remains in averages of 20 to 50 beats stood up to
-// 7 standard errors high: there a P wave must clear 8.
-constexpr double IrregularPWaveBar = 8.0;
 constexpr double IrregularSpread = 0.10;
 constexpr double IrregularSuccession = 1.15;
 
@@ -155,7 +152,7 @@ TWaveConfidence::Scores TWaveConfidence::score(const std::vector<double>& beat, 
     s.p = spikeForP(beat, points) ? 0.0 : pScore(y, rate, rrSamples, points);
     if (standardError.size() == beat.size()) {
         const double bar =
-            irregularRhythm ? std::max(IrregularPWaveBar, pWaveBar(averagedBeats)) : pWaveBar(averagedBeats);
+            irregularRhythm ? std::max(IrregularBar, pWaveBar(averagedBeats)) : pWaveBar(averagedBeats);
         s.p = std::min(s.p, ramp(aboveNoise(y, standardError, points), bar - 1.0, bar + 1.0));
     }
     s.tEnd = tScore(beat, y, rate, rrSamples, points);

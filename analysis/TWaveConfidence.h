@@ -20,6 +20,9 @@
 namespace TWaveConfidence {
 
 constexpr double Threshold = 0.5;
+// In fibrillation the waves' remains in averages of 20 to 50 beats stood up to
+// 7 standard errors high: there a wave must stand 8 of them high to be one.
+constexpr double IrregularBar = 8.0;
 
 struct Scores
 {

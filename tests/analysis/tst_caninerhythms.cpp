@@ -327,7 +327,8 @@ void TestCanineRhythms::noPWaveInShortFibrillation_data()
     // A resting ECG's 12 s and half a minute of fibrillation: averages of 14
     // to 60 beats, in which the waves' remains stood 4 to 7 standard errors
     // high. The rhythm, not the wave, tells that there is no P wave. Sinus
-    // rhythms, steady and swinging with the breath, keep theirs.
+    // rhythms, steady and swinging with the breath, keep theirs. The remains
+    // beside the T wave, of coarse waves above all, are no part of it either.
     QTest::addColumn<TSynthParams>("params");
     QTest::addColumn<bool>("fibrillation");
     QTest::addColumn<bool>("judged"); // whether the rhythm must be told apart
@@ -340,6 +341,16 @@ void TestCanineRhythms::noPWaveInShortFibrillation_data()
                     p.fibrillationScatter = 0.3;
                     QTest::addRow("%.0f s at %.0f/min, %.2f mV, seed %d", seconds, bpm, mv, int(seed)) << p << true << true;
                 }
+    // Coarse fibrillation over more seeds: its remains run on past the T wave's
+    // return, or stand beside it as a second phase.
+    for (double seconds : {12.0, 25.0})
+        for (double bpm : {70.0, 100.0})
+            for (quint64 seed = 20; seed < 28; ++seed) {
+                TSynthParams p = steadyRhythm(bpm, seconds, seed);
+                p.fibrillationMv = 0.15;
+                p.fibrillationScatter = 0.3;
+                QTest::addRow("%.0f s at %.0f/min, 0.15 mV, seed %d", seconds, bpm, int(seed)) << p << true << true;
+            }
     // Fine fibrillation at a fast rate, over more seeds: the beats averaged
     // after the shortest intervals carry the previous T wave just before their
     // QRS, and its remains make a broad wave there, locked to the QRS.

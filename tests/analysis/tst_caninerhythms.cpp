@@ -332,37 +332,30 @@ void TestCanineRhythms::noPWaveInShortFibrillation_data()
     QTest::addColumn<TSynthParams>("params");
     QTest::addColumn<bool>("fibrillation");
     QTest::addColumn<bool>("judged"); // whether the rhythm must be told apart
+    auto fibrillation = [](double seconds, double bpm, double mv, quint64 seed) {
+        TSynthParams p = steadyRhythm(bpm, seconds, seed);
+        p.fibrillationMv = mv;
+        p.fibrillationScatter = 0.3;
+        QTest::addRow("%.0f s at %.0f/min, %.2f mV, seed %d", seconds, bpm, mv, int(seed)) << p << true << true;
+    };
     for (double seconds : {12.0, 25.0})
         for (double bpm : {70.0, 100.0, 140.0})
             for (double mv : {0.05, 0.15})
-                for (quint64 seed : {31, 32}) {
-                    TSynthParams p = steadyRhythm(bpm, seconds, seed);
-                    p.fibrillationMv = mv;
-                    p.fibrillationScatter = 0.3;
-                    QTest::addRow("%.0f s at %.0f/min, %.2f mV, seed %d", seconds, bpm, mv, int(seed)) << p << true << true;
-                }
+                for (quint64 seed : {31, 32})
+                    fibrillation(seconds, bpm, mv, seed);
     // Coarse fibrillation over more seeds: its remains run on past the T wave's
     // return, or stand beside it as a second phase.
     for (double seconds : {12.0, 25.0})
         for (double bpm : {70.0, 100.0})
-            for (quint64 seed = 20; seed < 28; ++seed) {
-                TSynthParams p = steadyRhythm(bpm, seconds, seed);
-                p.fibrillationMv = 0.15;
-                p.fibrillationScatter = 0.3;
-                QTest::addRow("%.0f s at %.0f/min, 0.15 mV, seed %d", seconds, bpm, int(seed)) << p << true << true;
-            }
+            for (quint64 seed = 20; seed < 28; ++seed)
+                fibrillation(seconds, bpm, 0.15, seed);
     // Fine fibrillation at a fast rate, over more seeds: the beats averaged
     // after the shortest intervals carry the previous T wave just before their
     // QRS, and its remains make a broad wave there, locked to the QRS.
     for (double seconds : {12.0, 25.0})
-        for (quint64 seed = 20; seed < 39; ++seed) {
-            if (seed == 31 || seed == 32)
-                continue;
-            TSynthParams p = steadyRhythm(140.0, seconds, seed);
-            p.fibrillationMv = 0.05;
-            p.fibrillationScatter = 0.3;
-            QTest::addRow("%.0f s at 140/min, 0.05 mV, seed %d", seconds, int(seed)) << p << true << true;
-        }
+        for (quint64 seed = 20; seed < 39; ++seed)
+            if (seed != 31 && seed != 32)
+                fibrillation(seconds, 140.0, 0.05, seed);
     QTest::addRow("sinus rhythm, 12 s at 100/min") << steadyRhythm(100.0, 12.0, 31) << false << true;
     TSynthParams swing = steadyRhythm(100.0, 25.0, 31);
     swing.sinusArrhythmia = 0.4;
